@@ -1,0 +1,230 @@
+#include "admin.h"
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <QFileInfo>
+#include <iostream>
+#include <string>
+
+#include "catalogue.h"
+#include "demo.h"
+#include "engine.h"
+#include "passwords.h"
+#include "paths.h"
+
+using namespace Qt::StringLiterals;
+
+namespace admin {
+
+namespace {
+
+const QString kUsage =
+    u"Uso: valdrameno-admin ORDEN\n"
+    "  inicializar [--demo]     crea la carpeta de datos y los archivos que falten\n"
+    "                           (--demo los llena con una tienda de ejemplo)\n"
+    "  usuario agregar NOMBRE   agrega un usuario; pide su contraseña\n"
+    "  usuario clave NOMBRE     cambia la contraseña de un usuario\n"
+    "  usuario borrar NOMBRE    borra un usuario\n"
+    "  usuario listar           muestra los usuarios\n"
+    "  verificar                comprueba cada archivo de datos\n"_s;
+
+const QString kInitialUser = u"VUMRE"_s;
+
+std::shared_ptr<Database> openFile(const catalogue::FileDef& def)
+{
+    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+        ->OpenDatabase(paths::inBases(def.fileName), false, false, catalogue::connectString(def.password));
+}
+
+const catalogue::FileDef& usersFile() { return *catalogue::find(u"Opcion.mdb"_s); }
+
+void addUser(Recordset& users, const QString& name, const QString& password)
+{
+    users.AddNew();
+    users.Fields(u"usuario"_s).setValue(name);
+    users.Fields(u"contrasena"_s).setValue(passwords::hash(password));
+    users.Fields(u"estado"_s).setValue(QString());
+    users.Update();
+}
+
+int initialize(bool withDemo, QTextStream& out)
+{
+    int created = 0;
+    for (const catalogue::FileDef& def : catalogue::files()) {
+        const QString native = paths::toNative(paths::inBases(def.fileName));
+        if (QFileInfo::exists(native)) {
+            out << "Ya existe, sin cambios: " << native << '\n';
+            continue;
+        }
+        catalogue::createFile(def, native, [&](Database& db) {
+            if (def.fileName == u"Opcion.mdb")
+                addUser(*db.OpenRecordset(u"Usuarios"_s), kInitialUser, kInitialUser);
+            if (withDemo) demo::fill(def.fileName, db);
+        });
+        out << "Creado: " << native << '\n';
+        ++created;
+    }
+    out << "Carpeta de datos: " << paths::toNative(paths::basesFolder()) << '\n';
+    out << created << " archivo(s) creado(s).\n";
+    return 0;
+}
+
+// Positions `users` on the user named `name` (without regard to case); false when absent.
+bool seekUser(Recordset& users, const QString& name)
+{
+    users.setIndex(u"usuario"_s);
+    users.Seek(u"="_s, name);
+    return !users.NoMatch();
+}
+
+QString askNewPassword(const PasswordReader& read, QTextStream& err)
+{
+    const QString first = read(u"Contraseña: "_s);
+    if (isatty(STDIN_FILENO) && read(u"Repita la contraseña: "_s) != first) {
+        err << "Las contraseñas no coinciden; no se cambió nada.\n";
+        return QString();
+    }
+    return first.isNull() ? QString(u""_s) : first;
+}
+
+int users(const QStringList& args, QTextStream& out, QTextStream& err, const PasswordReader& read)
+{
+    const QString action = args.value(1);
+    const bool takesName = action == u"agregar" || action == u"clave" || action == u"borrar";
+    if (!(takesName && args.size() == 3) && !(action == u"listar" && args.size() == 2)) {
+        err << kUsage;
+        return 2;
+    }
+    auto db = openFile(usersFile());
+    auto rs = db->OpenRecordset(u"Usuarios"_s);
+    const QString name = args.value(2).trimmed();
+    if (action == u"listar") {
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+            out << rs->Fields(u"usuario"_s).Value().toString()
+                << (rs->Fields(u"estado"_s).Value().toString() == u"Activo" ? u"  (Activo)"_s : QString())
+                << '\n';
+        return 0;
+    }
+    if (name.isEmpty() || name.size() > 30) {
+        err << "El nombre de usuario debe tener entre 1 y 30 caracteres.\n";
+        return 1;
+    }
+    const bool exists = seekUser(*rs, name);
+    if (action == u"agregar") {
+        if (exists) {
+            err << "El usuario " << name << " ya existe.\n";
+            return 1;
+        }
+        const QString password = askNewPassword(read, err);
+        if (password.isNull()) return 1;
+        addUser(*rs, name, password);
+        out << "Usuario " << name << " agregado.\n";
+        return 0;
+    }
+    if (!exists) {
+        err << "No existe el usuario " << name << ".\n";
+        return 1;
+    }
+    if (action == u"clave") {
+        const QString password = askNewPassword(read, err);
+        if (password.isNull()) return 1;
+        rs->Edit();
+        rs->Fields(u"contrasena"_s).setValue(passwords::hash(password));
+        rs->Update();
+        out << "Contraseña de " << name << " cambiada.\n";
+        return 0;
+    }
+    // borrar: the last user is kept, or nobody could log in again.
+    auto all = db->OpenRecordset(u"Usuarios"_s, RecordsetType::Dynaset);
+    all->MoveNext();
+    if (all->Eof()) {
+        err << "No se puede borrar el único usuario; agregue otro antes.\n";
+        return 1;
+    }
+    rs->Delete();
+    out << "Usuario " << name << " borrado.\n";
+    return 0;
+}
+
+// Differences between a file's table and the catalogue; empty when they agree.
+QString compareSchema(const Database& db, const catalogue::FileDef& def)
+{
+    const TableDef* table = db.tableDef(def.table.name);
+    if (!table) return u"falta la tabla "_s + def.table.name;
+    if (table->fields.size() != def.table.fields.size()) return u"la tabla tiene otros campos"_s;
+    for (size_t i = 0; i < def.table.fields.size(); ++i) {
+        const FieldDef &want = def.table.fields[i], &have = table->fields[i];
+        if (want.name != have.name || want.type != have.type || want.width != have.width)
+            return u"el campo "_s + want.name + u" no coincide"_s;
+    }
+    for (const IndexDef& want : def.table.indexes) {
+        const IndexDef* have = table->findIndex(want.name);
+        if (!have || have->field != want.field || have->unique != want.unique)
+            return u"el índice "_s + want.name + u" no coincide"_s;
+    }
+    return QString();
+}
+
+int verify(QTextStream& out)
+{
+    int failures = 0;
+    for (const catalogue::FileDef& def : catalogue::files()) {
+        QString problem;
+        try {
+            auto db = openFile(def);
+            const QStringList check = db->pragmaLines(u"integrity_check"_s);
+            if (check != QStringList{u"ok"_s}) problem = u"integridad: "_s + check.join(u"; "_s);
+            else problem = compareSchema(*db, def);
+        } catch (const EngineError& e) {
+            problem = QStringLiteral("error %1: %2").arg(e.number()).arg(e.text());
+        }
+        out << (problem.isEmpty() ? u"BIEN   "_s : u"FALLA  "_s) << def.fileName;
+        if (!problem.isEmpty()) out << " - " << problem;
+        out << '\n';
+        failures += !problem.isEmpty();
+    }
+    out << (failures ? QStringLiteral("%1 archivo(s) con fallas.").arg(failures)
+                     : u"Los diez archivos están bien."_s)
+        << '\n';
+    return failures ? 1 : 0;
+}
+
+}  // namespace
+
+int run(const QStringList& args, QTextStream& out, QTextStream& err, const PasswordReader& readPassword)
+{
+    const QString command = args.value(0);
+    try {
+        if (command == u"inicializar" && args.size() == 1) return initialize(false, out);
+        if (command == u"inicializar" && args.size() == 2 && args[1] == u"--demo") return initialize(true, out);
+        if (command == u"usuario") return users(args, out, err, readPassword);
+        if (command == u"verificar" && args.size() == 1) return verify(out);
+    } catch (const EngineError& e) {
+        err << "Error " << e.number() << ": " << e.text() << '\n';
+        return 1;
+    }
+    err << kUsage;
+    return 2;
+}
+
+QString readPasswordFromConsole(const QString& prompt)
+{
+    std::string line;
+    if (!isatty(STDIN_FILENO)) {
+        if (!std::getline(std::cin, line)) return QString();
+        return QString::fromStdString(line);
+    }
+    std::cerr << prompt.toStdString() << std::flush;
+    termios saved{};
+    tcgetattr(STDIN_FILENO, &saved);
+    termios silent = saved;
+    silent.c_lflag &= ~tcflag_t(ECHO);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+    std::getline(std::cin, line);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    std::cerr << '\n';
+    return QString::fromStdString(line);
+}
+
+}  // namespace admin

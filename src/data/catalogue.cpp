@@ -1,0 +1,192 @@
+#include "catalogue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
+
+#include "engine.h"
+#include "meta.h"
+#include "passwords.h"
+#include "sqliteutil.h"
+
+using namespace Qt::StringLiterals;
+
+namespace catalogue {
+
+namespace {
+
+FieldDef text(const char* name, int width) { return {QString::fromLatin1(name), FieldType::Text, width}; }
+FieldDef number(const char* name) { return {QString::fromLatin1(name), FieldType::Double, 0}; }
+FieldDef whole(const char* name) { return {QString::fromLatin1(name), FieldType::Integer, 0}; }
+FieldDef date(const char* name) { return {QString::fromLatin1(name), FieldType::Date, 0}; }
+IndexDef index(const char* name, bool unique)
+{
+    return {QString::fromLatin1(name), QString::fromLatin1(name), unique};
+}
+
+TableDef usuarios()
+{
+    return {QStringLiteral("Usuarios"),
+            {text("usuario", 30), text("contrasena", 255), text("estado", 10)},
+            {index("usuario", true)}};
+}
+
+TableDef articulos()
+{
+    return {QStringLiteral("articulos"),
+            {{QStringLiteral("codigo"), FieldType::Counter, 0}, text("descripcion", 255),
+             text("codbarra", 50), text("codp", 10), text("desp", 50), text("codm", 10),
+             text("desm", 50), text("codr", 10), text("desr", 50), number("net"), number("iva"),
+             number("cos"), text("uni", 10), number("dep1"), number("dep2"), number("dep3"),
+             number("dept"), number("min"), number("ped"), number("rec1"), number("rec2"),
+             number("rec3"), number("lis1"), number("lis2"), number("lis3"), date("fea"),
+             date("fec")},
+            {index("codigo", true), index("codbarra", false)}};
+}
+
+TableDef clientes()
+{
+    return {QStringLiteral("clientes"),
+            {text("RAZON_SOC", 30), text("CONTACTO", 30), text("DOMICILIO", 30),
+             text("CIUDAD", 15), text("PROVINCIA", 15), text("TEL_1", 30), text("TEL_2", 30),
+             text("TIPO_IVA", 15), text("COD_POSTAL", 5), number("SALDO"), text("MAIL", 50),
+             text("CUIT", 13), text("COD_CLIENT", 8), text("ESTADO", 12), text("SERVICIO", 10)},
+            {index("COD_CLIENT", true), index("CONTACTO", false)}};
+}
+
+TableDef proveedores()
+{
+    return {QStringLiteral("proveedores"),
+            {text("RAZON_SOC", 30), text("CONTACTO", 30), text("DOMICILIO", 30),
+             text("CIUDAD", 15), text("PROVINCIA", 15), text("TEL_1", 30), text("TEL_2", 30),
+             text("TIPO_IVA", 15), text("COD_POSTAL", 5), text("MAIL", 50), text("CUIT", 13),
+             text("COD_PROV", 4)},
+            {index("COD_PROV", true)}};
+}
+
+TableDef rubros(bool withLetterCode)
+{
+    TableDef table{QStringLiteral("rubros"), {text("DESCRI", 30), text("COD_RUB", 4)},
+                   {index("COD_RUB", true)}};
+    if (withLetterCode) table.fields.push_back(text("COD_LET", 5));
+    return table;
+}
+
+TableDef etiquetas()
+{
+    return {QStringLiteral("articulos"),
+            {whole("codigo"), text("codbarra", 50), text("descripcion", 255), number("neto1"),
+             text("desrubro", 50), text("talle", 5), text("codprov", 5), text("desprov", 50),
+             text("pack", 15), text("unidad", 15), text("fechaact", 15), number("costo"),
+             number("flete"), number("otros"), number("va1"), number("iva1"), number("va2"),
+             number("iva2"), number("neto2"), {QStringLiteral("stock"), FieldType::Short, 0}},
+            {}};
+}
+
+// Sales documents: the document lines of Stock01.mdb and the documents of Stock02.mdb.
+TableDef salesLines()
+{
+    return {QStringLiteral("articulo"),
+            {text("numerocomp", 20), whole("codigo"), text("descripcion", 255),
+             number("cantidad"), number("precio"), number("importe")},
+            {index("numerocomp", false)}};
+}
+
+TableDef salesDocuments()
+{
+    return {QStringLiteral("Stock01"),
+            {text("numerocomp", 20), date("fecha"), text("cliente", 50), number("total"),
+             text("facturado", 2)},
+            {index("numerocomp", true)}};
+}
+
+}  // namespace
+
+const std::vector<FileDef>& files()
+{
+    static const std::vector<FileDef> all = {
+        {QStringLiteral("Opcion.mdb"), QStringLiteral("Vek_Qz83"), usuarios()},
+        {QStringLiteral("Articulos.mdb"), QStringLiteral("Vek_Lom_26"), articulos()},
+        {QStringLiteral("Clientes.mdb"), QStringLiteral("Vek_Dn83"), clientes()},
+        {QStringLiteral("Proveedores.mdb"), QStringLiteral("Vek_Dn83"), proveedores()},
+        {QStringLiteral("Marcas.mdb"), QStringLiteral("Vek_Hs83"), rubros(false)},
+        {QStringLiteral("Rubros.mdb"), QStringLiteral("Vek_Hs83"), rubros(false)},
+        {QStringLiteral("Departamentos.mdb"), QStringLiteral("Vek_Hs83"), rubros(true)},
+        {QStringLiteral("Etiquetas.mdb"), QStringLiteral("Vek_Lom_26"), etiquetas()},
+        {QStringLiteral("Stock01.mdb"), QStringLiteral("Vek_Wc83"), salesLines()},
+        {QStringLiteral("Stock02.mdb"), QStringLiteral("Vek_Wc83"), salesDocuments()},
+    };
+    return all;
+}
+
+const FileDef* find(QStringView fileName)
+{
+    for (const FileDef& def : files())
+        if (def.fileName.compare(fileName, Qt::CaseInsensitive) == 0) return &def;
+    return nullptr;
+}
+
+QString connectString(const QString& password) { return u";PWD="_s + password; }
+
+void createFile(const FileDef& def, const QString& nativePath,
+                const std::function<void(Database&)>& fill)
+{
+    const QFileInfo target(nativePath);
+    if (target.exists()) throw EngineError(EngineErrorCode::InvalidArgument, nativePath);
+    if (!QDir().mkpath(target.absolutePath()))
+        throw EngineError(EngineErrorCode::PathNotValid, target.absolutePath());
+    const QString temp = target.absolutePath() + u"/."_s + target.fileName() + u'.' +
+                         QUuid::createUuid().toString(QUuid::Id128) + u".tmp"_s;
+    sqlite3* db = nullptr;
+    auto discard = [&] {
+        sqlite3_close_v2(db);
+        QFile::remove(temp);
+        QFile::remove(temp + u"-journal"_s);
+    };
+    try {
+        if (sqlite3_open_v2(temp.toUtf8().constData(), &db,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+            throw EngineError(EngineErrorCode::CannotOpenFile, nativePath);
+        sqliteutil::configureConnection(db);
+        sqliteutil::exec(db, QStringLiteral("BEGIN"));
+        meta::create(db, def.password.isEmpty()
+                             ? QString()
+                             : passwords::hash(def.password, passwords::kFileIterations));
+        for (const QString& sql : createTableSql(def.table)) sqliteutil::exec(db, sql);
+        sqliteutil::exec(db, QStringLiteral("COMMIT"));
+        if (sqlite3_close(db) != SQLITE_OK) throw EngineError(EngineErrorCode::IoError, nativePath);
+        db = nullptr;
+        if (fill) {
+            auto database = DBEngine::CreateWorkspace(QString(), QStringLiteral("admin"), QString())
+                                ->OpenDatabase(temp, false, false, connectString(def.password));
+            database->BeginTrans();
+            try {
+                fill(*database);
+                database->CommitTrans();
+            } catch (...) {
+                database->Rollback();
+                throw;
+            }
+        }
+    } catch (...) {
+        discard();
+        throw;
+    }
+    // A hard link puts the finished file in place and fails rather than replace a file that
+    // appeared meanwhile; folders without hard links (network shares) take a rename.
+    const QByteArray from = QFile::encodeName(temp), to = QFile::encodeName(nativePath);
+    if (::link(from.constData(), to.constData()) == 0) {
+        QFile::remove(temp);
+        return;
+    }
+    if (errno == EEXIST || QFileInfo::exists(nativePath) || std::rename(from.constData(), to.constData()) != 0) {
+        discard();
+        throw EngineError(errno == ENOSPC ? EngineErrorCode::DiskFull : EngineErrorCode::IoError, nativePath);
+    }
+}
+
+}  // namespace catalogue

@@ -1,0 +1,200 @@
+#pragma once
+// The database engine as the forms use it: workspaces, databases and recordsets with index
+// seeks, moves, adds, edits and deletes, over the store's files.
+//
+// A recordset never holds a statement or a lock between calls: it remembers its place as the
+// key values of its current record, so any number of recordsets over one file can read and
+// write interleaved, and each sees the others' changes at its next move or read.
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <array>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "errors.h"
+#include "schema.h"
+
+struct sqlite3_stmt;
+class FileConnection;
+class Database;
+class Recordset;
+
+enum class RecordsetType { Table = 1, Dynaset = 2 };
+enum class EditMode { None, Edit, AddNew };
+inline constexpr int dbUseJet = 2;
+
+class DBEngine {
+public:
+    // Any number of workspaces may exist at once.
+    static std::shared_ptr<class Workspace> CreateWorkspace(const QString& name,
+                                                            const QString& userName,
+                                                            const QString& password,
+                                                            int type = dbUseJet);
+};
+
+class Workspace {
+public:
+    Workspace(const QString& name, const QString& userName) : name_(name), userName_(userName) {}
+    const QString& Name() const { return name_; }
+    const QString& UserName() const { return userName_; }
+
+    // Opens a file of the system (a Windows path such as "C:\Norvik\Bases\Articulos.mdb").
+    // `connect` is ";PWD=" + the password; a file made with a password refuses any other.
+    std::shared_ptr<Database> OpenDatabase(const QString& path, bool exclusive = false,
+                                           bool readOnly = false, const QString& connect = {});
+
+private:
+    QString name_, userName_;
+};
+
+class Database {
+public:
+    explicit Database(std::shared_ptr<FileConnection> file, const QString& name);
+    const QString& Name() const { return name_; }
+
+    std::unique_ptr<Recordset> OpenRecordset(const QString& table,
+                                             RecordsetType type = RecordsetType::Table);
+    QStringList TableNames() const;
+    const TableDef* tableDef(const QString& table) const;
+    int schemaVersion() const;
+
+    // Runs SQL statements as one unit: all of them take effect or, on an error, none.
+    // Returns the number of records the last statement changed.
+    int Execute(const QString& sql);
+
+    // Groups the following writes into one unit, made durable at CommitTrans; Rollback
+    // discards them. Without BeginTrans every Update commits at once.
+    void BeginTrans();
+    void CommitTrans();
+    void Rollback();
+
+    // Runs `check` ("integrity_check") and returns its lines.
+    QStringList pragmaLines(const QString& pragma);
+
+private:
+    std::shared_ptr<FileConnection> file_;
+    QString name_;
+};
+
+// One field of a recordset's current or pending record.
+class Field {
+public:
+    Field(Recordset* recordset, int index) : rs_(recordset), index_(index) {}
+    // Null reads as an invalid QVariant. Text reads as QString, whole numbers as int,
+    // numbers as double, dates as QDateTime.
+    QVariant Value() const;
+    // Only while an AddNew or Edit is pending. A text assigned to a numeric field is read
+    // with the decimal comma ("1234,5"); an empty text stores Null. A text that is not a
+    // number, or longer than a text field, throws and leaves the pending value as it was.
+    void setValue(const QVariant& value);
+    const QString& Name() const;
+    FieldType Type() const;
+    int Size() const;
+
+private:
+    Recordset* rs_;
+    int index_;
+};
+
+class Recordset {
+public:
+    Recordset(std::shared_ptr<FileConnection> file, const TableDef& table, RecordsetType type);
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    RecordsetType Type() const { return type_; }
+    const TableDef& table() const { return table_; }
+
+    // The current index (table-type only). Moves then follow its order; before one is set
+    // they follow the table's own (insertion) order.
+    const QString& Index() const { return indexName_; }
+    void setIndex(const QString& indexName);
+
+    // Makes current the first record, in index order, whose key equals `key` (whole field;
+    // text without regard to case, numbers as numbers). NoMatch() tells a miss.
+    void Seek(const QString& comparison, const QVariant& key);
+    bool NoMatch() const { return noMatch_; }
+
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrevious();
+    // EOF and BOF; EOF is a C library macro, hence the spelling.
+    bool Eof() const { return eof_; }
+    bool Bof() const { return bof_; }
+
+    void AddNew();
+    void Edit();
+    void Update();
+    void CancelUpdate();
+    void Delete();
+    EditMode editMode() const { return mode_; }
+
+    Field Fields(QStringView name);
+    Field Fields(int index);
+    int fieldCount() const { return int(table_.fields.size()); }
+
+private:
+    friend class Field;
+    struct Row {
+        qint64 rowid = 0;
+        std::vector<QVariant> values;
+    };
+    enum class Place { BeforeFirst, At, AfterLast };
+
+    QVariant value(int index);
+    void setPendingValue(int index, const QVariant& value);
+
+    // The record filters the moves and the seek use; ?1 is a key, ?2 a rowid, ?3 the limit.
+    enum class Where { All, RowidAfter, NullKeyAfter, KeyNotNull, KeyIsNull, KeyAfter, KeyEquals };
+    static constexpr int kWhereCount = 7;
+
+    QString orderColumn() const;
+    sqlite3_stmt* statement(Where where, int direction);
+    // Fills `rows` with up to `limit` records after (direction 1) or before (-1) the place.
+    void fetch(int direction, int limit, std::vector<Row>& rows);
+    void fetchWhere(Where where, const QVariant& key, qint64 rowid, int direction, int limit,
+                    std::vector<Row>& rows);
+    Row readRow(sqlite3_stmt* stmt) const;
+    void step(int direction);
+    void moveToEnd(int direction);
+    void setCurrent(Row row);
+    void noCurrent();
+    bool refreshCurrent();
+    void requireCurrent();
+    bool tableIsEmpty();
+    [[noreturn]] void rethrowWrite(const EngineError& error);
+
+    std::shared_ptr<FileConnection> file_;
+    TableDef table_;
+    RecordsetType type_;
+    QString selectList_;
+    // Prepared statements of the current order, owned by the file's cache.
+    std::array<sqlite3_stmt*, kWhereCount * 2> statements_{};
+    QString indexName_;
+    int keyField_ = -1;  // field of the current index, -1 for the table's own order
+
+    Place place_ = Place::BeforeFirst;
+    Row current_;
+    bool hasCurrent_ = false;
+    quint64 currentGeneration_ = 0;
+    bool bof_ = true, eof_ = true, noMatch_ = false;
+
+    // Records already read beyond the current one in the direction of the last move.
+    std::deque<Row> ahead_;
+    int aheadDirection_ = 0;
+    quint64 aheadGeneration_ = 0;
+    int batch_ = 8;
+
+    EditMode mode_ = EditMode::None;
+    std::vector<QVariant> pending_;
+    std::vector<bool> touched_;
+    qint64 editRowid_ = 0;
+};
+
+// Converts a value to what `field` stores, or throws the engine error for it.
+QVariant convertForField(const FieldDef& field, const QVariant& value);

@@ -1,0 +1,58 @@
+#include "errors.h"
+
+#include <array>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Entry = std::pair<EngineErrorCode, const char*>;
+
+// Every engine error number and its text, in one place.
+constexpr std::array kErrorTexts = {
+    Entry{EngineErrorCode::Internal, "Error interno del motor de base de datos: %1"},
+    Entry{EngineErrorCode::InvalidArgument, "Argumento no válido: %1"},
+    Entry{EngineErrorCode::NotAnIndex, "'%1' no es un índice de esta tabla."},
+    Entry{EngineErrorCode::NoIndexSet, "Operación no válida sin un índice activo."},
+    Entry{EngineErrorCode::UpdateWithoutAddNew, "Update o CancelUpdate sin AddNew o Edit."},
+    Entry{EngineErrorCode::NoCurrentRecord, "No hay un registro activo."},
+    Entry{EngineErrorCode::DuplicateKey,
+          "Los cambios no se realizaron porque crearían valores duplicados en el índice '%1'."},
+    Entry{EngineErrorCode::FileNotFound, "No se encuentra el archivo '%1'."},
+    Entry{EngineErrorCode::DiskFull, "No hay suficiente espacio en el disco."},
+    Entry{EngineErrorCode::ReadOnlyFile,
+          "No se puede actualizar. La base de datos o el objeto son de sólo lectura: '%1'."},
+    Entry{EngineErrorCode::InvalidPassword, "Contraseña no válida."},
+    Entry{EngineErrorCode::IoError, "Error de disco o de red al acceder a '%1'."},
+    Entry{EngineErrorCode::PathNotValid, "'%1' no es una ruta válida."},
+    Entry{EngineErrorCode::CannotOpenFile, "No se puede abrir el archivo '%1'."},
+    Entry{EngineErrorCode::TableNotFound, "No se encuentra la tabla '%1'."},
+    Entry{EngineErrorCode::FieldTooSmall,
+          "El campo '%1' es demasiado pequeño para aceptar la cantidad de datos que intentó "
+          "agregar."},
+    Entry{EngineErrorCode::TypeMismatch, "Error en la conversión de tipo de datos del campo '%1'."},
+    Entry{EngineErrorCode::FieldNotUpdatable, "No se puede actualizar el campo '%1'."},
+    Entry{EngineErrorCode::RecordDeleted, "El registro se ha eliminado."},
+    Entry{EngineErrorCode::NotSupported, "Operación no admitida para este tipo de objeto."},
+    Entry{EngineErrorCode::FieldNotFound, "Elemento no encontrado en esta colección: '%1'."},
+    Entry{EngineErrorCode::FileLocked, "El archivo '%1' está bloqueado por otro proceso."},
+    Entry{EngineErrorCode::NotOurFormat, "Formato de base de datos no reconocido: '%1'."},
+    Entry{EngineErrorCode::ValueOutOfRange, "Desbordamiento del campo numérico '%1'."},
+};
+
+}  // namespace
+
+QString engineErrorText(EngineErrorCode code)
+{
+    for (const auto& [c, text] : kErrorTexts)
+        if (c == code) return QString::fromUtf8(text);
+    return QString::fromUtf8("Error %1").arg(int(code));
+}
+
+EngineError::EngineError(EngineErrorCode code, const QString& detail) : code_(code)
+{
+    QString text = engineErrorText(code);
+    text_ = text.contains(u"%1"_s) ? text.arg(detail) : text;
+    what_ = QString::number(int(code)).append(u": "_s).append(text_).toStdString();
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Engine errors: one exception type carrying the error number and its text.
+
+#include <QString>
+#include <exception>
+#include <string>
+
+// The numbers follow the desktop engine the store's files were designed for, so that a
+// number seen in an error box means the same thing it always did.
+enum class EngineErrorCode {
+    InvalidArgument = 3001,
+    NoIndexSet = 3019,
+    UpdateWithoutAddNew = 3020,
+    NoCurrentRecord = 3021,
+    DuplicateKey = 3022,
+    FileNotFound = 3024,
+    DiskFull = 3026,
+    ReadOnlyFile = 3027,
+    InvalidPassword = 3031,
+    PathNotValid = 3044,
+    CannotOpenFile = 3051,
+    TableNotFound = 3078,
+    FieldNotUpdatable = 3164,
+    TypeMismatch = 3421,
+    RecordDeleted = 3167,
+    FieldTooSmall = 3163,
+    ValueOutOfRange = 3349,
+    FieldNotFound = 3265,
+    NotSupported = 3251,
+    NotAnIndex = 3015,
+    NotOurFormat = 3343,
+    FileLocked = 3260,
+    IoError = 3043,
+    Internal = 3000,
+};
+
+class EngineError : public std::exception {
+public:
+    // `detail` replaces the %1 of the table's text (a file, field or index name).
+    explicit EngineError(EngineErrorCode code, const QString& detail = QString());
+
+    int number() const { return int(code_); }
+    EngineErrorCode code() const { return code_; }
+    const QString& text() const { return text_; }
+    const char* what() const noexcept override { return what_.c_str(); }
+
+private:
+    EngineErrorCode code_;
+    QString text_;
+    std::string what_;
+};
+
+// The text of an error number, with %1 left in place.
+QString engineErrorText(EngineErrorCode code);

@@ -1,0 +1,144 @@
+#include "fileconnection.h"
+
+#include <QFileInfo>
+#include <map>
+
+#include "errors.h"
+#include "meta.h"
+#include "passwords.h"
+#include "paths.h"
+#include "sqliteutil.h"
+
+using namespace Qt::StringLiterals;
+
+using sqliteutil::Statement;
+
+namespace {
+
+// Open files by canonical path; a connection lives while some opener holds it.
+std::map<QString, std::weak_ptr<FileConnection>>& registry()
+{
+    static std::map<QString, std::weak_ptr<FileConnection>> files;
+    return files;
+}
+
+}  // namespace
+
+QString passwordFromConnect(const QString& connect)
+{
+    for (const QString& part : connect.split(u';')) {
+        const QString trimmed = part.trimmed();
+        if (trimmed.startsWith(u"PWD="_s, Qt::CaseInsensitive)) return trimmed.mid(4);
+    }
+    return QString();
+}
+
+std::shared_ptr<FileConnection> FileConnection::open(const QString& windowsPath)
+{
+    const QString native = paths::toNative(windowsPath);
+    const QFileInfo info(native);
+    if (!info.exists()) throw EngineError(EngineErrorCode::FileNotFound, windowsPath);
+    if (info.isDir()) throw EngineError(EngineErrorCode::CannotOpenFile, windowsPath);
+    const QString key = info.canonicalFilePath();
+    if (auto existing = registry()[key].lock()) return existing;
+
+    std::shared_ptr<FileConnection> file(new FileConnection);
+    file->displayName_ = windowsPath;
+    const int rc = sqlite3_open_v2(native.toUtf8().constData(), &file->db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) throw EngineError(EngineErrorCode::CannotOpenFile, windowsPath);
+    try {
+        sqliteutil::configureConnection(file->db_);
+        file->load();
+    } catch (const EngineError& e) {
+        // Anything that is not one of our files reads as an unknown format.
+        if (e.code() == EngineErrorCode::Internal || e.code() == EngineErrorCode::TableNotFound)
+            throw EngineError(EngineErrorCode::NotOurFormat, windowsPath);
+        if (e.code() == EngineErrorCode::NotOurFormat)
+            throw EngineError(EngineErrorCode::NotOurFormat, windowsPath);
+        throw;
+    }
+    registry()[key] = file;
+    return file;
+}
+
+FileConnection::~FileConnection()
+{
+    for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
+    sqlite3_close_v2(db_);
+    for (auto it = registry().begin(); it != registry().end();)
+        it = it->second.expired() ? registry().erase(it) : std::next(it);
+}
+
+void FileConnection::load()
+{
+    const meta::Values values = meta::read(db_);
+    if (!values.valid) throw EngineError(EngineErrorCode::NotOurFormat, displayName_);
+    passwordHash_ = values.passwordHash;
+    schemaVersion_ = values.schemaVersion;
+
+    Statement tables(db_, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' "
+                                         "AND name NOT LIKE 'sqlite_%' AND name <> '%1' ORDER BY rowid")
+                              .arg(meta::kTable));
+    while (tables.step()) {
+        TableDef table;
+        table.name = tables.columnText(0);
+        const bool autoIncrement = tables.columnText(1).contains(u"AUTOINCREMENT"_s, Qt::CaseInsensitive);
+        Statement columns(db_, QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?1)"));
+        columns.bindText(1, table.name);
+        while (columns.step()) {
+            FieldDef field;
+            field.name = columns.columnText(0);
+            const bool key = sqlite3_column_int(columns.get(), 2) == 1;
+            if (!parseDeclaredType(columns.columnText(1), key && autoIncrement, field))
+                throw EngineError(EngineErrorCode::NotOurFormat, displayName_);
+            table.fields.push_back(field);
+        }
+        Statement indexes(db_, QStringLiteral(
+            "SELECT l.name, l.\"unique\", i.name FROM pragma_index_list(?1) l, "
+            "pragma_index_info(l.name) i WHERE l.origin = 'c' ORDER BY l.seq DESC"));
+        indexes.bindText(1, table.name);
+        while (indexes.step())
+            table.indexes.push_back({indexes.columnText(0), indexes.columnText(2),
+                                     sqlite3_column_int(indexes.get(), 1) != 0});
+        tables_.push_back(std::move(table));
+    }
+}
+
+sqlite3_stmt* FileConnection::cached(const QString& sql)
+{
+    std::string key = sql.toStdString();
+    if (auto it = statements_.find(key); it != statements_.end()) return it->second;
+    sqlite3_stmt* stmt = nullptr;
+    const int rc = sqlite3_prepare_v3(db_, key.c_str(), int(key.size()), SQLITE_PREPARE_PERSISTENT,
+                                      &stmt, nullptr);
+    if (rc != SQLITE_OK) sqliteutil::throwError(db_, sqlite3_extended_errcode(db_), displayName_);
+    statements_.emplace(std::move(key), stmt);
+    return stmt;
+}
+
+const TableDef* FileConnection::table(QStringView name) const
+{
+    for (const TableDef& t : tables_)
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0) return &t;
+    return nullptr;
+}
+
+QStringList FileConnection::tableNames() const
+{
+    QStringList names;
+    for (const TableDef& t : tables_) names << t.name;
+    return names;
+}
+
+bool FileConnection::checkPassword(const QString& password)
+{
+    if (passwordHash_.isEmpty() || (authenticated_ && password == verifiedPassword_)) {
+        authenticated_ = true;
+        return true;
+    }
+    if (!passwords::verify(password, passwordHash_)) return false;
+    verifiedPassword_ = password;
+    authenticated_ = true;
+    return true;
+}

@@ -1,0 +1,65 @@
+#pragma once
+// One open database file, shared by every Database and Recordset of the process that uses it.
+// Internal to the data library.
+
+#include <sqlite3.h>
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "schema.h"
+
+class FileConnection {
+public:
+    // The connection to the file at `windowsPath`, shared with earlier openers that still hold
+    // it. Throws FileNotFound, CannotOpenFile or NotOurFormat.
+    static std::shared_ptr<FileConnection> open(const QString& windowsPath);
+
+    ~FileConnection();
+    FileConnection(const FileConnection&) = delete;
+    FileConnection& operator=(const FileConnection&) = delete;
+
+    sqlite3* db() const { return db_; }
+    // The file name as the caller spelled it, for messages.
+    const QString& displayName() const { return displayName_; }
+
+    // A prepared statement kept for reuse; the caller resets it (sqliteutil::Statement).
+    sqlite3_stmt* cached(const QString& sql);
+
+    // Bumped at every write through the engine, so recordsets know when rows they hold
+    // may be stale.
+    quint64 generation() const { return generation_; }
+    void bumpGeneration() { ++generation_; }
+
+    const TableDef* table(QStringView name) const;
+    QStringList tableNames() const;
+
+    // Checks the password of a connect string (";PWD=..."); a file made without a password
+    // accepts any. On success the file counts as opened with its password, which lets a data
+    // control without a password of its own bind to it.
+    bool checkPassword(const QString& password);
+    bool authenticated() const { return authenticated_; }
+    bool hasPassword() const { return !passwordHash_.isEmpty(); }
+    int schemaVersion() const { return schemaVersion_; }
+
+private:
+    FileConnection() = default;
+    void load();
+
+    sqlite3* db_ = nullptr;
+    QString displayName_;
+    QString passwordHash_;
+    QString verifiedPassword_;
+    bool authenticated_ = false;
+    int schemaVersion_ = 0;
+    quint64 generation_ = 0;
+    std::vector<TableDef> tables_;
+    std::unordered_map<std::string, sqlite3_stmt*> statements_;
+};
+
+// The password of a connect string such as ";PWD=secret" (empty when it carries none).
+QString passwordFromConnect(const QString& connect);

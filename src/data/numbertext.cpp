@@ -1,0 +1,115 @@
+#include "numbertext.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace numbertext {
+
+namespace {
+
+// A finite double rounded to 15 significant digits: value = 0.digits × 10^pointPos.
+struct Decimal {
+    bool negative = false;
+    std::string digits;  // without leading zeros unless the value is zero
+    int pointPos = 0;    // digits before the decimal point (may be negative or beyond size)
+};
+
+Decimal toDecimal15(double value)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.14e", value);  // d.dddddddddddddde±x
+    Decimal d;
+    const char* p = buf;
+    if (*p == '-') {
+        d.negative = true;
+        ++p;
+    }
+    for (; *p && *p != 'e'; ++p)
+        if (*p != '.') d.digits.push_back(*p);
+    d.pointPos = std::atoi(p + 1) + 1;
+    return d;
+}
+
+QString withSign(bool negative, const std::string& body)
+{
+    const bool allZero = body.find_first_not_of("0,") == std::string::npos;
+    QString out = QString::fromLatin1(body.data(), qsizetype(body.size()));
+    return negative && !allZero ? QLatin1Char('-') + out : out;
+}
+
+}  // namespace
+
+std::optional<double> parse(QStringView text)
+{
+    text = text.trimmed();
+    std::string ascii;
+    ascii.reserve(size_t(text.size()));
+    bool seenDigit = false, seenComma = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (i == 0 && (c == u'-' || c == u'+')) {
+            ascii.push_back(char(c.unicode()));
+        } else if (c >= u'0' && c <= u'9') {
+            ascii.push_back(char(c.unicode()));
+            seenDigit = true;
+        } else if (c == u',' && !seenComma) {
+            ascii.push_back('.');
+            seenComma = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!seenDigit) return std::nullopt;
+    const double value = std::strtod(ascii.c_str(), nullptr);
+    if (!std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+QString fixed(double value, int decimals)
+{
+    if (!std::isfinite(value)) return QString();
+    Decimal d = toDecimal15(value);
+    // Keep pointPos + decimals digits, rounding the rest half away from zero.
+    const int keep = d.pointPos + decimals;
+    std::string kept;
+    if (keep >= 0) {
+        kept = d.digits.substr(0, size_t(std::min<int>(keep, int(d.digits.size()))));
+        kept.resize(size_t(keep), '0');
+        const bool roundUp = keep < int(d.digits.size()) && d.digits[size_t(keep)] >= '5';
+        if (roundUp) {
+            int i = keep - 1;
+            while (i >= 0 && kept[size_t(i)] == '9') kept[size_t(i--)] = '0';
+            if (i >= 0)
+                ++kept[size_t(i)];
+            else
+                kept.insert(kept.begin(), '1');
+        }
+    }
+    // kept holds the value times 10^decimals as an integer digit string.
+    if (int(kept.size()) <= decimals) kept.insert(0, size_t(decimals + 1) - kept.size(), '0');
+    std::string body = kept.substr(0, kept.size() - size_t(decimals));
+    if (decimals > 0) body += ',' + kept.substr(kept.size() - size_t(decimals));
+    return withSign(d.negative, body);
+}
+
+QString shortest(double value)
+{
+    if (!std::isfinite(value)) return QString();
+    if (value == 0) return QStringLiteral("0");
+    Decimal d = toDecimal15(value);
+    while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
+    const int n = int(d.digits.size());
+    std::string body;
+    if (d.pointPos <= 0) {
+        body = "0," + std::string(size_t(-d.pointPos), '0') + d.digits;
+    } else if (d.pointPos >= n) {
+        body = d.digits + std::string(size_t(d.pointPos - n), '0');
+    } else {
+        body = d.digits.substr(0, size_t(d.pointPos)) + ',' + d.digits.substr(size_t(d.pointPos));
+    }
+    return withSign(d.negative, body);
+}
+
+}  // namespace numbertext

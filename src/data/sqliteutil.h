@@ -1,0 +1,53 @@
+#pragma once
+// Small RAII helpers over the SQLite C API, used inside the data library only.
+
+#include <sqlite3.h>
+
+#include <QString>
+#include <QVariant>
+
+#include "errors.h"
+
+namespace sqliteutil {
+
+// Registers the collation that the store's text columns use: letters compare without regard
+// to case, Spanish letters included (Ñ/ñ, Á/á, Ü/ü); accents still count.
+void registerCollation(sqlite3* db);
+
+// Applies the settings every connection of the system uses.
+void configureConnection(sqlite3* db);
+
+// Throws the engine error that matches a failed SQLite call; `subject` names the file,
+// table or index in the message.
+[[noreturn]] void throwError(sqlite3* db, int rc, const QString& subject);
+
+// A prepared statement that is reset when the scope that stepped it ends. Owned statements
+// are finalized; borrowed ones (from a connection's cache) are only reset.
+class Statement {
+public:
+    Statement(sqlite3* db, const QString& sql);           // prepares and owns
+    Statement(sqlite3* db, sqlite3_stmt* borrowed);       // resets on destruction
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void bind(int index, const QVariant& value);
+    void bindText(int index, const QString& text);
+    void bindInt64(int index, qint64 value);
+    // Steps once; true while a row is available. Errors throw.
+    bool step();
+    sqlite3_stmt* get() const { return stmt_; }
+    QVariant column(int index) const;
+    QString columnText(int index) const;
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+    bool owned_;
+    QString subject_;
+};
+
+// Runs statements that return no rows.
+void exec(sqlite3* db, const QString& sql);
+
+}  // namespace sqliteutil
