@@ -1,0 +1,84 @@
+#include "msgbox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "errors.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class RealMessageBoxes : public MessageBoxService {
+public:
+    MsgBoxResult show(QWidget* parent, const QString& prompt, int flags, const QString& title) override
+    {
+        QMessageBox box(parent ? parent : QApplication::activeWindow());
+        box.setWindowTitle(title.isEmpty() ? QApplication::applicationName() : title);
+        box.setText(prompt);
+        switch (flags & 0x70) {
+        case vbCritical: box.setIcon(QMessageBox::Critical); break;
+        case vbExclamation: box.setIcon(QMessageBox::Warning); break;
+        case vbInformation: box.setIcon(QMessageBox::Information); break;
+        default: box.setIcon(QMessageBox::NoIcon); break;
+        }
+        if ((flags & 0x7) == vbYesNo) {
+            QPushButton* yes = box.addButton(u"&Sí"_s, QMessageBox::YesRole);
+            box.addButton(u"&No"_s, QMessageBox::NoRole);
+            box.setDefaultButton(yes);
+            box.exec();
+            return box.clickedButton() == static_cast<QAbstractButton*>(yes) ? MsgBoxResult::Yes : MsgBoxResult::No;
+        }
+        box.addButton(u"Aceptar"_s, QMessageBox::AcceptRole);
+        box.exec();
+        return MsgBoxResult::Ok;
+    }
+};
+
+MessageBoxService*& current()
+{
+    static RealMessageBoxes real;
+    static MessageBoxService* service = &real;
+    return service;
+}
+
+}  // namespace
+
+MsgBoxResult MsgBox(const QString& prompt, int flags, const QString& title, QWidget* parent)
+{
+    return current()->show(parent, prompt, flags, title);
+}
+
+void ShowErrorBox(int number, const QString& text, QWidget* parent)
+{
+    MsgBox(QStringLiteral("Error %1: %2").arg(number).arg(text), vbCritical,
+           u"-=: Sistema Valdrameno :=-"_s, parent);
+}
+
+void ShowErrorBox(const EngineError& error, QWidget* parent)
+{
+    ShowErrorBox(error.number(), error.text(), parent);
+}
+
+MessageBoxService* setMessageBoxService(MessageBoxService* service)
+{
+    static MessageBoxService* real = current();
+    MessageBoxService* previous = current();
+    current() = service ? service : real;
+    return previous;
+}
+
+ScriptedMessageBoxes::ScriptedMessageBoxes() : previous_(setMessageBoxService(this)) {}
+
+ScriptedMessageBoxes::~ScriptedMessageBoxes() { setMessageBoxService(previous_); }
+
+MsgBoxResult ScriptedMessageBoxes::show(QWidget*, const QString& prompt, int flags, const QString& title)
+{
+    shown_.push_back({prompt, flags, title});
+    if ((flags & 0x7) != vbYesNo) return MsgBoxResult::Ok;
+    if (answers_.empty()) return MsgBoxResult::No;
+    const MsgBoxResult next = answers_.front();
+    answers_.pop_front();
+    return next;
+}
