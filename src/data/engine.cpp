@@ -16,6 +16,13 @@ namespace {
 
 QString quoted(const QString& name) { return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"'; }
 
+// Every live recordset, for CancelAllPendingUpdates.
+std::vector<Recordset*>& liveRecordsets()
+{
+    static std::vector<Recordset*> all;
+    return all;
+}
+
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 QVariant toWholeNumber(const FieldDef& field, const QVariant& value, qint64 low, qint64 high)
@@ -219,10 +226,22 @@ Recordset::Recordset(std::shared_ptr<FileConnection> file, const TableDef& table
 {
     selectList_ = QStringLiteral("rowid");
     for (const FieldDef& f : table_.fields) selectList_ += u", "_s + quoted(f.name);
-    MoveFirst();
+    liveRecordsets().push_back(this);
+    try {
+        MoveFirst();
+    } catch (...) {
+        std::erase(liveRecordsets(), this);
+        throw;
+    }
 }
 
-Recordset::~Recordset() = default;
+Recordset::~Recordset() { std::erase(liveRecordsets(), this); }
+
+void Recordset::CancelAllPendingUpdates()
+{
+    for (Recordset* rs : liveRecordsets())
+        if (rs->mode_ != EditMode::None) rs->CancelUpdate();
+}
 
 Field Recordset::Fields(QStringView name)
 {

@@ -134,6 +134,10 @@ public:
     void Delete();
     EditMode editMode() const { return mode_; }
 
+    // Cancels the pending AddNew or Edit of every recordset of the program: the error
+    // handler calls it when an operation is abandoned, so nothing half-typed is stored later.
+    static void CancelAllPendingUpdates();
+
     Field Fields(QStringView name);
     Field Fields(int index);
     int fieldCount() const { return int(table_.fields.size()); }
