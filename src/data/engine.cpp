@@ -203,6 +203,23 @@ void Database::Rollback()
     file_->bumpGeneration();
 }
 
+QList<QVariantList> Database::Select(const QString& sql, const QVariantList& params)
+{
+    Statement stmt(file_->db(), file_->cached(sql));
+    if (!sqlite3_stmt_readonly(stmt.get()))
+        throw EngineError(EngineErrorCode::NotSupported);
+    for (qsizetype i = 0; i < params.size(); ++i) stmt.bind(int(i) + 1, params[i]);
+    const int columns = sqlite3_column_count(stmt.get());
+    QList<QVariantList> rows;
+    while (stmt.step()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c) row.push_back(stmt.column(c));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 QStringList Database::pragmaLines(const QString& pragma)
 {
     Statement stmt(file_->db(), u"PRAGMA "_s + pragma);

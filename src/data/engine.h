@@ -71,6 +71,12 @@ public:
     void CommitTrans();
     void Rollback();
 
+    // Runs one read-only SQL query with ?1, ?2... bound to `params` and returns its rows;
+    // values come back as stored (whole numbers as qlonglong, numbers as double, text as
+    // QString, Null as an invalid QVariant). For searches that a walk record by record
+    // would make slow, such as the lookup dialogs' substring search.
+    QList<QVariantList> Select(const QString& sql, const QVariantList& params = {});
+
     // Runs `check` ("integrity_check") and returns its lines.
     QStringList pragmaLines(const QString& pragma);
 
