@@ -449,7 +449,9 @@ void Recordset::Seek(const QString& comparison, const QVariant& key)
 
     QVariant value;
     try {
-        value = convertForField(table_.fields[size_t(keyField_)], key);
+        FieldDef keyField = table_.fields[size_t(keyField_)];
+        if (keyField.type == FieldType::Counter) keyField.type = FieldType::Integer;
+        value = convertForField(keyField, key);
     } catch (const EngineError&) {
         value = QVariant();  // a value the key cannot hold ("abc" for a number) matches nothing
     }

@@ -1,0 +1,27 @@
+#include "fixture.h"
+
+#include <QFile>
+
+#include "paths.h"
+
+using namespace Qt::StringLiterals;
+
+TempStore::TempStore() { qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.path())); }
+
+QString TempStore::nativePath(const QString& fileName) const
+{
+    return paths::toNative(paths::inBases(fileName));
+}
+
+void TempStore::create(const QString& fileName)
+{
+    QFile::remove(nativePath(fileName));
+    catalogue::createFile(*catalogue::find(fileName), nativePath(fileName));
+}
+
+std::shared_ptr<Database> TempStore::open(const QString& fileName)
+{
+    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+        ->OpenDatabase(paths::inBases(fileName), false, false,
+                       catalogue::connectString(catalogue::find(fileName)->password));
+}

@@ -1,0 +1,110 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include "catalogue.h"
+#include "fixture.h"
+#include "passwords.h"
+#include "tests.h"
+
+using namespace Qt::StringLiterals;
+
+class FilesTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TempStore> store_;
+
+private slots:
+    void init() { store_ = std::make_unique<TempStore>(); }
+    void cleanup() { store_.reset(); }
+
+    void tenFilesWithTheirLayouts()
+    {
+        QCOMPARE(catalogue::files().size(), size_t(10));
+        for (const catalogue::FileDef& def : catalogue::files()) {
+            store_->create(def.fileName);
+            auto db = store_->open(def.fileName);
+            QCOMPARE(db->schemaVersion(), 1);
+            const TableDef* table = db->tableDef(def.table.name);
+            QVERIFY2(table, qPrintable(def.fileName));
+            QCOMPARE(table->fields.size(), def.table.fields.size());
+            for (size_t i = 0; i < def.table.fields.size(); ++i) {
+                QCOMPARE(table->fields[i].name, def.table.fields[i].name);
+                QCOMPARE(table->fields[i].type, def.table.fields[i].type);
+                QCOMPARE(table->fields[i].width, def.table.fields[i].width);
+            }
+            for (const IndexDef& index : def.table.indexes) {
+                const IndexDef* found = table->findIndex(index.name);
+                QVERIFY2(found, qPrintable(index.name));
+                QCOMPARE(found->unique, index.unique);
+            }
+        }
+    }
+
+    void catalogueFacts()
+    {
+        QCOMPARE(catalogue::find(u"ARTICULOS.MDB"_s)->password, u"Vek_Lom_26"_s);
+        QCOMPARE(catalogue::find(u"Etiquetas.mdb"_s)->table.name, u"articulos"_s);
+        QCOMPARE(catalogue::find(u"Stock02.mdb"_s)->table.name, u"Stock01"_s);
+        QCOMPARE(catalogue::find(u"Departamentos.mdb"_s)->table.fieldIndex(u"cod_let"), 2);
+        QCOMPARE(catalogue::find(u"Marcas.mdb"_s)->table.fieldIndex(u"COD_LET"), -1);
+        QCOMPARE(catalogue::connectString(u"Vek_Qz83"_s), u";PWD=Vek_Qz83"_s);
+        QVERIFY(!catalogue::find(u"Otro.mdb"_s));
+    }
+
+    void existingFileIsNeverReplaced()
+    {
+        store_->create(u"Marcas.mdb"_s);
+        const QString path = store_->nativePath(u"Marcas.mdb"_s);
+        const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        QVERIFY_THROWS_EXCEPTION(EngineError, catalogue::createFile(*catalogue::find(u"Marcas.mdb"_s), path));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+    }
+
+    void failedFillLeavesNothing()
+    {
+        const QString path = store_->nativePath(u"Marcas.mdb"_s);
+        auto fill = [](Database& db) {
+            auto rs = db.OpenRecordset(u"rubros"_s);
+            rs->AddNew();
+            rs->Fields(u"COD_RUB"_s).setValue(u"demasiado largo"_s);
+        };
+        QVERIFY_THROWS_EXCEPTION(EngineError, catalogue::createFile(*catalogue::find(u"Marcas.mdb"_s), path, fill));
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void passwordHashes_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("matches");
+        const QString vumre = passwords::hash(u"VUMRE"_s, 1000);
+        QTest::newRow("same") << QVariant(vumre) << u"VUMRE"_s << true;
+        QTest::newRow("other case") << QVariant(vumre) << u"vumre"_s << false;
+        QTest::newRow("trailing blank") << QVariant(vumre) << u"VUMRE "_s << false;
+        QTest::newRow("Null never matches") << QVariant() << u""_s << false;
+        QTest::newRow("empty matches empty") << QVariant(u""_s) << u""_s << true;
+        QTest::newRow("empty refuses text") << QVariant(u""_s) << u"x"_s << false;
+        QTest::newRow("plain text is no hash") << QVariant(u"VUMRE"_s) << u"VUMRE"_s << false;
+        QTest::newRow("accents") << QVariant(passwords::hash(u"Ñandú"_s, 1000)) << u"Ñandú"_s << true;
+    }
+    void passwordHashes()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QString, typed);
+        QFETCH(bool, matches);
+        QCOMPARE(passwords::loginMatches(stored, typed), matches);
+    }
+
+    void hashesAreSalted()
+    {
+        QVERIFY(passwords::hash(u"x"_s, 1000) != passwords::hash(u"x"_s, 1000));
+        QVERIFY(!passwords::hash(u"secreto"_s, 1000).contains(u"secreto"_s));
+    }
+};
+
+RUN_TEST_CLASS(runFilesTest, FilesTest)
+#include "tst_files.moc"

@@ -1,0 +1,99 @@
+#include <QTest>
+#include <cmath>
+
+#include "numbertext.h"
+#include "tests.h"
+
+using namespace Qt::StringLiterals;
+
+class NumberTextTest : public QObject {
+    Q_OBJECT
+private slots:
+    void parse_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("isNumber");
+        QTest::addColumn<double>("value");
+        QTest::newRow("whole") << u"100"_s << true << 100.0;
+        QTest::newRow("decimal comma") << u"1234,5"_s << true << 1234.5;
+        QTest::newRow("sign") << u"-10,25"_s << true << -10.25;
+        QTest::newRow("plus sign") << u"+3"_s << true << 3.0;
+        QTest::newRow("leading comma") << u",5"_s << true << 0.5;
+        QTest::newRow("blanks around") << u" 7 "_s << true << 7.0;
+        QTest::newRow("empty") << QString() << false << 0.0;
+        QTest::newRow("blank") << u"   "_s << false << 0.0;
+        QTest::newRow("full stop is no separator") << u"12.5"_s << false << 0.0;
+        QTest::newRow("two commas") << u"1,2,3"_s << false << 0.0;
+        QTest::newRow("thousands") << u"1.234,5"_s << false << 0.0;
+        QTest::newRow("letters") << u"abc"_s << false << 0.0;
+        QTest::newRow("sign only") << u"-"_s << false << 0.0;
+        QTest::newRow("comma only") << u","_s << false << 0.0;
+        QTest::newRow("exponent") << u"1e5"_s << false << 0.0;
+        QTest::newRow("sign inside") << u"1-2"_s << false << 0.0;
+    }
+    void parse()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, isNumber);
+        QFETCH(double, value);
+        const auto parsed = numbertext::parse(text);
+        QCOMPARE(parsed.has_value(), isNumber);
+        if (isNumber) QCOMPARE(*parsed, value);
+    }
+
+    void fixed_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("whole") << 13.0 << u"13,00"_s;
+        QTest::newRow("binary trap 2,675") << 2.675 << u"2,68"_s;
+        QTest::newRow("binary trap 1,005") << 1.005 << u"1,01"_s;
+        QTest::newRow("100 / 1,105") << 100 / 1.105 << u"90,50"_s;
+        QTest::newRow("121 / 1,21") << 121 / 1.21 << u"100,00"_s;
+        QTest::newRow("half down stays") << 0.124 << u"0,12"_s;
+        QTest::newRow("leading zero") << 0.75 << u"0,75"_s;
+        QTest::newRow("small") << 0.004 << u"0,00"_s;
+        QTest::newRow("small half") << 0.005 << u"0,01"_s;
+        QTest::newRow("carry") << 9.995 << u"10,00"_s;
+        QTest::newRow("negative half away") << -2.675 << u"-2,68"_s;
+        QTest::newRow("no negative zero") << -0.001 << u"0,00"_s;
+        QTest::newRow("zero") << 0.0 << u"0,00"_s;
+        QTest::newRow("large") << 12345678.9 << u"12345678,90"_s;
+        QTest::newRow("0,1 + 0,2") << 0.1 + 0.2 << u"0,30"_s;
+    }
+    void fixed()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(numbertext::fixed(value), text);
+    }
+
+    void shortest_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("decimal") << 12.5 << u"12,5"_s;
+        QTest::newRow("whole") << 100.0 << u"100"_s;
+        QTest::newRow("zero") << 0.0 << u"0"_s;
+        QTest::newRow("0,1 + 0,2") << 0.1 + 0.2 << u"0,3"_s;
+        QTest::newRow("negative") << -3.25 << u"-3,25"_s;
+        QTest::newRow("small, no exponent") << 0.00001 << u"0,00001"_s;
+        QTest::newRow("large, no exponent") << 1e15 << u"1000000000000000"_s;
+        QTest::newRow("fifteen digits") << 1.0 / 3 << u"0,333333333333333"_s;
+    }
+    void shortest()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(numbertext::shortest(value), text);
+    }
+
+    void notFinite()
+    {
+        QVERIFY(numbertext::fixed(INFINITY).isEmpty());
+        QVERIFY(numbertext::shortest(NAN).isEmpty());
+    }
+};
+
+RUN_TEST_CLASS(runNumberTextTest, NumberTextTest)
+#include "tst_numbertext.moc"
