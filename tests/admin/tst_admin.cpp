@@ -1,0 +1,205 @@
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "admin.h"
+#include "catalogue.h"
+#include "engine.h"
+#include "passwords.h"
+#include "paths.h"
+
+using namespace Qt::StringLiterals;
+
+class AdminTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString out_, err_;
+    QStringList typed_;  // passwords the reader hands out, in order
+
+    int admin(const QStringList& args)
+    {
+        out_.clear();
+        err_.clear();
+        QTextStream out(&out_), err(&err_);
+        return admin::run(args, out, err, [this](const QString&) { return typed_.isEmpty() ? QString() : typed_.takeFirst(); });
+    }
+
+    std::shared_ptr<Database> open(const QString& fileName)
+    {
+        return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+            ->OpenDatabase(paths::inBases(fileName), false, false,
+                           catalogue::connectString(catalogue::find(fileName)->password));
+    }
+
+    int count(const QString& fileName, const QString& where = u"1"_s)
+    {
+        const TableDef& table = catalogue::find(fileName)->table;
+        return open(fileName)
+            ->Select(QStringLiteral("SELECT count(*) FROM \"%1\" WHERE %2").arg(table.name, where))
+            .value(0).value(0).toInt();
+    }
+
+    QByteArray digestOfFolder()
+    {
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        const QDir folder(paths::toNative(paths::basesFolder()));
+        for (const QString& name : folder.entryList(QDir::Files, QDir::Name)) {
+            QFile f(folder.filePath(name));
+            f.open(QIODevice::ReadOnly);
+            hash.addData(name.toUtf8());
+            hash.addData(f.readAll());
+        }
+        return hash.result();
+    }
+
+private slots:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_->path()));
+        typed_.clear();
+    }
+
+    void initializeCreatesTenFilesAndTheFirstUser()
+    {
+        QCOMPARE(admin({u"inicializar"_s}), 0);
+        QCOMPARE(QDir(paths::toNative(paths::basesFolder())).entryList(QDir::Files).size(), 10);
+        auto users = open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
+        QCOMPARE(users->Fields(u"usuario"_s).Value().toString(), u"VUMRE"_s);
+        const QVariant stored = users->Fields(u"contrasena"_s).Value();
+        QVERIFY(stored.toString() != u"VUMRE"_s);
+        QVERIFY(passwords::loginMatches(stored, u"VUMRE"_s));
+        QCOMPARE(count(u"Articulos.mdb"_s), 0);
+
+        const QByteArray before = digestOfFolder();
+        QCOMPARE(admin({u"inicializar"_s, u"--demo"_s}), 0);
+        QCOMPARE(digestOfFolder(), before);
+        QVERIFY(out_.contains(u"0 archivo(s) creado(s)"_s));
+    }
+
+    void initializeCreatesOnlyMissingFiles()
+    {
+        QCOMPARE(admin({u"inicializar"_s}), 0);
+        QFile::remove(paths::toNative(paths::inBases(u"Marcas.mdb"_s)));
+        QCOMPARE(admin({u"inicializar"_s, u"--demo"_s}), 0);
+        QCOMPARE(count(u"Marcas.mdb"_s), 10);
+        QCOMPARE(count(u"Articulos.mdb"_s), 0);
+    }
+
+    void demoStore()
+    {
+        QCOMPARE(admin({u"inicializar"_s, u"--demo"_s}), 0);
+        QCOMPARE(count(u"Articulos.mdb"_s), 200);
+        QCOMPARE(count(u"Articulos.mdb"_s, u"iva = 21"_s) > 0, true);
+        QCOMPARE(count(u"Articulos.mdb"_s, u"iva = 10.5"_s) > 0, true);
+        QCOMPARE(count(u"Articulos.mdb"_s, u"iva = 0"_s) > 0, true);
+        QCOMPARE(count(u"Articulos.mdb"_s, u"iva IS NULL"_s) > 0, true);
+        QCOMPARE(count(u"Articulos.mdb"_s, u"descripcion IS NULL OR codbarra IS NULL OR lis3 IS NULL"_s), 0);
+        QCOMPARE(open(u"Articulos.mdb"_s)->Select(u"SELECT count(DISTINCT uni) FROM articulos"_s).value(0).value(0).toInt(), 4);
+        QCOMPARE(count(u"Clientes.mdb"_s), 50);
+        QCOMPARE(count(u"Clientes.mdb"_s, u"ESTADO = 'SUSPENDIDA'"_s), 1);
+        QCOMPARE(count(u"Clientes.mdb"_s, u"instr(CUIT, 'remito') > 0"_s), 1);
+        QCOMPARE(count(u"Proveedores.mdb"_s), 20);
+        QCOMPARE(count(u"Marcas.mdb"_s), 10);
+        QCOMPARE(count(u"Rubros.mdb"_s), 10);
+        QCOMPARE(count(u"Departamentos.mdb"_s), 8);
+        QCOMPARE(count(u"Departamentos.mdb"_s, u"COD_RUB = '0008' AND COD_LET = 'D8'"_s), 1);
+        QVERIFY(count(u"Etiquetas.mdb"_s) > 0);
+        QCOMPARE(admin({u"verificar"_s}), 0);
+        QCOMPARE(out_.count(u"BIEN"_s), 10);
+    }
+
+    void verifyFindsBrokenFiles()
+    {
+        QCOMPARE(admin({u"inicializar"_s}), 0);
+        QFile broken(paths::toNative(paths::inBases(u"Clientes.mdb"_s)));
+        QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        broken.write("roto");
+        broken.close();
+        QFile::remove(paths::toNative(paths::inBases(u"Rubros.mdb"_s)));
+        QCOMPARE(admin({u"verificar"_s}), 1);
+        QCOMPARE(out_.count(u"BIEN"_s), 8);
+        QVERIFY(out_.contains(u"FALLA  Clientes.mdb - error 3343"_s));
+        QVERIFY(out_.contains(u"FALLA  Rubros.mdb - error 3024"_s));
+    }
+
+    void users()
+    {
+        QCOMPARE(admin({u"inicializar"_s}), 0);
+        typed_ = {u"Clave1"_s};
+        QCOMPARE(admin({u"usuario"_s, u"agregar"_s, u"Pepe"_s}), 0);
+        QCOMPARE(admin({u"usuario"_s, u"agregar"_s, u"PEPE"_s}), 1);
+        QVERIFY(err_.contains(u"ya existe"_s));
+        QCOMPARE(admin({u"usuario"_s, u"listar"_s}), 0);
+        QCOMPARE(out_, u"VUMRE\nPepe\n"_s);
+
+        auto users = open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
+        users->setIndex(u"usuario"_s);
+        users->Seek(u"="_s, u"pepe"_s);
+        QVERIFY(passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"Clave1"_s));
+        QVERIFY(!users->Fields(u"contrasena"_s).Value().toString().contains(u"Clave1"_s));
+
+        typed_ = {u"Nueva"_s};
+        QCOMPARE(admin({u"usuario"_s, u"clave"_s, u"pepe"_s}), 0);
+        users->Seek(u"="_s, u"Pepe"_s);
+        QVERIFY(passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"Nueva"_s));
+        QVERIFY(!passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"Clave1"_s));
+
+        QCOMPARE(admin({u"usuario"_s, u"clave"_s, u"nadie"_s}), 1);
+        QCOMPARE(admin({u"usuario"_s, u"borrar"_s, u"VUMRE"_s}), 0);
+        QCOMPARE(admin({u"usuario"_s, u"borrar"_s, u"Pepe"_s}), 1);
+        QVERIFY(err_.contains(u"único usuario"_s));
+        QCOMPARE(admin({u"usuario"_s, u"agregar"_s, QString(31, u'x')}), 1);
+    }
+
+    void missingDataFolder()
+    {
+        QCOMPARE(admin({u"usuario"_s, u"listar"_s}), 1);
+        QVERIFY(err_.startsWith(u"Error 3024: "_s));
+        QCOMPARE(admin({u"verificar"_s}), 1);
+        QVERIFY(!QFileInfo::exists(paths::toNative(paths::inBases(u"Opcion.mdb"_s))));
+    }
+
+    void wrongArguments_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("none") << QStringList();
+        QTest::newRow("unknown") << QStringList{u"borrar"_s};
+        QTest::newRow("bad option") << QStringList{u"inicializar"_s, u"--todo"_s};
+        QTest::newRow("user without name") << QStringList{u"usuario"_s, u"agregar"_s};
+        QTest::newRow("user extra") << QStringList{u"usuario"_s, u"listar"_s, u"x"_s};
+        QTest::newRow("verify extra") << QStringList{u"verificar"_s, u"x"_s};
+    }
+    void wrongArguments()
+    {
+        QFETCH(QStringList, args);
+        QCOMPARE(admin(args), 2);
+        QVERIFY(err_.startsWith(u"Uso: valdrameno-admin"_s));
+    }
+
+    void realProgramReadsPasswordFromStandardInput()
+    {
+        QProcess tool;
+        tool.start(QString::fromUtf8(ADMIN_TOOL), {u"inicializar"_s});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+        tool.start(QString::fromUtf8(ADMIN_TOOL), {u"usuario"_s, u"agregar"_s, u"caja"_s});
+        tool.write("secreta\n");
+        tool.closeWriteChannel();
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+        tool.start(QString::fromUtf8(ADMIN_TOOL), {u"ayuda"_s});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 2);
+        auto users = open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
+        users->setIndex(u"usuario"_s);
+        users->Seek(u"="_s, u"caja"_s);
+        QVERIFY(passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"secreta"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(AdminTest)
+#include "tst_admin.moc"
