@@ -1,0 +1,25 @@
+// The windows the main window opens, by the name its toolbar and menus use.
+//
+// To add a window:
+//   1. link its library to the `valdrameno` target in src/app/CMakeLists.txt;
+//   2. include its header here and add one line to registerWindows():
+//        registry.add(u"Marcas"_s, WindowPlace::InFrame, [] { return new Marcas; });
+//      InFrame for the child windows of the main window (record forms, labels, reports,
+//      terminal update, backup), OnScreen for separate windows.
+// The factory makes a new window without a parent. The registry shows it, places it where
+// the toolbar or menu says, and deletes it when it closes (close() unloads it); a window
+// whose name is not registered leaves its button and menu item doing nothing.
+// Names in use: Articulos, Clientes, Proveedores, Departamentos, Marcas, Rubros, Etiquetas,
+// Actualizar, Backup, ForListaArticulos, ForListaClientes, ForListaProveedores,
+// ForListaDepartamentos (and Calendario, from the shell).
+
+#include "windows.h"
+
+#include "windowregistry.h"
+
+using namespace Qt::StringLiterals;
+
+void registerWindows(WindowRegistry& registry)
+{
+    registerShellWindows(registry);
+}

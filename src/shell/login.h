@@ -1,0 +1,49 @@
+#pragma once
+// The login dialog, the program's first window: checks a user and password against the users
+// table of Opcion.mdb, marks the user active and replaces itself with the main window.
+
+#include <QDialog>
+
+#include "datacontrol.h"
+#include "opensequence.h"
+
+class QLineEdit;
+class QPushButton;
+
+class Login : public QDialog {
+    Q_OBJECT
+public:
+    explicit Login(QWidget* parent = nullptr);
+    ~Login() override;
+
+    // Fills the boxes and opens Opcion.mdb. When the file cannot be opened it shows the error
+    // box and returns false: nothing else can run, so the program ends.
+    bool Load();
+
+    // Clears the active mark of every user.
+    void BorrarUsuarios();
+    // Checks the typed name and password and acts on the outcome.
+    void VerificarUsuario();
+
+    // True after a successful check, false after Cancel.
+    bool LoginSucceeded = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void cmdAceptar_Click();
+    void cmdCancel_Click();
+    void unload();
+
+    QLineEdit* txtUserName;
+    QLineEdit* txtPassword;
+    QPushButton* cmdCancel;
+    QPushButton* cmdAceptar;
+    Data* Data1;
+    FileHold opcion_;
+    // The main window shown after the login; it lives as long as the program.
+    std::unique_ptr<QWidget> principal_;
+};

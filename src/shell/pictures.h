@@ -1,0 +1,18 @@
+#pragma once
+// The program's pictures: SVG files built into the program, drawn with Qt SVG at the size
+// asked for, sharp on high-dpi screens.
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+namespace pictures {
+
+// A picture of the program by file name ("icons/printer.svg", "pictures/fondo.svg") at
+// `size` device-independent pixels.
+QPixmap render(const QString& name, QSize size);
+
+// An icon of the built-in icon set ("printer") at `size`.
+QIcon icon(const QString& name, QSize size);
+
+}  // namespace pictures

@@ -1,0 +1,79 @@
+#include "windowregistry.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "calendario.h"
+#include "twips.h"
+
+using namespace Qt::StringLiterals;
+
+WindowRegistry& WindowRegistry::instance()
+{
+    static WindowRegistry registry;
+    return registry;
+}
+
+void WindowRegistry::add(const QString& key, WindowPlace place, Factory create)
+{
+    entries_[key] = Entry{place, std::move(create), {}};
+}
+
+bool WindowRegistry::contains(const QString& key) const { return entries_.count(key) > 0; }
+
+QWidget* WindowRegistry::openWindow(const QString& key) const
+{
+    const auto found = entries_.find(key);
+    return found == entries_.end() ? nullptr : found->second.window.data();
+}
+
+void WindowRegistry::setFrame(QMdiArea* frame) { frame_ = frame; }
+
+void WindowRegistry::clear() { entries_.clear(); }
+
+QWidget* WindowRegistry::show(const QString& key, std::optional<QPoint> positionTwips)
+{
+    const auto found = entries_.find(key);
+    if (found == entries_.end()) return nullptr;
+    Entry& entry = found->second;
+    QWidget* window = entry.window ? entry.window.data() : create(entry);
+
+    auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    QWidget* placed = sub ? static_cast<QWidget*>(sub) : window;
+    // A minimised or maximised window is restored first, so that it can take its position.
+    if (placed->isMinimized() || placed->isMaximized()) placed->showNormal();
+    placed->show();
+    if (sub) {
+        sub->mdiArea()->setActiveSubWindow(sub);
+    } else {
+        window->raise();
+        window->activateWindow();
+    }
+    if (positionTwips) moveTo(placed, *positionTwips);
+    return window;
+}
+
+QWidget* WindowRegistry::create(Entry& entry)
+{
+    QWidget* window = entry.create();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    entry.window = window;
+    if (entry.place == WindowPlace::InFrame && frame_) {
+        QMdiSubWindow* sub = frame_->addSubWindow(window);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->resize(sub->sizeHint());
+        // The child window goes when its contents unload themselves.
+        QObject::connect(window, &QObject::destroyed, sub, &QObject::deleteLater);
+    }
+    return window;
+}
+
+void WindowRegistry::moveTo(QWidget* frameOrWindow, QPoint positionTwips)
+{
+    frameOrWindow->move(twips::point(positionTwips.x(), positionTwips.y()));
+}
+
+void registerShellWindows(WindowRegistry& registry)
+{
+    registry.add(u"Calendario"_s, WindowPlace::OnScreen, [] { return new Calendario; });
+}

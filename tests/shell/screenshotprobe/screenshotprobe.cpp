@@ -1,0 +1,101 @@
+// A Qt generic plugin that scripts/screenshots loads into the real program running under Xvfb:
+// it photographs the login, logs in with the initial texts by pressing Enter as a person
+// would, photographs the main window and ends the program. The pictures go to the folder
+// named by VALDRAMENO_SCREENSHOTS.
+
+#include <QApplication>
+#include <QDir>
+#include <QGenericPlugin>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Photographer : public QObject {
+public:
+    Photographer()
+    {
+        qApp->installEventFilter(this);
+        // A run that never reaches the main window still ends.
+        QTimer::singleShot(30000, this, [] {
+            std::fprintf(stderr, "screenshots: no se llegó a la ventana principal\n");
+            QCoreApplication::exit(2);
+        });
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Expose) return false;
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (!window || !window->isExposed()) return false;
+        const QString name = widgetOf(window);
+        if (name == u"Login" && !sawLogin_) {
+            sawLogin_ = true;
+            QTimer::singleShot(700, this, [this] {
+                save(u"login"_s, u"Login"_s);
+                for (int i = 0; i < 3; ++i) pressEnter(i * 300);
+            });
+        } else if (name == u"Principal" && !sawMain_) {
+            sawMain_ = true;
+            QTimer::singleShot(1500, this, [this] {
+                save(u"principal"_s, u"Principal"_s);
+                QCoreApplication::exit(0);
+            });
+        }
+        return false;
+    }
+
+private:
+    static QString widgetOf(QWindow* window)
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->windowHandle() == window) return widget->objectName();
+        return QString();
+    }
+
+    // Enter into whatever has the focus, as the keyboard would send it.
+    void pressEnter(int afterMs)
+    {
+        QTimer::singleShot(afterMs, this, [] {
+            QWidget* focus = QApplication::focusWidget();
+            if (!focus) return;
+            QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
+            QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
+        });
+    }
+
+    static void save(const QString& file, const QString& widgetName)
+    {
+        QWidget* widget = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == widgetName && w->isVisible()) widget = w;
+        if (!widget) return;
+        const QString folder = qEnvironmentVariable("VALDRAMENO_SCREENSHOTS", u"."_s);
+        QDir().mkpath(folder);
+        // What the X screen shows over the window, not what the widget would paint.
+        const QRect area = widget->frameGeometry();
+        const QPixmap shot = widget->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        const QString path = QDir(folder).filePath(file + u".png"_s);
+        if (shot.save(path)) std::printf("%s\n", qPrintable(path));
+    }
+
+    bool sawLogin_ = false;
+    bool sawMain_ = false;
+};
+
+}  // namespace
+
+class ScreenshotProbe : public QGenericPlugin {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "screenshotprobe.json")
+public:
+    QObject* create(const QString&, const QString&) override { return new Photographer; }
+};
+
+#include "screenshotprobe.moc"

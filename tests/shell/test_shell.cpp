@@ -1,0 +1,858 @@
+// The application shell through its real widgets: login, main window, window registry,
+// auxiliary windows, the short wait and the error policy.
+
+#include <QCalendarWidget>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <system_error>
+
+#include "application.h"
+#include "catalogue.h"
+#include "datafolder.h"
+#include "engine.h"
+#include "espere.h"
+#include "login.h"
+#include "msgbox.h"
+#include "passwords.h"
+#include "pausa.h"
+#include "paths.h"
+#include "principal.h"
+#include "session.h"
+#include "twips.h"
+#include "windowregistry.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct User {
+    QString name;
+    QVariant password;  // invalid: Null; otherwise the plain text, stored hashed (or "" as "")
+    QString estado;
+};
+using Users = QList<User>;
+
+const QString kNotAuthorized = u"Usuario no Autorizado, por favor consulte con el Administrador"_s;
+const QString kWrongPassword = u"Contraseña Incorrecta, consulte con el Administrador"_s;
+
+QString opcionPath() { return paths::toNative(paths::inBases(u"Opcion.mdb"_s)); }
+
+// Writes a fresh Opcion.mdb holding `users`.
+void makeUsers(const Users& users)
+{
+    QFile::remove(opcionPath());
+    catalogue::createFile(*catalogue::find(u"Opcion.mdb"), opcionPath(), [&](Database& db) {
+        auto rs = db.OpenRecordset(u"Usuarios"_s);
+        for (const User& user : users) {
+            rs->AddNew();
+            rs->Fields(u"usuario").setValue(user.name);
+            if (user.password.isValid()) {
+                const QString plain = user.password.toString();
+                // Few iterations: the check reads them from the stored text.
+                rs->Fields(u"contrasena").setValue(plain.isEmpty() ? plain : passwords::hash(plain, 1000));
+            }
+            rs->Fields(u"estado").setValue(user.estado);
+            rs->Update();
+        }
+    });
+}
+
+// User name -> estado, read from the file.
+QMap<QString, QString> estados()
+{
+    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+                  ->OpenDatabase(paths::inBases(u"Opcion.mdb"_s), false, false,
+                                 catalogue::connectString(catalogue::find(u"Opcion.mdb")->password));
+    QMap<QString, QString> result;
+    auto rs = db->OpenRecordset(u"Usuarios"_s);
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+        result[rs->Fields(u"usuario").Value().toString()] = rs->Fields(u"estado").Value().toString();
+    return result;
+}
+
+Principal* openPrincipal()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* principal = qobject_cast<Principal*>(widget); principal && principal->isVisible())
+            return principal;
+    return nullptr;
+}
+
+// Shows `window` as the active window, as the user would see it.
+bool showActive(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+void retype(QLineEdit* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+// A child window for the registry tests; it remembers whether it was asked to close.
+class Probe : public QWidget {
+public:
+    explicit Probe(bool refuseClose = false) : refuse_(refuseClose) { resize(200, 120); }
+    bool refuse_;
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (refuse_) event->ignore();
+    }
+};
+
+}  // namespace
+
+class TestShell : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    QList<int> exits_;
+    std::unique_ptr<ScriptedMessageBoxes> boxes_;
+
+    QStringList prompts() const
+    {
+        QStringList all;
+        for (const auto& shown : boxes_->shown()) all << shown.prompt;
+        return all;
+    }
+
+    // A logged-in main window over a one-user file, owned by `login`.
+    Principal* logIn(Login& login)
+    {
+        makeUsers({{u"VUMRE"_s, u"VUMRE"_s, QString()}});
+        if (!login.Load() || !showActive(&login)) return nullptr;
+        QTest::mouseClick(login.findChild<QPushButton*>(u"cmdAceptar"_s), Qt::LeftButton);
+        Principal* principal = openPrincipal();
+        if (principal && !showActive(principal)) return nullptr;
+        return principal;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        qputenv("XDG_DATA_HOME", dir_.path().toLocal8Bit());
+        shell::setExitHandler([this](int code) { exits_.append(code); });
+    }
+
+    void init()
+    {
+        exits_.clear();
+        boxes_ = std::make_unique<ScriptedMessageBoxes>();
+        nombreUsuario.clear();
+        WindowRegistry::instance().clear();
+        registerShellWindows(WindowRegistry::instance());
+    }
+
+    void cleanup()
+    {
+        boxes_.reset();
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == u"Calendario") delete widget;
+    }
+
+    void twipsFollowTheLogicalDpi_data()
+    {
+        QTest::addColumn<int>("twips");
+        QTest::addColumn<int>("pixelsAt96");
+        QTest::newRow("one pixel") << 15 << 1;
+        QTest::newRow("an inch") << 1440 << 96;
+        QTest::newRow("toolbar height") << 735 << 49;
+        QTest::newRow("login width") << 3750 << 250;
+        QTest::newRow("zero") << 0 << 0;
+    }
+    void twipsFollowTheLogicalDpi()
+    {
+        QFETCH(int, twips);
+        QFETCH(int, pixelsAt96);
+        const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
+        QCOMPARE(twips::toPixelsX(twips), qRound(pixelsAt96 * dpi / 96.0));
+    }
+
+    // --- data folder -------------------------------------------------------------------
+
+    void missingDataIsReportedAndNeverCreated_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<bool>("opcion");
+        QTest::addColumn<QString>("saying");
+        QTest::newRow("no folder") << false << false << u"No existe la carpeta de datos"_s;
+        QTest::newRow("no Opcion.mdb") << true << false << u"Falta el archivo Opcion.mdb"_s;
+        QTest::newRow("both present") << true << true << QString();
+    }
+    void missingDataIsReportedAndNeverCreated()
+    {
+        QFETCH(bool, folder);
+        QFETCH(bool, opcion);
+        QFETCH(QString, saying);
+        const QString bases = paths::toNative(paths::basesFolder());
+        QDir(bases).removeRecursively();
+        if (folder) QVERIFY(QDir().mkpath(bases));
+        if (opcion) makeUsers({});
+
+        QCOMPARE(dataFolderReady(), saying.isEmpty());
+        if (saying.isEmpty()) {
+            QVERIFY(boxes_->shown().isEmpty());
+            return;
+        }
+        QCOMPARE(boxes_->shown().size(), 1);
+        const auto box = boxes_->shown().first();
+        QVERIFY2(box.prompt.startsWith(saying), qPrintable(box.prompt));
+        QVERIFY(box.prompt.contains(bases));
+        QVERIFY(box.prompt.contains(u"valdrameno-admin inicializar"));
+        QCOMPARE(box.flags, int(vbCritical));
+        QCOMPARE(QFileInfo::exists(bases), folder);
+        QCOMPARE(QFileInfo::exists(opcionPath()), opcion);
+    }
+
+    // --- login -------------------------------------------------------------------------
+
+    void loginLooksAsDesigned()
+    {
+        makeUsers({{u"VUMRE"_s, u"VUMRE"_s, QString()}});
+        Login login;
+        QVERIFY(login.Load());
+        QVERIFY(showActive(&login));
+        QCOMPARE(login.windowTitle(), u"Login"_s);
+        QCOMPARE(login.size(), twips::size(3750, 2295));
+        QCOMPARE(login.minimumSize(), login.maximumSize());
+        QCOMPARE(login.palette().color(QPalette::Window), QColor(192, 192, 0));
+        auto* user = login.findChild<QLineEdit*>(u"txtUserName"_s);
+        auto* password = login.findChild<QLineEdit*>(u"txtPassword"_s);
+        auto* cancel = login.findChild<QPushButton*>(u"cmdCancel"_s);
+        auto* accept = login.findChild<QPushButton*>(u"cmdAceptar"_s);
+        QCOMPARE(user->text(), u"VUMRE"_s);
+        QCOMPARE(password->text(), u"VUMRE"_s);
+        QCOMPARE(password->displayText(), u"*****"_s);
+        QCOMPARE(cancel->text(), u"&Cancelar"_s);
+        QCOMPARE(accept->text(), u"&Aceptar"_s);
+        QVERIFY(!cancel->icon().isNull() && !accept->icon().isNull());
+        QVERIFY(!cancel->isDefault() && !accept->isDefault());
+        // Tab order, from the user box that has the focus with its text selected.
+        QCOMPARE(QApplication::focusWidget(), user);
+        QCOMPARE(user->selectedText(), u"VUMRE"_s);
+        QWidget* expected[] = {password, cancel, accept};
+        for (QWidget* next : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+    }
+
+    void loginChecksUserAndPassword_data()
+    {
+        QTest::addColumn<Users>("users");
+        QTest::addColumn<QString>("typedUser");  // null: keep the initial text
+        QTest::addColumn<QString>("typedPassword");
+        QTest::addColumn<QString>("box");  // empty: none
+        QTest::addColumn<QString>("active");  // the user marked Activo, empty: none
+        QTest::addColumn<int>("exitCode");  // -1: the program goes on
+
+        const Users initial{{u"VUMRE"_s, u"VUMRE"_s, QString()}, {u"Ana"_s, u"clave"_s, QString()}};
+        QTest::newRow("initial texts log in") << initial << QString() << QString() << QString()
+                                              << u"VUMRE"_s << -1;
+        QTest::newRow("name in another case is found") << initial << u"ANA"_s << u"clave"_s
+                                                       << QString() << u"Ana"_s << -1;
+        QTest::newRow("password in another case is refused")
+            << initial << u"Ana"_s << u"CLAVE"_s << kWrongPassword << QString() << -1;
+        QTest::newRow("stored Null never matches, not even empty")
+            << Users{{u"Ana"_s, QVariant(), QString()}} << u"Ana"_s << u""_s << kWrongPassword
+            << QString() << -1;
+        QTest::newRow("stored empty matches an empty box")
+            << Users{{u"Ana"_s, u""_s, QString()}} << u"Ana"_s << u""_s << QString() << u"Ana"_s << -1;
+        QTest::newRow("stored empty refuses a typed password")
+            << Users{{u"Ana"_s, u""_s, QString()}} << u"Ana"_s << u"x"_s << kWrongPassword << QString() << -1;
+        QTest::newRow("stale mark cleared by a failed attempt")
+            << Users{{u"Ana"_s, u"clave"_s, u"Activo"_s}} << u"Ana"_s << u"mal"_s << kWrongPassword
+            << QString() << -1;
+        QTest::newRow("unknown user ends the program")
+            << initial << u"Pedro"_s << u"clave"_s << kNotAuthorized << QString() << 1;
+        QTest::newRow("empty table: nobody is known")
+            << Users{} << QString() << QString() << kNotAuthorized << QString() << 1;
+    }
+    void loginChecksUserAndPassword()
+    {
+        QFETCH(Users, users);
+        QFETCH(QString, typedUser);
+        QFETCH(QString, typedPassword);
+        QFETCH(QString, box);
+        QFETCH(QString, active);
+        QFETCH(int, exitCode);
+        makeUsers(users);
+        Login login;
+        QVERIFY(login.Load());
+        QVERIFY(showActive(&login));
+        auto* user = login.findChild<QLineEdit*>(u"txtUserName"_s);
+        auto* password = login.findChild<QLineEdit*>(u"txtPassword"_s);
+        if (!typedUser.isNull()) retype(user, typedUser);
+        if (!typedPassword.isNull()) retype(password, typedPassword);
+        QTest::mouseClick(login.findChild<QPushButton*>(u"cmdAceptar"_s), Qt::LeftButton);
+
+        QCOMPARE(prompts(), box.isEmpty() ? QStringList() : QStringList{box});
+        for (const auto& shown : boxes_->shown()) {
+            QCOMPARE(shown.title, u"Error"_s);
+            QCOMPARE(shown.flags, int(vbCritical));
+        }
+        QCOMPARE(exits_, exitCode < 0 ? QList<int>() : QList<int>{exitCode});
+        for (const auto& [name, estado] : estados().asKeyValueRange())
+            QCOMPARE(estado, name == active ? u"Activo"_s : QString());
+
+        const bool succeeded = box.isEmpty();
+        QCOMPARE(login.LoginSucceeded, succeeded);
+        QCOMPARE(login.isVisible(), !succeeded && exitCode < 0);
+        Principal* principal = openPrincipal();
+        QCOMPARE(principal != nullptr, succeeded);
+        if (succeeded) {
+            const QString typed = typedUser.isNull() ? u"VUMRE"_s : typedUser;
+            QCOMPARE(nombreUsuario, typed);
+            QCOMPARE(principal->windowTitle(), u"-=: Sistema Valdrameno :=- - "_s + typed);
+        } else if (box == kWrongPassword) {
+            QCOMPARE(QApplication::focusWidget(), password);
+            QCOMPARE(password->selectedText(), password->text());
+            QCOMPARE(user->text(), typedUser);
+        }
+    }
+
+    void wrongPasswordThenAnotherUser()
+    {
+        makeUsers({{u"Ana"_s, u"uno"_s, QString()}, {u"Beto"_s, u"dos"_s, QString()}});
+        Login login;
+        QVERIFY(login.Load());
+        QVERIFY(showActive(&login));
+        auto* accept = login.findChild<QPushButton*>(u"cmdAceptar"_s);
+        retype(login.findChild<QLineEdit*>(u"txtUserName"_s), u"Ana"_s);
+        retype(login.findChild<QLineEdit*>(u"txtPassword"_s), u"dos"_s);
+        QTest::mouseClick(accept, Qt::LeftButton);
+        QCOMPARE(prompts(), QStringList{kWrongPassword});
+        retype(login.findChild<QLineEdit*>(u"txtUserName"_s), u"beto"_s);
+        retype(login.findChild<QLineEdit*>(u"txtPassword"_s), u"dos"_s);
+        QTest::mouseClick(accept, Qt::LeftButton);
+        QCOMPARE(prompts(), QStringList{kWrongPassword});
+        QCOMPARE(estados(), (QMap<QString, QString>{{u"Ana"_s, QString()}, {u"Beto"_s, u"Activo"_s}}));
+        QCOMPARE(nombreUsuario, u"beto"_s);
+        QVERIFY(openPrincipal());
+    }
+
+    void enterMovesThroughTheLogin()
+    {
+        makeUsers({{u"VUMRE"_s, u"VUMRE"_s, QString()}});
+        Login login;
+        QVERIFY(login.Load());
+        QVERIFY(showActive(&login));
+        auto* user = login.findChild<QLineEdit*>(u"txtUserName"_s);
+        auto* password = login.findChild<QLineEdit*>(u"txtPassword"_s);
+        auto* accept = login.findChild<QPushButton*>(u"cmdAceptar"_s);
+        QTest::keyClick(login.findChild<QLineEdit*>(u"txtUserName"_s), Qt::Key_Escape);
+        QVERIFY(login.isVisible());
+        QTest::keyClick(user, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), password);
+        QCOMPARE(password->selectedText(), u"VUMRE"_s);
+        QTest::keyClick(password, Qt::Key_Enter);
+        QCOMPARE(QApplication::focusWidget(), accept);
+        QVERIFY(login.isVisible());  // focused, not pressed
+        QVERIFY(!openPrincipal());
+        QTest::keyClick(accept, Qt::Key_Return);
+        QVERIFY(login.LoginSucceeded);
+        QVERIFY(!login.isVisible());
+        QVERIFY(openPrincipal());
+        QVERIFY(boxes_->shown().isEmpty());
+    }
+
+    void cancelEndsTheProgram_data()
+    {
+        QTest::addColumn<int>("how");  // 0 click, 1 Space on the focused button, 2 close box
+        QTest::newRow("click") << 0;
+        QTest::newRow("space") << 1;
+        QTest::newRow("close box") << 2;
+    }
+    void cancelEndsTheProgram()
+    {
+        QFETCH(int, how);
+        makeUsers({{u"VUMRE"_s, u"VUMRE"_s, QString()}});
+        Login login;
+        QVERIFY(login.Load());
+        QVERIFY(showActive(&login));
+        auto* cancel = login.findChild<QPushButton*>(u"cmdCancel"_s);
+        if (how == 0) QTest::mouseClick(cancel, Qt::LeftButton);
+        if (how == 1) {
+            cancel->setFocus();
+            QTest::keyClick(cancel, Qt::Key_Space);
+        }
+        if (how == 2) login.close();
+        QCOMPARE(exits_, QList<int>{0});
+        QVERIFY(!login.LoginSucceeded);
+        QVERIFY(!login.isVisible());
+        QVERIFY(!openPrincipal());
+        QCOMPARE(estados().value(u"VUMRE"_s), QString());
+    }
+
+    void loginCannotOpenItsFile_data()
+    {
+        QTest::addColumn<QByteArray>("contents");  // empty: no file
+        QTest::addColumn<int>("number");
+        QTest::newRow("missing") << QByteArray() << int(EngineErrorCode::FileNotFound);
+        QTest::newRow("not a database") << QByteArray("esto no es una base de datos") << 0;
+    }
+    void loginCannotOpenItsFile()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(int, number);
+        QFile::remove(opcionPath());
+        if (!contents.isEmpty()) {
+            QFile file(opcionPath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(contents.repeated(200));
+        }
+        Login login;
+        QVERIFY(!login.Load());
+        QCOMPARE(boxes_->shown().size(), 1);
+        const auto box = boxes_->shown().first();
+        QVERIFY2(box.prompt.startsWith(number ? u"Error %1: "_s.arg(number) : u"Error "_s), qPrintable(box.prompt));
+        QCOMPARE(box.flags, int(vbCritical));
+        QCOMPARE(QFileInfo(opcionPath()).size(), qint64(contents.size() * 200));  // left as it was
+    }
+
+    // --- main window -------------------------------------------------------------------
+
+    void toolbarHoldsTheButtonsInOrder()
+    {
+        Login login;
+        Principal* principal = logIn(login);
+        QVERIFY(principal);
+        auto* bar = principal->findChild<QToolBar*>(u"Toolbar1"_s);
+        QCOMPARE(bar->height(), twips::toPixelsY(735));
+        const QStringList rows = {u"Command6|Articulos|Articulos"_s, u"Command1|Clientes|Clientes"_s,
+                                  u"Command2|Proveed.|Proveedores"_s,
+                                  u"Command9|Departamentos|Departamentos"_s,
+                                  u"Command4|Etiquetas|Etiquetas"_s, u"Command3|Actualizar|Actualizar"_s,
+                                  u"lblTime"_s, u"Command10|Backup|Backup"_s,
+                                  u"Command7|Calen.|Calendario"_s, u"Command8|Calc.|Calculadora"_s,
+                                  u"Salir|Salir|Salir del Programa"_s};
+        QStringList order;
+        for (QAction* action : bar->actions()) order << bar->widgetForAction(action)->objectName();
+        QCOMPARE(order.size(), rows.size());
+        for (int i = 0; i < rows.size(); ++i) {
+            const QStringList parts = rows[i].split(u'|');
+            QCOMPARE(order[i], parts[0]);
+            auto* widget = bar->findChild<QWidget*>(parts[0]);
+            if (auto* button = qobject_cast<QToolButton*>(widget)) {
+                QCOMPARE(button->text(), parts[1]);
+                QCOMPARE(button->toolTip(), parts[2]);
+                QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+                QVERIFY(!button->icon().isNull());
+            }
+        }
+        auto* clock = bar->findChild<QLabel*>(u"lblTime"_s);
+        QCOMPARE(clock->text(), Principal::clockText(QTime::currentTime()).isEmpty() ? QString() : clock->text());
+        QVERIFY(!clock->text().isEmpty());
+        auto* timer = principal->findChild<QTimer*>(u"Timer1"_s);
+        QCOMPARE(timer->interval(), 100);
+        QVERIFY(timer->isActive());
+    }
+
+    void menusHoldEveryItem()
+    {
+        Login login;
+        Principal* principal = logIn(login);
+        QVERIFY(principal);
+        const QStringList expected = {
+            u"&Archivo: Calendario, Calculadora, -, &Impresora [Ctrl+I]"_s,
+            u"&Base de Datos: Articulos, Clientes, Proveedores, -, Departamentos, -, Marcas, Rubros"_s,
+            u"&Listados: Articulos, Clientes, Proveedores, -, Departamentos, -, Marcas, Rubros"_s,
+            u"&Ventanas: &Cascada, &Mosaico, &Oganizar Iconos"_s,
+            u"&Salir: &Acerca de . . ., -, &Salir [Ctrl+S]"_s,
+        };
+        QStringList actual;
+        for (QAction* top : principal->menuBar()->actions()) {
+            QStringList items;
+            for (QAction* item : top->menu()->actions()) {
+                QString text = item->isSeparator() ? u"-"_s : item->text();
+                if (!item->shortcut().isEmpty()) text += u" ["_s + item->shortcut().toString() + u"]"_s;
+                items << text;
+            }
+            actual << top->text() + u": "_s + items.join(u", "_s);
+        }
+        QCOMPARE(actual, expected);
+    }
+
+    void itemsWithoutActionDoNothing_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("Impresora") << u"mnuImpresora"_s;
+        QTest::newRow("Listados Marcas") << u"mnuListMarcas"_s;
+        QTest::newRow("Listados Rubros") << u"mnuListRubros"_s;
+        QTest::newRow("window not registered yet") << u"mnuClientes"_s;
+        QTest::newRow("report not registered yet") << u"mnuListArticulos"_s;
+    }
+    void itemsWithoutActionDoNothing()
+    {
+        QFETCH(QString, item);
+        Login login;
+        Principal* principal = logIn(login);
+        QVERIFY(principal);
+        const int topLevels = int(QApplication::topLevelWidgets().size());
+        principal->findChild<QAction*>(item)->trigger();
+        QVERIFY(principal->frame()->subWindowList().isEmpty());
+        QCOMPARE(int(QApplication::topLevelWidgets().size()), topLevels);
+        QVERIFY(boxes_->shown().isEmpty());
+        QVERIFY(exits_.isEmpty());
+    }
+
+    void registryShowsEachWindowOnceAtItsPlace_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QPoint>("twipsPosition");
+        QTest::addColumn<bool>("inFrame");
+        QTest::newRow("toolbar Departamentos") << u"Command9"_s << u"Departamentos"_s << QPoint(3100, 0) << true;
+        QTest::newRow("menu Departamentos") << u"mnuDepartamentos"_s << u"Departamentos"_s << QPoint(1900, 0) << true;
+        QTest::newRow("toolbar Articulos") << u"Command6"_s << u"Articulos"_s << QPoint(2900, 0) << true;
+        QTest::newRow("toolbar Backup") << u"Command10"_s << u"Backup"_s << QPoint(4900, 0) << true;
+        QTest::newRow("menu Marcas") << u"mnuMarcas"_s << u"Marcas"_s << QPoint(3100, 0) << true;
+        QTest::newRow("toolbar Calendario") << u"Command7"_s << u"Calendario"_s << QPoint(4500, 3050) << false;
+        QTest::newRow("menu Calendario") << u"mnuCalendario"_s << u"Calendario"_s << QPoint(4500, 3500) << false;
+    }
+    void registryShowsEachWindowOnceAtItsPlace()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, window);
+        QFETCH(QPoint, twipsPosition);
+        QFETCH(bool, inFrame);
+        Login login;
+        Principal* principal = logIn(login);
+        QVERIFY(principal);
+        if (inFrame) WindowRegistry::instance().add(window, WindowPlace::InFrame, [] { return new Probe; });
+        WindowRegistry::instance().add(u"Otra"_s, WindowPlace::InFrame, [] { return new Probe; });
+        auto press = [&] {
+            if (auto* button = principal->findChild<QToolButton*>(control))
+                QTest::mouseClick(button, Qt::LeftButton);
+            else
+                principal->findChild<QAction*>(control)->trigger();
+        };
+        auto placed = [&](QWidget* shown) { return inFrame ? shown->parentWidget() : shown; };
+        const QPoint pixels = twips::point(twipsPosition.x(), twipsPosition.y());
+
+        press();
+        QWidget* first = WindowRegistry::instance().openWindow(window);
+        QVERIFY(first);
+        QVERIFY(first->isVisible());
+        QCOMPARE(placed(first)->pos(), pixels);
+        // Moved away and covered by another window, it comes back to the front and to its place.
+        placed(first)->move(pixels + QPoint(37, 23));
+        QWidget* other = WindowRegistry::instance().show(u"Otra"_s, QPoint(0, 0));
+        press();
+        QCOMPARE(WindowRegistry::instance().openWindow(window), first);
+        QCOMPARE(placed(first)->pos(), pixels);
+        if (inFrame) {
+            QCOMPARE(principal->frame()->subWindowList().size(), 2);
+            QCOMPARE(principal->frame()->activeSubWindow(), first->parentWidget());
+        } else {
+            QVERIFY(first->isWindow());
+            QCOMPARE(first->windowTitle(), u"Calendario"_s);
+        }
+        // Closing the window unloads it; the next show makes a new one.
+        QPointer<QWidget> gone = first;
+        first->close();
+        QTRY_VERIFY(!gone);
+        QVERIFY(!WindowRegistry::instance().openWindow(window));
+        if (inFrame) QTRY_COMPARE(principal->frame()->subWindowList().size(), 1);
+        press();
+        QVERIFY(WindowRegistry::instance().openWindow(window));
+        QVERIFY(other->isVisible());
+    }
+
+    void windowMenuListsTheChildWindows()
+    {
+        Login login;
+        Principal* principal = logIn(login);
+        QVERIFY(principal);
+        for (const QString& key : {u"Marcas"_s, u"Rubros"_s}) {
+            WindowRegistry::instance().add(key, WindowPlace::InFrame, [key] {
+                auto* probe = new Probe;
+                probe->setWindowTitle(key);
+                return probe;
+            });
+            WindowRegistry::instance().show(key, QPoint(0, 0));
+        }
+        auto* menu = principal->findChild<QMenu*>(u"mnuVentanas"_s);
+        emit menu->aboutToShow();
+        QStringList listed;
+        for (QAction* action : menu->actions())
+            if (action->isCheckable()) listed << action->text() + (action->isChecked() ? u"*"_s : QString());
+        QCOMPARE(listed, (QStringList{u"&1 Marcas"_s, u"&2 Rubros*"_s}));
+        menu->actions().constFirst()->trigger();  // Cascada
+        principal->findChild<QAction*>(u"mnuMosaico"_s)->trigger();
+        const auto subs = principal->frame()->subWindowList();
+        QCOMPARE(subs[0]->geometry().top(), 0);
+        QCOMPARE(subs[1]->geometry().top(), principal->frame()->viewport()->height() / 2);
+        QCOMPARE(subs[1]->width(), principal->frame()->viewport()->width());
+        subs[0]->showMinimized();
+        subs[0]->move(300, 10);
+        principal->findChild<QAction*>(u"mnuOrganizar"_s)->trigger();
+        QCOMPARE(subs[0]->geometry().bottomLeft(), QPoint(0, principal->frame()->viewport()->height() - 1));
+    }
+
+    void exitEndsAtOnceButCloseBoxClosesChildrenFirst_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("childRefuses");
+        QTest::addColumn<bool>("childClosed");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("Salir button") << u"Salir"_s << false << false << true;
+        QTest::newRow("Salir menu item") << u"mnuSalir"_s << false << false << true;
+        QTest::newRow("Ctrl+S") << u"ctrl+s"_s << false << false << true;
+        QTest::newRow("close box") << u"close"_s << false << true << true;
+        QTest::newRow("close box, child refuses") << u"close"_s << true << false << false;
+    }
+    void exitEndsAtOnceButCloseBoxClosesChildrenFirst()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, childRefuses);
+        QFETCH(bool, childClosed);
+        QFETCH(bool, ends);
+        Login login;
+        Principal* principal = logIn(login);
+        QVERIFY(principal);
+        WindowRegistry::instance().add(u"Marcas"_s, WindowPlace::InFrame,
+                                       [childRefuses] { return new Probe(childRefuses); });
+        QPointer<QWidget> child = WindowRegistry::instance().show(u"Marcas"_s, QPoint(0, 0));
+        if (how == u"close")
+            principal->close();
+        else if (how == u"ctrl+s")
+            QTest::keySequence(principal, QKeySequence(Qt::CTRL | Qt::Key_S));
+        else if (auto* button = principal->findChild<QToolButton*>(how))
+            QTest::mouseClick(button, Qt::LeftButton);
+        else
+            principal->findChild<QAction*>(how)->trigger();
+        QCOMPARE(exits_, ends ? QList<int>{0} : QList<int>());
+        if (childClosed)
+            QTRY_VERIFY(!child);
+        else
+            QVERIFY(child && child->isVisible());
+        QCOMPARE(principal->isVisible(), !(ends && how == u"close"));
+    }
+
+    void clockChangesOnlyWhenItsTextWould_data()
+    {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<bool>("changes");
+        QTest::newRow("same second") << u"10:15:07"_s << u"10:15:07"_s << false;
+        QTest::newRow("next second") << u"10:15:07"_s << u"10:15:08"_s << true;
+        QTest::newRow("first tick") << QString() << u"10:15:07"_s << true;
+    }
+    void clockChangesOnlyWhenItsTextWould()
+    {
+        QFETCH(QString, shown);
+        QFETCH(QString, now);
+        QFETCH(bool, changes);
+        QLabel label(shown);
+        QCOMPARE(Principal::updateClock(label, now), changes);
+        QCOMPARE(label.text(), now);
+        // The shown text follows the time of day, in whole seconds and with no time zone.
+        QCOMPARE(Principal::clockText(QTime(10, 15, 7, 100)), Principal::clockText(QTime(10, 15, 7, 900)));
+        QVERIFY(Principal::clockText(QTime(10, 15, 7)) != Principal::clockText(QTime(10, 15, 8)));
+    }
+
+    void calculatorStartsOrExplains_data()
+    {
+        QTest::addColumn<QString>("installed");  // empty: none
+        QTest::addColumn<QString>("box");
+        QTest::newRow("galculator installed") << u"galculator"_s << QString();
+        QTest::newRow("only the last of the list") << u"xcalc"_s << QString();
+        QTest::newRow("none installed")
+            << QString()
+            << u"No hay ninguna calculadora instalada. Instale una de estas: gnome-calculator, kcalc, galculator, qalculate-gtk, xcalc."_s;
+    }
+    void calculatorStartsOrExplains()
+    {
+        QFETCH(QString, installed);
+        QFETCH(QString, box);
+        QTemporaryDir bin;
+        const QString marker = bin.filePath(u"started"_s);
+        if (!installed.isEmpty()) {
+            QFile script(bin.filePath(installed));
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write("#!/bin/sh\n: > '" + marker.toLocal8Bit() + "'\n");
+            script.close();
+            script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit());
+        Principal::startCalculator();
+        qputenv("PATH", path);
+        QCOMPARE(prompts(), box.isEmpty() ? QStringList() : QStringList{box});
+        if (!box.isEmpty()) {
+            QCOMPARE(boxes_->shown().first().flags, int(vbExclamation));
+            QCOMPARE(boxes_->shown().first().title, u"Calculadora"_s);
+        } else {
+            QTRY_VERIFY(QFileInfo::exists(marker));
+        }
+    }
+
+    // --- auxiliary windows -------------------------------------------------------------
+
+    void aboutBoxIsModal()
+    {
+        Login login;
+        Principal* principal = logIn(login);
+        QVERIFY(principal);
+        bool checked = false;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* about = QApplication::activeModalWidget();
+            QVERIFY(about);
+            QCOMPARE(about->objectName(), u"Acerca"_s);
+            QCOMPARE(about->windowTitle(), u"Acerca de ..."_s);
+            QVERIFY(!(about->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+            auto* ok = about->findChild<QPushButton*>(u"cmdOK"_s);
+            QCOMPARE(ok->text(), u"Salir"_s);
+            QCOMPARE(ok->geometry().bottom(), about->height() - 1);
+            QCOMPARE(ok->width(), about->width());
+            checked = true;
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        principal->findChild<QAction*>(u"mnuAcerca"_s)->trigger();
+        QVERIFY(checked);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void calendarOpensOnTodayAndCloses()
+    {
+        auto* calendar = qobject_cast<QWidget*>(WindowRegistry::instance().show(u"Calendario"_s, QPoint(4500, 3050)));
+        QVERIFY(calendar);
+        auto* month = calendar->findChild<QCalendarWidget*>(u"MonthView1"_s);
+        QCOMPARE(month->selectedDate(), QDate::currentDate());
+        QCOMPARE(calendar->minimumSize(), calendar->maximumSize());
+        QVERIFY(!calendar->parentWidget());
+        month->setSelectedDate(QDate::currentDate().addMonths(-3));
+        // A click on a day of the shown month closes the window.
+        auto* view = month->findChild<QTableView*>();
+        QVERIFY(QTest::qWaitForWindowExposed(calendar));
+        const QModelIndex day = view->model()->index(3, 3);
+        QPointer<QWidget> gone = calendar;
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(day).center());
+        QTRY_VERIFY(!gone);
+        QWidget* again = WindowRegistry::instance().show(u"Calendario"_s);
+        QCOMPARE(again->findChild<QCalendarWidget*>(u"MonthView1"_s)->selectedDate(), QDate::currentDate());
+    }
+
+    void waitWindowIsShownAndHidden()
+    {
+        QWidget owner;
+        owner.setGeometry(100, 100, 800, 600);
+        owner.show();
+        Espere::Mostrar(&owner);
+        Espere* wait = Espere::form();
+        QVERIFY(wait && wait->isVisible());
+        QCOMPARE(wait->size(), twips::size(5880, 645));
+        QVERIFY(qAbs(wait->geometry().center().x() - owner.frameGeometry().center().x()) <= 1);
+        QVERIFY(qAbs(wait->geometry().center().y() - owner.frameGeometry().center().y()) <= 1);
+        QVERIFY(wait->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(wait->palette().color(QPalette::Window), QColor(255, 0, 0));
+        auto* label = wait->findChild<QLabel*>();
+        QCOMPARE(label->text(), u"Espere un Momento..."_s);
+        QVERIFY(label->font().bold());
+        QCOMPARE(label->font().pointSize(), 18);
+        Espere::Ocultar();
+        QVERIFY(!wait->isVisible());
+        Espere::Mostrar(nullptr);
+        QCOMPARE(Espere::form(), wait);  // hidden between uses, not unloaded
+        Espere::Ocultar();
+    }
+
+    void pauseHandlesEventsForATenthOfASecond()
+    {
+        bool queuedHandled = false, lateHandled = false;
+        QMetaObject::invokeMethod(this, [&] { queuedHandled = true; }, Qt::QueuedConnection);
+        QTimer::singleShot(40, this, [&] { lateHandled = true; });  // a click during the wait
+        QElapsedTimer clock;
+        clock.start();
+        Pausa();
+        QVERIFY(clock.elapsed() >= 100);
+        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY(queuedHandled);
+        QVERIFY(lateHandled);
+        // A handler that outlasts the wait is finished before it returns.
+        bool slowDone = false;
+        QMetaObject::invokeMethod(this, [&] { QThread::msleep(150); slowDone = true; }, Qt::QueuedConnection);
+        Pausa();
+        QVERIFY(slowDone);
+    }
+
+    // --- error policy ------------------------------------------------------------------
+
+    void errorsAbandonTheOperationAndTheProgramGoesOn_data()
+    {
+        QTest::addColumn<int>("kind");  // 0 engine, 1 file system, 2 anything else
+        QTest::addColumn<QString>("box");
+        QTest::newRow("engine error") << 0 << u"Error 3022: "_s;
+        QTest::newRow("disk full") << 1 << u"Error 28: "_s;
+        QTest::newRow("other failure") << 2 << u"Error 51: Error interno: algo falló"_s;
+    }
+    void errorsAbandonTheOperationAndTheProgramGoesOn()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, box);
+        makeUsers({{u"VUMRE"_s, u"VUMRE"_s, QString()}});
+        Data users;
+        FileHold hold = openForForm(u"Opcion.mdb"_s, &users);
+        QWidget window;
+        auto* button = new QPushButton(u"Grabar"_s, &window);
+        connect(button, &QPushButton::clicked, this, [&] {
+            Recordset& rs = users.Recordset();
+            rs.AddNew();
+            rs.Fields(u"usuario").setValue(u"NUEVO"_s);
+            if (kind == 0) throw EngineError(EngineErrorCode::DuplicateKey);
+            if (kind == 1) throw std::system_error(ENOSPC, std::generic_category());
+            throw std::runtime_error("algo falló");
+        });
+        window.show();
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(boxes_->shown().size(), 1);
+        QVERIFY2(boxes_->shown().first().prompt.startsWith(box), qPrintable(boxes_->shown().first().prompt));
+        QCOMPARE(boxes_->shown().first().flags, int(vbCritical));
+        QCOMPARE(users.Recordset().editMode(), EditMode::None);
+        QVERIFY(window.isVisible());
+        QVERIFY(exits_.isEmpty());
+        // Nothing half-typed is stored by a later update.
+        QVERIFY_THROWS_EXCEPTION(EngineError, users.Recordset().Update());
+        QCOMPARE(estados().keys(), QStringList{u"VUMRE"_s});
+        // The next operation works as usual.
+        boxes_->clear();
+        button->disconnect();
+        connect(button, &QPushButton::clicked, this, [&] { MsgBox(u"hecho"_s, vbInformation); });
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(prompts(), QStringList{u"hecho"_s});
+    }
+};
+
+int main(int argc, char** argv)
+{
+    ShellApplication app(argc, argv);
+    TestShell test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_shell.moc"
