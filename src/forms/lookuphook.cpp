@@ -1,0 +1,20 @@
+#include "lookuphook.h"
+
+namespace forms {
+
+namespace {
+LookupOpener& opener()
+{
+    static LookupOpener current;
+    return current;
+}
+}  // namespace
+
+void setLookupOpener(LookupOpener value) { opener() = std::move(value); }
+
+void openLookup(const QString& dialogName, QLineEdit* target, QWidget* caller)
+{
+    if (opener()) opener()(dialogName, target, caller);
+}
+
+}  // namespace forms

@@ -1,0 +1,21 @@
+#pragma once
+// The record forms open their lookup dialogs through this hook, so that the forms do not
+// depend on the dialogs: the program connects it once at start-up.
+
+#include <QString>
+#include <functional>
+
+class QLineEdit;
+class QWidget;
+
+namespace forms {
+
+// Shows the lookup dialog `dialogName` ("ConsuMarcas"...) modally for the code field
+// `target` of the form `caller`; the dialog writes the chosen code into `target`.
+using LookupOpener = std::function<void(const QString& dialogName, QLineEdit* target, QWidget* caller)>;
+
+void setLookupOpener(LookupOpener opener);
+// Does nothing while no opener is set.
+void openLookup(const QString& dialogName, QLineEdit* target, QWidget* caller);
+
+}  // namespace forms

@@ -1,0 +1,474 @@
+#include "recordform.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QPointer>
+#include <QTimer>
+#include <QApplication>
+
+#include "catalogue.h"
+#include "lookuphook.h"
+#include "msgbox.h"
+#include "twips.h"
+
+using namespace Qt::StringLiterals;
+
+namespace forms {
+
+namespace {
+
+const QColor kFocusColour(192, 255, 255);
+const QColor kPlainColour(255, 255, 255);
+
+FormReopener& reopener()
+{
+    static FormReopener current;
+    return current;
+}
+
+bool allDigits(const QString& text)
+{
+    if (text.isEmpty()) return false;
+    for (QChar c : text)
+        if (c < u'0' || c > u'9') return false;
+    return true;
+}
+
+void setBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+void setFormReopener(FormReopener value) { reopener() = std::move(value); }
+
+QString formatCode(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (!allDigits(trimmed)) return text;
+    qsizetype first = 0;
+    while (first < trimmed.size() - 1 && trimmed[first] == u'0') ++first;
+    return trimmed.mid(first).rightJustified(4, u'0');
+}
+
+RecordForm::RecordForm(const FormSpec& spec, QWidget* parent)
+    : QWidget(parent),
+      spec_(spec),
+      data1_(new Data(this, RecordsetType::Table)),
+      data2_(new Data(this, RecordsetType::Dynaset))
+{
+    data1_->setObjectName(u"Data1"_s);
+    data2_->setObjectName(u"Data2"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+RecordForm::~RecordForm() { release(); }
+
+void RecordForm::wire()
+{
+    const catalogue::FileDef* file = catalogue::find(spec_.fileName);
+    Q_ASSERT(file);
+    for (const FieldSpec& field : spec_.ring) {
+        QWidget* widget = findChild<QWidget*>(field.name);
+        Q_ASSERT(widget);
+        auto* combo = qobject_cast<QComboBox*>(widget);
+        QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(widget);
+        Q_ASSERT(edit);
+        // A field takes no more characters than its table field holds.
+        if (!field.tableField.isEmpty()) {
+            const int index = file->table.fieldIndex(field.tableField);
+            Q_ASSERT(index >= 0);
+            edit->setMaxLength(file->table.fields[size_t(index)].width);
+        }
+        if (combo) combo->setInsertPolicy(QComboBox::NoInsert);
+        widget->installEventFilter(this);
+        ring_.push_back({widget, edit, combo, field});
+    }
+    code_ = ring_.front().edit;
+    dateBox_ = findChild<QLineEdit*>(u"Text17"_s);
+
+    auto button = [this](const QString& name, void (RecordForm::*action)()) {
+        if (auto* b = findChild<QPushButton*>(name))
+            connect(b, &QPushButton::clicked, this, [this, action] { (this->*action)(); });
+    };
+    button(u"cmdNuevo"_s, &RecordForm::crear);
+    button(u"cmdGrabar"_s, &RecordForm::grabar);
+    button(u"cmdEliminar"_s, &RecordForm::borrar);
+    button(u"cmdCerrar"_s, &RecordForm::cerrar);
+    button(u"cmdSiguiente"_s, &RecordForm::siguiente);
+    button(u"cmdAnterior"_s, &RecordForm::anterior);
+    if (auto* lookup = findChild<QPushButton*>(u"Command5"_s))
+        connect(lookup, &QPushButton::clicked, this,
+                [this] { openLookup(spec_.lookupDialog, code_, this); });
+}
+
+bool RecordForm::open()
+{
+    try {
+        hold1_ = openForForm(spec_.fileName, data1_);
+        data1_->Recordset();
+        hold2_ = openForForm(spec_.fileName, data2_);
+        data2_->Recordset();
+    } catch (const EngineError& error) {
+        release();
+        ShowErrorBox(error, parentWidget());
+        return false;
+    }
+    Blanquear();
+    if (dateBox_) dateBox_->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    code_->setFocus();
+    return true;
+}
+
+void RecordForm::release()
+{
+    data1_->close();
+    data2_->close();
+    hold1_.release();
+    hold2_.release();
+}
+
+void RecordForm::closeEvent(QCloseEvent* event)
+{
+    release();
+    event->accept();
+}
+
+void RecordForm::guarded(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const EngineError& error) {
+        // Nothing half-typed may be stored later: drop the pending record, keep the form.
+        if (data1_->isOpen() && data1_->Recordset().editMode() != EditMode::None)
+            data1_->Recordset().CancelUpdate();
+        ShowErrorBox(error, this);
+    }
+}
+
+// ------------------------------------------------------------------ routines
+
+void RecordForm::Blanquear()
+{
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        if (!(spec_.blankingKeepsDate && edit == dateBox_)) edit->clear();
+    for (QComboBox* combo : findChildren<QComboBox*>()) {
+        combo->setCurrentIndex(-1);
+        combo->setEditText(QString());
+    }
+}
+
+void RecordForm::CargaDesdeBaseDatos()
+{
+    Recordset& rs = keyed();
+    for (const RingEntry& entry : ring_) {
+        if (entry.spec.tableField.isEmpty()) continue;
+        const QVariant value = rs.Fields(entry.spec.tableField).Value();
+        const QString text = value.isNull() ? QString() : value.toString();
+        if (text.isEmpty()) continue;
+        if (entry.combo)
+            entry.combo->setEditText(text);
+        else
+            entry.edit->setText(text);
+    }
+    afterLoad(rs);
+}
+
+void RecordForm::CargaBaseDatos()
+{
+    Recordset& rs = keyed();
+    for (const RingEntry& entry : ring_)
+        if (!entry.spec.tableField.isEmpty())
+            rs.Fields(entry.spec.tableField).setValue(fieldText(entry));
+    afterStore(rs);
+}
+
+QString RecordForm::fieldText(const RingEntry& entry) const
+{
+    return entry.combo ? entry.combo->currentText() : entry.edit->text();
+}
+
+bool RecordForm::seekCode(const QString& code)
+{
+    Recordset& rs = keyed();
+    rs.setIndex(spec_.codeField);
+    rs.Seek(u"="_s, code);
+    return !rs.NoMatch();
+}
+
+// ------------------------------------------------------------------ commands
+
+void RecordForm::lookUp()
+{
+    code_->setText(formatCode(code_->text()));
+    const QString code = code_->text();
+    if (code.isEmpty()) return;
+    guarded([&] {
+        if (!seekCode(code)) {
+            MsgBox(spec_.texts.notFound, vbInformation, u"Error"_s, this);
+            Blanquear();
+            return;
+        }
+        Blanquear();
+        CargaDesdeBaseDatos();
+        prepareLists();
+        focusField(1);
+    });
+}
+
+void RecordForm::crear()
+{
+    Blanquear();
+    guarded([&] {
+        Recordset& rs = data2_->Recordset();
+        rs.MoveLast();
+        qint64 next = 1;
+        if (!rs.Eof()) {
+            const QVariant value = rs.Fields(spec_.codeField).Value();
+            const QString last = value.isNull() ? QString() : value.toString().trimmed();
+            if (!allDigits(last)) {
+                showFormMessage(FormMessage::LastCodeNotNumber, this);
+                next = 0;
+            } else {
+                next = last.size() > 9 ? qint64(spec_.highestCode) + 1 : last.toLongLong() + 1;
+            }
+        }
+        if (next > spec_.highestCode)
+            showFormMessage(FormMessage::NextCodeTooLarge, this);
+        else if (next > 0)
+            code_->setText(formatCode(QString::number(next)));
+        prepareLists();
+    });
+    if (spec_.nuevoFocus == NuevoFocus::SecondField)
+        focusField(1);
+    else if (auto* nuevo = findChild<QPushButton*>(u"cmdNuevo"_s))
+        nuevo->setFocus();
+}
+
+void RecordForm::grabar()
+{
+    const QString code = code_->text();
+    if (code.isEmpty()) {
+        if (spec_.afterSave == AfterSave::ReopenAlways) reopen();
+        return;
+    }
+    if (const auto refusal = refuseSave()) {
+        showFormMessage(*refusal, this);
+        return;
+    }
+    bool stored = false;
+    guarded([&] {
+        Recordset& rs = keyed();
+        // The code is sought as typed: Grabar does not apply the code format.
+        if (seekCode(code))
+            rs.Edit();
+        else
+            rs.AddNew();
+        CargaBaseDatos();
+        rs.Update();
+        stored = true;
+    });
+    if (!stored) return;
+    MsgBox(spec_.texts.saved, vbExclamation, u"Guardar"_s, this);
+    if (spec_.afterSave != AfterSave::KeepShowing) reopen();
+}
+
+void RecordForm::borrar()
+{
+    const QString code = code_->text();
+    if (code.isEmpty()) {
+        MsgBox(spec_.texts.missingCode, vbCritical, u"Error"_s, this);
+        return;
+    }
+    guarded([&] {
+        if (!seekCode(code)) {
+            MsgBox(spec_.texts.notFound, vbInformation, u"Error"_s, this);
+            Blanquear();
+            return;
+        }
+        CargaDesdeBaseDatos();
+        const MsgBoxResult answer =
+            MsgBox(spec_.texts.deleteQuestion + fieldText(ring_[1]), vbCritical | vbYesNo,
+                   spec_.texts.deleteTitle + code_->text(), this);
+        if (answer == MsgBoxResult::Yes && seekCode(code)) {
+            Recordset& rs = keyed();
+            rs.Delete();
+            if (!(rs.Eof() && rs.Bof())) rs.MoveFirst();
+        }
+        Blanquear();
+    });
+}
+
+void RecordForm::cerrar()
+{
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->close();
+    else
+        close();
+}
+
+void RecordForm::siguiente() { browse(1); }
+void RecordForm::anterior() { browse(-1); }
+
+void RecordForm::browse(int direction)
+{
+    guarded([&] {
+        Recordset& rs = keyed();
+        if (rs.Eof() && rs.Bof()) {
+            // The flags say empty; records may have been added since.
+            rs.MoveFirst();
+            if (rs.Eof()) return;
+        } else if (direction > 0) {
+            rs.MoveNext();
+            if (rs.Eof()) {
+                MsgBox(u"Fin del Archivo, Aceptar para ir al Primer Registro"_s, vbExclamation,
+                       u"Mensaje"_s, this);
+                rs.MoveFirst();
+            }
+        } else {
+            rs.MovePrevious();
+            if (rs.Bof()) {
+                MsgBox(u"Comienzo del Archivo, Aceptar para ir al Ultimo Registro"_s, vbExclamation,
+                       u"Mensaje"_s, this);
+                rs.MoveLast();
+            }
+        }
+        Blanquear();
+        CargaDesdeBaseDatos();
+    });
+}
+
+void RecordForm::reopen()
+{
+    const QString name = objectName();
+    const std::optional<QPoint> fixedPlace = spec_.reopenAtTwips;
+    QPointer<QMdiArea> area;
+    QPoint place = pos();
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        area = frame->mdiArea();
+        place = frame->pos();
+    }
+    const int perInch = twips::toPixelsX(1440);
+    QPoint placeTwips(place.x() * 1440 / perInch, place.y() * 1440 / perInch);
+    // Only inside the main window does the form have a fixed place of its own.
+    if (area && fixedPlace) placeTwips = *fixedPlace;
+    const FormReopener chosen = reopener();
+    RecordForm* fresh = chosen ? nullptr : createAnother();
+
+    // The new form comes once this one is gone, so that whoever keeps the open windows
+    // does not find this one still open.
+    connect(this, &QObject::destroyed, qApp, [=] {
+        QTimer::singleShot(0, qApp, [=] {
+            if (chosen) {
+                chosen(name, placeTwips);
+                return;
+            }
+            if (!fresh->open()) {
+                delete fresh;
+                return;
+            }
+            const QPoint at = twips::point(placeTwips.x(), placeTwips.y());
+            if (area) {
+                QMdiSubWindow* frame = area->addSubWindow(fresh);
+                frame->move(at);
+                frame->show();
+            } else {
+                fresh->move(at);
+                fresh->show();
+                fresh->activateWindow();
+            }
+            fresh->code_->setFocus();
+        });
+    });
+    cerrar();
+}
+
+// ------------------------------------------------------------------ keys
+
+void RecordForm::focusField(int index)
+{
+    const RingEntry& entry = ring_[size_t(index)];
+    entry.widget->setFocus(Qt::OtherFocusReason);
+    if (!entry.combo) entry.edit->selectAll();
+}
+
+bool RecordForm::keyPress(int index, QKeyEvent* event)
+{
+    const RingEntry& entry = ring_[size_t(index)];
+    const int last = int(ring_.size()) - 1;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (index == 0)
+            lookUp();
+        else if (index < last)
+            focusField(index + 1);
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        if (entry.combo) return false;  // steps through the list
+        const int target = index + (event->key() == Qt::Key_Up ? -1 : 1);
+        if (target >= 0 && target <= last)
+            focusField(target);
+        else if (spec_.ringWraps)
+            focusField(target < 0 ? last : 0);
+        return true;
+    }
+    case Qt::Key_Escape:
+        if (index != 0) return false;
+        openLookup(spec_.lookupDialog, code_, this);
+        return true;
+    default:
+        break;
+    }
+    // Typed characters only; pasted text keeps its case.
+    const QString text = event->text();
+    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))) return false;
+    for (QChar c : text)
+        if (!c.isPrint()) return false;
+    QString typed = text;
+    if (entry.spec.flags & DecimalComma) typed.replace(u'.', u',');
+    if (entry.spec.flags & UpperCase) typed = typed.toUpper();
+    if (typed == text) return false;
+    entry.edit->insert(typed);
+    return true;
+}
+
+bool RecordForm::eventFilter(QObject* watched, QEvent* event)
+{
+    for (size_t i = 0; i < ring_.size(); ++i) {
+        const RingEntry& entry = ring_[i];
+        if (watched != entry.widget) continue;
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            return keyPress(int(i), static_cast<QKeyEvent*>(event));
+        case QEvent::FocusIn:
+            if (entry.spec.flags & Highlight) setBackground(entry.widget, kFocusColour);
+            break;
+        case QEvent::FocusOut:
+            if (entry.spec.flags & Highlight) setBackground(entry.widget, kPlainColour);
+            break;
+        case QEvent::MouseButtonRelease:
+            // After the line edit has placed the cursor (or cleared a selection).
+            if (!entry.combo && (entry.spec.flags & SelectOnClick))
+                QTimer::singleShot(0, entry.edit, &QLineEdit::selectAll);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace forms

@@ -1,0 +1,151 @@
+#pragma once
+// The record form: a row of entry fields over one table, worked from the keyboard. A form
+// builds its widgets (with their object names) and describes itself in a FormSpec; this
+// class gives the fields their key handling and runs look-up, Nuevo, Grabar, Eliminar,
+// Cerrar and, where present, record browsing.
+
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "datacontrol.h"
+#include "formmessages.h"
+#include "opensequence.h"
+
+class QComboBox;
+class QLineEdit;
+class QMdiArea;
+class QPushButton;
+
+namespace forms {
+
+// How one entry field reacts to typing, focus and clicks.
+enum FieldFlag {
+    UpperCase = 1,      // typed characters become upper case
+    DecimalComma = 2,   // a typed full stop becomes a comma
+    Highlight = 4,      // light cyan while it has the focus
+    SelectOnClick = 8,  // a click selects the whole text
+};
+
+struct FieldSpec {
+    QString name;        // object name of a QLineEdit or QComboBox ("Text2", "Combo1")
+    QString tableField;  // the table field it loads and stores; empty when none
+    int flags = UpperCase | SelectOnClick;
+};
+
+struct FormTexts {
+    QString notFound;        // look-up and delete of an unknown code
+    QString saved;           // after Grabar
+    QString missingCode;     // Eliminar with an empty code
+    QString deleteQuestion;  // followed by the second field's text
+    QString deleteTitle;     // followed by the code
+};
+
+enum class AfterSave {
+    KeepShowing,       // the form keeps the saved record
+    ReopenAlways,      // every press of Grabar closes the form and opens it anew
+    ReopenAfterSaved,  // a save (not an empty code) closes the form and opens it anew
+};
+
+enum class NuevoFocus { NuevoButton, SecondField };
+
+struct FormSpec {
+    QString fileName;      // "Proveedores.mdb"
+    QString codeField;     // table field and index of the code ("COD_PROV")
+    QString lookupDialog;  // "ConsuProveedor"
+    FormTexts texts;
+    std::vector<FieldSpec> ring;  // the code field first
+    bool ringWraps = true;        // Up in the first field goes to the last, Down in the last to the first
+    int highestCode = 9999;       // Nuevo proposes no code above this
+    NuevoFocus nuevoFocus = NuevoFocus::NuevoButton;
+    AfterSave afterSave = AfterSave::KeepShowing;
+    std::optional<QPoint> reopenAtTwips;  // where a reopened form goes in the main window
+    bool blankingKeepsDate = false;       // the date box survives Blanquear
+};
+
+// Brings back a blank form after one closed itself following a save: `formName` is the
+// form's object name, `place` its position in pixels within the window that holds it.
+// Without one the form makes a fresh copy of itself in the same frame (or top level).
+using FormReopener = std::function<void(const QString& formName, const QPoint& place)>;
+void setFormReopener(FormReopener reopener);
+
+// The code format "0000": a text of digits becomes that number with at least four digits;
+// any other text is left as it is.
+QString formatCode(const QString& text);
+
+class RecordForm : public QWidget {
+    Q_OBJECT
+public:
+    ~RecordForm() override;
+
+    // Opens the form's file twice (Data1 keyed, Data2 dynaset), blanks the form and writes
+    // the date. On an engine error shows the error box and returns false with nothing open.
+    bool open();
+
+    // Empties every text box and the shown text of the lists.
+    void Blanquear();
+    // Loads the keyed binding's current record into the fields.
+    void CargaDesdeBaseDatos();
+    // Stores the fields into the keyed binding's pending record.
+    void CargaBaseDatos();
+
+protected:
+    RecordForm(const FormSpec& spec, QWidget* parent);
+
+    // Called by the form's constructor once its widgets exist.
+    void wire();
+
+    // Form particulars.
+    virtual void afterLoad(Recordset&) {}
+    virtual void afterStore(Recordset&) {}
+    virtual std::optional<FormMessage> refuseSave() const { return std::nullopt; }
+    // Runs at Nuevo and after a successful look-up (the forms with a list fill it then).
+    virtual void prepareLists() {}
+    virtual RecordForm* createAnother() const = 0;
+
+    // The record commands; the forms give them their own names.
+    void crear();
+    void grabar();
+    void borrar();
+    void cerrar();
+    void siguiente();
+    void anterior();
+
+    QLineEdit* codeField() const { return code_; }
+    Recordset& keyed() { return data1_->Recordset(); }
+    const FormSpec& spec() const { return spec_; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct RingEntry {
+        QWidget* widget;
+        QLineEdit* edit;  // the text the field holds (the list's editor for a combo box)
+        QComboBox* combo;
+        FieldSpec spec;
+    };
+
+    void guarded(const std::function<void()>& action);
+    void lookUp();
+    bool seekCode(const QString& code);
+    void focusField(int index);
+    bool keyPress(int index, QKeyEvent* event);
+    void browse(int direction);
+    void reopen();
+    void release();
+    QString fieldText(const RingEntry& entry) const;
+
+    FormSpec spec_;
+    Data* data1_;
+    Data* data2_;
+    FileHold hold1_, hold2_;
+    std::vector<RingEntry> ring_;
+    QLineEdit* code_ = nullptr;
+    QLineEdit* dateBox_ = nullptr;
+};
+
+}  // namespace forms
