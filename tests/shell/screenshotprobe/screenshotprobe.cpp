@@ -38,6 +38,8 @@ public:
         if (name == u"Login" && !sawLogin_) {
             sawLogin_ = true;
             QTimer::singleShot(700, this, [this] {
+                // Without a window manager nothing activates the window: do it as a click would.
+                if (QWidget* login = visibleWidget(u"Login"_s)) login->activateWindow();
                 save(u"login"_s, u"Login"_s);
                 for (int i = 0; i < 3; ++i) pressEnter(i * 300);
             });
@@ -63,18 +65,24 @@ private:
     void pressEnter(int afterMs)
     {
         QTimer::singleShot(afterMs, this, [] {
-            QWidget* focus = QApplication::focusWidget();
+            QWidget* login = visibleWidget(u"Login"_s);
+            QWidget* focus = login ? login->focusWidget() : nullptr;
             if (!focus) return;
             QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
             QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
         });
     }
 
+    static QWidget* visibleWidget(const QString& name)
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == name && widget->isVisible()) return widget;
+        return nullptr;
+    }
+
     static void save(const QString& file, const QString& widgetName)
     {
-        QWidget* widget = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == widgetName && w->isVisible()) widget = w;
+        QWidget* widget = visibleWidget(widgetName);
         if (!widget) return;
         const QString folder = qEnvironmentVariable("VALDRAMENO_SCREENSHOTS", u"."_s);
         QDir().mkpath(folder);
