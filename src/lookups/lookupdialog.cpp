@@ -1,0 +1,206 @@
+#include "lookupdialog.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "catalogue.h"
+#include "engine.h"
+#include "lookupgrid.h"
+#include "msgbox.h"
+#include "paths.h"
+
+using namespace Qt::StringLiterals;
+
+namespace lookups {
+
+namespace {
+
+QString quotedName(const QString& name) { return u'"' + name + u'"'; }
+
+// Twips (1/1440 inch) to pixels at the widget's logical resolution.
+int twips(const QWidget* widget, int value) { return value * widget->logicalDpiX() / 1440; }
+
+// Opens `member`'s file as every window of the system does and checks that its table and
+// fields are there, so that a broken file fails at opening rather than at the first search.
+std::shared_ptr<Database> openFile(const Member& member, std::shared_ptr<Workspace>& workspace)
+{
+    const catalogue::FileDef* def = catalogue::find(member.fileName);
+    Q_ASSERT(def);
+    workspace = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString());
+    auto database = workspace->OpenDatabase(paths::inBases(def->fileName), false, false,
+                                            catalogue::connectString(def->password));
+    const TableDef* table = database->tableDef(member.table);
+    if (!table) throw EngineError(EngineErrorCode::TableNotFound, member.table);
+    for (const QString& field : QStringList{member.codeField, member.searchField} + member.moreFields)
+        if (table->fieldIndex(field) < 0) throw EngineError(EngineErrorCode::FieldNotFound, field);
+    return database;
+}
+
+// One query in table order: records whose searched field holds the text (exact, case counts)
+// and is not empty, up to the grid's data rows.
+QString searchSql(const Member& member)
+{
+    QStringList columns{quotedName(member.codeField), quotedName(member.searchField)};
+    for (const QString& field : member.moreFields) columns << quotedName(field);
+    const QString searched = quotedName(member.searchField);
+    return u"SELECT "_s + columns.join(u", "_s) + u" FROM "_s + quotedName(member.table) +
+           u" WHERE instr("_s + searched + u", ?1) > 0 AND "_s + searched +
+           u" <> '' COLLATE BINARY ORDER BY rowid LIMIT "_s + QString::number(member.dataRows());
+}
+
+}  // namespace
+
+LookupDialog::LookupDialog(const Member& member, QLineEdit* target, QWidget* parent)
+    : QDialog(parent), member_(member), target_(target), searchSql_(searchSql(member))
+{
+    Deposito = openFile(member_, espacioJet);
+
+    setObjectName(member_.name);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(member_.caption);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(u"Text1"_s);
+    QFont bold = Text1->font();
+    bold.setBold(true);
+    Text1->setFont(bold);
+    QPalette blue = Text1->palette();
+    blue.setColor(QPalette::Text, QColor(0, 0, 255));
+    Text1->setPalette(blue);
+    Text1->installEventFilter(this);
+
+    grid_ = new LookupGrid(member_, this);
+    MSFlexGrid1 = new QTableView(this);
+    MSFlexGrid1->setObjectName(u"MSFlexGrid1"_s);
+    MSFlexGrid1->setModel(grid_);
+    MSFlexGrid1->installEventFilter(this);
+    layOutGrid();
+    if (member_.doubleClickChooses)
+        connect(MSFlexGrid1, &QTableView::doubleClicked, this,
+                [this](const QModelIndex& index) { choose(index.row()); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Text1);
+    layout->addWidget(MSFlexGrid1);
+    resize(twips(this, 9600), twips(this, 6000));
+    Text1->setFocus();
+}
+
+LookupDialog::~LookupDialog() = default;
+
+void LookupDialog::layOutGrid()
+{
+    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
+    MSFlexGrid1->setTabKeyNavigation(false);
+    // Column 0 is the fixed unlabelled column: the row header, which never scrolls away.
+    MSFlexGrid1->setColumnHidden(0, true);
+    QHeaderView* rowHeader = MSFlexGrid1->verticalHeader();
+    rowHeader->setSectionResizeMode(QHeaderView::Fixed);
+    rowHeader->setDefaultSectionSize(MSFlexGrid1->fontMetrics().height() + 4);
+    rowHeader->setFixedWidth(twips(this, 400));
+    // Each header text's blanks set its column's width.
+    QHeaderView* header = MSFlexGrid1->horizontalHeader();
+    const QFontMetrics metrics(header->font());
+    const QStringList headers = member_.headers();
+    for (int column = 1; column < headers.size(); ++column)
+        if (!headers[column].isEmpty())
+            header->resizeSection(column, metrics.horizontalAdvance(headers[column]) + 8);
+}
+
+bool LookupDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == Text1) return searchBoxKey(key);
+        if (watched == MSFlexGrid1) return gridKey(key);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool LookupDialog::searchBoxKey(QKeyEvent* key)
+{
+    setCurrentCell(0, 1);
+    switch (key->key()) {
+    case Qt::Key_Escape: reject(); return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: search(); return true;
+    default: break;
+    }
+    // Typed letters go in upper case; pasted text keeps its own.
+    const QString typed = key->text();
+    if (typed.size() == 1 && typed[0].isPrint() && typed != typed.toUpper() &&
+        !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        Text1->insert(typed.toUpper());
+        return true;
+    }
+    return false;
+}
+
+bool LookupDialog::gridKey(QKeyEvent* key)
+{
+    switch (key->key()) {
+    case Qt::Key_Escape: reject(); return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: choose(MSFlexGrid1->currentIndex().isValid() ? MSFlexGrid1->currentIndex().row() : 0);
+        return true;
+    case Qt::Key_Backspace:
+        Text1->setFocus();
+        Text1->selectAll();
+        return true;
+    default: return false;
+    }
+}
+
+void LookupDialog::setCurrentCell(int row, int column)
+{
+    MSFlexGrid1->setCurrentIndex(grid_->index(row, column));
+}
+
+void LookupDialog::search()
+{
+    if (!Deposito) return;  // a key still queued after the dialog closed
+    QList<QVariantList> rows;
+    try {
+        rows = Deposito->Select(searchSql_, {Text1->text().isNull() ? u""_s : Text1->text()});
+    } catch (const EngineError& error) {
+        ShowErrorBox(error, this);
+        reject();
+        return;
+    }
+    const bool full = rows.size() >= member_.dataRows();
+    grid_->setRows(std::move(rows));
+    setCurrentCell(0, 1);
+    // A full grid leaves the focus in the search box for a narrower search.
+    if (!full) {
+        MSFlexGrid1->setFocus();
+        MSFlexGrid1->scrollToTop();
+    }
+}
+
+void LookupDialog::choose(int row)
+{
+    setCurrentCell(row, 1);
+    const QString code = grid_->cellText(row, 1);
+    QPointer<QLineEdit> target = target_;
+    if (target) target->setText(code);
+    accept();
+    if (!target) return;
+    target->window()->activateWindow();
+    target->setFocus();
+    target->setSelection(0, int(target->text().size()));
+}
+
+void LookupDialog::done(int result)
+{
+    // The file is let go as soon as the dialog closes, not when it is finally deleted.
+    Deposito.reset();
+    espacioJet.reset();
+    QDialog::done(result);
+}
+
+}  // namespace lookups
