@@ -1,0 +1,167 @@
+#include "catalogueform.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <array>
+
+#include "numbertext.h"
+#include "twips.h"
+
+using namespace Qt::StringLiterals;
+using namespace forms;
+
+namespace {
+
+struct Member {
+    QString formName;  // object name and caption
+    QString fileName;
+    QString lookupDialog;
+    FormTexts texts;
+    bool highlight;   // the two fields turn light cyan with the focus
+    bool letterCode;  // stores COD_LET, "D" and the code's number
+};
+
+const Member& member(Catalogue which)
+{
+    static const std::array<Member, 3> members = {{
+        {u"Marcas"_s, u"Marcas.mdb"_s, u"ConsuMarcas"_s,
+         {u"Marca no encontrado en la Base de Datos"_s,
+          u"Marca Guardada, Precione Aceptar para Continuar"_s,
+          u"Debe poner el Codigo de la Marca a Borrar"_s,
+          u"¿Confirme la Eliminación de la Marca? --> "_s, u"Eliminar Proveedor --> "_s},
+         false, false},
+        {u"Rubros"_s, u"Rubros.mdb"_s, u"ConsuRubros"_s,
+         {u"Rubro no encontrado en la Base de Datos"_s,
+          u"Rubro Guardado, Precione Aceptar para Continuar"_s,
+          u"Debe poner el Codigo del Rubro a Borrar"_s,
+          u"¿Confirme la Eliminación del Rubro? --> "_s, u"Eliminar Proveedor --> "_s},
+         false, false},
+        {u"Departamentos"_s, u"Departamentos.mdb"_s, u"ConsuDepartamentos"_s,
+         {u"Departamento no encontrado en la Base de Datos"_s,
+          u"Departamento Guardado, Precione Aceptar para Continuar"_s,
+          u"Debe poner el Codigo de la Marca a Borrar"_s,
+          u"¿Confirme la Eliminación del Departamento? --> "_s, u"Eliminar Departamento --> "_s},
+         true, true},
+    }};
+    return members[size_t(which)];
+}
+
+FormSpec specFor(Catalogue which)
+{
+    const Member& m = member(which);
+    const int highlight = m.highlight ? Highlight : 0;
+    FormSpec spec;
+    spec.fileName = m.fileName;
+    spec.codeField = u"COD_RUB"_s;
+    spec.lookupDialog = m.lookupDialog;
+    spec.texts = m.texts;
+    spec.ring = {{u"Text1"_s, u"COD_RUB"_s, UpperCase | SelectOnClick | highlight},
+                 {u"Text2"_s, u"DESCRI"_s, UpperCase | DecimalComma | SelectOnClick | highlight}};
+    spec.afterSave = AfterSave::ReopenAlways;
+    spec.reopenAtTwips = QPoint(3100, 0);
+    return spec;
+}
+
+// The code as the department's number: "0012" reads 12.
+std::optional<double> codeNumber(const QString& code) { return numbertext::parse(code); }
+
+}  // namespace
+
+CatalogueForm::CatalogueForm(Catalogue which, QWidget* parent)
+    : RecordForm(specFor(which), parent), member_(which)
+{
+    build();
+    wire();
+}
+
+void CatalogueForm::build()
+{
+    const Member& m = member(member_);
+    setObjectName(m.formName);
+    setWindowTitle(m.formName);
+    setFixedSize(twips::size(8910, 2340));
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor(192, 192, 0));
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    auto* date = new QLineEdit(this);
+    date->setObjectName(u"Text17"_s);
+    date->setGeometry(twips::rect(7560, 0, 1215, 315));
+    date->setEnabled(false);
+
+    auto* upper = new QGroupBox(this);
+    upper->setObjectName(u"Frame1"_s);
+    upper->setGeometry(twips::rect(120, 360, 8655, 855));
+    auto label = [](QWidget* frame, const QString& name, const QString& text, int left, int top) {
+        auto* l = new QLabel(text, frame);
+        l->setObjectName(name);
+        l->move(twips::point(left, top));
+    };
+    auto field = [](QWidget* frame, const QString& name, const QRect& where) {
+        auto* edit = new QLineEdit(frame);
+        edit->setObjectName(name);
+        edit->setGeometry(where);
+        QPalette blue = edit->palette();
+        blue.setColor(QPalette::Text, QColor(0, 0, 255));
+        edit->setPalette(blue);
+        return edit;
+    };
+    label(upper, u"Label1"_s, u"Codigo:"_s, 480, 360);
+    auto* lookup = new QPushButton(upper);
+    lookup->setObjectName(u"Command5"_s);
+    lookup->setGeometry(twips::rect(1200, 240, 375, 375));
+    lookup->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    lookup->setFocusPolicy(Qt::NoFocus);
+    field(upper, u"Text1"_s, twips::rect(1800, 240, 1095, 315));
+    label(upper, u"Label2"_s, u"Marca:"_s, 3360, 360);
+    field(upper, u"Text2"_s, twips::rect(4080, 240, 4335, 330));
+
+    auto* lower = new QGroupBox(this);
+    lower->setObjectName(u"Frame2"_s);
+    lower->setGeometry(twips::rect(120, 1200, 8655, 975));
+    struct Button {
+        const char16_t* name;
+        const char16_t* caption;
+        int left, width;
+        QStyle::StandardPixmap picture;
+    };
+    static const Button buttons[] = {
+        {u"cmdNuevo", u"&Nuevo", 360, 1575, QStyle::SP_FileIcon},
+        {u"cmdGrabar", u"&Grabar", 2520, 1455, QStyle::SP_DialogSaveButton},
+        {u"cmdEliminar", u"&Eliminar", 4560, 1575, QStyle::SP_TrashIcon},
+        {u"cmdCerrar", u"&Cerrar", 6720, 1575, QStyle::SP_DialogCloseButton},
+    };
+    for (const Button& b : buttons) {
+        auto* button = new QPushButton(QString::fromUtf16(b.caption), lower);
+        button->setObjectName(QString::fromUtf16(b.name));
+        button->setGeometry(twips::rect(b.left, 240, b.width, 615));
+        button->setIcon(style()->standardIcon(b.picture));
+    }
+}
+
+void CatalogueForm::afterStore(Recordset& rs)
+{
+    if (!member(member_).letterCode) return;
+    // refuseSave has made sure the code reads as a number.
+    rs.Fields(u"COD_LET").setValue(u"D"_s + numbertext::shortest(*codeNumber(codeField()->text())));
+}
+
+std::optional<FormMessage> CatalogueForm::refuseSave() const
+{
+    if (member(member_).letterCode && !codeNumber(codeField()->text())) return FormMessage::CodeNotNumber;
+    return std::nullopt;
+}
+
+forms::RecordForm* CatalogueForm::createAnother() const { return new CatalogueForm(member_); }
+
+QWidget* newCatalogueForm(Catalogue which)
+{
+    auto* form = new CatalogueForm(which);
+    if (form->open()) return form;
+    delete form;
+    return nullptr;
+}
