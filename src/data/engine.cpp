@@ -93,26 +93,6 @@ QVariant toText(const FieldDef& field, const QVariant& value)
     return QVariant(text);
 }
 
-// The engine value of a stored column, typed by its field.
-QVariant readColumn(sqlite3_stmt* stmt, int column, FieldType type)
-{
-    const int stored = sqlite3_column_type(stmt, column);
-    if (stored == SQLITE_NULL) return QVariant();
-    switch (type) {
-    case FieldType::Integer:
-    case FieldType::Short:
-    case FieldType::Counter: return QVariant(sqlite3_column_int(stmt, column));
-    case FieldType::Double: return QVariant(sqlite3_column_double(stmt, column));
-    case FieldType::Date: {
-        const auto text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        return QVariant(QDateTime::fromString(QString::fromUtf8(text), kDateFormat));
-    }
-    case FieldType::Text: break;
-    }
-    const auto text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-    return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, column)));
-}
-
 }  // namespace
 
 QVariant convertForField(const FieldDef& field, const QVariant& value)
@@ -296,10 +276,51 @@ Recordset::Row Recordset::readRow(sqlite3_stmt* stmt) const
 {
     Row row;
     row.rowid = sqlite3_column_int64(stmt, 0);
-    row.values.reserve(table_.fields.size());
-    for (size_t i = 0; i < table_.fields.size(); ++i)
-        row.values.push_back(readColumn(stmt, int(i) + 1, table_.fields[i].type));
+    const int count = int(table_.fields.size());
+    row.cells.resize(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        Cell& cell = row.cells[size_t(i)];
+        cell.storage = sqlite3_column_type(stmt, i + 1);
+        switch (cell.storage) {
+        case SQLITE_INTEGER: cell.whole = sqlite3_column_int64(stmt, i + 1); break;
+        case SQLITE_FLOAT: cell.number = sqlite3_column_double(stmt, i + 1); break;
+        case SQLITE_NULL: break;
+        default: {
+            cell.storage = SQLITE_TEXT;
+            const auto text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i + 1));
+            const int size = sqlite3_column_bytes(stmt, i + 1);
+            cell.text = {quint32(row.text.size()), quint32(size)};
+            row.text.append(text, size_t(size));
+        }
+        }
+    }
     return row;
+}
+
+QVariant Recordset::cellValue(const Row& row, int index) const
+{
+    const Cell& cell = row.cells[size_t(index)];
+    if (cell.storage == SQLITE_NULL) return QVariant();
+    const auto text = [&] {
+        if (cell.storage == SQLITE_TEXT)
+            return QString::fromUtf8(row.text.data() + cell.text.offset, qsizetype(cell.text.size));
+        return cell.storage == SQLITE_INTEGER ? QString::number(cell.whole)
+                                              : numbertext::shortest(cell.number);
+    };
+    const auto number = [&] {
+        if (cell.storage == SQLITE_FLOAT) return cell.number;
+        if (cell.storage == SQLITE_INTEGER) return double(cell.whole);
+        return numbertext::parse(text()).value_or(0.0);
+    };
+    switch (table_.fields[size_t(index)].type) {
+    case FieldType::Integer:
+    case FieldType::Short:
+    case FieldType::Counter: return QVariant(int(number()));
+    case FieldType::Double: return QVariant(number());
+    case FieldType::Date: return QVariant(QDateTime::fromString(text(), kDateFormat));
+    case FieldType::Text: break;
+    }
+    return QVariant(text());
 }
 
 sqlite3_stmt* Recordset::statement(Where where, int direction)
@@ -359,7 +380,7 @@ void Recordset::fetch(int direction, int limit, std::vector<Row>& rows)
         return;
     }
     // Index order: NULL keys come first, then keys in order; ties by insertion order.
-    const QVariant key = current_.values[size_t(keyField_)];
+    const QVariant key = cellValue(current_, keyField_);
     if (key.isNull()) {
         fetchWhere(Where::NullKeyAfter, {}, rowid, direction, limit, rows);
         if (forward && int(rows.size()) < limit)
@@ -491,7 +512,7 @@ QVariant Recordset::value(int index)
 {
     if (mode_ != EditMode::None) return pending_[size_t(index)];
     requireCurrent();
-    return current_.values[size_t(index)];
+    return cellValue(current_, index);
 }
 
 void Recordset::setPendingValue(int index, const QVariant& value)
@@ -513,7 +534,8 @@ void Recordset::Edit()
 {
     if (mode_ != EditMode::None) CancelUpdate();
     requireCurrent();
-    pending_ = current_.values;
+    pending_.clear();
+    for (int i = 0; i < fieldCount(); ++i) pending_.push_back(cellValue(current_, i));
     touched_.assign(table_.fields.size(), false);
     editRowid_ = current_.rowid;
     mode_ = EditMode::Edit;

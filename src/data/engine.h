@@ -150,10 +150,24 @@ public:
 
 private:
     friend class Field;
+    // A record as read: the stored values with the text of all its text fields in one
+    // buffer, turned into QVariants only for the fields that are read.
+    struct Cell {
+        int storage = 0;  // SQLITE_NULL, SQLITE_INTEGER, SQLITE_FLOAT or SQLITE_TEXT
+        union {
+            qint64 whole;
+            double number;
+            struct {
+                quint32 offset, size;
+            } text;
+        };
+    };
     struct Row {
         qint64 rowid = 0;
-        std::vector<QVariant> values;
+        std::vector<Cell> cells;
+        std::string text;
     };
+    QVariant cellValue(const Row& row, int index) const;
     enum class Place { BeforeFirst, At, AfterLast };
 
     QVariant value(int index);
