@@ -1,0 +1,204 @@
+#include "articlemodel.h"
+
+#include <QWidget>
+#include <cmath>
+
+#include "engine.h"
+#include "msgbox.h"
+#include "numbertext.h"
+
+using namespace Qt::StringLiterals;
+
+namespace articles {
+
+namespace {
+
+using F = ArticleField;
+
+struct PriceList {
+    ArticleField surcharge, price;
+    bool fallsBackWhenEmpty;  // an empty surcharge reuses the one remembered from the last call
+};
+constexpr std::array<PriceList, 3> kPriceLists = {{
+    {F::Rec1, F::Lis1, true},
+    {F::Rec2, F::Lis2, false},
+    {F::Rec3, F::Lis3, false},
+}};
+
+// The store order: texts, then the unit, the deposits, their total, the remaining numbers.
+constexpr std::array kStoredTexts = {F::CodBarra, F::Descripcion, F::CodP, F::DesP,
+                                     F::CodM,     F::DesM,        F::CodR, F::DesR};
+constexpr std::array kDeposits = {F::Dep1, F::Dep2, F::Dep3};
+constexpr std::array kStoredNumbers = {F::Min,  F::Ped,  F::Net,  F::Iva,  F::Cos, F::Rec1,
+                                       F::Lis1, F::Rec2, F::Lis2, F::Rec3, F::Lis3};
+
+// The load order: identity, then the unit, then the numbers.
+constexpr std::array kLoadedBeforeUnit = {F::Codigo, F::Descripcion, F::CodBarra,
+                                          F::CodP,   F::DesP,        F::CodM,
+                                          F::DesM,   F::CodR,        F::DesR};
+constexpr std::array kLoadedAfterUnit = {F::Dep1, F::Dep2, F::Dep3, F::Min,  F::Ped,
+                                         F::Net,  F::Iva,  F::Cos,  F::Rec1, F::Lis1,
+                                         F::Rec2, F::Lis2, F::Rec3, F::Lis3};
+
+bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
+
+QString column(ArticleField field) { return QString::fromUtf16(spec(field).column); }
+
+// A stored value as the form shows it; an empty text for Null and empty values.
+QString shownText(const Field& field)
+{
+    const QVariant value = field.Value();
+    if (!value.isValid() || value.isNull()) return QString();
+    switch (field.Type()) {
+    case FieldType::Double: return numbertext::shortest(value.toDouble());
+    case FieldType::Counter:
+    case FieldType::Integer:
+    case FieldType::Short: return QString::number(value.toLongLong());
+    default: return value.toString();
+    }
+}
+
+}  // namespace
+
+ArticleModel::ArticleModel(QWidget* form) : QObject(form), form_(form) {}
+
+void ArticleModel::setText(ArticleField field, const QString& text)
+{
+    QString& current = texts_[size_t(field)];
+    if (current == text) return;
+    current = text;
+    emit textChanged(field);
+}
+
+void ArticleModel::blank()
+{
+    for (const FieldSpec& s : fieldSpecs()) setText(s.field, QString());
+}
+
+void ArticleModel::selectUnit(Unit unit)
+{
+    Q_ASSERT(unit != Unit::None);
+    unit_ = unit;
+    captions_.fill(QString::fromUtf16(spec(unit).code));
+    emit unitChanged();
+}
+
+Outcome ArticleModel::refuse(BadInput kind, ArticleField field, int width)
+{
+    MsgBox(badInputText(kind, field, width), vbCritical, u"ERROR"_s, form_);
+    return {field};
+}
+
+std::optional<double> ArticleModel::number(ArticleField field) const
+{
+    return numbertext::parse(text(field));
+}
+
+Outcome ArticleModel::CalculoNeto()
+{
+    // Everything is checked before anything changes, so a refusal leaves the fields as they were.
+    const bool noRate = isBlank(text(F::Iva));
+    const std::optional<double> rate = noRate ? 0.0 : number(F::Iva);
+    if (!rate) return refuse(BadInput::NotANumber, F::Iva);
+    if (isBlank(text(F::Cos))) return refuse(BadInput::MissingPrice, F::Cos);
+    const std::optional<double> cost = number(F::Cos);
+    if (!cost) return refuse(BadInput::NotANumber, F::Cos);
+
+    const double divisor = *rate / 100 + 1;
+    if (divisor == 0) return refuse(BadInput::OutOfRange, F::Iva);
+    const double net = *cost / divisor;
+    if (!std::isfinite(net)) return refuse(BadInput::OutOfRange, F::Cos);
+
+    if (noRate) setText(F::Iva, u"0"_s);
+    setText(F::Net, numbertext::fixed(net));
+    return {};
+}
+
+Outcome ArticleModel::CalculoLista1() { return calculoLista(0); }
+Outcome ArticleModel::CalculoLista2() { return calculoLista(1); }
+Outcome ArticleModel::CalculoLista3() { return calculoLista(2); }
+
+Outcome ArticleModel::calculoLista(int list)
+{
+    const PriceList& p = kPriceLists[size_t(list)];
+    double surcharge = rememberedSurcharge_[size_t(list)];
+    if (!isBlank(text(p.surcharge))) {
+        const std::optional<double> typed = number(p.surcharge);
+        if (!typed) return refuse(BadInput::NotANumber, p.surcharge);
+        surcharge = *typed;
+    } else if (!p.fallsBackWhenEmpty) {
+        return refuse(BadInput::Missing, p.surcharge);
+    }
+    if (isBlank(text(F::Cos))) return refuse(BadInput::MissingPrice, F::Cos);
+    const std::optional<double> cost = number(F::Cos);
+    if (!cost) return refuse(BadInput::NotANumber, F::Cos);
+
+    const double price = *cost * surcharge / 100 + *cost;
+    if (!std::isfinite(price)) return refuse(BadInput::OutOfRange, p.surcharge);
+
+    rememberedSurcharge_[size_t(list)] = surcharge;
+    setText(p.price, numbertext::fixed(price));
+    return {};
+}
+
+void ArticleModel::ControloVacios()
+{
+    for (const FieldSpec& s : fieldSpecs())
+        if (s.emptyDefault && text(s.field).isEmpty())
+            setText(s.field, QString::fromUtf16(s.emptyDefault));
+}
+
+Outcome ArticleModel::CargoBaseDatos(Recordset& articulos)
+{
+    // Check every field against its column before the first write, so bad input leaves the
+    // pending record untouched.
+    std::array<QVariant, kFieldCount> values;
+    auto check = [&](ArticleField f) -> std::optional<Outcome> {
+        const Field field = articulos.Fields(column(f));
+        const QString& typed = text(f);
+        if (field.Type() == FieldType::Text) {
+            if (typed.size() > field.Size()) return refuse(BadInput::TooLong, f, field.Size());
+            values[size_t(f)] = typed;
+            return std::nullopt;
+        }
+        const std::optional<double> n = number(f);
+        if (!n) return refuse(isBlank(typed) ? BadInput::Missing : BadInput::NotANumber, f);
+        values[size_t(f)] = *n;
+        return std::nullopt;
+    };
+    for (ArticleField f : kStoredTexts)
+        if (auto refused = check(f)) return *refused;
+    for (ArticleField f : kDeposits)
+        if (auto refused = check(f)) return *refused;
+    for (ArticleField f : kStoredNumbers)
+        if (auto refused = check(f)) return *refused;
+
+    auto store = [&](ArticleField f) { articulos.Fields(column(f)).setValue(values[size_t(f)]); };
+    for (ArticleField f : kStoredTexts) store(f);
+    if (unit_ != Unit::None)
+        articulos.Fields(u"uni").setValue(QString::fromUtf16(spec(unit_).code));
+    for (ArticleField f : kDeposits) store(f);
+    // The total is read back from the pending record, as the deposits now stand there.
+    double total = 0;
+    for (ArticleField f : kDeposits) total += articulos.Fields(column(f)).Value().toDouble();
+    articulos.Fields(u"dept").setValue(total);
+    for (ArticleField f : kStoredNumbers) store(f);
+    return {};
+}
+
+void ArticleModel::CargoDesdeBaseDatos(Recordset& articulos)
+{
+    auto load = [&](ArticleField f) {
+        const QString shown = shownText(articulos.Fields(column(f)));
+        if (!shown.isEmpty()) setText(f, shown);
+    };
+    for (ArticleField f : kLoadedBeforeUnit) load(f);
+    const QVariant code = articulos.Fields(u"uni").Value();
+    if (code.typeId() == QMetaType::QString) {
+        for (const UnitSpec& u : unitSpecs())
+            if (code.toString() == QString::fromUtf16(u.code)) selectUnit(u.unit);
+    }
+    for (ArticleField f : kLoadedAfterUnit) load(f);
+}
+
+}  // namespace articles

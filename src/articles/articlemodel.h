@@ -1,0 +1,76 @@
+#pragma once
+// The article on the article form, without widgets: one text per field plus the selected unit,
+// with the form's pricing, default, load and store routines. The form binds its text boxes,
+// unit options and unit captions to it; one model lives as long as one load of the form, so
+// the remembered list surcharges start at 0 with every load.
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <optional>
+
+#include "articlefields.h"
+#include "badinput.h"
+
+class QWidget;
+class Recordset;
+
+namespace articles {
+
+// What a routine tells the form: done, or refused because of bad input, with the field that
+// should get the focus. The refusal's message box has already been shown.
+struct Outcome {
+    std::optional<ArticleField> focus;
+    bool ok() const { return !focus; }
+};
+
+class ArticleModel : public QObject {
+    Q_OBJECT
+public:
+    // `form` is the window that owns the model and parents its message boxes.
+    explicit ArticleModel(QWidget* form = nullptr);
+
+    const QString& text(ArticleField field) const { return texts_[size_t(field)]; }
+    void setText(ArticleField field, const QString& text);
+    // Empties every field; the unit and its captions stay.
+    void blank();
+
+    Unit unit() const { return unit_; }
+    // Selects an option (not None) and shows its code in the three captions.
+    void selectUnit(Unit unit);
+    const std::array<QString, 3>& unitCaptions() const { return captions_; }
+
+    // Sets an empty IVA to "0" and writes COSTO / (1 + IVA / 100) into NETO.
+    Outcome CalculoNeto();
+    // Write COSTO + COSTO × surcharge / 100 into the list's price. An empty surcharge of list 1
+    // falls back to the one list 1 used last; lists 2 and 3 need theirs.
+    Outcome CalculoLista1();
+    Outcome CalculoLista2();
+    Outcome CalculoLista3();
+
+    // Writes each field's default text into it when it is empty (barcode and code excepted).
+    void ControloVacios();
+    // Copies the fields and the unit into the pending record of `articulos` and computes
+    // `dept`. Checks every field first: on bad input nothing is written.
+    Outcome CargoBaseDatos(Recordset& articulos);
+    // Copies the current record into the fields (only values neither empty nor Null) and
+    // selects its unit.
+    void CargoDesdeBaseDatos(Recordset& articulos);
+
+signals:
+    void textChanged(articles::ArticleField field);
+    void unitChanged();
+
+private:
+    Outcome calculoLista(int list);
+    Outcome refuse(BadInput kind, ArticleField field, int width = 0);
+    std::optional<double> number(ArticleField field) const;
+
+    QWidget* form_;
+    std::array<QString, kFieldCount> texts_;
+    Unit unit_ = Unit::None;
+    std::array<QString, 3> captions_ = initialUnitCaptions();
+    std::array<double, 3> rememberedSurcharge_{};
+};
+
+}  // namespace articles

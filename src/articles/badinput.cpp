@@ -1,0 +1,35 @@
+#include "badinput.h"
+
+#include <array>
+
+namespace articles {
+
+namespace {
+
+struct Entry {
+    BadInput kind;
+    const char16_t* text;  // %1 is the field's name, %2 the character limit
+};
+
+constexpr std::array<Entry, 5> kTexts = {{
+    {BadInput::NotANumber, u"EL CAMPO %1 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"},
+    // The same words as the save's own check of an empty cost.
+    {BadInput::MissingPrice, u"FALTA INGRESAR EL PRECIO."},
+    {BadInput::Missing, u"FALTA INGRESAR EL %1"},
+    {BadInput::OutOfRange, u"EL CAMPO %1 DA UN RESULTADO FUERA DE RANGO"},
+    {BadInput::TooLong, u"EL CAMPO %1 ADMITE HASTA %2 CARACTERES"},
+}};
+
+}  // namespace
+
+QString badInputText(BadInput kind, ArticleField field, int width)
+{
+    QString text = QString::fromUtf16(kTexts[size_t(kind)].text);
+    Q_ASSERT(kTexts[size_t(kind)].kind == kind);
+    const QString name = QString::fromUtf16(spec(field).name);
+    if (text.contains(u"%2")) return text.arg(name).arg(width);
+    if (text.contains(u"%1")) return text.arg(name);
+    return text;
+}
+
+}  // namespace articles

@@ -1,0 +1,735 @@
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <map>
+
+#include "articlemodel.h"
+#include "catalogue.h"
+#include "engine.h"
+#include "ivapass.h"
+#include "msgbox.h"
+#include "paths.h"
+
+using namespace Qt::StringLiterals;
+using articles::ArticleField;
+using articles::ArticleModel;
+using articles::Outcome;
+using articles::Unit;
+using F = articles::ArticleField;
+
+Q_DECLARE_METATYPE(articles::ArticleField)
+Q_DECLARE_METATYPE(articles::Unit)
+
+namespace {
+
+using Routine = Outcome (ArticleModel::*)();
+
+Routine routine(const QString& name)
+{
+    static const std::map<QString, Routine> routines = {
+        {u"CalculoNeto"_s, &ArticleModel::CalculoNeto},
+        {u"CalculoLista1"_s, &ArticleModel::CalculoLista1},
+        {u"CalculoLista2"_s, &ArticleModel::CalculoLista2},
+        {u"CalculoLista3"_s, &ArticleModel::CalculoLista3},
+    };
+    return routines.at(name);
+}
+
+// The surcharge field a list routine reads; NETO's routine reads none.
+ArticleField surchargeOf(const QString& routineName)
+{
+    if (routineName.endsWith(u'1')) return F::Rec1;
+    if (routineName.endsWith(u'2')) return F::Rec2;
+    return F::Rec3;
+}
+
+const QString kArticulos = u"Articulos.mdb"_s;
+
+}  // namespace
+
+class TestArticles : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::shared_ptr<Database> db_;
+    std::unique_ptr<Recordset> rs_;
+
+    QString nativePath() const { return paths::toNative(paths::inBases(kArticulos)); }
+
+    // A fresh, empty Articulos.mdb in a data folder of its own, opened with its password.
+    void openEmptyStore()
+    {
+        rs_.reset();
+        db_.reset();
+        dir_ = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_->path()));
+        catalogue::createFile(*catalogue::find(kArticulos), nativePath());
+        db_ = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+                  ->OpenDatabase(paths::inBases(kArticulos), false, false,
+                                 catalogue::connectString(catalogue::find(kArticulos)->password));
+        rs_ = db_->OpenRecordset(u"articulos"_s);
+        rs_->setIndex(u"codigo"_s);
+    }
+
+    // Stores one article with the given columns (an invalid QVariant stores Null); returns
+    // its code.
+    int addArticle(const QVariantMap& columns)
+    {
+        rs_->AddNew();
+        for (auto it = columns.begin(); it != columns.end(); ++it)
+            rs_->Fields(it.key()).setValue(it.value());
+        rs_->Update();
+        rs_->MoveLast();
+        return rs_->Fields(u"codigo").Value().toInt();
+    }
+
+    // Makes the article current by walking to it (as browsing does).
+    static bool moveTo(Recordset& rs, int code)
+    {
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            if (rs.Fields(u"codigo").Value().toInt() == code) return true;
+        return false;
+    }
+
+    void seekCode(int code) { QVERIFY(moveTo(*rs_, code)); }
+
+    // The stored value of one column of one article, read afresh.
+    QVariant stored(int code, const QString& columnName)
+    {
+        auto rs = db_->OpenRecordset(u"articulos"_s);
+        if (!moveTo(*rs, code)) return u"<missing>"_s;
+        return rs->Fields(columnName).Value();
+    }
+
+    // The save as the form runs it on a new article.
+    Outcome saveNew(ArticleModel& model)
+    {
+        rs_->AddNew();
+        model.ControloVacios();
+        const Outcome outcome = model.CargoBaseDatos(*rs_);
+        if (outcome.ok())
+            rs_->Update();
+        else
+            rs_->CancelUpdate();
+        return outcome;
+    }
+
+private slots:
+    void computations_data();
+    void computations();
+    void rememberedSurcharges();
+    void badInputAtComputation_data();
+    void badInputAtComputation();
+
+    void emptyFieldDefaults_data();
+    void emptyFieldDefaults();
+    void emptySaveStoresDefaultsInOrder();
+    void depositTotal_data();
+    void depositTotal();
+    void unitIsWrittenOnlyWhenSelected();
+    void badInputAtSave_data();
+    void badInputAtSave();
+
+    void loadUnit_data();
+    void loadUnit();
+    void loadNullAndEmptyValues();
+    void loadNumberTexts_data();
+    void loadNumberTexts();
+
+    void ivaPass();
+    void ivaPassFailureChangesNothing_data();
+    void ivaPassFailureChangesNothing();
+};
+
+// ---------------------------------------------------------------- computations
+
+void TestArticles::computations_data()
+{
+    QTest::addColumn<QString>("routine");
+    QTest::addColumn<QString>("cost");
+    QTest::addColumn<QString>("iva");
+    QTest::addColumn<QString>("surcharge");
+    QTest::addColumn<ArticleField>("result");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("ivaAfter");
+
+    QTest::newRow("121 with IVA 21") << u"CalculoNeto"_s << u"121"_s << u"21"_s << QString()
+                                     << F::Net << u"100,00"_s << u"21"_s;
+    QTest::newRow("100 with IVA 10,5") << u"CalculoNeto"_s << u"100"_s << u"10,5"_s << QString()
+                                       << F::Net << u"90,50"_s << u"10,5"_s;
+    QTest::newRow("empty IVA becomes 0") << u"CalculoNeto"_s << u"121"_s << QString() << QString()
+                                         << F::Net << u"121,00"_s << u"0"_s;
+    QTest::newRow("list 1: 10 and 30") << u"CalculoLista1"_s << u"10"_s << QString() << u"30"_s
+                                       << F::Lis1 << u"13,00"_s << QString();
+    QTest::newRow("list 2: 10 and 30") << u"CalculoLista2"_s << u"10"_s << QString() << u"30"_s
+                                       << F::Lis2 << u"13,00"_s << QString();
+    QTest::newRow("list 3: surcharge 0") << u"CalculoLista3"_s << u"10"_s << QString() << u"0"_s
+                                         << F::Lis3 << u"10,00"_s << QString();
+    QTest::newRow("list 1: surcharge 0 keeps the cent") << u"CalculoLista1"_s << u"7,5"_s << QString()
+                                                        << u"0"_s << F::Lis1 << u"7,50"_s << QString();
+    QTest::newRow("negative surcharge") << u"CalculoLista2"_s << u"200"_s << QString() << u"-12,5"_s
+                                        << F::Lis2 << u"175,00"_s << QString();
+    // Values whose binary double lies just below the half must still round up.
+    QTest::newRow("trap 2,675") << u"CalculoLista1"_s << u"2,675"_s << QString() << u"0"_s
+                                << F::Lis1 << u"2,68"_s << QString();
+    QTest::newRow("trap 1,005") << u"CalculoLista1"_s << u"1,005"_s << QString() << u"0"_s
+                                << F::Lis1 << u"1,01"_s << QString();
+    QTest::newRow("trap 0,285") << u"CalculoLista2"_s << u"0,285"_s << QString() << u"0"_s
+                                << F::Lis2 << u"0,29"_s << QString();
+    QTest::newRow("trap -2,675 rounds away from zero")
+        << u"CalculoLista3"_s << u"-2,675"_s << QString() << u"0"_s << F::Lis3 << u"-2,68"_s << QString();
+    QTest::newRow("trap 1,005 plus 10 %") << u"CalculoLista1"_s << u"1,005"_s << QString() << u"10"_s
+                                          << F::Lis1 << u"1,11"_s << QString();
+    QTest::newRow("trap 8,325 net at IVA 0") << u"CalculoNeto"_s << u"8,325"_s << u"0"_s << QString()
+                                             << F::Net << u"8,33"_s << u"0"_s;
+    QTest::newRow("net below one cent") << u"CalculoNeto"_s << u"0,004"_s << u"21"_s << QString()
+                                        << F::Net << u"0,00"_s << u"21"_s;
+    QTest::newRow("surrounding blanks") << u"CalculoNeto"_s << u" 121 "_s << u" 21"_s << QString()
+                                        << F::Net << u"100,00"_s << u" 21"_s;
+}
+
+void TestArticles::computations()
+{
+    QFETCH(QString, routine);
+    QFETCH(QString, cost);
+    QFETCH(QString, iva);
+    QFETCH(QString, surcharge);
+    QFETCH(ArticleField, result);
+    QFETCH(QString, expected);
+    QFETCH(QString, ivaAfter);
+
+    ScriptedMessageBoxes boxes;
+    ArticleModel model;
+    model.setText(F::Cos, cost);
+    model.setText(F::Iva, iva);
+    if (routine != u"CalculoNeto"_s) model.setText(surchargeOf(routine), surcharge);
+
+    QVERIFY((model.*::routine(routine))().ok());
+    QCOMPARE(model.text(result), expected);
+    QCOMPARE(model.text(F::Iva), ivaAfter);
+    QCOMPARE(model.text(F::Cos), cost);
+    QVERIFY(boxes.shown().isEmpty());
+}
+
+void TestArticles::rememberedSurcharges()
+{
+    ScriptedMessageBoxes boxes;
+    ArticleModel model;
+    model.setText(F::Cos, u"10"_s);
+
+    // Every remembered surcharge starts at 0 with the model.
+    QVERIFY(model.CalculoLista1().ok());
+    QCOMPARE(model.text(F::Lis1), u"10,00"_s);
+
+    model.setText(F::Rec1, u"30"_s);
+    QVERIFY(model.CalculoLista1().ok());
+    QCOMPARE(model.text(F::Lis1), u"13,00"_s);
+
+    model.setText(F::Rec1, QString());
+    QVERIFY(model.CalculoLista1().ok());
+    QCOMPARE(model.text(F::Lis1), u"13,00"_s);
+
+    // The remembered surcharge applies to a new cost too.
+    model.setText(F::Cos, u"20"_s);
+    QVERIFY(model.CalculoLista1().ok());
+    QCOMPARE(model.text(F::Lis1), u"26,00"_s);
+
+    // A refused surcharge is not remembered.
+    model.setText(F::Rec1, u"X"_s);
+    QVERIFY(!model.CalculoLista1().ok());
+    model.setText(F::Rec1, QString());
+    QVERIFY(model.CalculoLista1().ok());
+    QCOMPARE(model.text(F::Lis1), u"26,00"_s);
+
+    // Lists 2 and 3 remember theirs but never fall back to it.
+    model.setText(F::Rec3, u"50"_s);
+    QVERIFY(model.CalculoLista3().ok());
+    QCOMPARE(model.text(F::Lis3), u"30,00"_s);
+    model.setText(F::Rec3, QString());
+    QCOMPARE(model.CalculoLista3().focus, F::Rec3);
+    QCOMPARE(model.text(F::Lis3), u"30,00"_s);
+
+    // List 1's memory is its own: list 2 with surcharge 0 gives the cost.
+    model.setText(F::Rec2, u"0"_s);
+    QVERIFY(model.CalculoLista2().ok());
+    QCOMPARE(model.text(F::Lis2), u"20,00"_s);
+
+    // A fresh model (the form reloaded after a save) starts again at 0.
+    ArticleModel reloaded;
+    reloaded.setText(F::Cos, u"10"_s);
+    QVERIFY(reloaded.CalculoLista1().ok());
+    QCOMPARE(reloaded.text(F::Lis1), u"10,00"_s);
+}
+
+void TestArticles::badInputAtComputation_data()
+{
+    QTest::addColumn<QString>("routine");
+    QTest::addColumn<QString>("cost");
+    QTest::addColumn<QString>("iva");
+    QTest::addColumn<QString>("surcharge");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<ArticleField>("focus");
+
+    const QString neto = u"CalculoNeto"_s;
+    QTest::newRow("letters in IVA") << neto << u"121"_s << u"ABC"_s << QString()
+                                    << u"EL CAMPO IVA DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Iva;
+    QTest::newRow("letters in COSTO") << neto << u"12A"_s << u"21"_s << QString()
+                                      << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Cos;
+    QTest::newRow("full stop in COSTO") << neto << u"1.5"_s << u"21"_s << QString()
+                                        << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Cos;
+    QTest::newRow("two commas in IVA") << neto << u"10"_s << u"1,0,5"_s << QString()
+                                       << u"EL CAMPO IVA DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Iva;
+    // The IVA stays empty: nothing changes when the routine refuses.
+    QTest::newRow("empty COSTO at NETO") << neto << QString() << QString() << QString()
+                                         << u"FALTA INGRESAR EL PRECIO."_s << F::Cos;
+    QTest::newRow("IVA -100 divides by zero") << neto << u"121"_s << u"-100"_s << QString()
+                                              << u"EL CAMPO IVA DA UN RESULTADO FUERA DE RANGO"_s << F::Iva;
+    QTest::newRow("letters in surcharge 1") << u"CalculoLista1"_s << u"10"_s << QString() << u"X"_s
+                                            << u"EL CAMPO RECARGO DE LA LISTA 1 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s
+                                            << F::Rec1;
+    QTest::newRow("empty COSTO at list 1") << u"CalculoLista1"_s << QString() << QString() << u"30"_s
+                                           << u"FALTA INGRESAR EL PRECIO."_s << F::Cos;
+    QTest::newRow("letters in COSTO at list 3") << u"CalculoLista3"_s << u"DIEZ"_s << QString() << u"30"_s
+                                                << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s
+                                                << F::Cos;
+    QTest::newRow("empty surcharge 2") << u"CalculoLista2"_s << u"10"_s << QString() << QString()
+                                       << u"FALTA INGRESAR EL RECARGO DE LA LISTA 2"_s << F::Rec2;
+    QTest::newRow("blank surcharge 3") << u"CalculoLista3"_s << u"10"_s << QString() << u"  "_s
+                                       << u"FALTA INGRESAR EL RECARGO DE LA LISTA 3"_s << F::Rec3;
+    QTest::newRow("overflowing price") << u"CalculoLista2"_s << u"1"_s + QString(308, u'0') << QString()
+                                       << u"30"_s << u"EL CAMPO RECARGO DE LA LISTA 2 DA UN RESULTADO FUERA DE RANGO"_s
+                                       << F::Rec2;
+}
+
+void TestArticles::badInputAtComputation()
+{
+    QFETCH(QString, routine);
+    QFETCH(QString, cost);
+    QFETCH(QString, iva);
+    QFETCH(QString, surcharge);
+    QFETCH(QString, message);
+    QFETCH(ArticleField, focus);
+
+    ScriptedMessageBoxes boxes;
+    ArticleModel model;
+    for (const articles::FieldSpec& s : articles::fieldSpecs()) model.setText(s.field, u"7"_s);
+    model.setText(F::Cos, cost);
+    model.setText(F::Iva, iva);
+    if (routine != u"CalculoNeto"_s) model.setText(surchargeOf(routine), surcharge);
+    std::array<QString, articles::kFieldCount> before;
+    for (const articles::FieldSpec& s : articles::fieldSpecs()) before[size_t(s.field)] = model.text(s.field);
+
+    const Outcome outcome = (model.*::routine(routine))();
+    QCOMPARE(outcome.focus, focus);
+    QCOMPARE(boxes.shown().size(), 1);
+    QCOMPARE(boxes.shown()[0].prompt, message);
+    QCOMPARE(boxes.shown()[0].title, u"ERROR"_s);
+    QCOMPARE(boxes.shown()[0].flags, 16);
+    for (const articles::FieldSpec& s : articles::fieldSpecs())
+        QCOMPARE(model.text(s.field), before[size_t(s.field)]);
+}
+
+// ---------------------------------------------------------------- save
+
+void TestArticles::emptyFieldDefaults_data()
+{
+    QTest::addColumn<ArticleField>("field");
+    QTest::addColumn<QString>("expected");
+    const std::vector<std::pair<ArticleField, QString>> defaults = {
+        {F::Codigo, QString()}, {F::CodBarra, QString()}, {F::Descripcion, u"0"_s},
+        {F::CodP, u"-"_s},      {F::DesP, u"0"_s},        {F::CodM, u"-"_s},
+        {F::DesM, u"0"_s},      {F::CodR, u"-"_s},        {F::DesR, u"-"_s},
+        {F::Net, u"0"_s},       {F::Iva, u"0"_s},         {F::Cos, u"0"_s},
+        {F::Dep1, u"0"_s},      {F::Dep2, u"0"_s},        {F::Dep3, u"0"_s},
+        {F::Min, u"0"_s},       {F::Ped, u"0"_s},         {F::Rec1, u"0"_s},
+        {F::Lis1, u"0"_s},      {F::Rec2, u"0"_s},        {F::Lis2, u"0"_s},
+        {F::Rec3, u"0"_s},      {F::Lis3, u"0"_s},
+    };
+    for (const auto& [field, expected] : defaults)
+        QTest::newRow(qPrintable(QString::fromUtf16(articles::spec(field).column))) << field << expected;
+}
+
+void TestArticles::emptyFieldDefaults()
+{
+    QFETCH(ArticleField, field);
+    QFETCH(QString, expected);
+    ArticleModel model;
+    model.ControloVacios();
+    QCOMPARE(model.text(field), expected);
+
+    // A field that holds text keeps it, whatever it is.
+    ArticleModel filled;
+    filled.setText(field, u" "_s);
+    filled.ControloVacios();
+    QCOMPARE(filled.text(field), u" "_s);
+}
+
+void TestArticles::emptySaveStoresDefaultsInOrder()
+{
+    openEmptyStore();
+    ScriptedMessageBoxes boxes;
+    ArticleModel model;
+    model.setText(F::Codigo, u"000999"_s);  // a proposed code is never stored
+    QSignalSpy changes(&model, &ArticleModel::textChanged);
+    rs_->AddNew();
+    model.ControloVacios();
+
+    const QList<ArticleField> order = {F::Descripcion, F::CodP, F::DesP, F::CodM, F::DesM,
+                                       F::CodR,        F::DesR, F::Net,  F::Iva,  F::Cos,
+                                       F::Dep1,        F::Dep2, F::Dep3, F::Min,  F::Ped,
+                                       F::Rec1,        F::Lis1, F::Rec2, F::Lis2, F::Rec3,
+                                       F::Lis3};
+    QCOMPARE(changes.size(), order.size());
+    for (qsizetype i = 0; i < order.size(); ++i)
+        QCOMPARE(changes[i][0].value<ArticleField>(), order[i]);
+
+    QVERIFY(model.CargoBaseDatos(*rs_).ok());
+    rs_->Update();
+    QVERIFY(boxes.shown().isEmpty());
+
+    const int code = 1;  // assigned by the database, not the 999 on the form
+    const std::map<QString, QVariant> expected = {
+        {u"codbarra"_s, u""_s}, {u"descripcion"_s, u"0"_s}, {u"codp"_s, u"-"_s},
+        {u"desp"_s, u"0"_s},    {u"codm"_s, u"-"_s},        {u"desm"_s, u"0"_s},
+        {u"codr"_s, u"-"_s},    {u"desr"_s, u"-"_s},        {u"uni"_s, QVariant()},
+        {u"fea"_s, QVariant()}, {u"fec"_s, QVariant()},
+    };
+    for (const auto& [column, value] : expected) QCOMPARE(stored(code, column), value);
+    for (const QString& column : {u"net"_s, u"iva"_s, u"cos"_s, u"dep1"_s, u"dep2"_s, u"dep3"_s,
+                                  u"dept"_s, u"min"_s, u"ped"_s, u"rec1"_s, u"lis1"_s, u"rec2"_s,
+                                  u"lis2"_s, u"rec3"_s, u"lis3"_s})
+        QCOMPARE(stored(code, column), QVariant(0.0));
+    QCOMPARE(stored(999, u"codigo"_s), QVariant(u"<missing>"_s));
+}
+
+void TestArticles::depositTotal_data()
+{
+    QTest::addColumn<QStringList>("deposits");
+    QTest::addColumn<double>("total");
+    QTest::newRow("1,5 + 2 + 0") << QStringList{u"1,5"_s, u"2"_s, u"0"_s} << 3.5;
+    QTest::newRow("empty deposits") << QStringList{QString(), QString(), QString()} << 0.0;
+    QTest::newRow("one empty") << QStringList{u"4"_s, QString(), u"0,25"_s} << 4.25;
+    QTest::newRow("negative stock") << QStringList{u"-3"_s, u"1"_s, u"1"_s} << -1.0;
+}
+
+void TestArticles::depositTotal()
+{
+    QFETCH(QStringList, deposits);
+    QFETCH(double, total);
+    openEmptyStore();
+    ArticleModel model;
+    model.setText(F::Dep1, deposits[0]);
+    model.setText(F::Dep2, deposits[1]);
+    model.setText(F::Dep3, deposits[2]);
+    QVERIFY(saveNew(model).ok());
+    QCOMPARE(stored(1, u"dept"_s).toDouble(), total);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(stored(1, u"dep%1"_s.arg(i + 1)).toDouble(),
+                 deposits[i].isEmpty() ? 0.0 : deposits[i].replace(u',', u'.').toDouble());
+}
+
+void TestArticles::unitIsWrittenOnlyWhenSelected()
+{
+    openEmptyStore();
+    const int code = addArticle({{u"uni"_s, u"Lt"_s}, {u"descripcion"_s, u"ACEITE"_s}});
+
+    // Changing an article without choosing a unit keeps its code.
+    ArticleModel model;
+    seekCode(code);
+    model.CargoDesdeBaseDatos(*rs_);
+    QCOMPARE(model.unit(), Unit::Litros);
+    ArticleModel noUnit;
+    for (const articles::FieldSpec& s : articles::fieldSpecs()) noUnit.setText(s.field, model.text(s.field));
+    rs_->Edit();
+    noUnit.ControloVacios();
+    QVERIFY(noUnit.CargoBaseDatos(*rs_).ok());
+    rs_->Update();
+    QCOMPARE(stored(code, u"uni"_s), QVariant(u"Lt"_s));
+
+    // Choosing one writes its code.
+    seekCode(code);
+    rs_->Edit();
+    model.selectUnit(Unit::Metros);
+    model.ControloVacios();
+    QVERIFY(model.CargoBaseDatos(*rs_).ok());
+    rs_->Update();
+    QCOMPARE(stored(code, u"uni"_s), QVariant(u"Mt"_s));
+    QCOMPARE(stored(code, u"descripcion"_s), QVariant(u"ACEITE"_s));
+
+    // A new article without a unit leaves the column empty.
+    ArticleModel fresh;
+    QVERIFY(saveNew(fresh).ok());
+    QCOMPARE(stored(code + 1, u"uni"_s), QVariant());
+}
+
+void TestArticles::badInputAtSave_data()
+{
+    QTest::addColumn<ArticleField>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("letters in a deposit") << F::Dep2 << u"DOS"_s
+                                          << u"EL CAMPO DEPOSITO 2 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
+    QTest::newRow("thousands separator") << F::Lis3 << u"1.000"_s
+                                         << u"EL CAMPO LISTA 3 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
+    QTest::newRow("letters in the cost") << F::Cos << u"12,5O"_s
+                                         << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
+    QTest::newRow("blank IVA") << F::Iva << u"  "_s << u"FALTA INGRESAR EL IVA"_s;
+    QTest::newRow("supplier code too long") << F::CodP << u"12345678901"_s
+                                            << u"EL CAMPO CODIGO DE PROVEEDOR ADMITE HASTA 10 CARACTERES"_s;
+}
+
+void TestArticles::badInputAtSave()
+{
+    QFETCH(ArticleField, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    openEmptyStore();
+    const QVariantMap original = {{u"descripcion"_s, u"YERBA"_s}, {u"cos"_s, 10.0},  {u"iva"_s, 21.0},
+                                  {u"dep1"_s, 1.0},            {u"dep2"_s, 2.0},  {u"dept"_s, 3.0},
+                                  {u"lis3"_s, 15.0},           {u"codp"_s, u"0001"_s}};
+    const int code = addArticle(original);
+
+    ScriptedMessageBoxes boxes;
+    ArticleModel model;
+    seekCode(code);
+    model.CargoDesdeBaseDatos(*rs_);
+    model.setText(F::Descripcion, u"OTRA"_s);
+    model.setText(field, typed);
+    rs_->Edit();
+    model.ControloVacios();
+    const Outcome outcome = model.CargoBaseDatos(*rs_);
+    QCOMPARE(outcome.focus, field);
+    QCOMPARE(boxes.shown().size(), 1);
+    QCOMPARE(boxes.shown()[0].prompt, message);
+    QCOMPARE(boxes.shown()[0].title, u"ERROR"_s);
+    QCOMPARE(boxes.shown()[0].flags, 16);
+
+    // Nothing reached the pending record: storing it now stores the article unchanged.
+    rs_->Update();
+    for (auto it = original.begin(); it != original.end(); ++it)
+        QCOMPARE(stored(code, it.key()), it.value());
+
+    // A new article is refused the same way, and nothing is added.
+    ArticleModel fresh;
+    fresh.setText(field, typed);
+    QCOMPARE(saveNew(fresh).focus, field);
+    rs_->MoveLast();
+    QCOMPARE(rs_->Fields(u"codigo").Value().toInt(), code);
+}
+
+// ---------------------------------------------------------------- load
+
+void TestArticles::loadUnit_data()
+{
+    QTest::addColumn<QVariant>("uni");
+    QTest::addColumn<Unit>("unit");
+    QTest::addColumn<QString>("caption");  // empty: the captions stay "Kg", "Pi", "Lt"
+
+    QTest::newRow("Un") << QVariant(u"Un"_s) << Unit::Unidades << u"Un"_s;
+    QTest::newRow("Kg") << QVariant(u"Kg"_s) << Unit::Kilos << u"Kg"_s;
+    QTest::newRow("Lt") << QVariant(u"Lt"_s) << Unit::Litros << u"Lt"_s;
+    QTest::newRow("Mt") << QVariant(u"Mt"_s) << Unit::Metros << u"Mt"_s;
+    QTest::newRow("kg in another case") << QVariant(u"kg"_s) << Unit::None << QString();
+    QTest::newRow("KG") << QVariant(u"KG"_s) << Unit::None << QString();
+    QTest::newRow("Kg with a blank") << QVariant(u"Kg "_s) << Unit::None << QString();
+    QTest::newRow("empty") << QVariant(u""_s) << Unit::None << QString();
+    QTest::newRow("Null") << QVariant() << Unit::None << QString();
+}
+
+void TestArticles::loadUnit()
+{
+    QFETCH(QVariant, uni);
+    QFETCH(Unit, unit);
+    QFETCH(QString, caption);
+    openEmptyStore();
+    const int code = addArticle({{u"uni"_s, uni}});
+    const int other = addArticle({{u"uni"_s, u"Lt"_s}});
+    const std::array<QString, 3> initial = {u"Kg"_s, u"Pi"_s, u"Lt"_s};
+
+    ArticleModel model;
+    QCOMPARE(model.unit(), Unit::None);
+    QCOMPARE(model.unitCaptions(), initial);
+    seekCode(code);
+    model.CargoDesdeBaseDatos(*rs_);
+    QCOMPARE(model.unit(), unit);
+    if (caption.isEmpty())
+        QCOMPARE(model.unitCaptions(), initial);
+    else
+        QCOMPARE(model.unitCaptions(), (std::array<QString, 3>{caption, caption, caption}));
+
+    // Loaded after another article, an unknown code keeps that article's selection.
+    ArticleModel browsing;
+    seekCode(other);
+    browsing.CargoDesdeBaseDatos(*rs_);
+    browsing.blank();
+    seekCode(code);
+    browsing.CargoDesdeBaseDatos(*rs_);
+    const QString shown = caption.isEmpty() ? u"Lt"_s : caption;
+    QCOMPARE(browsing.unit(), unit == Unit::None ? Unit::Litros : unit);
+    QCOMPARE(browsing.unitCaptions(), (std::array<QString, 3>{shown, shown, shown}));
+}
+
+void TestArticles::loadNullAndEmptyValues()
+{
+    openEmptyStore();
+    const int code = addArticle({{u"descripcion"_s, u"ARROZ"_s}, {u"codbarra"_s, u""_s},
+                                 {u"lis1"_s, 12.5}, {u"lis2"_s, QVariant()}, {u"lis3"_s, 0.0}});
+    for (int i = 0; i < 122; ++i) addArticle({});  // codes beyond 100 show no leading zeros
+    const int late = addArticle({{u"desp"_s, u"DISTRIBUIDORA"_s}});
+
+    ArticleModel model;
+    seekCode(code);
+    model.CargoDesdeBaseDatos(*rs_);
+    QCOMPARE(model.text(F::Codigo), QString::number(code));
+    QCOMPARE(model.text(F::Descripcion), u"ARROZ"_s);
+    QCOMPARE(model.text(F::CodBarra), QString());
+    QCOMPARE(model.text(F::Lis1), u"12,5"_s);
+    QCOMPARE(model.text(F::Lis2), QString());
+    QCOMPARE(model.text(F::Lis3), u"0"_s);
+
+    // Null and empty values leave the field's text alone; the form blanks before each load.
+    model.setText(F::Lis2, u"99"_s);
+    model.setText(F::CodBarra, u"779"_s);
+    model.CargoDesdeBaseDatos(*rs_);
+    QCOMPARE(model.text(F::Lis2), u"99"_s);
+    QCOMPARE(model.text(F::CodBarra), u"779"_s);
+
+    seekCode(late);
+    model.blank();
+    model.CargoDesdeBaseDatos(*rs_);
+    QCOMPARE(model.text(F::Codigo), u"124"_s);
+    QCOMPARE(model.text(F::DesP), u"DISTRIBUIDORA"_s);
+    for (const articles::FieldSpec& s : articles::fieldSpecs())
+        if (s.field != F::Codigo && s.field != F::DesP) QCOMPARE(model.text(s.field), QString());
+}
+
+void TestArticles::loadNumberTexts_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("12,5") << 12.5 << u"12,5"_s;
+    QTest::newRow("100") << 100.0 << u"100"_s;
+    QTest::newRow("0") << 0.0 << u"0"_s;
+    QTest::newRow("0,1 + 0,2") << 0.1 + 0.2 << u"0,3"_s;
+    QTest::newRow("1234,5") << 1234.5 << u"1234,5"_s;
+    QTest::newRow("-0,75") << -0.75 << u"-0,75"_s;
+    QTest::newRow("a computed 90,497737556561") << 100 / 1.105 << u"90,4977375565611"_s;
+}
+
+void TestArticles::loadNumberTexts()
+{
+    QFETCH(double, value);
+    QFETCH(QString, shown);
+    openEmptyStore();
+    const int code = addArticle({{u"cos"_s, value}, {u"dep3"_s, value}});
+    ArticleModel model;
+    seekCode(code);
+    model.CargoDesdeBaseDatos(*rs_);
+    QCOMPARE(model.text(F::Cos), shown);
+    QCOMPARE(model.text(F::Dep3), shown);
+}
+
+// ---------------------------------------------------------------- IVA fill-in pass
+
+void TestArticles::ivaPass()
+{
+    openEmptyStore();
+    struct Case {
+        QVariant iva;
+        double expected;
+    };
+    const std::vector<Case> cases = {
+        {0.0, 21}, {QVariant(), 21}, {10.5, 10.5}, {27.0, 27}, {0.0, 21}, {21.0, 21},
+    };
+    std::vector<int> codes;
+    for (const Case& c : cases)
+        codes.push_back(addArticle({{u"iva"_s, c.iva}, {u"net"_s, 50.0}, {u"cos"_s, 60.5},
+                                    {u"lis1"_s, 70.0}, {u"lis2"_s, QVariant()}, {u"rec3"_s, 5.0}}));
+    seekCode(codes[1]);
+
+    ScriptedMessageBoxes boxes;
+    QVERIFY(articles::fillInIva(*db_));
+
+    for (size_t i = 0; i < cases.size(); ++i) {
+        QCOMPARE(stored(codes[i], u"iva"_s).toDouble(), cases[i].expected);
+        QCOMPARE(stored(codes[i], u"net"_s), QVariant(50.0));
+        QCOMPARE(stored(codes[i], u"cos"_s), QVariant(60.5));
+        QCOMPARE(stored(codes[i], u"lis1"_s), QVariant(70.0));
+        QCOMPARE(stored(codes[i], u"lis2"_s), QVariant());
+        QCOMPARE(stored(codes[i], u"rec3"_s), QVariant(5.0));
+    }
+    QCOMPARE(boxes.shown().size(), 1);
+    QCOMPARE(boxes.shown()[0].prompt, u"PROCESO TERMINADO ... PRECIONE ACEPTAR PARA PODER SALIR"_s);
+    QCOMPARE(boxes.shown()[0].title, u"FINALIZADO"_s);
+    QCOMPARE(boxes.shown()[0].flags, 64);
+
+    // The article on the form stays the current record, so it can still be changed.
+    QVERIFY(!rs_->Eof());
+    QCOMPARE(rs_->Fields(u"codigo").Value().toInt(), codes[1]);
+    rs_->Edit();
+    rs_->Fields(u"descripcion").setValue(u"CAMBIADO"_s);
+    rs_->Update();
+    QCOMPARE(stored(codes[1], u"descripcion"_s), QVariant(u"CAMBIADO"_s));
+    QCOMPARE(stored(codes[1], u"iva"_s), QVariant(21.0));
+
+    // On an empty table the pass has nothing to do and still finishes.
+    openEmptyStore();
+    boxes.clear();
+    QVERIFY(articles::fillInIva(*db_));
+    QCOMPARE(boxes.shown().size(), 1);
+}
+
+void TestArticles::ivaPassFailureChangesNothing_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("the folder refuses the journal") << u"journal"_s;
+    QTest::newRow("a write fails half-way") << u"midway"_s;
+}
+
+void TestArticles::ivaPassFailureChangesNothing()
+{
+    QFETCH(QString, failure);
+    openEmptyStore();
+    std::vector<int> codes;
+    const std::vector<QVariant> rates = {0.0, QVariant(), 10.5, 0.0, QVariant(), 27.0, 0.0};
+    for (const QVariant& rate : rates) codes.push_back(addArticle({{u"iva"_s, rate}}));
+
+    const QString journal = nativePath() + u"-journal"_s;
+    if (failure == u"journal"_s) {
+        // A folder in the journal's place makes the file unwritable, even for root.
+        QVERIFY(QDir().mkpath(journal));
+    } else {
+        // The fifth article to change fails after four have been written.
+        db_->Execute(u"CREATE TRIGGER fails BEFORE UPDATE OF iva ON articulos "
+                     "WHEN old.codigo = %1 BEGIN SELECT RAISE(ABORT, 'disk error'); END"_s
+                         .arg(codes[6]));
+    }
+
+    ScriptedMessageBoxes boxes;
+    QVERIFY(!articles::fillInIva(*db_));
+    QCOMPARE(boxes.shown().size(), 1);
+    QCOMPARE(boxes.shown()[0].title, u"-=: Sistema Valdrameno :=-"_s);
+    QCOMPARE(boxes.shown()[0].flags, 16);
+    QVERIFY(boxes.shown()[0].prompt.startsWith(u"Error "_s));
+
+    if (failure == u"journal"_s) QVERIFY(QDir(journal).removeRecursively());
+    for (size_t i = 0; i < rates.size(); ++i) QCOMPARE(stored(codes[i], u"iva"_s), rates[i]);
+
+    // Once the cause is gone the pass runs in full.
+    if (failure != u"journal"_s) db_->Execute(u"DROP TRIGGER fails"_s);
+    boxes.clear();
+    QVERIFY(articles::fillInIva(*db_));
+    QCOMPARE(boxes.shown().size(), 1);
+    QCOMPARE(boxes.shown()[0].title, u"FINALIZADO"_s);
+    for (size_t i = 0; i < rates.size(); ++i)
+        QCOMPARE(stored(codes[i], u"iva"_s).toDouble(), rates[i] == QVariant(10.5) || rates[i] == QVariant(27.0)
+                                                            ? rates[i].toDouble()
+                                                            : 21.0);
+}
+
+QTEST_MAIN(TestArticles)
+#include "tst_articles.moc"
