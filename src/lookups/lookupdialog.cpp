@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -85,7 +87,7 @@ LookupDialog::LookupDialog(const Member& member, QLineEdit* target, QWidget* par
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Text1);
     layout->addWidget(MSFlexGrid1);
-    resize(twips(this, 9600), twips(this, 6000));
+    resize(initialWidth(), twips(this, 6000));
     Text1->setFocus();
 }
 
@@ -105,11 +107,27 @@ void LookupDialog::layOutGrid()
     rowHeader->setFixedWidth(twips(this, 400));
     // Each header text's blanks set its column's width.
     QHeaderView* header = MSFlexGrid1->horizontalHeader();
+    header->setHighlightSections(false);
     const QFontMetrics metrics(header->font());
     const QStringList headers = member_.headers();
     for (int column = 1; column < headers.size(); ++column)
         if (!headers[column].isEmpty())
             header->resizeSection(column, metrics.horizontalAdvance(headers[column]) + 8);
+}
+
+int LookupDialog::initialWidth() const
+{
+    // Wide enough to show every headed column, within the screen.
+    int width = MSFlexGrid1->verticalHeader()->width() +
+                MSFlexGrid1->verticalScrollBar()->sizeHint().width() + 4 * MSFlexGrid1->frameWidth();
+    const QStringList headers = member_.headers();
+    for (int column = 1; column < headers.size(); ++column)
+        if (!headers[column].isEmpty()) width += MSFlexGrid1->columnWidth(column);
+    const QMargins margins = layout()->contentsMargins();
+    width += margins.left() + margins.right();
+    const QScreen* screen = this->screen();
+    const int available = screen ? screen->availableGeometry().width() : width;
+    return std::clamp(width, twips(this, 9600), std::max(available, twips(this, 9600)));
 }
 
 bool LookupDialog::eventFilter(QObject* watched, QEvent* event)

@@ -41,6 +41,7 @@ private:
     bool searchBoxKey(class QKeyEvent* key);
     bool gridKey(class QKeyEvent* key);
     void layOutGrid();
+    int initialWidth() const;
 
     const Member& member_;
     QPointer<QLineEdit> target_;
