@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "catalogue.h"
@@ -35,12 +36,12 @@ std::vector<std::string> gLines;  // the summary printed after the benchmarks
 
 long residentKiB()
 {
-    long pages = 0, resident = 0;
+    long size = 0, resident = 0;
     if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        if (std::fscanf(f, "%ld %ld", &size, &resident) != 2) resident = 0;
         std::fclose(f);
     }
-    return resident * 4;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 void check(int rc, sqlite3* db)
