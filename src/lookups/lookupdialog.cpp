@@ -164,8 +164,7 @@ bool LookupDialog::gridKey(QKeyEvent* key)
     switch (key->key()) {
     case Qt::Key_Escape: reject(); return true;
     case Qt::Key_Return:
-    case Qt::Key_Enter: choose(MSFlexGrid1->currentIndex().isValid() ? MSFlexGrid1->currentIndex().row() : 0);
-        return true;
+    case Qt::Key_Enter: choose(std::max(MSFlexGrid1->currentIndex().row(), 0)); return true;
     case Qt::Key_Backspace:
         Text1->setFocus();
         Text1->selectAll();
@@ -184,7 +183,7 @@ void LookupDialog::search()
     if (!Deposito) return;  // a key still queued after the dialog closed
     QList<QVariantList> rows;
     try {
-        rows = Deposito->Select(searchSql_, {Text1->text().isNull() ? u""_s : Text1->text()});
+        rows = Deposito->Select(searchSql_, {Text1->text()});
     } catch (const EngineError& error) {
         ShowErrorBox(error, this);
         reject();
@@ -193,11 +192,9 @@ void LookupDialog::search()
     const bool full = rows.size() >= member_.dataRows();
     grid_->setRows(std::move(rows));
     setCurrentCell(0, 1);
+    MSFlexGrid1->scrollToTop();
     // A full grid leaves the focus in the search box for a narrower search.
-    if (!full) {
-        MSFlexGrid1->setFocus();
-        MSFlexGrid1->scrollToTop();
-    }
+    if (!full) MSFlexGrid1->setFocus();
 }
 
 void LookupDialog::choose(int row)
