@@ -24,8 +24,8 @@ constexpr std::array<Entry, 5> kTexts = {{
 
 QString badInputText(BadInput kind, ArticleField field, int width)
 {
-    QString text = QString::fromUtf16(kTexts[size_t(kind)].text);
     Q_ASSERT(kTexts[size_t(kind)].kind == kind);
+    const QString text = QString::fromUtf16(kTexts[size_t(kind)].text);
     const QString name = QString::fromUtf16(spec(field).name);
     if (text.contains(u"%2")) return text.arg(name).arg(width);
     if (text.contains(u"%1")) return text.arg(name);
