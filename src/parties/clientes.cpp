@@ -1,0 +1,166 @@
+#include "clientes.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "partywindow.h"
+
+using namespace Qt::StringLiterals;
+using namespace forms;
+using parties::PartyField;
+
+namespace {
+
+constexpr int kPlain = UpperCase | Highlight | SelectOnClick;
+constexpr int kComma = kPlain | DecimalComma;
+
+// In ring order; the ring does not wrap.
+const std::vector<PartyField>& fields()
+{
+    static const std::vector<PartyField> all = {
+        {u"Text1"_s, u"Codigo:"_s, u"COD_CLIENT"_s, kPlain, false},
+        {u"Text2"_s, u"Nom. y Ape.:"_s, u"RAZON_SOC"_s, kPlain, false},
+        {u"Text3"_s, u"DNI/CUIT:"_s, u"CUIT"_s, kComma, false},
+        {u"Combo1"_s, u"IVA:"_s, u"TIPO_IVA"_s, UpperCase | Highlight, false},
+        {u"Text4"_s, u"Domicilio:"_s, u"DOMICILIO"_s, kPlain, false},
+        {u"Text5"_s, u"Ciudad:"_s, u"CIUDAD"_s, kPlain, false},
+        {u"Text6"_s, u"C.P."_s, u"COD_POSTAL"_s, kComma, false},
+        {u"Text7"_s, u"Provincia:"_s, u"PROVINCIA"_s, kComma, false},
+        {u"Text8"_s, u"Telefono:"_s, u"TEL_1"_s, kComma, true},
+        // An e-mail address is taken exactly as typed.
+        {u"Text9"_s, u"E-Mail:"_s, u"MAIL"_s, Highlight | SelectOnClick, true},
+        {u"Text10"_s, u"Fax:"_s, u"TEL_2"_s, kComma, true},
+    };
+    return all;
+}
+
+FormSpec formSpec()
+{
+    FormSpec spec;
+    spec.fileName = u"Clientes.mdb"_s;
+    spec.codeField = u"COD_CLIENT"_s;
+    spec.lookupDialog = u"ConsuCliente"_s;
+    spec.texts = {u"Cliente no encontrado en la Base de Datos"_s,
+                  u"Cliente Guardado, Precione Aceptar para Continuar"_s,
+                  u"Debe poner el Codigo del Cliente a Borrar"_s,
+                  u"¿Confirme la Eliminación del Cliente? --> "_s, u"Eliminar Cliente --> "_s};
+    spec.ring = parties::ringOf(fields());
+    spec.ringWraps = false;
+    // The code is read as a 16-bit number.
+    spec.highestCode = 32767;
+    spec.nuevoFocus = NuevoFocus::SecondField;
+    spec.afterSave = AfterSave::ReopenAfterSaved;
+    spec.blankingKeepsDate = true;
+    return spec;
+}
+
+}  // namespace
+
+Clientes::Clientes(QWidget* parent) : RecordForm(formSpec(), parent)
+{
+    setObjectName(u"Clientes"_s);
+    setWindowTitle(u"Clientes"_s);
+    const parties::PartyWindow window = parties::buildPartyWindow(this, fields());
+
+    // "&Anterior" and "&Siguiente" side by side above the upper frame.
+    auto* previous = new QPushButton(u"&Anterior"_s, this);
+    previous->setObjectName(u"cmdAnterior"_s);
+    previous->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    auto* next = new QPushButton(u"&Siguiente"_s, this);
+    next->setObjectName(u"cmdSiguiente"_s);
+    next->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
+    window.head->insertWidget(0, previous);
+    window.head->insertWidget(1, next);
+
+    // The city field has a picture button of its own that opens nothing.
+    auto* city = findChild<QLineEdit*>(u"Text5"_s);
+    auto* cityButton = new QPushButton(window.upperFrame);
+    cityButton->setObjectName(u"Command1"_s);
+    cityButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    cityButton->setFocusPolicy(Qt::NoFocus);
+    const int index = window.upper->indexOf(city);
+    int row, col, rowSpan, colSpan;
+    window.upper->getItemPosition(index, &row, &col, &rowSpan, &colSpan);
+    window.upper->removeWidget(city);
+    auto* cityRow = new QHBoxLayout;
+    cityRow->addWidget(city, 1);
+    cityRow->addWidget(cityButton);
+    window.upper->addLayout(cityRow, row, col);
+
+    buildAccountPanel(window.upperFrame, window.upper);
+    wire();
+}
+
+void Clientes::buildAccountPanel(QWidget* frame, QGridLayout* grid)
+{
+    auto* panel = new QGroupBox(u"Cuenta Corriente"_s, frame);
+    panel->setObjectName(u"Frame4"_s);
+    auto* column = new QVBoxLayout(panel);
+    enabled_ = new QRadioButton(u"Habilitada"_s, panel);
+    enabled_->setObjectName(u"Option1"_s);
+    suspended_ = new QRadioButton(u"Desabilitada"_s, panel);
+    suspended_->setObjectName(u"Option2"_s);
+    balanceTitle_ = new QLabel(u"Saldo"_s, panel);
+    balanceTitle_->setObjectName(u"lblSaldo"_s);
+    balance_ = new QLabel(u"$ 00000"_s, panel);
+    balance_->setObjectName(u"lblImporte"_s);
+    for (QLabel* label : {balanceTitle_, balance_}) {
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
+        QPalette colours = label->palette();
+        colours.setColor(QPalette::WindowText, QColor(255, 0, 0));
+        colours.setColor(QPalette::Window, QColor(255, 224, 192));
+        label->setPalette(colours);
+        label->setAutoFillBackground(true);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{enabled_, suspended_, balanceTitle_, balance_})
+        column->addWidget(w);
+    column->addStretch();
+    grid->addWidget(panel, 0, 4, grid->rowCount(), 1);
+
+    connect(enabled_, &QRadioButton::clicked, this, [this] { showBalance(true); });
+    connect(suspended_, &QRadioButton::clicked, this, [this] { showBalance(false); });
+    suspended_->setChecked(true);
+    showBalance(false);
+}
+
+void Clientes::showBalance(bool shown)
+{
+    balanceTitle_->setVisible(shown);
+    balance_->setVisible(shown);
+}
+
+void Clientes::afterLoad(Recordset& rs)
+{
+    const QVariant state = rs.Fields(u"ESTADO").Value();
+    const QString text = state.isNull() ? QString() : state.toString();
+    if (text == u"SUSPENDIDA"_s) {
+        suspended_->setChecked(true);
+        showBalance(false);
+    } else if (text == u"HABILITADA"_s) {
+        enabled_->setChecked(true);
+        showBalance(true);
+    }
+}
+
+void Clientes::CargarComboIVA()
+{
+    parties::fillTaxConditions(findChild<QComboBox*>(u"Combo1"_s), u"EXENTO"_s);
+}
+
+QWidget* newClientes()
+{
+    auto* form = new Clientes;
+    if (form->open()) return form;
+    delete form;
+    return nullptr;
+}

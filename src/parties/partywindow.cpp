@@ -1,0 +1,120 @@
+#include "partywindow.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace parties {
+
+PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& fields)
+{
+    auto* column = new QVBoxLayout(form);
+    auto* head = new QHBoxLayout;
+    head->addStretch();
+    auto* date = new QLineEdit(form);
+    date->setObjectName(u"Text17"_s);
+    date->setEnabled(false);
+    date->setFixedWidth(date->fontMetrics().horizontalAdvance(u"00/00/0000"_s) * 3 / 2);
+    head->addWidget(date);
+    column->addLayout(head);
+
+    auto* upperFrame = new QGroupBox(form);
+    upperFrame->setObjectName(u"Frame1"_s);
+    auto* upper = new QGridLayout(upperFrame);
+    auto* lowerFrame = new QGroupBox(form);
+    lowerFrame->setObjectName(u"Frame2"_s);
+    auto* lower = new QGridLayout(lowerFrame);
+    column->addWidget(upperFrame);
+    column->addWidget(lowerFrame);
+
+    // Two label-field pairs a row; the code field's row also holds the lookup button.
+    int upperCount = 0, lowerCount = 0;
+    for (const PartyField& field : fields) {
+        QGridLayout* grid = field.lowerFrame ? lower : upper;
+        int& count = field.lowerFrame ? lowerCount : upperCount;
+        QWidget* frame = field.lowerFrame ? lowerFrame : upperFrame;
+        QWidget* entry;
+        if (field.name.startsWith(u"Combo"_s)) {
+            auto* combo = new QComboBox(frame);
+            combo->setEditable(true);
+            entry = combo;
+        } else {
+            entry = new QLineEdit(frame);
+        }
+        entry->setObjectName(field.name);
+        auto* label = new QLabel(field.label, frame);
+        label->setBuddy(entry);
+        const int row = count / 2, col = (count % 2) * 2;
+        grid->addWidget(label, row, col);
+        if (count == 0 && !field.lowerFrame) {
+            auto* inner = new QHBoxLayout;
+            auto* lookup = new QPushButton(frame);
+            lookup->setObjectName(u"Command5"_s);
+            lookup->setIcon(form->style()->standardIcon(QStyle::SP_FileDialogContentsView));
+            lookup->setFocusPolicy(Qt::NoFocus);
+            inner->addWidget(lookup);
+            inner->addWidget(entry, 1);
+            grid->addLayout(inner, row, col + 1);
+        } else {
+            grid->addWidget(entry, row, col + 1);
+        }
+        ++count;
+    }
+
+    auto* commands = new QGroupBox(form);
+    commands->setObjectName(u"Frame3"_s);
+    auto* row = new QHBoxLayout(commands);
+    struct Button {
+        const char16_t* name;
+        const char16_t* caption;
+        QStyle::StandardPixmap picture;
+    };
+    static const Button buttons[] = {
+        {u"cmdNuevo", u"&Nuevo", QStyle::SP_FileIcon},
+        {u"cmdGrabar", u"&Grabar", QStyle::SP_DialogSaveButton},
+        {u"cmdEliminar", u"&Eliminar", QStyle::SP_TrashIcon},
+        {u"cmdCerrar", u"&Cerrar", QStyle::SP_DialogCloseButton},
+    };
+    for (const Button& b : buttons) {
+        auto* button = new QPushButton(QString::fromUtf16(b.caption), commands);
+        button->setObjectName(QString::fromUtf16(b.name));
+        button->setIcon(form->style()->standardIcon(b.picture));
+        row->addWidget(button);
+    }
+    column->addWidget(commands);
+
+    // Tab order follows the ring.
+    QWidget* previous = nullptr;
+    for (const PartyField& field : fields) {
+        QWidget* entry = form->findChild<QWidget*>(field.name);
+        if (previous) QWidget::setTabOrder(previous, entry);
+        previous = entry;
+    }
+    return {head, upper, upperFrame};
+}
+
+std::vector<forms::FieldSpec> ringOf(const std::vector<PartyField>& fields)
+{
+    std::vector<forms::FieldSpec> ring;
+    for (const PartyField& field : fields) ring.push_back({field.name, field.tableField, field.flags});
+    return ring;
+}
+
+void fillTaxConditions(QComboBox* list, const QString& fifthEntry)
+{
+    if (list->count() > 0) return;
+    // Adding items to an empty list would show the first; the field keeps what it shows.
+    const QString shown = list->currentText();
+    list->addItems({u"RESP. INSCRIPTO"_s, u"RESP. NO INSCR."_s, u"MONOTRIBUTO"_s, u"CONS. FINAL"_s, fifthEntry});
+    list->setCurrentIndex(-1);
+    list->setEditText(shown);
+}
+
+}  // namespace parties

@@ -1,0 +1,39 @@
+#pragma once
+// What the supplier and customer forms share: the layout of their fields in an upper and a
+// lower frame above the row of record commands, and the tax-condition list.
+
+#include <QString>
+#include <vector>
+
+#include "recordform.h"
+
+class QComboBox;
+class QGridLayout;
+class QHBoxLayout;
+
+namespace parties {
+
+struct PartyField {
+    QString name;        // "Text2", "Combo1"
+    QString label;       // "Nom. y Ape.:"
+    QString tableField;  // "RAZON_SOC"
+    int flags;
+    bool lowerFrame;
+};
+
+struct PartyWindow {
+    QHBoxLayout* head;     // above the upper frame: the date box at the right
+    QGridLayout* upper;    // label and field pairs; a form may add at column 4 and on
+    QWidget* upperFrame;
+};
+
+// Builds the fields in ring order (the code field gets the lookup button `Command5`), the
+// date box `Text17` and the command row "&Nuevo", "&Grabar", "&Eliminar", "&Cerrar".
+PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& fields);
+
+std::vector<forms::FieldSpec> ringOf(const std::vector<PartyField>& fields);
+
+// Fills the tax-condition list with its five entries unless it already has them.
+void fillTaxConditions(QComboBox* list, const QString& fifthEntry);
+
+}  // namespace parties
