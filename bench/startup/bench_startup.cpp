@@ -86,6 +86,9 @@ void BM_StartupToLogin(benchmark::State& state)
     state.counters["valdrameno_ms"] = median(program);
     state.counters["minimal_ms"] = median(minimal);
     state.counters["ratio"] = ratio;
+    if (std::getenv("STARTUP_SAMPLES")) {
+        for (size_t i = 0; i < program.size(); ++i) std::printf("%.1f %.1f\n", minimal[i], program[i]);
+    }
     std::printf("startup: valdrameno %.1f ms, minimal dialog %.1f ms, ratio %.2f (target <= 1.5)\n",
                 median(program), median(minimal), ratio);
 }

@@ -239,6 +239,8 @@ private slots:
         QCOMPARE(login.windowTitle(), u"Login"_s);
         QCOMPARE(login.size(), twips::size(3750, 2295));
         QCOMPARE(login.minimumSize(), login.maximumSize());
+        const QPoint screenCentre = login.screen()->availableGeometry().center();
+        QVERIFY((login.frameGeometry().center() - screenCentre).manhattanLength() <= 2);
         QCOMPARE(login.palette().color(QPalette::Window), QColor(192, 192, 0));
         auto* user = login.findChild<QLineEdit*>(u"txtUserName"_s);
         auto* password = login.findChild<QLineEdit*>(u"txtPassword"_s);
@@ -821,6 +823,8 @@ private slots:
         QWidget window;
         auto* button = new QPushButton(u"Grabar"_s, &window);
         connect(button, &QPushButton::clicked, this, [&] {
+            // One action, two boxes: the question, then the error.
+            if (MsgBox(u"¿Grabar el usuario?"_s, vbCritical | vbYesNo, u"Usuarios"_s) != MsgBoxResult::Yes) return;
             Recordset& rs = users.Recordset();
             rs.AddNew();
             rs.Fields(u"usuario").setValue(u"NUEVO"_s);
@@ -829,10 +833,12 @@ private slots:
             throw std::runtime_error("algo falló");
         });
         window.show();
+        boxes_->answer(MsgBoxResult::Yes);
         QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(boxes_->shown().size(), 1);
-        QVERIFY2(boxes_->shown().first().prompt.startsWith(box), qPrintable(boxes_->shown().first().prompt));
-        QCOMPARE(boxes_->shown().first().flags, int(vbCritical));
+        QCOMPARE(boxes_->shown().size(), 2);
+        QCOMPARE(boxes_->shown().first().prompt, u"¿Grabar el usuario?"_s);
+        QVERIFY2(boxes_->shown().last().prompt.startsWith(box), qPrintable(boxes_->shown().last().prompt));
+        QCOMPARE(boxes_->shown().last().flags, int(vbCritical));
         QCOMPARE(users.Recordset().editMode(), EditMode::None);
         QVERIFY(window.isVisible());
         QVERIFY(exits_.isEmpty());
