@@ -9,6 +9,7 @@
 
 #include "numbertext.h"
 #include "twips.h"
+#include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
 using namespace forms;
@@ -164,4 +165,12 @@ QWidget* newCatalogueForm(Catalogue which)
     if (form->open()) return form;
     delete form;
     return nullptr;
+}
+
+void registerCatalogueWindows(WindowRegistry& registry)
+{
+    registry.add(u"Marcas"_s, WindowPlace::InFrame, [] { return newCatalogueForm(Catalogue::Marcas); });
+    registry.add(u"Rubros"_s, WindowPlace::InFrame, [] { return newCatalogueForm(Catalogue::Rubros); });
+    registry.add(u"Departamentos"_s, WindowPlace::InFrame,
+                 [] { return newCatalogueForm(Catalogue::Departamentos); });
 }

@@ -4,6 +4,8 @@
 
 #include "recordform.h"
 
+class WindowRegistry;
+
 enum class Catalogue { Marcas, Rubros, Departamentos };
 
 class CatalogueForm : public forms::RecordForm {
@@ -28,3 +30,6 @@ private:
 // A new, opened catalogue form, or nullptr (after the error box) when its file cannot be
 // opened. The main window shows `Marcas`, `Rubros` and `Departamentos` through it.
 QWidget* newCatalogueForm(Catalogue member);
+
+// Registers `Marcas`, `Rubros` and `Departamentos` as child windows of the main window.
+void registerCatalogueWindows(WindowRegistry& registry);

@@ -12,9 +12,9 @@ LookupOpener& opener()
 
 void setLookupOpener(LookupOpener value) { opener() = std::move(value); }
 
-void openLookup(const QString& dialogName, QLineEdit* target, QWidget* caller)
+void openLookup(const QString& dialogName, QLineEdit* target, QWidget* caller, LookupTrigger how)
 {
-    if (opener()) opener()(dialogName, target, caller);
+    if (opener()) opener()(dialogName, target, caller, how);
 }
 
 }  // namespace forms

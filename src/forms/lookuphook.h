@@ -10,12 +10,16 @@ class QWidget;
 
 namespace forms {
 
-// Shows the lookup dialog `dialogName` ("ConsuMarcas"...) modally for the code field
-// `target` of the form `caller`; the dialog writes the chosen code into `target`.
-using LookupOpener = std::function<void(const QString& dialogName, QLineEdit* target, QWidget* caller)>;
+// What opened the dialog: Esc in the code field or the lookup button beside it.
+enum class LookupTrigger { EscapeKey, LookupButton };
+
+// Shows the lookup dialog `dialogName` ("ConsuMarcas"...) for the code field `target` of the
+// form `caller`; the dialog writes the chosen code into `target`.
+using LookupOpener =
+    std::function<void(const QString& dialogName, QLineEdit* target, QWidget* caller, LookupTrigger how)>;
 
 void setLookupOpener(LookupOpener opener);
 // Does nothing while no opener is set.
-void openLookup(const QString& dialogName, QLineEdit* target, QWidget* caller);
+void openLookup(const QString& dialogName, QLineEdit* target, QWidget* caller, LookupTrigger how);
 
 }  // namespace forms

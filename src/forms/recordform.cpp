@@ -109,7 +109,7 @@ void RecordForm::wire()
     button(u"cmdAnterior"_s, &RecordForm::anterior);
     if (auto* lookup = findChild<QPushButton*>(u"Command5"_s))
         connect(lookup, &QPushButton::clicked, this,
-                [this] { openLookup(spec_.lookupDialog, code_, this); });
+                [this] { openLookup(spec_.lookupDialog, code_, this, LookupTrigger::LookupButton); });
 }
 
 bool RecordForm::open()
@@ -426,7 +426,7 @@ bool RecordForm::keyPress(int index, QKeyEvent* event)
     }
     case Qt::Key_Escape:
         if (index != 0) return false;
-        openLookup(spec_.lookupDialog, code_, this);
+        openLookup(spec_.lookupDialog, code_, this, LookupTrigger::EscapeKey);
         return true;
     default:
         break;

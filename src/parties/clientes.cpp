@@ -11,7 +11,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "partywindow.h"
+#include "partylayout.h"
 
 using namespace Qt::StringLiterals;
 using namespace forms;

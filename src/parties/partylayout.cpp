@@ -1,4 +1,4 @@
-#include "partywindow.h"
+#include "partylayout.h"
 
 #include <QComboBox>
 #include <QGridLayout>

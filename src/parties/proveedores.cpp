@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "partywindow.h"
+#include "partylayout.h"
 
 using namespace Qt::StringLiterals;
 using namespace forms;

@@ -8,6 +8,9 @@
 
 #include "catalogueform.h"
 #include "formfixture.h"
+#include "formwindows.h"
+#include "lookuphook.h"
+#include "windowregistry.h"
 #include "twips.h"
 
 using namespace Qt::StringLiterals;
@@ -51,6 +54,7 @@ private slots:
     void saveReopens_data();
     void saveReopens();
     void reopensAtItsPlaceInTheFrame();
+    void reopensThroughTheRegistry();
     void departmentCodeMustBeNumber();
     void departmentFileWithoutLetterCode();
     void layout_data();
@@ -239,6 +243,33 @@ void TestCatalogues::reopensAtItsPlaceInTheFrame()
     QCOMPARE(fresh->pos(), twips::point(3100, 0));
 }
 
+void TestCatalogues::reopensThroughTheRegistry()
+{
+    fixture::DataFolder folder;
+    folder.create(u"Departamentos.mdb"_s);
+    ScriptedMessageBoxes msg;
+    QMdiArea frame;
+    frame.resize(1000, 700);
+    fixture::showActive(&frame);
+    WindowRegistry registry;
+    registry.setFrame(&frame);
+    registerCatalogueWindows(registry);
+    forms::reopenThroughRegistry(registry);
+    // The menu places the department form at 1900, 0; after a save it comes back at 3100, 0.
+    QPointer<QWidget> form = registry.show(u"Departamentos"_s, QPoint(1900, 0));
+    QVERIFY(form);
+    QCOMPARE(form->parentWidget()->pos(), twips::point(1900, 0));
+    fixture::run(form, msg, {u"Text1:3"_s, u"Text2:x"_s, u"cmdGrabar"_s});
+    QTRY_VERIFY(form.isNull());
+    QTRY_VERIFY(registry.openWindow(u"Departamentos"_s) != nullptr);
+    QWidget* fresh = registry.openWindow(u"Departamentos"_s);
+    QCOMPARE(fresh->parentWidget()->pos(), twips::point(3100, 0));
+    QCOMPARE(frame.subWindowList().size(), 1);
+    // Shown again, the open one comes to the front: still one.
+    QCOMPARE(registry.show(u"Departamentos"_s, QPoint(3100, 0)), fresh);
+    forms::setFormReopener({});
+}
+
 void TestCatalogues::departmentCodeMustBeNumber()
 {
     fixture::DataFolder folder;
@@ -279,15 +310,17 @@ void TestCatalogues::layout_data()
 {
     QTest::addColumn<Catalogue>("member");
     QTest::addColumn<bool>("highlight");
-    QTest::newRow("brands") << Catalogue::Marcas << false;
-    QTest::newRow("categories") << Catalogue::Rubros << false;
-    QTest::newRow("departments") << Catalogue::Departamentos << true;
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("brands") << Catalogue::Marcas << false << u"ConsuMarcas"_s;
+    QTest::newRow("categories") << Catalogue::Rubros << false << u"ConsuRubros"_s;
+    QTest::newRow("departments") << Catalogue::Departamentos << true << u"ConsuDepartamentos"_s;
 }
 
 void TestCatalogues::layout()
 {
     QFETCH(Catalogue, member);
     QFETCH(bool, highlight);
+    QFETCH(QString, dialog);
     fixture::DataFolder folder;
     folder.create(fileOf(member));
     std::unique_ptr<QWidget> form(newCatalogueForm(member));
@@ -303,6 +336,15 @@ void TestCatalogues::layout()
     QCOMPARE(form->findChild<QPushButton*>(u"cmdGrabar"_s)->geometry(), twips::rect(2520, 240, 1455, 615));
     QCOMPARE(code->palette().color(QPalette::Text), QColor(0, 0, 255));
     QCOMPARE(code->palette().color(QPalette::Base) == QColor(192, 255, 255), highlight);
+
+    QStringList opened;
+    forms::setLookupOpener([&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
+        opened << name + u' ' + target->objectName();
+    });
+    ScriptedMessageBoxes msg;
+    fixture::run(form.get(), msg, {u"Text1 Escape"_s, u"Command5"_s});
+    forms::setLookupOpener({});
+    QCOMPARE(opened, (QStringList{dialog + u" Text1"_s, dialog + u" Text1"_s}));
 }
 
 QTEST_MAIN(TestCatalogues)

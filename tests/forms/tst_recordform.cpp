@@ -317,13 +317,14 @@ void TestRecordForm::lookupHook()
     // Without an opener Esc and the button do nothing.
     fixture::run(&form, msg, {u"Text1 Escape"_s, u"Command5"_s});
     QStringList opened;
-    setLookupOpener([&](const QString& dialog, QLineEdit* target, QWidget* caller) {
-        opened << dialog + u' ' + target->objectName() + u' ' + caller->objectName();
+    setLookupOpener([&](const QString& dialog, QLineEdit* target, QWidget* caller, LookupTrigger how) {
+        opened << dialog + u' ' + target->objectName() + u' ' + caller->objectName() +
+                      (how == LookupTrigger::EscapeKey ? u" Esc"_s : u" boton"_s);
         target->setText(u"0003"_s);
     });
     fixture::run(&form, msg, {u"Text1 Escape"_s, u"Command5"_s, u"Text2 Escape"_s});
     setLookupOpener({});
-    QCOMPARE(opened, (QStringList{u"ConsuProveedor Text1 TestForm"_s, u"ConsuProveedor Text1 TestForm"_s}));
+    QCOMPARE(opened, (QStringList{u"ConsuProveedor Text1 TestForm Esc"_s, u"ConsuProveedor Text1 TestForm boton"_s}));
     // The chosen code is only loaded on Enter.
     QCOMPARE(fixture::texts(&form, {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1=0003"_s, u"Text2="_s}));
     QVERIFY(msg.shown().isEmpty());

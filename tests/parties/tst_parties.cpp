@@ -9,6 +9,13 @@
 
 #include "clientes.h"
 #include "formfixture.h"
+#include "formwindows.h"
+#include "lookuphook.h"
+#include "partywindows.h"
+#include "twips.h"
+#include "windowregistry.h"
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include "proveedores.h"
 
 using namespace Qt::StringLiterals;
@@ -106,6 +113,8 @@ private slots:
     void customerSaveKeepsOtherFields();
     void customerSaveReopens();
     void customerNuevoLimit();
+    void customerReopensInTheFrame();
+    void lookupDialogs();
 };
 
 // ------------------------------------------------------------------ suppliers
@@ -142,6 +151,9 @@ void TestParties::supplierKeys()
     QCOMPARE(fixture::focusName(), to);
     if (auto* edit = qobject_cast<QLineEdit*>(form->findChild<QWidget*>(to)); edit && to != from)
         QCOMPARE(edit->selectedText(), edit->text());
+    // Every field of the ring lights up with the focus.
+    QCOMPARE(form->findChild<QWidget*>(to)->palette().color(QPalette::Base), QColor(192, 255, 255));
+    if (to != from) QCOMPARE(start->palette().color(QPalette::Base), QColor(255, 255, 255));
 }
 
 void TestParties::supplierScenarios_data()
@@ -293,6 +305,7 @@ void TestParties::customerKeys()
     form->findChild<QWidget*>(from)->setFocus();
     fixture::run(form.get(), msg, {from + u' ' + key});
     QCOMPARE(fixture::focusName(), to);
+    QCOMPARE(form->findChild<QWidget*>(to)->palette().color(QPalette::Base), QColor(192, 255, 255));
     QVERIFY(msg.shown().isEmpty());
 }
 
@@ -463,6 +476,52 @@ void TestParties::customerNuevoLimit()
     QCOMPARE(fixture::shown(msg),
              QStringList{u"48|Error|No Quedan Codigos Libres despues del Ultimo, Escriba el Codigo Nuevo"_s});
     QCOMPARE(fixture::texts(form.get(), {u"Text1"_s}), QStringList{u"Text1="_s});
+}
+
+void TestParties::customerReopensInTheFrame()
+{
+    fixture::DataFolder folder;
+    folder.create(u"Clientes.mdb"_s, customers());
+    folder.create(u"Proveedores.mdb"_s);
+    ScriptedMessageBoxes msg;
+    QMdiArea frame;
+    frame.resize(1200, 800);
+    fixture::showActive(&frame);
+    WindowRegistry registry;
+    registry.setFrame(&frame);
+    registerPartyWindows(registry);
+    forms::reopenThroughRegistry(registry);
+    QVERIFY(registry.show(u"Proveedores"_s, QPoint(3100, 0)));
+    QPointer<QWidget> form = registry.show(u"Clientes"_s, QPoint(3100, 0));
+    form->parentWidget()->move(30, 45);  // the user moved it
+    fixture::run(form, msg, {u"Text1:1"_s, u"Text1 Enter"_s, u"cmdGrabar"_s});
+    QTRY_VERIFY(form.isNull());
+    QTRY_VERIFY(registry.openWindow(u"Clientes"_s) != nullptr);
+    QWidget* fresh = registry.openWindow(u"Clientes"_s);
+    QCOMPARE(fresh->parentWidget()->pos(), QPoint(30, 45));
+    QCOMPARE(fixture::texts(fresh, {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1="_s, u"Text2="_s}));
+    QCOMPARE(frame.subWindowList().size(), 2);
+    forms::setFormReopener({});
+}
+
+void TestParties::lookupDialogs()
+{
+    fixture::DataFolder folder;
+    folder.create(u"Clientes.mdb"_s);
+    folder.create(u"Proveedores.mdb"_s);
+    QStringList opened;
+    forms::setLookupOpener([&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
+        opened << name + u' ' + target->objectName();
+    });
+    ScriptedMessageBoxes msg;
+    std::unique_ptr<QWidget> suppliers(newProveedores());
+    std::unique_ptr<QWidget> customers(newClientes());
+    fixture::run(suppliers.get(), msg, {u"Text1 Escape"_s});
+    fixture::showActive(customers.get());
+    // The city field's Esc and picture button open nothing.
+    fixture::run(customers.get(), msg, {u"Text1 Escape"_s, u"Text5 Escape"_s, u"Command1"_s});
+    forms::setLookupOpener({});
+    QCOMPARE(opened, (QStringList{u"ConsuProveedor Text1"_s, u"ConsuCliente Text1"_s}));
 }
 
 QTEST_MAIN(TestParties)
