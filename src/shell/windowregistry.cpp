@@ -36,13 +36,20 @@ QWidget* WindowRegistry::show(const QString& key, std::optional<QPoint> position
     const auto found = entries_.find(key);
     if (found == entries_.end()) return nullptr;
     Entry& entry = found->second;
-    QWidget* window = entry.window ? entry.window.data() : create(entry);
+    const bool fresh = !entry.window;
+    QWidget* window = fresh ? create(entry) : entry.window.data();
+    const QSize formSize = window->size();
 
     auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
     QWidget* placed = sub ? static_cast<QWidget*>(sub) : window;
     // A minimised or maximised window is restored first, so that it can take its position.
     if (placed->isMinimized() || placed->isMaximized()) placed->showNormal();
     placed->show();
+    if (fresh && sub) {
+        // The child window wraps the form's own size in its frame and title bar.
+        const QMargins frame = sub->contentsMargins();
+        sub->resize(formSize.grownBy(frame));
+    }
     if (sub) {
         sub->mdiArea()->setActiveSubWindow(sub);
     } else {
@@ -61,7 +68,6 @@ QWidget* WindowRegistry::create(Entry& entry)
     if (entry.place == WindowPlace::InFrame && frame_) {
         QMdiSubWindow* sub = frame_->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->resize(sub->sizeHint());
         // The child window goes when its contents unload themselves.
         QObject::connect(window, &QObject::destroyed, sub, &QObject::deleteLater);
     }

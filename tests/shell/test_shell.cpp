@@ -561,6 +561,7 @@ private slots:
         QVERIFY(first);
         QVERIFY(first->isVisible());
         QCOMPARE(placed(first)->pos(), pixels);
+        if (inFrame) QCOMPARE(first->size(), QSize(200, 120));  // the child keeps the form's size
         // Moved away and covered by another window, it comes back to the front and to its place.
         placed(first)->move(pixels + QPoint(37, 23));
         QWidget* other = WindowRegistry::instance().show(u"Otra"_s, QPoint(0, 0));
