@@ -1,8 +1,8 @@
 #include "application.h"
+#include "appwindows.h"
 #include "datafolder.h"
 #include "login.h"
 #include "windowregistry.h"
-#include "windows.h"
 
 int main(int argc, char** argv)
 {

@@ -13,7 +13,7 @@
 // Actualizar, Backup, ForListaArticulos, ForListaClientes, ForListaProveedores,
 // ForListaDepartamentos (and Calendario, from the shell).
 
-#include "windows.h"
+#include "appwindows.h"
 
 #include "windowregistry.h"
 
