@@ -1,5 +1,6 @@
 #include "recordform.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
@@ -8,10 +9,9 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
-#include <QApplication>
 
 #include "catalogue.h"
 #include "lookuphook.h"
@@ -230,29 +230,32 @@ void RecordForm::crear()
 {
     Blanquear();
     guarded([&] {
-        Recordset& rs = data2_->Recordset();
-        rs.MoveLast();
-        qint64 next = 1;
-        if (!rs.Eof()) {
-            const QVariant value = rs.Fields(spec_.codeField).Value();
-            const QString last = value.isNull() ? QString() : value.toString().trimmed();
-            if (!allDigits(last)) {
-                showFormMessage(FormMessage::LastCodeNotNumber, this);
-                next = 0;
-            } else {
-                next = last.size() > 9 ? qint64(spec_.highestCode) + 1 : last.toLongLong() + 1;
-            }
-        }
-        if (next > spec_.highestCode)
-            showFormMessage(FormMessage::NextCodeTooLarge, this);
-        else if (next > 0)
-            code_->setText(formatCode(QString::number(next)));
         prepareLists();
+        std::variant<qint64, FormMessage> next = nextCode();
+        if (const auto* refusal = std::get_if<FormMessage>(&next))
+            showFormMessage(*refusal, this);
+        else
+            code_->setText(formatCode(QString::number(std::get<qint64>(next))));
     });
     if (spec_.nuevoFocus == NuevoFocus::SecondField)
         focusField(1);
     else if (auto* nuevo = findChild<QPushButton*>(u"cmdNuevo"_s))
         nuevo->setFocus();
+}
+
+std::variant<qint64, FormMessage> RecordForm::nextCode()
+{
+    // The last record in the table's own order, whatever codes stand before it.
+    Recordset& rs = data2_->Recordset();
+    rs.MoveLast();
+    if (rs.Eof()) return qint64(1);
+    const QVariant value = rs.Fields(spec_.codeField).Value();
+    const QString last = value.isNull() ? QString() : value.toString().trimmed();
+    if (!allDigits(last)) return FormMessage::LastCodeNotNumber;
+    // More digits than any code can have: no next code either.
+    const qint64 next = last.size() > 9 ? qint64(spec_.highestCode) + 1 : last.toLongLong() + 1;
+    if (next > spec_.highestCode) return FormMessage::NextCodeTooLarge;
+    return next;
 }
 
 void RecordForm::grabar()

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <variant>
 #include <vector>
 
 #include "datacontrol.h"
@@ -131,6 +132,8 @@ private:
 
     void guarded(const std::function<void()>& action);
     void lookUp();
+    // The code Nuevo proposes, or why it proposes none.
+    std::variant<qint64, FormMessage> nextCode();
     bool seekCode(const QString& code);
     void focusField(int index);
     bool keyPress(int index, QKeyEvent* event);

@@ -59,6 +59,8 @@ private slots:
     void departmentFileWithoutLetterCode();
     void layout_data();
     void layout();
+    void missingFile_data();
+    void missingFile();
 };
 
 void TestCatalogues::scenarios_data()
@@ -345,6 +347,25 @@ void TestCatalogues::layout()
     fixture::run(form.get(), msg, {u"Text1 Escape"_s, u"Command5"_s});
     forms::setLookupOpener({});
     QCOMPARE(opened, (QStringList{dialog + u" Text1"_s, dialog + u" Text1"_s}));
+}
+
+void TestCatalogues::missingFile_data()
+{
+    QTest::addColumn<Catalogue>("member");
+    QTest::newRow("brands") << Catalogue::Marcas;
+    QTest::newRow("categories") << Catalogue::Rubros;
+    QTest::newRow("departments") << Catalogue::Departamentos;
+}
+
+void TestCatalogues::missingFile()
+{
+    QFETCH(Catalogue, member);
+    fixture::DataFolder folder;
+    ScriptedMessageBoxes msg;
+    QVERIFY(!newCatalogueForm(member));
+    QCOMPARE(msg.shown().size(), 1);
+    QVERIFY2(msg.shown()[0].prompt.startsWith(u"Error 3024"_s), qPrintable(msg.shown()[0].prompt));
+    QCOMPARE(msg.shown()[0].flags, int(vbCritical));
 }
 
 QTEST_MAIN(TestCatalogues)

@@ -115,6 +115,7 @@ private slots:
     void customerNuevoLimit();
     void customerReopensInTheFrame();
     void lookupDialogs();
+    void missingFile();
 };
 
 // ------------------------------------------------------------------ suppliers
@@ -522,6 +523,16 @@ void TestParties::lookupDialogs()
     fixture::run(customers.get(), msg, {u"Text1 Escape"_s, u"Text5 Escape"_s, u"Command1"_s});
     forms::setLookupOpener({});
     QCOMPARE(opened, (QStringList{u"ConsuProveedor Text1"_s, u"ConsuCliente Text1"_s}));
+}
+
+void TestParties::missingFile()
+{
+    fixture::DataFolder folder;
+    ScriptedMessageBoxes msg;
+    QVERIFY(!newProveedores());
+    QVERIFY(!newClientes());
+    QCOMPARE(msg.shown().size(), 2);
+    for (const auto& box : msg.shown()) QVERIFY2(box.prompt.startsWith(u"Error 3024"_s), qPrintable(box.prompt));
 }
 
 QTEST_MAIN(TestParties)
