@@ -822,8 +822,11 @@ private slots:
         Data users;
         FileHold hold = openForForm(u"Opcion.mdb"_s, &users);
         QWidget window;
-        auto* button = new QPushButton(u"Grabar"_s, &window);
-        connect(button, &QPushButton::clicked, this, [&] {
+        window.show();
+        // A handler run by the event loop. It is queued rather than clicked: an exception
+        // unwinding through the toolkit's own mouse or key handling leaves a few bytes of
+        // that handling behind, which the sanitizer build's leak check would report.
+        auto handler = [&] {
             // One action, two boxes: the question, then the error.
             if (MsgBox(u"¿Grabar el usuario?"_s, vbCritical | vbYesNo, u"Usuarios"_s) != MsgBoxResult::Yes) return;
             Recordset& rs = users.Recordset();
@@ -832,10 +835,10 @@ private slots:
             if (kind == 0) throw EngineError(EngineErrorCode::DuplicateKey);
             if (kind == 1) throw std::system_error(ENOSPC, std::generic_category());
             throw std::runtime_error("algo falló");
-        });
-        window.show();
+        };
         boxes_->answer(MsgBoxResult::Yes);
-        QTest::mouseClick(button, Qt::LeftButton);
+        QMetaObject::invokeMethod(&window, handler, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
         QCOMPARE(boxes_->shown().size(), 2);
         QCOMPARE(boxes_->shown().first().prompt, u"¿Grabar el usuario?"_s);
         QVERIFY2(boxes_->shown().last().prompt.startsWith(box), qPrintable(boxes_->shown().last().prompt));
@@ -848,9 +851,8 @@ private slots:
         QCOMPARE(estados().keys(), QStringList{u"VUMRE"_s});
         // The next operation works as usual.
         boxes_->clear();
-        button->disconnect();
-        connect(button, &QPushButton::clicked, this, [&] { MsgBox(u"hecho"_s, vbInformation); });
-        QTest::mouseClick(button, Qt::LeftButton);
+        QMetaObject::invokeMethod(&window, [] { MsgBox(u"hecho"_s, vbInformation); }, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
         QCOMPARE(prompts(), QStringList{u"hecho"_s});
     }
 };
