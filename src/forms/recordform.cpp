@@ -436,7 +436,8 @@ bool RecordForm::keyPress(int index, QKeyEvent* event)
     }
     // Typed characters only; pasted text keeps its case.
     const QString text = event->text();
-    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))) return false;
+    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
     for (QChar c : text)
         if (!c.isPrint()) return false;
     QString typed = text;

@@ -107,6 +107,8 @@ void TestCatalogues::scenarios_data()
         << QStringList() << blank << u"Text2"_s << kStart;
     QTest::newRow("nuevo after 0041") << Catalogue::Rubros << QStringList{u"Text2:x"_s, u"cmdNuevo"_s}
         << QStringList() << QStringList{u"Text1=0042"_s, u"Text2="_s} << u"cmdNuevo"_s << kStart;
+    QTest::newRow("nuevo by its accelerator") << Catalogue::Rubros << QStringList{u"Text2 Alt+N"_s}
+        << QStringList() << QStringList{u"Text1=0042"_s, u"Text2="_s} << u"cmdNuevo"_s << kStart;
     QTest::newRow("delete empty code brand") << Catalogue::Marcas << QStringList{u"cmdEliminar"_s}
         << QStringList{u"16|Error|Debe poner el Codigo de la Marca a Borrar"_s} << blank << u"cmdEliminar"_s << kStart;
     QTest::newRow("delete empty code category") << Catalogue::Rubros << QStringList{u"cmdEliminar"_s}

@@ -77,16 +77,23 @@ inline void showActive(QWidget* window)
 
 // Steps:
 //   "Text1:abc"      types abc into Text1 (key by key)
-//   "Text1 Enter"    presses a key there: Enter, Up, Down, Escape
+//   "Text1 Enter"    presses a key there: Enter, Up, Down, Escape, Alt+N (and the other accelerators)
 //   "cmdGrabar"      clicks a button
 //   "Text1 paste:x"  puts x into the field as a paste would (no key handling)
 //   "yes", "no"      answers the next Yes/No box
 inline void run(QWidget* form, ScriptedMessageBoxes& boxes, const QStringList& steps)
 {
-    static const QMap<QString, Qt::Key> keys = {{QStringLiteral("Enter"), Qt::Key_Return},
-                                                {QStringLiteral("Up"), Qt::Key_Up},
-                                                {QStringLiteral("Down"), Qt::Key_Down},
-                                                {QStringLiteral("Escape"), Qt::Key_Escape}};
+    static const QMap<QString, QPair<Qt::Key, Qt::KeyboardModifiers>> keys = {
+        {QStringLiteral("Enter"), {Qt::Key_Return, {}}},
+        {QStringLiteral("Up"), {Qt::Key_Up, {}}},
+        {QStringLiteral("Down"), {Qt::Key_Down, {}}},
+        {QStringLiteral("Escape"), {Qt::Key_Escape, {}}},
+        // The buttons' accelerators.
+        {QStringLiteral("Alt+N"), {Qt::Key_N, Qt::AltModifier}},
+        {QStringLiteral("Alt+G"), {Qt::Key_G, Qt::AltModifier}},
+        {QStringLiteral("Alt+E"), {Qt::Key_E, Qt::AltModifier}},
+        {QStringLiteral("Alt+S"), {Qt::Key_S, Qt::AltModifier}},
+        {QStringLiteral("Alt+A"), {Qt::Key_A, Qt::AltModifier}}};
     for (const QString& step : steps) {
         if (step == QStringLiteral("yes")) {
             boxes.answer(MsgBoxResult::Yes);
@@ -109,7 +116,11 @@ inline void run(QWidget* form, ScriptedMessageBoxes& boxes, const QStringList& s
         } else if (space > 0) {
             QWidget* field = form->findChild<QWidget*>(step.left(space));
             QVERIFY2(field && keys.contains(step.mid(space + 1)), qPrintable(step));
-            QTest::keyClick(field, keys.value(step.mid(space + 1)));
+            const auto [key, modifiers] = keys.value(step.mid(space + 1));
+            QTest::keyClick(field, key, modifiers);
+            // An accelerator presses its button and clicks it a moment later.
+            for (auto* button : form->findChildren<QPushButton*>())
+                QVERIFY(QTest::qWaitFor([button] { return !button->isDown(); }));
         } else {
             auto* button = form->findChild<QPushButton*>(step);
             QVERIFY2(button, qPrintable(step));

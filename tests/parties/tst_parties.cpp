@@ -337,6 +337,8 @@ void TestParties::customerScenarios_data()
     QTest::newRow("code order after a look-up") << QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"cmdSiguiente"_s}
         << QStringList() << with(empty, {u"Text1=0002"_s, u"Text2=TERCERO"_s, u"Combo1=EXENTO"_s})
         << u"cmdSiguiente"_s << start;
+    QTest::newRow("browsing by accelerators") << QStringList{u"Text1 Alt+S"_s, u"Text1 Alt+S"_s, u"Text1 Alt+A"_s}
+        << QStringList() << with(empty, {u"Text1=0001"_s, u"Text2=SEGUNDO"_s}) << u"Text1"_s << start;
     QTest::newRow("unsaved input replaced") << QStringList{u"Text2:escrito"_s, u"cmdSiguiente"_s} << QStringList()
         << with(empty, {u"Text1=0001"_s, u"Text2=SEGUNDO"_s}) << u"cmdSiguiente"_s << start;
     QTest::newRow("e-mail as typed, comma in some")
