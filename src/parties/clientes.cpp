@@ -97,6 +97,8 @@ Clientes::Clientes(QWidget* parent) : RecordForm(formSpec(), parent)
 
     buildAccountPanel(window.upperFrame, window.upper);
     wire();
+    // The window that holds the form takes the size the layout asks for.
+    adjustSize();
 }
 
 void Clientes::buildAccountPanel(QWidget* frame, QGridLayout* grid)

@@ -56,6 +56,8 @@ Proveedores::Proveedores(QWidget* parent) : RecordForm(formSpec(), parent)
     parties::buildPartyWindow(this, fields());
     findChild<QLineEdit*>(u"Text17"_s)->hide();
     wire();
+    // The window that holds the form takes the size the layout asks for.
+    adjustSize();
 }
 
 void Proveedores::CargarComboIVA()
