@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <array>
 
+#include "formbuttons.h"
 #include "numbertext.h"
 #include "twips.h"
 #include "windowregistry.h"
@@ -112,11 +112,7 @@ void CatalogueForm::build()
         return edit;
     };
     label(upper, u"Label1"_s, u"Codigo:"_s, 480, 360);
-    auto* lookup = new QPushButton(upper);
-    lookup->setObjectName(u"Command5"_s);
-    lookup->setGeometry(twips::rect(1200, 240, 375, 375));
-    lookup->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    lookup->setFocusPolicy(Qt::NoFocus);
+    makePictureButton(u"Command5"_s, upper)->setGeometry(twips::rect(1200, 240, 375, 375));
     field(upper, u"Text1"_s, twips::rect(1800, 240, 1095, 315));
     label(upper, u"Label2"_s, u"Marca:"_s, 3360, 360);
     field(upper, u"Text2"_s, twips::rect(4080, 240, 4335, 330));
@@ -124,24 +120,11 @@ void CatalogueForm::build()
     auto* lower = new QGroupBox(this);
     lower->setObjectName(u"Frame2"_s);
     lower->setGeometry(twips::rect(120, 1200, 8655, 975));
-    struct Button {
-        const char16_t* name;
-        const char16_t* caption;
-        int left, width;
-        QStyle::StandardPixmap picture;
-    };
-    static const Button buttons[] = {
-        {u"cmdNuevo", u"&Nuevo", 360, 1575, QStyle::SP_FileIcon},
-        {u"cmdGrabar", u"&Grabar", 2520, 1455, QStyle::SP_DialogSaveButton},
-        {u"cmdEliminar", u"&Eliminar", 4560, 1575, QStyle::SP_TrashIcon},
-        {u"cmdCerrar", u"&Cerrar", 6720, 1575, QStyle::SP_DialogCloseButton},
-    };
-    for (const Button& b : buttons) {
-        auto* button = new QPushButton(QString::fromUtf16(b.caption), lower);
-        button->setObjectName(QString::fromUtf16(b.name));
-        button->setGeometry(twips::rect(b.left, 240, b.width, 615));
-        button->setIcon(style()->standardIcon(b.picture));
-    }
+    // Left edges and widths of the command row, in its order.
+    static const std::array<std::pair<int, int>, 4> places = {{{360, 1575}, {2520, 1455}, {4560, 1575}, {6720, 1575}}};
+    for (size_t i = 0; i < places.size(); ++i)
+        makeCommandButton(commandButtons()[i], lower)
+            ->setGeometry(twips::rect(places[i].first, 240, places[i].second, 615));
 }
 
 void CatalogueForm::afterStore(Recordset& rs)

@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "formbuttons.h"
 #include "partylayout.h"
 
 using namespace Qt::StringLiterals;
@@ -82,10 +83,7 @@ Clientes::Clientes(QWidget* parent) : RecordForm(formSpec(), parent)
 
     // The city field has a picture button of its own that opens nothing.
     auto* city = findChild<QLineEdit*>(u"Text5"_s);
-    auto* cityButton = new QPushButton(window.upperFrame);
-    cityButton->setObjectName(u"Command1"_s);
-    cityButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    cityButton->setFocusPolicy(Qt::NoFocus);
+    QPushButton* cityButton = makePictureButton(u"Command1"_s, window.upperFrame);
     const int index = window.upper->indexOf(city);
     int row, col, rowSpan, colSpan;
     window.upper->getItemPosition(index, &row, &col, &rowSpan, &colSpan);

@@ -6,8 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
+
+#include "formbuttons.h"
 
 using namespace Qt::StringLiterals;
 
@@ -55,11 +56,7 @@ PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& field
         grid->addWidget(label, row, col);
         if (count == 0 && !field.lowerFrame) {
             auto* inner = new QHBoxLayout;
-            auto* lookup = new QPushButton(frame);
-            lookup->setObjectName(u"Command5"_s);
-            lookup->setIcon(form->style()->standardIcon(QStyle::SP_FileDialogContentsView));
-            lookup->setFocusPolicy(Qt::NoFocus);
-            inner->addWidget(lookup);
+            inner->addWidget(forms::makePictureButton(u"Command5"_s, frame));
             inner->addWidget(entry, 1);
             grid->addLayout(inner, row, col + 1);
         } else {
@@ -71,23 +68,8 @@ PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& field
     auto* commands = new QGroupBox(form);
     commands->setObjectName(u"Frame3"_s);
     auto* row = new QHBoxLayout(commands);
-    struct Button {
-        const char16_t* name;
-        const char16_t* caption;
-        QStyle::StandardPixmap picture;
-    };
-    static const Button buttons[] = {
-        {u"cmdNuevo", u"&Nuevo", QStyle::SP_FileIcon},
-        {u"cmdGrabar", u"&Grabar", QStyle::SP_DialogSaveButton},
-        {u"cmdEliminar", u"&Eliminar", QStyle::SP_TrashIcon},
-        {u"cmdCerrar", u"&Cerrar", QStyle::SP_DialogCloseButton},
-    };
-    for (const Button& b : buttons) {
-        auto* button = new QPushButton(QString::fromUtf16(b.caption), commands);
-        button->setObjectName(QString::fromUtf16(b.name));
-        button->setIcon(form->style()->standardIcon(b.picture));
-        row->addWidget(button);
-    }
+    for (const forms::CommandButton& button : forms::commandButtons())
+        row->addWidget(forms::makeCommandButton(button, commands));
     column->addWidget(commands);
 
     // Tab order follows the ring.

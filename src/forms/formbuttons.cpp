@@ -1,0 +1,38 @@
+#include "formbuttons.h"
+
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace forms {
+
+const std::array<CommandButton, 4>& commandButtons()
+{
+    static const std::array<CommandButton, 4> buttons = {{
+        {u"cmdNuevo"_s, u"&Nuevo"_s, QStyle::SP_FileIcon},
+        {u"cmdGrabar"_s, u"&Grabar"_s, QStyle::SP_DialogSaveButton},
+        {u"cmdEliminar"_s, u"&Eliminar"_s, QStyle::SP_TrashIcon},
+        {u"cmdCerrar"_s, u"&Cerrar"_s, QStyle::SP_DialogCloseButton},
+    }};
+    return buttons;
+}
+
+QPushButton* makeCommandButton(const CommandButton& button, QWidget* parent)
+{
+    auto* b = new QPushButton(button.caption, parent);
+    b->setObjectName(button.name);
+    b->setIcon(b->style()->standardIcon(button.picture));
+    return b;
+}
+
+QPushButton* makePictureButton(const QString& name, QWidget* parent)
+{
+    auto* b = new QPushButton(parent);
+    b->setObjectName(name);
+    b->setIcon(b->style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    // The field keeps the focus; the button is for the mouse.
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+}  // namespace forms
