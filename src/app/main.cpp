@@ -6,8 +6,13 @@
 
 int main(int argc, char** argv)
 {
+    // Checked first, so that a terminal shows what is missing even where no window can open.
+    const QString missingData = checkDataFolder();
     ShellApplication app(argc, argv);
-    if (!dataFolderReady()) return 1;
+    if (!missingData.isEmpty()) {
+        showDataFolderProblem(missingData);
+        return 1;
+    }
     registerWindows(WindowRegistry::instance());
     Login login;
     if (!login.Load()) return 1;

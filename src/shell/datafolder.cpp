@@ -8,7 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-bool dataFolderReady()
+QString checkDataFolder()
 {
     const QString folder = paths::toNative(paths::basesFolder());
     QString problem;
@@ -17,11 +17,15 @@ bool dataFolderReady()
     else if (!QFileInfo(paths::toNative(paths::inBases(u"Opcion.mdb"_s))).isFile())
         problem = u"Falta el archivo Opcion.mdb en la carpeta de datos:\n"_s + folder;
     else
-        return true;
+        return QString();
     const QString message = problem +
         u"\n\nPara crear la carpeta y los archivos que falten ejecute:\n"
         u"valdrameno-admin inicializar"_s;
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    return message;
+}
+
+void showDataFolderProblem(const QString& message)
+{
     MsgBox(message, vbCritical, u"-=: Sistema Valdrameno :=-"_s);
-    return false;
 }

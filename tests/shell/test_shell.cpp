@@ -213,11 +213,10 @@ private slots:
         if (folder) QVERIFY(QDir().mkpath(bases));
         if (opcion) makeUsers({});
 
-        QCOMPARE(dataFolderReady(), saying.isEmpty());
-        if (saying.isEmpty()) {
-            QVERIFY(boxes_->shown().isEmpty());
-            return;
-        }
+        const QString message = checkDataFolder();
+        QCOMPARE(message.isEmpty(), saying.isEmpty());
+        if (saying.isEmpty()) return;
+        showDataFolderProblem(message);
         QCOMPARE(boxes_->shown().size(), 1);
         const auto box = boxes_->shown().first();
         QVERIFY2(box.prompt.startsWith(saying), qPrintable(box.prompt));
