@@ -45,7 +45,8 @@ void Espere::Mostrar(QWidget* owner)
 {
     if (!loaded()) {
         loaded() = new Espere;
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, loaded().data(), &QObject::deleteLater);
+        // Unloaded with the program; no event loop runs after aboutToQuit to delete it later.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, loaded().data(), [] { delete loaded().data(); });
     }
     Espere* window = loaded();
     QRect over;

@@ -82,6 +82,7 @@ struct MenuDef {
     const char16_t* name;
     const char16_t* title;
     std::vector<MenuItemDef> items;
+    bool listsWindows = false;  // the open child windows follow the items
 };
 
 const MenuItemDef kRule{u"", nullptr, {}, kNothing};
@@ -115,7 +116,8 @@ const std::vector<MenuDef>& menus()
         {u"mnuVentanas", u"&Ventanas",
          {{u"mnuCascada", u"&Cascada", {}, {Act::Cascade}},
           {u"mnuMosaico", u"&Mosaico", {}, {Act::Tile}},
-          {u"mnuOrganizar", u"&Oganizar Iconos", {}, {Act::ArrangeIcons}}}},
+          {u"mnuOrganizar", u"&Oganizar Iconos", {}, {Act::ArrangeIcons}}},
+         true},
         {u"mnuSalirMenu", u"&Salir",
          {{u"mnuAcerca", u"&Acerca de . . .", {}, {Act::About}},
           kRule,
@@ -292,7 +294,7 @@ void Principal::buildMenus()
             const Action what = item.action;
             connect(action, &QAction::triggered, this, [this, what] { perform(this, frame_, what); });
         }
-        if (def.name == std::u16string_view(u"mnuVentanas")) windowMenu_ = menu;
+        if (def.listsWindows) windowMenu_ = menu;
     }
     connect(windowMenu_, &QMenu::aboutToShow, this, &Principal::fillWindowMenu);
 }
