@@ -46,7 +46,7 @@ void Espere::Mostrar(QWidget* owner)
     if (!loaded()) {
         loaded() = new Espere;
         // Unloaded with the program; no event loop runs after aboutToQuit to delete it later.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, loaded().data(), [] { delete loaded().data(); });
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { delete loaded().data(); });
     }
     Espere* window = loaded();
     QRect over;
