@@ -383,9 +383,10 @@ private slots:
 
     void cancelEndsTheProgram_data()
     {
-        QTest::addColumn<int>("how");  // 0 click, 1 Space on the focused button, 2 close box
+        QTest::addColumn<int>("how");  // 0 click, 1 Space / 3 Enter on the focused button, 2 close box
         QTest::newRow("click") << 0;
         QTest::newRow("space") << 1;
+        QTest::newRow("enter") << 3;
         QTest::newRow("close box") << 2;
     }
     void cancelEndsTheProgram()
@@ -397,9 +398,9 @@ private slots:
         QVERIFY(showActive(&login));
         auto* cancel = login.findChild<QPushButton*>(u"cmdCancel"_s);
         if (how == 0) QTest::mouseClick(cancel, Qt::LeftButton);
-        if (how == 1) {
+        if (how == 1 || how == 3) {
             cancel->setFocus();
-            QTest::keyClick(cancel, Qt::Key_Space);
+            QTest::keyClick(cancel, how == 1 ? Qt::Key_Space : Qt::Key_Return);
         }
         if (how == 2) login.close();
         QCOMPARE(exits_, QList<int>{0});
@@ -442,6 +443,8 @@ private slots:
         Login login;
         Principal* principal = logIn(login);
         QVERIFY(principal);
+        const QPoint screenCentre = principal->screen()->availableGeometry().center();
+        QVERIFY((principal->geometry().center() - screenCentre).manhattanLength() <= 2);
         auto* bar = principal->findChild<QToolBar*>(u"Toolbar1"_s);
         QCOMPARE(bar->height(), twips::toPixelsY(735));
         const QStringList rows = {u"Command6|Articulos|Articulos"_s, u"Command1|Clientes|Clientes"_s,
