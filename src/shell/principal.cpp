@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTime>
 #include <QTimer>
 #include <QToolBar>
@@ -239,8 +240,8 @@ Principal::Principal(QWidget* parent) : QMainWindow(parent)
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    resize(twips::size(15000, 10500).boundedTo(available.size() * 0.95));
-    move(available.center() - rect().center());
+    const QSize size = twips::size(15000, 10500).boundedTo(available.size() * 0.95);
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, available));
 }
 
 Principal::~Principal() = default;
