@@ -38,6 +38,7 @@ QWidget* WindowRegistry::show(const QString& key, std::optional<QPoint> position
     Entry& entry = found->second;
     const bool fresh = !entry.window;
     QWidget* window = fresh ? create(entry) : entry.window.data();
+    if (!window) return nullptr;
     const QSize formSize = window->size();
 
     auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
@@ -63,6 +64,7 @@ QWidget* WindowRegistry::show(const QString& key, std::optional<QPoint> position
 QWidget* WindowRegistry::create(Entry& entry)
 {
     QWidget* window = entry.create();
+    if (!window) return nullptr;
     window->setAttribute(Qt::WA_DeleteOnClose);
     entry.window = window;
     if (entry.place == WindowPlace::InFrame && frame_) {

@@ -27,14 +27,15 @@ public:
     // The program's registry.
     static WindowRegistry& instance();
 
-    // Registers the window `key` ("Marcas"); `create` makes a new one, without a parent.
-    // A later registration of the same key replaces the earlier one.
+    // Registers the window `key` ("Marcas"); `create` makes a new one, without a parent, or
+    // returns nullptr when it cannot (after telling the user why). A later registration of
+    // the same key replaces the earlier one.
     void add(const QString& key, WindowPlace place, Factory create);
     bool contains(const QString& key) const;
 
     // Shows the window `key` (creating it the first time), brings it to the front and, when
     // `positionTwips` is given, moves it there (inside the frame or on the screen). Returns
-    // the window, or nullptr when no window of that name is registered.
+    // the window, or nullptr when no window of that name is registered or it could not be made.
     QWidget* show(const QString& key, std::optional<QPoint> positionTwips = std::nullopt);
 
     // The open window `key`, nullptr when it is not open.

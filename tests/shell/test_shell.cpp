@@ -588,6 +588,18 @@ private slots:
         QVERIFY(other->isVisible());
     }
 
+    void windowThatCannotBeMadeOpensNothing()
+    {
+        Login login;
+        Principal* principal = logIn(login);
+        QVERIFY(principal);
+        WindowRegistry::instance().add(u"Clientes"_s, WindowPlace::InFrame, [] { return nullptr; });
+        QTest::mouseClick(principal->findChild<QToolButton*>(u"Command1"_s), Qt::LeftButton);
+        QVERIFY(!WindowRegistry::instance().openWindow(u"Clientes"_s));
+        QVERIFY(principal->frame()->subWindowList().isEmpty());
+        QVERIFY(exits_.isEmpty());
+    }
+
     void windowMenuListsTheChildWindows()
     {
         Login login;
