@@ -808,7 +808,7 @@ private slots:
         clock.start();
         Pausa();
         QVERIFY(clock.elapsed() >= 100);
-        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY(clock.elapsed() < 5000);  // returns, even on a busy machine
         QVERIFY(queuedHandled);
         QVERIFY(lateHandled);
         // A handler that outlasts the wait is finished before it returns.
