@@ -15,6 +15,11 @@
 
 #include "appwindows.h"
 
+#include "catalogueform.h"
+#include "formwindows.h"
+#include "lookuphook.h"
+#include "lookups.h"
+#include "partywindows.h"
 #include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -22,4 +27,15 @@ using namespace Qt::StringLiterals;
 void registerWindows(WindowRegistry& registry)
 {
     registerShellWindows(registry);
+    registerCatalogueWindows(registry);
+    registerPartyWindows(registry);
+    // A record form that reopens itself after a save goes back through the registry, so the
+    // main window keeps knowing it.
+    forms::reopenThroughRegistry(registry);
+    forms::setLookupOpener([](const QString& name, QLineEdit* target, QWidget* caller,
+                              forms::LookupTrigger how) {
+        lookups::openLookup(name, target, caller,
+                            how == forms::LookupTrigger::EscapeKey ? lookups::OpenedBy::EscapeKey
+                                                                   : lookups::OpenedBy::SearchButton);
+    });
 }
