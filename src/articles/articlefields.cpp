@@ -35,7 +35,7 @@ const std::array<FieldSpec, kFieldCount>& fieldSpecs()
     return specs;
 }
 
-const FieldSpec& spec(ArticleField field) { return fieldSpecs()[size_t(field)]; }
+const FieldSpec& def(ArticleField field) { return fieldSpecs()[size_t(field)]; }
 
 const std::array<UnitSpec, 4>& unitSpecs()
 {
@@ -48,7 +48,7 @@ const std::array<UnitSpec, 4>& unitSpecs()
     return specs;
 }
 
-const UnitSpec& spec(Unit unit)
+const UnitSpec& def(Unit unit)
 {
     Q_ASSERT(unit != Unit::None);
     return unitSpecs()[size_t(unit) - 1];

@@ -24,7 +24,7 @@ struct FieldSpec {
 
 // Every field, in the order of ArticleField.
 const std::array<FieldSpec, kFieldCount>& fieldSpecs();
-const FieldSpec& spec(ArticleField field);
+const FieldSpec& def(ArticleField field);
 
 enum class Unit { None, Unidades, Kilos, Litros, Metros };
 
@@ -37,7 +37,7 @@ struct UnitSpec {
 
 // The four options, in the order of Unit (None excluded).
 const std::array<UnitSpec, 4>& unitSpecs();
-const UnitSpec& spec(Unit unit);
+const UnitSpec& def(Unit unit);
 
 // The three captions beside the deposits before any unit is chosen.
 std::array<QString, 3> initialUnitCaptions();

@@ -42,7 +42,7 @@ constexpr std::array kLoadedAfterUnit = {F::Dep1, F::Dep2, F::Dep3, F::Min,  F::
 
 bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
 
-QString column(ArticleField field) { return QString::fromUtf16(spec(field).column); }
+QString column(ArticleField field) { return QString::fromUtf16(def(field).column); }
 
 // A stored value as the form shows it; an empty text for Null and empty values.
 QString shownText(const Field& field)
@@ -79,7 +79,7 @@ void ArticleModel::selectUnit(Unit unit)
 {
     Q_ASSERT(unit != Unit::None);
     unit_ = unit;
-    captions_.fill(QString::fromUtf16(spec(unit).code));
+    captions_.fill(QString::fromUtf16(def(unit).code));
     emit unitChanged();
 }
 
@@ -176,7 +176,7 @@ Outcome ArticleModel::CargoBaseDatos(Recordset& articulos)
     auto store = [&](ArticleField f) { articulos.Fields(column(f)).setValue(values[size_t(f)]); };
     for (ArticleField f : kStoredTexts) store(f);
     if (unit_ != Unit::None)
-        articulos.Fields(u"uni").setValue(QString::fromUtf16(spec(unit_).code));
+        articulos.Fields(u"uni").setValue(QString::fromUtf16(def(unit_).code));
     for (ArticleField f : kDeposits) store(f);
     // The total is read back from the pending record, as the deposits now stand there.
     double total = 0;

@@ -26,7 +26,7 @@ QString badInputText(BadInput kind, ArticleField field, int width)
 {
     Q_ASSERT(kTexts[size_t(kind)].kind == kind);
     const QString text = QString::fromUtf16(kTexts[size_t(kind)].text);
-    const QString name = QString::fromUtf16(spec(field).name);
+    const QString name = QString::fromUtf16(def(field).name);
     if (text.contains(u"%2")) return text.arg(name).arg(width);
     if (text.contains(u"%1")) return text.arg(name);
     return text;

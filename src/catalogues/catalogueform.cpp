@@ -54,16 +54,16 @@ FormSpec specFor(Catalogue which)
 {
     const Member& m = member(which);
     const int highlight = m.highlight ? Highlight : 0;
-    FormSpec spec;
-    spec.fileName = m.fileName;
-    spec.codeField = u"COD_RUB"_s;
-    spec.lookupDialog = m.lookupDialog;
-    spec.texts = m.texts;
-    spec.ring = {{u"Text1"_s, u"COD_RUB"_s, UpperCase | SelectOnClick | highlight},
+    FormSpec def;
+    def.fileName = m.fileName;
+    def.codeField = u"COD_RUB"_s;
+    def.lookupDialog = m.lookupDialog;
+    def.texts = m.texts;
+    def.ring = {{u"Text1"_s, u"COD_RUB"_s, UpperCase | SelectOnClick | highlight},
                  {u"Text2"_s, u"DESCRI"_s, UpperCase | DecimalComma | SelectOnClick | highlight}};
-    spec.afterSave = AfterSave::ReopenAlways;
-    spec.reopenAtTwips = QPoint(3100, 0);
-    return spec;
+    def.afterSave = AfterSave::ReopenAlways;
+    def.reopenAtTwips = QPoint(3100, 0);
+    return def;
 }
 
 // The code as the department's number: "0012" reads 12.

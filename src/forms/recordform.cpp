@@ -61,9 +61,9 @@ QString formatCode(const QString& text)
     return trimmed.mid(first).rightJustified(4, u'0');
 }
 
-RecordForm::RecordForm(const FormSpec& spec, QWidget* parent)
+RecordForm::RecordForm(const FormSpec& def, QWidget* parent)
     : QWidget(parent),
-      spec_(spec),
+      spec_(def),
       data1_(new Data(this, RecordsetType::Table)),
       data2_(new Data(this, RecordsetType::Dynaset))
 {
@@ -172,8 +172,8 @@ void RecordForm::CargaDesdeBaseDatos()
 {
     Recordset& rs = keyed();
     for (const RingEntry& entry : ring_) {
-        if (entry.spec.tableField.isEmpty()) continue;
-        const QVariant value = rs.Fields(entry.spec.tableField).Value();
+        if (entry.def.tableField.isEmpty()) continue;
+        const QVariant value = rs.Fields(entry.def.tableField).Value();
         const QString text = value.isNull() ? QString() : value.toString();
         if (text.isEmpty()) continue;
         if (entry.combo)
@@ -188,8 +188,8 @@ void RecordForm::CargaBaseDatos()
 {
     Recordset& rs = keyed();
     for (const RingEntry& entry : ring_)
-        if (!entry.spec.tableField.isEmpty())
-            rs.Fields(entry.spec.tableField).setValue(fieldText(entry));
+        if (!entry.def.tableField.isEmpty())
+            rs.Fields(entry.def.tableField).setValue(fieldText(entry));
     afterStore(rs);
 }
 
@@ -441,8 +441,8 @@ bool RecordForm::keyPress(int index, QKeyEvent* event)
     for (QChar c : text)
         if (!c.isPrint()) return false;
     QString typed = text;
-    if (entry.spec.flags & DecimalComma) typed.replace(u'.', u',');
-    if (entry.spec.flags & UpperCase) typed = typed.toUpper();
+    if (entry.def.flags & DecimalComma) typed.replace(u'.', u',');
+    if (entry.def.flags & UpperCase) typed = typed.toUpper();
     if (typed == text) return false;
     entry.edit->insert(typed);
     return true;
@@ -457,14 +457,14 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
         case QEvent::KeyPress:
             return keyPress(int(i), static_cast<QKeyEvent*>(event));
         case QEvent::FocusIn:
-            if (entry.spec.flags & Highlight) setBackground(entry.widget, kFocusColour);
+            if (entry.def.flags & Highlight) setBackground(entry.widget, kFocusColour);
             break;
         case QEvent::FocusOut:
-            if (entry.spec.flags & Highlight) setBackground(entry.widget, kPlainColour);
+            if (entry.def.flags & Highlight) setBackground(entry.widget, kPlainColour);
             break;
         case QEvent::MouseButtonRelease:
             // After the line edit has placed the cursor (or cleared a selection).
-            if (!entry.combo && (entry.spec.flags & SelectOnClick))
+            if (!entry.combo && (entry.def.flags & SelectOnClick))
                 QTimer::singleShot(0, entry.edit, &QLineEdit::selectAll);
             break;
         default:

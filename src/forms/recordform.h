@@ -94,7 +94,7 @@ public:
     void CargaBaseDatos();
 
 protected:
-    RecordForm(const FormSpec& spec, QWidget* parent);
+    RecordForm(const FormSpec& def, QWidget* parent);
 
     // Called by the form's constructor once its widgets exist.
     void wire();
@@ -117,7 +117,7 @@ protected:
 
     QLineEdit* codeField() const { return code_; }
     Recordset& keyed() { return data1_->Recordset(); }
-    const FormSpec& spec() const { return spec_; }
+    const FormSpec& def() const { return spec_; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -127,7 +127,7 @@ private:
         QWidget* widget;
         QLineEdit* edit;  // the text the field holds (the list's editor for a combo box)
         QComboBox* combo;
-        FieldSpec spec;
+        FieldSpec def;
     };
 
     void guarded(const std::function<void()>& action);

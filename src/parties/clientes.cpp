@@ -45,22 +45,22 @@ const std::vector<PartyField>& fields()
 
 FormSpec formSpec()
 {
-    FormSpec spec;
-    spec.fileName = u"Clientes.mdb"_s;
-    spec.codeField = u"COD_CLIENT"_s;
-    spec.lookupDialog = u"ConsuCliente"_s;
-    spec.texts = {u"Cliente no encontrado en la Base de Datos"_s,
+    FormSpec def;
+    def.fileName = u"Clientes.mdb"_s;
+    def.codeField = u"COD_CLIENT"_s;
+    def.lookupDialog = u"ConsuCliente"_s;
+    def.texts = {u"Cliente no encontrado en la Base de Datos"_s,
                   u"Cliente Guardado, Precione Aceptar para Continuar"_s,
                   u"Debe poner el Codigo del Cliente a Borrar"_s,
                   u"¿Confirme la Eliminación del Cliente? --> "_s, u"Eliminar Cliente --> "_s};
-    spec.ring = parties::ringOf(fields());
-    spec.ringWraps = false;
+    def.ring = parties::ringOf(fields());
+    def.ringWraps = false;
     // The code is read as a 16-bit number.
-    spec.highestCode = 32767;
-    spec.nuevoFocus = NuevoFocus::SecondField;
-    spec.afterSave = AfterSave::ReopenAfterSaved;
-    spec.blankingKeepsDate = true;
-    return spec;
+    def.highestCode = 32767;
+    def.nuevoFocus = NuevoFocus::SecondField;
+    def.afterSave = AfterSave::ReopenAfterSaved;
+    def.blankingKeepsDate = true;
+    return def;
 }
 
 }  // namespace

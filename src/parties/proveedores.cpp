@@ -35,16 +35,16 @@ const std::vector<PartyField>& fields()
 
 FormSpec formSpec()
 {
-    FormSpec spec;
-    spec.fileName = u"Proveedores.mdb"_s;
-    spec.codeField = u"COD_PROV"_s;
-    spec.lookupDialog = u"ConsuProveedor"_s;
-    spec.texts = {u"Proveedor no encontrado en la Base de Datos"_s,
+    FormSpec def;
+    def.fileName = u"Proveedores.mdb"_s;
+    def.codeField = u"COD_PROV"_s;
+    def.lookupDialog = u"ConsuProveedor"_s;
+    def.texts = {u"Proveedor no encontrado en la Base de Datos"_s,
                   u"Proveedor Guardado, Precione Aceptar para Continuar"_s,
                   u"Debe poner el Codigo del Proveedor a Borrar"_s,
                   u"¿Confirme la Eliminación del Proveedor? --> "_s, u"Eliminar Proveedor --> "_s};
-    spec.ring = parties::ringOf(fields());
-    return spec;
+    def.ring = parties::ringOf(fields());
+    return def;
 }
 
 }  // namespace

@@ -350,7 +350,7 @@ void TestArticles::emptyFieldDefaults_data()
         {F::Rec3, u"0"_s},      {F::Lis3, u"0"_s},
     };
     for (const auto& [field, expected] : defaults)
-        QTest::newRow(qPrintable(QString::fromUtf16(articles::spec(field).column))) << field << expected;
+        QTest::newRow(qPrintable(QString::fromUtf16(articles::def(field).column))) << field << expected;
 }
 
 void TestArticles::emptyFieldDefaults()

@@ -18,18 +18,18 @@ namespace {
 // Code, name (comma, highlight), tax list, e-mail (as typed).
 FormSpec testSpec(bool wraps, AfterSave afterSave)
 {
-    FormSpec spec;
-    spec.fileName = u"Proveedores.mdb"_s;
-    spec.codeField = u"COD_PROV"_s;
-    spec.lookupDialog = u"ConsuProveedor"_s;
-    spec.texts = {u"no encontrado"_s, u"guardado"_s, u"falta codigo"_s, u"borrar? "_s, u"Borrar "_s};
-    spec.ring = {{u"Text1"_s, u"COD_PROV"_s, UpperCase | SelectOnClick},
+    FormSpec def;
+    def.fileName = u"Proveedores.mdb"_s;
+    def.codeField = u"COD_PROV"_s;
+    def.lookupDialog = u"ConsuProveedor"_s;
+    def.texts = {u"no encontrado"_s, u"guardado"_s, u"falta codigo"_s, u"borrar? "_s, u"Borrar "_s};
+    def.ring = {{u"Text1"_s, u"COD_PROV"_s, UpperCase | SelectOnClick},
                  {u"Text2"_s, u"RAZON_SOC"_s, UpperCase | DecimalComma | Highlight | SelectOnClick},
                  {u"Combo1"_s, u"TIPO_IVA"_s, UpperCase},
                  {u"Text9"_s, u"MAIL"_s, SelectOnClick}};
-    spec.ringWraps = wraps;
-    spec.afterSave = afterSave;
-    return spec;
+    def.ringWraps = wraps;
+    def.afterSave = afterSave;
+    return def;
 }
 
 class TestForm : public RecordForm {
