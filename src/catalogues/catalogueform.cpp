@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <array>
 
+#include "colours.h"
 #include "formbuttons.h"
 #include "numbertext.h"
 #include "twips.h"
@@ -84,10 +85,7 @@ void CatalogueForm::build()
     setObjectName(m.formName);
     setWindowTitle(m.formName);
     setFixedSize(twips::size(8910, 2340));
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(192, 192, 0));
-    setPalette(background);
-    setAutoFillBackground(true);
+    colours::fill(this, colours::kOlive);
 
     auto* date = new QLineEdit(this);
     date->setObjectName(u"Text17"_s);

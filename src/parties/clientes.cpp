@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "colours.h"
 #include "formbuttons.h"
 #include "partylayout.h"
 
@@ -116,11 +117,7 @@ void Clientes::buildAccountPanel(QWidget* frame, QGridLayout* grid)
         QFont bold = label->font();
         bold.setBold(true);
         label->setFont(bold);
-        QPalette colours = label->palette();
-        colours.setColor(QPalette::WindowText, QColor(255, 0, 0));
-        colours.setColor(QPalette::Window, QColor(255, 224, 192));
-        label->setPalette(colours);
-        label->setAutoFillBackground(true);
+        colours::fill(label, QColor(255, 224, 192), QColor(255, 0, 0));
     }
     for (QWidget* w : std::initializer_list<QWidget*>{enabled_, suspended_, balanceTitle_, balance_})
         column->addWidget(w);

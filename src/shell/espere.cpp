@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QScreen>
 
+#include "colours.h"
 #include "twips.h"
 
 using namespace Qt::StringLiterals;
@@ -24,10 +25,7 @@ Espere::Espere() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::W
 {
     setObjectName(u"Espere"_s);
     setFixedSize(twips::size(5880, 645));
-    QPalette red = palette();
-    red.setColor(QPalette::Window, QColor(255, 0, 0));
-    setPalette(red);
-    setAutoFillBackground(true);
+    colours::fill(this, QColor(255, 0, 0));
 
     auto* label = new QLabel(u"Espere un Momento..."_s, this);
     label->setObjectName(u"Label1"_s);

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "application.h"
+#include "colours.h"
 #include "msgbox.h"
 #include "passwords.h"
 #include "pictures.h"
@@ -46,10 +47,7 @@ Login::Login(QWidget* parent) : QDialog(parent)
     setObjectName(u"Login"_s);
     setWindowTitle(u"Login"_s);
     setFixedSize(twips::size(3750, 2295));
-    QPalette olive = palette();
-    olive.setColor(QPalette::Window, QColor(192, 192, 0));
-    setPalette(olive);
-    setAutoFillBackground(true);
+    colours::fill(this, colours::kOlive);
 
     auto* lblUserName = new QLabel(u"Usuario:"_s, this);
     lblUserName->setObjectName(u"lblUserName"_s);
