@@ -1,8 +1,7 @@
 #include "numbertext.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace numbertext {
@@ -18,17 +17,24 @@ struct Decimal {
 
 Decimal toDecimal15(double value)
 {
+    // to_chars ignores the C library's locale: the point is always '.'.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", value);  // d.dddddddddddddde±x
+    const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
     Decimal d;
     const char* p = buf;
     if (*p == '-') {
         d.negative = true;
         ++p;
     }
-    for (; *p && *p != 'e'; ++p)
+    for (; p != end && *p != 'e'; ++p)
         if (*p != '.') d.digits.push_back(*p);
-    d.pointPos = std::atoi(p + 1) + 1;
+    int exponent = 0;
+    if (p != end) {
+        const char* e = p + 1;
+        if (*e == '+') ++e;
+        std::from_chars(e, end, exponent);
+    }
+    d.pointPos = exponent + 1;
     return d;
 }
 
@@ -50,7 +56,7 @@ std::optional<double> parse(QStringView text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (i == 0 && (c == u'-' || c == u'+')) {
-            ascii.push_back(char(c.unicode()));
+            if (c == u'-') ascii.push_back('-');
         } else if (c >= u'0' && c <= u'9') {
             ascii.push_back(char(c.unicode()));
             seenDigit = true;
@@ -62,8 +68,11 @@ std::optional<double> parse(QStringView text)
         }
     }
     if (!seenDigit) return std::nullopt;
-    const double value = std::strtod(ascii.c_str(), nullptr);
-    if (!std::isfinite(value)) return std::nullopt;
+    // from_chars reads '.' whatever the C library's locale says.
+    double value = 0;
+    const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    if (error != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 

@@ -1,5 +1,8 @@
+#include <QScopeGuard>
 #include <QTest>
+#include <clocale>
 #include <cmath>
+#include <string>
 
 #include "numbertext.h"
 #include "tests.h"
@@ -86,6 +89,22 @@ private slots:
         QFETCH(double, value);
         QFETCH(QString, text);
         QCOMPARE(numbertext::shortest(value), text);
+    }
+
+    // Under the store's locale the C library's decimal point is a comma; the texts must not change.
+    void storeLocale()
+    {
+        const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+        if (!std::setlocale(LC_NUMERIC, "es_AR.UTF-8")) QSKIP("es_AR.UTF-8 is not generated here");
+        const auto restore = qScopeGuard([&] { std::setlocale(LC_NUMERIC, previous.c_str()); });
+        QCOMPARE(numbertext::parse(u"1234,5"_s).value_or(0), 1234.5);
+        QCOMPARE(numbertext::parse(u"-0,25"_s).value_or(0), -0.25);
+        QVERIFY(!numbertext::parse(u"12.5"_s));
+        QCOMPARE(numbertext::fixed(2.675), u"2,68"_s);
+        QCOMPARE(numbertext::fixed(1234.5), u"1234,50"_s);
+        QCOMPARE(numbertext::shortest(12.5), u"12,5"_s);
+        QCOMPARE(numbertext::shortest(1234.5), u"1234,5"_s);
+        QCOMPARE(numbertext::shortest(12.0), u"12"_s);
     }
 
     void notFinite()
