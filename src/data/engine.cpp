@@ -406,11 +406,15 @@ void Recordset::noCurrent() { hasCurrent_ = false; }
 void Recordset::step(int direction)
 {
     if (mode_ != EditMode::None) CancelUpdate();
+    file_->lookForOtherWriters();
     if (!ahead_.empty() && aheadDirection_ == direction && aheadGeneration_ == file_->generation()) {
         setCurrent(std::move(ahead_.front()));
         ahead_.pop_front();
         return;
     }
+    // Go on from where the current record stands now: an Update may have changed its key. A
+    // record deleted meanwhile leaves its old place to go on from.
+    if (hasCurrent_ && place_ == Place::At) refreshCurrent();
     // Read a batch; consecutive moves one way read larger batches.
     batch_ = aheadDirection_ == direction ? std::min(batch_ * 2, 256) : 8;
     std::vector<Row> rows;
@@ -467,6 +471,7 @@ void Recordset::Seek(const QString& comparison, const QVariant& key)
     if (mode_ != EditMode::None) CancelUpdate();
     ahead_.clear();
     aheadDirection_ = 0;
+    file_->lookForOtherWriters();
 
     QVariant value;
     try {
@@ -533,6 +538,7 @@ void Recordset::AddNew()
 void Recordset::Edit()
 {
     if (mode_ != EditMode::None) CancelUpdate();
+    file_->lookForOtherWriters();
     requireCurrent();
     pending_.clear();
     for (int i = 0; i < fieldCount(); ++i) pending_.push_back(cellValue(current_, i));
@@ -606,6 +612,7 @@ void Recordset::Update()
 void Recordset::Delete()
 {
     if (mode_ != EditMode::None) CancelUpdate();
+    file_->lookForOtherWriters();
     requireCurrent();
     Statement stmt(file_->db(), file_->cached(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1")
                                                   .arg(quoted(table_.name))));

@@ -30,10 +30,14 @@ public:
     // A prepared statement kept for reuse; the caller resets it (sqliteutil::Statement).
     sqlite3_stmt* cached(const QString& sql);
 
-    // Bumped at every write through the engine, so recordsets know when rows they hold
-    // may be stale.
+    // Bumped at every write through the engine and at every look that finds a commit made by
+    // another process (the admin tool, a restore), so recordsets know when rows they hold may
+    // be stale.
     quint64 generation() const { return generation_; }
     void bumpGeneration() { ++generation_; }
+    // Looks whether another process has committed since the last look (one small read of the
+    // file's header); the moves and seeks call it before they use rows already read.
+    void lookForOtherWriters();
 
     const TableDef* table(QStringView name) const;
     QStringList tableNames() const;
@@ -57,6 +61,8 @@ private:
     bool authenticated_ = false;
     int schemaVersion_ = 0;
     quint64 generation_ = 0;
+    sqlite3_file* osFile_ = nullptr;
+    quint32 changeCounter_ = 0;
     std::vector<TableDef> tables_;
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
 };

@@ -57,9 +57,9 @@ void configureConnection(sqlite3* db)
     // The file must stay one file that can be copied whole to the terminals, so the journal is
     // the rollback journal, deleted at each commit, not a write-ahead log beside the file.
     // synchronous=FULL syncs the journal before the file is changed and the file before the
-    // commit is acknowledged: with a rollback journal that is the level at which a record
-    // acknowledged by Update survives a power cut (NORMAL may lose or corrupt the last commit).
-    exec(db, QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"));
+    // commit; EXTRA also flushes the folder after the journal is deleted, without which a power
+    // cut can bring the journal back and roll an acknowledged commit away.
+    exec(db, QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=EXTRA;"));
 }
 
 [[noreturn]] void throwError(sqlite3* db, int rc, const QString& subject)

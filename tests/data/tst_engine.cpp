@@ -294,6 +294,49 @@ private slots:
         QCOMPARE(reader->Fields(u"COD_RUB"_s).Value().toString(), u"0002"_s);
     }
 
+    // A changed key is the place the next move goes on from (0010 became 0047: 0050 follows).
+    void movesAfterAKeyChange_data()
+    {
+        QTest::addColumn<bool>("forward");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("next") << true << u"0050"_s;
+        QTest::newRow("previous") << false << u"0040"_s;
+    }
+    void movesAfterAKeyChange()
+    {
+        QFETCH(bool, forward);
+        QFETCH(QString, expected);
+        auto db = store_->open(u"Marcas.mdb"_s);
+        auto rs = db->OpenRecordset(u"rubros"_s);
+        for (const auto& code : {u"0010"_s, u"0020"_s, u"0030"_s, u"0040"_s, u"0050"_s}) addBrand(*rs, code, u"M"_s);
+        rs->setIndex(u"COD_RUB"_s);
+        rs->Seek(u"="_s, u"0010"_s);
+        rs->MoveNext();  // reads a batch ahead that the change makes stale
+        rs->MovePrevious();
+        rs->Edit();
+        rs->Fields(u"COD_RUB"_s).setValue(u"0047"_s);
+        rs->Update();
+        forward ? rs->MoveNext() : rs->MovePrevious();
+        QCOMPARE(rs->Fields(u"COD_RUB"_s).Value().toString(), expected);
+    }
+
+    // Another process deletes a record under a walk that has already read past it.
+    void commitsOfAnotherProcessAreSeen()
+    {
+        auto db = store_->open(u"Marcas.mdb"_s);
+        auto rs = db->OpenRecordset(u"rubros"_s);
+        for (int i = 1; i <= 6; ++i) addBrand(*rs, QStringLiteral("000%1").arg(i), u"M"_s);
+        rs->MoveFirst();
+        rs->MoveNext();  // the batch ahead now holds 0003 to 0006
+        QProcess child;
+        child.start(QString::fromUtf8(ENGINE_CHILD), {u"DELETE"_s, u"0004"_s});
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitCode(), 0);
+        QStringList rest;
+        for (rs->MoveNext(); !rs->Eof(); rs->MoveNext()) rest << rs->Fields(u"COD_RUB"_s).Value().toString();
+        QCOMPARE(rest, (QStringList{u"0003"_s, u"0005"_s, u"0006"_s}));
+    }
+
     void counterNeverReused()
     {
         auto db = store_->open(u"Articulos.mdb"_s);
