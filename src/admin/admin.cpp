@@ -177,7 +177,7 @@ int verify(QTextStream& out)
             if (check != QStringList{u"ok"_s}) problem = u"integridad: "_s + check.join(u"; "_s);
             else problem = compareSchema(*db, def);
         } catch (const EngineError& e) {
-            problem = QStringLiteral("error %1: %2").arg(e.number()).arg(e.text());
+            problem = QStringLiteral("error %1: %2").arg(QString::number(e.number()), e.text());
         }
         out << (problem.isEmpty() ? u"BIEN   "_s : u"FALLA  "_s) << def.fileName;
         if (!problem.isEmpty()) out << " - " << problem;

@@ -586,9 +586,9 @@ void Recordset::Update()
     } else {
         for (qsizetype i = 0; i < columns.size(); ++i) params << columns[i] + QStringLiteral(" = ?%1").arg(i + 1);
         if (params.isEmpty()) params << QStringLiteral("rowid = rowid");
+        // One arg() call: a chained one would rewrite a "%1" standing in a name.
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                  .arg(quoted(table_.name), params.join(u", "_s))
-                  .arg(values.size() + 1);
+                  .arg(quoted(table_.name), params.join(u", "_s), QString::number(values.size() + 1));
     }
     try {
         Statement stmt(file_->db(), file_->cached(sql));

@@ -38,6 +38,9 @@ constexpr std::array kErrorTexts = {
     Entry{EngineErrorCode::FieldNotFound, "Elemento no encontrado en esta colección: '%1'."},
     Entry{EngineErrorCode::FileLocked, "El archivo '%1' está bloqueado por otro proceso."},
     Entry{EngineErrorCode::NotOurFormat, "Formato de base de datos no reconocido: '%1'."},
+    Entry{EngineErrorCode::NewerVersion,
+          "El archivo '%1' fue creado por una versión más nueva del programa. Actualice el "
+          "programa para abrirlo."},
     Entry{EngineErrorCode::ValueOutOfRange, "Desbordamiento del campo numérico '%1'."},
 };
 

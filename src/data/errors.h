@@ -29,6 +29,7 @@ enum class EngineErrorCode {
     NotSupported = 3251,
     NotAnIndex = 3015,
     NotOurFormat = 3343,
+    NewerVersion = 3041,
     FileLocked = 3260,
     IoError = 3043,
     Internal = 3000,

@@ -90,6 +90,9 @@ void FileConnection::load()
 {
     const meta::Values values = meta::read(db_);
     if (!values.valid) throw EngineError(EngineErrorCode::NotOurFormat, displayName_);
+    // A newer release may have changed the layout in ways this one would damage.
+    if (values.schemaVersion > meta::kSchemaVersion)
+        throw EngineError(EngineErrorCode::NewerVersion, displayName_);
     passwordHash_ = values.passwordHash;
     schemaVersion_ = values.schemaVersion;
 

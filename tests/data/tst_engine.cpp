@@ -458,6 +458,12 @@ private slots:
             db->Execute(u"DROP TABLE valdrameno_meta"_s);
         }
         QCOMPARE(errorNumber([&] { ws->OpenDatabase(paths::inBases(u"Ajeno.mdb"_s)); }), 3343);
+        // A file written by a newer release is refused, not read with the wrong layout.
+        {
+            auto db = store_->open(u"Marcas.mdb"_s);
+            db->Execute(u"UPDATE valdrameno_meta SET value = '2' WHERE key = 'schema_version'"_s);
+        }
+        QCOMPARE(errorNumber([&] { store_->open(u"Marcas.mdb"_s); }), 3041);
     }
 
     void executeIsOneUnit()
