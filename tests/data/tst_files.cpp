@@ -5,6 +5,7 @@
 
 #include "catalogue.h"
 #include "fixture.h"
+#include "folderlock.h"
 #include "passwords.h"
 #include "tests.h"
 
@@ -17,6 +18,19 @@ class FilesTest : public QObject {
 private slots:
     void init() { store_ = std::make_unique<TempStore>(); }
     void cleanup() { store_.reset(); }
+
+    void oneHolderOfTheFolder()
+    {
+        QVERIFY(!FolderLock::held());
+        {
+            auto lock = FolderLock::acquire();
+            QVERIFY(lock);
+            QVERIFY(FolderLock::held());
+            QVERIFY(!FolderLock::acquire());  // a second copy of the program
+        }
+        QVERIFY(!FolderLock::held());
+        QVERIFY(FolderLock::acquire());
+    }
 
     void tenFilesWithTheirLayouts()
     {

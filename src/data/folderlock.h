@@ -1,0 +1,25 @@
+#pragma once
+// Only one copy of the program works on the store's data at a time. The program holds this
+// lock from its start to its end; a second copy finds it taken and ends, and the admin
+// commands that write the data folder refuse while it is held. The system releases it when the
+// holder ends in any way (a kill included), so a crash never leaves the store locked.
+
+#include <QString>
+#include <memory>
+
+class FolderLock {
+public:
+    // Takes the lock, or returns nullptr when another holder has it (or the lock file cannot
+    // be made: `error` then tells why).
+    static std::unique_ptr<FolderLock> acquire(QString* error = nullptr);
+    // True while some holder (this process included) has the lock.
+    static bool held();
+
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    explicit FolderLock(int fd) : fd_(fd) {}
+    int fd_;
+};
