@@ -16,12 +16,15 @@ namespace {
 
 QString quoted(const QString& name) { return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"'; }
 
-// Every live recordset, for CancelAllPendingUpdates.
+// Every live recordset, for Operation::CancelPendingUpdates.
 std::vector<Recordset*>& liveRecordsets()
 {
     static std::vector<Recordset*> all;
     return all;
 }
+
+quint64 gCurrentOperation = 0;
+quint64 gLastOperation = 0;
 
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
@@ -234,10 +237,17 @@ Recordset::Recordset(std::shared_ptr<FileConnection> file, const TableDef& table
 
 Recordset::~Recordset() { std::erase(liveRecordsets(), this); }
 
-void Recordset::CancelAllPendingUpdates()
+Recordset::Operation::Operation() : id_(++gLastOperation), outer_(gCurrentOperation)
+{
+    gCurrentOperation = id_;
+}
+
+Recordset::Operation::~Operation() { gCurrentOperation = outer_; }
+
+void Recordset::Operation::CancelPendingUpdates()
 {
     for (Recordset* rs : liveRecordsets())
-        if (rs->mode_ != EditMode::None) rs->CancelUpdate();
+        if (rs->mode_ != EditMode::None && rs->operation_ == id_) rs->CancelUpdate();
 }
 
 Field Recordset::Fields(QStringView name)
@@ -525,6 +535,7 @@ void Recordset::setPendingValue(int index, const QVariant& value)
     if (mode_ == EditMode::None) throw EngineError(EngineErrorCode::UpdateWithoutAddNew);
     pending_[size_t(index)] = convertForField(table_.fields[size_t(index)], value);
     touched_[size_t(index)] = true;
+    operation_ = gCurrentOperation;
 }
 
 void Recordset::AddNew()
@@ -533,6 +544,7 @@ void Recordset::AddNew()
     pending_.assign(table_.fields.size(), QVariant());
     touched_.assign(table_.fields.size(), false);
     mode_ = EditMode::AddNew;
+    operation_ = gCurrentOperation;
 }
 
 void Recordset::Edit()
@@ -545,6 +557,7 @@ void Recordset::Edit()
     touched_.assign(table_.fields.size(), false);
     editRowid_ = current_.rowid;
     mode_ = EditMode::Edit;
+    operation_ = gCurrentOperation;
 }
 
 void Recordset::CancelUpdate()
@@ -570,6 +583,7 @@ void Recordset::rethrowWrite(const EngineError& error)
 void Recordset::Update()
 {
     if (mode_ == EditMode::None) throw EngineError(EngineErrorCode::UpdateWithoutAddNew);
+    operation_ = gCurrentOperation;
     QStringList columns, params;
     std::vector<QVariant> values;
     for (size_t i = 0; i < table_.fields.size(); ++i) {

@@ -140,9 +140,22 @@ public:
     void Delete();
     EditMode editMode() const { return mode_; }
 
-    // Cancels the pending AddNew or Edit of every recordset of the program: the error
-    // handler calls it when an operation is abandoned, so nothing half-typed is stored later.
-    static void CancelAllPendingUpdates();
+    // One user operation (an event the program handles), from construction to destruction;
+    // operations nest. The recordsets an operation writes to (AddNew, Edit, a value, Update)
+    // become its own. When it fails, the error handler calls CancelPendingUpdates, which
+    // cancels their pending AddNew or Edit, so nothing half-typed is stored later, and leaves
+    // every other recordset alone: another window's change in progress stays as it was.
+    class Operation {
+    public:
+        Operation();
+        ~Operation();
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+        void CancelPendingUpdates();
+
+    private:
+        quint64 id_, outer_;
+    };
 
     Field Fields(QStringView name);
     Field Fields(int index);
@@ -215,6 +228,7 @@ private:
     int batch_ = 8;
 
     EditMode mode_ = EditMode::None;
+    quint64 operation_ = 0;  // the operation that last wrote to the pending record
     std::vector<QVariant> pending_;
     std::vector<bool> touched_;
     qint64 editRowid_ = 0;

@@ -35,20 +35,21 @@ ShellApplication::ShellApplication(int& argc, char** argv) : QApplication(argc, 
 
 bool ShellApplication::notify(QObject* receiver, QEvent* event)
 {
+    Recordset::Operation operation;
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        abandonOperation(error);
+        abandonOperation(error, operation);
     } catch (...) {
-        abandonOperation(std::runtime_error("error desconocido"));
+        abandonOperation(std::runtime_error("error desconocido"), operation);
     }
     return false;
 }
 
-void abandonOperation(const std::exception& error)
+void abandonOperation(const std::exception& error, Recordset::Operation& operation)
 {
     // Cancelled before the box is shown: the box runs an event loop of its own.
-    Recordset::CancelAllPendingUpdates();
+    operation.CancelPendingUpdates();
 
     // A second error raised while the box of the first is open (a paint that keeps failing)
     // must not stack boxes without end.

@@ -2,13 +2,15 @@
 // The application object and the way the program ends.
 //
 // Error policy: an engine, file-system or shell error that reaches the event loop abandons the
-// operation that raised it (every pending AddNew or Edit is cancelled, so nothing half-typed is
-// stored later), is shown in one error box with its number and text, and the program keeps
-// running with its windows as they were.
+// operation that raised it (the pending AddNew or Edit it wrote to is cancelled, so nothing
+// half-typed is stored later; other windows' changes in progress stay), is shown in one error
+// box with its number and text, and the program keeps running with its windows as they were.
 
 #include <QApplication>
 #include <exception>
 #include <functional>
+
+#include "engine.h"
 
 class ShellApplication : public QApplication {
 public:
@@ -16,8 +18,8 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// Abandons the current operation for `error` as described above; notify() calls it.
-void abandonOperation(const std::exception& error);
+// Abandons `operation` for `error` as described above; notify() calls it.
+void abandonOperation(const std::exception& error, Recordset::Operation& operation);
 
 namespace shell {
 

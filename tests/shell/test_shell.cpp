@@ -833,10 +833,18 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, box);
         makeUsers({{u"VUMRE"_s, u"VUMRE"_s, QString()}});
-        Data users;
+        Data users, otherWindow;
         FileHold hold = openForForm(u"Opcion.mdb"_s, &users);
+        FileHold otherHold = openForForm(u"Opcion.mdb"_s, &otherWindow);
         QWidget window;
         window.show();
+        // Another window's change in progress, begun in an earlier operation.
+        QMetaObject::invokeMethod(&window, [&] {
+            otherWindow.Recordset().MoveFirst();
+            otherWindow.Recordset().Edit();
+            otherWindow.Recordset().Fields(u"estado").setValue(u"Pendiente"_s);
+        }, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
         // A handler run by the event loop. It is queued rather than clicked: an exception
         // unwinding through the toolkit's own mouse or key handling leaves a few bytes of
         // that handling behind, which the sanitizer build's leak check would report.
@@ -858,6 +866,8 @@ private slots:
         QVERIFY2(boxes_->shown().last().prompt.startsWith(box), qPrintable(boxes_->shown().last().prompt));
         QCOMPARE(boxes_->shown().last().flags, int(vbCritical));
         QCOMPARE(users.Recordset().editMode(), EditMode::None);
+        QCOMPARE(otherWindow.Recordset().editMode(), EditMode::Edit);  // not this operation's
+        otherWindow.Recordset().CancelUpdate();
         QVERIFY(window.isVisible());
         QVERIFY(exits_.isEmpty());
         // Nothing half-typed is stored by a later update.
