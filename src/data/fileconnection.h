@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -63,6 +64,7 @@ private:
     quint64 generation_ = 0;
     sqlite3_file* osFile_ = nullptr;
     quint32 changeCounter_ = 0;
+    QElapsedTimer sinceLook_;
     std::vector<TableDef> tables_;
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
 };
