@@ -3,7 +3,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <QFileInfo>
 #include <iostream>
 #include <string>
 
@@ -12,6 +11,7 @@
 #include "engine.h"
 #include "passwords.h"
 #include "paths.h"
+#include "storefiles.h"
 
 using namespace Qt::StringLiterals;
 
@@ -27,9 +27,9 @@ const QString kUsage =
     "  usuario clave NOMBRE     cambia la contraseña de un usuario\n"
     "  usuario borrar NOMBRE    borra un usuario\n"
     "  usuario listar           muestra los usuarios\n"
-    "  verificar                comprueba cada archivo de datos\n"_s;
-
-const QString kInitialUser = u"VUMRE"_s;
+    "  verificar                comprueba cada archivo de datos\n"
+    "  --version                muestra la versión\n"
+    "  --help                   muestra esta ayuda\n"_s;
 
 std::shared_ptr<Database> openFile(const catalogue::FileDef& def)
 {
@@ -50,21 +50,12 @@ void addUser(Recordset& users, const QString& name, const QString& password)
 
 int initialize(bool withDemo, QTextStream& out)
 {
-    int created = 0;
-    for (const catalogue::FileDef& def : catalogue::files()) {
-        const QString native = paths::toNative(paths::inBases(def.fileName));
-        if (QFileInfo::exists(native)) {
-            out << "Ya existe, sin cambios: " << native << '\n';
-            continue;
-        }
-        catalogue::createFile(def, native, [&](Database& db) {
-            if (def.fileName == u"Opcion.mdb")
-                addUser(*db.OpenRecordset(u"Usuarios"_s), kInitialUser, kInitialUser);
-            if (withDemo) demo::fill(def.fileName, db);
-        });
-        out << "Creado: " << native << '\n';
-        ++created;
-    }
+    const auto fill = [&](const QString& fileName, Database& db) {
+        if (withDemo) demo::fill(fileName, db);
+    };
+    const int created = storefiles::createMissing(fill, [&](const QString& native, bool isNew) {
+        out << (isNew ? "Creado: " : "Ya existe, sin cambios: ") << native << '\n';
+    });
     out << "Carpeta de datos: " << paths::toNative(paths::basesFolder()) << '\n';
     out << created << " archivo(s) creado(s).\n";
     return 0;
@@ -195,6 +186,14 @@ int verify(QTextStream& out)
 int run(const QStringList& args, QTextStream& out, QTextStream& err, const PasswordReader& readPassword)
 {
     const QString command = args.value(0);
+    if (args.size() == 1 && command == u"--version") {
+        out << "valdrameno-admin " << VALDRAMENO_VERSION << '\n';
+        return 0;
+    }
+    if (args.size() == 1 && (command == u"--help" || command == u"-h")) {
+        out << kUsage;
+        return 0;
+    }
     try {
         if (command == u"inicializar" && args.size() == 1) return initialize(false, out);
         if (command == u"inicializar" && args.size() == 2 && args[1] == u"--demo") return initialize(true, out);

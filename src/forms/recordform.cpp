@@ -6,7 +6,6 @@
 #include <QDate>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -16,6 +15,7 @@
 #include "catalogue.h"
 #include "lookuphook.h"
 #include "msgbox.h"
+#include "storelocale.h"
 #include "twips.h"
 
 using namespace Qt::StringLiterals;
@@ -125,7 +125,7 @@ bool RecordForm::open()
         return false;
     }
     Blanquear();
-    if (dateBox_) dateBox_->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    if (dateBox_) dateBox_->setText(storelocale::shortDate(QDate::currentDate()));
     code_->setFocus();
     return true;
 }

@@ -8,6 +8,7 @@
 #include "engine.h"
 #include "errors.h"
 #include "msgbox.h"
+#include "storelocale.h"
 
 using namespace Qt::StringLiterals;
 
@@ -28,6 +29,8 @@ shell::ExitHandler& exitHandler()
 ShellApplication::ShellApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(u"Sistema Valdrameno"_s);
+    storelocale::applyDefault();
+    storelocale::installQtTranslations(this);
     // The program ends only through its own exits: after Cancel or an unknown user at the
     // login, or when the main window closes. A window closing never ends it by accident.
     setQuitOnLastWindowClosed(false);

@@ -3,8 +3,10 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "errors.h"
 #include "msgbox.h"
 #include "paths.h"
+#include "storefiles.h"
 
 using namespace Qt::StringLiterals;
 
@@ -22,10 +24,21 @@ QString checkDataFolder()
         u"\n\nPara crear la carpeta y los archivos que falten ejecute:\n"
         u"valdrameno-admin inicializar"_s;
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-    return message;
+    return problem;
 }
 
-void showDataFolderProblem(const QString& message)
+bool offerToCreateDataFiles(const QString& problem)
 {
-    MsgBox(message, vbCritical, u"-=: Sistema Valdrameno :=-"_s);
+    const QString question = problem + u"\n\n¿Desea crear ahora los archivos vacíos del comercio, "
+                                       u"con el usuario "_s +
+                             storefiles::kInitialUser + u" (contraseña "_s + storefiles::kInitialUser + u")?"_s;
+    if (MsgBox(question, vbYesNo + vbQuestion, u"-=: Sistema Valdrameno :=-"_s) != MsgBoxResult::Yes)
+        return false;
+    try {
+        storefiles::createMissing();
+    } catch (const EngineError& error) {
+        ShowErrorBox(error);
+        return false;
+    }
+    return true;
 }

@@ -19,6 +19,7 @@ public:
         box.setText(prompt);
         switch (flags & 0x70) {
         case vbCritical: box.setIcon(QMessageBox::Critical); break;
+        case vbQuestion: box.setIcon(QMessageBox::Question); break;
         case vbExclamation: box.setIcon(QMessageBox::Warning); break;
         case vbInformation: box.setIcon(QMessageBox::Information); break;
         default: box.setIcon(QMessageBox::NoIcon); break;

@@ -14,6 +14,7 @@ enum MsgBoxFlags : int {
     vbOKOnly = 0,
     vbYesNo = 4,
     vbCritical = 16,
+    vbQuestion = 32,
     vbExclamation = 48,
     vbInformation = 64,
 };
@@ -27,7 +28,7 @@ public:
                               const QString& title) = 0;
 };
 
-// Shows a modal box: flags 16 critical, 20 critical with Yes and No, 48 exclamation,
+// Shows a modal box: flags 16 critical, 20 critical with Yes and No, 32 question, 48 exclamation,
 // 64 information. Returns Yes or No for the Yes/No boxes, Ok otherwise.
 MsgBoxResult MsgBox(const QString& prompt, int flags = vbOKOnly, const QString& title = QString(),
                     QWidget* parent = nullptr);

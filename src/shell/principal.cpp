@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -23,6 +22,7 @@
 #include "msgbox.h"
 #include "pictures.h"
 #include "session.h"
+#include "storelocale.h"
 #include "twips.h"
 #include "windowregistry.h"
 
@@ -330,10 +330,7 @@ bool Principal::updateClock(QLabel& label, const QString& now)
 
 QString Principal::clockText(const QTime& time)
 {
-    // The system's long time format without the time zone.
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(u't');
-    return QLocale::system().toString(time, format.trimmed());
+    return storelocale::longTime(time);
 }
 
 void Principal::Timer1_Timer() { updateClock(*lblTime, clockText(QTime::currentTime())); }

@@ -180,6 +180,24 @@ private slots:
         QVERIFY(err_.startsWith(u"Uso: valdrameno-admin"_s));
     }
 
+    void versionAndHelp_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("version") << u"--version"_s << u"valdrameno-admin 0."_s;
+        QTest::newRow("help") << u"--help"_s << u"Uso: valdrameno-admin ORDEN"_s;
+        QTest::newRow("short help") << u"-h"_s << u"Uso: valdrameno-admin ORDEN"_s;
+    }
+    void versionAndHelp()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, start);
+        QCOMPARE(admin({option}), 0);
+        QVERIFY2(out_.startsWith(start), qPrintable(out_));
+        QVERIFY(err_.isEmpty());
+        QCOMPARE(admin({option, u"x"_s}), 2);
+    }
+
     void realProgramReadsPasswordFromStandardInput()
     {
         QProcess tool;

@@ -11,6 +11,7 @@
 
 #include "admin.h"
 #include "appwindows.h"
+#include "commandline.h"
 #include "msgbox.h"
 #include "windowregistry.h"
 
@@ -124,6 +125,34 @@ private slots:
         QTest::keyClick(codeBox, Qt::Key_Return);
         QCOMPARE(check->findChild<QLineEdit*>(u"Text2"_s)->text(), u"NUEVA MARCA"_s);
         check->close();
+    }
+
+    void versionAndHelpAnswerBeforeAnyWindow_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("version") << QStringList{u"--version"_s} << u"valdrameno 0."_s;
+        QTest::newRow("help") << QStringList{u"--help"_s} << u"Uso: valdrameno"_s;
+        QTest::newRow("short help") << QStringList{u"-h"_s} << u"Uso: valdrameno"_s;
+        QTest::newRow("after a Qt option") << QStringList{u"-style"_s, u"fusion"_s, u"--version"_s} << u"valdrameno 0."_s;
+        QTest::newRow("nothing asked") << QStringList() << QString();
+        QTest::newRow("Qt options only") << QStringList{u"-style"_s, u"fusion"_s} << QString();
+    }
+    void versionAndHelpAnswerBeforeAnyWindow()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, start);
+        QString text;
+        QTextStream out(&text);
+        const std::optional<int> code = answerCommandLine(args, out);
+        out.flush();
+        QCOMPARE(code.has_value(), !start.isEmpty());
+        if (start.isEmpty()) {
+            QVERIFY(text.isEmpty());
+            return;
+        }
+        QCOMPARE(*code, 0);
+        QVERIFY2(text.startsWith(start), qPrintable(text));
     }
 };
 

@@ -10,6 +10,7 @@
 #include "formfixture.h"
 #include "formwindows.h"
 #include "lookuphook.h"
+#include "storelocale.h"
 #include "windowregistry.h"
 #include "twips.h"
 
@@ -222,7 +223,7 @@ void TestCatalogues::saveReopens()
     QCOMPARE(fresh->pos(), place);
     QCOMPARE(fixture::texts(fresh, {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1="_s, u"Text2="_s}));
     QCOMPARE(fresh->findChild<QLineEdit*>(u"Text17"_s)->text(),
-             QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+             storelocale::shortDate(QDate::currentDate()));
     QTRY_COMPARE(fixture::focusName(), u"Text1"_s);
     delete fresh;
 }

@@ -2,13 +2,13 @@
 
 #include <QDate>
 #include <QFile>
-#include <QLocale>
 #include <QHBoxLayout>
 #include <QPointer>
 
 #include "formfixture.h"
 #include "lookuphook.h"
 #include "recordform.h"
+#include "storelocale.h"
 
 using namespace Qt::StringLiterals;
 using namespace forms;
@@ -422,7 +422,7 @@ void TestRecordForm::blankingEmptiesDateBox()
     TestForm form;
     QVERIFY(form.open());
     auto* date = form.findChild<QLineEdit*>(u"Text17"_s);
-    QCOMPARE(date->text(), QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    QCOMPARE(date->text(), storelocale::shortDate(QDate::currentDate()));
     form.Blanquear();
     QVERIFY(date->text().isEmpty());
 }

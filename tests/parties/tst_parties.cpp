@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QDate>
 #include <QLabel>
-#include <QLocale>
 #include <QPointer>
 #include <QRadioButton>
 
@@ -12,6 +11,7 @@
 #include "formwindows.h"
 #include "lookuphook.h"
 #include "partywindows.h"
+#include "storelocale.h"
 #include "twips.h"
 #include "windowregistry.h"
 #include <QMdiArea>
@@ -387,7 +387,7 @@ void TestParties::customerScenarios()
              table);
     // The date written at opening stays through every blanking.
     QCOMPARE(form->findChild<QLineEdit*>(u"Text17"_s)->text(),
-             QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+             storelocale::shortDate(QDate::currentDate()));
 }
 
 void TestParties::customerAccountPanel()

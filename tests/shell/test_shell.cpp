@@ -2,6 +2,7 @@
 // auxiliary windows, the short wait and the error policy.
 
 #include <QCalendarWidget>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -19,6 +21,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTranslator>
 #include <system_error>
 
 #include "application.h"
@@ -33,6 +36,7 @@
 #include "paths.h"
 #include "principal.h"
 #include "session.h"
+#include "storelocale.h"
 #include "twips.h"
 #include "windowregistry.h"
 
@@ -194,37 +198,150 @@ private slots:
 
     // --- data folder -------------------------------------------------------------------
 
-    void missingDataIsReportedAndNeverCreated_data()
+    void missingDataAsksToCreateTheFiles_data()
     {
         QTest::addColumn<bool>("folder");
         QTest::addColumn<bool>("opcion");
+        QTest::addColumn<bool>("yes");
         QTest::addColumn<QString>("saying");
-        QTest::newRow("no folder") << false << false << u"No existe la carpeta de datos"_s;
-        QTest::newRow("no Opcion.mdb") << true << false << u"Falta el archivo Opcion.mdb"_s;
-        QTest::newRow("both present") << true << true << QString();
+        QTest::newRow("no folder, No") << false << false << false << u"No existe la carpeta de datos"_s;
+        QTest::newRow("no folder, Yes") << false << false << true << u"No existe la carpeta de datos"_s;
+        QTest::newRow("no Opcion.mdb, No") << true << false << false << u"Falta el archivo Opcion.mdb"_s;
+        QTest::newRow("no Opcion.mdb, Yes") << true << false << true << u"Falta el archivo Opcion.mdb"_s;
+        QTest::newRow("both present") << true << true << true << QString();
     }
-    void missingDataIsReportedAndNeverCreated()
+    void missingDataAsksToCreateTheFiles()
     {
         QFETCH(bool, folder);
         QFETCH(bool, opcion);
+        QFETCH(bool, yes);
         QFETCH(QString, saying);
         const QString bases = paths::toNative(paths::basesFolder());
         QDir(bases).removeRecursively();
-        if (folder) QVERIFY(QDir().mkpath(bases));
+        // A file already there (with one brand in it) must come out of a Yes unchanged.
+        const QString marcas = paths::toNative(paths::inBases(u"Marcas.mdb"_s));
+        QByteArray marcasBefore;
+        if (folder) {
+            catalogue::createFile(*catalogue::find(u"Marcas.mdb"), marcas, [](Database& db) {
+                auto rs = db.OpenRecordset(u"rubros"_s);
+                rs->AddNew();
+                rs->Fields(u"COD_RUB"_s).setValue(u"0001"_s);
+                rs->Fields(u"DESCRI"_s).setValue(u"PROPIA"_s);
+                rs->Update();
+            });
+            QFile f(marcas);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            marcasBefore = f.readAll();
+        }
         if (opcion) makeUsers({});
 
-        const QString message = checkDataFolder();
-        QCOMPARE(message.isEmpty(), saying.isEmpty());
+        const QString problem = checkDataFolder();
+        QCOMPARE(problem.isEmpty(), saying.isEmpty());
         if (saying.isEmpty()) return;
-        showDataFolderProblem(message);
+        QVERIFY2(problem.startsWith(saying), qPrintable(problem));
+        QVERIFY(problem.contains(bases));
+
+        boxes_->answer(yes ? MsgBoxResult::Yes : MsgBoxResult::No);
+        QCOMPARE(offerToCreateDataFiles(problem), yes);
         QCOMPARE(boxes_->shown().size(), 1);
         const auto box = boxes_->shown().first();
-        QVERIFY2(box.prompt.startsWith(saying), qPrintable(box.prompt));
-        QVERIFY(box.prompt.contains(bases));
-        QVERIFY(box.prompt.contains(u"valdrameno-admin inicializar"));
-        QCOMPARE(box.flags, int(vbCritical));
-        QCOMPARE(QFileInfo::exists(bases), folder);
-        QCOMPARE(QFileInfo::exists(opcionPath()), opcion);
+        QVERIFY2(box.prompt.startsWith(problem), qPrintable(box.prompt));
+        QVERIFY(box.prompt.contains(u"¿Desea crear ahora los archivos vacíos del comercio, con el usuario VUMRE"_s));
+        QCOMPARE(box.flags, int(vbYesNo + vbQuestion));
+        QCOMPARE(box.title, u"-=: Sistema Valdrameno :=-"_s);
+
+        QCOMPARE(QFileInfo::exists(opcionPath()), yes);
+        QCOMPARE(QFileInfo::exists(bases), folder || yes);
+        const int files = QDir(bases).entryList(QDir::Files | QDir::Hidden).size();
+        QCOMPARE(files, yes ? int(catalogue::files().size()) : (folder ? 1 : 0));
+        if (folder) {
+            QFile f(marcas);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QVERIFY(f.readAll() == marcasBefore);
+        }
+        if (!yes) return;
+        // The login opens on the new file and VUMRE / VUMRE gets in.
+        QVERIFY(checkDataFolder().isEmpty());
+        Login login;
+        QVERIFY(login.Load());
+        QVERIFY(showActive(&login));
+        QTest::mouseClick(login.findChild<QPushButton*>(u"cmdAceptar"_s), Qt::LeftButton);
+        QCOMPARE(nombreUsuario, u"VUMRE"_s);
+        QCOMPARE(estados(), (QMap<QString, QString>{{u"VUMRE"_s, u"Activo"_s}}));
+        QCOMPARE(boxes_->shown().size(), 1);
+    }
+
+    void creatingTheFilesFailsWithAnErrorBox()
+    {
+        // The data folder's parent is a file: no folder can be made there.
+        const QString root = dir_.path() + u"/valdrameno"_s;
+        QDir(root).removeRecursively();
+        QFile blocker(root);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const auto restore = qScopeGuard([&] { QFile::remove(root); });
+
+        const QString problem = checkDataFolder();
+        QVERIFY(problem.startsWith(u"No existe la carpeta de datos"_s));
+        boxes_->answer(MsgBoxResult::Yes);
+        QVERIFY(!offerToCreateDataFiles(problem));
+        QCOMPARE(boxes_->shown().size(), 2);
+        QVERIFY2(boxes_->shown().at(1).prompt.startsWith(u"Error "_s), qPrintable(boxes_->shown().at(1).prompt));
+        QCOMPARE(boxes_->shown().at(1).flags, int(vbCritical));
+        QVERIFY(QFileInfo(root).isFile());
+    }
+
+    // --- dates, times and the toolkit's texts ------------------------------------------
+
+    void datesAndTimesFollowASpanishSystemOrArgentina_data()
+    {
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("defaultLocale");
+        // Linux's es_AR writes the short date d/M/yy; Spain's time drops the leading zero.
+        QTest::newRow("C") << u"C"_s << u"05/03/2026"_s << u"14:05:06"_s << u"es_AR"_s;
+        QTest::newRow("en_US") << u"en_US"_s << u"05/03/2026"_s << u"14:05:06"_s << u"es_AR"_s;
+        QTest::newRow("de_DE") << u"de_DE"_s << u"05/03/2026"_s << u"14:05:06"_s << u"es_AR"_s;
+        QTest::newRow("es_AR") << u"es_AR"_s << u"5/3/26"_s << u"14:05:06"_s << u"es_AR"_s;
+        QTest::newRow("es_ES") << u"es_ES"_s << u"5/3/26"_s << u"14:05:06"_s << u"es_ES"_s;
+    }
+    void datesAndTimesFollowASpanishSystemOrArgentina()
+    {
+        QFETCH(QString, system);
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QFETCH(QString, defaultLocale);
+        const QLocale locale(system);
+        QCOMPARE(storelocale::shortDate(QDate(2026, 3, 5), locale), date);
+        QCOMPARE(storelocale::longTime(QTime(14, 5, 6), locale), time);
+        QCOMPARE(storelocale::longTime(QTime(9, 5, 6), locale).endsWith(u"9:05:06"_s), true);
+        QCOMPARE(storelocale::storeLocale(locale).name(), defaultLocale);
+        const QLocale saved;
+        storelocale::applyDefault(locale);
+        QCOMPARE(QLocale().name(), defaultLocale);
+        QLocale::setDefault(saved);
+    }
+
+    void clockUsesTheStoreTimeFormat()
+    {
+        // Under the C locale of a fresh machine as under es_AR.UTF-8: 24-hour time, no zone.
+        const QString now = Principal::clockText(QTime(21, 7, 3));
+        QCOMPARE(now, storelocale::longTime(QTime(21, 7, 3)));
+        QVERIFY2(now.endsWith(u"21:07:03"_s), qPrintable(now));
+    }
+
+    void toolkitTextsAreSpanish()
+    {
+        std::unique_ptr<QTranslator> translator(storelocale::installQtTranslations(nullptr));
+        QVERIFY2(translator, "qtbase_es.qm (Debian package qt6-translations-l10n) is missing");
+        QLineEdit edit;
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList texts;
+        for (QAction* action : menu->actions()) texts << action->text().section(u'\t', 0, 0).remove(u'&');
+        QVERIFY2(texts.contains(u"Deshacer"_s) && texts.contains(u"Pegar"_s), qPrintable(texts.join(u", "_s)));
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text().remove(u'&'), u"Cancelar"_s);
     }
 
     // --- login -------------------------------------------------------------------------

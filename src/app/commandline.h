@@ -1,0 +1,10 @@
+#pragma once
+// The program's --version and --help, answered before any window or display is needed.
+
+#include <QStringList>
+#include <QTextStream>
+#include <optional>
+
+// When `args` (without the program name) ask for the version or the help, writes it to `out`
+// and returns the exit code; otherwise nothing, and the program starts.
+std::optional<int> answerCommandLine(const QStringList& args, QTextStream& out);

@@ -1,0 +1,41 @@
+#include "storefiles.h"
+
+#include <QFileInfo>
+
+#include "catalogue.h"
+#include "engine.h"
+#include "passwords.h"
+#include "paths.h"
+
+using namespace Qt::StringLiterals;
+
+namespace storefiles {
+
+int createMissing(const std::function<void(const QString& fileName, Database&)>& fill,
+                  const std::function<void(const QString& nativePath, bool created)>& report)
+{
+    int created = 0;
+    for (const catalogue::FileDef& def : catalogue::files()) {
+        const QString native = paths::toNative(paths::inBases(def.fileName));
+        if (QFileInfo::exists(native)) {
+            if (report) report(native, false);
+            continue;
+        }
+        catalogue::createFile(def, native, [&](Database& db) {
+            if (def.fileName == u"Opcion.mdb") {
+                auto users = db.OpenRecordset(u"Usuarios"_s);
+                users->AddNew();
+                users->Fields(u"usuario"_s).setValue(kInitialUser);
+                users->Fields(u"contrasena"_s).setValue(passwords::hash(kInitialUser));
+                users->Fields(u"estado"_s).setValue(QString());
+                users->Update();
+            }
+            if (fill) fill(def.fileName, db);
+        });
+        if (report) report(native, true);
+        ++created;
+    }
+    return created;
+}
+
+}  // namespace storefiles

@@ -1,0 +1,165 @@
+// The Debian package: built by cpack from the programs already built, unpacked with dpkg -x
+// into a scratch root, its files, control fields and desktop entry checked, and the programs
+// run from there.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    QString output;  // standard output and standard error together
+};
+
+Outcome run(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, args);
+    Outcome outcome;
+    if (!process.waitForFinished(300000)) {
+        outcome.output = program + u": "_s + process.errorString();
+        return outcome;
+    }
+    outcome.output = QString::fromLocal8Bit(process.readAll());
+    outcome.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return outcome;
+}
+
+QString tool(const char* name) { return QStandardPaths::findExecutable(QString::fromLatin1(name)); }
+
+}  // namespace
+
+class PackageTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString deb_;
+    QString root_;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        // cpack's DEB generator needs dpkg-deb's family: dpkg for the architecture,
+        // dpkg-shlibdeps (dpkg-dev) for the library dependencies.
+        for (const char* name : {"dpkg", "dpkg-deb", "dpkg-shlibdeps"})
+            if (tool(name).isEmpty()) QSKIP(qPrintable(u"Falta "_s + QString::fromLatin1(name)));
+
+        const Outcome arch = run(tool("dpkg"), {u"--print-architecture"_s});
+        QCOMPARE(arch.code, 0);
+        const QString packed = run(QString::fromUtf8(CPACK_COMMAND),
+                                   {u"-G"_s, u"DEB"_s, u"--config"_s, QString::fromUtf8(CPACK_CONFIG),
+                                    u"-B"_s, dir_.path()})
+                                   .output;
+        deb_ = dir_.filePath(QString::fromUtf8(PACKAGE_FILE).replace(u"amd64"_s, arch.output.trimmed()));
+        QVERIFY2(QFileInfo(deb_).isFile(), qPrintable(packed));
+
+        root_ = dir_.filePath(u"raiz"_s);
+        const Outcome unpacked = run(tool("dpkg"), {u"-x"_s, deb_, root_});
+        QVERIFY2(unpacked.code == 0, qPrintable(unpacked.output));
+    }
+
+    void holdsItsFiles_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("executable");
+        QTest::newRow("program") << u"usr/bin/valdrameno"_s << true;
+        QTest::newRow("admin tool") << u"usr/bin/valdrameno-admin"_s << true;
+        QTest::newRow("desktop entry") << u"usr/share/applications/valdrameno.desktop"_s << false;
+        QTest::newRow("icon") << u"usr/share/icons/hicolor/scalable/apps/valdrameno.svg"_s << false;
+        QTest::newRow("manual") << u"usr/share/man/man1/valdrameno.1.gz"_s << false;
+        QTest::newRow("admin manual") << u"usr/share/man/man1/valdrameno-admin.1.gz"_s << false;
+        QTest::newRow("guide") << u"usr/share/doc/valdrameno/guia.md"_s << false;
+        QTest::newRow("copyright") << u"usr/share/doc/valdrameno/copyright"_s << false;
+        QTest::newRow("changelog") << u"usr/share/doc/valdrameno/changelog.gz"_s << false;
+    }
+    void holdsItsFiles()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, executable);
+        const QFileInfo file(QDir(root_).filePath(path));
+        QVERIFY2(file.isFile(), qPrintable(path));
+        QVERIFY(file.size() > 0);
+        QCOMPARE(file.isExecutable(), executable);
+    }
+
+    void guideIsTheStoreSection()
+    {
+        QFile guide(QDir(root_).filePath(u"usr/share/doc/valdrameno/guia.md"_s));
+        QVERIFY(guide.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(guide.readAll());
+        QVERIFY2(text.startsWith(u"# Sistema Valdrameno: Guía para el comercio\n"_s), qPrintable(text.left(80)));
+        QVERIFY(text.contains(u"valdrameno-admin inicializar"_s));
+        QVERIFY(!text.contains(u"## Developers"_s));
+    }
+
+    void controlFields_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("part");
+        QTest::newRow("name") << u"Package"_s << u"valdrameno"_s;
+        QTest::newRow("Qt widgets, from the libraries") << u"Depends"_s << u"libqt6widgets6"_s;
+        QTest::newRow("SQLite, from the libraries") << u"Depends"_s << u"libsqlite3-0"_s;
+        QTest::newRow("calculator") << u"Depends"_s << u"galculator | gnome-calculator"_s;
+        QTest::newRow("Qt's Spanish") << u"Depends"_s << u"qt6-translations-l10n"_s;
+    }
+    void controlFields()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, part);
+        const Outcome value = run(tool("dpkg-deb"), {u"-f"_s, deb_, field});
+        QCOMPARE(value.code, 0);
+        QVERIFY2(value.output.contains(part), qPrintable(value.output));
+    }
+
+    void programsAnswerFromTheScratchRoot_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("admin version") << u"valdrameno-admin"_s << u"--version"_s << u"valdrameno-admin 0."_s;
+        QTest::newRow("admin help") << u"valdrameno-admin"_s << u"--help"_s << u"Uso: valdrameno-admin ORDEN\n"_s;
+        QTest::newRow("program version") << u"valdrameno"_s << u"--version"_s << u"valdrameno 0."_s;
+        QTest::newRow("program help") << u"valdrameno"_s << u"--help"_s << u"Uso: valdrameno"_s;
+    }
+    void programsAnswerFromTheScratchRoot()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, option);
+        QFETCH(QString, start);
+        const Outcome answer = run(QDir(root_).filePath(u"usr/bin/"_s + program), {option});
+        QVERIFY2(answer.code == 0, qPrintable(answer.output));
+        QVERIFY2(answer.output.startsWith(start), qPrintable(answer.output));
+    }
+
+    void desktopEntryIsValid()
+    {
+        const QString entry = QDir(root_).filePath(u"usr/share/applications/valdrameno.desktop"_s);
+        QFile file(entry);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+        for (const QString& line : {u"Name=Sistema Valdrameno"_s, u"Exec=valdrameno"_s, u"Icon=valdrameno"_s,
+                                    u"Categories=Office;Finance;"_s})
+            QVERIFY2(lines.contains(line), qPrintable(line));
+        if (tool("desktop-file-validate").isEmpty()) QSKIP("Falta desktop-file-validate (desktop-file-utils)");
+        const Outcome check = run(tool("desktop-file-validate"), {entry});
+        QVERIFY2(check.code == 0 && check.output.isEmpty(), qPrintable(check.output));
+    }
+
+    void lintianFindsNoError()
+    {
+        if (tool("lintian").isEmpty()) QSKIP("Falta lintian");
+        const Outcome check = run(tool("lintian"), {u"--fail-on"_s, u"error"_s, deb_});
+        QVERIFY2(check.code == 0, qPrintable(check.output));
+    }
+};
+
+QTEST_GUILESS_MAIN(PackageTest)
+#include "tst_package.moc"
