@@ -18,6 +18,8 @@ int main(int argc, char** argv)
     const QString missingData = checkDataFolder();
     ShellApplication app(argc, argv);
     if (!missingData.isEmpty() && !offerToCreateDataFiles(missingData)) return 1;
+    const auto dataFolder = lockDataFolder();
+    if (!dataFolder) return 1;
     registerWindows(WindowRegistry::instance());
     Login login;
     if (!login.Load()) return 1;

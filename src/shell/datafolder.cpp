@@ -42,3 +42,17 @@ bool offerToCreateDataFiles(const QString& problem)
     }
     return true;
 }
+
+std::unique_ptr<FolderLock> lockDataFolder()
+{
+    QString error;
+    auto lock = FolderLock::acquire(&error);
+    if (lock) return lock;
+    const QString message = error.isEmpty()
+        ? u"El programa ya está abierto en esta computadora. Use la ventana que ya está abierta: "
+          u"dos copias del programa no pueden trabajar con los mismos datos."_s
+        : u"No se puede preparar la carpeta de datos: "_s + error;
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    MsgBox(message, vbCritical, u"-=: Sistema Valdrameno :=-"_s);
+    return nullptr;
+}

@@ -198,6 +198,19 @@ private slots:
 
     // --- data folder -------------------------------------------------------------------
 
+    void aSecondCopyOfTheProgramEnds()
+    {
+        auto first = lockDataFolder();
+        QVERIFY(first);
+        QVERIFY(boxes_->shown().isEmpty());
+        QVERIFY(!lockDataFolder());
+        QCOMPARE(boxes_->shown().size(), 1);
+        QVERIFY(boxes_->shown().first().prompt.startsWith(u"El programa ya está abierto en esta computadora."_s));
+        QCOMPARE(boxes_->shown().first().flags, int(vbCritical));
+        first.reset();
+        QVERIFY(lockDataFolder());
+    }
+
     void missingDataAsksToCreateTheFiles_data()
     {
         QTest::addColumn<bool>("folder");
