@@ -9,6 +9,7 @@
 #include "catalogue.h"
 #include "demo.h"
 #include "engine.h"
+#include "folderlock.h"
 #include "passwords.h"
 #include "paths.h"
 #include "storefiles.h"
@@ -193,6 +194,16 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
     if (args.size() == 1 && (command == u"--help" || command == u"-h")) {
         out << kUsage;
         return 0;
+    }
+    // Commands that write the data folder hold it as the program does, and refuse while the
+    // program (or another command) has it.
+    std::unique_ptr<FolderLock> lock;
+    if (command == u"inicializar" || (command == u"usuario" && args.value(1) != u"listar")) {
+        lock = FolderLock::acquire();
+        if (!lock) {
+            err << "El programa está abierto y trabajando con los datos. Ciérrelo y repita la orden.\n";
+            return 1;
+        }
     }
     try {
         if (command == u"inicializar" && args.size() == 1) return initialize(false, out);

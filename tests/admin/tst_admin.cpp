@@ -8,6 +8,7 @@
 #include "admin.h"
 #include "catalogue.h"
 #include "engine.h"
+#include "folderlock.h"
 #include "passwords.h"
 #include "paths.h"
 
@@ -153,6 +154,30 @@ private slots:
         QCOMPARE(admin({u"usuario"_s, u"borrar"_s, u"Pepe"_s}), 1);
         QVERIFY(err_.contains(u"único usuario"_s));
         QCOMPARE(admin({u"usuario"_s, u"agregar"_s, QString(31, u'x')}), 1);
+    }
+
+    // While the program runs, the commands that write refuse and change nothing; reading goes on.
+    void writingCommandsWaitForTheProgramToEnd()
+    {
+        QCOMPARE(admin({u"inicializar"_s}), 0);
+        const QByteArray before = digestOfFolder();
+        {
+            auto program = FolderLock::acquire();
+            QVERIFY(program);
+            typed_ = {u"Clave1"_s, u"Clave1"_s, u"Clave1"_s};
+            for (const QStringList& args : {QStringList{u"usuario"_s, u"agregar"_s, u"PEPE"_s},
+                                            QStringList{u"usuario"_s, u"clave"_s, u"VUMRE"_s},
+                                            QStringList{u"usuario"_s, u"borrar"_s, u"VUMRE"_s},
+                                            QStringList{u"inicializar"_s, u"--demo"_s}}) {
+                QCOMPARE(admin(args), 1);
+                QVERIFY2(err_.contains(u"El programa está abierto"_s), qPrintable(args.join(u' ')));
+            }
+            QCOMPARE(admin({u"usuario"_s, u"listar"_s}), 0);
+            QCOMPARE(admin({u"verificar"_s}), 0);
+        }
+        QCOMPARE(digestOfFolder(), before);
+        typed_ = {u"Clave1"_s, u"Clave1"_s};
+        QCOMPARE(admin({u"usuario"_s, u"agregar"_s, u"PEPE"_s}), 0);
     }
 
     void missingDataFolder()
