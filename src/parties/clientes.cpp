@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -96,7 +97,10 @@ Clientes::Clientes(QWidget* parent) : RecordForm(formSpec(), parent)
 
     buildAccountPanel(window.upperFrame, window.upper);
     wire();
-    // The window that holds the form takes the size the layout asks for.
+    parties::fitFieldWidths(this, fields());
+    // The form keeps the size its layout asks for: the window that holds it takes that size
+    // and arranging the main window's windows never squeezes it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
 }
 

@@ -33,6 +33,13 @@ PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& field
 
 std::vector<forms::FieldSpec> ringOf(const std::vector<PartyField>& fields);
 
+// Gives each field box the width of as many characters as its table field holds (the form
+// has set the boxes' maximum lengths), so that no stored text shows cut.
+void fitFieldWidths(QWidget* form, const std::vector<PartyField>& fields);
+
+// The width of a text box that shows `characters` typed characters whole.
+int boxWidth(const QWidget* box, int characters);
+
 // Fills the tax-condition list with its five entries unless it already has them.
 void fillTaxConditions(QComboBox* list, const QString& fifthEntry);
 

@@ -1,6 +1,7 @@
 #include "proveedores.h"
 
 #include <QComboBox>
+#include <QLayout>
 #include <QLineEdit>
 
 #include "partylayout.h"
@@ -56,7 +57,10 @@ Proveedores::Proveedores(QWidget* parent) : RecordForm(formSpec(), parent)
     parties::buildPartyWindow(this, fields());
     findChild<QLineEdit*>(u"Text17"_s)->hide();
     wire();
-    // The window that holds the form takes the size the layout asks for.
+    parties::fitFieldWidths(this, fields());
+    // The form keeps the size its layout asks for: the window that holds it takes that size
+    // and arranging the main window's windows never squeezes it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
 }
 

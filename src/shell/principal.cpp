@@ -155,7 +155,8 @@ private:
     QPixmap picture_;
 };
 
-// Stacks the child windows one above the other, each as wide as the frame.
+// Stacks the child windows one above the other, each as wide as the frame. A form of fixed
+// size keeps its size and is only moved.
 void tileHorizontally(QMdiArea* frame)
 {
     QList<QMdiSubWindow*> open;
@@ -165,8 +166,13 @@ void tileHorizontally(QMdiArea* frame)
     const QSize area = frame->viewport()->size();
     const int height = area.height() / int(open.size());
     for (int i = 0; i < open.size(); ++i) {
-        if (open[i]->isMaximized()) open[i]->showNormal();
-        open[i]->setGeometry(0, i * height, area.width(), height);
+        QMdiSubWindow* sub = open[i];
+        if (sub->isMaximized()) sub->showNormal();
+        const QWidget* form = sub->widget();
+        const bool fixed = form && form->minimumSize() == form->maximumSize();
+        const QSize size = fixed ? sub->size().expandedTo(sub->minimumSize())
+                                 : QSize(area.width(), height).expandedTo(sub->minimumSize());
+        sub->setGeometry(QRect(QPoint(0, i * height), size));
     }
 }
 
@@ -328,12 +334,33 @@ bool Principal::updateClock(QLabel& label, const QString& now)
     return true;
 }
 
+QString Principal::clockFormat(const QString& longFormat)
+{
+    // Drops the time zone ("t", "tt"...) with the brackets and blanks around it, leaving
+    // quoted literal text alone: "H:mm:ss (t)" gives "H:mm:ss".
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < longFormat.size(); ++i) {
+        const QChar c = longFormat[i];
+        if (c == u'\'') quoted = !quoted;
+        if (quoted || c != u't') {
+            out += c;
+            continue;
+        }
+        while (i + 1 < longFormat.size() && longFormat[i + 1] == u't') ++i;
+        out = out.trimmed();
+        if (out.endsWith(u'(') || out.endsWith(u'[')) out.chop(1);
+        while (i + 1 < longFormat.size() && longFormat[i + 1] == u' ') ++i;
+        if (i + 1 < longFormat.size() && (longFormat[i + 1] == u')' || longFormat[i + 1] == u']')) ++i;
+    }
+    return out.trimmed();
+}
+
 QString Principal::clockText(const QTime& time)
 {
-    // The system's long time format without the time zone.
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(u't');
-    return QLocale::system().toString(time, format.trimmed());
+    // The long time format of the program's locale (the system's) without the time zone.
+    const QLocale locale;
+    return locale.toString(time, clockFormat(locale.timeFormat(QLocale::LongFormat)));
 }
 
 void Principal::Timer1_Timer() { updateClock(*lblTime, clockText(QTime::currentTime())); }

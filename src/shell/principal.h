@@ -31,6 +31,8 @@ public:
     static bool updateClock(QLabel& label, const QString& now);
     // The current time of day as the clock shows it, in the system's time format.
     static QString clockText(const QTime& time);
+    // A locale's long time format without its time zone.
+    static QString clockFormat(const QString& longFormat);
 
     // Starts the first calculator of `candidates` found on the PATH; a message box instead
     // when none is installed or it cannot start.

@@ -50,6 +50,8 @@ QWidget* WindowRegistry::show(const QString& key, std::optional<QPoint> position
         // The child window wraps the form's own size in its frame and title bar.
         const QMargins frame = sub->contentsMargins();
         sub->resize(formSize.grownBy(frame));
+        // A form of fixed size is never made smaller than that by arranging the windows.
+        if (window->minimumSize() == window->maximumSize()) sub->setMinimumSize(sub->size());
     }
     if (sub) {
         sub->mdiArea()->setActiveSubWindow(sub);
