@@ -34,6 +34,8 @@ PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& field
     auto* lowerFrame = new QGroupBox(form);
     lowerFrame->setObjectName(u"Frame2"_s);
     auto* lower = new QGridLayout(lowerFrame);
+    // Room to spare goes to the right of the lower fields, not between labels and fields.
+    lower->setColumnStretch(4, 1);
     column->addWidget(upperFrame);
     column->addWidget(lowerFrame);
 
@@ -54,13 +56,18 @@ PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& field
         entry->setObjectName(field.name);
         auto* label = new QLabel(field.label, frame);
         label->setBuddy(entry);
+        if (field.ownRow && count % 2 == 1) ++count;
         const int row = count / 2, col = (count % 2) * 2;
         grid->addWidget(label, row, col);
         if (count == 0 && !field.lowerFrame) {
             auto* inner = new QHBoxLayout;
             inner->addWidget(forms::makePictureButton(u"Command5"_s, frame));
-            inner->addWidget(entry, 1);
+            inner->addWidget(entry);
+            inner->addStretch();
             grid->addLayout(inner, row, col + 1);
+        } else if (field.ownRow) {
+            grid->addWidget(entry, row, col + 1, 1, 3);
+            ++count;
         } else {
             grid->addWidget(entry, row, col + 1);
         }

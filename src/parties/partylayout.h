@@ -19,6 +19,7 @@ struct PartyField {
     QString tableField;  // "RAZON_SOC"
     int flags;
     bool lowerFrame;
+    bool ownRow = false;  // a wide field: alone in its row, across both columns
 };
 
 struct PartyWindow {

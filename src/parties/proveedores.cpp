@@ -27,7 +27,7 @@ const std::vector<PartyField>& fields()
         {u"Text6"_s, u"C.P."_s, u"COD_POSTAL"_s, kText, false},
         {u"Text7"_s, u"Provincia:"_s, u"PROVINCIA"_s, kText, false},
         {u"Text8"_s, u"Telefono:"_s, u"TEL_1"_s, kText, true},
-        {u"Text9"_s, u"E-Mail:"_s, u"MAIL"_s, kText, true},
+        {u"Text9"_s, u"E-Mail:"_s, u"MAIL"_s, kText, true, true},
         {u"Text10"_s, u"Fax:"_s, u"TEL_2"_s, kText, true},
         {u"Text11"_s, u"Contacto:"_s, u"CONTACTO"_s, kText, true},
     };

@@ -258,6 +258,10 @@ private slots:
         auto* code = main.form->findChild<QLineEdit*>(u"Text1"_s);
         auto* name = main.form->findChild<QLineEdit*>(u"Text2"_s);
         QVERIFY(code->width() * 3 < name->width());
+        // Placed where it is seen whole: moved back from its place when the room there is short.
+        const QWidget* sub = main.form->parentWidget();
+        const QSize space = main.principal->findChild<QMdiArea*>()->viewport()->size();
+        if (sub->width() <= space.width()) QVERIFY(sub->geometry().right() < space.width());
         // Every record of the demo store shows whole.
         for (int record = 1; record <= records; ++record) {
             code->setFocus();
