@@ -70,14 +70,30 @@ bool seekUser(Recordset& users, const QString& name)
     return !users.NoMatch();
 }
 
+// Asks for a new password twice (from standard input: two lines). Returns a Null text,
+// after saying why, when there is none to set.
 QString askNewPassword(const PasswordReader& read, QTextStream& err)
 {
+    constexpr int kShortest = 4;
     const QString first = read(u"Contraseña: "_s);
-    if (isatty(STDIN_FILENO) && read(u"Repita la contraseña: "_s) != first) {
+    if (first.isNull()) {
+        err << "No se recibió ninguna contraseña; no se cambió nada.\n";
+        return QString();
+    }
+    if (first.isEmpty()) {
+        err << "La contraseña no puede quedar vacía; no se cambió nada.\n";
+        return QString();
+    }
+    if (first.size() < kShortest) {
+        err << "La contraseña debe tener al menos " << kShortest << " caracteres; no se cambió nada.\n";
+        return QString();
+    }
+    // End of input at the confirmation is no confirmation.
+    if (read(u"Repita la contraseña: "_s) != first) {
         err << "Las contraseñas no coinciden; no se cambió nada.\n";
         return QString();
     }
-    return first.isNull() ? QString(u""_s) : first;
+    return first;
 }
 
 int users(const QStringList& args, QTextStream& out, QTextStream& err, const PasswordReader& read)
@@ -231,10 +247,10 @@ QString readPasswordFromConsole(const QString& prompt)
     termios silent = saved;
     silent.c_lflag &= ~tcflag_t(ECHO);
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
-    std::getline(std::cin, line);
+    const bool read = bool(std::getline(std::cin, line));
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
     std::cerr << '\n';
-    return QString::fromStdString(line);
+    return read ? QString::fromStdString(line) : QString();
 }
 
 }  // namespace admin

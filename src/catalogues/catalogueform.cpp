@@ -8,7 +8,6 @@
 
 #include "colours.h"
 #include "formbuttons.h"
-#include "numbertext.h"
 #include "twips.h"
 #include "windowregistry.h"
 
@@ -66,9 +65,6 @@ FormSpec specFor(Catalogue which)
     def.reopenAtTwips = QPoint(3100, 0);
     return def;
 }
-
-// The code as the department's number: "0012" reads 12.
-std::optional<double> codeNumber(const QString& code) { return numbertext::parse(code); }
 
 }  // namespace
 
@@ -128,13 +124,16 @@ void CatalogueForm::build()
 void CatalogueForm::afterStore(Recordset& rs)
 {
     if (!member(member_).letterCode) return;
-    // refuseSave has made sure the code reads as a number.
-    rs.Fields(u"COD_LET").setValue(u"D"_s + numbertext::shortest(*codeNumber(codeField()->text())));
+    // refuseSave has made sure the code reads as a number: "0012" stores "D12".
+    rs.Fields(u"COD_LET").setValue(u"D"_s + QString::number(*codeNumber(codeField()->text())));
 }
 
 std::optional<FormMessage> CatalogueForm::refuseSave() const
 {
-    if (member(member_).letterCode && !codeNumber(codeField()->text())) return FormMessage::CodeNotNumber;
+    if (!member(member_).letterCode) return std::nullopt;
+    // A department's code is a whole number of the code's range: "-1", "0" and "1,5" are not.
+    const std::optional<qint64> number = codeNumber(codeField()->text());
+    if (!number || *number < 1 || *number > def().highestCode) return FormMessage::CodeNotNumber;
     return std::nullopt;
 }
 

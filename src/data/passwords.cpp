@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <optional>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -39,26 +40,54 @@ QString hash(const QString& password, int iterations)
              QString::fromLatin1(derive(password, salt, iterations).toBase64()));
 }
 
-bool verify(const QString& password, const QString& stored)
+namespace {
+
+struct SaltedHash {
+    int iterations;
+    QByteArray salt;
+    QByteArray hash;
+};
+
+// `stored` read as a text made by hash(); nullopt for anything else.
+std::optional<SaltedHash> parse(const QString& stored)
 {
     const QStringList parts = stored.split(u'$');
-    if (parts.size() != 4 || parts[0] != u"pbkdf2-sha256"_s) return false;
+    if (parts.size() != 4 || parts[0] != u"pbkdf2-sha256"_s) return std::nullopt;
     bool ok = false;
     const int iterations = parts[1].toInt(&ok);
-    if (!ok || iterations < 1 || iterations > 10'000'000) return false;
-    const QByteArray salt = QByteArray::fromBase64(parts[2].toLatin1());
-    const QByteArray expected = QByteArray::fromBase64(parts[3].toLatin1());
-    const QByteArray actual = derive(password, salt, iterations);
-    return expected.size() == actual.size() &&
-           CRYPTO_memcmp(expected.constData(), actual.constData(), size_t(actual.size())) == 0;
+    if (!ok || iterations < 1 || iterations > 10'000'000) return std::nullopt;
+    const auto salt = QByteArray::fromBase64Encoding(parts[2].toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    const auto hash = QByteArray::fromBase64Encoding(parts[3].toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    if (!salt || !hash || salt.decoded.isEmpty() || hash.decoded.size() != 32) return std::nullopt;
+    return SaltedHash{iterations, salt.decoded, hash.decoded};
+}
+
+}  // namespace
+
+bool isSaltedHash(const QString& stored) { return parse(stored).has_value(); }
+
+bool verify(const QString& password, const QString& stored)
+{
+    const std::optional<SaltedHash> parsed = parse(stored);
+    if (!parsed) return false;
+    const QByteArray actual = derive(password, parsed->salt, parsed->iterations);
+    return CRYPTO_memcmp(parsed->hash.constData(), actual.constData(), size_t(actual.size())) == 0;
 }
 
 bool loginMatches(const QVariant& stored, const QString& typed)
 {
     if (stored.isNull()) return false;
     const QString text = stored.toString();
-    if (text.isEmpty()) return typed.isEmpty();
-    return verify(typed, text);
+    if (isSaltedHash(text)) return verify(typed, text);
+    // Written by hand into the table: the text itself, compared exactly.
+    return text.size() == typed.size() &&
+           CRYPTO_memcmp(text.constData(), typed.constData(), size_t(text.size()) * sizeof(QChar)) == 0;
+}
+
+bool needsNewHash(const QVariant& stored)
+{
+    const std::optional<SaltedHash> parsed = parse(stored.toString());
+    return !parsed || parsed->iterations < kUserIterations;
 }
 
 }  // namespace passwords

@@ -8,7 +8,7 @@
 namespace passwords {
 
 // Iterations for people's passwords, checked once per login.
-inline constexpr int kUserIterations = 200000;
+inline constexpr int kUserIterations = 600000;
 // Iterations for the files' own passwords, checked at every opening of a file. Those
 // passwords are fixed in the program, so the hash only keeps them out of the file.
 inline constexpr int kFileIterations = 2000;
@@ -16,12 +16,20 @@ inline constexpr int kFileIterations = 2000;
 // "pbkdf2-sha256$<iterations>$<salt>$<hash>", salt and hash in base 64.
 QString hash(const QString& password, int iterations = kUserIterations);
 
+// True when `stored` is a text made by hash().
+bool isSaltedHash(const QString& stored);
+
 // True when `password` gives `stored` (a text made by hash()).
 bool verify(const QString& password, const QString& stored);
 
 // The login's check of a typed password against the stored `contrasena`: a Null stored
-// value never matches; an empty stored text matches only an empty box; anything else is
-// compared through its hash, exactly (case and every character count).
+// value never matches; a salted hash is checked through the hash; any other text was
+// written into the table by hand and is compared exactly as text (case and every
+// character count; an empty text matches only an empty box).
 bool loginMatches(const QVariant& stored, const QString& typed);
+
+// True when a stored `contrasena` that has just matched should be replaced by hash() of the
+// typed password: it is plain text or a hash with fewer iterations than kUserIterations.
+bool needsNewHash(const QVariant& stored);
 
 }  // namespace passwords

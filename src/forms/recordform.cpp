@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -11,10 +12,12 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <cmath>
 
 #include "catalogue.h"
 #include "lookuphook.h"
 #include "msgbox.h"
+#include "numbertext.h"
 #include "storelocale.h"
 #include "twips.h"
 
@@ -52,13 +55,27 @@ void setBackground(QWidget* widget, const QColor& colour)
 
 void setFormReopener(FormReopener value) { reopener() = std::move(value); }
 
+std::optional<qint64> codeNumber(const QString& text)
+{
+    // Beyond nine digits no code field holds the number, and a double stays exact.
+    constexpr double kLargest = 999'999'999;
+    const std::optional<double> value = numbertext::parse(text);
+    if (!value || *value < 0 || *value > kLargest || *value != std::floor(*value)) return std::nullopt;
+    return qint64(*value);
+}
+
+QString typedText(const QString& text, int flags)
+{
+    QString typed = text;
+    if (flags & DecimalComma) typed.replace(u'.', u',');
+    if (flags & UpperCase) typed = typed.toUpper();
+    return typed;
+}
+
 QString formatCode(const QString& text)
 {
-    const QString trimmed = text.trimmed();
-    if (!allDigits(trimmed)) return text;
-    qsizetype first = 0;
-    while (first < trimmed.size() - 1 && trimmed[first] == u'0') ++first;
-    return trimmed.mid(first).rightJustified(4, u'0');
+    const std::optional<qint64> number = codeNumber(text);
+    return number ? QString::number(*number).rightJustified(4, u'0') : text;
 }
 
 RecordForm::RecordForm(const FormSpec& def, QWidget* parent)
@@ -253,13 +270,18 @@ std::variant<qint64, FormMessage> RecordForm::nextCode()
     const QString last = value.isNull() ? QString() : value.toString().trimmed();
     if (!allDigits(last)) return FormMessage::LastCodeNotNumber;
     // More digits than any code can have: no next code either.
-    const qint64 next = last.size() > 9 ? qint64(spec_.highestCode) + 1 : last.toLongLong() + 1;
+    qint64 next = last.size() > 9 ? qint64(spec_.highestCode) + 1 : last.toLongLong() + 1;
+    // The last record need not hold the highest code: a code in use is never proposed, or
+    // the following save would replace that record.
+    while (next <= spec_.highestCode && seekCode(formatCode(QString::number(next)))) ++next;
     if (next > spec_.highestCode) return FormMessage::NextCodeTooLarge;
     return next;
 }
 
 void RecordForm::grabar()
 {
+    // The code is saved in its format, as Enter would have written it.
+    code_->setText(formatCode(code_->text()));
     const QString code = code_->text();
     if (code.isEmpty()) {
         if (spec_.afterSave == AfterSave::ReopenAlways) reopen();
@@ -272,7 +294,6 @@ void RecordForm::grabar()
     bool stored = false;
     guarded([&] {
         Recordset& rs = keyed();
-        // The code is sought as typed: Grabar does not apply the code format.
         if (seekCode(code))
             rs.Edit();
         else
@@ -440,9 +461,7 @@ bool RecordForm::keyPress(int index, QKeyEvent* event)
         return false;
     for (QChar c : text)
         if (!c.isPrint()) return false;
-    QString typed = text;
-    if (entry.def.flags & DecimalComma) typed.replace(u'.', u',');
-    if (entry.def.flags & UpperCase) typed = typed.toUpper();
+    const QString typed = typedText(text, entry.def.flags);
     if (typed == text) return false;
     entry.edit->insert(typed);
     return true;
@@ -456,6 +475,15 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
         switch (event->type()) {
         case QEvent::KeyPress:
             return keyPress(int(i), static_cast<QKeyEvent*>(event));
+        case QEvent::InputMethod: {
+            // A dead key's accent with its letter, or an input method's text, arrives here
+            // instead of as a key press: it follows the same rules.
+            auto* input = static_cast<QInputMethodEvent*>(event);
+            const QString typed = typedText(input->commitString(), entry.def.flags);
+            if (typed != input->commitString())
+                input->setCommitString(typed, input->replacementStart(), input->replacementLength());
+            break;
+        }
         case QEvent::FocusIn:
             if (entry.def.flags & Highlight) setBackground(entry.widget, kFocusColour);
             break;

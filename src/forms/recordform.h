@@ -73,8 +73,17 @@ struct FormSpec {
 using FormReopener = std::function<void(const QString& formName, const QPoint& place)>;
 void setFormReopener(FormReopener reopener);
 
-// The code format "0000": a text of digits becomes that number with at least four digits;
-// any other text is left as it is.
+// A code as the code format reads it: a whole number from 0 up, written with digits, an
+// optional sign and an optional decimal comma ("+3", "0012", "3,0"); nullopt for any other
+// text ("-1", "1,5", "AB", empty).
+std::optional<qint64> codeNumber(const QString& text);
+
+// A typed or composed text as a field with `flags` takes it: full stops become commas
+// (DecimalComma), then letters upper case (UpperCase).
+QString typedText(const QString& text, int flags);
+
+// The code format "0000": a text that reads as a code number becomes that number with at
+// least four digits; any other text is left as it is.
 QString formatCode(const QString& text);
 
 class RecordForm : public QWidget {

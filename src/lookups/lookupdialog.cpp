@@ -1,10 +1,12 @@
 #include "lookupdialog.h"
 
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -110,9 +112,29 @@ void LookupDialog::layOutGrid()
     header->setHighlightSections(false);
     const QFontMetrics metrics(header->font());
     const QStringList headers = member_.headers();
-    for (int column = 1; column < headers.size(); ++column)
-        if (!headers[column].isEmpty())
-            header->resizeSection(column, metrics.horizontalAdvance(headers[column]) + 8);
+    headerWidths_.assign(size_t(headers.size()), 0);
+    for (int column = 1; column < headers.size(); ++column) {
+        if (headers[column].isEmpty()) continue;
+        headerWidths_[size_t(column)] = metrics.horizontalAdvance(headers[column]) + 8;
+        header->resizeSection(column, headerWidths_[size_t(column)]);
+    }
+}
+
+void LookupDialog::fitColumns()
+{
+    // A headed column is as wide as its header or its longest text, whichever is wider, and
+    // never wider than the grid shows at once.
+    const QFontMetrics metrics(MSFlexGrid1->font());
+    const int margins =
+        2 * (MSFlexGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, MSFlexGrid1) + 1) + 2;
+    const int widest = std::max(MSFlexGrid1->viewport()->width(), twips(this, 1000));
+    for (int column = 1; column < int(headerWidths_.size()); ++column) {
+        if (headerWidths_[size_t(column)] == 0) continue;
+        int width = headerWidths_[size_t(column)];
+        for (int row = 0; row < grid_->filledRows(); ++row)
+            width = std::max(width, metrics.horizontalAdvance(grid_->cellText(row, column)) + margins);
+        MSFlexGrid1->setColumnWidth(column, std::min(width, widest));
+    }
 }
 
 int LookupDialog::initialWidth() const
@@ -136,6 +158,13 @@ bool LookupDialog::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (watched == Text1) return searchBoxKey(key);
         if (watched == MSFlexGrid1) return gridKey(key);
+    }
+    if (event->type() == QEvent::InputMethod && watched == Text1) {
+        // Composed text (a dead key's accent with its letter) goes in upper case too.
+        auto* input = static_cast<QInputMethodEvent*>(event);
+        const QString upper = input->commitString().toUpper();
+        if (upper != input->commitString())
+            input->setCommitString(upper, input->replacementStart(), input->replacementLength());
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -191,6 +220,7 @@ void LookupDialog::search()
     }
     const bool full = rows.size() >= member_.dataRows();
     grid_->setRows(std::move(rows));
+    fitColumns();
     setCurrentCell(0, 1);
     MSFlexGrid1->scrollToTop();
     // A full grid leaves the focus in the search box for a narrower search.

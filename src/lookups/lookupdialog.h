@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <memory>
+#include <vector>
 
 #include "members.h"
 
@@ -41,6 +42,8 @@ private:
     bool searchBoxKey(class QKeyEvent* key);
     bool gridKey(class QKeyEvent* key);
     void layOutGrid();
+    // Widens the headed columns to the found texts.
+    void fitColumns();
     int initialWidth() const;
 
     const Member& member_;
@@ -48,6 +51,7 @@ private:
     std::shared_ptr<Workspace> espacioJet;
     std::shared_ptr<Database> Deposito;
     QString searchSql_;
+    std::vector<int> headerWidths_;  // by column; 0 for the unheaded ones
 
     QLineEdit* Text1;
     QTableView* MSFlexGrid1;

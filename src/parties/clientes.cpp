@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -38,7 +39,7 @@ const std::vector<PartyField>& fields()
         {u"Text7"_s, u"Provincia:"_s, u"PROVINCIA"_s, kComma, false},
         {u"Text8"_s, u"Telefono:"_s, u"TEL_1"_s, kComma, true},
         // An e-mail address is taken exactly as typed.
-        {u"Text9"_s, u"E-Mail:"_s, u"MAIL"_s, Highlight | SelectOnClick, true},
+        {u"Text9"_s, u"E-Mail:"_s, u"MAIL"_s, Highlight | SelectOnClick, true, true},
         {u"Text10"_s, u"Fax:"_s, u"TEL_2"_s, kComma, true},
     };
     return all;
@@ -90,13 +91,17 @@ Clientes::Clientes(QWidget* parent) : RecordForm(formSpec(), parent)
     window.upper->getItemPosition(index, &row, &col, &rowSpan, &colSpan);
     window.upper->removeWidget(city);
     auto* cityRow = new QHBoxLayout;
-    cityRow->addWidget(city, 1);
+    cityRow->addWidget(city);
     cityRow->addWidget(cityButton);
+    cityRow->addStretch();
     window.upper->addLayout(cityRow, row, col);
 
     buildAccountPanel(window.upperFrame, window.upper);
     wire();
-    // The window that holds the form takes the size the layout asks for.
+    parties::fitFieldWidths(this, fields());
+    // The form keeps the size its layout asks for: the window that holds it takes that size
+    // and arranging the main window's windows never squeezes it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
 }
 

@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "formbuttons.h"
 
@@ -32,6 +34,8 @@ PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& field
     auto* lowerFrame = new QGroupBox(form);
     lowerFrame->setObjectName(u"Frame2"_s);
     auto* lower = new QGridLayout(lowerFrame);
+    // Room to spare goes to the right of the lower fields, not between labels and fields.
+    lower->setColumnStretch(4, 1);
     column->addWidget(upperFrame);
     column->addWidget(lowerFrame);
 
@@ -52,13 +56,18 @@ PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& field
         entry->setObjectName(field.name);
         auto* label = new QLabel(field.label, frame);
         label->setBuddy(entry);
+        if (field.ownRow && count % 2 == 1) ++count;
         const int row = count / 2, col = (count % 2) * 2;
         grid->addWidget(label, row, col);
         if (count == 0 && !field.lowerFrame) {
             auto* inner = new QHBoxLayout;
             inner->addWidget(forms::makePictureButton(u"Command5"_s, frame));
-            inner->addWidget(entry, 1);
+            inner->addWidget(entry);
+            inner->addStretch();
             grid->addLayout(inner, row, col + 1);
+        } else if (field.ownRow) {
+            grid->addWidget(entry, row, col + 1, 1, 3);
+            ++count;
         } else {
             grid->addWidget(entry, row, col + 1);
         }
@@ -87,6 +96,30 @@ std::vector<forms::FieldSpec> ringOf(const std::vector<PartyField>& fields)
     std::vector<forms::FieldSpec> ring;
     for (const PartyField& field : fields) ring.push_back({field.name, field.tableField, field.flags});
     return ring;
+}
+
+int boxWidth(const QWidget* box, int characters)
+{
+    // What a clerk types: upper-case letters and digits, on average.
+    const QFontMetricsF metrics(box->font());
+    const double perCharacter = metrics.horizontalAdvance(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"_s) / 36;
+    // The frame on both sides, the text margins and the cursor.
+    const int frame = 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box) + 8;
+    return int(std::ceil(perCharacter * characters)) + frame;
+}
+
+void fitFieldWidths(QWidget* form, const std::vector<PartyField>& fields)
+{
+    for (const PartyField& field : fields) {
+        QWidget* box = form->findChild<QWidget*>(field.name);
+        if (auto* list = qobject_cast<QComboBox*>(box)) {
+            // Room for the list's arrow besides the text.
+            const int arrow = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list) + 8;
+            list->setFixedWidth(boxWidth(list, list->lineEdit()->maxLength()) + arrow);
+        } else if (auto* edit = qobject_cast<QLineEdit*>(box)) {
+            edit->setFixedWidth(boxWidth(edit, edit->maxLength()));
+        }
+    }
 }
 
 void fillTaxConditions(QComboBox* list, const QString& fifthEntry)

@@ -19,6 +19,7 @@ struct PartyField {
     QString tableField;  // "RAZON_SOC"
     int flags;
     bool lowerFrame;
+    bool ownRow = false;  // a wide field: alone in its row, across both columns
 };
 
 struct PartyWindow {
@@ -32,6 +33,13 @@ struct PartyWindow {
 PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& fields);
 
 std::vector<forms::FieldSpec> ringOf(const std::vector<PartyField>& fields);
+
+// Gives each field box the width of as many characters as its table field holds (the form
+// has set the boxes' maximum lengths), so that no stored text shows cut.
+void fitFieldWidths(QWidget* form, const std::vector<PartyField>& fields);
+
+// The width of a text box that shows `characters` typed characters whole.
+int boxWidth(const QWidget* box, int characters);
 
 // Fills the tax-condition list with its five entries unless it already has them.
 void fillTaxConditions(QComboBox* list, const QString& fifthEntry);

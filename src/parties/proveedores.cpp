@@ -1,6 +1,7 @@
 #include "proveedores.h"
 
 #include <QComboBox>
+#include <QLayout>
 #include <QLineEdit>
 
 #include "partylayout.h"
@@ -26,7 +27,7 @@ const std::vector<PartyField>& fields()
         {u"Text6"_s, u"C.P."_s, u"COD_POSTAL"_s, kText, false},
         {u"Text7"_s, u"Provincia:"_s, u"PROVINCIA"_s, kText, false},
         {u"Text8"_s, u"Telefono:"_s, u"TEL_1"_s, kText, true},
-        {u"Text9"_s, u"E-Mail:"_s, u"MAIL"_s, kText, true},
+        {u"Text9"_s, u"E-Mail:"_s, u"MAIL"_s, kText, true, true},
         {u"Text10"_s, u"Fax:"_s, u"TEL_2"_s, kText, true},
         {u"Text11"_s, u"Contacto:"_s, u"CONTACTO"_s, kText, true},
     };
@@ -56,7 +57,10 @@ Proveedores::Proveedores(QWidget* parent) : RecordForm(formSpec(), parent)
     parties::buildPartyWindow(this, fields());
     findChild<QLineEdit*>(u"Text17"_s)->hide();
     wire();
-    // The window that holds the form takes the size the layout asks for.
+    parties::fitFieldWidths(this, fields());
+    // The form keeps the size its layout asks for: the window that holds it takes that size
+    // and arranging the main window's windows never squeezes it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
 }
 

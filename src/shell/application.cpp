@@ -7,6 +7,7 @@
 
 #include "engine.h"
 #include "errors.h"
+#include "keyboard.h"
 #include "msgbox.h"
 #include "storelocale.h"
 
@@ -34,6 +35,7 @@ ShellApplication::ShellApplication(int& argc, char** argv) : QApplication(argc, 
     // The program ends only through its own exits: after Cancel or an unknown user at the
     // login, or when the main window closes. A window closing never ends it by accident.
     setQuitOnLastWindowClosed(false);
+    shell::installKeyboardRules(*this);
 }
 
 bool ShellApplication::notify(QObject* receiver, QEvent* event)

@@ -74,11 +74,11 @@ Login::Login(QWidget* parent) : QDialog(parent)
     cmdAceptar = new QPushButton(pictures::icon(u"go-next"_s, iconSize), u"&Aceptar"_s, this);
     cmdAceptar->setObjectName(u"cmdAceptar"_s);
     cmdAceptar->setGeometry(twips::rect(2010, 1140, 1440, 900));
-    // No default button: Enter moves between the boxes and presses only a focused button.
+    // No default button: Enter moves between the boxes and presses only a focused button
+    // (the application's keyboard rules press it).
     for (QPushButton* button : {cmdCancel, cmdAceptar}) {
         button->setIconSize(iconSize);
         button->setAutoDefault(false);
-        button->installEventFilter(this);
     }
     txtUserName->installEventFilter(this);
     txtPassword->installEventFilter(this);
@@ -139,7 +139,8 @@ void Login::VerificarUsuario()
         return;
     }
     nombreUsuario = txtUserName->text();
-    if (!passwords::loginMatches(users.Fields(u"contrasena"_s).Value(), txtPassword->text())) {
+    const QVariant stored = users.Fields(u"contrasena"_s).Value();
+    if (!passwords::loginMatches(stored, txtPassword->text())) {
         MsgBox(u"Contraseña Incorrecta, consulte con el Administrador"_s, vbCritical, u"Error"_s, this);
         txtPassword->setFocus();
         txtPassword->selectAll();
@@ -147,6 +148,9 @@ void Login::VerificarUsuario()
     }
     users.Edit();
     users.Fields(u"estado"_s).setValue(u"Activo"_s);
+    // A password kept as plain text, or under an older, weaker hash, is hashed anew now that
+    // the typed one is known to be right.
+    if (passwords::needsNewHash(stored)) users.Fields(u"contrasena"_s).setValue(passwords::hash(txtPassword->text()));
     users.Update();
     // The main window is made before the dialog goes: if it cannot open its file, the error
     // box is shown and the dialog stays for another try instead of leaving no window at all.
@@ -185,8 +189,6 @@ bool Login::eventFilter(QObject* watched, QEvent* event)
         txtPassword->selectAll();
     } else if (watched == txtPassword) {
         cmdAceptar->setFocus();
-    } else if (auto* button = qobject_cast<QPushButton*>(watched)) {
-        button->click();
     }
     return true;
 }

@@ -155,7 +155,8 @@ private:
     QPixmap picture_;
 };
 
-// Stacks the child windows one above the other, each as wide as the frame.
+// Stacks the child windows one above the other, each as wide as the frame. A form of fixed
+// size keeps its size and is only moved.
 void tileHorizontally(QMdiArea* frame)
 {
     QList<QMdiSubWindow*> open;
@@ -165,8 +166,13 @@ void tileHorizontally(QMdiArea* frame)
     const QSize area = frame->viewport()->size();
     const int height = area.height() / int(open.size());
     for (int i = 0; i < open.size(); ++i) {
-        if (open[i]->isMaximized()) open[i]->showNormal();
-        open[i]->setGeometry(0, i * height, area.width(), height);
+        QMdiSubWindow* sub = open[i];
+        if (sub->isMaximized()) sub->showNormal();
+        const QWidget* form = sub->widget();
+        const bool fixed = form && form->minimumSize() == form->maximumSize();
+        const QSize size = fixed ? sub->size().expandedTo(sub->minimumSize())
+                                 : QSize(area.width(), height).expandedTo(sub->minimumSize());
+        sub->setGeometry(QRect(QPoint(0, i * height), size));
     }
 }
 
@@ -330,7 +336,8 @@ bool Principal::updateClock(QLabel& label, const QString& now)
 
 QString Principal::clockText(const QTime& time)
 {
-    return storelocale::longTime(time);
+    // The program's locale: the store's (see storelocale::applyDefault).
+    return storelocale::longTime(time, QLocale());
 }
 
 void Principal::Timer1_Timer() { updateClock(*lblTime, clockText(QTime::currentTime())); }

@@ -23,6 +23,9 @@ QString shortDate(const QDate& date, const QLocale& system = QLocale::system());
 // otherwise.
 QString longTime(const QTime& time, const QLocale& system = QLocale::system());
 
+// A time format without its time zone ("H:mm:ss (t)" gives "H:mm:ss").
+QString withoutTimeZone(const QString& format);
+
 // Makes storeLocale() Qt's default, so that the toolkit's widgets (the calendar's month and
 // day names) speak Spanish on a machine whose locale is not.
 void applyDefault(const QLocale& system = QLocale::system());

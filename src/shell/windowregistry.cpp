@@ -2,6 +2,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <algorithm>
 
 #include "calendario.h"
 #include "twips.h"
@@ -50,6 +51,8 @@ QWidget* WindowRegistry::show(const QString& key, std::optional<QPoint> position
         // The child window wraps the form's own size in its frame and title bar.
         const QMargins frame = sub->contentsMargins();
         sub->resize(formSize.grownBy(frame));
+        // A form of fixed size is never made smaller than that by arranging the windows.
+        if (window->minimumSize() == window->maximumSize()) sub->setMinimumSize(sub->size());
     }
     if (sub) {
         sub->mdiArea()->setActiveSubWindow(sub);
@@ -78,7 +81,15 @@ QWidget* WindowRegistry::create(Entry& entry)
 
 void WindowRegistry::moveTo(QWidget* frameOrWindow, QPoint positionTwips)
 {
-    frameOrWindow->move(twips::point(positionTwips.x(), positionTwips.y()));
+    QPoint at = twips::point(positionTwips.x(), positionTwips.y());
+    // A child window too wide or too tall for the room left at its place moves back only as
+    // far as it must to be seen whole.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frameOrWindow); sub && sub->mdiArea()) {
+        const QSize area = sub->mdiArea()->viewport()->size();
+        at.setX(std::max(0, std::min(at.x(), area.width() - sub->width())));
+        at.setY(std::max(0, std::min(at.y(), area.height() - sub->height())));
+    }
+    frameOrWindow->move(at);
 }
 
 void registerShellWindows(WindowRegistry& registry)

@@ -130,7 +130,7 @@ private slots:
     void users()
     {
         QCOMPARE(admin({u"inicializar"_s}), 0);
-        typed_ = {u"Clave1"_s};
+        typed_ = {u"Clave1"_s, u"Clave1"_s};
         QCOMPARE(admin({u"usuario"_s, u"agregar"_s, u"Pepe"_s}), 0);
         QCOMPARE(admin({u"usuario"_s, u"agregar"_s, u"PEPE"_s}), 1);
         QVERIFY(err_.contains(u"ya existe"_s));
@@ -143,7 +143,7 @@ private slots:
         QVERIFY(passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"Clave1"_s));
         QVERIFY(!users->Fields(u"contrasena"_s).Value().toString().contains(u"Clave1"_s));
 
-        typed_ = {u"Nueva"_s};
+        typed_ = {u"Nueva"_s, u"Nueva"_s};
         QCOMPARE(admin({u"usuario"_s, u"clave"_s, u"pepe"_s}), 0);
         users->Seek(u"="_s, u"Pepe"_s);
         QVERIFY(passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"Nueva"_s));
@@ -178,6 +178,66 @@ private slots:
         QCOMPARE(digestOfFolder(), before);
         typed_ = {u"Clave1"_s, u"Clave1"_s};
         QCOMPARE(admin({u"usuario"_s, u"agregar"_s, u"PEPE"_s}), 0);
+    }
+
+    void newPasswordRefused_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("typed");  // the lines read; fewer means end of input
+        QTest::addColumn<QString>("message");
+        for (const QString& action : {u"clave"_s, u"agregar"_s}) {
+            const QByteArray a = action.toLatin1();
+            QTest::addRow("%s, end of input", a.constData()) << action << QStringList() << u"ninguna contraseña"_s;
+            QTest::addRow("%s, empty", a.constData()) << action << QStringList{u""_s, u""_s} << u"vacía"_s;
+            QTest::addRow("%s, three characters", a.constData()) << action << QStringList{u"abc"_s, u"abc"_s}
+                                                                  << u"al menos 4 caracteres"_s;
+            QTest::addRow("%s, mismatch", a.constData()) << action << QStringList{u"Clave1"_s, u"Clave2"_s}
+                                                          << u"no coinciden"_s;
+            QTest::addRow("%s, no confirmation", a.constData()) << action << QStringList{u"Clave1"_s}
+                                                                 << u"no coinciden"_s;
+        }
+    }
+    void newPasswordRefused()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, typed);
+        QFETCH(QString, message);
+        QCOMPARE(admin({u"inicializar"_s}), 0);
+        const QByteArray before = digestOfFolder();
+        typed_ = typed;
+        QCOMPARE(admin({u"usuario"_s, action, action == u"clave" ? u"VUMRE"_s : u"NUEVO"_s}), 1);
+        QVERIFY2(err_.contains(message) && err_.contains(u"no se cambió nada"_s), qPrintable(err_));
+        QVERIFY(out_.isEmpty());
+        QCOMPARE(digestOfFolder(), before);
+    }
+
+    void fourCharactersAreEnough()
+    {
+        QCOMPARE(admin({u"inicializar"_s}), 0);
+        typed_ = {u"abcd"_s, u"abcd"_s};
+        QCOMPARE(admin({u"usuario"_s, u"clave"_s, u"VUMRE"_s}), 0);
+        auto users = open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
+        users->setIndex(u"usuario"_s);
+        users->Seek(u"="_s, u"VUMRE"_s);
+        const QString stored = users->Fields(u"contrasena"_s).Value().toString();
+        QVERIFY(stored.startsWith(u"pbkdf2-sha256$600000$"_s));
+        QVERIFY(passwords::loginMatches(stored, u"abcd"_s));
+    }
+
+    void realProgramRefusesEndOfInput()
+    {
+        QProcess tool;
+        tool.start(QString::fromUtf8(ADMIN_TOOL), {u"inicializar"_s});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+        const QByteArray before = digestOfFolder();
+        tool.start(QString::fromUtf8(ADMIN_TOOL), {u"usuario"_s, u"clave"_s, u"VUMRE"_s});
+        tool.closeWriteChannel();
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(tool.readAllStandardOutput().isEmpty());
+        QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains(u"no se cambió nada"_s));
+        QCOMPARE(digestOfFolder(), before);
     }
 
     void missingDataFolder()
@@ -230,7 +290,7 @@ private slots:
         QVERIFY(tool.waitForFinished(60000));
         QCOMPARE(tool.exitCode(), 0);
         tool.start(QString::fromUtf8(ADMIN_TOOL), {u"usuario"_s, u"agregar"_s, u"caja"_s});
-        tool.write("secreta\n");
+        tool.write("secreta\nsecreta\n");
         tool.closeWriteChannel();
         QVERIFY(tool.waitForFinished(60000));
         QCOMPARE(tool.exitCode(), 0);

@@ -1,18 +1,24 @@
 // The program's wiring: the windows the main window opens and the lookup dialogs the record
 // forms open, working together on the demo store.
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "admin.h"
+#include "application.h"
 #include "appwindows.h"
 #include "commandline.h"
 #include "msgbox.h"
+#include "principal.h"
 #include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -35,6 +41,37 @@ class TestApp : public QObject {
             QTest::keyClick(box, Qt::Key_Return);
             QTest::keyClick(dialog->findChild<QWidget*>(u"MSFlexGrid1"_s), Qt::Key_Return);
         });
+    }
+
+    // The main window with a child window open and active. The registry works in the main
+    // window's frame until the test's own frame is given back, when the main window goes.
+    struct MainWindow {
+        QMdiArea* testFrame;
+        std::unique_ptr<Principal> principal;
+        QWidget* form = nullptr;
+        ~MainWindow()
+        {
+            WindowRegistry::instance().setFrame(testFrame);
+            principal.reset();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    };
+    bool openInMainWindow(MainWindow& main, const QString& name)
+    {
+        main.principal = std::make_unique<Principal>();
+        main.principal->show();
+        main.principal->activateWindow();
+        if (!QTest::qWaitForWindowActive(main.principal.get())) return false;
+        main.form = WindowRegistry::instance().show(name, QPoint(3100, 0));
+        return main.form && main.form->isVisible();
+    }
+
+    static QStringList openMenus(Principal* principal)
+    {
+        QStringList open;
+        for (QMenu* menu : principal->findChildren<QMenu*>())
+            if (menu->isVisible()) open << menu->objectName();
+        return open;
     }
 
 private slots:
@@ -99,6 +136,188 @@ private slots:
         QVERIFY(!WindowRegistry::instance().openWindow(window));
     }
 
+    void childAcceleratorsGoBeforeTheMenus_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("code");     // the code field afterwards
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QStringList>("menus");  // menus open afterwards
+        // Before a look-up the customers follow in table order: 0001 to 0050.
+        QTest::newRow("Alt+S presses Siguiente") << u"Clientes"_s << int(Qt::Key_S) << u"0002"_s << QStringList()
+                                                 << QStringList();
+        QTest::newRow("Alt+A presses Anterior")
+            << u"Clientes"_s << int(Qt::Key_A) << u"0050"_s
+            << QStringList{u"Comienzo del Archivo, Aceptar para ir al Ultimo Registro"_s} << QStringList();
+        QTest::newRow("Alt+N presses Nuevo") << u"Proveedores"_s << int(Qt::Key_N) << u"0021"_s << QStringList()
+                                             << QStringList();
+        QTest::newRow("Alt+V is the menu's") << u"Clientes"_s << int(Qt::Key_V) << u"0001"_s << QStringList()
+                                             << QStringList{u"mnuVentanas"_s};
+        QTest::newRow("Alt+S in a form without Siguiente is the menu's")
+            << u"Proveedores"_s << int(Qt::Key_S) << u"0001"_s << QStringList() << QStringList{u"mnuSalirMenu"_s};
+    }
+    void childAcceleratorsGoBeforeTheMenus()
+    {
+        QFETCH(QString, window);
+        QFETCH(int, key);
+        QFETCH(QString, code);
+        QFETCH(QStringList, boxes);
+        QFETCH(QStringList, menus);
+        ScriptedMessageBoxes msg;
+        QList<int> exits;
+        shell::setExitHandler([&exits](int exitCode) { exits << exitCode; });
+        MainWindow main{&frame_, {}, nullptr};
+        QVERIFY(openInMainWindow(main, window));
+        auto* codeBox = main.form->findChild<QLineEdit*>(u"Text1"_s);
+        QTest::keyClicks(codeBox, u"1"_s);
+        QTest::keyClick(codeBox, Qt::Key_Return);
+        auto* name = main.form->findChild<QLineEdit*>(u"Text2"_s);
+        QCOMPARE(QApplication::focusWidget(), name);
+        QTest::keyClicks(name, u"x"_s);
+        QTest::keyClick(name, Qt::Key(key), Qt::AltModifier);
+        // The button is pressed at once and clicked a moment later.
+        for (auto* button : main.form->findChildren<QPushButton*>()) QTRY_VERIFY(!button->isDown());
+        QCOMPARE(codeBox->text(), code);
+        QStringList shown;
+        for (const auto& box : msg.shown()) shown << box.prompt;
+        QCOMPARE(shown, boxes);
+        QCOMPARE(openMenus(main.principal.get()), menus);
+        for (QMenu* menu : main.principal->findChildren<QMenu*>()) menu->close();
+        QVERIFY(exits.isEmpty());
+        shell::setExitHandler({});
+    }
+
+    void altWithoutAcceleratorTypesNothing_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Alt+X") << int(Qt::Key_X) << u"x"_s;
+        QTest::newRow("Alt+Q") << int(Qt::Key_Q) << u"q"_s;
+        QTest::newRow("Alt+.") << int(Qt::Key_Period) << u"."_s;
+        QTest::newRow("Alt+1") << int(Qt::Key_1) << u"1"_s;
+    }
+    void altWithoutAcceleratorTypesNothing()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        ScriptedMessageBoxes msg;
+        MainWindow main{&frame_, {}, nullptr};
+        QVERIFY(openInMainWindow(main, u"Proveedores"_s));
+        auto* name = main.form->findChild<QLineEdit*>(u"Text2"_s);
+        name->setFocus();
+        QTest::keyClicks(name, u"distribuciones"_s);
+        // As the platform sends it: the key with its character and the Alt modifier.
+        QTest::sendKeyEvent(QTest::Click, name, Qt::Key(key), text, Qt::AltModifier);
+        QCOMPARE(name->text(), u"DISTRIBUCIONES"_s);
+        QCOMPARE(openMenus(main.principal.get()), QStringList());
+        QVERIFY(msg.shown().isEmpty());
+    }
+
+    void enterOnAFocusedButtonPressesIt()
+    {
+        ScriptedMessageBoxes msg;
+        MainWindow main{&frame_, {}, nullptr};
+        QVERIFY(openInMainWindow(main, u"Proveedores"_s));
+        auto* nuevo = main.form->findChild<QPushButton*>(u"cmdNuevo"_s);
+        QTest::mouseClick(nuevo, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), nuevo);
+        QTest::keyClick(nuevo, Qt::Key_Tab);
+        auto* grabar = main.form->findChild<QPushButton*>(u"cmdGrabar"_s);
+        QCOMPARE(QApplication::focusWidget(), grabar);
+        QTest::keyClick(grabar, Qt::Key_Return);
+        QCOMPARE(msg.shown().size(), 1);
+        QCOMPARE(msg.shown().constFirst().prompt, u"Proveedor Guardado, Precione Aceptar para Continuar"_s);
+        // Enter on the focused Nuevo proposes the next code, as a click would.
+        nuevo->setFocus();
+        QTest::keyClick(nuevo, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(main.form->findChild<QLineEdit*>(u"Text1"_s)->text(), u"0022"_s);
+    }
+
+    void partyFormsShowTheirFieldsWhole_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("records");
+        QTest::newRow("suppliers") << u"Proveedores"_s << 20;
+        QTest::newRow("customers") << u"Clientes"_s << 50;
+    }
+    void partyFormsShowTheirFieldsWhole()
+    {
+        QFETCH(QString, window);
+        QFETCH(int, records);
+        ScriptedMessageBoxes msg;
+        MainWindow main{&frame_, {}, nullptr};
+        QVERIFY(openInMainWindow(main, window));
+        QList<QLineEdit*> boxes;
+        for (auto* edit : main.form->findChildren<QLineEdit*>())
+            if (edit->objectName() != u"Text17" && edit->isVisible()) boxes << edit;
+        QVERIFY(boxes.size() >= 10);
+        for (QLineEdit* edit : boxes) {
+            // As wide as its characters need: as many digits as the field holds fit in it.
+            const QString full(edit->maxLength(), u'0');
+            QVERIFY2(room(edit) >= edit->fontMetrics().horizontalAdvance(full), qPrintable(edit->objectName()));
+        }
+        auto* code = main.form->findChild<QLineEdit*>(u"Text1"_s);
+        auto* name = main.form->findChild<QLineEdit*>(u"Text2"_s);
+        QVERIFY(code->width() * 3 < name->width());
+        // Placed where it is seen whole: moved back from its place when the room there is short.
+        const QWidget* sub = main.form->parentWidget();
+        const QSize space = main.principal->findChild<QMdiArea*>()->viewport()->size();
+        if (sub->width() <= space.width()) QVERIFY(sub->geometry().right() < space.width());
+        // Every record of the demo store shows whole.
+        for (int record = 1; record <= records; ++record) {
+            code->setFocus();
+            code->setText(QString::number(record));
+            QTest::keyClick(code, Qt::Key_Return);
+            QCOMPARE(name->text().isEmpty(), false);
+            for (QLineEdit* edit : boxes)
+                QVERIFY2(room(edit) >= edit->fontMetrics().horizontalAdvance(edit->text()),
+                         qPrintable(edit->objectName() + u": "_s + edit->text()));
+        }
+        QVERIFY(msg.shown().isEmpty());
+    }
+
+    // The width a line edit has for its text.
+    static int room(const QLineEdit* edit)
+    {
+        const int frame = 2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+        const QMargins margins = edit->textMargins();
+        return edit->width() - frame - 4 - margins.left() - margins.right();
+    }
+
+    void arrangingNeverSquashesAForm()
+    {
+        ScriptedMessageBoxes msg;
+        MainWindow main{&frame_, {}, nullptr};
+        QVERIFY(openInMainWindow(main, u"Clientes"_s));
+        const QStringList names = {u"Clientes"_s, u"Proveedores"_s, u"Marcas"_s};
+        QMap<QString, QSize> sizes;
+        for (const QString& name : names) {
+            QWidget* form = WindowRegistry::instance().show(name, QPoint(3100, 0));
+            QVERIFY(form);
+            sizes[name] = form->size();
+        }
+        auto whole = [&](const QString& step) {
+            for (const QString& name : names) {
+                QWidget* form = WindowRegistry::instance().openWindow(name);
+                const QString where = step + u' ' + name;
+                QVERIFY2(form->size() == sizes[name], qPrintable(where));
+                const QSize inside = form->parentWidget()->contentsRect().size();
+                QVERIFY2(inside.width() >= form->width() && inside.height() >= form->height(), qPrintable(where));
+            }
+        };
+        for (const char* item : {"mnuMosaico", "mnuCascada", "mnuMosaico"}) {
+            main.principal->findChild<QAction*>(QString::fromLatin1(item))->trigger();
+            whole(QString::fromLatin1(item));
+        }
+        for (const QString& name : names) WindowRegistry::instance().show(name, QPoint(3100, 0));
+        whole(u"shown again"_s);
+        // Minimised, a child window still shrinks to its title bar.
+        auto* sub = qobject_cast<QMdiSubWindow*>(WindowRegistry::instance().openWindow(u"Clientes"_s)->parentWidget());
+        sub->showMinimized();
+        QVERIFY(sub->height() < sizes[u"Clientes"_s].height());
+        QVERIFY(msg.shown().isEmpty());
+    }
+
     void catalogueSaveReopensThroughTheRegistry()
     {
         ScriptedMessageBoxes boxes;
@@ -156,5 +375,11 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestApp)
+int main(int argc, char** argv)
+{
+    // The program's own application object, with its keyboard rules.
+    ShellApplication app(argc, argv);
+    TestApp test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_app.moc"

@@ -56,6 +56,7 @@ private slots:
     void saveReopens();
     void reopensAtItsPlaceInTheFrame();
     void reopensThroughTheRegistry();
+    void departmentCodeMustBeNumber_data();
     void departmentCodeMustBeNumber();
     void departmentFileWithoutLetterCode();
     void layout_data();
@@ -81,6 +82,12 @@ void TestCatalogues::scenarios_data()
     QTest::newRow("department 7 finds 0007") << Catalogue::Departamentos
         << QStringList{u"Text1:7"_s, u"Text1 Enter"_s} << QStringList()
         << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
+    QTest::newRow("category +7 finds 0007") << Catalogue::Rubros << QStringList{u"Text1:+7"_s, u"Text1 Enter"_s}
+        << QStringList() << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
+    QTest::newRow("category 7,0 finds 0007") << Catalogue::Rubros << QStringList{u"Text1:7,0"_s, u"Text1 Enter"_s}
+        << QStringList() << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
+    QTest::newRow("category -7 not found") << Catalogue::Rubros << QStringList{u"Text1:-7"_s, u"Text1 Enter"_s}
+        << QStringList{u"64|Error|Rubro no encontrado en la Base de Datos"_s} << blank << u"Text1"_s << kStart;
     QTest::newRow("brand ab not found") << Catalogue::Marcas << QStringList{u"Text1:ab"_s, u"Text1 Enter"_s}
         << QStringList{u"64|Error|Marca no encontrado en la Base de Datos"_s} << blank << u"Text1"_s << kStart;
     QTest::newRow("category not found") << Catalogue::Rubros << QStringList{u"Text1:5"_s, u"Text1 Enter"_s}
@@ -189,10 +196,20 @@ void TestCatalogues::saveReopens_data()
         << QStringList{u"Text1:12"_s, u"Text1 Enter"_s, u"Text2:nuevo"_s, u"cmdGrabar"_s}
         << QStringList{u"48|Guardar|Departamento Guardado, Precione Aceptar para Continuar"_s} << letter
         << QStringList{u"0012|NUEVO|D12"_s};
-    QTest::newRow("department code as typed") << Catalogue::Departamentos << QList<QVariantMap>()
+    QTest::newRow("department code formatted at the save") << Catalogue::Departamentos << QList<QVariantMap>()
         << QStringList{u"Text1:7"_s, u"cmdGrabar"_s}
         << QStringList{u"48|Guardar|Departamento Guardado, Precione Aceptar para Continuar"_s} << letter
-        << QStringList{u"7||D7"_s};
+        << QStringList{u"0007||D7"_s};
+    QTest::newRow("department signed code") << Catalogue::Departamentos << dept12
+        << QStringList{u"Text1:+12"_s, u"Text2:otro"_s, u"cmdGrabar"_s}
+        << QStringList{u"48|Guardar|Departamento Guardado, Precione Aceptar para Continuar"_s} << letter
+        << QStringList{u"0012|OTRO|D12"_s};
+    QTest::newRow("brand nuevo skips codes in use") << Catalogue::Marcas
+        << QList<QVariantMap>{{{u"COD_RUB"_s, u"0042"_s}, {u"DESCRI"_s, u"OCUPADO"_s}},
+                              {{u"COD_RUB"_s, u"0041"_s}, {u"DESCRI"_s, u"ULTIMO"_s}}}
+        << QStringList{u"cmdNuevo"_s, u"Text2:nueva"_s, u"cmdGrabar"_s}
+        << QStringList{u"48|Guardar|Marca Guardada, Precione Aceptar para Continuar"_s} << plain
+        << QStringList{u"0042|OCUPADO"_s, u"0041|ULTIMO"_s, u"0043|NUEVA"_s};
 }
 
 void TestCatalogues::saveReopens()
@@ -275,19 +292,31 @@ void TestCatalogues::reopensThroughTheRegistry()
     forms::setFormReopener({});
 }
 
+void TestCatalogues::departmentCodeMustBeNumber_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letters") << u"ab"_s << u"AB"_s;
+    QTest::newRow("negative") << u"-1"_s << u"-1"_s;
+    QTest::newRow("zero") << u"0"_s << u"0000"_s;
+    QTest::newRow("decimal") << u"1,5"_s << u"1,5"_s;
+}
+
 void TestCatalogues::departmentCodeMustBeNumber()
 {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
     fixture::DataFolder folder;
     folder.create(u"Departamentos.mdb"_s);
     ScriptedMessageBoxes msg;
     std::unique_ptr<QWidget> form(newCatalogueForm(Catalogue::Departamentos));
     fixture::showActive(form.get());
-    fixture::run(form.get(), msg, {u"Text1:ab"_s, u"Text2:carnes"_s, u"cmdGrabar"_s});
+    fixture::run(form.get(), msg, {u"Text1:"_s + typed, u"Text2:carnes"_s, u"cmdGrabar"_s});
     QCOMPARE(fixture::shown(msg), QStringList{u"16|Error|El Codigo debe ser un Numero"_s});
     QVERIFY(fixture::DataFolder::rows(u"Departamentos.mdb"_s, {u"COD_RUB"_s}).isEmpty());
     // The form stays as it was, so the code can be mended.
     QVERIFY(form->isVisible());
-    QCOMPARE(fixture::texts(form.get(), {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1=AB"_s, u"Text2=CARNES"_s}));
+    QCOMPARE(fixture::texts(form.get(), {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1="_s + shown, u"Text2=CARNES"_s}));
 }
 
 void TestCatalogues::departmentFileWithoutLetterCode()

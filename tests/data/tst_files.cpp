@@ -102,7 +102,10 @@ private slots:
         QTest::newRow("Null never matches") << QVariant() << u""_s << false;
         QTest::newRow("empty matches empty") << QVariant(u""_s) << u""_s << true;
         QTest::newRow("empty refuses text") << QVariant(u""_s) << u"x"_s << false;
-        QTest::newRow("plain text is no hash") << QVariant(u"VUMRE"_s) << u"VUMRE"_s << false;
+        QTest::newRow("plain text compared as text") << QVariant(u"VUMRE"_s) << u"VUMRE"_s << true;
+        QTest::newRow("plain text in another case") << QVariant(u"VUMRE"_s) << u"vumre"_s << false;
+        QTest::newRow("plain text longer") << QVariant(u"VUMRE"_s) << u"VUMRE1"_s << false;
+        QTest::newRow("the hash typed is no password") << QVariant(vumre) << vumre << false;
         QTest::newRow("accents") << QVariant(passwords::hash(u"Ñandú"_s, 1000)) << u"Ñandú"_s << true;
     }
     void passwordHashes()
@@ -111,6 +114,23 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, matches);
         QCOMPARE(passwords::loginMatches(stored, typed), matches);
+    }
+
+    void oldPasswordsNeedANewHash_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<bool>("needs");
+        QTest::newRow("plain text") << QVariant(u"VUMRE"_s) << true;
+        QTest::newRow("empty") << QVariant(u""_s) << true;
+        QTest::newRow("fewer iterations") << QVariant(passwords::hash(u"VUMRE"_s, 1000)) << true;
+        QTest::newRow("current iterations") << QVariant(passwords::hash(u"VUMRE"_s)) << false;
+    }
+    void oldPasswordsNeedANewHash()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(bool, needs);
+        QCOMPARE(passwords::needsNewHash(stored), needs);
+        QCOMPARE(passwords::kUserIterations, 600000);
     }
 
     void hashesAreSalted()

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -80,6 +81,7 @@ inline void showActive(QWidget* window)
 //   "Text1 Enter"    presses a key there: Enter, Up, Down, Escape, Alt+N (and the other accelerators)
 //   "cmdGrabar"      clicks a button
 //   "Text1 paste:x"  puts x into the field as a paste would (no key handling)
+//   "Text1 compose:é" commits é into the field as a dead key or an input method does
 //   "yes", "no"      answers the next Yes/No box
 inline void run(QWidget* form, ScriptedMessageBoxes& boxes, const QStringList& steps)
 {
@@ -109,6 +111,12 @@ inline void run(QWidget* form, ScriptedMessageBoxes& boxes, const QStringList& s
             QWidget* field = form->findChild<QWidget*>(step.left(colon));
             QVERIFY2(field, qPrintable(step));
             QTest::keyClicks(field, step.mid(colon + 1));
+        } else if (space > 0 && step.mid(space + 1).startsWith(QStringLiteral("compose:"))) {
+            QWidget* field = form->findChild<QWidget*>(step.left(space));
+            QVERIFY2(field, qPrintable(step));
+            QInputMethodEvent composed;
+            composed.setCommitString(step.mid(space + 9));
+            QApplication::sendEvent(field, &composed);
         } else if (space > 0 && step.mid(space + 1).startsWith(QStringLiteral("paste:"))) {
             auto* edit = form->findChild<QLineEdit*>(step.left(space));
             QVERIFY2(edit, qPrintable(step));

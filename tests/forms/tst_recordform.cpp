@@ -116,6 +116,12 @@ void TestRecordForm::codeFormat_data()
     QTest::newRow("zero") << u"0"_s << u"0000"_s;
     QTest::newRow("letters") << u"AB"_s << u"AB"_s;
     QTest::newRow("decimal") << u"1,5"_s << u"1,5"_s;
+    QTest::newRow("plus sign") << u"+3"_s << u"0003"_s;
+    QTest::newRow("minus sign") << u"-3"_s << u"-3"_s;
+    QTest::newRow("whole decimal") << u"3,0"_s << u"0003"_s;
+    QTest::newRow("blanks around") << u" 12 "_s << u"0012"_s;
+    QTest::newRow("full stop") << u"3.0"_s << u"3.0"_s;
+    QTest::newRow("sign alone") << u"+"_s << u"+"_s;
     QTest::newRow("empty") << QString() << QString();
 }
 
@@ -141,6 +147,14 @@ void TestRecordForm::scenarios_data()
         << QStringList{u"Text1="_s, u"Text2=S,A, MIO"_s, u"Combo1="_s, u"Text9="_s} << u"Text1"_s << start;
     QTest::newRow("e-mail as typed") << true << QStringList{u"Text9:Ana.Lopez@x.com"_s} << QStringList()
         << QStringList{u"Text1="_s, u"Text2="_s, u"Combo1="_s, u"Text9=Ana.Lopez@x.com"_s} << u"Text1"_s << start;
+    QTest::newRow("composed accent upper case") << true << QStringList{u"Text2:caf"_s, u"Text2 compose:é"_s}
+        << QStringList() << QStringList{u"Text1="_s, u"Text2=CAFÉ"_s, u"Combo1="_s, u"Text9="_s} << u"Text1"_s << start;
+    QTest::newRow("composed text takes the comma") << true << QStringList{u"Text2 compose:s.a. ñ"_s}
+        << QStringList() << QStringList{u"Text1="_s, u"Text2=S,A, Ñ"_s, u"Combo1="_s, u"Text9="_s} << u"Text1"_s << start;
+    QTest::newRow("composed into the list") << true << QStringList{u"Combo1:s"_s, u"Combo1 compose:ú"_s}
+        << QStringList() << QStringList{u"Text1="_s, u"Text2="_s, u"Combo1=SÚ"_s, u"Text9="_s} << u"Text1"_s << start;
+    QTest::newRow("composed e-mail as typed") << true << QStringList{u"Text9:jos"_s, u"Text9 compose:é"_s}
+        << QStringList() << QStringList{u"Text1="_s, u"Text2="_s, u"Combo1="_s, u"Text9=josé"_s} << u"Text1"_s << start;
     QTest::newRow("paste keeps case") << true << QStringList{u"Text2 paste:abc.d"_s} << QStringList()
         << QStringList{u"Text1="_s, u"Text2=abc.d"_s, u"Combo1="_s, u"Text9="_s} << u"Text1"_s << start;
     QTest::newRow("list typed upper") << true << QStringList{u"Combo1:otro"_s} << QStringList()
@@ -154,6 +168,11 @@ void TestRecordForm::scenarios_data()
     QTest::newRow("7 finds 0007") << true << QStringList{u"Text1:7"_s, u"Text1 Enter"_s} << QStringList()
         << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s, u"Combo1=MONOTRIBUTO"_s, u"Text9=a@b.c"_s}
         << u"Text2"_s << start;
+    QTest::newRow("+3 finds 0003") << true << QStringList{u"Text1:+3"_s, u"Text1 Enter"_s} << QStringList()
+        << QStringList{u"Text1=0003"_s, u"Text2=OTRO"_s, u"Combo1="_s, u"Text9="_s} << u"Text2"_s << start;
+    QTest::newRow("-3 not found") << true << QStringList{u"Text1:-3"_s, u"Text1 Enter"_s}
+        << QStringList{u"64|Error|no encontrado"_s}
+        << QStringList{u"Text1="_s, u"Text2="_s, u"Combo1="_s, u"Text9="_s} << u"Text1"_s << start;
     QTest::newRow("ab not found") << true << QStringList{u"Text2:x"_s, u"Text1:ab"_s, u"Text1 Enter"_s}
         << QStringList{u"64|Error|no encontrado"_s}
         << QStringList{u"Text1="_s, u"Text2="_s, u"Combo1="_s, u"Text9="_s} << u"Text1"_s << start;
@@ -187,10 +206,14 @@ void TestRecordForm::scenarios_data()
         << QStringList{u"48|Guardar|guardado"_s}
         << QStringList{u"Text1=0007"_s, u"Text2=X"_s, u"Combo1=MONOTRIBUTO"_s, u"Text9=a@b.c"_s} << u"cmdGrabar"_s
         << QStringList{u"0007|X|MONOTRIBUTO|a@b.c"_s, u"0003|OTRO|<null>|<null>"_s};
-    QTest::newRow("save seeks code as typed") << true << QStringList{u"Text1:7"_s, u"cmdGrabar"_s}
+    QTest::newRow("save formats the code") << true << QStringList{u"Text1:9"_s, u"Text2:x"_s, u"cmdGrabar"_s}
         << QStringList{u"48|Guardar|guardado"_s}
-        << QStringList{u"Text1=7"_s, u"Text2="_s, u"Combo1="_s, u"Text9="_s} << u"cmdGrabar"_s
-        << (QStringList(start) << u"7|||"_s);
+        << QStringList{u"Text1=0009"_s, u"Text2=X"_s, u"Combo1="_s, u"Text9="_s} << u"cmdGrabar"_s
+        << (QStringList(start) << u"0009|X||"_s);
+    QTest::newRow("save of 7 replaces 0007") << true << QStringList{u"Text1:7"_s, u"Text2:x"_s, u"cmdGrabar"_s}
+        << QStringList{u"48|Guardar|guardado"_s}
+        << QStringList{u"Text1=0007"_s, u"Text2=X"_s, u"Combo1="_s, u"Text9="_s} << u"cmdGrabar"_s
+        << QStringList{u"0007|X||"_s, u"0003|OTRO|<null>|<null>"_s};
     QTest::newRow("save with empty code") << true << QStringList{u"Text2:x"_s, u"cmdGrabar"_s} << QStringList()
         << QStringList{u"Text1="_s, u"Text2=X"_s, u"Combo1="_s, u"Text9="_s} << u"cmdGrabar"_s << start;
     // Deleting.
@@ -253,6 +276,10 @@ void TestRecordForm::nuevo_data()
     QTest::newRow("empty table") << QStringList() << u"0001"_s << QStringList();
     QTest::newRow("last in table order") << QStringList{u"0099"_s, u"0041"_s} << u"0042"_s << QStringList();
     QTest::newRow("short code") << QStringList{u"7"_s} << u"0008"_s << QStringList();
+    QTest::newRow("next codes in use") << QStringList{u"0042"_s, u"0043"_s, u"0045"_s, u"0041"_s} << u"0044"_s
+        << QStringList();
+    QTest::newRow("in use up to 9999") << QStringList{u"9999"_s, u"9998"_s} << QString()
+        << QStringList{u"48|Error|No Quedan Codigos Libres despues del Ultimo, Escriba el Codigo Nuevo"_s};
     QTest::newRow("last code not a number") << QStringList{u"0001"_s, u"AB"_s} << QString()
         << QStringList{u"48|Error|El Ultimo Codigo no es un Numero, Escriba el Codigo Nuevo"_s};
     QTest::newRow("no code after 9999") << QStringList{u"9999"_s} << QString()

@@ -2,7 +2,10 @@
 #include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QScopeGuard>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -46,6 +49,8 @@ private slots:
     void noMatchThenEnterWritesEmptyText();
     void remitoMarksCustomerRowsOnly();
     void typedTextIsUpperCasePastedTextKeepsItsCase();
+    void composedTextIsUpperCase();
+    void columnsShowWholeTexts();
     void everyKeyMakesTheFirstCellCurrent();
     void escapeClosesWithoutWriting_data();
     void escapeClosesWithoutWriting();
@@ -434,6 +439,49 @@ void TestLookups::typedTextIsUpperCasePastedTextKeepsItsCase()
     QTest::keyClick(text1(dialog), Qt::Key_Return);
     QCOMPARE(filledRows(dialog), 1);
     QCOMPARE(cell(dialog, 0, 1), u"0012"_s);
+}
+
+void TestLookups::composedTextIsUpperCase()
+{
+    // The accent of a dead key comes with its letter as composed text, not as a key press.
+    LookupStore::open(u"Rubros.mdb"_s)->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('9', 'CAFÉ')"_s);
+    const auto restore = qScopeGuard(
+        [] { LookupStore::open(u"Rubros.mdb"_s)->Execute(u"DELETE FROM rubros WHERE COD_RUB = '9'"_s); });
+    LookupDialog* dialog = show(u"ConsuRubros"_s);
+    QTest::keyClicks(text1(dialog), u"caf"_s);
+    QInputMethodEvent composed;
+    composed.setCommitString(u"é"_s);
+    QApplication::sendEvent(text1(dialog), &composed);
+    QCOMPARE(text1(dialog)->text(), u"CAFÉ"_s);
+    QTest::keyClick(text1(dialog), Qt::Key_Return);
+    QCOMPARE(filledRows(dialog), 1);
+    QCOMPARE(cell(dialog, 0, 2), u"CAFÉ"_s);
+    dialog->close();
+}
+
+void TestLookups::columnsShowWholeTexts()
+{
+    // Prices wider than their headers ("LISTA 1").
+    LookupStore::open(u"Articulos.mdb"_s)
+        ->Execute(u"INSERT INTO articulos (descripcion, lis1, lis2, lis3) VALUES ('CAFE EN GRANO', 3764.35, 123456.78, 1)"_s);
+    const auto restore = qScopeGuard([] {
+        LookupStore::open(u"Articulos.mdb"_s)->Execute(u"DELETE FROM articulos WHERE descripcion = 'CAFE EN GRANO'"_s);
+    });
+    LookupDialog* dialog = show(u"ConsArticulo"_s);
+    searchFor(dialog, u"CAFE EN GRANO"_s);
+    QCOMPARE(filledRows(dialog), 1);
+    QCOMPARE(cell(dialog, 0, 3), u"3764,35"_s);
+    QCOMPARE(cell(dialog, 0, 4), u"123456,78"_s);
+    QTableView* table = grid(dialog);
+    const QFontMetrics metrics(table->font());
+    const int margins = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+    for (int column = 1; column <= 5; ++column)
+        QVERIFY2(table->columnWidth(column) >= metrics.horizontalAdvance(cell(dialog, 0, column)) + margins,
+                 qPrintable(cell(dialog, 0, column)));
+    // A header wider than the texts keeps its width.
+    const QFontMetrics headerMetrics(table->horizontalHeader()->font());
+    QVERIFY(table->columnWidth(5) >= headerMetrics.horizontalAdvance(u"LISTA 3"_s));
+    dialog->close();
 }
 
 void TestLookups::everyKeyMakesTheFirstCellCurrent()

@@ -185,10 +185,10 @@ void TestParties::supplierScenarios_data()
         << u"Text1"_s << start;
     QTest::newRow("code width") << QStringList{u"Text1:123456"_s, u"Text6:123456"_s} << QStringList()
         << with(empty, {u"Text1=1234"_s, u"Text6=12345"_s}) << u"Text1"_s << start;
-    QTest::newRow("save code as typed") << QStringList{u"Text1:7"_s, u"Text2:nuevo"_s, u"cmdGrabar"_s}
+    QTest::newRow("save formats the code") << QStringList{u"Text1:8"_s, u"Text2:nuevo"_s, u"cmdGrabar"_s}
         << QStringList{u"48|Guardar|Proveedor Guardado, Precione Aceptar para Continuar"_s}
-        << with(empty, {u"Text1=7"_s, u"Text2=NUEVO"_s}) << u"cmdGrabar"_s
-        << (QStringList(start) << u"7|NUEVO|||"_s);
+        << with(empty, {u"Text1=0008"_s, u"Text2=NUEVO"_s}) << u"cmdGrabar"_s
+        << (QStringList(start) << u"0008|NUEVO|||"_s);
     QTest::newRow("overwrite all twelve")
         << QStringList{u"Text1:0007"_s, u"Text2:otro"_s, u"Combo1:cualquiera"_s, u"cmdGrabar"_s}
         << QStringList{u"48|Guardar|Proveedor Guardado, Precione Aceptar para Continuar"_s}
@@ -349,7 +349,7 @@ void TestParties::customerScenarios_data()
     QTest::newRow("name width") << QStringList{u"Text2:"_s + QString(31, u'n'), u"Text1:123456789"_s} << QStringList()
         << with(empty, {u"Text2="_s + QString(30, u'N'), u"Text1=12345678"_s}) << u"Text1"_s << start;
     QTest::newRow("nuevo goes to the name") << QStringList{u"cmdNuevo"_s} << QStringList()
-        << with(empty, {u"Text1=0003"_s}) << u"Text2"_s << start;
+        << with(empty, {u"Text1=0004"_s}) << u"Text2"_s << start;
     QTest::newRow("save empty code stays") << QStringList{u"Text2:x"_s, u"cmdGrabar"_s} << QStringList()
         << with(empty, {u"Text2=X"_s}) << u"cmdGrabar"_s << start;
     QTest::newRow("delete answered no") << QStringList{u"no"_s, u"Text1:0001"_s, u"cmdEliminar"_s}
@@ -455,9 +455,9 @@ void TestParties::customerSaveReopens()
     QCOMPARE(fixture::shown(msg), QStringList{u"48|Guardar|Cliente Guardado, Precione Aceptar para Continuar"_s});
     QCOMPARE(fixture::DataFolder::rows(u"Clientes.mdb"_s, {u"COD_CLIENT"_s, u"RAZON_SOC"_s, u"TEL_1"_s,
                                                             u"TIPO_IVA"_s, u"ESTADO"_s}),
-             (QStringList{u"0003|NUEVO|4,5|RESP. INSCRIPTO|HABILITADA"_s, u"0001|SEGUNDO|<null>|<null>|SUSPENDIDA"_s,
-                          u"0002|TERCERO|<null>|EXENTO|<null>"_s}));
-    // Nuevo proposed 0003 after the last customer 0002 although 0003 exists: the save replaced it.
+             (QStringList{u"0003|PRIMERO|111|<null>|HABILITADA"_s, u"0001|SEGUNDO|<null>|<null>|SUSPENDIDA"_s,
+                          u"0002|TERCERO|<null>|EXENTO|<null>"_s, u"0004|NUEVO|4,5|RESP. INSCRIPTO|<null>"_s}));
+    // After the last customer 0002, Nuevo passed over 0003, which exists, and proposed 0004.
     // Closed after the save; a blank customer form stands at the same place.
     QTRY_VERIFY(form.isNull());
     Clientes* fresh = nullptr;

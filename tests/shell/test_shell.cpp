@@ -2,6 +2,7 @@
 // auxiliary windows, the short wait and the error policy.
 
 #include <QCalendarWidget>
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTableView>
@@ -86,6 +88,32 @@ QMap<QString, QString> estados()
     auto rs = db->OpenRecordset(u"Usuarios"_s);
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
         result[rs->Fields(u"usuario").Value().toString()] = rs->Fields(u"estado").Value().toString();
+    return result;
+}
+
+// Writes a fresh Opcion.mdb with the one user `name` whose contrasena holds `stored` as is.
+void makeUserStoring(const QString& name, const QString& stored)
+{
+    QFile::remove(opcionPath());
+    catalogue::createFile(*catalogue::find(u"Opcion.mdb"), opcionPath(), [&](Database& db) {
+        auto rs = db.OpenRecordset(u"Usuarios"_s);
+        rs->AddNew();
+        rs->Fields(u"usuario").setValue(name);
+        rs->Fields(u"contrasena").setValue(stored);
+        rs->Update();
+    });
+}
+
+// User name -> contrasena as stored.
+QMap<QString, QString> storedPasswords()
+{
+    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+                  ->OpenDatabase(paths::inBases(u"Opcion.mdb"_s), false, false,
+                                 catalogue::connectString(catalogue::find(u"Opcion.mdb")->password));
+    QMap<QString, QString> result;
+    auto rs = db->OpenRecordset(u"Usuarios"_s);
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+        result[rs->Fields(u"usuario").Value().toString()] = rs->Fields(u"contrasena").Value().toString();
     return result;
 }
 
@@ -466,6 +494,46 @@ private slots:
         }
     }
 
+    void storedPasswordIsHashedAnewAtLogin_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("logsIn");
+        QTest::addColumn<bool>("replaced");
+        const QString current = passwords::hash(u"Clave1"_s);
+        QTest::newRow("plain text") << u"Clave1"_s << u"Clave1"_s << true << true;
+        QTest::newRow("plain text in another case") << u"Clave1"_s << u"clave1"_s << false << false;
+        QTest::newRow("plain text with a blank") << u"Clave1"_s << u"Clave1 "_s << false << false;
+        QTest::newRow("plain text like a broken hash") << u"pbkdf2-sha256$x"_s << u"pbkdf2-sha256$x"_s << true << true;
+        QTest::newRow("older hash") << passwords::hash(u"Clave1"_s, 200000) << u"Clave1"_s << true << true;
+        QTest::newRow("older hash, wrong password") << passwords::hash(u"Clave1"_s, 1000) << u"Clave2"_s << false << false;
+        QTest::newRow("current hash kept") << current << u"Clave1"_s << true << false;
+    }
+    void storedPasswordIsHashedAnewAtLogin()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(bool, logsIn);
+        QFETCH(bool, replaced);
+        makeUserStoring(u"ANA"_s, stored);
+        Login login;
+        QVERIFY(login.Load());
+        QVERIFY(showActive(&login));
+        retype(login.findChild<QLineEdit*>(u"txtUserName"_s), u"ANA"_s);
+        retype(login.findChild<QLineEdit*>(u"txtPassword"_s), typed);
+        QTest::mouseClick(login.findChild<QPushButton*>(u"cmdAceptar"_s), Qt::LeftButton);
+        QCOMPARE(prompts(), logsIn ? QStringList() : QStringList{kWrongPassword});
+        QCOMPARE(login.LoginSucceeded, logsIn);
+        const QString now = storedPasswords().value(u"ANA"_s);
+        QCOMPARE(now != stored, replaced);
+        if (replaced) {
+            // A salted hash of the typed password with the current iterations.
+            QVERIFY(now.startsWith(u"pbkdf2-sha256$600000$"_s));
+            QVERIFY(passwords::verify(typed, now));
+            QVERIFY(!now.contains(typed));
+        }
+    }
+
     void wrongPasswordThenAnotherUser()
     {
         makeUsers({{u"Ana"_s, u"uno"_s, QString()}, {u"Beto"_s, u"dos"_s, QString()}});
@@ -821,6 +889,46 @@ private slots:
         // The shown text follows the time of day, in whole seconds and with no time zone.
         QCOMPARE(Principal::clockText(QTime(10, 15, 7, 100)), Principal::clockText(QTime(10, 15, 7, 900)));
         QVERIFY(Principal::clockText(QTime(10, 15, 7)) != Principal::clockText(QTime(10, 15, 8)));
+    }
+
+    void clockFormatDropsTheTimeZone_data()
+    {
+        QTest::addColumn<QString>("longFormat");
+        QTest::addColumn<QString>("clock");
+        QTest::newRow("zone in brackets") << u"H:mm:ss (t)"_s << u"H:mm:ss"_s;
+        QTest::newRow("zone after a blank") << u"h:mm:ss AP t"_s << u"h:mm:ss AP"_s;
+        QTest::newRow("long zone name") << u"HH:mm:ss tttt"_s << u"HH:mm:ss"_s;
+        QTest::newRow("zone in front") << u"t HH:mm:ss"_s << u"HH:mm:ss"_s;
+        QTest::newRow("quoted t kept") << u"HH 'et' mm:ss [t]"_s << u"HH 'et' mm:ss"_s;
+        QTest::newRow("no zone") << u"HH:mm:ss"_s << u"HH:mm:ss"_s;
+    }
+    void clockFormatDropsTheTimeZone()
+    {
+        QFETCH(QString, longFormat);
+        QFETCH(QString, clock);
+        QCOMPARE(storelocale::withoutTimeZone(longFormat), clock);
+    }
+
+    void clockShowsNoDebrisInAnyLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char* name : {"es_ES", "es_AR", "en_US", "de_DE", "fr_FR", "C"}) QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void clockShowsNoDebrisInAnyLocale()
+    {
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));
+        const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
+        Login login;
+        Principal* principal = logIn(login);
+        QVERIFY(principal);
+        const QString shown = principal->findChild<QLabel*>(u"lblTime"_s)->text();
+        const QString zone = QDateTime::currentDateTime().timeZoneAbbreviation();
+        QVERIFY2(!shown.contains(u'(') && !shown.contains(u')') && !shown.contains(u'[') && shown == shown.trimmed() &&
+                     !shown.contains(zone),
+                 qPrintable(shown));
+        // Hours, minutes and seconds as the locale writes them.
+        QVERIFY2(QRegularExpression(u"^\\d{1,2}:\\d{2}:\\d{2}"_s).match(shown).hasMatch(), qPrintable(shown));
     }
 
     void calculatorStartsOrExplains_data()

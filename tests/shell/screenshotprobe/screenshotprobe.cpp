@@ -1,12 +1,16 @@
 // A Qt generic plugin that scripts/screenshots loads into the real program running under Xvfb:
 // it photographs the login, logs in with the initial texts by pressing Enter as a person
-// would, photographs the main window and ends the program. The pictures go to the folder
+// would, photographs the main window, then the supplier and customer forms showing the demo
+// store's longest value of each field, and ends the program. The pictures go to the folder
 // named by VALDRAMENO_SCREENSHOTS.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QGenericPlugin>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMap>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -47,13 +51,45 @@ public:
             sawMain_ = true;
             QTimer::singleShot(1500, this, [this] {
                 save(u"principal"_s, u"Principal"_s);
-                QCoreApplication::exit(0);
+                photographForm(u"Command2"_s, u"Proveedores"_s, 20, u"proveedores"_s);
+                QTimer::singleShot(1500, this, [this] {
+                    photographForm(u"Command1"_s, u"Clientes"_s, 50, u"clientes"_s);
+                    QTimer::singleShot(1500, this, [] { QCoreApplication::exit(0); });
+                });
             });
         }
         return false;
     }
 
 private:
+    // Opens a form through its toolbar button, loads each of its demo store's `records`
+    // codes in turn with Enter, fills every field with the longest text it showed and
+    // photographs the main window a moment later.
+    void photographForm(const QString& button, const QString& formName, int records, const QString& file)
+    {
+        QWidget* principal = visibleWidget(u"Principal"_s);
+        auto* open = principal ? principal->findChild<QAbstractButton*>(button) : nullptr;
+        if (!open) return;
+        open->click();
+        QWidget* form = principal->findChild<QWidget*>(formName);
+        auto* code = form ? form->findChild<QLineEdit*>(u"Text1"_s) : nullptr;
+        if (!code) return;
+        QMap<QLineEdit*, QString> longest;
+        for (int record = 1; record <= records; ++record) {
+            code->setText(QString::number(record));
+            code->setFocus();
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s);
+            QCoreApplication::sendEvent(code, &enter);
+            for (QLineEdit* edit : form->findChildren<QLineEdit*>()) {
+                const QFontMetrics metrics(edit->font());
+                if (metrics.horizontalAdvance(edit->text()) > metrics.horizontalAdvance(longest.value(edit)))
+                    longest[edit] = edit->text();
+            }
+        }
+        for (auto it = longest.begin(); it != longest.end(); ++it) it.key()->setText(it.value());
+        QTimer::singleShot(700, this, [file] { save(file, u"Principal"_s); });
+    }
+
     static QString widgetOf(QWindow* window)
     {
         for (QWidget* widget : QApplication::topLevelWidgets())
