@@ -925,7 +925,7 @@ private slots:
         const QString shown = principal->findChild<QLabel*>(u"lblTime"_s)->text();
         const QString zone = QDateTime::currentDateTime().timeZoneAbbreviation();
         QVERIFY2(!shown.contains(u'(') && !shown.contains(u')') && !shown.contains(u'[') && shown == shown.trimmed() &&
-                     !shown.contains(zone),
+                     (zone.isEmpty() || !shown.contains(zone)),
                  qPrintable(shown));
         // Hours, minutes and seconds as the locale writes them.
         QVERIFY2(QRegularExpression(u"^\\d{1,2}:\\d{2}:\\d{2}"_s).match(shown).hasMatch(), qPrintable(shown));
