@@ -154,8 +154,8 @@ private:
         QApplication::processEvents();
         const QString folder = qEnvironmentVariable("VALDRAMENO_SCREENSHOTS", u"."_s);
         QDir().mkpath(folder);
-        const QRect area = main->frameGeometry();
-        const QPixmap shot = main->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        const QRect place = main->frameGeometry();
+        const QPixmap shot = main->screen()->grabWindow(0, place.x(), place.y(), place.width(), place.height());
         const QString path = QDir(folder).filePath(file + u".png"_s);
         if (shot.save(path)) std::printf("%s\n", qPrintable(path));
     }
