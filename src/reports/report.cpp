@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QPrinter>
 #include <QUuid>
@@ -62,25 +63,6 @@ QString cellText(const QVariant& value, Format format)
     return QString();
 }
 
-// Words laid out in lines no wider than `width`; empty when one word alone is wider.
-QStringList wrapWords(const QString& text, const QFontMetricsF& metrics, double width)
-{
-    QStringList lines;
-    QString line;
-    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
-        if (metrics.horizontalAdvance(word) > width) return {};
-        const QString longer = line.isEmpty() ? word : line + u' ' + word;
-        if (metrics.horizontalAdvance(longer) <= width) {
-            line = longer;
-        } else {
-            lines << line;
-            line = word;
-        }
-    }
-    if (!line.isEmpty()) lines << line;
-    return lines;
-}
-
 struct Fitted {
     QFont font;
     QStringList lines;
@@ -90,7 +72,44 @@ struct Fitted {
 struct SizedFont {
     QFont font;
     QFontMetricsF metrics;
+    // Word widths already measured: a store's descriptions repeat their words.
+    QHash<QString, double> widths;
+    double space;
+
+    double width(const QString& word)
+    {
+        auto found = widths.constFind(word);
+        if (found != widths.constEnd()) return *found;
+        const double measured = metrics.horizontalAdvance(word);
+        widths.insert(word, measured);
+        return measured;
+    }
 };
+
+// Words laid out in lines no wider than `width`; empty when one word alone is wider.
+QStringList wrapWords(const QString& text, SizedFont& sized, double width)
+{
+    QStringList lines;
+    QString line;
+    double used = 0;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        const double wide = sized.width(word);
+        if (wide > width) return {};
+        if (line.isEmpty()) {
+            line = word;
+            used = wide;
+        } else if (used + sized.space + wide <= width) {
+            line += u' ' + word;
+            used += sized.space + wide;
+        } else {
+            lines << line;
+            line = word;
+            used = wide;
+        }
+    }
+    if (!line.isEmpty()) lines << line;
+    return lines;
+}
 
 // The description's fonts from `largest` down to `smallest` points, in half points.
 std::vector<SizedFont> descriptionFonts(double largest, double smallest)
@@ -98,19 +117,20 @@ std::vector<SizedFont> descriptionFonts(double largest, double smallest)
     std::vector<SizedFont> fonts;
     for (double points = largest; points >= smallest - 1e-9; points -= 0.5) {
         const QFont font = makeFont(points);
-        fonts.push_back({font, QFontMetricsF(font)});
+        const QFontMetricsF metrics(font);
+        fonts.push_back({font, metrics, {}, metrics.horizontalAdvance(u' ')});
     }
     return fonts;
 }
 
 // The description in at most two lines, at the largest size at which whole words fit; when
 // none does, the smallest size, cut at the end.
-Fitted fitDescription(const QString& text, double width, double height, const std::vector<SizedFont>& fonts)
+Fitted fitDescription(const QString& text, double width, double height, std::vector<SizedFont>& fonts)
 {
-    for (const SizedFont& sized : fonts) {
+    for (SizedFont& sized : fonts) {
         const int fitLines = std::min(2, int(height / sized.metrics.height()));
         if (fitLines < 1) continue;
-        const QStringList lines = wrapWords(text, sized.metrics, width);
+        const QStringList lines = wrapWords(text, sized, width);
         if (!lines.isEmpty() && lines.size() <= fitLines) return {sized.font, lines, sized.metrics.height()};
     }
     const QFont& font = fonts.back().font;
@@ -289,7 +309,7 @@ void Report::paintLabels(QPainter& painter, int page, const std::vector<Row>& ro
     const QFont priceFont = makeFont(sheet.pricePt, true);
     const QFont codeFont = makeFont(sheet.codePt > 0 ? sheet.codePt : 6);
     const QFontMetricsF codeMetrics(codeFont), priceMetrics(priceFont);
-    const std::vector<SizedFont> fonts = descriptionFonts(sheet.descriptionPt, sheet.smallestDescriptionPt);
+    std::vector<SizedFont> fonts = descriptionFonts(sheet.descriptionPt, sheet.smallestDescriptionPt);
     painter.translate(offset_.x() * kUnitsPerMm, offset_.y() * kUnitsPerMm);
     for (size_t i = 0; i < rows.size(); ++i) {
         const int slot = firstSlot + int(i);
