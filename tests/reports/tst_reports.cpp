@@ -14,6 +14,7 @@
 #include <charconv>
 
 #include "crviewer.h"
+#include "principal.h"
 #include "formfixture.h"
 #include "forlista.h"
 #include "numbertext.h"
@@ -127,6 +128,9 @@ private slots:
     void failures();
     void unwritablePdfPath_data();
     void unwritablePdfPath();
+    void printerThatFails();
+    void listsOpenFromTheMainWindowsMenu_data();
+    void listsOpenFromTheMainWindowsMenu();
 
 private:
     ForLista* show(const QString& viewer);
@@ -589,6 +593,67 @@ void TestReports::unwritablePdfPath()
     QCOMPARE(form->viewer()->pageCount(), 1);
     QCOMPARE(form->viewer()->pageImage(), before);
     QCOMPARE(QDir(folder_->path()).entryList({u".*.tmp"_s}, QDir::Hidden | QDir::Files), QStringList());
+}
+
+void TestReports::printerThatFails()
+{
+    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(u"ForListaDepartamentos"_s);
+    QVERIFY(form);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(u"/no/existe/impresora.pdf"_s);
+    QVERIFY(!form->viewer()->printTo(printer, 1, 1));
+    QCOMPARE(boxes.shown().size(), 1);
+    QVERIFY2(boxes.shown()[0].prompt.startsWith(u"Error 3043: "_s), qPrintable(boxes.shown()[0].prompt));
+    QCOMPARE(form->viewer()->pageCount(), 1);
+    QVERIFY(form->isVisible());
+}
+
+void TestReports::listsOpenFromTheMainWindowsMenu_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("viewer");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Articulos") << u"mnuListArticulos"_s << u"ForListaArticulos"_s << u"Lista Articulos"_s
+                               << u"Lista de Articulos"_s;
+    QTest::newRow("Clientes") << u"mnuListClientes"_s << u"ForListaClientes"_s << u"Lista Proveedores"_s
+                              << u"Lista de Clientes"_s;
+    QTest::newRow("Proveedores") << u"mnuListProveedores"_s << u"ForListaProveedores"_s << u"Lista Proveedores"_s
+                                 << u"Lista de Proveedores"_s;
+    QTest::newRow("Departamentos") << u"mnuListDepartamentos"_s << u"ForListaDepartamentos"_s
+                                   << u"Lista Departamentos"_s << u"Lista de Departamentos"_s;
+}
+
+void TestReports::listsOpenFromTheMainWindowsMenu()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, viewer);
+    QFETCH(QString, caption);
+    QFETCH(QString, title);
+    for (const QString& file : {u"Opcion.mdb"_s, u"Articulos.mdb"_s, u"Clientes.mdb"_s, u"Proveedores.mdb"_s,
+                                u"Departamentos.mdb"_s})
+        folder_->create(file);
+    {
+        Principal principal;
+        principal.show();
+        QAction* action = nullptr;
+        for (QAction* a : principal.findChildren<QAction*>())
+            if (a->objectName() == item) action = a;
+        QVERIFY(action);
+        action->trigger();
+        auto* form = qobject_cast<ForLista*>(WindowRegistry::instance().openWindow(viewer));
+        QVERIFY(form);
+        QCOMPARE(form->parentWidget()->parentWidget()->parentWidget(), principal.frame());
+        QTRY_VERIFY_WITH_TIMEOUT(form->loaded(), 10000);
+        QCOMPARE(form->windowTitle(), caption);
+        const QStringList pages = pdfPages(exportPdf(form, u"menu.pdf"_s));
+        QCOMPARE(pages.size(), 1);
+        QVERIFY(pages[0].contains(title));
+    }
+    WindowRegistry::instance().setFrame(&frame_);
 }
 
 QTEST_MAIN(TestReports)
