@@ -74,6 +74,7 @@ CRViewer::CRViewer(QWidget* parent) : QWidget(parent)
     layout->setSpacing(0);
     buildToolbar();
     layout->addWidget(toolbar_);
+    layout->addWidget(labelRow_);
     scroll_ = new QScrollArea(this);
     scroll_->setObjectName(u"scrollArea"_s);
     scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -124,6 +125,7 @@ void CRViewer::buildToolbar()
         ->setToolButtonStyle(Qt::ToolButtonIconOnly);
     pageLabel_ = new QLabel(toolbar_);
     pageLabel_->setObjectName(u"lblPagina"_s);
+    pageLabel_->setMinimumWidth(pageLabel_->fontMetrics().horizontalAdvance(u"Página 00000 de 00000"_s));
     row->addWidget(pageLabel_);
     button(u"cmdSiguiente"_s, u"Siguiente"_s, QStyle::SP_MediaSeekForward, [this] { ShowNextPage(); })
         ->setToolButtonStyle(Qt::ToolButtonIconOnly);
@@ -147,16 +149,21 @@ void CRViewer::buildToolbar()
     });
     row->addWidget(zoomBox_);
 
-    auto* startLabel = new QLabel(u"Empezar en etiqueta"_s, toolbar_);
+    // The label sheets' own settings, on a row of their own.
+    labelRow_ = new QWidget(this);
+    labelRow_->setObjectName(u"Etiquetas"_s);
+    auto* labelRow = new QHBoxLayout(labelRow_);
+    labelRow->setContentsMargins(4, 0, 4, 2);
+    auto* startLabel = new QLabel(u"Empezar en etiqueta"_s, labelRow_);
     startLabel->setObjectName(u"lblEmpezar"_s);
-    startBox_ = new QSpinBox(toolbar_);
+    startBox_ = new QSpinBox(labelRow_);
     startBox_->setObjectName(u"txtEmpezar"_s);
     startBox_->setRange(1, 1);
-    auto* offsetLabel = new QLabel(u"Corrimiento (mm):"_s, toolbar_);
+    auto* offsetLabel = new QLabel(u"Corrimiento de la impresora (mm):"_s, labelRow_);
     offsetLabel->setObjectName(u"lblCorrimiento"_s);
-    offsetX_ = new QDoubleSpinBox(toolbar_);
+    offsetX_ = new QDoubleSpinBox(labelRow_);
     offsetX_->setObjectName(u"txtCorrimientoX"_s);
-    offsetY_ = new QDoubleSpinBox(toolbar_);
+    offsetY_ = new QDoubleSpinBox(labelRow_);
     offsetY_->setObjectName(u"txtCorrimientoY"_s);
     for (QDoubleSpinBox* box : {offsetX_, offsetY_}) {
         box->setRange(-20, 20);
@@ -164,11 +171,13 @@ void CRViewer::buildToolbar()
         box->setSingleStep(0.5);
     }
     offsetX_->setToolTip(u"Horizontal"_s);
+    offsetX_->setPrefix(u"Horizontal "_s);
     offsetY_->setToolTip(u"Vertical"_s);
-    for (QWidget* w : std::initializer_list<QWidget*>{startLabel, startBox_, offsetLabel, offsetX_, offsetY_}) {
-        row->addWidget(w);
-        w->setVisible(false);
-    }
+    offsetY_->setPrefix(u"Vertical "_s);
+    for (QWidget* w : std::initializer_list<QWidget*>{startLabel, startBox_, offsetLabel, offsetX_, offsetY_})
+        labelRow->addWidget(w);
+    labelRow->addStretch(1);
+    labelRow_->setVisible(false);
     connect(startBox_, &QSpinBox::valueChanged, this, [this](int n) {
         if (!report_) return;
         report_->setStartPosition(n);
@@ -196,9 +205,7 @@ void CRViewer::setReportSource(Report* report)
     report_ = report;
     page_ = 0;
     const bool labels = report && report->def().labels();
-    for (const QString& name : {u"lblEmpezar"_s, u"txtEmpezar"_s, u"lblCorrimiento"_s, u"txtCorrimientoX"_s,
-                                u"txtCorrimientoY"_s})
-        toolbar_->findChild<QWidget*>(name)->setVisible(labels);
+    labelRow_->setVisible(labels);
     if (labels) {
         const QSignalBlocker a(startBox_), b(offsetX_), c(offsetY_);
         startBox_->setRange(1, report->def().labels()->perSheet());

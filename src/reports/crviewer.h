@@ -85,6 +85,7 @@ private:
     ZoomMode zoomMode_ = ZoomMode::Percent;
 
     QWidget* toolbar_;
+    QWidget* labelRow_;
     QLabel* pageLabel_;
     QComboBox* zoomBox_;
     QSpinBox* startBox_ = nullptr;
