@@ -35,6 +35,7 @@ private slots:
     void printOpensTheSizesViewer();
     void searchButtonsOpenTheirLookups();
     void missingLabelFile();
+    void focusHighlight();
 
 private:
     Etiquetas* openForm();
@@ -260,6 +261,19 @@ void TestLabels::missingLabelFile()
     QCOMPARE(scripted.shown().size(), 1);
     QCOMPARE(scripted.shown()[0].flags, 16);
     QVERIFY(scripted.shown()[0].prompt.contains(u"Etiquetas.mdb"_s));
+}
+
+void TestLabels::focusHighlight()
+{
+    Etiquetas* form = openForm();
+    QVERIFY(form);
+    const QColor cyan(192, 255, 255), white(255, 255, 255);
+    const QStringList names = {u"Combo1"_s, u"Text1"_s, u"Text2"_s, u"Text3"_s, u"Text4"_s};
+    for (const QString& name : names) {
+        form->findChild<QWidget*>(name)->setFocus();
+        for (const QString& other : names)
+            QCOMPARE(form->findChild<QWidget*>(other)->palette().color(QPalette::Base), other == name ? cyan : white);
+    }
 }
 
 QTEST_MAIN(TestLabels)

@@ -129,6 +129,7 @@ private slots:
     void unwritablePdfPath_data();
     void unwritablePdfPath();
     void printerThatFails();
+    void readsOnlyWhatIsCommitted();
     void listsOpenFromTheMainWindowsMenu_data();
     void listsOpenFromTheMainWindowsMenu();
 
@@ -609,6 +610,23 @@ void TestReports::printerThatFails()
     QVERIFY2(boxes.shown()[0].prompt.startsWith(u"Error 3043: "_s), qPrintable(boxes.shown()[0].prompt));
     QCOMPARE(form->viewer()->pageCount(), 1);
     QVERIFY(form->isVisible());
+}
+
+void TestReports::readsOnlyWhatIsCommitted()
+{
+    folder_->create(u"Etiquetas.mdb"_s, labelRecords(3));
+    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+                  ->OpenDatabase(paths::inBases(u"Etiquetas.mdb"_s), false, false, u";PWD=Vek_Lom_26"_s);
+    db->BeginTrans();
+    db->Execute(u"INSERT INTO articulos (descripcion) VALUES ('PENDIENTE')"_s);
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(u"ForListaEtiqueta"_s);
+    QVERIFY(form);
+    QCOMPARE(boxes.shown().size(), 0);
+    QCOMPARE(form->report()->recordCount(), 3);
+    db->CommitTrans();
+    QTest::mouseClick(form->findChild<QWidget*>(u"cmdActualizar"_s), Qt::LeftButton);
+    QCOMPARE(form->report()->recordCount(), 4);
 }
 
 void TestReports::listsOpenFromTheMainWindowsMenu_data()
