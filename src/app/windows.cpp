@@ -16,6 +16,8 @@
 #include "appwindows.h"
 
 #include "catalogueform.h"
+#include "etiquetas.h"
+#include "forlista.h"
 #include "formwindows.h"
 #include "lookuphook.h"
 #include "lookups.h"
@@ -29,6 +31,8 @@ void registerWindows(WindowRegistry& registry)
     registerShellWindows(registry);
     registerCatalogueWindows(registry);
     registerPartyWindows(registry);
+    registerLabelWindows(registry);
+    reports::registerReportWindows(registry);
     // A record form that reopens itself after a save goes back through the registry, so the
     // main window keeps knowing it.
     forms::reopenThroughRegistry(registry);

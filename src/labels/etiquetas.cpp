@@ -1,0 +1,391 @@
+#include "etiquetas.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "colours.h"
+#include "formbuttons.h"
+#include "lookups.h"
+#include "msgbox.h"
+#include "numbertext.h"
+#include "twips.h"
+#include "windowregistry.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor kFocusColour(192, 255, 255);
+const QColor kPlainColour(255, 255, 255);
+const QColor kBlue(0, 0, 255);
+
+const QString kArticles = u"Articulos.mdb"_s;
+const QString kLabels = u"Etiquetas.mdb"_s;
+
+// The sizes in the list's order, with the viewer each one opens.
+struct Size {
+    QString entry;
+    QString viewer;
+};
+const std::array<Size, 3>& sizes()
+{
+    static const std::array<Size, 3> all = {{{u"ETIQUETA CHICA"_s, u"ForListaEtiqueta"_s},
+                                             {u"ETIQUETA MEDIANA"_s, u"ForListaEtiqueta1"_s},
+                                             {u"ETIQUETA GRANDE"_s, u"ForListaEtiqueta2"_s}}};
+    return all;
+}
+
+void setBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+}
+
+void setTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Text, colour);
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+void setPointFont(QWidget* widget, int points, bool bold)
+{
+    QFont font = widget->font();
+    font.setPointSize(points);
+    font.setBold(bold);
+    widget->setFont(font);
+}
+
+// The refusal of a field that must hold a number, in the article rules' words.
+void refuseNotNumber(const QString& fieldName, QLineEdit* field, QWidget* parent)
+{
+    MsgBox(u"EL CAMPO %1 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s.arg(fieldName), vbCritical,
+           u"ERROR"_s, parent);
+    field->setFocus();
+    field->selectAll();
+}
+
+// A label code is a whole number that the 32-bit `codigo` column holds.
+bool isCode(const QString& text)
+{
+    const std::optional<double> value = numbertext::parse(text);
+    return value && std::floor(*value) == *value &&
+           *value >= double(std::numeric_limits<qint32>::min()) &&
+           *value <= double(std::numeric_limits<qint32>::max());
+}
+
+}  // namespace
+
+const QString& Etiquetas::viewerForSize(int position) { return sizes()[size_t(position)].viewer; }
+
+Etiquetas::Etiquetas(QWidget* parent)
+    : QWidget(parent),
+      Data1(new Data(this, RecordsetType::Table)),
+      Data2(new Data(this, RecordsetType::Table))
+{
+    Data1->setObjectName(u"Data1"_s);
+    Data2->setObjectName(u"Data2"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    build();
+}
+
+Etiquetas::~Etiquetas() { release(); }
+
+void Etiquetas::build()
+{
+    setObjectName(u"Etiquetas"_s);
+    setWindowTitle(u"Etiquetas"_s);
+    setFixedSize(twips::size(8325, 5175));
+    colours::fill(this, colours::kOlive);
+
+    auto* banner = new QLabel(u"PARA IMPRIMIR SE DEBE SELECCIONAR EL TAMAÑO"_s, this);
+    banner->setObjectName(u"Label6"_s);
+    banner->setGeometry(twips::rect(120, 120, 8085, 375));
+    banner->setAlignment(Qt::AlignCenter);
+    banner->setAutoFillBackground(true);
+    QPalette bannerColours = banner->palette();
+    bannerColours.setColor(QPalette::Window, QColor(255, 255, 192));
+    bannerColours.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    banner->setPalette(bannerColours);
+    setPointFont(banner, 10, true);
+
+    auto label = [this](const QString& name, const QString& text, const QRect& where) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(name);
+        l->setGeometry(where);
+        return l;
+    };
+    auto field = [this](const QString& name, int maxLength, const QRect& where) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        edit->setMaxLength(maxLength);
+        edit->setGeometry(where);
+        setTextColour(edit, kBlue);
+        edit->installEventFilter(this);
+        return edit;
+    };
+
+    label(u"Label1"_s, u"Tamaño:"_s, twips::rect(240, 660, 900, 255));
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(u"Combo1"_s);
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->setGeometry(twips::rect(1200, 600, 3000, 315));
+    setTextColour(Combo1, kBlue);
+    Combo1->installEventFilter(this);
+
+    forms::makePictureButton(u"cmdBuscar1"_s, this)->setGeometry(twips::rect(120, 1140, 375, 375));
+    label(u"Label2"_s, u"Cod Interno:"_s, twips::rect(600, 1200, 1155, 255));
+    Text1 = field(u"Text1"_s, 25, twips::rect(1800, 1140, 2055, 315));
+    forms::makePictureButton(u"cmdBuscar4"_s, this)->setGeometry(twips::rect(4080, 1140, 375, 375));
+    label(u"Label3"_s, u"Cod.Barra:"_s, twips::rect(4560, 1200, 1035, 255));
+    Text2 = field(u"Text2"_s, 25, twips::rect(5640, 1140, 2535, 315));
+    label(u"Label4"_s, u"Descripcion:"_s, twips::rect(240, 1740, 1455, 255));
+    Text3 = field(u"Text3"_s, 60, twips::rect(1800, 1680, 6375, 315));
+    QLabel* price = label(u"Label5"_s, u"Precio $"_s, twips::rect(240, 2220, 1500, 495));
+    setPointFont(price, 18, true);
+    Text4 = field(u"Text4"_s, 60, twips::rect(1800, 2160, 3000, 615));
+    setPointFont(Text4, 24, true);
+
+    auto button = [](QWidget* parent, const QString& name, const QString& caption, const QRect& where) {
+        auto* b = new QPushButton(caption, parent);
+        b->setObjectName(name);
+        b->setGeometry(where);
+        return b;
+    };
+    auto* eliminar = button(this, u"cmdEliminar"_s, u"Eliminar Etiquetas"_s, twips::rect(600, 2940, 2775, 495));
+    auto* nueva = button(this, u"cmdNuevo"_s, u"Nueva Etiqueta"_s, twips::rect(4800, 2940, 2775, 495));
+    auto* lower = new QGroupBox(this);
+    lower->setObjectName(u"Frame1"_s);
+    lower->setGeometry(twips::rect(120, 3600, 8085, 1455));
+    auto* imprimirButton = button(lower, u"cmdImprimir"_s, u"Imprimir"_s, twips::rect(480, 240, 3255, 975));
+    imprimirButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    auto* cerrarButton = button(lower, u"cmdCerrar"_s, u"Cerrar"_s, twips::rect(4320, 240, 3255, 975));
+    cerrarButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+
+    // The size list comes first in tab order, so it holds the focus on opening.
+    setTabOrder(Combo1, Text1);
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Text3);
+    setTabOrder(Text3, Text4);
+
+    connect(nueva, &QPushButton::clicked, this, &Etiquetas::nuevaEtiqueta);
+    connect(eliminar, &QPushButton::clicked, this, &Etiquetas::eliminarEtiquetas);
+    connect(imprimirButton, &QPushButton::clicked, this, &Etiquetas::imprimir);
+    connect(cerrarButton, &QPushButton::clicked, this, &Etiquetas::cerrar);
+    connect(findChild<QPushButton*>(u"cmdBuscar1"_s), &QPushButton::clicked, this,
+            [this] { lookups::openLookup(u"ConsArticuloEtiqueta"_s, Text1, this); });
+    connect(findChild<QPushButton*>(u"cmdBuscar4"_s), &QPushButton::clicked, this,
+            [this] { lookups::openLookup(u"ConsArticuloEtiquetaDB"_s, Text2, this); });
+}
+
+bool Etiquetas::open()
+{
+    try {
+        hold1_ = openForForm(kArticles, Data1);
+        Data1->Recordset();
+        hold2_ = openForForm(kLabels, Data2);
+        Data2->Recordset();
+    } catch (const EngineError& error) {
+        release();
+        ShowErrorBox(error, parentWidget());
+        return false;
+    }
+    Blanquear();
+    CargarComboIVA();
+    Combo1->setFocus();
+    return true;
+}
+
+void Etiquetas::release()
+{
+    Data1->close();
+    Data2->close();
+    hold1_.release();
+    hold2_.release();
+}
+
+void Etiquetas::closeEvent(QCloseEvent* event)
+{
+    release();
+    event->accept();
+}
+
+void Etiquetas::Blanquear()
+{
+    for (QLineEdit* edit : {Text1, Text2, Text3, Text4}) edit->clear();
+    Combo1->setCurrentIndex(-1);
+    Combo1->setEditText(QString());
+}
+
+void Etiquetas::CargarComboIVA()
+{
+    for (const Size& size : sizes()) Combo1->addItem(size.entry);
+    Combo1->setCurrentIndex(-1);
+    Combo1->setEditText(QString());
+}
+
+void Etiquetas::fillIn(bool byBarcode)
+{
+    QLineEdit* key = byBarcode ? Text2 : Text1;
+    if (key->text().isEmpty()) return;
+    try {
+        Recordset& rs = Data1->Recordset();
+        rs.setIndex(byBarcode ? u"codbarra"_s : u"codigo"_s);
+        rs.Seek(u"="_s, key->text());
+        if (rs.NoMatch()) {
+            key->clear();
+            key->setFocus();
+            rs.MoveFirst();
+            return;
+        }
+        // An empty or Null column leaves the field's text as it is.
+        auto copy = [&rs](const QString& column, QLineEdit* target, bool price) {
+            const QVariant value = rs.Fields(column).Value();
+            if (value.isNull()) return;
+            const QString text = price ? numbertext::shortest(value.toDouble()) : value.toString();
+            if (!text.isEmpty()) target->setText(text);
+        };
+        if (byBarcode)
+            copy(u"codigo"_s, Text1, false);
+        else
+            copy(u"codbarra"_s, Text2, false);
+        copy(u"descripcion"_s, Text3, false);
+        copy(u"lis1"_s, Text4, true);
+    } catch (const EngineError& error) {
+        ShowErrorBox(error, this);
+        return;
+    }
+    Text1->setFocus();
+    Text1->selectAll();
+}
+
+void Etiquetas::nuevaEtiqueta()
+{
+    // The two numeric columns take only numbers; anything else is refused before a record starts.
+    if (!Text1->text().isEmpty() && !isCode(Text1->text())) {
+        refuseNotNumber(u"CODIGO"_s, Text1, this);
+        return;
+    }
+    if (!Text4->text().isEmpty() && !numbertext::parse(Text4->text())) {
+        refuseNotNumber(u"PRECIO"_s, Text4, this);
+        return;
+    }
+    try {
+        Recordset& rs = Data2->Recordset();
+        rs.AddNew();
+        const std::array<std::pair<QString, QLineEdit*>, 4> columns = {
+            {{u"codigo"_s, Text1}, {u"codbarra"_s, Text2}, {u"descripcion"_s, Text3}, {u"neto1"_s, Text4}}};
+        try {
+            for (const auto& [column, field] : columns)
+                if (!field->text().isEmpty()) rs.Fields(column).setValue(field->text());
+            rs.Update();
+        } catch (const EngineError&) {
+            rs.CancelUpdate();
+            throw;
+        }
+    } catch (const EngineError& error) {
+        ShowErrorBox(error, this);
+        return;
+    }
+    Blanquear();
+    MsgBox(u"Etiqueta Agregada, Precione Aceptar para Continuar"_s, vbExclamation, u"Informacion"_s, this);
+}
+
+void Etiquetas::eliminarEtiquetas()
+{
+    // The whole queue goes in one transaction: a failure half-way leaves it as it was.
+    Database& file = *hold2_.Deposito;
+    try {
+        Recordset& rs = Data2->Recordset();
+        file.BeginTrans();
+        try {
+            // After a delete there is no current record: each round starts from the first again.
+            for (rs.MoveFirst(); !rs.Eof(); rs.MoveFirst()) rs.Delete();
+            file.CommitTrans();
+        } catch (const EngineError&) {
+            file.Rollback();
+            throw;
+        }
+    } catch (const EngineError& error) {
+        ShowErrorBox(error, this);
+        return;
+    }
+    MsgBox(u"Etiquetas Eliminadas, Precione Aceptar para Continuar"_s, vbExclamation, u"Informacion"_s, this);
+}
+
+void Etiquetas::imprimir()
+{
+    const int position = Combo1->findText(Combo1->currentText(), Qt::MatchExactly);
+    if (position < 0) return;
+    WindowRegistry::instance().show(viewerForSize(position));
+}
+
+void Etiquetas::cerrar()
+{
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->close();
+    else
+        close();
+}
+
+bool Etiquetas::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || (widget != Combo1 && widget->parentWidget() != this)) return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        setBackground(widget, kFocusColour);
+        break;
+    case QEvent::FocusOut:
+        setBackground(widget, kPlainColour);
+        break;
+    case QEvent::KeyPress: {
+        if (widget != Text1 && widget != Text2) break;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            fillIn(widget == Text2);
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            lookups::openLookup(widget == Text1 ? u"ConsArticuloEtiqueta"_s : u"ConsArticuloEtiquetaDB"_s,
+                                static_cast<QLineEdit*>(widget), this, lookups::OpenedBy::EscapeKey);
+            return true;
+        }
+        // Typed characters turn upper case; pasted text keeps its case.
+        const QString text = key->text();
+        if (text.isEmpty() || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            break;
+        for (QChar c : text)
+            if (!c.isPrint()) return false;
+        const QString upper = text.toUpper();
+        if (upper == text) break;
+        static_cast<QLineEdit*>(widget)->insert(upper);
+        return true;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void registerLabelWindows(WindowRegistry& registry)
+{
+    registry.add(u"Etiquetas"_s, WindowPlace::InFrame, []() -> QWidget* {
+        auto* form = new Etiquetas;
+        if (form->open()) return form;
+        delete form;
+        return nullptr;
+    });
+}

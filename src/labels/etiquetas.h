@@ -1,0 +1,58 @@
+#pragma once
+// The label queue (`Etiquetas`): fills a label in from an article found by code or barcode,
+// queues it in the label table of Etiquetas.mdb, empties the queue and opens the label sheet
+// of the chosen size.
+
+#include <QWidget>
+
+#include "datacontrol.h"
+#include "opensequence.h"
+
+class QComboBox;
+class QLineEdit;
+class WindowRegistry;
+
+class Etiquetas : public QWidget {
+    Q_OBJECT
+public:
+    explicit Etiquetas(QWidget* parent = nullptr);
+    ~Etiquetas() override;
+
+    // Opens Articulos.mdb (Data1) and Etiquetas.mdb (Data2), blanks the form and fills the
+    // size list. On an engine error shows the error box and returns false with nothing open.
+    bool open();
+
+    // Empties the four fields and the size list's shown text (the entries stay).
+    void Blanquear();
+    // Fills the size list: "ETIQUETA CHICA", "ETIQUETA MEDIANA", "ETIQUETA GRANDE".
+    void CargarComboIVA();
+
+    // The label sheets' viewers, by the position of the size chosen.
+    static const QString& viewerForSize(int position);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void build();
+    // Enter in "Cod Interno:" (by code) or "Cod.Barra:" (by barcode).
+    void fillIn(bool byBarcode);
+    void nuevaEtiqueta();
+    void eliminarEtiquetas();
+    void imprimir();
+    void cerrar();
+    void release();
+
+    Data* Data1;
+    Data* Data2;
+    FileHold hold1_, hold2_;
+    QComboBox* Combo1;
+    QLineEdit* Text1;  // Cod Interno:
+    QLineEdit* Text2;  // Cod.Barra:
+    QLineEdit* Text3;  // Descripcion:
+    QLineEdit* Text4;  // Precio $
+};
+
+// Registers `Etiquetas` as a child window of the main window.
+void registerLabelWindows(WindowRegistry& registry);

@@ -1,0 +1,60 @@
+#pragma once
+// What a report reads: its own read-only connection to its file, opened with the file's
+// password, and the records of its table in the report's order, fetched a page at a time.
+// Nothing is held between reads, so the forms that write the file are never kept waiting,
+// and every read sees what was committed when it ran.
+
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <map>
+#include <vector>
+
+struct sqlite3;
+
+namespace reports {
+
+struct ReportDef;
+using Row = std::vector<QVariant>;
+
+class ReportSource {
+public:
+    // Opens the report's file. Throws EngineError: file missing, not one of the store's
+    // files, password refused, table or field missing.
+    ReportSource(const ReportDef& def, const QString& password);
+    ~ReportSource();
+    ReportSource(const ReportSource&) = delete;
+    ReportSource& operator=(const ReportSource&) = delete;
+
+    // Records in the table and the sums of `summed` fields (by position in the report's
+    // fields), read in one pass.
+    void readTotals(const std::vector<int>& summed, qint64& count, std::vector<double>& sums);
+
+    // Up to `limit` records from position `first` (0-based) in the report's order.
+    std::vector<Row> rows(qint64 first, int limit);
+
+    // Every record in order, in one pass (export and printing of the whole report).
+    // `visit` returns false to stop.
+    void forEach(const std::function<bool(Row&)>& visit);
+
+private:
+    struct Place {
+        QVariant key;  // the sort field's value (Null sorts first)
+        qint64 rowid;
+    };
+    void prepareSql();
+    std::vector<Row> fetch(const QString& sql, const QVariantList& params, std::vector<Place>* places);
+
+    sqlite3* db_ = nullptr;
+    QString fileName_;
+    QString table_;         // as the file spells it
+    QStringList columns_;   // quoted, as the file spells them
+    QString sortColumn_;    // quoted; empty for the table's own order
+    QString select_;        // "SELECT rowid, key, cols FROM t"
+    QString order_;
+    // Where known rows start, so that the next page continues from the last one instead of
+    // counting its way there again.
+    std::map<qint64, Place> starts_;
+};
+
+}  // namespace reports

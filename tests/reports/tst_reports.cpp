@@ -1,0 +1,678 @@
+// The report viewers and their reports, checked through the PDF they write.
+
+#include <QDir>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QSettings>
+#include <QWheelEvent>
+#include <charconv>
+
+#include "crviewer.h"
+#include "principal.h"
+#include "formfixture.h"
+#include "forlista.h"
+#include "numbertext.h"
+#include "report.h"
+#include "reportdefs.h"
+#include "settings.h"
+#include "windowregistry.h"
+
+using namespace Qt::StringLiterals;
+using reports::CRViewer;
+using reports::ForLista;
+
+namespace {
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(120000) || process.exitCode() != 0) return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The PDF's text, one string per page.
+QStringList pdfPages(const QString& pdf)
+{
+    QStringList pages = run(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s}).split(u'\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
+    return pages;
+}
+
+struct Word {
+    int page;
+    double x, y;  // top left, in millimetres
+    QString text;
+};
+
+// Every word of the PDF with its position.
+QList<Word> pdfWords(const QString& pdf, const QString& folder)
+{
+    const QString html = folder + u"/words.html"_s;
+    run(u"pdftotext"_s, {u"-bbox"_s, pdf, html});
+    QFile file(html);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QString text = QString::fromUtf8(file.readAll());
+    static const QRegularExpression page(u"<page "_s), word(
+        uR"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)</word>)re"_s);
+    QList<Word> words;
+    int pageNumber = -1;
+    qsizetype at = 0;
+    const QList<qsizetype> pageStarts = [&] {
+        QList<qsizetype> starts;
+        for (auto it = page.globalMatch(text); it.hasNext();) starts << it.next().capturedStart();
+        return starts;
+    }();
+    for (auto it = word.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        while (pageNumber + 1 < pageStarts.size() && pageStarts[pageNumber + 1] < m.capturedStart()) ++pageNumber;
+        at = m.capturedStart();
+        auto mm = [](const QString& points) {
+            double v = 0;
+            const QByteArray bytes = points.toLatin1();
+            std::from_chars(bytes.constData(), bytes.constData() + bytes.size(), v);
+            return v * 25.4 / 72.0;
+        };
+        words.push_back({pageNumber, mm(m.captured(1)), mm(m.captured(2)), m.captured(3)});
+    }
+    Q_UNUSED(at);
+    return words;
+}
+
+// EAN-13, EAN-8 and Code 128 barcodes for the labels.
+const QStringList kBarcodes = {u"7790895000997"_s, u"40123455"_s, u"ABC-123"_s, u"5012345678900"_s,
+                               u"95011011"_s, u"LOTE 77"_s, u"4006381333931"_s};
+
+QList<QVariantMap> labelRecords(int count)
+{
+    QList<QVariantMap> records;
+    for (int i = 1; i <= count; ++i) {
+        const QString n = QString::number(i).rightJustified(2, u'0');
+        records << QVariantMap{{u"codigo"_s, i},
+                               {u"codbarra"_s, kBarcodes[(i - 1) % kBarcodes.size()]},
+                               {u"descripcion"_s, u"ART%1 PRODUCTO"_s.arg(n)},
+                               {u"neto1"_s, 10 + i + 0.5}};
+    }
+    return records;
+}
+
+}  // namespace
+
+class TestReports : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void listsThroughTheirPdf_data();
+    void listsThroughTheirPdf();
+    void threePageList();
+    void navigationAndZoom();
+    void printsARangeOfPages();
+    void openViewerComesForwardWithoutReloading();
+    void reopenedViewerReloadsTheSameReport();
+    void viewerFillsTheForm();
+    void labelSheetsPlaceEveryLabel_data();
+    void labelSheetsPlaceEveryLabel();
+    void barcodesScan_data();
+    void barcodesScan();
+    void emptyLabelFieldsPrintNothing();
+    void longDescriptionKeepsWholeWords();
+    void failures_data();
+    void failures();
+    void unwritablePdfPath_data();
+    void unwritablePdfPath();
+    void printerThatFails();
+    void readsOnlyWhatIsCommitted();
+    void listsOpenFromTheMainWindowsMenu_data();
+    void listsOpenFromTheMainWindowsMenu();
+
+private:
+    ForLista* show(const QString& viewer);
+    QString exportPdf(ForLista* form, const QString& name);
+
+    QTemporaryDir config_;
+    std::unique_ptr<fixture::DataFolder> folder_;
+    QMdiArea frame_;
+    QString exportPath_;
+};
+
+void TestReports::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+    WindowRegistry::instance().setFrame(&frame_);
+    frame_.resize(1100, 800);
+    frame_.show();
+    frame_.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame_));
+    CRViewer::setExportPathChooser([this](QWidget*) { return exportPath_; });
+}
+
+void TestReports::init()
+{
+    folder_ = std::make_unique<fixture::DataFolder>();
+    WindowRegistry::instance().clear();
+    reports::registerReportWindows(WindowRegistry::instance());
+    reports::saveLabelOffset(QPointF());
+}
+
+void TestReports::cleanup()
+{
+    frame_.closeAllSubWindows();
+    QTRY_VERIFY(frame_.subWindowList().isEmpty());
+    folder_.reset();
+}
+
+ForLista* TestReports::show(const QString& viewer)
+{
+    auto* form = qobject_cast<ForLista*>(WindowRegistry::instance().show(viewer));
+    if (form && !QTest::qWaitFor([form] { return form->loaded(); }, 10000)) return nullptr;
+    return form;
+}
+
+QString TestReports::exportPdf(ForLista* form, const QString& name)
+{
+    exportPath_ = folder_->path() + u'/' + name;
+    QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportar"_s), Qt::LeftButton);
+    return QFileInfo::exists(exportPath_) ? exportPath_ : QString();
+}
+
+void TestReports::listsThroughTheirPdf_data()
+{
+    QTest::addColumn<QString>("viewer");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QList<QVariantMap>>("records");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("texts");  // in this order on the page
+
+    QTest::newRow("articles")
+        << u"ForListaArticulos"_s << u"Articulos.mdb"_s
+        << QList<QVariantMap>{{{u"descripcion"_s, u"YERBA MATE"_s}, {u"codbarra"_s, u"7790895000997"_s},
+                               {u"cos"_s, 100.0}, {u"lis1"_s, 150.5}, {u"lis2"_s, 160.0}, {u"lis3"_s, 170.25},
+                               {u"dept"_s, 12.0}},
+                              {{u"descripcion"_s, u"AZUCAR"_s}, {u"cos"_s, 50.0}, {u"dept"_s, 3.0}}}
+        << u"Lista Articulos"_s
+        << QStringList{u"Lista de Articulos"_s, u"CODIGO"_s, u"COD.BARRA"_s, u"DESCRIPCION"_s, u"COSTO"_s,
+                       u"LISTA 1"_s, u"STOCK"_s, u"1"_s, u"7790895000997"_s, u"YERBA MATE"_s, u"100,00"_s,
+                       u"150,50"_s, u"160,00"_s, u"170,25"_s, u"12,00"_s, u"2"_s, u"AZUCAR"_s, u"50,00"_s,
+                       u"Total: 2 registros"_s, u"15,00"_s, u"Página 1 de 1"_s};
+    QTest::newRow("customers")
+        << u"ForListaClientes"_s << u"Clientes.mdb"_s
+        << QList<QVariantMap>{{{u"COD_CLIENT"_s, u"0007"_s}, {u"RAZON_SOC"_s, u"LA ESQUINA"_s},
+                               {u"DOMICILIO"_s, u"SAN MARTIN 12"_s}, {u"CIUDAD"_s, u"SALTA"_s},
+                               {u"TEL_1"_s, u"4211234"_s}, {u"CUIT"_s, u"20-12345678-9"_s}, {u"SALDO"_s, 1234.5}},
+                              {{u"COD_CLIENT"_s, u"0002"_s}, {u"RAZON_SOC"_s, u"ANA LOPEZ"_s}, {u"SALDO"_s, -34.5}}}
+        << u"Lista Proveedores"_s
+        << QStringList{u"Lista de Clientes"_s, u"RAZON SOCIAL"_s, u"SALDO"_s, u"0002"_s, u"ANA LOPEZ"_s,
+                       u"-34,50"_s, u"0007"_s, u"LA ESQUINA"_s, u"SAN MARTIN 12"_s, u"SALTA"_s, u"4211234"_s,
+                       u"20-12345678-9"_s, u"1234,50"_s, u"Total: 2 registros"_s, u"1200,00"_s, u"Página 1 de 1"_s};
+    QTest::newRow("suppliers")
+        << u"ForListaProveedores"_s << u"Proveedores.mdb"_s
+        << QList<QVariantMap>{{{u"COD_PROV"_s, u"0004"_s}, {u"RAZON_SOC"_s, u"LOPEZ DISTRIBUCIONES"_s},
+                               {u"TIPO_IVA"_s, u"MONOTRIBUTO"_s}, {u"CUIT"_s, u"30-1-2"_s}},
+                              {{u"COD_PROV"_s, u"0001"_s}, {u"RAZON_SOC"_s, u"ARCOR"_s},
+                               {u"TIPO_IVA"_s, u"RESP. INSCRIPTO"_s}}}
+        << u"Lista Proveedores"_s
+        << QStringList{u"Lista de Proveedores"_s, u"COND. IVA"_s, u"0001"_s, u"ARCOR"_s, u"RESP. INSCRIPTO"_s,
+                       u"0004"_s, u"LOPEZ DISTRIBUCIONES"_s, u"30-1-2"_s, u"MONOTRIBUTO"_s,
+                       u"Total: 2 registros"_s, u"Página 1 de 1"_s};
+    QTest::newRow("departments")
+        << u"ForListaDepartamentos"_s << u"Departamentos.mdb"_s
+        << QList<QVariantMap>{{{u"COD_RUB"_s, u"0002"_s}, {u"DESCRI"_s, u"BAZAR"_s}, {u"COD_LET"_s, u"D2"_s}},
+                              {{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}, {u"COD_LET"_s, u"D1"_s}}}
+        << u"Lista Departamentos"_s
+        << QStringList{u"Lista de Departamentos"_s, u"0001"_s, u"ALMACEN"_s, u"D1"_s, u"0002"_s, u"BAZAR"_s,
+                       u"D2"_s, u"Total: 2 registros"_s, u"Página 1 de 1"_s};
+}
+
+void TestReports::listsThroughTheirPdf()
+{
+    QFETCH(QString, viewer);
+    QFETCH(QString, file);
+    QFETCH(QList<QVariantMap>, records);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, texts);
+
+    folder_->create(file, records);
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(viewer);
+    QVERIFY(form);
+    QCOMPARE(form->windowTitle(), caption);
+    QCOMPARE(form->viewer()->zoomPercent(), 88);
+    QVERIFY(!form->viewer()->pageImage().isNull());
+    const QString pdf = exportPdf(form, u"lista.pdf"_s);
+    QVERIFY(!pdf.isEmpty());
+    QCOMPARE(boxes.shown().size(), 0);
+    const QStringList pages = pdfPages(pdf);
+    QCOMPARE(pages.size(), 1);
+    qsizetype at = 0;
+    for (const QString& text : texts) {
+        const qsizetype found = pages[0].indexOf(text, at);
+        QVERIFY2(found >= 0, qPrintable(text + u" after "_s + pages[0].mid(at, 80)));
+        at = found + text.size();
+    }
+    QVERIFY(pages[0].contains(QDate::currentDate().toString(u"dd/MM/yyyy"_s)));
+}
+
+void TestReports::threePageList()
+{
+    QList<QVariantMap> records;
+    for (int i = 1; i <= 150; ++i)
+        records << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}, {u"lis1"_s, i + 0.5}, {u"dept"_s, 1.0}};
+    folder_->create(u"Articulos.mdb"_s, records);
+    ForLista* form = show(u"ForListaArticulos"_s);
+    QVERIFY(form);
+    QCOMPARE(form->viewer()->pageCount(), 3);
+    const QStringList pages = pdfPages(exportPdf(form, u"tres.pdf"_s));
+    QCOMPARE(pages.size(), 3);
+    for (int p = 0; p < 3; ++p) {
+        QVERIFY(pages[p].contains(u"Lista de Articulos"_s));
+        QVERIFY(pages[p].contains(u"DESCRIPCION"_s));
+        QVERIFY(pages[p].contains(u"Página %1 de 3"_s.arg(p + 1)));
+    }
+    // Every article once, in code order, across the pages.
+    const QString all = pages.join(QString());
+    qsizetype at = 0;
+    for (int i = 1; i <= 150; ++i) {
+        const QString text = u"ARTICULO %1 "_s.arg(i);
+        const qsizetype found = all.indexOf(text, at);
+        QVERIFY2(found >= 0, qPrintable(text));
+        at = found;
+    }
+    QVERIFY(pages[2].contains(u"Total: 150 registros"_s));
+    QVERIFY(pages[2].contains(u"150,00"_s));
+    QVERIFY(!pages[0].contains(u"Total:"_s));
+}
+
+void TestReports::navigationAndZoom()
+{
+    QList<QVariantMap> records;
+    for (int i = 1; i <= 150; ++i) records << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}};
+    folder_->create(u"Articulos.mdb"_s, records);
+    ForLista* form = show(u"ForListaArticulos"_s);
+    QVERIFY(form);
+    CRViewer* viewer = form->viewer();
+    auto* label = viewer->findChild<QLabel*>(u"lblPagina"_s);
+    QCOMPARE(label->text(), u"Página 1 de 3"_s);
+    struct Step {
+        QString control;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int page;
+    };
+    const Step steps[] = {{{}, Qt::Key_PageDown, {}, 2},        {{}, Qt::Key_End, Qt::ControlModifier, 3},
+                          {{}, Qt::Key_PageDown, {}, 3},        {{}, Qt::Key_PageUp, {}, 2},
+                          {{}, Qt::Key_Home, Qt::ControlModifier, 1}, {u"cmdUltima"_s, Qt::Key_unknown, {}, 3},
+                          {u"cmdAnterior"_s, Qt::Key_unknown, {}, 2}, {u"cmdPrimera"_s, Qt::Key_unknown, {}, 1},
+                          {u"cmdSiguiente"_s, Qt::Key_unknown, {}, 2}};
+    viewer->findChild<QWidget*>(u"scrollArea"_s)->setFocus();
+    for (const Step& step : steps) {
+        if (step.control.isEmpty())
+            QTest::keyClick(viewer->findChild<QWidget*>(u"scrollArea"_s), step.key, step.modifiers);
+        else
+            QTest::mouseClick(viewer->findChild<QWidget*>(step.control), Qt::LeftButton);
+        QCOMPARE(viewer->currentPage(), step.page);
+        QCOMPARE(label->text(), u"Página %1 de 3"_s.arg(step.page));
+    }
+    // Zoom: 88 % at first; Ctrl with the wheel steps it; fit width and fit page follow the window.
+    QCOMPARE(viewer->zoomPercent(), 88);
+    const QSize at88 = viewer->pageImage().size();
+    QWidget* viewport = viewer->findChild<QScrollArea*>(u"scrollArea"_s)->viewport();
+    QWheelEvent wheel(QPointF(50, 50), viewport->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    QCOMPARE(viewer->zoomPercent(), 98);
+    QVERIFY(viewer->pageImage().width() > at88.width());
+    viewer->setZoomMode(CRViewer::ZoomMode::FitWidth);
+    QVERIFY(qAbs(viewer->findChild<QWidget*>(u"Pagina"_s)->width() - (viewport->width() - 16)) <= 2);
+    viewer->setZoomMode(CRViewer::ZoomMode::FitPage);
+    QVERIFY(viewer->findChild<QWidget*>(u"Pagina"_s)->height() <= viewport->height());
+    QCOMPARE(viewer->currentPage(), 2);
+}
+
+void TestReports::printsARangeOfPages()
+{
+    QList<QVariantMap> records;
+    for (int i = 1; i <= 150; ++i) records << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}};
+    folder_->create(u"Articulos.mdb"_s, records);
+    ForLista* form = show(u"ForListaArticulos"_s);
+    QVERIFY(form);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = folder_->path() + u"/impreso.pdf"_s;
+    printer.setOutputFileName(pdf);
+    QVERIFY(form->viewer()->printTo(printer, 2, 3));
+    const QStringList pages = pdfPages(pdf);
+    QCOMPARE(pages.size(), 2);
+    QVERIFY(pages[0].contains(u"Página 2 de 3"_s));
+    QVERIFY(pages[1].contains(u"Página 3 de 3"_s));
+    QVERIFY(pages[0].contains(QRegularExpression(u"ARTICULO 61\\s"_s)));
+    QVERIFY(!pages[0].contains(QRegularExpression(u"ARTICULO 60\\s"_s)));
+}
+
+void TestReports::openViewerComesForwardWithoutReloading()
+{
+    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    ForLista* form = show(u"ForListaDepartamentos"_s);
+    QVERIFY(form);
+    QCOMPARE(form->report()->recordCount(), 1);
+    {
+        auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+                      ->OpenDatabase(paths::inBases(u"Departamentos.mdb"_s), false, false, u";PWD=Vek_Hs83"_s);
+        QCOMPARE(db->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('0002', 'BAZAR')"_s), 1);
+    }
+    QCOMPARE(WindowRegistry::instance().show(u"ForListaDepartamentos"_s), form);
+    QVERIFY(form->loaded());
+    QCOMPARE(form->report()->recordCount(), 1);
+    // Refresh reads what was committed since.
+    QTest::mouseClick(form->findChild<QWidget*>(u"cmdActualizar"_s), Qt::LeftButton);
+    QCOMPARE(form->report()->recordCount(), 2);
+}
+
+void TestReports::reopenedViewerReloadsTheSameReport()
+{
+    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    ForLista* form = show(u"ForListaDepartamentos"_s);
+    QVERIFY(form);
+    reports::Report* report = form->report();
+    QPointer<ForLista> first(form);
+    form->parentWidget()->close();
+    QTRY_VERIFY(!first);
+    QVERIFY(!report->isOpen());
+    ForLista* again = show(u"ForListaDepartamentos"_s);
+    QVERIFY(again);
+    QCOMPARE(again->report(), report);
+    QVERIFY(report->isOpen());
+}
+
+void TestReports::viewerFillsTheForm()
+{
+    folder_->create(u"Departamentos.mdb"_s);
+    ForLista* form = show(u"ForListaDepartamentos"_s);
+    QVERIFY(form);
+    for (const QSize size : {QSize(700, 500), QSize(1000, 760)}) {
+        form->parentWidget()->resize(size);
+        QTRY_COMPARE(form->viewer()->geometry(), form->rect());
+    }
+}
+
+void TestReports::labelSheetsPlaceEveryLabel_data()
+{
+    QTest::addColumn<QString>("viewer");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QPointF>("offset");
+    QTest::newRow("small, two sheets") << u"ForListaEtiqueta"_s << 70 << 1 << QPointF();
+    QTest::newRow("medium from label 5") << u"ForListaEtiqueta1"_s << 20 << 5 << QPointF();
+    QTest::newRow("large with the printer offset") << u"ForListaEtiqueta2"_s << 9 << 2 << QPointF(2.0, -1.5);
+}
+
+void TestReports::labelSheetsPlaceEveryLabel()
+{
+    QFETCH(QString, viewer);
+    QFETCH(int, count);
+    QFETCH(int, start);
+    QFETCH(QPointF, offset);
+
+    folder_->create(u"Etiquetas.mdb"_s, labelRecords(count));
+    reports::saveLabelOffset(offset);
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(viewer);
+    QVERIFY(form);
+    auto* startBox = form->findChild<QSpinBox*>(u"txtEmpezar"_s);
+    QVERIFY(startBox->isVisibleTo(form));
+    startBox->setValue(start);
+    const reports::LabelDef& sheet = *reports::findByViewer(viewer)->labels();
+    const int pages = (count + start - 1 + sheet.perSheet() - 1) / sheet.perSheet();
+    QCOMPARE(form->viewer()->pageCount(), pages);
+    const QString pdf = exportPdf(form, u"etiquetas.pdf"_s);
+    QVERIFY(!pdf.isEmpty());
+    QCOMPARE(boxes.shown().size(), 0);
+    QCOMPARE(pdfPages(pdf).size(), pages);
+
+    const QList<Word> words = pdfWords(pdf, folder_->path());
+    for (int i = 0; i < count; ++i) {
+        const QString name = u"ART"_s + QString::number(i + 1).rightJustified(2, u'0');
+        const auto found = std::find_if(words.begin(), words.end(), [&](const Word& w) { return w.text == name; });
+        QVERIFY2(found != words.end(), qPrintable(name));
+        const int slot = i + start - 1;
+        const int page = slot / sheet.perSheet(), inPage = slot % sheet.perSheet();
+        const double left = sheet.leftMm + (inPage % sheet.columns) * sheet.pitchXMm + offset.x();
+        const double top = sheet.topMm + (inPage / sheet.columns) * sheet.pitchYMm + offset.y();
+        QCOMPARE(found->page, page);
+        QVERIFY2(found->x > left && found->x < left + sheet.widthMm / 2, qPrintable(name));
+        QVERIFY2(found->y > top && found->y < top + sheet.heightMm / 2, qPrintable(name));
+        // The price, as the label's largest text, in the same label.
+        const QString price = numbertext::fixed(10 + i + 1 + 0.5);
+        const bool priced = std::any_of(words.begin(), words.end(), [&](const Word& w) {
+            return w.text == price && w.page == page && w.x > left && w.x < left + sheet.widthMm &&
+                   w.y > top && w.y < top + sheet.heightMm;
+        });
+        QVERIFY2(priced, qPrintable(price));
+    }
+    QCOMPARE(reports::savedLabelOffset(), offset);
+}
+
+void TestReports::barcodesScan_data()
+{
+    QTest::addColumn<QString>("viewer");
+    QTest::newRow("medium") << u"ForListaEtiqueta1"_s;
+    QTest::newRow("large") << u"ForListaEtiqueta2"_s;
+}
+
+void TestReports::barcodesScan()
+{
+    QFETCH(QString, viewer);
+    const int count = int(kBarcodes.size());
+    folder_->create(u"Etiquetas.mdb"_s, labelRecords(count));
+    ForLista* form = show(viewer);
+    QVERIFY(form);
+    const QString pdf = exportPdf(form, u"barras.pdf"_s);
+    QVERIFY(!pdf.isEmpty());
+    const QString prefix = folder_->path() + u"/hoja"_s;
+    run(u"pdftoppm"_s, {u"-r"_s, u"300"_s, u"-gray"_s, u"-png"_s, pdf, prefix});
+    QDir folder(folder_->path());
+    const QStringList images = folder.entryList({u"hoja*.png"_s});
+    QVERIFY(!images.isEmpty());
+    QStringList decoded;
+    for (const QString& image : images)
+        decoded += run(u"zbarimg"_s, {u"-q"_s, u"--raw"_s, folder.filePath(image)}).split(u'\n', Qt::SkipEmptyParts);
+    QStringList expected = kBarcodes;
+    expected.sort();
+    decoded.sort();
+    QCOMPARE(decoded, expected);
+}
+
+void TestReports::emptyLabelFieldsPrintNothing()
+{
+    folder_->create(u"Etiquetas.mdb"_s, {QVariantMap{{u"codigo"_s, 0}}, QVariantMap{{u"descripcion"_s, u"SOLO"_s}}});
+    ForLista* form = show(u"ForListaEtiqueta2"_s);
+    QVERIFY(form);
+    const QStringList pages = pdfPages(exportPdf(form, u"vacias.pdf"_s));
+    QCOMPARE(pages.size(), 1);
+    QCOMPARE(pages[0].simplified(), u"SOLO"_s);
+}
+
+void TestReports::longDescriptionKeepsWholeWords()
+{
+    const QString description = u"GALLETITAS DULCES RELLENAS CHOCOLATE"_s;
+    folder_->create(u"Etiquetas.mdb"_s, {QVariantMap{{u"descripcion"_s, description}, {u"neto1"_s, 1250.0}}});
+    ForLista* form = show(u"ForListaEtiqueta"_s);
+    QVERIFY(form);
+    const QList<Word> words = pdfWords(exportPdf(form, u"larga.pdf"_s), folder_->path());
+    QStringList texts;
+    for (const Word& w : words) texts << w.text;
+    QCOMPARE(texts, (QStringList{u"GALLETITAS"_s, u"DULCES"_s, u"RELLENAS"_s, u"CHOCOLATE"_s, u"$"_s, u"1250,00"_s}));
+    // Two lines, inside the label.
+    QVERIFY(words[3].y > words[0].y);
+    QVERIFY(words[3].y < 10.7 + 21.2);
+}
+
+void TestReports::failures_data()
+{
+    QTest::addColumn<QString>("viewer");
+    QTest::addColumn<QString>("setUp");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("file missing") << u"ForListaClientes"_s << u"none"_s << u"Error 3024: "_s;
+    QTest::newRow("wrong password") << u"ForListaClientes"_s << u"password"_s << u"Error 3031: "_s;
+    QTest::newRow("table missing") << u"ForListaDepartamentos"_s << u"table"_s << u"Error 3078: "_s;
+    QTest::newRow("not a store file") << u"ForListaEtiqueta"_s << u"garbage"_s << u"Error 3343: "_s;
+}
+
+void TestReports::failures()
+{
+    QFETCH(QString, viewer);
+    QFETCH(QString, setUp);
+    QFETCH(QString, message);
+
+    const reports::ReportDef& def = *reports::findByViewer(viewer);
+    const catalogue::FileDef& file = *catalogue::find(def.fileName);
+    if (setUp == u"password"_s) {
+        catalogue::FileDef other = file;
+        other.password = u"otra"_s;
+        folder_->create(other, {});
+    } else if (setUp == u"table"_s) {
+        catalogue::FileDef other = file;
+        other.table.name = u"otra"_s;
+        folder_->create(other, {});
+    } else if (setUp == u"garbage"_s) {
+        QDir().mkpath(paths::toNative(paths::basesFolder()));
+        QFile junk(paths::toNative(paths::inBases(def.fileName)));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("no es una base");
+    }
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(viewer);
+    QVERIFY(form);
+    QCOMPARE(boxes.shown().size(), 1);
+    QVERIFY2(boxes.shown()[0].prompt.startsWith(message), qPrintable(boxes.shown()[0].prompt));
+    QCOMPARE(boxes.shown()[0].flags, 16);
+    // The viewer stays open and empty; the program goes on.
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->viewer()->pageCount(), 0);
+    QCOMPARE(form->findChild<QLabel*>(u"lblPagina"_s)->text(), u"Página 0 de 0"_s);
+    QVERIFY(!form->findChild<QWidget*>(u"cmdExportar"_s)->isEnabled());
+    folder_->create(u"Proveedores.mdb"_s);
+    ForLista* other = show(u"ForListaProveedores"_s);
+    QVERIFY(other);
+    QCOMPARE(other->viewer()->pageCount(), 1);
+    QCOMPARE(boxes.shown().size(), 1);
+}
+
+void TestReports::unwritablePdfPath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("folder missing") << u"/no/existe/lista.pdf"_s << u"Error 3044: "_s;
+    QTest::newRow("a folder of that name") << u"carpeta.pdf"_s << u"Error 3044: "_s;
+}
+
+void TestReports::unwritablePdfPath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(u"ForListaDepartamentos"_s);
+    QVERIFY(form);
+    exportPath_ = path;
+    if (!path.startsWith(u'/')) {
+        exportPath_ = folder_->path() + u'/' + path;
+        QVERIFY(QDir().mkpath(exportPath_));
+    }
+    const QImage before = form->viewer()->pageImage();
+    QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportar"_s), Qt::LeftButton);
+    QCOMPARE(boxes.shown().size(), 1);
+    QVERIFY2(boxes.shown()[0].prompt.startsWith(message), qPrintable(boxes.shown()[0].prompt));
+    // The viewer keeps what it showed; no temporary file stays behind.
+    QCOMPARE(form->viewer()->pageCount(), 1);
+    QCOMPARE(form->viewer()->pageImage(), before);
+    QCOMPARE(QDir(folder_->path()).entryList({u".*.tmp"_s}, QDir::Hidden | QDir::Files), QStringList());
+}
+
+void TestReports::printerThatFails()
+{
+    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(u"ForListaDepartamentos"_s);
+    QVERIFY(form);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(u"/no/existe/impresora.pdf"_s);
+    QVERIFY(!form->viewer()->printTo(printer, 1, 1));
+    QCOMPARE(boxes.shown().size(), 1);
+    QVERIFY2(boxes.shown()[0].prompt.startsWith(u"Error 3043: "_s), qPrintable(boxes.shown()[0].prompt));
+    QCOMPARE(form->viewer()->pageCount(), 1);
+    QVERIFY(form->isVisible());
+}
+
+void TestReports::readsOnlyWhatIsCommitted()
+{
+    folder_->create(u"Etiquetas.mdb"_s, labelRecords(3));
+    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+                  ->OpenDatabase(paths::inBases(u"Etiquetas.mdb"_s), false, false, u";PWD=Vek_Lom_26"_s);
+    db->BeginTrans();
+    db->Execute(u"INSERT INTO articulos (descripcion) VALUES ('PENDIENTE')"_s);
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(u"ForListaEtiqueta"_s);
+    QVERIFY(form);
+    QCOMPARE(boxes.shown().size(), 0);
+    QCOMPARE(form->report()->recordCount(), 3);
+    db->CommitTrans();
+    QTest::mouseClick(form->findChild<QWidget*>(u"cmdActualizar"_s), Qt::LeftButton);
+    QCOMPARE(form->report()->recordCount(), 4);
+}
+
+void TestReports::listsOpenFromTheMainWindowsMenu_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("viewer");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Articulos") << u"mnuListArticulos"_s << u"ForListaArticulos"_s << u"Lista Articulos"_s
+                               << u"Lista de Articulos"_s;
+    QTest::newRow("Clientes") << u"mnuListClientes"_s << u"ForListaClientes"_s << u"Lista Proveedores"_s
+                              << u"Lista de Clientes"_s;
+    QTest::newRow("Proveedores") << u"mnuListProveedores"_s << u"ForListaProveedores"_s << u"Lista Proveedores"_s
+                                 << u"Lista de Proveedores"_s;
+    QTest::newRow("Departamentos") << u"mnuListDepartamentos"_s << u"ForListaDepartamentos"_s
+                                   << u"Lista Departamentos"_s << u"Lista de Departamentos"_s;
+}
+
+void TestReports::listsOpenFromTheMainWindowsMenu()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, viewer);
+    QFETCH(QString, caption);
+    QFETCH(QString, title);
+    for (const QString& file : {u"Opcion.mdb"_s, u"Articulos.mdb"_s, u"Clientes.mdb"_s, u"Proveedores.mdb"_s,
+                                u"Departamentos.mdb"_s})
+        folder_->create(file);
+    {
+        Principal principal;
+        principal.show();
+        QAction* action = nullptr;
+        for (QAction* a : principal.findChildren<QAction*>())
+            if (a->objectName() == item) action = a;
+        QVERIFY(action);
+        action->trigger();
+        auto* form = qobject_cast<ForLista*>(WindowRegistry::instance().openWindow(viewer));
+        QVERIFY(form);
+        QCOMPARE(form->parentWidget()->parentWidget()->parentWidget(), principal.frame());
+        QTRY_VERIFY_WITH_TIMEOUT(form->loaded(), 10000);
+        QCOMPARE(form->windowTitle(), caption);
+        const QStringList pages = pdfPages(exportPdf(form, u"menu.pdf"_s));
+        QCOMPARE(pages.size(), 1);
+        QVERIFY(pages[0].contains(title));
+    }
+    WindowRegistry::instance().setFrame(&frame_);
+}
+
+QTEST_MAIN(TestReports)
+#include "tst_reports.moc"
