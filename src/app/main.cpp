@@ -1,3 +1,4 @@
+#include <QPointer>
 #include <QTextStream>
 
 #include "application.h"
@@ -5,6 +6,7 @@
 #include "commandline.h"
 #include "datafolder.h"
 #include "login.h"
+#include "principal.h"
 #include "windowregistry.h"
 
 int main(int argc, char** argv)
@@ -21,8 +23,20 @@ int main(int argc, char** argv)
     const auto dataFolder = lockDataFolder();
     if (!dataFolder) return 1;
     registerWindows(WindowRegistry::instance());
-    Login login;
-    if (!login.Load()) return 1;
-    login.show();
-    return app.exec();
+    // The main window lives as long as the program; the login is destroyed as soon as it is
+    // accepted, its password box cleared first.
+    std::unique_ptr<Principal> principal;
+    QPointer<Login> login = new Login([&principal](const QString& nombreUsuario) {
+        principal = std::make_unique<Principal>(nombreUsuario);
+        principal->show();
+    });
+    QObject::connect(login, &QDialog::accepted, login, &QObject::deleteLater);
+    if (!login->Load()) {
+        delete login;
+        return 1;
+    }
+    login->show();
+    const int code = app.exec();
+    delete login;
+    return code;
 }

@@ -13,7 +13,6 @@
 #include "passwords.h"
 #include "pictures.h"
 #include "principal.h"
-#include "session.h"
 #include "twips.h"
 
 using namespace Qt::StringLiterals;
@@ -42,7 +41,7 @@ bool isEnter(const QEvent* event)
 
 }  // namespace
 
-Login::Login(QWidget* parent) : QDialog(parent)
+Login::Login(OpenMain openMain, QWidget* parent) : QDialog(parent), openMain_(std::move(openMain))
 {
     setObjectName(u"Login"_s);
     setWindowTitle(u"Login"_s);
@@ -138,7 +137,6 @@ void Login::VerificarUsuario()
         Principal::EndProgram(1);
         return;
     }
-    nombreUsuario = txtUserName->text();
     const QVariant stored = users.Fields(u"contrasena"_s).Value();
     if (!passwords::loginMatches(stored, txtPassword->text())) {
         MsgBox(u"Contraseña Incorrecta, consulte con el Administrador"_s, vbCritical, u"Error"_s, this);
@@ -154,11 +152,10 @@ void Login::VerificarUsuario()
     users.Update();
     // The main window is made before the dialog goes: if it cannot open its file, the error
     // box is shown and the dialog stays for another try instead of leaving no window at all.
-    auto principal = std::make_unique<Principal>();
+    openMain_(txtUserName->text());
     unload();
     LoginSucceeded = true;
-    principal_ = std::move(principal);
-    principal_->show();
+    accept();
 }
 
 void Login::cmdAceptar_Click()
@@ -176,6 +173,7 @@ void Login::cmdCancel_Click()
 
 void Login::unload()
 {
+    txtPassword->clear();
     hide();
     Data1->close();
     opcion_.release();

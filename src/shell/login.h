@@ -1,8 +1,10 @@
 #pragma once
 // The login dialog, the program's first window: checks a user and password against the users
-// table of Opcion.mdb, marks the user active and replaces itself with the main window.
+// table of Opcion.mdb, marks the user active and has the main window opened. Its owner destroys
+// it once accepted (main() does): the typed password does not outlive the login.
 
 #include <QDialog>
+#include <functional>
 
 #include "datacontrol.h"
 #include "opensequence.h"
@@ -13,7 +15,11 @@ class QPushButton;
 class Login : public QDialog {
     Q_OBJECT
 public:
-    explicit Login(QWidget* parent = nullptr);
+    // Opens the main window for the user name as typed; when it throws (the main window cannot
+    // open its file), the error box is shown and the login stays for another try.
+    using OpenMain = std::function<void(const QString& nombreUsuario)>;
+
+    explicit Login(OpenMain openMain, QWidget* parent = nullptr);
     ~Login() override;
 
     // Fills the boxes and opens Opcion.mdb. When the file cannot be opened it shows the error
@@ -44,6 +50,5 @@ private:
     QPushButton* cmdAceptar;
     Data* Data1;
     FileHold opcion_;
-    // The main window shown after the login; it lives as long as the program.
-    std::unique_ptr<QWidget> principal_;
+    OpenMain openMain_;
 };

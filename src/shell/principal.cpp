@@ -21,7 +21,6 @@
 #include "application.h"
 #include "msgbox.h"
 #include "pictures.h"
-#include "session.h"
 #include "storelocale.h"
 #include "twips.h"
 #include "windowregistry.h"
@@ -213,7 +212,7 @@ void perform(Principal* principal, QMdiArea* frame, const Action& action)
 
 }  // namespace
 
-Principal::Principal(QWidget* parent) : QMainWindow(parent)
+Principal::Principal(const QString& nombreUsuario, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(u"Principal"_s);
     Data1 = new Data(this, RecordsetType::Table);

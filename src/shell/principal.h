@@ -17,8 +17,8 @@ class Principal : public QMainWindow {
     Q_OBJECT
 public:
     // Loads the window: opens Opcion.mdb (throws EngineError when it cannot), sets the clock
-    // and the caption with nombreUsuario. Centred on the screen.
-    explicit Principal(QWidget* parent = nullptr);
+    // and the caption with the logged-in user's name (`nombreUsuario`). Centred on the screen.
+    explicit Principal(const QString& nombreUsuario = QString(), QWidget* parent = nullptr);
     ~Principal() override;
 
     QMdiArea* frame() const { return frame_; }

@@ -37,7 +37,6 @@
 #include "pausa.h"
 #include "paths.h"
 #include "principal.h"
-#include "session.h"
 #include "storelocale.h"
 #include "twips.h"
 #include "windowregistry.h"
@@ -163,6 +162,19 @@ private:
     QTemporaryDir dir_;
     QList<int> exits_;
     std::unique_ptr<ScriptedMessageBoxes> boxes_;
+    // The main window opened by the last login of the test, and the name it was opened for.
+    std::unique_ptr<Principal> principal_;
+    QString loggedInAs_;
+
+    Login::OpenMain openMain()
+    {
+        return [this](const QString& nombreUsuario) {
+            auto principal = std::make_unique<Principal>(nombreUsuario);
+            loggedInAs_ = nombreUsuario;
+            principal_ = std::move(principal);
+            principal_->show();
+        };
+    }
 
     QStringList prompts() const
     {
@@ -194,13 +206,14 @@ private slots:
     {
         exits_.clear();
         boxes_ = std::make_unique<ScriptedMessageBoxes>();
-        nombreUsuario.clear();
+        loggedInAs_.clear();
         WindowRegistry::instance().clear();
         registerShellWindows(WindowRegistry::instance());
     }
 
     void cleanup()
     {
+        principal_.reset();
         boxes_.reset();
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (widget->objectName() == u"Calendario") delete widget;
@@ -303,11 +316,11 @@ private slots:
         if (!yes) return;
         // The login opens on the new file and VUMRE / VUMRE gets in.
         QVERIFY(checkDataFolder().isEmpty());
-        Login login;
+        Login login(openMain());
         QVERIFY(login.Load());
         QVERIFY(showActive(&login));
         QTest::mouseClick(login.findChild<QPushButton*>(u"cmdAceptar"_s), Qt::LeftButton);
-        QCOMPARE(nombreUsuario, u"VUMRE"_s);
+        QCOMPARE(loggedInAs_, u"VUMRE"_s);
         QCOMPARE(estados(), (QMap<QString, QString>{{u"VUMRE"_s, u"Activo"_s}}));
         QCOMPARE(boxes_->shown().size(), 1);
     }
@@ -390,7 +403,7 @@ private slots:
     void loginLooksAsDesigned()
     {
         makeUsers({{u"VUMRE"_s, u"VUMRE"_s, QString()}});
-        Login login;
+        Login login(openMain());
         QVERIFY(login.Load());
         QVERIFY(showActive(&login));
         QCOMPARE(login.windowTitle(), u"Login"_s);
@@ -460,7 +473,7 @@ private slots:
         QFETCH(QString, active);
         QFETCH(int, exitCode);
         makeUsers(users);
-        Login login;
+        Login login(openMain());
         QVERIFY(login.Load());
         QVERIFY(showActive(&login));
         auto* user = login.findChild<QLineEdit*>(u"txtUserName"_s);
@@ -485,8 +498,10 @@ private slots:
         QCOMPARE(principal != nullptr, succeeded);
         if (succeeded) {
             const QString typed = typedUser.isNull() ? u"VUMRE"_s : typedUser;
-            QCOMPARE(nombreUsuario, typed);
+            QCOMPARE(loggedInAs_, typed);
             QCOMPARE(principal->windowTitle(), u"-=: Sistema Valdrameno :=- - "_s + typed);
+            QVERIFY(password->text().isEmpty());  // nothing typed stays in memory once accepted
+            QCOMPARE(login.result(), int(QDialog::Accepted));
         } else if (box == kWrongPassword) {
             QCOMPARE(QApplication::focusWidget(), password);
             QCOMPARE(password->selectedText(), password->text());
@@ -516,7 +531,7 @@ private slots:
         QFETCH(bool, logsIn);
         QFETCH(bool, replaced);
         makeUserStoring(u"ANA"_s, stored);
-        Login login;
+        Login login(openMain());
         QVERIFY(login.Load());
         QVERIFY(showActive(&login));
         retype(login.findChild<QLineEdit*>(u"txtUserName"_s), u"ANA"_s);
@@ -537,7 +552,7 @@ private slots:
     void wrongPasswordThenAnotherUser()
     {
         makeUsers({{u"Ana"_s, u"uno"_s, QString()}, {u"Beto"_s, u"dos"_s, QString()}});
-        Login login;
+        Login login(openMain());
         QVERIFY(login.Load());
         QVERIFY(showActive(&login));
         auto* accept = login.findChild<QPushButton*>(u"cmdAceptar"_s);
@@ -550,14 +565,14 @@ private slots:
         QTest::mouseClick(accept, Qt::LeftButton);
         QCOMPARE(prompts(), QStringList{kWrongPassword});
         QCOMPARE(estados(), (QMap<QString, QString>{{u"Ana"_s, QString()}, {u"Beto"_s, u"Activo"_s}}));
-        QCOMPARE(nombreUsuario, u"beto"_s);
+        QCOMPARE(loggedInAs_, u"beto"_s);
         QVERIFY(openPrincipal());
     }
 
     void enterMovesThroughTheLogin()
     {
         makeUsers({{u"VUMRE"_s, u"VUMRE"_s, QString()}});
-        Login login;
+        Login login(openMain());
         QVERIFY(login.Load());
         QVERIFY(showActive(&login));
         auto* user = login.findChild<QLineEdit*>(u"txtUserName"_s);
@@ -591,7 +606,7 @@ private slots:
     {
         QFETCH(int, how);
         makeUsers({{u"VUMRE"_s, u"VUMRE"_s, QString()}});
-        Login login;
+        Login login(openMain());
         QVERIFY(login.Load());
         QVERIFY(showActive(&login));
         auto* cancel = login.findChild<QPushButton*>(u"cmdCancel"_s);
@@ -625,7 +640,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(contents.repeated(200));
         }
-        Login login;
+        Login login(openMain());
         QVERIFY(!login.Load());
         QCOMPARE(boxes_->shown().size(), 1);
         const auto box = boxes_->shown().first();
@@ -638,7 +653,7 @@ private slots:
 
     void toolbarHoldsTheButtonsInOrder()
     {
-        Login login;
+        Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
         const QPoint screenCentre = principal->screen()->availableGeometry().center();
@@ -676,7 +691,7 @@ private slots:
 
     void menusHoldEveryItem()
     {
-        Login login;
+        Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
         const QStringList expected = {
@@ -711,7 +726,7 @@ private slots:
     void itemsWithoutActionDoNothing()
     {
         QFETCH(QString, item);
-        Login login;
+        Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
         const int topLevels = int(QApplication::topLevelWidgets().size());
@@ -742,7 +757,7 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QPoint, twipsPosition);
         QFETCH(bool, inFrame);
-        Login login;
+        Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
         if (inFrame) WindowRegistry::instance().add(window, WindowPlace::InFrame, [] { return new Probe; });
@@ -788,7 +803,7 @@ private slots:
 
     void windowThatCannotBeMadeOpensNothing()
     {
-        Login login;
+        Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
         WindowRegistry::instance().add(u"Clientes"_s, WindowPlace::InFrame, [] { return nullptr; });
@@ -800,7 +815,7 @@ private slots:
 
     void windowMenuListsTheChildWindows()
     {
-        Login login;
+        Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
         for (const QString& key : {u"Marcas"_s, u"Rubros"_s}) {
@@ -847,7 +862,7 @@ private slots:
         QFETCH(bool, childRefuses);
         QFETCH(bool, childClosed);
         QFETCH(bool, ends);
-        Login login;
+        Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
         WindowRegistry::instance().add(u"Marcas"_s, WindowPlace::InFrame,
@@ -919,7 +934,7 @@ private slots:
         QFETCH(QString, locale);
         QLocale::setDefault(QLocale(locale));
         const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
-        Login login;
+        Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
         const QString shown = principal->findChild<QLabel*>(u"lblTime"_s)->text();
@@ -971,7 +986,7 @@ private slots:
 
     void aboutBoxIsModal()
     {
-        Login login;
+        Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
         bool checked = false;
