@@ -107,11 +107,23 @@ QString dateText(double days)
     }
     const QDate date = QDate(1899, 12, 30).addDays(day);
     if (!date.isValid() || date.year() < 100 || date.year() > 9999) return QString();
-    return QStringLiteral("%1 %2:%3:%4")
-        .arg(date.toString(u"yyyy-MM-dd"_s))
-        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    // Written digit by digit: the import writes two dates per article.
+    char16_t out[19];
+    auto put = [&out](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10) out[at + i] = char16_t(u'0' + value % 10);
+    };
+    put(0, date.year(), 4);
+    out[4] = u'-';
+    put(5, date.month(), 2);
+    out[7] = u'-';
+    put(8, date.day(), 2);
+    out[10] = u' ';
+    put(11, int(seconds / 3600), 2);
+    out[13] = u':';
+    put(14, int(seconds / 60 % 60), 2);
+    out[16] = u':';
+    put(17, int(seconds % 60), 2);
+    return QString(reinterpret_cast<const QChar*>(out), 19);
 }
 
 File::File(const QString& path) : path_(path)

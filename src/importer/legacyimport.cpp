@@ -234,6 +234,8 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
     QHash<QString, qint64> keys, barcodes;
 
     const qint64 total = table->declaredRows();
+    keys.reserve(qsizetype(std::min<qint64>(total, 1 << 20)));
+    if (barcodeField >= 0) barcodes.reserve(qsizetype(std::min<qint64>(total, 1 << 20)));
     const bool big = total > 10000;
     std::vector<legacy::Value> values(fields.size());
     std::vector<QVariant> row(fields.size());
@@ -248,14 +250,15 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
             if (table->value(unplaced[u]).kind != legacy::Value::Kind::Null) ++unplacedValues[u];
 
         // The row as the report names it: its key where it has one.
-        const QString rowName =
-            keyField >= 0 && !isBlank(values[size_t(keyField)])
-                ? QStringLiteral("fila %1 (%2 %3)")
-                      .arg(QString::number(number), fields[size_t(keyField)].name, shown(values[size_t(keyField)]))
-                : QStringLiteral("fila %1").arg(number);
+        auto rowName = [&] {
+            return keyField >= 0 && !isBlank(values[size_t(keyField)])
+                       ? QStringLiteral("fila %1 (%2 %3)")
+                             .arg(QString::number(number), fields[size_t(keyField)].name, shown(values[size_t(keyField)]))
+                       : QStringLiteral("fila %1").arg(number);
+        };
         auto problem = [&](const FieldDef& field, const legacy::Value& v, const QString& reason, bool skips) {
             report.lines << QStringLiteral("  %1, %2 = %3: %4; %5")
-                                .arg(rowName, fieldWord(field), shown(v), reason,
+                                .arg(rowName(), fieldWord(field), shown(v), reason,
                                      skips ? u"no se importa"_s : u"se importa igual"_s);
             if (skips) ++report.skipped;
             else ++report.warnings;
