@@ -85,7 +85,8 @@ std::optional<double> parseNumber(const QString& text)
     return d;
 }
 
-// Converts one old value to what `field` stores. Returns the reason when it cannot.
+}  // namespace
+
 std::optional<QString> convert(const FieldDef& field, const legacy::Value& v, QVariant& result)
 {
     using Kind = legacy::Value::Kind;
@@ -99,9 +100,11 @@ std::optional<QString> convert(const FieldDef& field, const legacy::Value& v, QV
         case Kind::Whole: text = QString::number(v.whole); break;
         case Kind::Number: text = numbertext::shortest(v.number); break;
         case Kind::Date: {
-            const QDateTime when = QDateTime::fromString(legacy::dateText(v.number), u"yyyy-MM-dd HH:mm:ss"_s);
-            if (!when.isValid()) return u"fecha fuera de rango"_s;
-            text = when.toString(when.time() == QTime(0, 0) ? u"dd/MM/yyyy"_s : u"dd/MM/yyyy HH:mm:ss"_s);
+            // Rewritten as text, without a time zone that could lack that hour.
+            const QString when = legacy::dateText(v.number);
+            if (when.isEmpty()) return u"fecha fuera de rango"_s;
+            text = when.mid(8, 2) + u'/' + when.mid(5, 2) + u'/' + when.left(4);
+            if (when.mid(11) != u"00:00:00") text += u' ' + when.mid(11);
             break;
         }
         default: return u"valor de otro tipo: se esperaba un texto"_s;
@@ -159,15 +162,14 @@ std::optional<QString> convert(const FieldDef& field, const legacy::Value& v, QV
         } else if (v.kind == Kind::Text) {
             const QString given = v.text.trimmed();
             if (given.isEmpty()) return std::nullopt;
-            for (const QString& format : {u"dd/MM/yyyy HH:mm:ss"_s, u"dd/MM/yyyy"_s, u"yyyy-MM-dd HH:mm:ss"_s,
-                                          u"yyyy-MM-dd"_s}) {
-                const QDateTime when = QDateTime::fromString(given, format);
-                if (when.isValid()) {
-                    text = when.toString(u"yyyy-MM-dd HH:mm:ss"_s);
-                    break;
-                }
-            }
-            if (text.isEmpty()) return u"valor de otro tipo: se esperaba una fecha"_s;
+            // Day and time read apart: a local time zone may lack midnight on the day its
+            // summer time starts.
+            const QString dayPart = given.section(u' ', 0, 0), timePart = given.section(u' ', 1);
+            QDate day = QDate::fromString(dayPart, u"dd/MM/yyyy"_s);
+            if (!day.isValid()) day = QDate::fromString(dayPart, u"yyyy-MM-dd"_s);
+            const QTime time = timePart.isEmpty() ? QTime(0, 0) : QTime::fromString(timePart, u"HH:mm:ss"_s);
+            if (!day.isValid() || !time.isValid()) return u"valor de otro tipo: se esperaba una fecha"_s;
+            text = day.toString(u"yyyy-MM-dd"_s) + u' ' + time.toString(u"HH:mm:ss"_s);
         } else {
             return u"valor de otro tipo: se esperaba una fecha"_s;
         }
@@ -177,6 +179,8 @@ std::optional<QString> convert(const FieldDef& field, const legacy::Value& v, QV
     }
     return u"valor de otro tipo"_s;
 }
+
+namespace {
 
 // How the unique index compares keys: text without regard to case, numbers as numbers.
 QString keyOf(const QVariant& value)

@@ -8,9 +8,11 @@
 #include <QTextStream>
 #include <QVariant>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "catalogue.h"
+#include "legacyfile.h"
 
 namespace legacyimport {
 
@@ -45,6 +47,11 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
 // cannot be written; a file that cannot be read comes back with `failure` and nothing written.
 FileReport buildFile(const QString& path, const catalogue::FileDef& def, const QString& target,
                      const Progress& progress = {});
+
+// Converts one old value to what `field` stores (Null stays Null). Returns the reason, for the
+// report, when it cannot: a text longer than the field, a value of another kind, a number out
+// of the field's range, a date out of range.
+std::optional<QString> convert(const FieldDef& field, const legacy::Value& value, QVariant& result);
 
 struct Options {
     bool dryRun = false;   // --prueba: report only, write nothing

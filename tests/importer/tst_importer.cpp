@@ -114,6 +114,70 @@ private slots:
         QCOMPARE(legacy::dateText(days), text);
     }
 
+    // Each old type onto each kind of field, and the values that cannot go in.
+    void valuesConvertOrSayWhyNot_data()
+    {
+        using Kind = legacy::Value::Kind;
+        QTest::addColumn<int>("fieldType");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("number");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("reason");  // empty when the value goes in
+        const int text = int(FieldType::Text), whole = int(FieldType::Integer), shortWhole = int(FieldType::Short),
+                  number = int(FieldType::Double), date = int(FieldType::Date);
+        QTest::newRow("null stays null") << number << int(Kind::Null) << QString() << 0.0 << QVariant() << QString();
+        QTest::newRow("empty text stays empty") << text << int(Kind::Text) << u""_s << 0.0 << QVariant(u""_s) << QString();
+        QTest::newRow("text of the width") << text << int(Kind::Text) << u"ÑANDÚ LÁCT"_s << 0.0 << QVariant(u"ÑANDÚ LÁCT"_s) << QString();
+        QTest::newRow("text too long") << text << int(Kind::Text) << u"ÑANDUBAYSAL"_s << 0.0 << QVariant()
+                                       << u"texto más largo que el campo (11 caracteres; el campo admite 10)"_s;
+        QTest::newRow("number into text") << text << int(Kind::Number) << QString() << 12.5 << QVariant(u"12,5"_s) << QString();
+        QTest::newRow("whole number") << whole << int(Kind::Whole) << QString() << 42.0 << QVariant(qint64(42)) << QString();
+        QTest::newRow("text that is a whole number") << whole << int(Kind::Text) << u" 17 "_s << 0.0 << QVariant(qint64(17)) << QString();
+        QTest::newRow("text that is not a number") << whole << int(Kind::Text) << u"12A"_s << 0.0 << QVariant()
+                                                   << u"valor de otro tipo: se esperaba un número entero"_s;
+        QTest::newRow("fraction into a whole field") << whole << int(Kind::Number) << QString() << 1.5 << QVariant()
+                                                     << u"valor de otro tipo: se esperaba un número entero"_s;
+        QTest::newRow("too big for a short") << shortWhole << int(Kind::Whole) << QString() << 40000.0 << QVariant()
+                                             << u"número fuera de rango (el campo admite de -32768 a 32767)"_s;
+        QTest::newRow("decimal comma text") << number << int(Kind::Text) << u"1234,56"_s << 0.0 << QVariant(1234.56) << QString();
+        QTest::newRow("decimal point text") << number << int(Kind::Text) << u"1234.56"_s << 0.0 << QVariant(1234.56) << QString();
+        QTest::newRow("word into a number") << number << int(Kind::Text) << u"doce"_s << 0.0 << QVariant()
+                                            << u"valor de otro tipo: se esperaba un número"_s;
+        QTest::newRow("date into a number") << number << int(Kind::Date) << QString() << 1.0 << QVariant()
+                                            << u"valor de otro tipo: se esperaba un número"_s;
+        QTest::newRow("stored date") << date << int(Kind::Date) << QString() << 41152.5 << QVariant(u"2012-08-31 12:00:00"_s) << QString();
+        QTest::newRow("date written as text") << date << int(Kind::Text) << u"14/09/2012"_s << 0.0
+                                              << QVariant(u"2012-09-14 00:00:00"_s) << QString();
+        QTest::newRow("date and time as text") << date << int(Kind::Text) << u"30/12/2007 00:00:00"_s << 0.0
+                                               << QVariant(u"2007-12-30 00:00:00"_s) << QString();
+        QTest::newRow("date into text") << text << int(Kind::Date) << QString() << 39446.0 << QVariant(u"30/12/2007"_s) << QString();
+        QTest::newRow("date out of range") << date << int(Kind::Date) << QString() << 1e7 << QVariant() << u"fecha fuera de rango"_s;
+        QTest::newRow("text that is not a date") << date << int(Kind::Text) << u"ayer"_s << 0.0 << QVariant()
+                                                 << u"valor de otro tipo: se esperaba una fecha"_s;
+        QTest::newRow("binary value") << text << int(Kind::Unsupported) << QString() << 0.0 << QVariant()
+                                      << u"valor de otro tipo: se esperaba un texto"_s;
+    }
+    void valuesConvertOrSayWhyNot()
+    {
+        QFETCH(int, fieldType);
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        QFETCH(double, number);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, reason);
+        const FieldDef field{u"campo"_s, FieldType(fieldType), fieldType == int(FieldType::Text) ? 10 : 0};
+        legacy::Value value;
+        value.kind = legacy::Value::Kind(kind);
+        value.text = text;
+        value.number = number;
+        value.whole = qint64(number);
+        QVariant result;
+        const auto why = legacyimport::convert(field, value, result);
+        QCOMPARE(why.value_or(QString()), reason);
+        QCOMPARE(result, stored);
+    }
+
     // Every value of every table of the small store, as the fixtures' list of rows gives it.
     void smallStoreArrivesWhole()
     {
