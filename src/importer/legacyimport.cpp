@@ -223,9 +223,14 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
         source[size_t(f)] = int(c);
     }
     const int letterCode = isDepartments(def) ? def.table.fieldIndex(u"COD_LET") : -1;
-    for (size_t f = 0; f < fields.size(); ++f)
+    for (size_t f = 0; f < fields.size(); ++f) {
+        const bool present = std::any_of(columns.begin(), columns.end(), [&](const legacy::Column& c) {
+            return c.name.compare(fields[f].name, Qt::CaseInsensitive) == 0;
+        });
         if (source[f] < 0 && int(f) != letterCode)
-            notes << QStringLiteral("  columna %1: no está en el archivo anterior; queda vacía").arg(fields[f].name);
+            notes << (present ? u"  columna %1: queda vacía"_s : u"  columna %1: no está en el archivo anterior; queda vacía"_s)
+                         .arg(fields[f].name);
+    }
     std::vector<qint64> unplacedValues(unplaced.size(), 0);
 
     // Unique keys seen so far: key text -> row number that holds it.
