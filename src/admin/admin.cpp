@@ -10,6 +10,7 @@
 #include "demo.h"
 #include "engine.h"
 #include "folderlock.h"
+#include "legacyimport.h"
 #include "passwords.h"
 #include "paths.h"
 #include "storefiles.h"
@@ -29,6 +30,8 @@ const QString kUsage =
     "  usuario borrar NOMBRE    borra un usuario\n"
     "  usuario listar           muestra los usuarios\n"
     "  verificar                comprueba cada archivo de datos\n"
+    "  importar CARPETA [--prueba] [--reemplazar]\n"
+    "                           pasa los datos del sistema anterior (--prueba solo informa)\n"
     "  --version                muestra la versión\n"
     "  --help                   muestra esta ayuda\n"_s;
 
@@ -226,6 +229,17 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
         if (command == u"inicializar" && args.size() == 2 && args[1] == u"--demo") return initialize(true, out);
         if (command == u"usuario") return users(args, out, err, readPassword);
         if (command == u"verificar" && args.size() == 1) return verify(out);
+        if (command == u"importar") {
+            legacyimport::Options options;
+            QStringList folders;
+            for (const QString& arg : args.mid(1)) {
+                if (arg == u"--prueba") options.dryRun = true;
+                else if (arg == u"--reemplazar") options.replace = true;
+                else folders << arg;
+            }
+            if (folders.size() == 1 && !folders[0].startsWith(u'-'))
+                return legacyimport::run(folders[0], options, out, err);
+        }
     } catch (const EngineError& e) {
         err << "Error " << e.number() << ": " << e.text() << '\n';
         return 1;

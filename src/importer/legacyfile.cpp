@@ -1,0 +1,301 @@
+#include "legacyfile.h"
+
+#include <mdbtools.h>
+
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace legacy {
+
+namespace {
+
+// Jet 4 text: UTF-16LE, or "compressed" after the marker FF FE, where single bytes stand for
+// the characters up to U+00FF and each 00 byte switches between one-byte and two-byte runs.
+QString decodeJet4Text(const unsigned char* p, int len)
+{
+    QString out;
+    if (len >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
+        out.reserve(len);
+        bool oneByte = true;
+        for (int i = 2; i < len;) {
+            if (p[i] == 0) {
+                oneByte = !oneByte;
+                ++i;
+            } else if (oneByte) {
+                out.append(QChar(char16_t(p[i++])));
+            } else if (i + 1 < len) {
+                out.append(QChar(char16_t(p[i] | (p[i + 1] << 8))));
+                i += 2;
+            } else {
+                break;
+            }
+        }
+        return out;
+    }
+    out.reserve(len / 2);
+    for (int i = 0; i + 1 < len; i += 2) out.append(QChar(char16_t(p[i] | (p[i + 1] << 8))));
+    return out;
+}
+
+double readDouble(const unsigned char* p)
+{
+    double d;
+    std::memcpy(&d, p, sizeof d);  // Jet stores little-endian IEEE doubles, as this machine does
+    return d;
+}
+
+QString typeName(int type)
+{
+    switch (type) {
+    case MDB_BOOL: return u"Sí/No"_s;
+    case MDB_BYTE: return u"Byte"_s;
+    case MDB_INT: return u"Entero"_s;
+    case MDB_LONGINT: return u"Entero largo"_s;
+    case MDB_MONEY: return u"Moneda"_s;
+    case MDB_FLOAT: return u"Simple"_s;
+    case MDB_DOUBLE: return u"Doble"_s;
+    case MDB_DATETIME: return u"Fecha/Hora"_s;
+    case MDB_TEXT: return u"Texto"_s;
+    case MDB_MEMO: return u"Memo"_s;
+    case MDB_NUMERIC: return u"Decimal"_s;
+    case MDB_BINARY: return u"Binario"_s;
+    case MDB_OLE: return u"Objeto OLE"_s;
+    case MDB_REPID: return u"Id. de réplica"_s;
+    default: return QStringLiteral("tipo %1").arg(type);
+    }
+}
+
+bool supportedType(int type)
+{
+    switch (type) {
+    case MDB_BOOL: case MDB_BYTE: case MDB_INT: case MDB_LONGINT: case MDB_MONEY: case MDB_FLOAT:
+    case MDB_DOUBLE: case MDB_DATETIME: case MDB_TEXT: case MDB_MEMO: case MDB_NUMERIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A decimal text from libmdb ("123.4500") as a double; libmdb writes it with a full stop.
+std::optional<double> parseDecimal(const char* text)
+{
+    double d = 0;
+    const char* end = text + std::strlen(text);
+    const auto [ptr, ec] = std::from_chars(text, end, d);
+    if (ec != std::errc() || ptr != end) return std::nullopt;
+    return d;
+}
+
+}  // namespace
+
+QString dateText(double days)
+{
+    if (!std::isfinite(days) || days < -657434.0 || days > 2958466.0) return QString();
+    // Before 1899 the whole part counts back and the fraction still counts forward.
+    const double whole = std::trunc(days);
+    qint64 seconds = std::llround(std::fabs(days - whole) * 86400.0);
+    qint64 day = qint64(whole);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        day += days < 0 ? -1 : 1;
+    }
+    const QDate date = QDate(1899, 12, 30).addDays(day);
+    if (!date.isValid() || date.year() < 100 || date.year() > 9999) return QString();
+    // Written digit by digit: the import writes two dates per article.
+    char16_t out[19];
+    auto put = [&out](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10) out[at + i] = char16_t(u'0' + value % 10);
+    };
+    put(0, date.year(), 4);
+    out[4] = u'-';
+    put(5, date.month(), 2);
+    out[7] = u'-';
+    put(8, date.day(), 2);
+    out[10] = u' ';
+    put(11, int(seconds / 3600), 2);
+    out[13] = u':';
+    put(14, int(seconds / 60 % 60), 2);
+    out[16] = u':';
+    put(17, int(seconds % 60), 2);
+    return QString(reinterpret_cast<const QChar*>(out), 19);
+}
+
+File::File(const QString& path) : path_(path)
+{
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly)) throw ReadError(u"no se puede abrir: "_s + probe.errorString());
+    size_ = probe.size();
+    probe.close();
+    MdbHandle* mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
+    if (!mdb) throw ReadError(u"no es un archivo de base de datos Jet (Access)"_s);
+    mdb_ = mdb;
+    if (!mdb_read_catalog(mdb, MDB_TABLE)) {
+        mdb_close(mdb);
+        mdb_ = nullptr;
+        throw ReadError(u"el archivo está dañado: no se puede leer su lista de tablas"_s);
+    }
+}
+
+File::~File()
+{
+    if (mdb_) mdb_close(static_cast<MdbHandle*>(mdb_));
+}
+
+QStringList File::tableNames() const
+{
+    auto mdb = static_cast<MdbHandle*>(mdb_);
+    QStringList names;
+    for (guint i = 0; i < mdb->num_catalog; ++i) {
+        auto entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry))
+            names << QString::fromUtf8(entry->object_name);
+    }
+    return names;
+}
+
+std::unique_ptr<Table> File::table(const QString& name)
+{
+    auto mdb = static_cast<MdbHandle*>(mdb_);
+    for (guint i = 0; i < mdb->num_catalog; ++i) {
+        auto entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type != MDB_TABLE ||
+            QString::fromUtf8(entry->object_name).compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        MdbTableDef* def = mdb_read_table(entry);
+        if (!def) throw ReadError(u"el archivo está dañado: no se puede leer la tabla "_s + name);
+        if (!mdb_read_columns(def)) {
+            mdb_free_tabledef(def);
+            throw ReadError(u"el archivo está dañado: no se pueden leer las columnas de la tabla "_s + name);
+        }
+        return std::make_unique<Table>(mdb_, def);
+    }
+    const qint64 page = mdb->fmt->pg_size;
+    if (page > 0 && size_ % page != 0)
+        throw ReadError(QStringLiteral("el archivo está dañado: no tiene la tabla %1 y está cortado "
+                                       "(%2 bytes, no es un múltiplo de la página de %3)")
+                            .arg(name, QString::number(size_), QString::number(page)));
+    throw ReadError(u"no tiene la tabla "_s + name);
+}
+
+Table::Table(void* mdb, MdbTableDef* def) : mdb_(mdb), def_(def)
+{
+    jet4_ = !IS_JET3(static_cast<MdbHandle*>(mdb_));
+    for (guint i = 0; i < def_->num_cols; ++i) {
+        auto col = static_cast<MdbColumn*>(g_ptr_array_index(def_->columns, i));
+        Column c;
+        c.name = QString::fromUtf8(col->name);
+        c.type = col->col_type;
+        c.typeName = typeName(col->col_type);
+        c.supported = supportedType(col->col_type);
+        if (col->col_type == MDB_TEXT) c.width = jet4_ ? col->col_size / 2 : col->col_size;
+        columns_.push_back(c);
+    }
+    mdb_rewind_table(def_);
+}
+
+Table::~Table() { mdb_free_tabledef(def_); }
+
+qint64 Table::declaredRows() const { return def_->num_rows; }
+
+bool Table::next() { return mdb_fetch_row(def_) != 0; }
+
+bool Table::storedNull(int column) const
+{
+    // libmdb leaves an empty text and a Null alike (no bytes); the row's null mask tells them apart.
+    auto mdb = static_cast<MdbHandle*>(mdb_);
+    int start = 0;
+    size_t size = 0;
+    if (mdb_find_row(mdb, int(def_->cur_row) - 1, &start, &size) != 0) return true;
+    MdbField fields[MDB_MAX_COLS];
+    const int count = mdb_crack_row(def_, start & 0x1FFF, size, fields);
+    for (int i = 0; i < count; ++i)
+        if (fields[i].colnum == column) return fields[i].is_null;
+    return true;
+}
+
+Value Table::value(int column) const
+{
+    auto mdb = static_cast<MdbHandle*>(mdb_);
+    auto col = static_cast<MdbColumn*>(g_ptr_array_index(def_->columns, column));
+    Value v;
+    const int len = col->cur_value_len;
+    const unsigned char* p = mdb->pg_buf + col->cur_value_start;
+    if (col->col_type == MDB_BOOL) {  // kept in the null mask: a set bit is true
+        v.kind = Value::Kind::Whole;
+        v.whole = len ? 0 : -1;
+        return v;
+    }
+    if (len == 0) {
+        if ((col->col_type == MDB_TEXT || col->col_type == MDB_MEMO) && !storedNull(column))
+            v.kind = Value::Kind::Text;
+        return v;
+    }
+    switch (col->col_type) {
+    case MDB_BYTE: v.kind = Value::Kind::Whole; v.whole = p[0]; break;
+    case MDB_INT: v.kind = Value::Kind::Whole; v.whole = qint16(p[0] | (p[1] << 8)); break;
+    case MDB_LONGINT:
+        v.kind = Value::Kind::Whole;
+        v.whole = qint32(quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24));
+        break;
+    case MDB_MONEY: {
+        // Whole ten-thousandths; the division gives the double nearest the four-decimal value.
+        qint64 units;
+        std::memcpy(&units, p, sizeof units);
+        v.kind = Value::Kind::Number;
+        v.number = double(units) / 10000.0;
+        break;
+    }
+    case MDB_FLOAT: {
+        // A single keeps its shortest decimal (0.1f reads as 0.1, not 0.100000001490116).
+        float f;
+        std::memcpy(&f, p, sizeof f);
+        char buffer[32];
+        const auto r = std::to_chars(buffer, buffer + sizeof buffer, f);
+        *r.ptr = 0;
+        v.kind = Value::Kind::Number;
+        v.number = parseDecimal(buffer).value_or(double(f));
+        break;
+    }
+    case MDB_DOUBLE: v.kind = Value::Kind::Number; v.number = readDouble(p); break;
+    case MDB_DATETIME: v.kind = Value::Kind::Date; v.number = readDouble(p); break;
+    case MDB_NUMERIC: {
+        char* text = mdb_numeric_to_string(mdb, col->cur_value_start, col->col_scale, col->col_prec);
+        const auto d = parseDecimal(text);
+        g_free(text);
+        if (d) {
+            v.kind = Value::Kind::Number;
+            v.number = *d;
+        } else {
+            v.kind = Value::Kind::Unsupported;
+        }
+        break;
+    }
+    case MDB_TEXT:
+        v.kind = Value::Kind::Text;
+        if (jet4_) {
+            v.text = decodeJet4Text(p, len);
+        } else {
+            char* text = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type, len);
+            v.text = QString::fromUtf8(text);
+            g_free(text);
+        }
+        break;
+    case MDB_MEMO: {
+        char* text = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type, len);
+        v.kind = Value::Kind::Text;
+        v.text = QString::fromUtf8(text);
+        g_free(text);
+        break;
+    }
+    default: v.kind = Value::Kind::Unsupported; break;
+    }
+    return v;
+}
+
+}  // namespace legacy

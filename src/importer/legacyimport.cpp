@@ -1,0 +1,739 @@
+#include "legacyimport.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QUuid>
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+#include "engine.h"
+#include "folderlock.h"
+#include "legacyfile.h"
+#include "numbertext.h"
+#include "passwords.h"
+#include "paths.h"
+#include "sqliteutil.h"
+
+using namespace Qt::StringLiterals;
+
+namespace legacyimport {
+
+namespace {
+
+const QString kFirstUser = u"VUMRE"_s;
+
+// Code fields: four-digit numbers that the forms zero-pad; a brand, category, supplier or
+// customer code that is not a number cannot be found or followed by the forms.
+bool isCodeField(const FieldDef& field)
+{
+    return field.name == u"COD_RUB" || field.name == u"COD_PROV" || field.name == u"COD_CLIENT";
+}
+
+bool isDepartments(const catalogue::FileDef& def) { return def.fileName == u"Departamentos.mdb"; }
+bool isArticles(const catalogue::FileDef& def) { return def.fileName == u"Articulos.mdb"; }
+bool isUsers(const catalogue::FileDef& def) { return def.fileName == u"Opcion.mdb"; }
+
+QString shown(const legacy::Value& v)
+{
+    switch (v.kind) {
+    case legacy::Value::Kind::Null: return u"(nulo)"_s;
+    case legacy::Value::Kind::Text: {
+        QString text = v.text;
+        if (text.size() > 60) text = text.left(57) + u"..."_s;
+        return u'"' + text + u'"';
+    }
+    case legacy::Value::Kind::Whole: return QString::number(v.whole);
+    case legacy::Value::Kind::Number: return numbertext::shortest(v.number);
+    case legacy::Value::Kind::Date: {
+        const QString text = legacy::dateText(v.number);
+        return text.isEmpty() ? u"(fecha fuera de rango)"_s : text;
+    }
+    case legacy::Value::Kind::Unsupported: return u"(valor binario)"_s;
+    }
+    return QString();
+}
+
+bool isBlank(const legacy::Value& v)
+{
+    return v.kind == legacy::Value::Kind::Null ||
+           (v.kind == legacy::Value::Kind::Text && v.text.trimmed().isEmpty());
+}
+
+// A number written with a decimal comma or a full stop.
+std::optional<double> parseNumber(const QString& text)
+{
+    if (auto d = numbertext::parse(text)) return d;
+    const QByteArray latin = text.trimmed().toLatin1();
+    double d = 0;
+    const auto [ptr, ec] = std::from_chars(latin.constData(), latin.constData() + latin.size(), d);
+    if (ec != std::errc() || ptr != latin.constData() + latin.size() || latin.isEmpty() || !std::isfinite(d))
+        return std::nullopt;
+    return d;
+}
+
+}  // namespace
+
+std::optional<QString> convert(const FieldDef& field, const legacy::Value& v, QVariant& result)
+{
+    using Kind = legacy::Value::Kind;
+    result = QVariant();
+    if (v.kind == Kind::Null) return std::nullopt;
+    switch (field.type) {
+    case FieldType::Text: {
+        QString text;
+        switch (v.kind) {
+        case Kind::Text: text = v.text; break;
+        case Kind::Whole: text = QString::number(v.whole); break;
+        case Kind::Number: text = numbertext::shortest(v.number); break;
+        case Kind::Date: {
+            // Rewritten as text, without a time zone that could lack that hour.
+            const QString when = legacy::dateText(v.number);
+            if (when.isEmpty()) return u"fecha fuera de rango"_s;
+            text = when.mid(8, 2) + u'/' + when.mid(5, 2) + u'/' + when.left(4);
+            if (when.mid(11) != u"00:00:00") text += u' ' + when.mid(11);
+            break;
+        }
+        default: return u"valor de otro tipo: se esperaba un texto"_s;
+        }
+        if (text.size() > field.width)
+            return QStringLiteral("texto más largo que el campo (%1 caracteres; el campo admite %2)")
+                .arg(text.size())
+                .arg(field.width);
+        result = text;
+        return std::nullopt;
+    }
+    case FieldType::Integer:
+    case FieldType::Short:
+    case FieldType::Counter: {
+        const bool isShort = field.type == FieldType::Short;
+        const double low = isShort ? -32768.0 : double(std::numeric_limits<qint32>::min());
+        const double high = isShort ? 32767.0 : double(std::numeric_limits<qint32>::max());
+        double number;
+        if (v.kind == Kind::Whole) number = double(v.whole);
+        else if (v.kind == Kind::Number) number = v.number;
+        else if (v.kind == Kind::Text) {
+            if (v.text.trimmed().isEmpty()) return std::nullopt;
+            const auto parsed = parseNumber(v.text);
+            if (!parsed) return u"valor de otro tipo: se esperaba un número entero"_s;
+            number = *parsed;
+        } else {
+            return u"valor de otro tipo: se esperaba un número entero"_s;
+        }
+        if (!std::isfinite(number) || number != std::trunc(number))
+            return u"valor de otro tipo: se esperaba un número entero"_s;
+        if (number < low || number > high)
+            return QStringLiteral("número fuera de rango (el campo admite de %1 a %2)")
+                .arg(QString::number(qint64(low)), QString::number(qint64(high)));
+        result = qint64(number);
+        return std::nullopt;
+    }
+    case FieldType::Double: {
+        if (v.kind == Kind::Whole) result = double(v.whole);
+        else if (v.kind == Kind::Number && std::isfinite(v.number)) result = v.number;
+        else if (v.kind == Kind::Text) {
+            if (v.text.trimmed().isEmpty()) return std::nullopt;
+            const auto parsed = parseNumber(v.text);
+            if (!parsed) return u"valor de otro tipo: se esperaba un número"_s;
+            result = *parsed;
+        } else {
+            return u"valor de otro tipo: se esperaba un número"_s;
+        }
+        return std::nullopt;
+    }
+    case FieldType::Date: {
+        QString text;
+        if (v.kind == Kind::Date) {
+            text = legacy::dateText(v.number);
+            if (text.isEmpty()) return u"fecha fuera de rango"_s;
+        } else if (v.kind == Kind::Text) {
+            const QString given = v.text.trimmed();
+            if (given.isEmpty()) return std::nullopt;
+            // Day and time read apart: a local time zone may lack midnight on the day its
+            // summer time starts.
+            const QString dayPart = given.section(u' ', 0, 0), timePart = given.section(u' ', 1);
+            QDate day = QDate::fromString(dayPart, u"dd/MM/yyyy"_s);
+            if (!day.isValid()) day = QDate::fromString(dayPart, u"yyyy-MM-dd"_s);
+            const QTime time = timePart.isEmpty() ? QTime(0, 0) : QTime::fromString(timePart, u"HH:mm:ss"_s);
+            if (!day.isValid() || !time.isValid()) return u"valor de otro tipo: se esperaba una fecha"_s;
+            text = day.toString(u"yyyy-MM-dd"_s) + u' ' + time.toString(u"HH:mm:ss"_s);
+        } else {
+            return u"valor de otro tipo: se esperaba una fecha"_s;
+        }
+        result = text;
+        return std::nullopt;
+    }
+    }
+    return u"valor de otro tipo"_s;
+}
+
+namespace {
+
+// How the unique index compares keys: text without regard to case, numbers as numbers.
+QString keyOf(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString) return value.toString().toCaseFolded();
+    return value.toString();
+}
+
+QString fieldWord(const FieldDef& field) { return field.name; }
+
+}  // namespace
+
+FileReport readFile(const QString& path, const catalogue::FileDef& def, const RowSink& store,
+                    const Progress& progress)
+{
+    FileReport report;
+    report.fileName = def.fileName;
+    std::unique_ptr<legacy::File> file;
+    std::unique_ptr<legacy::Table> table;
+    try {
+        file = std::make_unique<legacy::File>(path);
+        table = file->table(def.table.name);
+    } catch (const legacy::ReadError& e) {
+        report.failure = e.reason();
+        return report;
+    }
+
+    // The old columns, matched by name onto the program's fields.
+    const auto& columns = table->columns();
+    const auto& fields = def.table.fields;
+    std::vector<int> source(fields.size(), -1);
+    QStringList notes;
+    std::vector<int> unplaced;  // old columns the program has no field for, or cannot read
+    for (size_t c = 0; c < columns.size(); ++c) {
+        const int f = def.table.fieldIndex(columns[c].name);
+        if (f < 0 || !columns[c].supported) {
+            unplaced.push_back(int(c));
+            continue;
+        }
+        source[size_t(f)] = int(c);
+    }
+    const int letterCode = isDepartments(def) ? def.table.fieldIndex(u"COD_LET") : -1;
+    for (size_t f = 0; f < fields.size(); ++f) {
+        const bool present = std::any_of(columns.begin(), columns.end(), [&](const legacy::Column& c) {
+            return c.name.compare(fields[f].name, Qt::CaseInsensitive) == 0;
+        });
+        if (source[f] < 0 && int(f) != letterCode)
+            notes << (present ? u"  columna %1: queda vacía"_s : u"  columna %1: no está en el archivo anterior; queda vacía"_s)
+                         .arg(fields[f].name);
+    }
+    std::vector<qint64> unplacedValues(unplaced.size(), 0);
+
+    // Unique keys seen so far: key text -> row number that holds it.
+    int keyField = -1;
+    for (const IndexDef& index : def.table.indexes)
+        if (index.unique) keyField = def.table.fieldIndex(index.field);
+    const int barcodeField = isArticles(def) ? def.table.fieldIndex(u"codbarra") : -1;
+    const int descriptionField = isArticles(def) ? def.table.fieldIndex(u"descripcion") : -1;
+    const int passwordField = isUsers(def) ? def.table.fieldIndex(u"contrasena") : -1;
+    QHash<QString, qint64> keys, barcodes;
+
+    const qint64 total = table->declaredRows();
+    keys.reserve(qsizetype(std::min<qint64>(total, 1 << 20)));
+    if (barcodeField >= 0) barcodes.reserve(qsizetype(std::min<qint64>(total, 1 << 20)));
+    const bool big = total > 10000;
+    std::vector<legacy::Value> values(fields.size());
+    std::vector<QVariant> row(fields.size());
+    qint64 number = 0;
+    while (table->next()) {
+        ++number;
+        ++report.rowsRead;
+        if (big && progress && number % 5000 == 0) progress(number, total);
+        for (size_t f = 0; f < fields.size(); ++f)
+            values[f] = source[f] >= 0 ? table->value(source[f]) : legacy::Value{};
+        for (size_t u = 0; u < unplaced.size(); ++u)
+            if (table->value(unplaced[u]).kind != legacy::Value::Kind::Null) ++unplacedValues[u];
+
+        // The row as the report names it: its key where it has one.
+        auto rowName = [&] {
+            return keyField >= 0 && !isBlank(values[size_t(keyField)])
+                       ? QStringLiteral("fila %1 (%2 %3)")
+                             .arg(QString::number(number), fields[size_t(keyField)].name, shown(values[size_t(keyField)]))
+                       : QStringLiteral("fila %1").arg(number);
+        };
+        auto problem = [&](const FieldDef& field, const legacy::Value& v, const QString& reason, bool skips) {
+            report.lines << QStringLiteral("  %1, %2 = %3: %4; %5")
+                                .arg(rowName(), fieldWord(field), shown(v), reason,
+                                     skips ? u"no se importa"_s : u"se importa igual"_s);
+            if (skips) ++report.skipped;
+            else ++report.warnings;
+        };
+
+        bool skip = false;
+        for (size_t f = 0; f < fields.size() && !skip; ++f) {
+            if (auto reason = convert(fields[f], values[f], row[f])) {
+                problem(fields[f], values[f], *reason, true);
+                skip = true;
+            }
+        }
+        if (skip) continue;
+
+        if (keyField >= 0) {
+            const FieldDef& field = fields[size_t(keyField)];
+            const legacy::Value& v = values[size_t(keyField)];
+            const QVariant& key = row[size_t(keyField)];
+            if (isBlank(v)) {
+                problem(field, v, u"clave vacía"_s, true);
+                continue;
+            }
+            if (isCodeField(field)) {
+                bool numeric = false;
+                key.toString().trimmed().toLongLong(&numeric);
+                if (!numeric) {
+                    problem(field, v,
+                            letterCode >= 0 ? u"el código no es un número (no se puede calcular COD_LET)"_s
+                                            : u"el código no es un número"_s,
+                            true);
+                    continue;
+                }
+            }
+            const auto seen = keys.constFind(keyOf(key));
+            if (seen != keys.constEnd()) {
+                problem(field, v, QStringLiteral("clave repetida (queda la fila %1)").arg(*seen), true);
+                continue;
+            }
+            keys.insert(keyOf(key), number);
+        }
+        if (letterCode >= 0 && row[size_t(letterCode)].toString().trimmed().isEmpty() && keyField >= 0)
+            row[size_t(letterCode)] = u"D"_s + QString::number(row[size_t(keyField)].toString().trimmed().toLongLong());
+
+        // Imported as they are, but worth a look.
+        if (descriptionField >= 0 && isBlank(values[size_t(descriptionField)]))
+            problem(fields[size_t(descriptionField)], values[size_t(descriptionField)], u"artículo sin descripción"_s, false);
+        if (isArticles(def))
+            for (const char16_t* name : {u"net", u"cos", u"lis1", u"lis2", u"lis3"}) {
+                const int f = def.table.fieldIndex(name);
+                if (row[size_t(f)].isValid() && row[size_t(f)].toDouble() < 0)
+                    problem(fields[size_t(f)], values[size_t(f)], u"precio negativo"_s, false);
+            }
+        if (barcodeField >= 0 && !isBlank(values[size_t(barcodeField)])) {
+            const QString barcode = keyOf(row[size_t(barcodeField)]);
+            const auto seen = barcodes.constFind(barcode);
+            if (seen != barcodes.constEnd())
+                problem(fields[size_t(barcodeField)], values[size_t(barcodeField)],
+                        QStringLiteral("código de barras repetido (también en la fila %1; el programa encuentra la primera)")
+                            .arg(*seen),
+                        false);
+            else
+                barcodes.insert(barcode, number);
+        }
+        // No plain password lands in the program's files.
+        if (passwordField >= 0 && !row[size_t(passwordField)].toString().isEmpty())
+            row[size_t(passwordField)] = passwords::hash(row[size_t(passwordField)].toString());
+
+        ++report.rowsStored;
+        if (store) store(row);
+    }
+    for (size_t u = 0; u < unplaced.size(); ++u) {
+        const legacy::Column& column = columns[size_t(unplaced[u])];
+        report.lostValues += unplacedValues[u];
+        notes << (column.supported
+                      ? QStringLiteral("  columna %1 (%2): el programa no la tiene; %3 valor(es) no se importan")
+                      : QStringLiteral("  columna %1 (%2): ese tipo no se puede importar; %3 valor(es) no se importan"))
+                     .arg(column.name, column.typeName, QString::number(unplacedValues[u]));
+    }
+    if (report.rowsRead < total)
+        notes << QStringLiteral("  la tabla declara %1 filas y solo se pudieron leer %2: el archivo puede estar dañado")
+                     .arg(QString::number(total), QString::number(report.rowsRead));
+    report.lostValues += std::max<qint64>(0, total - report.rowsRead);
+    report.lines << notes;
+    return report;
+}
+
+namespace {
+
+QString quoted(const QString& name) { return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"'; }
+
+// A raw connection to a file being built: the rows go in through one prepared statement in one
+// transaction, codigo included (the engine assigns counters itself and would not take them).
+class Writer {
+public:
+    Writer(const QString& path, const TableDef& table)
+    {
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            sqliteutil::throwError(db_, sqlite3_errcode(db_), path);
+        sqliteutil::configureConnection(db_);
+        QStringList columns, params;
+        for (size_t i = 0; i < table.fields.size(); ++i) {
+            columns << quoted(table.fields[i].name);
+            params << QStringLiteral("?%1").arg(i + 1);
+        }
+        sqliteutil::exec(db_, u"BEGIN"_s);
+        insert_ = std::make_unique<sqliteutil::Statement>(
+            db_, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                     .arg(quoted(table.name), columns.join(u", "_s), params.join(u", "_s)));
+    }
+    ~Writer()
+    {
+        insert_.reset();
+        sqlite3_close_v2(db_);  // an unfinished transaction is rolled back
+    }
+
+    void add(const std::vector<QVariant>& row)
+    {
+        sqlite3_stmt* stmt = insert_->get();
+        sqlite3_reset(stmt);
+        for (size_t i = 0; i < row.size(); ++i) {
+            const QVariant& v = row[i];
+            const int n = int(i) + 1;
+            switch (v.typeId()) {
+            case QMetaType::UnknownType: sqlite3_bind_null(stmt, n); break;
+            case QMetaType::LongLong: sqlite3_bind_int64(stmt, n, v.toLongLong()); break;
+            case QMetaType::Double: sqlite3_bind_double(stmt, n, v.toDouble()); break;
+            default: {
+                const QString text = v.toString();
+                sqlite3_bind_text16(stmt, n, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
+            }
+            }
+        }
+        if (const int rc = sqlite3_step(stmt); rc != SQLITE_DONE) sqliteutil::throwError(db_, rc, QString());
+    }
+
+    void commit()
+    {
+        insert_.reset();
+        sqliteutil::exec(db_, u"COMMIT"_s);
+        if (sqlite3_close(db_) != SQLITE_OK) throw EngineError(EngineErrorCode::IoError);
+        db_ = nullptr;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+    std::unique_ptr<sqliteutil::Statement> insert_;
+};
+
+std::shared_ptr<Database> openBuilt(const catalogue::FileDef& def, const QString& path)
+{
+    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+        ->OpenDatabase(path, false, false, catalogue::connectString(def.password));
+}
+
+// The file's table: integrity, and exactly `rows` records. Throws when either fails.
+void verifyBuilt(const catalogue::FileDef& def, const QString& path, qint64 rows)
+{
+    auto db = openBuilt(def, path);
+    const QStringList check = db->pragmaLines(u"integrity_check"_s);
+    if (check != QStringList{u"ok"_s}) throw EngineError(EngineErrorCode::NotOurFormat, path);
+    const qint64 stored =
+        db->Select(QStringLiteral("SELECT count(*) FROM %1").arg(quoted(def.table.name))).value(0).value(0).toLongLong();
+    if (stored != rows) throw EngineError(EngineErrorCode::Internal,
+                                          QStringLiteral("%1: %2 filas escritas, %3 esperadas")
+                                              .arg(def.fileName, QString::number(stored), QString::number(rows)));
+}
+
+void syncPath(const QString& path, bool folder)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), (folder ? O_RDONLY | O_DIRECTORY : O_RDONLY) | O_CLOEXEC);
+    if (fd < 0) throw EngineError(EngineErrorCode::IoError, path);
+    const int rc = ::fsync(fd);
+    ::close(fd);
+    if (rc != 0) throw EngineError(errno == ENOSPC ? EngineErrorCode::DiskFull : EngineErrorCode::IoError, path);
+}
+
+void renameInto(const QString& from, const QString& to)
+{
+    if (QFileInfo::exists(to) || std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        throw EngineError(EngineErrorCode::IoError, to);
+}
+
+}  // namespace
+
+FileReport buildFile(const QString& path, const catalogue::FileDef& def, const QString& target,
+                     const Progress& progress)
+{
+    const QFileInfo info(target);
+    const QString temp = info.absolutePath() + u"/."_s + info.fileName() + u".importando"_s;
+    QFile::remove(temp);
+    catalogue::createFile(def, temp);
+    FileReport report;
+    try {
+        Writer writer(temp, def.table);
+        report = readFile(path, def, [&](const std::vector<QVariant>& row) { writer.add(row); }, progress);
+        if (!report.failure.isEmpty()) {
+            QFile::remove(temp);
+            return report;
+        }
+        writer.commit();
+        verifyBuilt(def, temp, report.rowsRead - report.skipped);
+    } catch (...) {
+        QFile::remove(temp);
+        QFile::remove(temp + u"-journal"_s);
+        throw;
+    }
+    renameInto(temp, target);
+    return report;
+}
+
+namespace {
+
+// The old files in `folder`, by the program's file they become (names without regard to case).
+std::vector<std::pair<const catalogue::FileDef*, QString>> legacyFiles(const QString& folder)
+{
+    std::vector<std::pair<const catalogue::FileDef*, QString>> found;
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const catalogue::FileDef& def : catalogue::files())
+        for (const QString& name : names)
+            if (name.compare(def.fileName, Qt::CaseInsensitive) == 0) {
+                found.emplace_back(&def, dir.filePath(name));
+                break;
+            }
+    return found;
+}
+
+void printReport(const FileReport& r, bool dryRun, QTextStream& out)
+{
+    if (!r.failure.isEmpty()) {
+        out << r.fileName << ": no se puede leer: " << r.failure << '\n';
+    } else {
+        const auto& def = *catalogue::find(r.fileName);
+        out << r.fileName << " (tabla " << def.table.name << "): " << r.rowsRead << " fila(s) leída(s), "
+            << r.rowsStored << (dryRun ? " se importarían" : " importada(s)");
+        if (r.skipped) out << ", " << r.skipped << " no";
+        if (r.warnings) out << ", " << r.warnings << " aviso(s)";
+        out << '\n';
+        for (const QString& line : r.lines) out << line << '\n';
+    }
+    out.flush();
+}
+
+bool removeTree(const QString& path) { return QDir(path).removeRecursively(); }
+
+// Copies a file whole under a temporary name, flushes it and renames it into place.
+void copyFile(const QString& from, const QString& to)
+{
+    const QString temp = to + u".copiando"_s;
+    QFile::remove(temp);
+    QFile in(from), out(temp);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        throw EngineError(EngineErrorCode::IoError, in.isOpen() ? temp : from);
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) throw EngineError(EngineErrorCode::IoError, from);
+        if (out.write(chunk) != chunk.size()) {
+            out.close();
+            QFile::remove(temp);
+            throw EngineError(EngineErrorCode::DiskFull, to);
+        }
+    }
+    if (!out.flush() || ::fsync(out.handle()) != 0) {
+        out.close();
+        QFile::remove(temp);
+        throw EngineError(EngineErrorCode::IoError, to);
+    }
+    out.close();
+    renameInto(temp, to);
+}
+
+// Gives `to` the same entries as `from`: files as hard links (the same data, no copy), folders
+// made anew. Falls back to a copy where the file system has no hard links.
+void linkTree(const QString& from, const QString& to)
+{
+    const QFileInfo info(from);
+    if (info.isDir() && !info.isSymLink()) {
+        if (!QDir().mkpath(to)) throw EngineError(EngineErrorCode::PathNotValid, to);
+        for (const QString& name : QDir(from).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            linkTree(from + u'/' + name, to + u'/' + name);
+        return;
+    }
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) copyFile(from, to);
+}
+
+void syncTree(const QString& folder)
+{
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        if (!entry.isSymLink()) syncPath(entry.filePath(), entry.isDir());
+    }
+    syncPath(folder, true);
+}
+
+// The program's file of that name in `folder`, found without regard to case; empty when absent.
+QString existingFile(const QString& folder, const QString& fileName)
+{
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        if (name.compare(fileName, Qt::CaseInsensitive) == 0) return folder + u'/' + name;
+    return QString();
+}
+
+// Whether `name` is one of the program's files or the journal SQLite keeps beside one.
+bool isDataFile(const QString& name)
+{
+    for (const catalogue::FileDef& def : catalogue::files())
+        if (name.compare(def.fileName, Qt::CaseInsensitive) == 0 ||
+            name.compare(def.fileName + u"-journal"_s, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+QString stagingPrefix(const QString& dataFolder) { return u"."_s + QFileInfo(dataFolder).fileName() + u".importando-"_s; }
+
+void addFirstUser(Database& db)
+{
+    auto users = db.OpenRecordset(u"Usuarios"_s);
+    users->AddNew();
+    users->Fields(u"usuario"_s).setValue(kFirstUser);
+    users->Fields(u"contrasena"_s).setValue(passwords::hash(kFirstUser));
+    users->Fields(u"estado"_s).setValue(QString());
+    users->Update();
+}
+
+}  // namespace
+
+int run(const QString& legacyFolder, const Options& options, QTextStream& out, QTextStream& err)
+{
+    if (!QFileInfo(legacyFolder).isDir()) {
+        err << "No existe la carpeta " << legacyFolder << ".\n";
+        return 1;
+    }
+    const auto sources = legacyFiles(legacyFolder);
+    if (sources.empty()) {
+        err << "La carpeta " << legacyFolder << " no tiene ninguno de los archivos del sistema anterior (Opcion.mdb, "
+            << "Articulos.mdb, Clientes.mdb...).\n";
+        return 1;
+    }
+    auto progress = [&out](qint64 done, qint64 total) {
+        out << "  ... " << done << " de " << total << " filas\n";
+        out.flush();
+    };
+    std::vector<FileReport> reports;
+
+    if (options.dryRun) {
+        out << "Prueba: no se escribe nada.\n";
+        for (const auto& [def, path] : sources) {
+            reports.push_back(readFile(path, *def, {}, progress));
+            printReport(reports.back(), true, out);
+        }
+    } else {
+        QString why;
+        const auto lock = FolderLock::acquire(&why);
+        if (!lock) {
+            err << (why.isEmpty() ? u"El programa está abierto sobre la carpeta de datos; ciérrelo y vuelva a intentarlo."_s
+                                  : u"No se puede tomar la carpeta de datos: "_s + why)
+                << '\n';
+            return 1;
+        }
+        const QString dataFolder = QDir::cleanPath(paths::toNative(paths::basesFolder()));
+        const QString parent = QFileInfo(dataFolder).absolutePath();
+        QStringList current;
+        for (const catalogue::FileDef& def : catalogue::files())
+            if (const QString path = existingFile(dataFolder, def.fileName); !path.isEmpty()) current << path;
+        if (!current.isEmpty() && !options.replace) {
+            err << "La carpeta de datos " << dataFolder << " ya tiene archivos; no se cambió nada.\n"
+                << "Para reemplazarlos (quedan guardados en una carpeta antes-de-importar-...) agregue --reemplazar.\n";
+            return 1;
+        }
+        if (!QDir().mkpath(parent)) {
+            err << "No se puede crear la carpeta " << parent << ".\n";
+            return 1;
+        }
+        // What an import killed earlier left beside the data folder.
+        for (const QString& name : QDir(parent).entryList({stagingPrefix(dataFolder) + u'*'}, QDir::Dirs | QDir::Hidden))
+            removeTree(parent + u'/' + name);
+
+        const QString staging = parent + u'/' + stagingPrefix(dataFolder) + QUuid::createUuid().toString(QUuid::Id128);
+        try {
+            // A journal left by an interrupted write is rolled back before the files are kept.
+            for (const catalogue::FileDef& def : catalogue::files())
+                if (const QString path = existingFile(dataFolder, def.fileName); !path.isEmpty()) try {
+                        openBuilt(def, path)->pragmaLines(u"quick_check"_s);
+                    } catch (const EngineError&) {
+                        // A damaged file is kept aside as it is.
+                    }
+            if (!QDir().mkpath(staging)) throw EngineError(EngineErrorCode::PathNotValid, staging);
+            for (const catalogue::FileDef& def : catalogue::files()) {
+                const QString target = staging + u'/' + def.fileName;
+                const auto source = std::find_if(sources.begin(), sources.end(), [&](const auto& s) { return s.first == &def; });
+                if (source != sources.end()) {
+                    reports.push_back(buildFile(source->second, def, target, progress));
+                    printReport(reports.back(), false, out);
+                    if (reports.back().failure.isEmpty()) continue;
+                }
+                if (const QString now = existingFile(dataFolder, def.fileName); !now.isEmpty()) {
+                    linkTree(now, target);
+                    if (source != sources.end()) out << "  " << def.fileName << ": queda el archivo actual.\n";
+                } else {
+                    catalogue::createFile(def, target, [&](Database& db) {
+                        if (isUsers(def)) addFirstUser(db);
+                    });
+                    out << "  " << def.fileName << ": se crea vacío"
+                        << (isUsers(def) ? u" con el usuario VUMRE (contraseña VUMRE)"_s : QString()) << ".\n";
+                }
+            }
+            if (QFileInfo(dataFolder).isDir()) {
+                // Everything else in the data folder stays, earlier copies included.
+                for (const QString& name : QDir(dataFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+                    if (!isDataFile(name)) linkTree(dataFolder + u'/' + name, staging + u'/' + name);
+            }
+            if (!current.isEmpty()) {
+                QString keep = u"antes-de-importar-"_s + QDateTime::currentDateTime().toString(u"yyyy-MM-dd-HHmmss"_s);
+                for (int n = 2; QFileInfo::exists(staging + u'/' + keep); ++n)
+                    keep = keep.section(u'_', 0, 0) + u'_' + QString::number(n);
+                if (!QDir().mkpath(staging + u'/' + keep)) throw EngineError(EngineErrorCode::PathNotValid, keep);
+                for (const QString& path : current) copyFile(path, staging + u'/' + keep + u'/' + QFileInfo(path).fileName());
+                out << "Los archivos anteriores quedan en " << dataFolder << '/' << keep << ".\n";
+            }
+            syncTree(staging);
+            out << "Colocando los archivos nuevos...\n";
+            out.flush();
+            // One step puts the whole new folder in place: the data folder is either as it was
+            // or complete, whatever moment the import is stopped at.
+            const QByteArray from = QFile::encodeName(staging), to = QFile::encodeName(dataFolder);
+            if (QFileInfo(dataFolder).isDir()) {
+                if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) != 0)
+                    throw EngineError(EngineErrorCode::IoError, dataFolder);
+            } else if (std::rename(from.constData(), to.constData()) != 0) {
+                throw EngineError(EngineErrorCode::IoError, dataFolder);
+            }
+            syncPath(parent, true);
+            removeTree(staging);  // the old folder; its files live on in the new one
+        } catch (const EngineError& e) {
+            removeTree(staging);
+            err << "Error " << e.number() << ": " << e.text() << "\nLa carpeta de datos quedó como estaba.\n";
+            return 1;
+        } catch (const std::exception& e) {
+            removeTree(staging);
+            err << "Error: " << e.what() << "\nLa carpeta de datos quedó como estaba.\n";
+            return 1;
+        }
+    }
+
+    qint64 read = 0, stored = 0, skipped = 0, warnings = 0, lost = 0;
+    int unreadable = 0;
+    for (const FileReport& r : reports) {
+        read += r.rowsRead;
+        stored += r.rowsStored;
+        skipped += r.skipped;
+        warnings += r.warnings;
+        lost += r.lostValues;
+        unreadable += !r.failure.isEmpty();
+    }
+    out << "Resumen: " << reports.size() - size_t(unreadable) << " archivo(s) leído(s), " << unreadable
+        << " sin leer; " << read << " fila(s) leída(s), " << stored << (options.dryRun ? " se importarían, " : " importada(s), ")
+        << skipped << " no, " << warnings << " aviso(s)";
+    if (lost) out << ", " << lost << " valor(es) sin lugar";
+    out << ".\n";
+    const bool losesData = unreadable || skipped || lost;
+    out << (losesData ? (options.dryRun ? u"Atención: algunos datos no se importarían (vea las líneas de arriba)."_s
+                                        : u"Atención: algunos datos no se importaron (vea las líneas de arriba)."_s)
+                      : (options.dryRun ? u"No se perdería ningún dato."_s : u"Importación completa: no se perdió ningún dato."_s))
+        << '\n';
+    return losesData ? 1 : 0;
+}
+
+}  // namespace legacyimport

@@ -1,0 +1,400 @@
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "admin.h"
+#include "catalogue.h"
+#include "engine.h"
+#include "folderlock.h"
+#include "legacyfile.h"
+#include "legacyimport.h"
+#include "passwords.h"
+#include "paths.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kFixtures = QStringLiteral(LEGACY_FIXTURES);
+
+std::shared_ptr<Database> open(const QString& fileName)
+{
+    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+        ->OpenDatabase(paths::inBases(fileName), false, false,
+                       catalogue::connectString(catalogue::find(fileName)->password));
+}
+
+QList<QVariantList> rowsOf(const QString& fileName)
+{
+    const QString table = catalogue::find(fileName)->table.name;
+    return open(fileName)->Select(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+}
+
+QString dataFolder() { return paths::toNative(paths::basesFolder()); }
+
+// Every file under the data folder with its bytes, so any change shows.
+QByteArray digestOfDataFolder()
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QStringList names;
+    QDirIterator it(dataFolder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) names << it.next();
+    names.sort();
+    for (const QString& name : names) {
+        hash.addData(name.toUtf8());
+        QFile f(name);
+        if (f.open(QIODevice::ReadOnly)) hash.addData(f.readAll());
+    }
+    return hash.result();
+}
+
+}  // namespace
+
+class ImporterTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString out_, err_;
+
+    int import(const QString& folder, const QStringList& flags = {})
+    {
+        out_.clear();
+        err_.clear();
+        QTextStream out(&out_), err(&err_);
+        return admin::run(QStringList{u"importar"_s, folder} + flags, out, err, [](const QString&) { return QString(); });
+    }
+
+    int adminCommand(const QStringList& args)
+    {
+        out_.clear();
+        err_.clear();
+        QTextStream out(&out_), err(&err_);
+        return admin::run(args, out, err, [](const QString&) { return QString(); });
+    }
+
+    // The lines of the last report that name a problem with a row.
+    QStringList problemLines() const
+    {
+        QStringList lines;
+        for (const QString& line : out_.split(u'\n'))
+            if (line.startsWith(u"  fila "_s)) lines << line;
+        return lines;
+    }
+
+private slots:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_->path()));
+    }
+
+    void datesComeFromTheStoredDayCount_data()
+    {
+        QTest::addColumn<double>("days");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("day zero") << 0.0 << u"1899-12-30 00:00:00"_s;
+        QTest::newRow("noon") << 36526.5 << u"2000-01-01 12:00:00"_s;
+        QTest::newRow("last second") << 41152.0 + 73427.0 / 86400 << u"2012-08-31 20:23:47"_s;
+        QTest::newRow("before 1899") << -1.25 << u"1899-12-29 06:00:00"_s;
+        QTest::newRow("rounds to the next day") << 1.0 - 0.1 / 86400 << u"1899-12-31 00:00:00"_s;
+        QTest::newRow("beyond 9999") << 3e6 << QString();
+        QTest::newRow("not a number") << std::nan("") << QString();
+    }
+    void datesComeFromTheStoredDayCount()
+    {
+        QFETCH(double, days);
+        QFETCH(QString, text);
+        QCOMPARE(legacy::dateText(days), text);
+    }
+
+    // Each old type onto each kind of field, and the values that cannot go in.
+    void valuesConvertOrSayWhyNot_data()
+    {
+        using Kind = legacy::Value::Kind;
+        QTest::addColumn<int>("fieldType");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("number");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("reason");  // empty when the value goes in
+        const int text = int(FieldType::Text), whole = int(FieldType::Integer), shortWhole = int(FieldType::Short),
+                  number = int(FieldType::Double), date = int(FieldType::Date);
+        QTest::newRow("null stays null") << number << int(Kind::Null) << QString() << 0.0 << QVariant() << QString();
+        QTest::newRow("empty text stays empty") << text << int(Kind::Text) << u""_s << 0.0 << QVariant(u""_s) << QString();
+        QTest::newRow("text of the width") << text << int(Kind::Text) << u"ÑANDÚ LÁCT"_s << 0.0 << QVariant(u"ÑANDÚ LÁCT"_s) << QString();
+        QTest::newRow("text too long") << text << int(Kind::Text) << u"ÑANDUBAYSAL"_s << 0.0 << QVariant()
+                                       << u"texto más largo que el campo (11 caracteres; el campo admite 10)"_s;
+        QTest::newRow("number into text") << text << int(Kind::Number) << QString() << 12.5 << QVariant(u"12,5"_s) << QString();
+        QTest::newRow("whole number") << whole << int(Kind::Whole) << QString() << 42.0 << QVariant(qint64(42)) << QString();
+        QTest::newRow("text that is a whole number") << whole << int(Kind::Text) << u" 17 "_s << 0.0 << QVariant(qint64(17)) << QString();
+        QTest::newRow("text that is not a number") << whole << int(Kind::Text) << u"12A"_s << 0.0 << QVariant()
+                                                   << u"valor de otro tipo: se esperaba un número entero"_s;
+        QTest::newRow("fraction into a whole field") << whole << int(Kind::Number) << QString() << 1.5 << QVariant()
+                                                     << u"valor de otro tipo: se esperaba un número entero"_s;
+        QTest::newRow("too big for a short") << shortWhole << int(Kind::Whole) << QString() << 40000.0 << QVariant()
+                                             << u"número fuera de rango (el campo admite de -32768 a 32767)"_s;
+        QTest::newRow("decimal comma text") << number << int(Kind::Text) << u"1234,56"_s << 0.0 << QVariant(1234.56) << QString();
+        QTest::newRow("decimal point text") << number << int(Kind::Text) << u"1234.56"_s << 0.0 << QVariant(1234.56) << QString();
+        QTest::newRow("word into a number") << number << int(Kind::Text) << u"doce"_s << 0.0 << QVariant()
+                                            << u"valor de otro tipo: se esperaba un número"_s;
+        QTest::newRow("date into a number") << number << int(Kind::Date) << QString() << 1.0 << QVariant()
+                                            << u"valor de otro tipo: se esperaba un número"_s;
+        QTest::newRow("stored date") << date << int(Kind::Date) << QString() << 41152.5 << QVariant(u"2012-08-31 12:00:00"_s) << QString();
+        QTest::newRow("date written as text") << date << int(Kind::Text) << u"14/09/2012"_s << 0.0
+                                              << QVariant(u"2012-09-14 00:00:00"_s) << QString();
+        QTest::newRow("date and time as text") << date << int(Kind::Text) << u"30/12/2007 00:00:00"_s << 0.0
+                                               << QVariant(u"2007-12-30 00:00:00"_s) << QString();
+        QTest::newRow("date into text") << text << int(Kind::Date) << QString() << 39446.0 << QVariant(u"30/12/2007"_s) << QString();
+        QTest::newRow("date out of range") << date << int(Kind::Date) << QString() << 1e7 << QVariant() << u"fecha fuera de rango"_s;
+        QTest::newRow("text that is not a date") << date << int(Kind::Text) << u"ayer"_s << 0.0 << QVariant()
+                                                 << u"valor de otro tipo: se esperaba una fecha"_s;
+        QTest::newRow("binary value") << text << int(Kind::Unsupported) << QString() << 0.0 << QVariant()
+                                      << u"valor de otro tipo: se esperaba un texto"_s;
+    }
+    void valuesConvertOrSayWhyNot()
+    {
+        QFETCH(int, fieldType);
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        QFETCH(double, number);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, reason);
+        const FieldDef field{u"campo"_s, FieldType(fieldType), fieldType == int(FieldType::Text) ? 10 : 0};
+        legacy::Value value;
+        value.kind = legacy::Value::Kind(kind);
+        value.text = text;
+        value.number = number;
+        value.whole = qint64(number);
+        QVariant result;
+        const auto why = legacyimport::convert(field, value, result);
+        QCOMPARE(why.value_or(QString()), reason);
+        QCOMPARE(result, stored);
+    }
+
+    // Every value of every table of the small store, as the fixtures' list of rows gives it.
+    void smallStoreArrivesWhole()
+    {
+        QCOMPARE(import(kFixtures + u"/store-small"_s), 0);
+        QVERIFY2(out_.contains(u"Importación completa: no se perdió ningún dato."_s), qPrintable(out_));
+        QFile file(kFixtures + u"/gen/expected.json"_s);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonArray files = QJsonDocument::fromJson(file.readAll()).object()[u"files"_s].toArray();
+        int compared = 0;
+        for (const QJsonValue& entry : files) {
+            const QJsonObject f = entry.toObject();
+            const QString path = f[u"path"_s].toString();
+            if (!path.startsWith(u"store-small/"_s)) continue;
+            const QString fileName = path.mid(12);
+            const catalogue::FileDef& def = *catalogue::find(fileName);
+            const QJsonArray expected = f[u"rows"_s].toArray();
+            const QList<QVariantList> rows = rowsOf(fileName);
+            QCOMPARE(rows.size(), expected.size());
+            for (qsizetype r = 0; r < rows.size(); ++r) {
+                const QJsonArray want = expected[r].toArray();  // [row number, values...]
+                QCOMPARE(rows[r].size(), want.size() - 1);
+                for (qsizetype c = 0; c < rows[r].size(); ++c) {
+                    const QVariant have = rows[r][c];
+                    const QJsonValue value = want[c + 1];
+                    const FieldDef& field = def.table.fields[size_t(c)];
+                    const QString where = QStringLiteral("%1 row %2 %3").arg(fileName).arg(r + 1).arg(field.name);
+                    if (value.isNull()) {
+                        QVERIFY2(!have.isValid(), qPrintable(where));
+                    } else if (fileName == u"Opcion.mdb" && field.name == u"contrasena") {
+                        QVERIFY2(have.toString() != value.toString(), qPrintable(where));
+                        QVERIFY2(passwords::loginMatches(have, value.toString()), qPrintable(where));
+                    } else if (value.isString()) {
+                        QCOMPARE(have.typeId(), QMetaType::QString);
+                        QVERIFY2(have.toString() == value.toString(), qPrintable(where + u": "_s + have.toString()));
+                    } else if (field.type == FieldType::Double) {
+                        QCOMPARE(have.typeId(), QMetaType::Double);
+                        QVERIFY2(have.toDouble() == value.toDouble(), qPrintable(where));
+                    } else {
+                        QCOMPARE(have.typeId(), QMetaType::LongLong);
+                        QVERIFY2(have.toLongLong() == value.toInteger(), qPrintable(where));
+                    }
+                    ++compared;
+                }
+            }
+        }
+        QVERIFY(compared > 9000);
+
+        // New articles go on after the highest old code.
+        auto articles = open(u"Articulos.mdb"_s)->OpenRecordset(u"articulos"_s);
+        articles->AddNew();
+        articles->Fields(u"descripcion"_s).setValue(u"ARTÍCULO NUEVO"_s);
+        articles->Update();
+        articles->setIndex(u"codigo"_s);
+        articles->MoveLast();
+        QCOMPARE(articles->Fields(u"codigo"_s).Value().toInt(), 301);
+        QCOMPARE(articles->Fields(u"descripcion"_s).Value().toString(), u"ARTÍCULO NUEVO"_s);
+
+        QCOMPARE(adminCommand({u"verificar"_s}), 0);
+    }
+
+    void dryRunReportsEachFaultOnceAndWritesNothing_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("duplicate barcode")
+            << u"  fila 302 (codigo 302), codbarra = \"7795555003011\": código de barras repetido (también en la fila 301"_s;
+        QTest::newRow("no description") << u"  fila 303 (codigo 303), descripcion = (nulo): artículo sin descripción; se importa igual"_s;
+        QTest::newRow("negative cost") << u"  fila 304 (codigo 304), cos = -125,5: precio negativo; se importa igual"_s;
+        QTest::newRow("repeated customer code")
+            << u"  fila 41 (COD_CLIENT \"0005\"), COD_CLIENT = \"0005\": clave repetida (queda la fila 5); no se importa"_s;
+        QTest::newRow("customer without code") << u"  fila 42, COD_CLIENT = (nulo): clave vacía; no se importa"_s;
+        QTest::newRow("brand code not a number")
+            << u"  fila 11 (COD_RUB \"12A\"), COD_RUB = \"12A\": el código no es un número; no se importa"_s;
+        QTest::newRow("blank brand code") << u"  fila 12, COD_RUB = \"    \": clave vacía; no se importa"_s;
+        QTest::newRow("article counts") << u"Articulos.mdb (tabla articulos): 305 fila(s) leída(s), 305 se importarían, 3 aviso(s)"_s;
+        QTest::newRow("customer counts") << u"Clientes.mdb (tabla clientes): 42 fila(s) leída(s), 40 se importarían, 2 no"_s;
+        QTest::newRow("brand counts") << u"Marcas.mdb (tabla rubros): 12 fila(s) leída(s), 10 se importarían, 2 no"_s;
+        QTest::newRow("truncated file") << u"Proveedores.mdb: no se puede leer: el archivo está dañado: no tiene la tabla proveedores"_s;
+        QTest::newRow("not a database") << u"Rubros.mdb: no se puede leer: no es un archivo de base de datos Jet (Access)"_s;
+    }
+    void dryRunReportsEachFaultOnceAndWritesNothing()
+    {
+        QFETCH(QString, line);
+        QCOMPARE(import(kFixtures + u"/store-faults"_s, {u"--prueba"_s}), 1);
+        QCOMPARE(out_.count(line), 1);
+        QCOMPARE(problemLines().size(), 7);  // nothing else is reported about a row
+        QVERIFY(!out_.contains(u"fila 305"_s));  // a text of exactly the field's width is fine
+        QVERIFY(!QFileInfo::exists(paths::mappedRoot()));
+    }
+
+    void dryRunOfAGoodStoreEndsWell()
+    {
+        QCOMPARE(import(kFixtures + u"/store-small"_s, {u"--prueba"_s}), 0);
+        QVERIFY(out_.contains(u"Articulos.mdb (tabla articulos): 300 fila(s) leída(s), 300 se importarían\n"_s));
+        QVERIFY(out_.contains(u"No se perdería ningún dato."_s));
+        QVERIFY(problemLines().isEmpty());
+        QVERIFY(!QFileInfo::exists(paths::mappedRoot()));
+    }
+
+    // The damaged and foreign files are reported; the others are imported and the folder works.
+    void faultyStoreImportsWhatCanBeRead()
+    {
+        QCOMPARE(import(kFixtures + u"/store-faults"_s), 1);
+        QCOMPARE(rowsOf(u"Articulos.mdb"_s).size(), 305);
+        QCOMPARE(rowsOf(u"Clientes.mdb"_s).size(), 40);
+        QCOMPARE(rowsOf(u"Marcas.mdb"_s).size(), 10);
+        QCOMPARE(rowsOf(u"Proveedores.mdb"_s).size(), 0);
+        QCOMPARE(rowsOf(u"Rubros.mdb"_s).size(), 0);
+        QVERIFY(out_.contains(u"Rubros.mdb: se crea vacío"_s));
+        // No Opcion.mdb among the old files: the first user is made so the program opens.
+        QVERIFY(passwords::loginMatches(rowsOf(u"Opcion.mdb"_s).value(0).value(1), u"VUMRE"_s));
+        QCOMPARE(adminCommand({u"verificar"_s}), 0);
+    }
+
+    void replaceKeepsTheOldFilesAndIsRefusedWhileTheProgramRuns()
+    {
+        QCOMPARE(adminCommand({u"inicializar"_s, u"--demo"_s}), 0);
+        QMap<QString, QByteArray> before;
+        for (const QString& name : QDir(dataFolder()).entryList(QDir::Files)) {
+            QFile f(dataFolder() + u'/' + name);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            before[name] = f.readAll();
+        }
+        const QByteArray untouched = digestOfDataFolder();
+
+        QCOMPARE(import(kFixtures + u"/store-small"_s), 1);
+        QVERIFY(err_.contains(u"--reemplazar"_s));
+        QCOMPARE(digestOfDataFolder(), untouched);
+        {
+            const auto running = FolderLock::acquire();
+            QVERIFY(running);
+            QCOMPARE(import(kFixtures + u"/store-small"_s, {u"--reemplazar"_s}), 1);
+            QVERIFY(err_.contains(u"El programa está abierto"_s));
+            QCOMPARE(digestOfDataFolder(), untouched);
+        }
+
+        QCOMPARE(import(kFixtures + u"/store-small"_s, {u"--reemplazar"_s}), 0);
+        const QStringList kept = QDir(dataFolder()).entryList({u"antes-de-importar-*"_s}, QDir::Dirs);
+        QCOMPARE(kept.size(), 1);
+        for (auto it = before.cbegin(); it != before.cend(); ++it) {
+            QFile f(dataFolder() + u'/' + kept[0] + u'/' + it.key());
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(it.key()));
+            QVERIFY(f.readAll() == it.value());
+        }
+        QCOMPARE(rowsOf(u"Articulos.mdb"_s).size(), 300);
+        QCOMPARE(adminCommand({u"verificar"_s}), 0);
+        // Nothing is left beside the data folder.
+        QCOMPARE(QDir(QFileInfo(dataFolder()).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"Bases"_s});
+
+        // A second import keeps the first one's copies too.
+        QCOMPARE(import(kFixtures + u"/store-small"_s, {u"--reemplazar"_s}), 0);
+        QVERIFY(QDir(dataFolder()).entryList({u"antes-de-importar-*"_s}, QDir::Dirs).size() >= 1);
+        QVERIFY(QFileInfo::exists(dataFolder() + u'/' + kept[0] + u"/Articulos.mdb"_s));
+    }
+
+    // The tool is killed at points picked at random among its steps: afterwards the data folder
+    // is exactly as it was, or the import is complete; never a mix.
+    void killedImportLeavesTheFolderAsItWas()
+    {
+        const quint32 seed = QRandomGenerator::global()->generate();
+        QRandomGenerator random(seed);
+        for (int trial = 0; trial < 8; ++trial) {
+            init();
+            QCOMPARE(adminCommand({u"inicializar"_s, u"--demo"_s}), 0);
+            const QByteArray before = digestOfDataFolder();
+            const int killAfterLines = int(random.bounded(16));
+            const QString where = QStringLiteral("seed %1, trial %2, kill after %3 line(s)").arg(seed).arg(trial).arg(killAfterLines);
+
+            QProcess tool;
+            tool.start(QStringLiteral(ADMIN_TOOL), {u"importar"_s, kFixtures + u"/store-small"_s, u"--reemplazar"_s});
+            QVERIFY(tool.waitForStarted());
+            int lines = 0;
+            while (lines < killAfterLines && tool.state() == QProcess::Running) {
+                tool.waitForReadyRead(60000);
+                while (tool.canReadLine()) {
+                    tool.readLine();
+                    ++lines;
+                }
+            }
+            if (tool.state() != QProcess::NotRunning) {
+                tool.kill();
+                QVERIFY(tool.waitForFinished(60000));
+            }
+
+            if (digestOfDataFolder() == before) continue;
+            QVERIFY2(QDir(dataFolder()).entryList({u"antes-de-importar-*"_s}, QDir::Dirs).size() == 1, qPrintable(where));
+            QVERIFY2(rowsOf(u"Articulos.mdb"_s).size() == 300, qPrintable(where));
+            QVERIFY2(adminCommand({u"verificar"_s}) == 0, qPrintable(where + u'\n' + out_));
+        }
+        // What a killed import left beside the data folder does not stop the next one.
+        QCOMPARE(import(kFixtures + u"/store-small"_s, {u"--reemplazar"_s}), 0);
+        QCOMPARE(QDir(QFileInfo(dataFolder()).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"Bases"_s});
+    }
+
+    void wrongCommandLinesAndFolders_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no folder") << QStringList{u"importar"_s} << 2 << u"Uso:"_s;
+        QTest::newRow("two folders") << QStringList{u"importar"_s, u"a"_s, u"b"_s} << 2 << u"Uso:"_s;
+        QTest::newRow("unknown flag") << QStringList{u"importar"_s, u"--todo"_s} << 2 << u"Uso:"_s;
+        QTest::newRow("missing folder") << QStringList{u"importar"_s, u"/no/existe"_s} << 1 << u"No existe la carpeta"_s;
+        QTest::newRow("folder without old files")
+            << QStringList{u"importar"_s, kFixtures + u"/gen"_s, u"--prueba"_s} << 1 << u"no tiene ninguno"_s;
+    }
+    void wrongCommandLinesAndFolders()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QCOMPARE(adminCommand(args), code);
+        QVERIFY2(err_.contains(message), qPrintable(err_));
+        QVERIFY(!QFileInfo::exists(dataFolder()));
+    }
+};
+
+QTEST_GUILESS_MAIN(ImporterTest)
+#include "tst_importer.moc"
