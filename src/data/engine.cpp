@@ -14,8 +14,6 @@ using sqliteutil::Statement;
 
 namespace {
 
-QString quoted(const QString& name) { return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"'; }
-
 // Every live recordset, for Operation::CancelPendingUpdates.
 std::vector<Recordset*>& liveRecordsets()
 {
@@ -186,6 +184,17 @@ void Database::Rollback()
     file_->bumpGeneration();
 }
 
+QList<QVariantList> Database::FindContaining(const QString& table, const QString& field,
+                                             const QString& text, const QStringList& columns, int limit)
+{
+    QStringList quoted;
+    for (const QString& column : columns) quoted << quotedName(column);
+    const QString searched = quotedName(field);
+    return Select(u"SELECT %1 FROM %2 WHERE instr(%3, ?1) > 0 AND %3 <> '' COLLATE BINARY "
+                  u"ORDER BY rowid LIMIT ?2"_s.arg(quoted.join(u", "_s), quotedName(table), searched),
+                  {text, limit});
+}
+
 QList<QVariantList> Database::Select(const QString& sql, const QVariantList& params)
 {
     Statement stmt(file_->db(), file_->cached(sql));
@@ -225,7 +234,7 @@ Recordset::Recordset(std::shared_ptr<FileConnection> file, const TableDef& table
     : file_(std::move(file)), table_(table), type_(type)
 {
     selectList_ = QStringLiteral("rowid");
-    for (const FieldDef& f : table_.fields) selectList_ += u", "_s + quoted(f.name);
+    for (const FieldDef& f : table_.fields) selectList_ += u", "_s + quotedName(f.name);
     liveRecordsets().push_back(this);
     try {
         MoveFirst();
@@ -279,7 +288,7 @@ void Recordset::setIndex(const QString& indexName)
 
 QString Recordset::orderColumn() const
 {
-    return keyField_ < 0 ? QStringLiteral("rowid") : quoted(table_.fields[size_t(keyField_)].name);
+    return keyField_ < 0 ? QStringLiteral("rowid") : quotedName(table_.fields[size_t(keyField_)].name);
 }
 
 Recordset::Row Recordset::readRow(sqlite3_stmt* stmt) const
@@ -356,7 +365,7 @@ sqlite3_stmt* Recordset::statement(Where where, int direction)
     const QString desc = direction > 0 ? QString() : QStringLiteral(" DESC");
     const QString order = keyField_ < 0 ? u"rowid"_s + desc : k + desc + u", rowid"_s + desc;
     const QString sql = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT ?3")
-                            .arg(selectList_, quoted(table_.name),
+                            .arg(selectList_, quotedName(table_.name),
                                  condition.isEmpty() ? QString() : u" WHERE "_s + condition, order);
     return statements_[size_t(slot)] = file_->cached(sql);
 }
@@ -469,7 +478,7 @@ void Recordset::MovePrevious()
 bool Recordset::tableIsEmpty()
 {
     Statement stmt(file_->db(),
-                   file_->cached(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quoted(table_.name))));
+                   file_->cached(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quotedName(table_.name))));
     return !stmt.step();
 }
 
@@ -505,7 +514,7 @@ bool Recordset::refreshCurrent()
 {
     if (currentGeneration_ == file_->generation()) return true;
     const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
-                            .arg(selectList_, quoted(table_.name));
+                            .arg(selectList_, quotedName(table_.name));
     Statement stmt(file_->db(), file_->cached(sql));
     stmt.bindInt64(1, current_.rowid);
     if (!stmt.step()) return false;
@@ -588,21 +597,21 @@ void Recordset::Update()
     std::vector<QVariant> values;
     for (size_t i = 0; i < table_.fields.size(); ++i) {
         if (!touched_[i]) continue;
-        columns << quoted(table_.fields[i].name);
+        columns << quotedName(table_.fields[i].name);
         values.push_back(pending_[i]);
     }
     QString sql;
     if (mode_ == EditMode::AddNew) {
         for (size_t i = 0; i < values.size(); ++i) params << QStringLiteral("?%1").arg(i + 1);
-        sql = values.empty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table_.name))
+        sql = values.empty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quotedName(table_.name))
                              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(quoted(table_.name), columns.join(u", "_s), params.join(u", "_s));
+                                   .arg(quotedName(table_.name), columns.join(u", "_s), params.join(u", "_s));
     } else {
         for (qsizetype i = 0; i < columns.size(); ++i) params << columns[i] + QStringLiteral(" = ?%1").arg(i + 1);
         if (params.isEmpty()) params << QStringLiteral("rowid = rowid");
         // One arg() call: a chained one would rewrite a "%1" standing in a name.
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                  .arg(quoted(table_.name), params.join(u", "_s), QString::number(values.size() + 1));
+                  .arg(quotedName(table_.name), params.join(u", "_s), QString::number(values.size() + 1));
     }
     try {
         Statement stmt(file_->db(), file_->cached(sql));
@@ -629,7 +638,7 @@ void Recordset::Delete()
     file_->lookForOtherWriters();
     requireCurrent();
     Statement stmt(file_->db(), file_->cached(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1")
-                                                  .arg(quoted(table_.name))));
+                                                  .arg(quotedName(table_.name))));
     stmt.bindInt64(1, current_.rowid);
     stmt.step();
     file_->bumpGeneration();

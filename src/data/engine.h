@@ -77,6 +77,12 @@ public:
     // would make slow, such as the lookup dialogs' substring search.
     QList<QVariantList> Select(const QString& sql, const QVariantList& params = {});
 
+    // The records of `table` whose `field` holds `text` (exact: case and accents count) and is
+    // not empty, in table order, at most `limit`; each row holds `columns` in order. The lookup
+    // dialogs' search: one query, since walking the records one by one would be slow.
+    QList<QVariantList> FindContaining(const QString& table, const QString& field, const QString& text,
+                                       const QStringList& columns, int limit);
+
     // Runs `check` ("integrity_check") and returns its lines.
     QStringList pragmaLines(const QString& pragma);
 

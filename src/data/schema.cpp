@@ -4,9 +4,9 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
+QString quotedName(const QString& name) { return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"'; }
 
-QString quoted(const QString& name) { return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"'; }
+namespace {
 
 QString declaredType(const FieldDef& f)
 {
@@ -42,13 +42,13 @@ const IndexDef* TableDef::findIndex(QStringView indexName) const
 std::vector<QString> createTableSql(const TableDef& table)
 {
     QStringList columns;
-    for (const FieldDef& f : table.fields) columns << quoted(f.name) + u' ' + declaredType(f);
-    std::vector<QString> sql{u"CREATE TABLE "_s + quoted(table.name) + u" ("_s + columns.join(u", "_s) +
+    for (const FieldDef& f : table.fields) columns << quotedName(f.name) + u' ' + declaredType(f);
+    std::vector<QString> sql{u"CREATE TABLE "_s + quotedName(table.name) + u" ("_s + columns.join(u", "_s) +
                              u")"_s};
     for (const IndexDef& index : table.indexes)
         sql.push_back(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                           .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
-                               quoted(index.name), quoted(table.name), quoted(index.field)));
+                               quotedName(index.name), quotedName(table.name), quotedName(index.field)));
     return sql;
 }
 

@@ -35,6 +35,9 @@ struct TableDef {
     const IndexDef* findIndex(QStringView indexName) const;
 };
 
+// `name` as an SQL identifier ("a""b" for a"b): the one quoting every statement uses.
+QString quotedName(const QString& name);
+
 // The SQL that creates a table and its indexes in a new file.
 std::vector<QString> createTableSql(const TableDef& table);
 

@@ -356,7 +356,6 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
 
 namespace {
 
-QString quoted(const QString& name) { return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"'; }
 
 // A raw connection to a file being built: the rows go in through one prepared statement in one
 // transaction, codigo included (the engine assigns counters itself and would not take them).
@@ -369,13 +368,13 @@ public:
         sqliteutil::configureConnection(db_);
         QStringList columns, params;
         for (size_t i = 0; i < table.fields.size(); ++i) {
-            columns << quoted(table.fields[i].name);
+            columns << quotedName(table.fields[i].name);
             params << QStringLiteral("?%1").arg(i + 1);
         }
         sqliteutil::exec(db_, u"BEGIN"_s);
         insert_ = std::make_unique<sqliteutil::Statement>(
             db_, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                     .arg(quoted(table.name), columns.join(u", "_s), params.join(u", "_s)));
+                     .arg(quotedName(table.name), columns.join(u", "_s), params.join(u", "_s)));
     }
     ~Writer()
     {
@@ -429,7 +428,7 @@ void verifyBuilt(const catalogue::FileDef& def, const QString& path, qint64 rows
     const QStringList check = db->pragmaLines(u"integrity_check"_s);
     if (check != QStringList{u"ok"_s}) throw EngineError(EngineErrorCode::NotOurFormat, path);
     const qint64 stored =
-        db->Select(QStringLiteral("SELECT count(*) FROM %1").arg(quoted(def.table.name))).value(0).value(0).toLongLong();
+        db->Select(QStringLiteral("SELECT count(*) FROM %1").arg(quotedName(def.table.name))).value(0).value(0).toLongLong();
     if (stored != rows) throw EngineError(EngineErrorCode::Internal,
                                           QStringLiteral("%1: %2 filas escritas, %3 esperadas")
                                               .arg(def.fileName, QString::number(stored), QString::number(rows)));

@@ -22,7 +22,6 @@ namespace lookups {
 
 namespace {
 
-QString quotedName(const QString& name) { return u'"' + name + u'"'; }
 
 // Twips (1/1440 inch) to pixels at the widget's logical resolution.
 int twips(const QWidget* widget, int value) { return value * widget->logicalDpiX() / 1440; }
@@ -43,22 +42,10 @@ std::shared_ptr<Database> openFile(const Member& member, std::shared_ptr<Workspa
     return database;
 }
 
-// One query in table order: records whose searched field holds the text (exact, case counts)
-// and is not empty, up to the grid's data rows.
-QString searchSql(const Member& member)
-{
-    QStringList columns{quotedName(member.codeField), quotedName(member.searchField)};
-    for (const QString& field : member.moreFields) columns << quotedName(field);
-    const QString searched = quotedName(member.searchField);
-    return u"SELECT "_s + columns.join(u", "_s) + u" FROM "_s + quotedName(member.table) +
-           u" WHERE instr("_s + searched + u", ?1) > 0 AND "_s + searched +
-           u" <> '' COLLATE BINARY ORDER BY rowid LIMIT "_s + QString::number(member.dataRows());
-}
-
 }  // namespace
 
 LookupDialog::LookupDialog(const Member& member, QLineEdit* target, QWidget* parent)
-    : QDialog(parent), member_(member), target_(target), searchSql_(searchSql(member))
+    : QDialog(parent), member_(member), target_(target)
 {
     Deposito = openFile(member_, espacioJet);
 
@@ -212,7 +199,9 @@ void LookupDialog::search()
     if (!Deposito) return;  // a key still queued after the dialog closed
     QList<QVariantList> rows;
     try {
-        rows = Deposito->Select(searchSql_, {Text1->text()});
+        rows = Deposito->FindContaining(member_.table, member_.searchField, Text1->text(),
+                                        QStringList{member_.codeField, member_.searchField} + member_.moreFields,
+                                        member_.dataRows());
     } catch (const EngineError& error) {
         ShowErrorBox(error, this);
         reject();

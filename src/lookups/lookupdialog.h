@@ -50,7 +50,6 @@ private:
     QPointer<QLineEdit> target_;
     std::shared_ptr<Workspace> espacioJet;
     std::shared_ptr<Database> Deposito;
-    QString searchSql_;
     std::vector<int> headerWidths_;  // by column; 0 for the unheaded ones
 
     QLineEdit* Text1;

@@ -10,6 +10,7 @@
 #include "passwords.h"
 #include "paths.h"
 #include "reportdefs.h"
+#include "schema.h"
 #include "sqliteutil.h"
 
 using namespace Qt::StringLiterals;
@@ -19,7 +20,6 @@ namespace reports {
 
 namespace {
 
-QString quoted(const QString& name) { return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"'; }
 
 }  // namespace
 
@@ -61,7 +61,7 @@ ReportSource::ReportSource(const ReportDef& def, const QString& password)
         while (info.step()) present << info.columnText(0);
         auto column = [&](const QString& field) {
             for (const QString& name : present)
-                if (name.compare(field, Qt::CaseInsensitive) == 0) return quoted(name);
+                if (name.compare(field, Qt::CaseInsensitive) == 0) return quotedName(name);
             throw EngineError(EngineErrorCode::FieldNotFound, field);
         };
         for (const QString& field : def.fields()) columns_ << column(field);
@@ -80,7 +80,7 @@ ReportSource::~ReportSource() { sqlite3_close_v2(db_); }
 void ReportSource::prepareSql()
 {
     const QString key = sortColumn_.isEmpty() ? u"rowid"_s : sortColumn_;
-    select_ = u"SELECT rowid, %1, %2 FROM %3 "_s.arg(key, columns_.join(u", "_s), quoted(table_));
+    select_ = u"SELECT rowid, %1, %2 FROM %3 "_s.arg(key, columns_.join(u", "_s), quotedName(table_));
     order_ = sortColumn_.isEmpty() ? u" ORDER BY rowid"_s : u" ORDER BY %1, rowid"_s.arg(sortColumn_);
 }
 
@@ -88,7 +88,7 @@ void ReportSource::readTotals(const std::vector<int>& summed, qint64& count, std
 {
     QStringList parts{u"count(*)"_s};
     for (int index : summed) parts << u"total(%1)"_s.arg(columns_[index]);
-    Statement stmt(db_, u"SELECT %1 FROM %2"_s.arg(parts.join(u", "_s), quoted(table_)));
+    Statement stmt(db_, u"SELECT %1 FROM %2"_s.arg(parts.join(u", "_s), quotedName(table_)));
     stmt.step();
     count = sqlite3_column_int64(stmt.get(), 0);
     sums.clear();
