@@ -10,8 +10,11 @@
 #include "catalogue.h"
 #include "demo.h"
 #include "engine.h"
+#include "filereplace.h"
 #include "passwords.h"
 #include "paths.h"
+#include "restore.h"
+#include "terminals.h"
 
 using namespace Qt::StringLiterals;
 
@@ -27,7 +30,10 @@ const QString kUsage =
     "  usuario clave NOMBRE     cambia la contraseña de un usuario\n"
     "  usuario borrar NOMBRE    borra un usuario\n"
     "  usuario listar           muestra los usuarios\n"
-    "  verificar                comprueba cada archivo de datos\n"_s;
+    "  verificar                comprueba cada archivo de datos\n"
+    "  cajas                    muestra las cajas y sus carpetas compartidas\n"
+    "  caja N NOMBRE            cambia el nombre de equipo de la caja N (1 o 2)\n"
+    "  restaurar CARPETA        vuelve los archivos de datos a los de un backup\n"_s;
 
 const QString kInitialUser = u"VUMRE"_s;
 
@@ -51,6 +57,9 @@ void addUser(Recordset& users, const QString& name, const QString& password)
 int initialize(bool withDemo, QTextStream& out)
 {
     int created = 0;
+    // Temporaries of a run that was killed before it put its file in place.
+    for (const QString& name : filereplace::removeLeftovers(paths::toNative(paths::basesFolder())))
+        out << "Quitado archivo temporal: " << name << '\n';
     for (const catalogue::FileDef& def : catalogue::files()) {
         const QString native = paths::toNative(paths::inBases(def.fileName));
         if (QFileInfo::exists(native)) {
@@ -190,6 +199,49 @@ int verify(QTextStream& out)
     return failures ? 1 : 0;
 }
 
+int showTerminals(QTextStream& out)
+{
+    for (int terminal = 1; terminal <= terminals::kCount; ++terminal) {
+        const QString folder = paths::toNative(terminals::shareFolder(terminal));
+        out << "Caja " << terminal << ": " << terminals::host(terminal) << "  "
+            << terminals::shareFolder(terminal) << "  " << folder
+            << (QFileInfo(folder).isDir() ? u" (montada)"_s : u" (no montada)"_s) << '\n';
+    }
+    return 0;
+}
+
+int setTerminal(const QString& number, const QString& name, QTextStream& out, QTextStream& err)
+{
+    const int terminal = number == u"1" ? 1 : number == u"2" ? 2 : 0;
+    if (!terminal) {
+        err << "La caja debe ser 1 o 2.\n";
+        return 2;
+    }
+    if (!terminals::isHostName(name)) {
+        err << "'" << name << "' no es un nombre de equipo (letras, números, '-' y '.').\n";
+        return 1;
+    }
+    if (!terminals::setHost(terminal, name)) {
+        err << "No se pudo guardar la configuración.\n";
+        return 1;
+    }
+    out << "Caja " << terminal << ": " << name << "  " << terminals::shareFolder(terminal) << '\n';
+    return 0;
+}
+
+int restoreBackup(const QString& folder, QTextStream& out, QTextStream& err)
+{
+    const restore::Result result = restore::restaurar(folder, QDateTime::currentDateTime());
+    if (!result.done) {
+        err << result.refusal << '\n';
+        return 1;
+    }
+    out << "Archivos anteriores guardados en: " << result.keptIn << '\n';
+    for (const QString& name : result.restored) out << "Restaurado: " << name << '\n';
+    out << result.restored.size() << " archivo(s) restaurado(s).\n";
+    return 0;
+}
+
 }  // namespace
 
 int run(const QStringList& args, QTextStream& out, QTextStream& err, const PasswordReader& readPassword)
@@ -200,6 +252,9 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
         if (command == u"inicializar" && args.size() == 2 && args[1] == u"--demo") return initialize(true, out);
         if (command == u"usuario") return users(args, out, err, readPassword);
         if (command == u"verificar" && args.size() == 1) return verify(out);
+        if (command == u"cajas" && args.size() == 1) return showTerminals(out);
+        if (command == u"caja" && args.size() == 3) return setTerminal(args[1], args[2], out, err);
+        if (command == u"restaurar" && args.size() == 2) return restoreBackup(args[1], out, err);
     } catch (const EngineError& e) {
         err << "Error " << e.number() << ": " << e.text() << '\n';
         return 1;

@@ -16,6 +16,7 @@
 #include "appwindows.h"
 
 #include "catalogueform.h"
+#include "distributionwindows.h"
 #include "formwindows.h"
 #include "lookuphook.h"
 #include "lookups.h"
@@ -29,6 +30,7 @@ void registerWindows(WindowRegistry& registry)
     registerShellWindows(registry);
     registerCatalogueWindows(registry);
     registerPartyWindows(registry);
+    registerDistributionWindows(registry);
     // A record form that reopens itself after a save goes back through the registry, so the
     // main window keeps knowing it.
     forms::reopenThroughRegistry(registry);
