@@ -1,9 +1,9 @@
 #pragma once
 // Copies of whole database files that other programs read (the terminals' copies, backups,
-// restores). A copy is one consistent snapshot of the source, taken with SQLite's online backup
-// under one read transaction: a save made meanwhile is wholly in it or wholly out. It is
-// checked (integrity check, each table's record count equal to the snapshot's) before it is
-// put anywhere a reader can find it.
+// restores). A copy is one consistent snapshot of the source: its bytes are copied while one
+// read transaction holds every writer out, so a save made meanwhile is wholly in it or wholly
+// out. It is checked (SQLite's quick integrity check, each table's record count equal to the
+// snapshot's) and flushed before it is put anywhere a reader can find it.
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +25,7 @@ void snapshotInto(const QString& source, const QString& target);
 // EngineError; the old target stays and no temporary is left.
 void copyDatabase(const QString& source, const QString& target, filereplace::Mode mode);
 
-// The problems an integrity check finds in the database file at `path` (empty when sound).
+// The problems a full integrity check finds in the database file at `path` (empty when sound).
 // Throws EngineError when it cannot be opened.
 QStringList check(const QString& path);
 

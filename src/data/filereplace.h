@@ -40,6 +40,10 @@ void renameFolder(const QString& from, const QString& to);
 // the file as written reads back with the content hash of what was read. Throws EngineError.
 void copyPlainFile(const QString& source, const QString& target);
 
+// Copies the bytes of `source` into the new file `target` (which must not exist) inside the
+// kernel where it can, and flushes it. Throws EngineError; a partial target is removed.
+void copyContents(const QString& source, const QString& target);
+
 // For tests: the next system call at `point` fails with `errnum` instead of running, as a full
 // disk, a read-only share or a dropped connection would make it fail.
 enum class FaultPoint { Read, Create, Write, Sync, Rename };
