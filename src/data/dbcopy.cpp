@@ -142,8 +142,11 @@ void snapshotInto(const QString& source, const QString& target)
                     checkFailed = std::current_exception();
                 }
             });
+            bool copied = false;
             try {
                 filereplace::copyContents(source, target);
+                // The copy is the snapshot, byte for byte.
+                copied = sameContents(source, target);
             } catch (...) {
                 checker.join();
                 throw;
@@ -152,8 +155,7 @@ void snapshotInto(const QString& source, const QString& target)
             if (checkFailed) std::rethrow_exception(checkFailed);
             if (!problems.isEmpty())
                 throw EngineError(EngineErrorCode::NotOurFormat, source + u": "_s + problems.join(u"; "_s));
-            // The copy is the checked snapshot, byte for byte.
-            if (!sameContents(source, target)) throw EngineError(EngineErrorCode::IoError, target);
+            if (!copied) throw EngineError(EngineErrorCode::IoError, target);
             snapshot.commit();
         }
         const Connection copy(target, SQLITE_OPEN_READONLY, target);
