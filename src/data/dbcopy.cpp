@@ -1,9 +1,12 @@
 #include "dbcopy.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -85,24 +88,92 @@ QStringList quickCheck(sqlite3* db)
     return lines;
 }
 
-bool sameContents(const QString& a, const QString& b)
+// The database file a connection has open, read through the connection's own handle. A second
+// descriptor of the file would not do: closing it drops every lock this process holds on the
+// file, those of the program's other connections included.
+sqlite3_file* fileOf(sqlite3* db)
 {
-    QFile first(a), second(b);
-    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly)) return false;
-    if (first.size() != second.size()) return false;
-    if (first.size() == 0) return true;
-    const uchar* x = first.map(0, first.size());
-    const uchar* y = second.map(0, second.size());
-    return x && y && std::memcmp(x, y, size_t(first.size())) == 0;
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods)
+        throw EngineError(EngineErrorCode::Internal, u"file pointer"_s);
+    return file;
+}
+
+constexpr qint64 kChunk = qint64(1) << 20;
+
+// Reads `size` bytes at `offset` of the connection's file; false on a read error.
+bool readAt(sqlite3_file* file, QByteArray& buffer, qint64 size, qint64 offset)
+{
+    buffer.resize(size);
+    return file->pMethods->xRead(file, buffer.data(), int(size), offset) == SQLITE_OK;
+}
+
+// Copies the bytes of the file `db` has open into the new file `target`, flushed.
+void copyThrough(sqlite3* db, const QString& source, const QString& target)
+{
+    sqlite3_file* file = fileOf(db);
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK) throw fileSystemError(EIO, source);
+    if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Create))
+        throw fileSystemError(injected, target);
+    const QByteArray name = QFile::encodeName(target);
+    const int out = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (out < 0) throw fileSystemError(errno, target);
+    // Each failure keeps its errno before the descriptor is closed.
+    auto fail = [&](int err, const QString& subject) {
+        ::close(out);
+        throw fileSystemError(err, subject);
+    };
+    QByteArray buffer;
+    for (qint64 offset = 0; offset < size; offset += kChunk) {
+        const qint64 length = std::min(kChunk, size - offset);
+        if (!readAt(file, buffer, length, offset)) fail(EIO, source);
+        if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Write)) fail(injected, target);
+        for (qint64 done = 0; done < length;) {
+            const ssize_t put = ::pwrite(out, buffer.constData() + done, size_t(length - done), offset + done);
+            if (put < 0 && errno != EINTR) fail(errno, target);
+            if (put > 0) done += put;
+        }
+    }
+    if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Sync)) fail(injected, target);
+    if (::fsync(out) != 0) fail(errno, target);
+    if (::close(out) != 0) throw fileSystemError(errno, target);
+}
+
+// True when `target` holds the same bytes as the file `db` has open.
+bool sameContents(sqlite3* db, const QString& target)
+{
+    sqlite3_file* file = fileOf(db);
+    sqlite3_int64 size = 0;
+    QFile copy(target);
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK || !copy.open(QIODevice::ReadOnly) ||
+        copy.size() != size)
+        return false;
+    QByteArray buffer;
+    for (qint64 offset = 0; offset < size; offset += kChunk) {
+        const qint64 length = std::min(kChunk, size - offset);
+        if (!readAt(file, buffer, length, offset) || copy.read(length) != buffer) return false;
+    }
+    return true;
 }
 
 }  // namespace
 
 bool isDatabaseFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    return file.read(16) == QByteArrayView("SQLite format 3\0", 16);
+    // Read through SQLite, which keeps its descriptors (and the locks on them) to itself.
+    sqlite3* db = nullptr;
+    bool database = false;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_file* file = nullptr;
+        QByteArray header(16, '\0');
+        database = sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file &&
+                   file->pMethods && file->pMethods->xRead(file, header.data(), 16, 0) == SQLITE_OK &&
+                   header == QByteArrayView("SQLite format 3\0", 16);
+    }
+    sqlite3_close_v2(db);
+    return database;
 }
 
 QStringList check(const QString& path)
@@ -144,9 +215,11 @@ void snapshotInto(const QString& source, const QString& target)
             });
             bool copied = false;
             try {
-                filereplace::copyContents(source, target);
+                if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Read))
+                    throw fileSystemError(injected, source);
+                copyThrough(from.db, source, target);
                 // The copy is the snapshot, byte for byte.
-                copied = sameContents(source, target);
+                copied = sameContents(from.db, target);
             } catch (...) {
                 checker.join();
                 throw;

@@ -176,46 +176,6 @@ void copyPlainFile(const QString& source, const QString& target)
     if (targetHash.result() != sourceHash.result()) throw fileSystemError(EIO, target);
 }
 
-void copyContents(const QString& source, const QString& target)
-{
-    if (const int injected = takeFault(FaultPoint::Read)) throw fileSystemError(injected, source);
-    const Descriptor in{::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC)};
-    if (in.fd < 0) throw fileSystemError(errno, source);
-    if (const int injected = takeFault(FaultPoint::Create)) throw fileSystemError(injected, target);
-    const Descriptor out{::open(QFile::encodeName(target).constData(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)};
-    if (out.fd < 0) throw fileSystemError(errno, target);
-    // Every failure below keeps its errno before the partial file goes.
-    auto fail = [&](int err, const QString& subject) {
-        ::unlink(QFile::encodeName(target).constData());
-        throw fileSystemError(err, subject);
-    };
-    bool inKernel = true;
-    QByteArray buffer;
-    for (;;) {
-        if (const int injected = takeFault(FaultPoint::Write)) fail(injected, target);
-        ssize_t copied = -1;
-        if (inKernel) {
-            copied = ::copy_file_range(in.fd, nullptr, out.fd, nullptr, size_t(1) << 30, 0);
-            if (copied < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL)) {
-                inKernel = false;  // another file system or an old kernel: plain reads and writes
-                buffer.resize(1 << 20);
-                continue;
-            }
-        } else {
-            copied = ::read(in.fd, buffer.data(), size_t(buffer.size()));
-            for (ssize_t done = 0; copied > 0 && done < copied;) {
-                const ssize_t put = ::write(out.fd, buffer.constData() + done, size_t(copied - done));
-                if (put < 0 && errno != EINTR) fail(errno, target);
-                if (put > 0) done += put;
-            }
-        }
-        if (copied == 0) break;
-        if (copied < 0 && errno != EINTR) fail(errno, inKernel ? target : source);
-    }
-    if (const int err = syncDescriptor(out.fd)) fail(err, target);
-}
-
 void injectFault(FaultPoint point, int errnum) { faults()[point] = errnum; }
 
 void clearFaults() { faults().clear(); }

@@ -37,12 +37,9 @@ void syncFolder(const QString& folder);
 void renameFolder(const QString& from, const QString& to);
 
 // Copies the plain file `source` to `target` (which must not exist), flushes it and checks that
-// the file as written reads back with the content hash of what was read. Throws EngineError.
+// the file as written reads back with the content hash of what was read. Not for database
+// files the process may have open (dbcopy reads those through SQLite). Throws EngineError.
 void copyPlainFile(const QString& source, const QString& target);
-
-// Copies the bytes of `source` into the new file `target` (which must not exist) inside the
-// kernel where it can, and flushes it. Throws EngineError; a partial target is removed.
-void copyContents(const QString& source, const QString& target);
 
 // For tests: the next system call at `point` fails with `errnum` instead of running, as a full
 // disk, a read-only share or a dropped connection would make it fail.

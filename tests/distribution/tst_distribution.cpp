@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
@@ -262,6 +263,9 @@ private slots:
             ++pushes;
             QCOMPARE(dbcopy::check(target), QStringList());
             QCOMPARE((countIn(target) - base) % 100, 0);
+            // Each push waits for the writer's next save, so the saves are never starved.
+            writer.waitForReadyRead(10000);
+            writer.readAll();
         } while (!writer.waitForFinished(0));
         QCOMPARE(writer.exitCode(), 0);
         terminals::push(1, terminals::files().front());
@@ -349,6 +353,20 @@ private slots:
         QCOMPARE(boxes.shown().size(), 1);
         QVERIFY(QFileInfo(second + u'/' + today() + u"/Articulos.mdb"_s).isFile());
         QVERIFY(Espere::form() && !Espere::form()->isVisible());
+    }
+
+    void driveThatCannotBeShownGoesBack()
+    {
+        Backup window;
+        auto* drives = window.findChild<QComboBox*>(u"Drive1"_s);
+        QCOMPARE(drives->itemText(0), u"/"_s);
+        QVERIFY(Backup::drives().contains(QDir::homePath()));
+        drives->addItem(dir_->path() + u"/sin-medio"_s);
+        drives->setCurrentIndex(drives->count() - 1);
+        QCOMPARE(drives->currentIndex(), 0);
+        QCOMPARE(window.Destino(), u"/"_s);
+        drives->setCurrentIndex(1);
+        QCOMPARE(window.Destino(), drives->itemText(1));
     }
 
     void backupWithoutSubfoldersAndOnTheNextDay()

@@ -28,6 +28,8 @@ int main(int argc, char* argv[])
             rs->Update();
         }
         t.CommitTrans();
+        std::puts("saved");
+        std::fflush(stdout);
     }
     return 0;
 }
