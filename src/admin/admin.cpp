@@ -3,17 +3,21 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <iostream>
 #include <string>
 
 #include "catalogue.h"
 #include "demo.h"
 #include "engine.h"
+#include "filereplace.h"
 #include "folderlock.h"
 #include "legacyimport.h"
 #include "passwords.h"
 #include "paths.h"
+#include "restore.h"
 #include "storefiles.h"
+#include "terminals.h"
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +34,9 @@ const QString kUsage =
     "  usuario borrar NOMBRE    borra un usuario\n"
     "  usuario listar           muestra los usuarios\n"
     "  verificar                comprueba cada archivo de datos\n"
+    "  cajas                    muestra las cajas y sus carpetas compartidas\n"
+    "  caja N NOMBRE            cambia el nombre de equipo de la caja N (1 o 2)\n"
+    "  restaurar CARPETA        vuelve los archivos de datos a los de un backup\n"
     "  importar CARPETA [--prueba] [--reemplazar]\n"
     "                           pasa los datos del sistema anterior (--prueba solo informa)\n"
     "  --version                muestra la versión\n"
@@ -54,6 +61,9 @@ void addUser(Recordset& users, const QString& name, const QString& password)
 
 int initialize(bool withDemo, QTextStream& out)
 {
+    // Temporaries of a run that was killed before it put its file in place.
+    for (const QString& name : filereplace::removeLeftovers(paths::toNative(paths::basesFolder())))
+        out << "Quitado archivo temporal: " << name << '\n';
     const auto fill = [&](const QString& fileName, Database& db) {
         if (withDemo) demo::fill(fileName, db);
     };
@@ -201,6 +211,49 @@ int verify(QTextStream& out)
     return failures ? 1 : 0;
 }
 
+int showTerminals(QTextStream& out)
+{
+    for (int terminal = 1; terminal <= terminals::kCount; ++terminal) {
+        const QString folder = paths::toNative(terminals::shareFolder(terminal));
+        out << "Caja " << terminal << ": " << terminals::host(terminal) << "  "
+            << terminals::shareFolder(terminal) << "  " << folder
+            << (QFileInfo(folder).isDir() ? u" (montada)"_s : u" (no montada)"_s) << '\n';
+    }
+    return 0;
+}
+
+int setTerminal(const QString& number, const QString& name, QTextStream& out, QTextStream& err)
+{
+    const int terminal = number == u"1" ? 1 : number == u"2" ? 2 : 0;
+    if (!terminal) {
+        err << "La caja debe ser 1 o 2.\n";
+        return 2;
+    }
+    if (!terminals::isHostName(name)) {
+        err << "'" << name << "' no es un nombre de equipo (letras, números, '-' y '.').\n";
+        return 1;
+    }
+    if (!terminals::setHost(terminal, name)) {
+        err << "No se pudo guardar la configuración.\n";
+        return 1;
+    }
+    out << "Caja " << terminal << ": " << name << "  " << terminals::shareFolder(terminal) << '\n';
+    return 0;
+}
+
+int restoreBackup(const QString& folder, QTextStream& out, QTextStream& err)
+{
+    const restore::Result result = restore::restaurar(folder, QDateTime::currentDateTime());
+    if (!result.done) {
+        err << result.refusal << '\n';
+        return 1;
+    }
+    out << "Archivos anteriores guardados en: " << result.keptIn << '\n';
+    for (const QString& name : result.restored) out << "Restaurado: " << name << '\n';
+    out << result.restored.size() << " archivo(s) restaurado(s).\n";
+    return 0;
+}
+
 }  // namespace
 
 int run(const QStringList& args, QTextStream& out, QTextStream& err, const PasswordReader& readPassword)
@@ -217,7 +270,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
     // Commands that write the data folder hold it as the program does, and refuse while the
     // program (or another command) has it.
     std::unique_ptr<FolderLock> lock;
-    if (command == u"inicializar" || (command == u"usuario" && args.value(1) != u"listar")) {
+    if (command == u"inicializar" || command == u"restaurar" ||
+        (command == u"usuario" && args.value(1) != u"listar")) {
         lock = FolderLock::acquire();
         if (!lock) {
             err << "El programa está abierto y trabajando con los datos. Ciérrelo y repita la orden.\n";
@@ -229,6 +283,9 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
         if (command == u"inicializar" && args.size() == 2 && args[1] == u"--demo") return initialize(true, out);
         if (command == u"usuario") return users(args, out, err, readPassword);
         if (command == u"verificar" && args.size() == 1) return verify(out);
+        if (command == u"cajas" && args.size() == 1) return showTerminals(out);
+        if (command == u"caja" && args.size() == 3) return setTerminal(args[1], args[2], out, err);
+        if (command == u"restaurar" && args.size() == 2) return restoreBackup(args[1], out, err);
         if (command == u"importar") {
             legacyimport::Options options;
             QStringList folders;

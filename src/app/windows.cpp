@@ -16,6 +16,7 @@
 #include "appwindows.h"
 
 #include "catalogueform.h"
+#include "distributionwindows.h"
 #include "etiquetas.h"
 #include "forlista.h"
 #include "formwindows.h"
@@ -33,6 +34,7 @@ void registerWindows(WindowRegistry& registry)
     registerPartyWindows(registry);
     registerLabelWindows(registry);
     reports::registerReportWindows(registry);
+    registerDistributionWindows(registry);
     // A record form that reopens itself after a save goes back through the registry, so the
     // main window keeps knowing it.
     forms::reopenThroughRegistry(registry);

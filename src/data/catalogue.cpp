@@ -3,12 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUuid>
-#include <cerrno>
-#include <cstdio>
-#include <unistd.h>
 
 #include "engine.h"
+#include "filereplace.h"
 #include "meta.h"
 #include "passwords.h"
 #include "sqliteutil.h"
@@ -136,57 +133,39 @@ void createFile(const FileDef& def, const QString& nativePath,
                 const std::function<void(Database&)>& fill)
 {
     const QFileInfo target(nativePath);
-    if (target.exists()) throw EngineError(EngineErrorCode::InvalidArgument, nativePath);
+    if (target.exists()) throw EngineError(EngineErrorCode::FileExists, nativePath);
     if (!QDir().mkpath(target.absolutePath()))
         throw EngineError(EngineErrorCode::PathNotValid, target.absolutePath());
-    const QString temp = target.absolutePath() + u"/."_s + target.fileName() + u'.' +
-                         QUuid::createUuid().toString(QUuid::Id128) + u".tmp"_s;
+    const QString temp = filereplace::temporaryFor(nativePath);
     sqlite3* db = nullptr;
-    auto discard = [&] {
-        sqlite3_close_v2(db);
-        QFile::remove(temp);
-        QFile::remove(temp + u"-journal"_s);
-    };
     try {
         if (sqlite3_open_v2(temp.toUtf8().constData(), &db,
                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
             throw EngineError(EngineErrorCode::CannotOpenFile, nativePath);
         sqliteutil::configureConnection(db);
-        sqliteutil::exec(db, QStringLiteral("BEGIN"));
-        meta::create(db, def.password.isEmpty()
-                             ? QString()
-                             : passwords::hash(def.password, passwords::kFileIterations));
-        for (const QString& sql : createTableSql(def.table)) sqliteutil::exec(db, sql);
-        sqliteutil::exec(db, QStringLiteral("COMMIT"));
+        {
+            sqliteutil::Transaction create(db);
+            meta::create(db, def.password.isEmpty()
+                                 ? QString()
+                                 : passwords::hash(def.password, passwords::kFileIterations));
+            for (const QString& sql : createTableSql(def.table)) sqliteutil::exec(db, sql);
+            create.commit();
+        }
         if (sqlite3_close(db) != SQLITE_OK) throw EngineError(EngineErrorCode::IoError, nativePath);
         db = nullptr;
         if (fill) {
             auto database = DBEngine::CreateWorkspace(QString(), QStringLiteral("admin"), QString())
                                 ->OpenDatabase(temp, false, false, connectString(def.password));
-            database->BeginTrans();
-            try {
-                fill(*database);
-                database->CommitTrans();
-            } catch (...) {
-                database->Rollback();
-                throw;
-            }
+            Transaction filling(*database);
+            fill(*database);
+            filling.CommitTrans();
         }
     } catch (...) {
-        discard();
+        sqlite3_close_v2(db);
+        filereplace::discard(temp);
         throw;
     }
-    // A hard link puts the finished file in place and fails rather than replace a file that
-    // appeared meanwhile; folders without hard links (network shares) take a rename.
-    const QByteArray from = QFile::encodeName(temp), to = QFile::encodeName(nativePath);
-    if (::link(from.constData(), to.constData()) == 0) {
-        QFile::remove(temp);
-        return;
-    }
-    if (errno == EEXIST || QFileInfo::exists(nativePath) || std::rename(from.constData(), to.constData()) != 0) {
-        discard();
-        throw EngineError(errno == ENOSPC ? EngineErrorCode::DiskFull : EngineErrorCode::IoError, nativePath);
-    }
+    filereplace::putInPlace(temp, nativePath, filereplace::Mode::NeverReplace);
 }
 
 }  // namespace catalogue

@@ -91,6 +91,28 @@ private:
     QString name_;
 };
 
+// BeginTrans on a database for the length of a scope: rolled back when the scope ends without
+// CommitTrans, so an exception never leaves a transaction open.
+class Transaction {
+public:
+    explicit Transaction(Database& db) : db_(db) { db_.BeginTrans(); }
+    ~Transaction()
+    {
+        if (!committed_) db_.Rollback();
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void CommitTrans()
+    {
+        db_.CommitTrans();
+        committed_ = true;
+    }
+
+private:
+    Database& db_;
+    bool committed_ = false;
+};
+
 // One field of a recordset's current or pending record.
 class Field {
 public:

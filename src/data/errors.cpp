@@ -1,6 +1,8 @@
 #include "errors.h"
 
+#include <QtGlobal>
 #include <array>
+#include <cerrno>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -37,6 +39,7 @@ constexpr std::array kErrorTexts = {
     Entry{EngineErrorCode::NotSupported, "Operación no admitida para este tipo de objeto."},
     Entry{EngineErrorCode::FieldNotFound, "Elemento no encontrado en esta colección: '%1'."},
     Entry{EngineErrorCode::FileLocked, "El archivo '%1' está bloqueado por otro proceso."},
+    Entry{EngineErrorCode::FileExists, "Ya existe el archivo '%1'."},
     Entry{EngineErrorCode::NotOurFormat, "Formato de base de datos no reconocido: '%1'."},
     Entry{EngineErrorCode::NewerVersion,
           "El archivo '%1' fue creado por una versión más nueva del programa. Actualice el "
@@ -58,4 +61,29 @@ EngineError::EngineError(EngineErrorCode code, const QString& detail) : code_(co
     QString text = engineErrorText(code);
     text_ = text.contains(u"%1"_s) ? text.arg(detail) : text;
     what_ = QString::number(int(code)).append(u": "_s).append(text_).toStdString();
+}
+
+EngineError::EngineError(EngineErrorCode code, const QString& detail, int systemError)
+    : EngineError(code, detail)
+{
+    systemError_ = systemError;
+    text_ += u" ("_s + qt_error_string(systemError) + u')';
+    what_ = QString::number(int(code)).append(u": "_s).append(text_).toStdString();
+}
+
+EngineError fileSystemError(int errnum, const QString& path)
+{
+    switch (errnum) {
+    case ENOSPC:
+    case EDQUOT: return EngineError(EngineErrorCode::DiskFull, path, errnum);
+    case EROFS:
+    case EACCES:
+    case EPERM: return EngineError(EngineErrorCode::ReadOnlyFile, path, errnum);
+    case ENOENT:
+    case ENOTDIR: return EngineError(EngineErrorCode::PathNotValid, path, errnum);
+    case EBUSY:
+    case ETXTBSY: return EngineError(EngineErrorCode::FileLocked, path, errnum);
+    case EEXIST: return EngineError(EngineErrorCode::FileExists, path, errnum);
+    default: return EngineError(EngineErrorCode::IoError, path, errnum);
+    }
 }

@@ -31,6 +31,7 @@ enum class EngineErrorCode {
     NotOurFormat = 3343,
     NewerVersion = 3041,
     FileLocked = 3260,
+    FileExists = 3204,
     IoError = 3043,
     Internal = 3000,
 };
@@ -39,17 +40,26 @@ class EngineError : public std::exception {
 public:
     // `detail` replaces the %1 of the table's text (a file, field or index name).
     explicit EngineError(EngineErrorCode code, const QString& detail = QString());
+    // A failed file-system call: `systemError` is its errno, whose text ends the message.
+    EngineError(EngineErrorCode code, const QString& detail, int systemError);
 
     int number() const { return int(code_); }
     EngineErrorCode code() const { return code_; }
     const QString& text() const { return text_; }
     const char* what() const noexcept override { return what_.c_str(); }
+    // The errno of the failed system call, 0 when the error did not come from one.
+    int systemError() const { return systemError_; }
 
 private:
     EngineErrorCode code_;
     QString text_;
     std::string what_;
+    int systemError_ = 0;
 };
+
+// The engine error for a file-system call on `path` that failed with `errnum` (ENOSPC is a
+// full disk, EROFS/EACCES a read-only file or folder, ENOENT a missing folder...).
+EngineError fileSystemError(int errnum, const QString& path);
 
 // The text of an error number, with %1 left in place.
 QString engineErrorText(EngineErrorCode code);

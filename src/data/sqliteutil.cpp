@@ -166,4 +166,17 @@ void exec(sqlite3* db, const QString& sql)
                    QFileInfo(QString::fromUtf8(sqlite3_db_filename(db, "main"))).fileName());
 }
 
+Transaction::Transaction(sqlite3* db, const QString& begin) : db_(db) { exec(db, begin); }
+
+Transaction::~Transaction()
+{
+    if (open_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::commit()
+{
+    exec(db_, QStringLiteral("COMMIT"));
+    open_ = false;
+}
+
 }  // namespace sqliteutil

@@ -50,4 +50,19 @@ private:
 // Runs statements that return no rows.
 void exec(sqlite3* db, const QString& sql);
 
+// A transaction that is rolled back when its scope ends without commit(), however it ends.
+class Transaction {
+public:
+    // `begin` is "BEGIN", "BEGIN IMMEDIATE"...
+    explicit Transaction(sqlite3* db, const QString& begin = QStringLiteral("BEGIN"));
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    sqlite3* db_;
+    bool open_ = true;
+};
+
 }  // namespace sqliteutil

@@ -168,7 +168,8 @@ private slots:
             for (const QStringList& args : {QStringList{u"usuario"_s, u"agregar"_s, u"PEPE"_s},
                                             QStringList{u"usuario"_s, u"clave"_s, u"VUMRE"_s},
                                             QStringList{u"usuario"_s, u"borrar"_s, u"VUMRE"_s},
-                                            QStringList{u"inicializar"_s, u"--demo"_s}}) {
+                                            QStringList{u"inicializar"_s, u"--demo"_s},
+                                            QStringList{u"restaurar"_s, dir_->path()}}) {
                 QCOMPARE(admin(args), 1);
                 QVERIFY2(err_.contains(u"El programa está abierto"_s), qPrintable(args.join(u' ')));
             }

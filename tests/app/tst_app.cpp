@@ -90,8 +90,29 @@ private slots:
     void everyWrittenWindowIsRegistered()
     {
         for (const auto& name : {u"Marcas"_s, u"Rubros"_s, u"Departamentos"_s, u"Proveedores"_s,
-                                 u"Clientes"_s, u"Calendario"_s})
+                                 u"Clientes"_s, u"Calendario"_s, u"Actualizar"_s, u"Backup"_s})
             QVERIFY2(WindowRegistry::instance().contains(name), qPrintable(name));
+    }
+
+    void terminalUpdateAndBackupOpenInTheFrame_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("Actualizar") << u"Actualizar"_s << u"Actualizar"_s << u"Command14"_s;
+        QTest::newRow("Backup") << u"Backup"_s << u"Backup "_s << u"txtFrom"_s;
+    }
+    void terminalUpdateAndBackupOpenInTheFrame()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, control);
+        QWidget* window = WindowRegistry::instance().show(name);
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), caption);
+        QVERIFY(window->findChild<QWidget*>(control));
+        QVERIFY(frame_.subWindowList().contains(qobject_cast<QMdiSubWindow*>(window->parentWidget())));
+        window->close();
     }
 
     void lookupFillsTheCodeAndTheFormLoadsIt_data()

@@ -11,5 +11,6 @@ int main(int argc, char* argv[])
     failed += runNumberTextTest(argc, argv);
     failed += runEngineTest(argc, argv);
     failed += runFilesTest(argc, argv);
+    failed += runReplaceTest(argc, argv);
     return failed ? 1 : 0;
 }

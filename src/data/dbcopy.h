@@ -1,0 +1,32 @@
+#pragma once
+// Copies of whole database files that other programs read (the terminals' copies, backups,
+// restores). A copy is one consistent snapshot of the source: its bytes are copied while one
+// read transaction holds every writer out, so a save made meanwhile is wholly in it or wholly
+// out. It is checked (SQLite's quick integrity check, each table's record count equal to the
+// snapshot's) and flushed before it is put anywhere a reader can find it.
+
+#include <QString>
+#include <QStringList>
+
+#include "filereplace.h"
+
+namespace dbcopy {
+
+// True when the file at `path` starts with SQLite's header.
+bool isDatabaseFile(const QString& path);
+
+// Copies `source` into the new file `target` (which must not exist), checks and flushes it.
+// For a folder that is itself a temporary (the backup's). Throws EngineError; a partial
+// `target` is removed.
+void snapshotInto(const QString& source, const QString& target);
+
+// Copies `source` under a temporary name in `target`'s folder, checks it, then puts it in place
+// of `target` (see filereplace). The target folder must exist: it is never created. Throws
+// EngineError; the old target stays and no temporary is left.
+void copyDatabase(const QString& source, const QString& target, filereplace::Mode mode);
+
+// The problems a full integrity check finds in the database file at `path` (empty when sound).
+// Throws EngineError when it cannot be opened.
+QStringList check(const QString& path);
+
+}  // namespace dbcopy

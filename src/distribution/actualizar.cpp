@@ -1,0 +1,129 @@
+#include "actualizar.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+#include "errors.h"
+#include "espere.h"
+#include "msgbox.h"
+#include "pausa.h"
+#include "terminals.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kTodos = 6;
+
+QString machine(int terminal) { return u"Maq %1"_s.arg(terminal); }
+
+}  // namespace
+
+Actualizar::Actualizar(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(u"Actualizar"_s);
+    setWindowTitle(u"Actualizar"_s);
+    auto* grid = new QGridLayout(this);
+    QFont large = font();
+    large.setPointSize(14);
+    large.setBold(true);
+    const auto& files = terminals::files();
+    for (int row = 0; row <= kTodos; ++row) {
+        auto* label = new QLabel(row < kTodos ? files[size_t(row)].label : u"Todos --------------->"_s, this);
+        label->setObjectName(u"Label%1"_s.arg(row + 1));
+        label->setFont(large);
+        grid->addWidget(label, row, 0);
+        for (int terminal = 1; terminal <= terminals::kCount; ++terminal) {
+            // Command1..Command7 for terminal 1, Command8..Command14 for terminal 2.
+            auto* button = new QPushButton(machine(terminal), this);
+            button->setObjectName(u"Command%1"_s.arg(row + 1 + (terminal - 1) * 7));
+            connect(button, &QPushButton::clicked, this, [this, row, terminal] { Copiar(row, terminal); });
+            grid->addWidget(button, row, terminal * 2 - 1);
+            buttons_.push_back(button);
+            if (row < kTodos) {
+                auto* when = new QLabel(this);
+                when->setObjectName(u"lblFecha%1_%2"_s.arg(row + 1).arg(terminal));
+                grid->addWidget(when, row, terminal * 2);
+                times_.push_back(when);
+            }
+        }
+    }
+    cmdCerrar_ = new QPushButton(u"&Cerrar"_s, this);
+    cmdCerrar_->setObjectName(u"cmdCerrar"_s);
+    connect(cmdCerrar_, &QPushButton::clicked, this, &QWidget::close);
+    grid->addWidget(cmdCerrar_, kTodos + 1, 0, 1, 5);
+    showTimes();
+    adjustSize();
+}
+
+void Actualizar::showTimes()
+{
+    const auto& files = terminals::files();
+    for (int row = 0; row < kTodos; ++row)
+        for (int terminal = 1; terminal <= terminals::kCount; ++terminal) {
+            const QDateTime when = terminals::lastUpdate(terminal, files[size_t(row)].target);
+            times_[size_t(row * 2 + terminal - 1)]->setText(
+                when.isValid() ? when.toString(u"dd/MM/yyyy HH:mm"_s) : u"nunca"_s);
+        }
+}
+
+void Actualizar::setBusy(bool busy)
+{
+    busy_ = busy;
+    for (QPushButton* button : buttons_) button->setEnabled(!busy);
+    cmdCerrar_->setEnabled(!busy);
+}
+
+void Actualizar::closeEvent(QCloseEvent* event)
+{
+    // Closing in a pause between files would unload the window under the running copy.
+    if (busy_) event->ignore();
+    else QWidget::closeEvent(event);
+}
+
+void Actualizar::Copiar(int row, int terminal)
+{
+    if (busy_) return;
+    const auto& files = terminals::files();
+    std::vector<terminals::FileRow> chosen;
+    if (row == kTodos) chosen = files;
+    else chosen.push_back(files[size_t(row)]);
+
+    setBusy(true);
+    Espere::Mostrar(this);
+    Pausa();
+    QStringList updated;
+    qsizetype failedAt = -1;
+    QString reason;
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        const QString& name = chosen[i].target;
+        emit copiando(name, terminal);
+        try {
+            terminals::push(terminal, chosen[i]);
+        } catch (const EngineError& error) {
+            failedAt = qsizetype(i);
+            reason = u"Error %1: %2"_s.arg(error.number()).arg(error.text());
+            break;
+        }
+        updated << name;
+        showTimes();
+        Pausa();
+        emit copiado(name, terminal);
+    }
+    Espere::Ocultar();
+    setBusy(false);
+    if (failedAt < 0) return;
+
+    QString message = u"No se pudo actualizar %1 en la %2 (%3, %4).\n%5\nEl archivo anterior de la caja quedó como estaba."_s
+                          .arg(chosen[size_t(failedAt)].target, machine(terminal), terminals::host(terminal),
+                               terminals::shareFolder(terminal), reason);
+    if (chosen.size() > 1) {
+        QStringList pending;
+        for (size_t i = size_t(failedAt); i < chosen.size(); ++i) pending << chosen[i].target;
+        message += u"\n\nActualizados: %1.\nNo actualizados: %2."_s.arg(
+            updated.isEmpty() ? u"ninguno"_s : updated.join(u", "_s), pending.join(u", "_s));
+    }
+    MsgBox(message, vbCritical, u"Actualizar"_s, this);
+}

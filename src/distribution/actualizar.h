@@ -1,0 +1,37 @@
+#pragma once
+// The terminal update: pushes the back-office copy of a master-data file, or all six, to
+// terminal 1 or 2. Each row shows when each terminal last received that file.
+
+#include <QWidget>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class WindowRegistry;
+
+class Actualizar : public QWidget {
+    Q_OBJECT
+public:
+    explicit Actualizar(QWidget* parent = nullptr);
+
+    // What the buttons do: `row` 0 to 5 copies that file, 6 ("Todos") all six in order, to
+    // `terminal` 1 or 2. A failure shows one message box and stops there.
+    void Copiar(int row, int terminal);
+
+signals:
+    // Before each file's copy, and after the pause that follows it.
+    void copiando(const QString& fileName, int terminal);
+    void copiado(const QString& fileName, int terminal);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void setBusy(bool busy);
+    void showTimes();
+
+    std::vector<QPushButton*> buttons_;  // Command1..Command14
+    QPushButton* cmdCerrar_ = nullptr;
+    std::vector<QLabel*> times_;  // row * 2 + terminal - 1
+    bool busy_ = false;
+};

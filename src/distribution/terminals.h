@@ -1,0 +1,40 @@
+#pragma once
+// The store's two point-of-sale terminals and the six master-data files the back office hands
+// them. A terminal's copy lives in its share, "\\HOST\norvik\Bases\"; the host names and when
+// each file last reached each terminal are kept in the program's settings.
+
+#include <QDateTime>
+#include <QString>
+#include <vector>
+
+namespace terminals {
+
+inline constexpr int kCount = 2;
+
+struct FileRow {
+    QString label;   // "Articulos ------------>"
+    QString source;  // the back-office file, as the system spells it
+    QString target;  // the name on the terminal
+};
+
+// The six files, in the order "Todos" copies them.
+const std::vector<FileRow>& files();
+
+// Terminal 1 or 2: its host name ("CAJA1" and "CAJA2" until changed).
+QString host(int terminal);
+// False (and nothing changes) for a name that is not a host name.
+bool setHost(int terminal, const QString& name);
+bool isHostName(const QString& name);
+
+// The terminal's share folder as a Windows path of the system.
+QString shareFolder(int terminal);
+// When `fileName` last reached the terminal; invalid when never.
+QDateTime lastUpdate(int terminal, const QString& fileName);
+
+// Replaces the terminal's copy of `file` with a checked snapshot of the back-office file and
+// records the time. The share folder must be there (a share that is not mounted is an error,
+// never a folder made on the local disk). Throws EngineError; the terminal's old copy then
+// stays and no temporary is left.
+void push(int terminal, const FileRow& file);
+
+}  // namespace terminals

@@ -1,0 +1,277 @@
+// Putting files in place, snapshot copies and the scoped transaction.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <cerrno>
+
+#include "catalogue.h"
+#include "dbcopy.h"
+#include "filereplace.h"
+#include "fixture.h"
+#include "tests.h"
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(filereplace::FaultPoint)
+Q_DECLARE_METATYPE(EngineErrorCode)
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void write(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+QStringList hidden(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.removeIf([](const QString& n) { return !n.startsWith(u'.'); });
+    return names;
+}
+
+void addArticles(Database& db, int count)
+{
+    Transaction t(db);
+    auto rs = db.OpenRecordset(u"articulos"_s);
+    for (int i = 0; i < count; ++i) {
+        rs->AddNew();
+        rs->Fields(u"descripcion"_s).setValue(QStringLiteral("ARTICULO %1").arg(i));
+        rs->Update();
+    }
+    t.CommitTrans();
+}
+
+int articleCount(const QString& nativePath)
+{
+    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+                  ->OpenDatabase(nativePath, false, true, catalogue::connectString(u"Vek_Lom_26"_s));
+    return int(db->Select(u"SELECT count(*) FROM articulos"_s).value(0).value(0).toLongLong());
+}
+
+}  // namespace
+
+class ReplaceTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TempStore> store_;
+    QString folder_;
+
+private slots:
+    void init()
+    {
+        store_ = std::make_unique<TempStore>();
+        folder_ = store_->root() + u"/dest"_s;
+        QVERIFY(QDir().mkpath(folder_));
+    }
+    void cleanup()
+    {
+        filereplace::clearFaults();
+        store_.reset();
+    }
+
+    void replacesOrRefuses_data()
+    {
+        QTest::addColumn<bool>("targetExists");
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("new name") << false << false << QByteArray("new");
+        QTest::newRow("replace") << true << true << QByteArray("new");
+        QTest::newRow("never replace") << true << false << QByteArray("old");
+    }
+    void replacesOrRefuses()
+    {
+        QFETCH(bool, targetExists);
+        QFETCH(bool, replace);
+        QFETCH(QByteArray, after);
+        const QString target = folder_ + u"/Marcas.mdb"_s;
+        if (targetExists) write(target, "old");
+        const QString temp = filereplace::temporaryFor(target);
+        write(temp, "new");
+        const auto mode = replace ? filereplace::Mode::Replace : filereplace::Mode::NeverReplace;
+        if (after == "old") {
+            QVERIFY_THROWS_EXCEPTION(EngineError, filereplace::putInPlace(temp, target, mode));
+        } else {
+            filereplace::putInPlace(temp, target, mode);
+        }
+        QCOMPARE(contents(target), after);
+        QCOMPARE(hidden(folder_), QStringList());
+    }
+
+    // The errno of the failing call reaches the error, though removing the temporary runs after.
+    void failureKeepsTheSystemReason_data()
+    {
+        QTest::addColumn<filereplace::FaultPoint>("point");
+        QTest::addColumn<int>("errnum");
+        QTest::addColumn<EngineErrorCode>("code");
+        QTest::newRow("disk full at flush") << filereplace::FaultPoint::Sync << ENOSPC << EngineErrorCode::DiskFull;
+        QTest::newRow("read-only at rename") << filereplace::FaultPoint::Rename << EROFS << EngineErrorCode::ReadOnlyFile;
+        QTest::newRow("network at flush") << filereplace::FaultPoint::Sync << EIO << EngineErrorCode::IoError;
+    }
+    void failureKeepsTheSystemReason()
+    {
+        QFETCH(filereplace::FaultPoint, point);
+        QFETCH(int, errnum);
+        QFETCH(EngineErrorCode, code);
+        const QString target = folder_ + u"/Marcas.mdb"_s;
+        write(target, "old");
+        const QString temp = filereplace::temporaryFor(target);
+        write(temp, "new");
+        filereplace::injectFault(point, errnum);
+        try {
+            filereplace::putInPlace(temp, target, filereplace::Mode::Replace);
+            QFAIL("no error");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), code);
+            QCOMPARE(e.systemError(), errnum);
+            QVERIFY2(e.text().endsWith(u" ("_s + qt_error_string(errnum) + u')'), qPrintable(e.text()));
+        }
+        QCOMPARE(contents(target), QByteArray("old"));
+        QCOMPARE(hidden(folder_), QStringList());
+    }
+
+    void createFileReportsAFullDisk()
+    {
+        const QString path = store_->nativePath(u"Marcas.mdb"_s);
+        filereplace::injectFault(filereplace::FaultPoint::Sync, ENOSPC);
+        try {
+            catalogue::createFile(*catalogue::find(u"Marcas.mdb"_s), path);
+            QFAIL("no error");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), EngineErrorCode::DiskFull);
+        }
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(hidden(QFileInfo(path).absolutePath()), QStringList());
+    }
+
+    void temporaryNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("temporary");
+        const QString made = QFileInfo(filereplace::temporaryFor(u"/x/Articulos.mdb"_s)).fileName();
+        QTest::newRow("made") << made << true;
+        QTest::newRow("its journal") << made + u"-journal"_s << true;
+        QTest::newRow("data file") << u"Articulos.mdb"_s << false;
+        QTest::newRow("hidden file") << u".Articulos.mdb"_s << false;
+        QTest::newRow("short id") << u".Articulos.mdb.0123.tmp"_s << false;
+        QTest::newRow("no dot") << u"Articulos.mdb.0123456789abcdef0123456789abcdef.tmp"_s << false;
+    }
+    void temporaryNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, temporary);
+        QCOMPARE(filereplace::isTemporaryName(name), temporary);
+    }
+
+    void leftoversAreRemoved()
+    {
+        const QString temp = filereplace::temporaryFor(folder_ + u"/Articulos.mdb"_s);
+        write(temp, "half");
+        write(temp + u"-journal"_s, "j");
+        write(folder_ + u"/Articulos.mdb"_s, "kept");
+        write(folder_ + u"/.oculto"_s, "kept");
+        QCOMPARE(filereplace::removeLeftovers(folder_).size(), 2);
+        QCOMPARE(QDir(folder_).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({u".oculto"_s, u"Articulos.mdb"_s}));
+    }
+
+    void scopedTransactionRollsBackUnlessCommitted()
+    {
+        store_->create(u"Articulos.mdb"_s);
+        auto db = store_->open(u"Articulos.mdb"_s);
+        try {
+            Transaction t(*db);
+            auto rs = db->OpenRecordset(u"articulos"_s);
+            rs->AddNew();
+            rs->Fields(u"descripcion"_s).setValue(u"A"_s);
+            rs->Update();
+            throw EngineError(EngineErrorCode::IoError);
+        } catch (const EngineError&) {
+        }
+        QCOMPARE(articleCount(store_->nativePath(u"Articulos.mdb"_s)), 0);
+        addArticles(*db, 3);
+        QCOMPARE(articleCount(store_->nativePath(u"Articulos.mdb"_s)), 3);
+    }
+
+    void snapshotCopyIsCheckedAndInPlace()
+    {
+        store_->create(u"Articulos.mdb"_s);
+        addArticles(*store_->open(u"Articulos.mdb"_s), 50);
+        const QString target = folder_ + u"/Articulos.mdb"_s;
+        write(target, "old");
+        dbcopy::copyDatabase(store_->nativePath(u"Articulos.mdb"_s), target, filereplace::Mode::Replace);
+        QCOMPARE(articleCount(target), 50);
+        QCOMPARE(dbcopy::check(target), QStringList());
+        QCOMPARE(hidden(folder_), QStringList());
+    }
+
+    void failedCopyLeavesTheOldFile_data()
+    {
+        QTest::addColumn<filereplace::FaultPoint>("point");
+        QTest::addColumn<int>("errnum");
+        QTest::addColumn<EngineErrorCode>("code");
+        QTest::newRow("disk full while writing") << filereplace::FaultPoint::Write << ENOSPC << EngineErrorCode::DiskFull;
+        QTest::newRow("read-only share") << filereplace::FaultPoint::Create << EROFS << EngineErrorCode::ReadOnlyFile;
+        QTest::newRow("disk full at flush") << filereplace::FaultPoint::Sync << ENOSPC << EngineErrorCode::DiskFull;
+        QTest::newRow("share gone at rename") << filereplace::FaultPoint::Rename << EIO << EngineErrorCode::IoError;
+    }
+    void failedCopyLeavesTheOldFile()
+    {
+        QFETCH(filereplace::FaultPoint, point);
+        QFETCH(int, errnum);
+        QFETCH(EngineErrorCode, code);
+        store_->create(u"Articulos.mdb"_s);
+        addArticles(*store_->open(u"Articulos.mdb"_s), 200);
+        const QString target = folder_ + u"/Articulos.mdb"_s;
+        write(target, "old");
+        filereplace::injectFault(point, errnum);
+        try {
+            dbcopy::copyDatabase(store_->nativePath(u"Articulos.mdb"_s), target, filereplace::Mode::Replace);
+            QFAIL("no error");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), code);
+        }
+        QCOMPARE(contents(target), QByteArray("old"));
+        QCOMPARE(hidden(folder_), QStringList());
+    }
+
+    void missingFolderIsNeverCreated()
+    {
+        store_->create(u"Marcas.mdb"_s);
+        const QString target = folder_ + u"/no/montada/Marcas.mdb"_s;
+        try {
+            dbcopy::copyDatabase(store_->nativePath(u"Marcas.mdb"_s), target, filereplace::Mode::Replace);
+            QFAIL("no error");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), EngineErrorCode::PathNotValid);
+        }
+        QVERIFY(!QFileInfo::exists(folder_ + u"/no"_s));
+    }
+
+    void damagedFileFailsItsCheck()
+    {
+        store_->create(u"Articulos.mdb"_s);
+        addArticles(*store_->open(u"Articulos.mdb"_s), 300);
+        const QString path = store_->nativePath(u"Articulos.mdb"_s);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        const qint64 pageSize = 4096;
+        f.seek(f.size() - pageSize);
+        f.write(QByteArray(int(pageSize), '\x5a'));
+        f.close();
+        QVERIFY(!dbcopy::check(path).isEmpty());
+        QVERIFY(dbcopy::isDatabaseFile(path));
+        write(folder_ + u"/texto.txt"_s, "hola");
+        QVERIFY(!dbcopy::isDatabaseFile(folder_ + u"/texto.txt"_s));
+    }
+};
+
+RUN_TEST_CLASS(runReplaceTest, ReplaceTest)
+#include "tst_replace.moc"

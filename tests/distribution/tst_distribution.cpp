@@ -1,0 +1,538 @@
+// The terminal update, the backup and the restore, through their windows and the admin tool.
+#include <signal.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTreeView>
+#include <cerrno>
+
+#include "actualizar.h"
+#include "admin.h"
+#include "backupcopy.h"
+#include "backupform.h"
+#include "catalogue.h"
+#include "dbcopy.h"
+#include "engine.h"
+#include "espere.h"
+#include "filereplace.h"
+#include "msgbox.h"
+#include "paths.h"
+#include "terminals.h"
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(filereplace::FaultPoint)
+
+namespace {
+
+const QStringList kSix = {u"Articulos.mdb"_s, u"Clientes.mdb"_s, u"Proveedores.mdb"_s,
+                          u"Departamentos.mdb"_s, u"Rubros.mdb"_s, u"Marcas.mdb"_s};
+
+QString bases() { return paths::toNative(paths::basesFolder()); }
+QString terminalFolder(const QString& host) { return paths::mappedRoot() + u"/red/"_s + host + u"/norvik/Bases"_s; }
+
+// The number of articles in an articles file at `nativePath`.
+qint64 countIn(const QString& nativePath)
+{
+    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+                  ->OpenDatabase(nativePath, false, true, catalogue::connectString(u"Vek_Lom_26"_s));
+    return db->Select(u"SELECT count(*) FROM articulos"_s).value(0).value(0).toLongLong();
+}
+
+void addArticles(int count)
+{
+    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+                  ->OpenDatabase(paths::inBases(u"Articulos.mdb"_s), false, false,
+                                 catalogue::connectString(u"Vek_Lom_26"_s));
+    Transaction t(*db);
+    auto rs = db->OpenRecordset(u"articulos"_s);
+    for (int i = 0; i < count; ++i) {
+        rs->AddNew();
+        rs->Fields(u"descripcion"_s).setValue(QStringLiteral("AGREGADO %1").arg(i));
+        rs->Update();
+    }
+    t.CommitTrans();
+}
+
+QStringList hiddenEntries(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    names.removeIf([](const QString& n) { return !n.startsWith(u'.'); });
+    return names;
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+}  // namespace
+
+class DistributionTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString out_, err_;
+
+    int admin(const QStringList& args)
+    {
+        out_.clear();
+        err_.clear();
+        QTextStream out(&out_), err(&err_);
+        return admin::run(args, out, err, [](const QString&) { return QString(); });
+    }
+
+    QString today() const { return backupcopy::nombreFechado(QDate::currentDate()); }
+
+    // Chooses `folder` in the backup window's folder tree, as a click would.
+    static void chooseDestination(Backup& window, const QString& folder)
+    {
+        auto* tree = window.findChild<QTreeView*>(u"Dir1"_s);
+        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+        tree->setCurrentIndex(model->index(folder));
+        QCOMPARE(window.Destino(), folder);
+    }
+
+private slots:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_->path() + u"/data"_s));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_->path() + u"/config"_s));
+        QCOMPARE(admin({u"inicializar"_s, u"--demo"_s}), 0);
+        QVERIFY(QDir().mkpath(terminalFolder(u"CAJA1"_s)));
+        QVERIFY(QDir().mkpath(terminalFolder(u"CAJA2"_s)));
+    }
+    void cleanup()
+    {
+        filereplace::clearFaults();
+        dir_.reset();
+    }
+
+    // --- terminal update ---
+
+    void oneButtonCreatesTheMissingTarget()
+    {
+        ScriptedMessageBoxes boxes;
+        Actualizar window;
+        window.show();
+        auto* when = window.findChild<QLabel*>(u"lblFecha1_1"_s);
+        QCOMPARE(when->text(), u"nunca"_s);
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        const QString target = terminalFolder(u"CAJA1"_s) + u"/Articulos.mdb"_s;
+        QCOMPARE(countIn(target), countIn(bases() + u"/Articulos.mdb"_s));
+        QCOMPARE(dbcopy::check(target), QStringList());
+        QVERIFY(boxes.shown().isEmpty());
+        QVERIFY(when->text() != u"nunca"_s);
+        QCOMPARE(window.findChild<QLabel*>(u"lblFecha1_2"_s)->text(), u"nunca"_s);
+        QCOMPARE(hiddenEntries(terminalFolder(u"CAJA1"_s)), QStringList());
+        QVERIFY(!QFileInfo::exists(terminalFolder(u"CAJA2"_s) + u"/Articulos.mdb"_s));
+    }
+
+    void todosCopiesTheSixInOrderUnderTheWaitWindow()
+    {
+        ScriptedMessageBoxes boxes;
+        Actualizar window;
+        window.show();
+        QStringList events;
+        bool waitShownThroughout = true, buttonsLocked = true;
+        auto look = [&] {
+            waitShownThroughout &= Espere::form() && Espere::form()->isVisible();
+            for (const char* name : {"Command1", "Command7", "Command14", "cmdCerrar"})
+                buttonsLocked &= !window.findChild<QPushButton*>(QString::fromLatin1(name))->isEnabled();
+        };
+        connect(&window, &Actualizar::copiando, this, [&](const QString& name, int terminal) {
+            look();
+            events << u"copiando %1 %2"_s.arg(name).arg(terminal);
+        });
+        connect(&window, &Actualizar::copiado, this, [&](const QString& name, int terminal) {
+            look();
+            events << u"copiado %1 %2"_s.arg(name).arg(terminal);
+        });
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command14"_s), Qt::LeftButton);
+        QStringList expected;
+        for (const QString& name : kSix) expected << u"copiando %1 2"_s.arg(name) << u"copiado %1 2"_s.arg(name);
+        QCOMPARE(events, expected);
+        QVERIFY(waitShownThroughout);
+        QVERIFY(buttonsLocked);
+        QVERIFY(!Espere::form()->isVisible());
+        QVERIFY(window.findChild<QPushButton*>(u"Command14"_s)->isEnabled());
+        QCOMPARE(QDir(terminalFolder(u"CAJA2"_s)).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({u"Articulos.mdb"_s, u"Clientes.mdb"_s, u"Departamentos.mdb"_s,
+                              u"Marcas.mdb"_s, u"Proveedores.mdb"_s, u"Rubros.mdb"_s}));
+        QVERIFY(boxes.shown().isEmpty());
+        // The files the terminals never get.
+        for (const QString& name : {u"Opcion.mdb"_s, u"Etiquetas.mdb"_s, u"Stock01.mdb"_s, u"Stock02.mdb"_s})
+            QVERIFY(!QFileInfo::exists(terminalFolder(u"CAJA2"_s) + u'/' + name));
+    }
+
+    void failuresLeaveTheOldFile_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("share not mounted") << u"unmounted"_s << qt_error_string(ENOENT);
+        QTest::newRow("target read-only") << u"readonly"_s << qt_error_string(EROFS);
+        QTest::newRow("disk full") << u"full"_s << u"No hay suficiente espacio en el disco."_s;
+    }
+    void failuresLeaveTheOldFile()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, reason);
+        const QString folder = terminalFolder(u"CAJA1"_s), target = folder + u"/Articulos.mdb"_s;
+        terminals::push(1, terminals::files().front());
+        const qint64 old = countIn(target);
+        addArticles(10);
+        if (how == u"unmounted") QVERIFY(QDir(folder).removeRecursively());
+        if (how == u"readonly") filereplace::injectFault(filereplace::FaultPoint::Create, EROFS);
+        if (how == u"full") filereplace::injectFault(filereplace::FaultPoint::Write, ENOSPC);
+
+        ScriptedMessageBoxes boxes;
+        Actualizar window;
+        window.show();
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        QCOMPARE(boxes.shown().size(), 1);
+        const auto& box = boxes.shown().front();
+        QCOMPARE(box.flags, 16);
+        QCOMPARE(box.title, u"Actualizar"_s);
+        for (const QString& part : {u"Articulos.mdb"_s, u"Maq 1"_s, u"CAJA1"_s, reason})
+            QVERIFY2(box.prompt.contains(part), qPrintable(box.prompt + u" / "_s + part));
+        QVERIFY(!Espere::form()->isVisible());
+        QVERIFY(window.findChild<QPushButton*>(u"Command1"_s)->isEnabled());
+        if (how == u"unmounted") {
+            // Never made on the local disk.
+            QVERIFY(!QFileInfo::exists(folder));
+        } else {
+            QCOMPARE(countIn(target), old);
+            QCOMPARE(hiddenEntries(folder), QStringList());
+        }
+    }
+
+    void todosStopsAtTheFirstFailureAndSaysWhichWereUpdated()
+    {
+        QVERIFY(QFile::remove(bases() + u"/Proveedores.mdb"_s));
+        ScriptedMessageBoxes boxes;
+        Actualizar window;
+        window.show();
+        QStringList copied;
+        connect(&window, &Actualizar::copiado, this, [&](const QString& name) { copied << name; });
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command7"_s), Qt::LeftButton);
+        QCOMPARE(copied, QStringList({u"Articulos.mdb"_s, u"Clientes.mdb"_s}));
+        QCOMPARE(QDir(terminalFolder(u"CAJA1"_s)).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({u"Articulos.mdb"_s, u"Clientes.mdb"_s}));
+        QCOMPARE(boxes.shown().size(), 1);
+        const QString prompt = boxes.shown().front().prompt;
+        QVERIFY2(prompt.contains(u"Actualizados: Articulos.mdb, Clientes.mdb."_s), qPrintable(prompt));
+        QVERIFY2(prompt.contains(u"No actualizados: Proveedores.mdb, Departamentos.mdb, Rubros.mdb, Marcas.mdb."_s),
+                 qPrintable(prompt));
+    }
+
+    void hostNamesComeFromTheSettings()
+    {
+        QCOMPARE(admin({u"caja"_s, u"1"_s, u"MOSTRADOR"_s}), 0);
+        QVERIFY(QDir().mkpath(terminalFolder(u"MOSTRADOR"_s)));
+        terminals::push(1, terminals::files().back());
+        QVERIFY(QFileInfo::exists(terminalFolder(u"MOSTRADOR"_s) + u"/Marcas.mdb"_s));
+        QVERIFY(!QFileInfo::exists(terminalFolder(u"CAJA1"_s) + u"/Marcas.mdb"_s));
+    }
+
+    // A second program saves articles in units of 100 while the pushes run: every copy holds
+    // whole units only.
+    void pushDuringSavesHoldsACommittedState()
+    {
+        const qint64 base = countIn(bases() + u"/Articulos.mdb"_s);
+        QProcess writer;
+        writer.start(QStringLiteral(WRITER_CHILD), {u"40"_s});
+        QVERIFY(writer.waitForReadyRead(10000));
+        const QString target = terminalFolder(u"CAJA1"_s) + u"/Articulos.mdb"_s;
+        int pushes = 0;
+        do {
+            terminals::push(1, terminals::files().front());
+            ++pushes;
+            QCOMPARE(dbcopy::check(target), QStringList());
+            QCOMPARE((countIn(target) - base) % 100, 0);
+            // Each push waits for the writer's next save, so the saves are never starved.
+            writer.waitForReadyRead(10000);
+            writer.readAll();
+        } while (!writer.waitForFinished(0));
+        QCOMPARE(writer.exitCode(), 0);
+        terminals::push(1, terminals::files().front());
+        QCOMPARE(countIn(target), base + 4000);
+        QVERIFY(pushes >= 1);
+    }
+
+    // A push killed at random moments never leaves the terminal without a whole, valid file.
+    void killedPushNeverLeavesTheTerminalWithoutItsFile()
+    {
+        addArticles(3000);
+        const QString folder = terminalFolder(u"CAJA1"_s), target = folder + u"/Articulos.mdb"_s;
+        const QString old = dir_->path() + u"/old.mdb"_s;
+        dbcopy::copyDatabase(bases() + u"/Articulos.mdb"_s, old, filereplace::Mode::NeverReplace);
+        addArticles(500);
+        const qint64 before = countIn(old), after = countIn(bases() + u"/Articulos.mdb"_s);
+        constexpr int kTrials = 25;
+        for (int trial = 0; trial < kTrials; ++trial) {
+            dbcopy::copyDatabase(old, target, filereplace::Mode::Replace);
+            QProcess child;
+            child.start(QStringLiteral(PUSH_CHILD));
+            QVERIFY(child.waitForReadyRead(10000));
+            // The moment of the kill is the point of the trial: anywhere in the first pushes.
+            QThread::usleep(QRandomGenerator::global()->bounded(150000u));
+            ::kill(pid_t(child.processId()), SIGKILL);
+            QVERIFY(child.waitForFinished(10000));
+            QVERIFY2(QFileInfo::exists(target), qPrintable(u"trial %1"_s.arg(trial)));
+            QCOMPARE(dbcopy::check(target), QStringList());
+            const qint64 now = countIn(target);
+            QVERIFY2(now == before || now == after, qPrintable(u"trial %1: %2"_s.arg(trial).arg(now)));
+        }
+        // The next push clears what a killed one left.
+        terminals::push(1, terminals::files().front());
+        QCOMPARE(hiddenEntries(folder), QStringList());
+        QCOMPARE(countIn(target), after);
+    }
+
+    // --- backup ---
+
+    void backupMakesTheDatedFolderOncePerDestination()
+    {
+        QVERIFY(QDir().mkpath(bases() + u"/fotos/2024"_s));
+        writeFile(bases() + u"/fotos/2024/a.jpg"_s, "jpeg");
+        writeFile(bases() + u"/leame.txt"_s, "hola");
+        const QString first = dir_->path() + u"/pendrive"_s, second = dir_->path() + u"/disco"_s;
+        QVERIFY(QDir().mkpath(first));
+        QVERIFY(QDir().mkpath(second));
+
+        ScriptedMessageBoxes boxes;
+        Backup window;
+        window.show();
+        QCOMPARE(window.findChild<QLineEdit*>(u"txtFrom"_s)->text(), u"C:\\Norvik\\Bases"_s);
+        QStringList shown;
+        connect(&window, &Backup::informa, this, [&](const QString& text) { shown << text; });
+        chooseDestination(window, first);
+        auto* run = window.findChild<QPushButton*>(u"Command1"_s);
+        QTest::mouseClick(run, Qt::LeftButton);
+        const QString dated = first + u'/' + today();
+        QCOMPARE(shown, QStringList({u"Making directory "_s + dated + u"/fotos"_s,
+                                     u"Making directory "_s + dated + u"/fotos/2024"_s, u"Done"_s}));
+        QCOMPARE(window.findChild<QLabel*>(u"Lbl_CopyInfo"_s)->text(), u"Done"_s);
+        QCOMPARE(window.findChild<QLineEdit*>(u"txtTo"_s)->text(), dated);
+        QVERIFY(boxes.shown().isEmpty());
+        for (const QString& name : kSix) QCOMPARE(dbcopy::check(dated + u'/' + name), QStringList());
+        QCOMPARE(countIn(dated + u"/Articulos.mdb"_s), countIn(bases() + u"/Articulos.mdb"_s));
+        QFile photo(dated + u"/fotos/2024/a.jpg"_s);
+        QVERIFY(photo.open(QIODevice::ReadOnly));
+        QCOMPARE(photo.readAll(), QByteArray("jpeg"));
+        QCOMPARE(hiddenEntries(first), QStringList());
+
+        // Same day, same destination: refused, nothing touched.
+        writeFile(dated + u"/marca"_s, "x");
+        shown.clear();
+        QTest::mouseClick(run, Qt::LeftButton);
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown().front().prompt, u"YA SE HIZO BACKUP EL DIA "_s + today());
+        QCOMPARE(boxes.shown().front().flags, 64);
+        QCOMPARE(boxes.shown().front().title, u"Informacion"_s);
+        QVERIFY(QFileInfo::exists(dated + u"/marca"_s));
+        QCOMPARE(QDir(first).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{today()});
+
+        // Another destination proceeds.
+        chooseDestination(window, second);
+        QTest::mouseClick(run, Qt::LeftButton);
+        QCOMPARE(boxes.shown().size(), 1);
+        QVERIFY(QFileInfo(second + u'/' + today() + u"/Articulos.mdb"_s).isFile());
+        QVERIFY(Espere::form() && !Espere::form()->isVisible());
+    }
+
+    void driveThatCannotBeShownGoesBack()
+    {
+        Backup window;
+        auto* drives = window.findChild<QComboBox*>(u"Drive1"_s);
+        QCOMPARE(drives->itemText(0), u"/"_s);
+        QVERIFY(Backup::drives().contains(QDir::homePath()));
+        drives->addItem(dir_->path() + u"/sin-medio"_s);
+        drives->setCurrentIndex(drives->count() - 1);
+        QCOMPARE(drives->currentIndex(), 0);
+        QCOMPARE(window.Destino(), u"/"_s);
+        drives->setCurrentIndex(1);
+        QCOMPARE(window.Destino(), drives->itemText(1));
+    }
+
+    void backupWithoutSubfoldersAndOnTheNextDay()
+    {
+        const QString destination = dir_->path() + u"/destino"_s;
+        QVERIFY(QDir().mkpath(destination));
+        QStringList announced;
+        const auto announce = [&](const QString& f) { announced << f; };
+        const QDate day(2024, 12, 8);
+        QCOMPARE(backupcopy::Realizar(bases(), destination, day, true, QString(), announce), backupcopy::Outcome::Done);
+        QCOMPARE(backupcopy::Realizar(bases(), destination, day.addDays(1), true, QString(), announce),
+                 backupcopy::Outcome::Done);
+        QCOMPARE(announced, QStringList());
+        QCOMPARE(QDir(destination).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                 QStringList({u"08-12-2024"_s, u"09-12-2024"_s}));
+        QCOMPARE(QDir(destination + u"/08-12-2024"_s).entryList(QDir::Files).size(), 10);
+    }
+
+    void backupFailuresLeaveNoDatedFolder_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("unreadable file") << u"unreadable"_s << qt_error_string(EACCES);
+        QTest::newRow("disk full") << u"full"_s << u"No hay suficiente espacio en el disco."_s;
+        QTest::newRow("damaged database") << u"damaged"_s << u"Etiquetas.mdb"_s;
+        QTest::newRow("destination inside origin") << u"inside"_s << u"está dentro de"_s;
+        QTest::newRow("missing origin") << u"missing"_s << u"NoExiste"_s;
+    }
+    void backupFailuresLeaveNoDatedFolder()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, named);
+        writeFile(bases() + u"/leame.txt"_s, "hola");
+        QString destination = dir_->path() + u"/destino"_s;
+        QVERIFY(QDir().mkpath(destination));
+        ScriptedMessageBoxes boxes;
+        Backup window;
+        window.show();
+        if (how == u"unreadable") {
+            filereplace::injectFault(filereplace::FaultPoint::Read, EACCES);
+            // A real unreadable file as well, where permissions bind (not as root).
+            if (::geteuid() != 0) QFile::setPermissions(bases() + u"/leame.txt"_s, {});
+        }
+        if (how == u"full") filereplace::injectFault(filereplace::FaultPoint::Write, ENOSPC);
+        if (how == u"damaged") {
+            QFile f(bases() + u"/Etiquetas.mdb"_s);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(4096);
+            f.write(QByteArray(4096, '\x5a'));
+        }
+        if (how == u"inside") {
+            destination = bases() + u"/copias"_s;
+            QVERIFY(QDir().mkpath(destination));
+        }
+        if (how == u"missing") window.findChild<QLineEdit*>(u"txtFrom"_s)->setText(u"C:\\NoExiste"_s);
+        chooseDestination(window, destination);
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown().front().flags, 16);
+        QVERIFY2(boxes.shown().front().prompt.contains(named), qPrintable(boxes.shown().front().prompt));
+        QVERIFY(window.findChild<QLabel*>(u"Lbl_CopyInfo"_s)->text() != u"Done"_s);
+        QCOMPARE(QDir(destination).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        QVERIFY(window.findChild<QPushButton*>(u"Command1"_s)->isEnabled());
+    }
+
+    // --- restore and the terminals' settings, through the admin tool ---
+
+    void restoreRoundTrip()
+    {
+        const QString destination = dir_->path() + u"/destino"_s;
+        QVERIFY(QDir().mkpath(destination));
+        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
+                 backupcopy::Outcome::Done);
+        const QString backup = destination + u'/' + today();
+        const qint64 saved = countIn(bases() + u"/Articulos.mdb"_s);
+        addArticles(25);
+        QCOMPARE(admin({u"restaurar"_s, backup}), 0);
+        QCOMPARE(countIn(bases() + u"/Articulos.mdb"_s), saved);
+        QVERIFY(out_.contains(u"10 archivo(s) restaurado(s)."_s));
+        const QStringList kept = QDir(bases()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(countIn(bases() + u'/' + kept.front() + u"/Articulos.mdb"_s), saved + 25);
+        QCOMPARE(hiddenEntries(bases()), QStringList());
+        QCOMPARE(admin({u"verificar"_s}), 0);
+    }
+
+    void restoreRefusals_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing folder") << u"missing"_s << u"No existe la carpeta"_s;
+        QTest::newRow("no data files") << u"empty"_s << u"no tiene archivos de datos"_s;
+        QTest::newRow("damaged file") << u"damaged"_s << u"Clientes.mdb de la copia está dañado"_s;
+        QTest::newRow("program has the files open") << u"open"_s << u"están abiertos"_s;
+    }
+    void restoreRefusals()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, message);
+        const QString destination = dir_->path() + u"/destino"_s;
+        QVERIFY(QDir().mkpath(destination));
+        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
+                 backupcopy::Outcome::Done);
+        QString backup = destination + u'/' + today();
+        addArticles(5);
+        const qint64 current = countIn(bases() + u"/Articulos.mdb"_s);
+        QProcess holder;
+        if (how == u"missing") backup = dir_->path() + u"/no-existe"_s;
+        if (how == u"empty") {
+            backup = dir_->path() + u"/vacia"_s;
+            QVERIFY(QDir().mkpath(backup));
+        }
+        if (how == u"damaged") {
+            QFile f(backup + u"/Clientes.mdb"_s);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(4096);
+            f.write(QByteArray(4096, '\x5a'));
+        }
+        if (how == u"open") {
+            // Another process with a data file open, as the program keeps them while a window is loaded.
+            holder.setStandardInputFile(bases() + u"/Articulos.mdb"_s);
+            holder.start(u"sleep"_s, {u"60"_s});
+            QVERIFY(holder.waitForStarted());
+        }
+        QCOMPARE(admin({u"restaurar"_s, backup}), 1);
+        QVERIFY2(err_.contains(message), qPrintable(err_));
+        QCOMPARE(countIn(bases() + u"/Articulos.mdb"_s), current);
+        QCOMPARE(QDir(bases()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs), QStringList());
+        if (holder.state() != QProcess::NotRunning) {
+            holder.kill();
+            holder.waitForFinished();
+        }
+    }
+
+    void terminalSettings_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("host1");
+        QTest::newRow("rename") << QStringList{u"caja"_s, u"1"_s, u"CAJA-NORTE"_s} << 0 << u"CAJA-NORTE"_s;
+        QTest::newRow("terminal 3") << QStringList{u"caja"_s, u"3"_s, u"X"_s} << 2 << u"CAJA1"_s;
+        QTest::newRow("not a number") << QStringList{u"caja"_s, u"uno"_s, u"X"_s} << 2 << u"CAJA1"_s;
+        QTest::newRow("path in the name") << QStringList{u"caja"_s, u"1"_s, u"..\\otra"_s} << 1 << u"CAJA1"_s;
+        QTest::newRow("empty name") << QStringList{u"caja"_s, u"1"_s, u""_s} << 1 << u"CAJA1"_s;
+    }
+    void terminalSettings()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, host1);
+        QCOMPARE(admin(args), code);
+        QCOMPARE(admin({u"cajas"_s}), 0);
+        QVERIFY2(out_.startsWith(u"Caja 1: "_s + host1 + u"  \\\\"_s + host1 + u"\\norvik\\Bases\\"_s), qPrintable(out_));
+        QVERIFY2(out_.contains(u"Caja 2: CAJA2"_s), qPrintable(out_));
+        QVERIFY(out_.contains(host1 == u"CAJA1" ? u"(montada)"_s : u"(no montada)"_s));
+    }
+
+    void initializeRemovesLeftoverTemporaries()
+    {
+        const QString leftover = filereplace::temporaryFor(bases() + u"/Articulos.mdb"_s);
+        writeFile(leftover, "a medio escribir");
+        QCOMPARE(admin({u"inicializar"_s}), 0);
+        QVERIFY(!QFileInfo::exists(leftover));
+        QVERIFY2(out_.contains(u"Quitado archivo temporal: "_s + QFileInfo(leftover).fileName()), qPrintable(out_));
+    }
+};
+
+QTEST_MAIN(DistributionTest)
+#include "tst_distribution.moc"
