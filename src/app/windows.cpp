@@ -15,6 +15,7 @@
 
 #include "appwindows.h"
 
+#include "articulos.h"
 #include "catalogueform.h"
 #include "formwindows.h"
 #include "lookuphook.h"
@@ -29,6 +30,7 @@ void registerWindows(WindowRegistry& registry)
     registerShellWindows(registry);
     registerCatalogueWindows(registry);
     registerPartyWindows(registry);
+    registerArticleWindows(registry);
     // A record form that reopens itself after a save goes back through the registry, so the
     // main window keeps knowing it.
     forms::reopenThroughRegistry(registry);

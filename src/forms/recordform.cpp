@@ -51,6 +51,7 @@ void setBackground(QWidget* widget, const QColor& colour)
 }  // namespace
 
 void setFormReopener(FormReopener value) { reopener() = std::move(value); }
+const FormReopener& formReopener() { return reopener(); }
 
 QString formatCode(const QString& text)
 {
@@ -434,17 +435,23 @@ bool RecordForm::keyPress(int index, QKeyEvent* event)
     default:
         break;
     }
+    return typeIntoField(entry.edit, event, entry.def.flags);
+}
+
+bool typeIntoField(QLineEdit* edit, QKeyEvent* event, int flags)
+{
     // Typed characters only; pasted text keeps its case.
     const QString text = event->text();
-    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+    if (edit->isReadOnly() || text.isEmpty() ||
+        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return false;
     for (QChar c : text)
         if (!c.isPrint()) return false;
     QString typed = text;
-    if (entry.def.flags & DecimalComma) typed.replace(u'.', u',');
-    if (entry.def.flags & UpperCase) typed = typed.toUpper();
+    if (flags & DecimalComma) typed.replace(u'.', u',');
+    if (flags & UpperCase) typed = typed.toUpper();
     if (typed == text) return false;
-    entry.edit->insert(typed);
+    edit->insert(typed);
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include "opensequence.h"
 
 class QComboBox;
+class QKeyEvent;
 class QLineEdit;
 class QMdiArea;
 class QPushButton;
@@ -72,6 +73,13 @@ struct FormSpec {
 // Without one the form makes a fresh copy of itself in the same frame (or top level).
 using FormReopener = std::function<void(const QString& formName, const QPoint& place)>;
 void setFormReopener(FormReopener reopener);
+// The reopener set, empty when none.
+const FormReopener& formReopener();
+
+// A key typed into an entry field with `flags` (UpperCase, DecimalComma): inserts the
+// converted characters and returns true, or returns false to leave the key to the field.
+// A read-only field takes no typing.
+bool typeIntoField(QLineEdit* edit, QKeyEvent* event, int flags);
 
 // The code format "0000": a text of digits becomes that number with at least four digits;
 // any other text is left as it is.
