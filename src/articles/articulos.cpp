@@ -340,13 +340,15 @@ void Articulos::build()
 void Articulos::bind()
 {
     for (const articles::FieldSpec& s : articles::fieldSpecs()) {
-        QLineEdit* e = edit(s.field);
+        QLineEdit* e = findChild<QLineEdit*>(QString::fromUtf16(s.control));
         Q_ASSERT(e);
+        edits_[size_t(s.field)] = e;
         const ArticleField field = s.field;
         connect(e, &QLineEdit::textChanged, model_, [this, field](const QString& text) { model_->setText(field, text); });
         e->installEventFilter(this);
     }
     connect(model_, &articles::ArticleModel::textChanged, this, [this](ArticleField field) {
+        if (!showing_) return;
         QLineEdit* e = edit(field);
         if (e->text() != model_->text(field)) e->setText(model_->text(field));
     });
@@ -363,10 +365,7 @@ void Articulos::bind()
     edit(F::Descripcion)->setMaxLength(60);
 }
 
-QLineEdit* Articulos::edit(ArticleField field) const
-{
-    return findChild<QLineEdit*>(QString::fromUtf16(articles::def(field).control));
-}
+QLineEdit* Articulos::edit(ArticleField field) const { return edits_[size_t(field)]; }
 
 // ---------------------------------------------------------------- open and close
 
@@ -483,6 +482,20 @@ void Articulos::CargoDesdeBaseDatos()
     Recordset& rs = Data1->Recordset();
     model_->CargoDesdeBaseDatos(rs);
     shown_ = rs.Fields(u"codigo").Value().toLongLong();
+}
+
+void Articulos::showArticle()
+{
+    // Each text box changes once, and only when its text does: laying out a box's text is
+    // what a load costs most.
+    showing_ = false;
+    Blanquear();
+    CargoDesdeBaseDatos();
+    showing_ = true;
+    for (const articles::FieldSpec& s : articles::fieldSpecs()) {
+        QLineEdit* e = edit(s.field);
+        if (e->text() != model_->text(s.field)) e->setText(model_->text(s.field));
+    }
 }
 
 // ---------------------------------------------------------------- commands
@@ -602,8 +615,7 @@ void Articulos::browse(int direction)
                 rs.MoveLast();
             }
         }
-        Blanquear();
-        CargoDesdeBaseDatos();
+        showArticle();
     });
 }
 
@@ -639,8 +651,7 @@ void Articulos::searchCode()
             rs.MoveFirst();
             return;
         }
-        Blanquear();
-        CargoDesdeBaseDatos();
+        showArticle();
         selectField(Text2);
     });
 }
@@ -660,8 +671,7 @@ void Articulos::searchBarcode()
             rs.MoveFirst();
             return;
         }
-        Blanquear();
-        CargoDesdeBaseDatos();
+        showArticle();
         selectField(Text3);
     });
 }

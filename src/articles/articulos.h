@@ -5,6 +5,7 @@
 // the boxes.
 
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -60,6 +61,8 @@ private:
     void browse(int direction);
     void rellenarIva();
 
+    // Blanks the form and loads the current record of the keyed binding into it.
+    void showArticle();
     void searchCode();
     void searchBarcode();
     bool refuseSearchWhilePending(QLineEdit* field);
@@ -80,6 +83,7 @@ private:
     articles::ArticleModel* model_;
     bool Bandera = false;
     bool BanNuevo = false;
+    bool showing_ = true;  // the text boxes follow the model
     std::optional<qint64> shown_;
 
     Data* Data1;
@@ -99,6 +103,7 @@ private:
     QRadioButton* Option1 = nullptr;
     QLabel* prompt_ = nullptr;
     std::vector<QWidget*> tabOrder_;
+    std::array<QLineEdit*, articles::kFieldCount> edits_{};
 };
 
 // A new, opened article form, or nullptr (after the error box) when a file cannot be opened.
