@@ -167,13 +167,19 @@ void Articulos::build()
 {
     resize(twips::size(9405, 6495));
     colours::fill(this, colours::kOlive);
+    // The captions were laid out for an 8-point font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
 
     auto label = [](QWidget* parent, const QString& text, int left, int top, int width = 0) {
         auto* l = new QLabel(text, parent);
-        if (width)
+        if (width) {
             l->setGeometry(twips::rect(left, top, width, 255));
-        else
+        } else {
             l->move(twips::point(left, top));
+            l->adjustSize();
+        }
         return l;
     };
     auto field = [](QWidget* parent, const QString& name, int left, int top, int width, int height = 315) {
