@@ -521,7 +521,7 @@ private slots:
         QCOMPARE(fixture::shown(boxes), QStringList{u"16|ERROR|DEBE GUARDAR LOS CAMBIOS PARA PODER BUSCAR"_s});
         boxes.clear();
         QCOMPARE(form->findChild<QLineEdit*>(u"Text19"_s)->text(), today());
-        run(form, boxes, {u"Text12 Alt+G"_s});
+        run(form, boxes, {u"cmdGrabar"_s});
         QVERIFY(boxes.shown().isEmpty());
         QTRY_VERIFY(openForm() && openForm() != form);
         // The change date is never stored.
