@@ -15,6 +15,7 @@
 
 #include "appwindows.h"
 
+#include "articulos.h"
 #include "catalogueform.h"
 #include "distributionwindows.h"
 #include "etiquetas.h"
@@ -32,6 +33,7 @@ void registerWindows(WindowRegistry& registry)
     registerShellWindows(registry);
     registerCatalogueWindows(registry);
     registerPartyWindows(registry);
+    registerArticleWindows(registry);
     registerLabelWindows(registry);
     reports::registerReportWindows(registry);
     registerDistributionWindows(registry);

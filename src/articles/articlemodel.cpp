@@ -1,10 +1,8 @@
 #include "articlemodel.h"
 
-#include <QWidget>
 #include <cmath>
 
 #include "engine.h"
-#include "msgbox.h"
 #include "numbertext.h"
 
 using namespace Qt::StringLiterals;
@@ -60,7 +58,7 @@ QString shownText(const Field& field)
 
 }  // namespace
 
-ArticleModel::ArticleModel(QWidget* form) : QObject(form), form_(form) {}
+ArticleModel::ArticleModel(QObject* parent) : QObject(parent) {}
 
 void ArticleModel::setText(ArticleField field, const QString& text)
 {
@@ -68,6 +66,11 @@ void ArticleModel::setText(ArticleField field, const QString& text)
     if (current == text) return;
     current = text;
     emit textChanged(field);
+}
+
+void ArticleModel::setTexts(const std::array<QString, kFieldCount>& texts)
+{
+    for (const FieldSpec& s : fieldSpecs()) setText(s.field, texts[size_t(s.field)]);
 }
 
 void ArticleModel::blank()
@@ -85,8 +88,7 @@ void ArticleModel::selectUnit(Unit unit)
 
 Outcome ArticleModel::refuse(BadInput kind, ArticleField field, int width)
 {
-    MsgBox(badInputText(kind, field, width), vbCritical, u"ERROR"_s, form_);
-    return {field};
+    return {field, kind, width};
 }
 
 std::optional<double> ArticleModel::number(ArticleField field) const

@@ -12,26 +12,19 @@
 #include "articlefields.h"
 #include "badinput.h"
 
-class QWidget;
 class Recordset;
 
 namespace articles {
 
-// What a routine tells the form: done, or refused because of bad input, with the field that
-// should get the focus. The refusal's message box has already been shown.
-struct Outcome {
-    std::optional<ArticleField> focus;
-    bool ok() const { return !focus; }
-};
-
 class ArticleModel : public QObject {
     Q_OBJECT
 public:
-    // `form` is the window that owns the model and parents its message boxes.
-    explicit ArticleModel(QWidget* form = nullptr);
+    explicit ArticleModel(QObject* parent = nullptr);
 
     const QString& text(ArticleField field) const { return texts_[size_t(field)]; }
     void setText(ArticleField field, const QString& text);
+    const std::array<QString, kFieldCount>& texts() const { return texts_; }
+    void setTexts(const std::array<QString, kFieldCount>& texts);
     // Empties every field; the unit and its captions stay.
     void blank();
 
@@ -63,10 +56,9 @@ signals:
 
 private:
     Outcome calculoLista(int list);
-    Outcome refuse(BadInput kind, ArticleField field, int width = 0);
+    static Outcome refuse(BadInput kind, ArticleField field, int width = 0);
     std::optional<double> number(ArticleField field) const;
 
-    QWidget* form_;
     std::array<QString, kFieldCount> texts_;
     Unit unit_ = Unit::None;
     std::array<QString, 3> captions_ = initialUnitCaptions();

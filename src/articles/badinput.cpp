@@ -32,4 +32,10 @@ QString badInputText(BadInput kind, ArticleField field, int width)
     return text;
 }
 
+Message refusalMessage(const Outcome& outcome)
+{
+    Q_ASSERT(outcome.focus);
+    return {badInputText(outcome.kind, *outcome.focus, outcome.width), QStringLiteral("ERROR"), 16};
+}
+
 }  // namespace articles

@@ -3,6 +3,7 @@
 // store's staff read it; all of them show with the title "ERROR" and the critical icon.
 
 #include <QString>
+#include <optional>
 
 #include "articlefields.h"
 
@@ -18,5 +19,24 @@ enum class BadInput {
 
 // The message for `kind` about `field`; `width` is the limit that TooLong names.
 QString badInputText(BadInput kind, ArticleField field, int width = 0);
+
+// What a routine tells the form: done, or refused because of bad input in `focus`, the field
+// that should get the focus. The form shows the refusal's message box.
+struct Outcome {
+    std::optional<ArticleField> focus;
+    BadInput kind = BadInput::NotANumber;
+    int width = 0;  // the limit that TooLong names
+    bool ok() const { return !focus; }
+};
+
+// A message box as the window shows it.
+struct Message {
+    QString prompt;
+    QString title;
+    int flags;  // 16 critical, 48 exclamation, 64 information
+};
+
+// The box that refuses `outcome` (which is not ok): title "ERROR", critical icon.
+Message refusalMessage(const Outcome& outcome);
 
 }  // namespace articles

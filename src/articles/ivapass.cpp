@@ -1,24 +1,25 @@
 #include "ivapass.h"
 
 #include "engine.h"
-#include "msgbox.h"
 
 using namespace Qt::StringLiterals;
 
 namespace articles {
 
-bool fillInIva(Database& articulosFile, QWidget* parent)
+std::optional<EngineError> fillInIva(Database& articulosFile)
 {
     // One statement inside the engine's savepoint: every such article changes, or none does.
     try {
         articulosFile.Execute(u"UPDATE articulos SET iva = 21 WHERE iva = 0 OR iva IS NULL"_s);
     } catch (const EngineError& error) {
-        ShowErrorBox(error, parent);
-        return false;
+        return error;
     }
-    MsgBox(u"PROCESO TERMINADO ... PRECIONE ACEPTAR PARA PODER SALIR"_s, vbInformation,
-           u"FINALIZADO"_s, parent);
-    return true;
+    return std::nullopt;
+}
+
+Message ivaPassDone()
+{
+    return {u"PROCESO TERMINADO ... PRECIONE ACEPTAR PARA PODER SALIR"_s, u"FINALIZADO"_s, 64};
 }
 
 }  // namespace articles

@@ -1,15 +1,22 @@
 #pragma once
 // The IVA fill-in pass: every article without an IVA rate (0 or Null) gets the rate 21.
 
+#include <optional>
+
+#include "badinput.h"
+#include "errors.h"
+
 class Database;
-class QWidget;
 
 namespace articles {
 
-// Runs the pass on the open `Articulos.mdb` as one unit, then says so in a message box. Only
-// `iva` changes; other rates, `net` and the list prices stay. On an engine error the error box
-// shows, no article changes, and the result is false. Recordsets keep their places, so the
-// article on the form stays the current record.
-bool fillInIva(Database& articulosFile, QWidget* parent = nullptr);
+// Runs the pass on the open `Articulos.mdb` as one unit. Only `iva` changes; other rates,
+// `net` and the list prices stay. Returns the engine error that stopped it, in which case no
+// article changed. Recordsets keep their places, so the article on the form stays the
+// current record.
+std::optional<EngineError> fillInIva(Database& articulosFile);
+
+// The box that says the pass is done.
+Message ivaPassDone();
 
 }  // namespace articles

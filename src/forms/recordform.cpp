@@ -54,6 +54,7 @@ void setBackground(QWidget* widget, const QColor& colour)
 }  // namespace
 
 void setFormReopener(FormReopener value) { reopener() = std::move(value); }
+const FormReopener& formReopener() { return reopener(); }
 
 std::optional<qint64> codeNumber(const QString& text)
 {
@@ -455,16 +456,31 @@ bool RecordForm::keyPress(int index, QKeyEvent* event)
     default:
         break;
     }
+    return typeIntoField(entry.edit, event, entry.def.flags);
+}
+
+bool typeIntoField(QLineEdit* edit, QKeyEvent* event, int flags)
+{
     // Typed characters only; pasted text keeps its case.
     const QString text = event->text();
-    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+    if (edit->isReadOnly() || text.isEmpty() ||
+        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return false;
     for (QChar c : text)
         if (!c.isPrint()) return false;
-    const QString typed = typedText(text, entry.def.flags);
+    const QString typed = typedText(text, flags);
     if (typed == text) return false;
-    entry.edit->insert(typed);
+    edit->insert(typed);
     return true;
+}
+
+void composeIntoField(QInputMethodEvent* input, int flags)
+{
+    // A dead key's accent with its letter, or an input method's text, arrives as composed
+    // text instead of a key press: it follows the same rules.
+    const QString typed = typedText(input->commitString(), flags);
+    if (typed != input->commitString())
+        input->setCommitString(typed, input->replacementStart(), input->replacementLength());
 }
 
 bool RecordForm::eventFilter(QObject* watched, QEvent* event)
@@ -475,15 +491,9 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
         switch (event->type()) {
         case QEvent::KeyPress:
             return keyPress(int(i), static_cast<QKeyEvent*>(event));
-        case QEvent::InputMethod: {
-            // A dead key's accent with its letter, or an input method's text, arrives here
-            // instead of as a key press: it follows the same rules.
-            auto* input = static_cast<QInputMethodEvent*>(event);
-            const QString typed = typedText(input->commitString(), entry.def.flags);
-            if (typed != input->commitString())
-                input->setCommitString(typed, input->replacementStart(), input->replacementLength());
+        case QEvent::InputMethod:
+            composeIntoField(static_cast<QInputMethodEvent*>(event), entry.def.flags);
             break;
-        }
         case QEvent::FocusIn:
             if (entry.def.flags & Highlight) setBackground(entry.widget, kFocusColour);
             break;

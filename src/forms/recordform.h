@@ -17,6 +17,7 @@
 #include "opensequence.h"
 
 class QComboBox;
+class QKeyEvent;
 class QLineEdit;
 class QMdiArea;
 class QPushButton;
@@ -72,6 +73,16 @@ struct FormSpec {
 // Without one the form makes a fresh copy of itself in the same frame (or top level).
 using FormReopener = std::function<void(const QString& formName, const QPoint& place)>;
 void setFormReopener(FormReopener reopener);
+// The reopener set, empty when none.
+const FormReopener& formReopener();
+
+// A key typed into an entry field with `flags` (UpperCase, DecimalComma): inserts the
+// converted characters and returns true, or returns false to leave the key to the field.
+// A read-only field takes no typing.
+bool typeIntoField(QLineEdit* edit, QKeyEvent* event, int flags);
+// Text composed into an entry field with `flags` (a dead key's accent with its letter, an
+// input method's text), rewritten as typedText() does before the field takes it.
+void composeIntoField(QInputMethodEvent* event, int flags);
 
 // A code as the code format reads it: a whole number from 0 up, written with digits, an
 // optional sign and an optional decimal comma ("+3", "0012", "3,0"); nullopt for any other

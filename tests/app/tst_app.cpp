@@ -89,7 +89,7 @@ private slots:
 
     void everyWrittenWindowIsRegistered()
     {
-        for (const auto& name : {u"Marcas"_s, u"Rubros"_s, u"Departamentos"_s, u"Proveedores"_s,
+        for (const auto& name : {u"Articulos"_s, u"Marcas"_s, u"Rubros"_s, u"Departamentos"_s, u"Proveedores"_s,
                                  u"Clientes"_s, u"Calendario"_s, u"Actualizar"_s, u"Backup"_s})
             QVERIFY2(WindowRegistry::instance().contains(name), qPrintable(name));
     }

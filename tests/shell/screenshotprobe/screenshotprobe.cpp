@@ -1,13 +1,15 @@
 // A Qt generic plugin that scripts/screenshots loads into the real program running under Xvfb:
 // it photographs the login, logs in with the initial texts by pressing Enter as a person
 // would, photographs the main window, then the supplier and customer forms showing the demo
-// store's longest value of each field, and ends the program. The pictures go to the folder
+// store's longest value of each field, then the article form opened from the toolbar with a demo
+// article loaded, and ends the program. The pictures go to the folder
 // named by VALDRAMENO_SCREENSHOTS.
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QGenericPlugin>
+#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMap>
@@ -54,7 +56,7 @@ public:
                 photographForm(u"Command2"_s, u"Proveedores"_s, 20, u"proveedores"_s);
                 QTimer::singleShot(1500, this, [this] {
                     photographForm(u"Command1"_s, u"Clientes"_s, 50, u"clientes"_s);
-                    QTimer::singleShot(1500, this, [] { QCoreApplication::exit(0); });
+                    QTimer::singleShot(1500, this, [this] { photographArticulos(); });
                 });
             });
         }
@@ -107,6 +109,47 @@ private:
             QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
             QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
         });
+    }
+
+    // The toolbar's "Articulos", then code 1 and Enter in "Cod Interno:".
+    void photographArticulos()
+    {
+        QWidget* main = visibleWidget(u"Principal"_s);
+        auto* button = main ? main->findChild<QAbstractButton*>(u"Command6"_s) : nullptr;
+        if (!button) return QCoreApplication::exit(3);
+        button->click();
+        QTimer::singleShot(700, this, [main] {
+            auto* form = main->findChild<QWidget*>(u"Articulos"_s);
+            auto* code = form ? form->findChild<QLineEdit*>(u"Text1"_s) : nullptr;
+            if (!code) return QCoreApplication::exit(3);
+            code->setFocus();
+            typeInto(code, u"1"_s);
+            QTimer::singleShot(700, main, [form] {
+                saveArea(u"articulos"_s, form->parentWidget());
+                QCoreApplication::exit(0);
+            });
+        });
+    }
+
+    // Typing as the keyboard would send it, then Enter.
+    static void typeInto(QWidget* target, const QString& text)
+    {
+        for (QChar c : text) {
+            QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key(c.toUpper().unicode()), Qt::NoModifier, QString(c)));
+            QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, Qt::Key(c.toUpper().unicode()), Qt::NoModifier, QString(c)));
+        }
+        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
+        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
+    }
+
+    // A child window as the X screen shows it.
+    static void saveArea(const QString& file, QWidget* widget)
+    {
+        const QString folder = qEnvironmentVariable("VALDRAMENO_SCREENSHOTS", u"."_s);
+        const QRect area(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+        const QPixmap shot = widget->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        const QString path = QDir(folder).filePath(file + u".png"_s);
+        if (shot.save(path)) std::printf("%s\n", qPrintable(path));
     }
 
     static QWidget* visibleWidget(const QString& name)

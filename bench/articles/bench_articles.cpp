@@ -1,0 +1,311 @@
+// The article form against the engine doing the same work on the same file, in the same run.
+// Prints each figure as the median ratio form / engine, with both times:
+//   search   Enter in "Cod Interno:" until every field shows the article, against one Seek by
+//            `codigo` and reading the 25 fields (target <= 3);
+//   grabar   "&Grabar" of a changed article until the reopened form is ready for typing, against
+//            Edit + Update of the same record and opening the form's five bindings (target <= 2);
+//   browse   "&Siguiente" through 1,000 articles, against MoveNext and reading the 25 fields of
+//            the same 1,000 (target <= 3).
+//
+//   bench_articles [--rows=200000] [google benchmark flags]
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+
+#include "articulos.h"
+#include "catalogue.h"
+#include "engine.h"
+#include "formwindows.h"
+#include "msgbox.h"
+#include "opensequence.h"
+#include "paths.h"
+#include "sqliteutil.h"
+#include "windowregistry.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int gRows = 200000;
+constexpr int kBrowsed = 1000;
+
+const char* const kColumns[] = {"codigo", "descripcion", "codbarra", "codp", "desp", "codm", "desm",
+                                "codr",   "desr",        "net",      "iva",  "cos",  "uni",  "dep1",
+                                "dep2",   "dep3",        "dept",     "min",  "ped",  "rec1", "rec2",
+                                "rec3",   "lis1",        "lis2",     "lis3"};
+
+void generate()
+{
+    const QString path = paths::toNative(paths::inBases(u"Articulos.mdb"_s));
+    catalogue::createFile(*catalogue::find(u"Articulos.mdb"_s), path);
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqliteutil::configureConnection(db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr,"
+                       " net, iva, cos, uni, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1,"
+                       " lis2, lis3) VALUES (?1, ?2, '0001', 'PROVEEDOR', '0002', 'MARCA', '0003',"
+                       " 'RUBRO', ?3, 21, ?4, 'Un', 1, 2, 3, 6, 5, 10, 30, 40, 50, ?5, ?6, ?7)",
+                       -1, &insert, nullptr);
+    std::mt19937 random(7);
+    for (int i = 0; i < gRows; ++i) {
+        const std::string description = "ARTICULO " + std::to_string(random() % 100000) + " G";
+        const std::string barcode = "779" + std::to_string(1000000000 + i * 7);
+        const double cos = 10 + double(random() % 100000) / 100;
+        sqlite3_bind_text(insert, 1, description.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 2, barcode.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_double(insert, 3, cos / 1.21);
+        sqlite3_bind_double(insert, 4, cos);
+        sqlite3_bind_double(insert, 5, cos * 1.3);
+        sqlite3_bind_double(insert, 6, cos * 1.4);
+        sqlite3_bind_double(insert, 7, cos * 1.5);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    for (const char* file : {"Proveedores.mdb", "Marcas.mdb", "Rubros.mdb"}) {
+        const catalogue::FileDef* def = catalogue::find(QString::fromLatin1(file));
+        catalogue::createFile(*def, paths::toNative(paths::inBases(def->fileName)));
+    }
+}
+
+std::shared_ptr<Database> openArticulos()
+{
+    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
+        ->OpenDatabase(paths::inBases(u"Articulos.mdb"_s), false, false,
+                       catalogue::connectString(catalogue::find(u"Articulos.mdb")->password));
+}
+
+void readAll(Recordset& rs)
+{
+    for (const char* column : kColumns) benchmark::DoNotOptimize(rs.Fields(QString::fromLatin1(column)).Value());
+}
+
+// The form the main window shows, opened afresh when a save has replaced it.
+Articulos* form()
+{
+    QWidget* open = WindowRegistry::instance().openWindow(u"Articulos"_s);
+    if (!open) open = WindowRegistry::instance().show(u"Articulos"_s, QPoint(2900, 0));
+    return qobject_cast<Articulos*>(open);
+}
+
+QLineEdit* field(Articulos* f, const char* name) { return f->findChild<QLineEdit*>(QString::fromLatin1(name)); }
+
+void pressEnter(QWidget* widget)
+{
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s);
+    QApplication::sendEvent(widget, &enter);
+}
+
+void searchCode(Articulos* f, int code)
+{
+    QLineEdit* text1 = field(f, "Text1");
+    text1->setText(QString::number(code));
+    pressEnter(text1);
+}
+
+// ------------------------------------------------------------------ search
+
+void SearchForm(benchmark::State& state)
+{
+    Articulos* f = form();
+    std::mt19937 random(1);
+    for (auto _ : state) {
+        searchCode(f, int(random() % unsigned(gRows)) + 1);
+        if (!f->shownArticle()) state.SkipWithError("article not found");
+    }
+}
+
+void SearchEngine(benchmark::State& state)
+{
+    auto db = openArticulos();
+    auto rs = db->OpenRecordset(u"articulos"_s);
+    rs->setIndex(u"codigo"_s);
+    std::mt19937 random(1);
+    for (auto _ : state) {
+        rs->Seek(u"="_s, QString::number(int(random() % unsigned(gRows)) + 1));
+        if (rs->NoMatch()) state.SkipWithError("article not found");
+        readAll(*rs);
+    }
+}
+
+// ------------------------------------------------------------------ grabar
+
+void GrabarForm(benchmark::State& state)
+{
+    std::mt19937 random(2);
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Articulos* f = form();
+        searchCode(f, int(random() % unsigned(gRows)) + 1);
+        f->findChild<QPushButton*>(u"cmdModificar"_s)->click();
+        field(f, "Text3")->setText(u"CAMBIADO %1"_s.arg(++n));
+        QPointer<Articulos> saved = f;
+        state.ResumeTiming();
+        f->findChild<QPushButton*>(u"cmdGrabar"_s)->click();
+        // Until the reopened form stands ready in the main window.
+        while (saved || !WindowRegistry::instance().openWindow(u"Articulos"_s)) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+        }
+    }
+    if (form()->pending()) state.SkipWithError("the save did not go through");
+}
+
+void GrabarEngine(benchmark::State& state)
+{
+    std::mt19937 random(2);
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto db = openArticulos();
+        auto rs = db->OpenRecordset(u"articulos"_s);
+        rs->setIndex(u"codigo"_s);
+        rs->Seek(u"="_s, int(random() % unsigned(gRows)) + 1);
+        state.ResumeTiming();
+        rs->Edit();
+        for (const char* column : kColumns) {
+            if (std::string(column) == "codigo") continue;
+            Field f = rs->Fields(QString::fromLatin1(column));
+            f.setValue(std::string(column) == "descripcion" ? QVariant(u"CAMBIADO %1"_s.arg(++n)) : f.Value());
+        }
+        rs->Update();
+        // The form's five bindings, in their order.
+        Data data1, data2, data3, data4, data6(nullptr, RecordsetType::Dynaset);
+        Data* bindings[] = {&data1, &data2, &data3, &data4, &data6};
+        FileHold holds[5];
+        const char* files[] = {"Articulos.mdb", "Proveedores.mdb", "Marcas.mdb", "Rubros.mdb", "Articulos.mdb"};
+        for (int i = 0; i < 5; ++i) {
+            holds[i] = openForForm(QString::fromLatin1(files[i]), bindings[i]);
+            bindings[i]->Recordset();
+        }
+        data1.Recordset().MoveFirst();
+    }
+}
+
+// ------------------------------------------------------------------ browse
+
+void BrowseForm(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        Articulos* f = form();
+        searchCode(f, 1);
+        QPushButton* siguiente = f->findChild<QPushButton*>(u"cmdSiguiente"_s);
+        state.ResumeTiming();
+        for (int i = 0; i < kBrowsed; ++i) siguiente->click();
+        if (f->shownArticle() != kBrowsed + 1) state.SkipWithError("browsing missed articles");
+    }
+}
+
+void BrowseEngine(benchmark::State& state)
+{
+    auto db = openArticulos();
+    auto rs = db->OpenRecordset(u"articulos"_s);
+    rs->setIndex(u"codigo"_s);
+    for (auto _ : state) {
+        state.PauseTiming();
+        rs->Seek(u"="_s, 1);
+        state.ResumeTiming();
+        for (int i = 0; i < kBrowsed; ++i) {
+            rs->MoveNext();
+            readAll(*rs);
+        }
+    }
+}
+
+// Collects the median of each run and prints form / engine per pair at the end. The save
+// waits on the disk's sync, so it compares elapsed time; the others compare CPU time.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> medians;
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.aggregate_name != "median") continue;
+            const std::string& name = run.run_name.function_name;
+            medians[name] = name.rfind("grabar", 0) == 0 ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        if (std::string(argv[i]).rfind("--rows=", 0) == 0)
+            gRows = std::max(kBrowsed + 1, std::stoi(argv[i] + 7));
+        else
+            args.push_back(argv[i]);
+    }
+    int count = int(args.size());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(count, args.data());
+    QTemporaryDir dir;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
+    generate();
+
+    // The form as the main window holds it: a child window, reopened through the registry.
+    ScriptedMessageBoxes boxes;
+    QMdiArea frame;
+    frame.resize(1100, 800);
+    frame.show();
+    WindowRegistry::instance().setFrame(&frame);
+    registerArticleWindows(WindowRegistry::instance());
+    forms::reopenThroughRegistry(WindowRegistry::instance());
+
+    const int repetitions = 5;
+    auto pair = [&](const char* name, auto ours, auto engine, int iterations = 0) {
+        auto* a = benchmark::RegisterBenchmark((std::string(name) + "_form").c_str(), ours);
+        auto* b = benchmark::RegisterBenchmark((std::string(name) + "_engine").c_str(), engine);
+        for (auto* bm : {a, b}) {
+            bm->Repetitions(repetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+            if (iterations) bm->Iterations(iterations);
+        }
+    };
+    pair("search", SearchForm, SearchEngine);
+    pair("grabar", GrabarForm, GrabarEngine, 20);
+    pair("browse", BrowseForm, BrowseEngine, 3);
+
+    benchmark::Initialize(&count, args.data());
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    const std::pair<const char*, double> targets[] = {{"search", 3.0}, {"grabar", 2.0}, {"browse", 3.0}};
+    std::printf("\nArticle form / engine, median of %d repetitions, %d articles\n", repetitions, gRows);
+    bool met = true;
+    for (const auto& [name, target] : targets) {
+        const double ours = reporter.medians[std::string(name) + "_form"];
+        const double engine = reporter.medians[std::string(name) + "_engine"];
+        const double ratio = engine > 0 ? ours / engine : 0;
+        met = met && ratio <= target;
+        std::printf("  %-8s ratio %5.2f  (target <= %.1f)  form %10.2f us  engine %10.2f us\n", name, ratio,
+                    target, ours, engine);
+    }
+    std::printf("%s\n", met ? "all targets met" : "SOME TARGETS MISSED");
+    if (QWidget* open = WindowRegistry::instance().openWindow(u"Articulos"_s)) open->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    WindowRegistry::instance().clear();
+    return 0;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Storing an article and logging its deletion: what the article form's Grabar and Eliminar do
+// to the files, without widgets.
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+#include "badinput.h"
+#include "errors.h"
+
+class Recordset;
+
+namespace articles {
+
+class ArticleModel;
+
+// Stores the article on `model` into `articulos` (the table-type recordset of
+// `Articulos.mdb`): a new record when `editing` is empty, otherwise the record whose `codigo`
+// is `*editing`. Runs ControloVacios, CargoBaseDatos and Update. A refusal (returned) or an
+// engine error (thrown; NoCurrentRecord when the article is gone) stores nothing and leaves
+// the model's texts as they were.
+Outcome saveArticle(ArticleModel& model, Recordset& articulos, std::optional<qint64> editing);
+
+// The deletion log of one article: the file "code-barcode" in "c:\norvik\tempo\".
+// Characters that cannot stand in a file name ('/', '\', NUL) become '_', so the file never
+// lands outside that folder.
+QString deletionLogName(const QString& code, const QString& barcode);
+// The file's one line, enclosed in double quotes and ended by CR LF.
+QByteArray deletionLogLine(const QString& code, const QString& barcode, const QDateTime& when);
+// Writes the file, creating the folder when missing, and flushes it to disk. Returns the
+// error, naming the file, when it cannot be written.
+std::optional<EngineError> writeDeletionLog(const QString& code, const QString& barcode,
+                                            const QDateTime& when);
+
+}  // namespace articles

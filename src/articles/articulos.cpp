@@ -1,0 +1,843 @@
+#include "articulos.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QGroupBox>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <array>
+
+#include "articlesave.h"
+#include "colours.h"
+#include "datacontrol.h"
+#include "formbuttons.h"
+#include "ivapass.h"
+#include "lookuphook.h"
+#include "msgbox.h"
+#include "numbertext.h"
+#include "recordform.h"
+#include "twips.h"
+#include "windowregistry.h"
+
+using namespace Qt::StringLiterals;
+using articles::ArticleField;
+using articles::Unit;
+using F = articles::ArticleField;
+
+namespace {
+
+const QColor kFocusColour(192, 255, 255);
+const QColor kPlainColour(255, 255, 255);
+const QColor kPriceColour(224, 224, 224);
+const QPoint kPlaceTwips(2900, 0);
+
+constexpr int kUpper = forms::UpperCase;
+constexpr int kNumber = forms::UpperCase | forms::DecimalComma;
+
+enum class OnEnter { SearchCode, SearchBarcode, Select, Related, ZeroThenSelect, Price, Tab, Surcharge, Nothing };
+
+// What each entry field does with typing, Enter, Esc and the arrows.
+struct FieldKeysDef {
+    const char16_t* control;
+    int flags;
+    OnEnter enter;
+    const char16_t* next;    // the field Enter selects (Select, Related: the name field, ZeroThenSelect, Surcharge)
+    const char16_t* lookup;  // the dialog Esc opens
+    const char16_t* up;
+    const char16_t* down;    // nullptr: the key does nothing
+};
+
+const std::array<FieldKeysDef, 23>& fieldKeys()
+{
+    using E = OnEnter;
+    static const std::array<FieldKeysDef, 23> keys = {{
+        {u"Text1", kUpper, E::SearchCode, u"Text2", u"ConsArticulo", u"Text16", u"Text2"},
+        {u"Text2", kUpper, E::SearchBarcode, u"Text3", u"ConsArticuloPro", u"Text1", u"Text3"},
+        {u"Text3", kUpper, E::Select, u"Text4", nullptr, u"Text2", u"Text4"},
+        {u"Text4", kNumber, E::Related, u"Text5", u"ConsuProveedor1", u"Text3", u"Text9"},
+        {u"Text5", kUpper, E::Select, u"Text6", nullptr, u"Text9", u"Text6"},
+        {u"Text6", kNumber, E::Related, u"Text7", u"ConsuMarcas1", u"Text5", u"Text7"},
+        {u"Text7", kUpper, E::Select, u"Text8", nullptr, u"Text6", u"Text8"},
+        {u"Text8", kNumber, E::Related, u"Text9", u"ConsuRubros1", u"Text7", u"Text10"},
+        // The category description sits between the supplier code and name for the arrows.
+        {u"Text9", kUpper, E::Select, u"Text10", nullptr, u"Text4", u"Text5"},
+        {u"Text10", kNumber, E::ZeroThenSelect, u"Text11", nullptr, u"Text8", u"Text11"},
+        {u"Text11", kNumber, E::ZeroThenSelect, u"Text12", nullptr, u"Text10", u"Text12"},
+        {u"Text12", kNumber, E::Price, nullptr, nullptr, u"Text11", u"Option1"},
+        {u"Text13", kNumber, E::Tab, nullptr, nullptr, u"Option4", u"Text14"},
+        {u"Text14", kNumber, E::Tab, nullptr, nullptr, u"Text13", u"Text15"},
+        {u"Text15", kNumber, E::Tab, nullptr, nullptr, u"Text14", u"Text16"},
+        {u"Text16", kNumber, E::Tab, nullptr, nullptr, u"Text15", u"Text17"},
+        {u"Text17", 0, E::Tab, nullptr, nullptr, u"Text16", u"Text20"},
+        {u"Text20", kNumber, E::Surcharge, u"Text21", nullptr, u"Text17", u"Text21"},
+        {u"Text21", kNumber, E::Tab, nullptr, nullptr, u"Text20", u"Text22"},
+        {u"Text22", kNumber, E::Surcharge, u"Text23", nullptr, u"Text21", u"Text23"},
+        {u"Text23", kNumber, E::Tab, nullptr, nullptr, u"Text22", u"Text24"},
+        {u"Text24", kNumber, E::Surcharge, u"Text25", nullptr, u"Text23", u"Text25"},
+        {u"Text25", 0, E::Nothing, nullptr, nullptr, u"Text24", nullptr},
+    }};
+    return keys;
+}
+
+const FieldKeysDef* keysOf(const QString& control)
+{
+    for (const FieldKeysDef& k : fieldKeys())
+        if (control == QStringView(k.control)) return &k;
+    return nullptr;
+}
+
+// The supplier, brand and category codes: which binding and column fill the name.
+struct RelatedDef {
+    const char16_t* code;
+    const char16_t* binding;
+    const char16_t* index;
+    const char16_t* nameColumn;
+};
+constexpr std::array<RelatedDef, 3> kRelated = {{
+    {u"Text4", u"Data2", u"COD_PROV", u"RAZON_SOC"},
+    {u"Text6", u"Data3", u"COD_RUB", u"DESCRI"},
+    {u"Text8", u"Data4", u"COD_RUB", u"DESCRI"},
+}};
+
+struct UnitPromptDef {
+    Unit unit;
+    const char16_t* prompt;
+};
+constexpr std::array<UnitPromptDef, 4> kUnitPrompts = {{
+    {Unit::Unidades, u"UNIDAD DE MEDIDA EN UNIDADES, [ENTER] PARA CONTINUAR."},
+    {Unit::Kilos, u"UNIDAD DE MEDIDA EN KILOS, [ENTER] PARA CONTINUAR."},
+    {Unit::Litros, u"UNIDAD DE MEDIDA EN LITROS, [ENTER] PARA CONTINUAR."},
+    {Unit::Metros, u"UNIDAD DE MEDIDA EN METROS, [ENTER] PARA CONTINUAR."},
+}};
+
+// The fields Bloquear makes read-only.
+constexpr std::array kLocked = {F::Descripcion, F::CodP, F::DesP, F::CodM, F::DesM, F::CodR,
+                                F::Net,         F::Iva,  F::Cos,  F::Dep1, F::Dep2, F::Dep3,
+                                F::Min,         F::Ped,  F::Rec1, F::Lis1, F::Rec2, F::Lis2,
+                                F::Rec3,        F::Lis3};
+
+bool isPriceField(const QString& name) { return name == u"Text21" || name == u"Text23" || name == u"Text25"; }
+
+void setBase(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+}
+
+QString today() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
+
+}  // namespace
+
+// ---------------------------------------------------------------- building
+
+Articulos::Articulos(QWidget* parent)
+    : QWidget(parent),
+      model_(new articles::ArticleModel(this)),
+      Data1(new Data(this, RecordsetType::Table)),
+      Data2(new Data(this, RecordsetType::Table)),
+      Data3(new Data(this, RecordsetType::Table)),
+      Data4(new Data(this, RecordsetType::Table)),
+      Data6(new Data(this, RecordsetType::Dynaset))
+{
+    Data1->setObjectName(u"Data1"_s);
+    Data2->setObjectName(u"Data2"_s);
+    Data3->setObjectName(u"Data3"_s);
+    Data4->setObjectName(u"Data4"_s);
+    Data6->setObjectName(u"Data6"_s);
+    setObjectName(u"Articulos"_s);
+    setWindowTitle(u"Articulos"_s);
+    setAttribute(Qt::WA_DeleteOnClose);
+    build();
+    bind();
+}
+
+Articulos::~Articulos() { release(); }
+
+void Articulos::build()
+{
+    resize(twips::size(9405, 6495));
+    colours::fill(this, colours::kOlive);
+    // The captions were laid out for an 8-point font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+
+    auto label = [](QWidget* parent, const QString& text, int left, int top, int width = 0) {
+        auto* l = new QLabel(text, parent);
+        if (width) {
+            l->setGeometry(twips::rect(left, top, width, 255));
+        } else {
+            l->move(twips::point(left, top));
+            l->adjustSize();
+        }
+        return l;
+    };
+    auto field = [](QWidget* parent, const QString& name, int left, int top, int width, int height = 315) {
+        auto* e = new QLineEdit(parent);
+        e->setObjectName(name);
+        e->setGeometry(twips::rect(left, top, width, height));
+        return e;
+    };
+    auto group = [this](const QString& name, const QString& title, int left, int top, int width, int height) {
+        auto* g = new QGroupBox(title, this);
+        g->setObjectName(name);
+        g->setGeometry(twips::rect(left, top, width, height));
+        return g;
+    };
+    // Each search button opens its lookup dialog for the field beside it.
+    auto search = [this](QWidget* parent, const QString& name, int left, int top, const QString& dialog,
+                         const QString& target) {
+        QPushButton* b = forms::makePictureButton(name, parent);
+        b->setGeometry(twips::rect(left, top, 375, 375));
+        connect(b, &QPushButton::clicked, this, [this, dialog, target] {
+            forms::openLookup(dialog, findChild<QLineEdit*>(target), this, forms::LookupTrigger::LookupButton);
+        });
+    };
+
+    // Top line: the change date, the date and the IVA fill-in button.
+    label(this, u"Ultima Actual.:"_s, 120, 30);
+    Text19 = field(this, u"Text19"_s, 1320, 0, 1215, 255);
+    Text18 = field(this, u"Text18"_s, 7800, 0, 1215, 255);
+    Text19->setEnabled(false);
+    Text18->setEnabled(false);
+    auto* iva = new QPushButton(this);
+    iva->setObjectName(u"Command1"_s);
+    iva->setGeometry(twips::rect(9120, 0, 255, 255));
+    iva->setIcon(iva->style()->standardIcon(QStyle::SP_BrowserReload));
+    iva->setToolTip(u"IVA 21"_s);
+    connect(iva, &QPushButton::clicked, this, &Articulos::rellenarIva);
+
+    QGroupBox* datos = group(u"Frame1"_s, u"Datos:"_s, 120, 240, 9165, 2175);
+    label(datos, u"Cod Interno:"_s, 120, 300);
+    search(datos, u"cmdBuscar1"_s, 1140, 240, u"ConsArticulo"_s, u"Text1"_s);
+    Text1 = field(datos, u"Text1"_s, 1560, 270, 1335);
+    label(datos, u"Cod.Barra:"_s, 3060, 300);
+    search(datos, u"cmdBuscar4"_s, 3960, 240, u"ConsArticuloPro"_s, u"Text2"_s);
+    Text2 = field(datos, u"Text2"_s, 4380, 270, 3255);
+    label(datos, u"Descripcion:"_s, 120, 780);
+    Text3 = field(datos, u"Text3"_s, 1560, 750, 6075);
+    label(datos, u"Proveedor:"_s, 120, 1260);
+    search(datos, u"cmdBuscar2"_s, 1140, 1200, u"ConsuProveedor1"_s, u"Text4"_s);
+    field(datos, u"Text4"_s, 1560, 1230, 735);
+    field(datos, u"Text5"_s, 2340, 1230, 2295);
+    label(datos, u"Marca:"_s, 4740, 1260);
+    search(datos, u"cmdBuscar3"_s, 5400, 1200, u"ConsuMarcas1"_s, u"Text6"_s);
+    field(datos, u"Text6"_s, 5820, 1230, 615);
+    field(datos, u"Text7"_s, 6480, 1230, 1155);
+    label(datos, u"Rubro:"_s, 120, 1740);
+    search(datos, u"cmdBuscar5"_s, 1140, 1680, u"ConsuRubros1"_s, u"Text8"_s);
+    field(datos, u"Text8"_s, 1560, 1710, 735);
+    field(datos, u"Text9"_s, 2340, 1710, 2295);
+    auto browseButton = [&](const QString& name, const QString& caption, QStyle::StandardPixmap picture, int top) {
+        auto* b = forms::makeCommandButton({name, caption, picture}, datos);
+        b->setGeometry(twips::rect(7800, top, 1215, 735));
+        return b;
+    };
+    QPushButton* siguiente = browseButton(u"cmdSiguiente"_s, u"&Siguiente"_s, QStyle::SP_ArrowForward, 240);
+    QPushButton* anterior = browseButton(u"cmdAnterior"_s, u"&Anterior"_s, QStyle::SP_ArrowBack, 1080);
+    connect(siguiente, &QPushButton::clicked, this, [this] { browse(1); });
+    connect(anterior, &QPushButton::clicked, this, [this] { browse(-1); });
+
+    QGroupBox* articulo = group(u"Frame2"_s, u"Articulo:"_s, 120, 2400, 9165, 1695);
+    label(articulo, u"NETO:  $"_s, 120, 330);
+    field(articulo, u"Text10"_s, 1020, 300, 1095);
+    label(articulo, u"IVA:  %"_s, 120, 750);
+    field(articulo, u"Text11"_s, 1020, 720, 1095);
+    label(articulo, u"COSTO:  $"_s, 120, 1170);
+    Text12 = field(articulo, u"Text12"_s, 1020, 1140, 1095);
+    label(articulo, u"Unidad de Medida:"_s, 2280, 240);
+    // Top to bottom in tab order.
+    const std::array<std::pair<Unit, int>, 4> options = {{{Unit::Unidades, 510}, {Unit::Litros, 780},
+                                                         {Unit::Kilos, 1050}, {Unit::Metros, 1320}}};
+    for (const auto& [unit, top] : options) {
+        const articles::UnitSpec& u = articles::def(unit);
+        auto* option = new QRadioButton(QString::fromUtf16(u.option), articulo);
+        option->setObjectName(QString::fromUtf16(u.control));
+        option->setGeometry(twips::rect(2400, top, 1335, 255));
+        option->installEventFilter(this);
+    }
+    Option1 = findChild<QRadioButton*>(u"Option1"_s);
+    for (int i = 0; i < 3; ++i) {
+        const int top = 300 + 420 * i;
+        label(articulo, u"Deposito %1"_s.arg(i + 1), 3960, top + 30);
+        field(articulo, u"Text%1"_s.arg(13 + i), 4920, top, 975);
+        label(articulo, QString(), 5940, top + 30, 375)->setObjectName(u"lblUnidad%1"_s.arg(i + 1));
+    }
+    Text13 = findChild<QLineEdit*>(u"Text13"_s);
+    label(articulo, u"Stock Min."_s, 6540, 330);
+    field(articulo, u"Text16"_s, 7560, 300, 1215);
+    label(articulo, u"Pedido:"_s, 6540, 750);
+    field(articulo, u"Text17"_s, 7560, 720, 1215);
+
+    for (int list = 0; list < 3; ++list) {
+        QGroupBox* g = group(u"Frame%1"_s.arg(3 + list), u"Lista de Precio %1:"_s.arg(list + 1),
+                             120 + 3075 * list, 4200, 3015, 1095);
+        label(g, u"Recargo:  %"_s, 120, 330);
+        field(g, u"Text%1"_s.arg(20 + 2 * list), 1380, 300, 1455);
+        label(g, u"LISTA: $"_s, 120, 720);
+        QLineEdit* price = field(g, u"Text%1"_s.arg(21 + 2 * list), 1380, 660, 1455, 375);
+        QPalette palette = price->palette();
+        palette.setColor(QPalette::Base, kPriceColour);
+        palette.setColor(QPalette::Text, Qt::red);
+        price->setPalette(palette);
+        QFont font = price->font();
+        font.setPointSize(12);
+        font.setBold(true);
+        price->setFont(font);
+    }
+
+    const std::array<forms::CommandButton, 5> commands = {{
+        {u"cmdModificar"_s, u"&Modificar"_s, QStyle::SP_FileDialogDetailedView},
+        forms::commandButtons()[0], forms::commandButtons()[1], forms::commandButtons()[2],
+        forms::commandButtons()[3],
+    }};
+    const std::array<void (Articulos::*)(), 5> actions = {&Articulos::modificar, &Articulos::nuevo,
+                                                          &Articulos::grabar, &Articulos::eliminar,
+                                                          &Articulos::cerrar};
+    std::vector<QPushButton*> row;
+    for (size_t i = 0; i < commands.size(); ++i) {
+        QPushButton* b = forms::makeCommandButton(commands[i], this);
+        b->setGeometry(twips::rect(120 + 1860 * int(i), 5400, 1695, 735));
+        connect(b, &QPushButton::clicked, this, [this, action = actions[i]] { (this->*action)(); });
+        row.push_back(b);
+    }
+
+    // The prompt line lies below the first client area; it shows when the window is made taller.
+    prompt_ = new QLabel(this);
+    prompt_->setObjectName(u"lblMensaje"_s);
+    prompt_->setGeometry(twips::rect(120, 6720, 9135, 255));
+    colours::fill(prompt_, QColor(255, 255, 192), Qt::red);
+
+    // Further down still: open the supplier and category forms.
+    QGroupBox* agregar = group(u"Frame6"_s, u"Agregar"_s, 120, 7200, 4215, 855);
+    auto opener = [agregar](const QString& name, const QString& caption, const QString& window, int left) {
+        auto* b = new QPushButton(caption, agregar);
+        b->setObjectName(name);
+        b->setGeometry(twips::rect(left, 300, 1815, 435));
+        connect(b, &QPushButton::clicked, b, [window] { WindowRegistry::instance().show(window); });
+    };
+    opener(u"cmdProveedor"_s, u"&Proveedor"_s, u"Proveedores"_s, 120);
+    opener(u"cmdRubro"_s, u"&Rubro"_s, u"Rubros"_s, 2040);
+
+    // Tab order: the entry fields as listed, the units as Unidades, Litros, Kilos, Metros, then
+    // the buttons.
+    for (const char16_t* name : {u"Text1", u"Text2", u"Text3", u"Text4", u"Text5", u"Text6", u"Text7",
+                                 u"Text8", u"Text9", u"Text10", u"Text11", u"Text12", u"Option1",
+                                 u"Option3", u"Option2", u"Option4", u"Text13", u"Text14", u"Text15",
+                                 u"Text16", u"Text17", u"Text20", u"Text21", u"Text22", u"Text23",
+                                 u"Text24", u"Text25"})
+        tabOrder_.push_back(findChild<QWidget*>(QString::fromUtf16(name)));
+    tabOrder_.push_back(siguiente);
+    tabOrder_.push_back(anterior);
+    tabOrder_.insert(tabOrder_.end(), row.begin(), row.end());
+    for (size_t i = 1; i < tabOrder_.size(); ++i) setTabOrder(tabOrder_[i - 1], tabOrder_[i]);
+}
+
+void Articulos::bind()
+{
+    for (const articles::FieldSpec& s : articles::fieldSpecs()) {
+        QLineEdit* e = findChild<QLineEdit*>(QString::fromUtf16(s.control));
+        Q_ASSERT(e);
+        edits_[size_t(s.field)] = e;
+        const ArticleField field = s.field;
+        connect(e, &QLineEdit::textChanged, model_, [this, field](const QString& text) { model_->setText(field, text); });
+        e->installEventFilter(this);
+    }
+    connect(model_, &articles::ArticleModel::textChanged, this, [this](ArticleField field) {
+        if (!showing_) return;
+        QLineEdit* e = edit(field);
+        if (e->text() != model_->text(field)) e->setText(model_->text(field));
+    });
+    auto showUnit = [this] {
+        for (int i = 0; i < 3; ++i)
+            findChild<QLabel*>(u"lblUnidad%1"_s.arg(i + 1))->setText(model_->unitCaptions()[size_t(i)]);
+        if (model_->unit() != Unit::None)
+            findChild<QRadioButton*>(QString::fromUtf16(articles::def(model_->unit()).control))->setChecked(true);
+    };
+    connect(model_, &articles::ArticleModel::unitChanged, this, showUnit);
+    showUnit();
+    edit(F::Codigo)->setMaxLength(25);
+    edit(F::CodBarra)->setMaxLength(25);
+    edit(F::Descripcion)->setMaxLength(60);
+}
+
+QLineEdit* Articulos::edit(ArticleField field) const { return edits_[size_t(field)]; }
+
+// ---------------------------------------------------------------- open and close
+
+bool Articulos::open()
+{
+    const std::array<std::pair<const char16_t*, Data*>, 5> bindings = {{
+        {u"Articulos.mdb", Data1},
+        {u"Proveedores.mdb", Data2},
+        {u"Marcas.mdb", Data3},
+        {u"Rubros.mdb", Data4},
+        {u"Articulos.mdb", Data6},
+    }};
+    try {
+        for (size_t i = 0; i < bindings.size(); ++i) {
+            holds_[i] = openForForm(QString::fromUtf16(bindings[i].first), bindings[i].second);
+            bindings[i].second->Recordset();
+        }
+        Data1->Recordset().MoveFirst();
+    } catch (const EngineError& error) {
+        release();
+        ShowErrorBox(error, parentWidget());
+        return false;
+    }
+    BanNuevo = Bandera = false;
+    shown_.reset();
+    Blanquear();
+    Bloquear();
+    Text18->setText(today());
+    Text1->setFocus();
+    return true;
+}
+
+void Articulos::release()
+{
+    for (Data* d : {Data1, Data2, Data3, Data4, Data6}) d->close();
+    for (FileHold& hold : holds_) hold.release();
+}
+
+void Articulos::closeEvent(QCloseEvent* event)
+{
+    // The title-bar close is not guarded: what is pending is lost.
+    release();
+    event->accept();
+}
+
+void Articulos::closeForm()
+{
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->close();
+    else
+        close();
+}
+
+void Articulos::reopen()
+{
+    const forms::FormReopener chosen = forms::formReopener();
+    QPointer<QMdiArea> area;
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) area = frame->mdiArea();
+    // The fresh form comes once this one is gone, so that the main window's registry does not
+    // find this one still open.
+    connect(this, &QObject::destroyed, qApp, [chosen, area] {
+        QTimer::singleShot(0, qApp, [chosen, area] {
+            if (chosen) {
+                chosen(u"Articulos"_s, kPlaceTwips);
+                return;
+            }
+            QWidget* fresh = newArticulos();
+            if (!fresh) return;
+            QWidget* placed = fresh;
+            if (area) {
+                placed = area->addSubWindow(fresh);
+                placed->setAttribute(Qt::WA_DeleteOnClose);
+                connect(fresh, &QObject::destroyed, placed, &QObject::deleteLater);
+            }
+            placed->move(twips::point(kPlaceTwips.x(), kPlaceTwips.y()));
+            placed->show();
+            fresh->activateWindow();
+            fresh->findChild<QLineEdit*>(u"Text1"_s)->setFocus();
+        });
+    });
+    closeForm();
+}
+
+void Articulos::guarded(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const EngineError& error) {
+        ShowErrorBox(error, this);
+    }
+}
+
+// ---------------------------------------------------------------- routines
+
+void Articulos::Blanquear()
+{
+    model_->blank();
+    Text18->clear();
+    Text19->clear();
+}
+
+void Articulos::Bloquear()
+{
+    for (ArticleField f : kLocked) edit(f)->setReadOnly(true);
+}
+
+void Articulos::Desbloquear()
+{
+    for (ArticleField f : kLocked) edit(f)->setReadOnly(false);
+}
+
+void Articulos::CargoDesdeBaseDatos()
+{
+    Recordset& rs = Data1->Recordset();
+    model_->CargoDesdeBaseDatos(rs);
+    shown_ = rs.Fields(u"codigo").Value().toLongLong();
+}
+
+void Articulos::showArticle()
+{
+    // Each text box changes once, and only when its text does: laying out a box's text is
+    // what a load costs most.
+    showing_ = false;
+    Blanquear();
+    CargoDesdeBaseDatos();
+    showing_ = true;
+    for (const articles::FieldSpec& s : articles::fieldSpecs()) {
+        QLineEdit* e = edit(s.field);
+        if (e->text() != model_->text(s.field)) e->setText(model_->text(s.field));
+    }
+}
+
+// ---------------------------------------------------------------- commands
+
+void Articulos::error(const QString& prompt, QWidget* focus)
+{
+    MsgBox(prompt, vbCritical, u"ERROR"_s, this);
+    if (focus) selectField(focus);
+}
+
+void Articulos::refuse(const articles::Outcome& outcome)
+{
+    const articles::Message m = articles::refusalMessage(outcome);
+    MsgBox(m.prompt, m.flags, m.title, this);
+    selectField(edit(*outcome.focus));
+}
+
+void Articulos::modificar()
+{
+    // Only the article on screen may be changed, never whatever record the binding stands on.
+    if (!shown_) {
+        error(u"NO HAY ARTICULO SELECCIONADO"_s, nullptr);
+        return;
+    }
+    Text19->setText(today());
+    Desbloquear();
+    Bandera = true;
+    selectField(Text2);
+}
+
+void Articulos::nuevo()
+{
+    guarded([&] {
+        // The last record in the table's own order proposes the next code.
+        Recordset& rs = Data6->Recordset();
+        rs.MoveLast();
+        const qint64 next = rs.Eof() ? 1 : rs.Fields(u"codigo").Value().toLongLong() + 1;
+        Text1->setText(QString::number(next).rightJustified(6, u'0'));
+        Desbloquear();
+        BanNuevo = Bandera = true;
+        // The fields are a copy now, no longer a stored article.
+        shown_.reset();
+        selectField(Text2);
+    });
+}
+
+void Articulos::grabar()
+{
+    if (!Bandera) return error(u"NO HAY DATOS QUE GUARDAR"_s, Text1);
+    if (Text1->text().isEmpty()) return error(u"FALTA INGRESAR EL CODIGO"_s, Text1);
+    if (Text2->text().isEmpty()) return error(u"FALTA INGRESAR EL CODIGO DE BARRA"_s, Text2);
+    if (Text12->text().isEmpty()) return error(u"FALTA INGRESAR EL PRECIO."_s, Text12);
+    if (!BanNuevo && !shown_) return error(u"NO HAY ARTICULO SELECCIONADO"_s, nullptr);
+    bool stored = false;
+    guarded([&] {
+        const articles::Outcome outcome =
+            articles::saveArticle(*model_, Data1->Recordset(), BanNuevo ? std::nullopt : shown_);
+        if (!outcome.ok()) return refuse(outcome);
+        stored = true;
+    });
+    if (stored) reopen();
+}
+
+void Articulos::eliminar()
+{
+    if (!shown_) {
+        error(u"NO HAY ARTICULO SELECCIONADO"_s, nullptr);
+        return;
+    }
+    if (MsgBox(u"¿DESEA ELIMINAR EL ARTICULO?"_s, vbCritical | vbYesNo, u"ELIMINAR"_s, this) != MsgBoxResult::Yes)
+        return;
+    guarded([&] {
+        Recordset& rs = Data1->Recordset();
+        // The binding stands on the article shown; another window may have removed it since.
+        if (rs.Eof() || rs.Bof() || rs.Fields(u"codigo").Value().toLongLong() != *shown_)
+            throw EngineError(EngineErrorCode::NoCurrentRecord);
+        const QVariant barcode = rs.Fields(u"codbarra").Value();
+        if (auto failed = articles::writeDeletionLog(QString::number(*shown_),
+                                                     barcode.isNull() ? QString() : barcode.toString(),
+                                                     QDateTime::currentDateTime()))
+            throw *failed;
+        rs.Delete();
+        shown_.reset();
+        if (!(rs.Eof() && rs.Bof())) rs.MoveFirst();
+    });
+}
+
+void Articulos::cerrar()
+{
+    if (Bandera) return error(u"DEBE GUARDAR LOS CAMBIOS PARA PODER SALIR"_s, Text2);
+    closeForm();
+}
+
+void Articulos::browse(int direction)
+{
+    if (Bandera)
+        return error(direction > 0 ? u"DEBE GUARDAR LOS CAMBIOS PARA PODER AVANZAR"_s
+                                   : u"DEBE GUARDAR LOS CAMBIOS PARA PODER RETROCEDER"_s,
+                     Text1);
+    guarded([&] {
+        Recordset& rs = Data1->Recordset();
+        if (rs.Eof() && rs.Bof()) {
+            // The flags say empty; articles may have been added since.
+            rs.MoveFirst();
+            if (rs.Eof()) return;
+        } else if (direction > 0) {
+            rs.MoveNext();
+            if (rs.Eof()) {
+                MsgBox(u"Fin del Archivo, Aceptar para ir al Primer Registro"_s, vbExclamation, u"Mensaje"_s, this);
+                rs.MoveFirst();
+            }
+        } else {
+            rs.MovePrevious();
+            if (rs.Bof()) {
+                MsgBox(u"Comienzo del Archivo, Aceptar para ir al Ultimo Registro"_s, vbExclamation,
+                       u"Mensaje"_s, this);
+                rs.MoveLast();
+            }
+        }
+        showArticle();
+    });
+}
+
+void Articulos::rellenarIva()
+{
+    if (const auto failed = articles::fillInIva(*holds_[0].Deposito)) return ShowErrorBox(*failed, this);
+    const articles::Message done = articles::ivaPassDone();
+    MsgBox(done.prompt, done.flags, done.title, this);
+}
+
+// ---------------------------------------------------------------- field entry
+
+bool Articulos::refuseSearchWhilePending(QLineEdit* field)
+{
+    // A search would move the binding away from the article under change.
+    if (!Bandera) return false;
+    error(u"DEBE GUARDAR LOS CAMBIOS PARA PODER BUSCAR"_s, field);
+    return true;
+}
+
+void Articulos::searchCode()
+{
+    if (refuseSearchWhilePending(Text1) || Text1->text().isEmpty()) return;
+    const QString typed = Text1->text();
+    guarded([&] {
+        Recordset& rs = Data1->Recordset();
+        rs.setIndex(u"codigo"_s);
+        rs.Seek(u"="_s, typed);
+        if (rs.NoMatch()) {
+            Text1->clear();
+            Text1->setFocus();
+            shown_.reset();
+            rs.MoveFirst();
+            return;
+        }
+        showArticle();
+        selectField(Text2);
+    });
+}
+
+void Articulos::searchBarcode()
+{
+    if (refuseSearchWhilePending(Text2) || Text2->text().isEmpty()) return;
+    const QString typed = Text2->text();
+    guarded([&] {
+        Recordset& rs = Data1->Recordset();
+        rs.setIndex(u"codbarra"_s);
+        rs.Seek(u"="_s, typed);
+        if (rs.NoMatch()) {
+            Text3->clear();
+            Text3->setFocus();
+            shown_.reset();
+            rs.MoveFirst();
+            return;
+        }
+        showArticle();
+        selectField(Text3);
+    });
+}
+
+void Articulos::relatedCode(QLineEdit* code)
+{
+    const RelatedDef* related = nullptr;
+    for (const RelatedDef& r : kRelated)
+        if (code->objectName() == QStringView(r.code)) related = &r;
+    const FieldKeysDef* keys = keysOf(code->objectName());
+    auto* name = findChild<QLineEdit*>(QString::fromUtf16(keys->next));
+    if (code->text().isEmpty()) return selectField(name);
+    code->setText(forms::formatCode(code->text()));
+    guarded([&] {
+        Recordset& rs = findChild<Data*>(QString::fromUtf16(related->binding))->Recordset();
+        rs.setIndex(QString::fromUtf16(related->index));
+        rs.Seek(u"="_s, code->text());
+        if (rs.NoMatch()) {
+            code->clear();
+            code->setFocus();
+            rs.MoveFirst();
+            return;
+        }
+        const QVariant value = rs.Fields(QString::fromUtf16(related->nameColumn)).Value();
+        name->setText(value.isNull() ? QString() : value.toString());
+        selectField(name);
+    });
+}
+
+void Articulos::priceEntry()
+{
+    if (!Text12->text().isEmpty()) {
+        const articles::Outcome outcome = model_->CalculoNeto();
+        if (!outcome.ok()) return refuse(outcome);
+        const QString cost = numbertext::fixed(*numbertext::parse(model_->text(F::Cos)));
+        model_->setText(F::Cos, cost);
+        model_->setText(F::Lis1, cost);
+    }
+    selectField(Option1);
+}
+
+void Articulos::surchargeEntry(int list)
+{
+    const articles::Outcome outcome = list == 1   ? model_->CalculoLista1()
+                                      : list == 2 ? model_->CalculoLista2()
+                                                  : model_->CalculoLista3();
+    if (!outcome.ok()) return refuse(outcome);
+    selectField(edit(list == 1 ? F::Lis1 : list == 2 ? F::Lis2 : F::Lis3));
+}
+
+void Articulos::selectField(QWidget* field)
+{
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* e = qobject_cast<QLineEdit*>(field)) e->selectAll();
+}
+
+void Articulos::tabFrom(QWidget* field)
+{
+    const auto at = std::find(tabOrder_.begin(), tabOrder_.end(), field);
+    if (at == tabOrder_.end() || at + 1 == tabOrder_.end()) return;
+    QWidget* next = *(at + 1);
+    next->setFocus(Qt::TabFocusReason);
+    if (auto* e = qobject_cast<QLineEdit*>(next)) e->selectAll();
+}
+
+bool Articulos::keyPress(QWidget* field, QKeyEvent* event)
+{
+    const FieldKeysDef* keys = keysOf(field->objectName());
+    auto* e = qobject_cast<QLineEdit*>(field);
+    auto named = [this](const char16_t* name) { return findChild<QWidget*>(QString::fromUtf16(name)); };
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!keys) {
+            selectField(Text13);  // a unit option
+            return true;
+        }
+        switch (keys->enter) {
+        case OnEnter::SearchCode:
+            if (BanNuevo) selectField(Text2);
+            else searchCode();
+            break;
+        case OnEnter::SearchBarcode:
+            if (BanNuevo) selectField(Text3);
+            else searchBarcode();
+            break;
+        case OnEnter::Select: selectField(named(keys->next)); break;
+        case OnEnter::Related: relatedCode(e); break;
+        case OnEnter::ZeroThenSelect:
+            if (e->text().isEmpty()) e->setText(u"0"_s);
+            selectField(named(keys->next));
+            break;
+        case OnEnter::Price: priceEntry(); break;
+        case OnEnter::Tab: tabFrom(field); break;
+        case OnEnter::Surcharge: surchargeEntry(field == edit(F::Rec1) ? 1 : field == edit(F::Rec2) ? 2 : 3); break;
+        case OnEnter::Nothing: break;
+        }
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        if (!keys) return false;  // the options move among themselves
+        const char16_t* target = event->key() == Qt::Key_Up ? keys->up : keys->down;
+        if (target) selectField(named(target));
+        return true;
+    }
+    case Qt::Key_Escape:
+        if (!keys || !keys->lookup) return false;
+        forms::openLookup(QString::fromUtf16(keys->lookup), e, this, forms::LookupTrigger::EscapeKey);
+        return true;
+    default:
+        break;
+    }
+    return keys ? forms::typeIntoField(e, event, keys->flags) : false;
+}
+
+bool Articulos::eventFilter(QObject* watched, QEvent* event)
+{
+    // Installed on the entry fields and the unit options only.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget) return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return keyPress(widget, static_cast<QKeyEvent*>(event));
+    case QEvent::InputMethod:
+        if (const FieldKeysDef* keys = keysOf(widget->objectName()))
+            forms::composeIntoField(static_cast<QInputMethodEvent*>(event), keys->flags);
+        break;
+    case QEvent::FocusIn:
+        if (auto* option = qobject_cast<QRadioButton*>(widget)) {
+            for (const UnitPromptDef& p : kUnitPrompts) {
+                if (option->objectName() != QStringView(articles::def(p.unit).control)) continue;
+                model_->selectUnit(p.unit);
+                prompt_->setText(QString::fromUtf16(p.prompt));
+            }
+        } else {
+            setBase(widget, kFocusColour);
+        }
+        break;
+    case QEvent::FocusOut:
+        if (qobject_cast<QLineEdit*>(widget))
+            setBase(widget, isPriceField(widget->objectName()) ? kPriceColour : kPlainColour);
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- registration
+
+QWidget* newArticulos()
+{
+    auto* form = new Articulos;
+    if (form->open()) return form;
+    delete form;
+    return nullptr;
+}
+
+void registerArticleWindows(WindowRegistry& registry)
+{
+    registry.add(u"Articulos"_s, WindowPlace::InFrame, newArticulos);
+}

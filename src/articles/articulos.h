@@ -1,0 +1,113 @@
+#pragma once
+// The article form `Articulos`: the child window in which the staff create, change, browse and
+// delete articles, worked from the keyboard field by field. The rules live in ArticleModel and
+// articlesave.h; this window binds its text boxes to the model, runs the commands and shows
+// the boxes.
+
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "articlefields.h"
+#include "articlemodel.h"
+#include "opensequence.h"
+
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class WindowRegistry;
+
+class Articulos : public QWidget {
+    Q_OBJECT
+public:
+    explicit Articulos(QWidget* parent = nullptr);
+    ~Articulos() override;
+
+    // Opens the five bindings, blanks and locks the form and writes the date. On an engine
+    // error shows the error box and returns false with nothing open.
+    bool open();
+
+    // Empties every text box, the two date boxes included; the unit stays.
+    void Blanquear();
+    // Makes the fields read-only except the code, the barcode and the category description.
+    void Bloquear();
+    void Desbloquear();
+    // Loads the current record of the keyed binding into the fields.
+    void CargoDesdeBaseDatos();
+
+    // The mode flags: a new or changed article is pending; the pending article is new.
+    bool pending() const { return Bandera; }
+    bool newArticle() const { return BanNuevo; }
+    // The code of the stored article the form shows, if any.
+    std::optional<qint64> shownArticle() const { return shown_; }
+    articles::ArticleModel& model() { return *model_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void build();
+    void bind();
+    QLineEdit* edit(articles::ArticleField field) const;
+
+    void modificar();
+    void nuevo();
+    void grabar();
+    void eliminar();
+    void cerrar();
+    void browse(int direction);
+    void rellenarIva();
+
+    // Blanks the form and loads the current record of the keyed binding into it.
+    void showArticle();
+    void searchCode();
+    void searchBarcode();
+    bool refuseSearchWhilePending(QLineEdit* field);
+    void relatedCode(QLineEdit* code);
+    void priceEntry();
+    void surchargeEntry(int list);
+
+    bool keyPress(QWidget* field, QKeyEvent* event);
+    void selectField(QWidget* field);
+    void tabFrom(QWidget* field);
+    void refuse(const articles::Outcome& outcome);
+    void error(const QString& prompt, QWidget* focus);
+    void guarded(const std::function<void()>& action);
+    void reopen();
+    void closeForm();
+    void release();
+
+    articles::ArticleModel* model_;
+    bool Bandera = false;
+    bool BanNuevo = false;
+    bool showing_ = true;  // the text boxes follow the model
+    std::optional<qint64> shown_;
+
+    Data* Data1;
+    Data* Data2;
+    Data* Data3;
+    Data* Data4;
+    Data* Data6;
+    FileHold holds_[5];
+
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QLineEdit* Text12 = nullptr;
+    QLineEdit* Text13 = nullptr;
+    QLineEdit* Text18 = nullptr;
+    QLineEdit* Text19 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QLabel* prompt_ = nullptr;
+    std::vector<QWidget*> tabOrder_;
+    std::array<QLineEdit*, articles::kFieldCount> edits_{};
+};
+
+// A new, opened article form, or nullptr (after the error box) when a file cannot be opened.
+QWidget* newArticulos();
+
+// Registers `Articulos` as a child window of the main window.
+void registerArticleWindows(WindowRegistry& registry);
