@@ -4,10 +4,10 @@ using namespace Qt::StringLiterals;
 
 namespace articles {
 
-const std::array<FieldSpec, kFieldCount>& fieldSpecs()
+const std::array<ArticleFieldDef, kFieldCount>& fieldDefs()
 {
     using F = ArticleField;
-    static const std::array<FieldSpec, kFieldCount> specs = {{
+    static const std::array<ArticleFieldDef, kFieldCount> defs = {{
         {F::Codigo, u"Text1", u"codigo", u"COD INTERNO", nullptr},
         {F::CodBarra, u"Text2", u"codbarra", u"COD.BARRA", nullptr},
         {F::Descripcion, u"Text3", u"descripcion", u"DESCRIPCION", u"0"},
@@ -32,26 +32,26 @@ const std::array<FieldSpec, kFieldCount>& fieldSpecs()
         {F::Rec3, u"Text24", u"rec3", u"RECARGO DE LA LISTA 3", u"0"},
         {F::Lis3, u"Text25", u"lis3", u"LISTA 3", u"0"},
     }};
-    return specs;
+    return defs;
 }
 
-const FieldSpec& def(ArticleField field) { return fieldSpecs()[size_t(field)]; }
+const ArticleFieldDef& def(ArticleField field) { return fieldDefs()[size_t(field)]; }
 
-const std::array<UnitSpec, 4>& unitSpecs()
+const std::array<UnitDef, 4>& unitDefs()
 {
-    static const std::array<UnitSpec, 4> specs = {{
+    static const std::array<UnitDef, 4> defs = {{
         {Unit::Unidades, u"Unidades", u"Option1", u"Un"},
         {Unit::Kilos, u"Kilos", u"Option2", u"Kg"},
         {Unit::Litros, u"Litros", u"Option3", u"Lt"},
         {Unit::Metros, u"Metros", u"Option4", u"Mt"},
     }};
-    return specs;
+    return defs;
 }
 
-const UnitSpec& def(Unit unit)
+const UnitDef& def(Unit unit)
 {
     Q_ASSERT(unit != Unit::None);
-    return unitSpecs()[size_t(unit) - 1];
+    return unitDefs()[size_t(unit) - 1];
 }
 
 std::array<QString, 3> initialUnitCaptions() { return {u"Kg"_s, u"Pi"_s, u"Lt"_s}; }

@@ -14,7 +14,7 @@ enum class ArticleField {
 };
 inline constexpr int kFieldCount = int(ArticleField::Lis3) + 1;
 
-struct FieldSpec {
+struct ArticleFieldDef {
     ArticleField field;
     const char16_t* control;       // object name of the form's text box
     const char16_t* column;        // column of `articulos`
@@ -23,12 +23,12 @@ struct FieldSpec {
 };
 
 // Every field, in the order of ArticleField.
-const std::array<FieldSpec, kFieldCount>& fieldSpecs();
-const FieldSpec& def(ArticleField field);
+const std::array<ArticleFieldDef, kFieldCount>& fieldDefs();
+const ArticleFieldDef& def(ArticleField field);
 
 enum class Unit { None, Unidades, Kilos, Litros, Metros };
 
-struct UnitSpec {
+struct UnitDef {
     Unit unit;
     const char16_t* option;   // caption of the option button
     const char16_t* control;  // object name of the option button
@@ -36,8 +36,8 @@ struct UnitSpec {
 };
 
 // The four options, in the order of Unit (None excluded).
-const std::array<UnitSpec, 4>& unitSpecs();
-const UnitSpec& def(Unit unit);
+const std::array<UnitDef, 4>& unitDefs();
+const UnitDef& def(Unit unit);
 
 // The three captions beside the deposits before any unit is chosen.
 std::array<QString, 3> initialUnitCaptions();

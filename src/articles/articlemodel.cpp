@@ -70,12 +70,12 @@ void ArticleModel::setText(ArticleField field, const QString& text)
 
 void ArticleModel::setTexts(const std::array<QString, kFieldCount>& texts)
 {
-    for (const FieldSpec& s : fieldSpecs()) setText(s.field, texts[size_t(s.field)]);
+    for (const ArticleFieldDef& s : fieldDefs()) setText(s.field, texts[size_t(s.field)]);
 }
 
 void ArticleModel::blank()
 {
-    for (const FieldSpec& s : fieldSpecs()) setText(s.field, QString());
+    for (const ArticleFieldDef& s : fieldDefs()) setText(s.field, QString());
 }
 
 void ArticleModel::selectUnit(Unit unit)
@@ -145,7 +145,7 @@ Outcome ArticleModel::calculoLista(int list)
 
 void ArticleModel::ControloVacios()
 {
-    for (const FieldSpec& s : fieldSpecs())
+    for (const ArticleFieldDef& s : fieldDefs())
         if (s.emptyDefault && text(s.field).isEmpty())
             setText(s.field, QString::fromUtf16(s.emptyDefault));
 }
@@ -197,7 +197,7 @@ void ArticleModel::CargoDesdeBaseDatos(Recordset& articulos)
     for (ArticleField f : kLoadedBeforeUnit) load(f);
     const QVariant code = articulos.Fields(u"uni").Value();
     if (code.typeId() == QMetaType::QString) {
-        for (const UnitSpec& u : unitSpecs())
+        for (const UnitDef& u : unitDefs())
             if (code.toString() == QString::fromUtf16(u.code)) selectUnit(u.unit);
     }
     for (ArticleField f : kLoadedAfterUnit) load(f);

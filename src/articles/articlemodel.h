@@ -43,6 +43,7 @@ public:
 
     // Writes each field's default text into it when it is empty (barcode and code excepted).
     void ControloVacios();
+    // (Not the record forms' CargaBaseDatos: the article form has a routine of its own.)
     // Copies the fields and the unit into the pending record of `articulos` and computes
     // `dept`. Checks every field first: on bad input nothing is written.
     Outcome CargoBaseDatos(Recordset& articulos);

@@ -261,7 +261,7 @@ void Articulos::build()
     const std::array<std::pair<Unit, int>, 4> options = {{{Unit::Unidades, 510}, {Unit::Litros, 780},
                                                          {Unit::Kilos, 1050}, {Unit::Metros, 1320}}};
     for (const auto& [unit, top] : options) {
-        const articles::UnitSpec& u = articles::def(unit);
+        const articles::UnitDef& u = articles::def(unit);
         auto* option = new QRadioButton(QString::fromUtf16(u.option), articulo);
         option->setObjectName(QString::fromUtf16(u.control));
         option->setGeometry(twips::rect(2400, top, 1335, 255));
@@ -346,7 +346,7 @@ void Articulos::build()
 
 void Articulos::bind()
 {
-    for (const articles::FieldSpec& s : articles::fieldSpecs()) {
+    for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
         QLineEdit* e = findChild<QLineEdit*>(QString::fromUtf16(s.control));
         Q_ASSERT(e);
         edits_[size_t(s.field)] = e;
@@ -499,7 +499,7 @@ void Articulos::showArticle()
     Blanquear();
     CargoDesdeBaseDatos();
     showing_ = true;
-    for (const articles::FieldSpec& s : articles::fieldSpecs()) {
+    for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
         QLineEdit* e = edit(s.field);
         if (e->text() != model_->text(s.field)) e->setText(model_->text(s.field));
     }

@@ -19,6 +19,7 @@ std::optional<EngineError> fillInIva(Database& articulosFile)
 
 Message ivaPassDone()
 {
+    // "PRECIONE" as the system has always written it.
     return {u"PROCESO TERMINADO ... PRECIONE ACEPTAR PARA PODER SALIR"_s, u"FINALIZADO"_s, 64};
 }
 

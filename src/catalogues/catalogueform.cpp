@@ -25,6 +25,8 @@ struct Member {
     bool letterCode;  // stores COD_LET, "D" and the code's number
 };
 
+// The texts are the system's own, as its users know them: "Precione" and the brand and category
+// forms' "Eliminar Proveedor --> " included.
 const Member& member(Catalogue which)
 {
     static const std::array<Member, 3> members = {{
@@ -50,11 +52,11 @@ const Member& member(Catalogue which)
     return members[size_t(which)];
 }
 
-FormSpec specFor(Catalogue which)
+FormDef formDefOf(Catalogue which)
 {
     const Member& m = member(which);
     const int highlight = m.highlight ? Highlight : 0;
-    FormSpec def;
+    FormDef def;
     def.fileName = m.fileName;
     def.codeField = u"COD_RUB"_s;
     def.lookupDialog = m.lookupDialog;
@@ -69,7 +71,7 @@ FormSpec specFor(Catalogue which)
 }  // namespace
 
 CatalogueForm::CatalogueForm(Catalogue which, QWidget* parent)
-    : RecordForm(specFor(which), parent), member_(which)
+    : RecordForm(formDefOf(which), parent), member_(which)
 {
     build();
     wire();

@@ -79,9 +79,9 @@ QString formatCode(const QString& text)
     return number ? QString::number(*number).rightJustified(4, u'0') : text;
 }
 
-RecordForm::RecordForm(const FormSpec& def, QWidget* parent)
+RecordForm::RecordForm(const FormDef& def, QWidget* parent)
     : QWidget(parent),
-      spec_(def),
+      def_(def),
       data1_(new Data(this, RecordsetType::Table)),
       data2_(new Data(this, RecordsetType::Dynaset))
 {
@@ -94,9 +94,9 @@ RecordForm::~RecordForm() { release(); }
 
 void RecordForm::wire()
 {
-    const catalogue::FileDef* file = catalogue::find(spec_.fileName);
+    const catalogue::FileDef* file = catalogue::find(def_.fileName);
     Q_ASSERT(file);
-    for (const FieldSpec& field : spec_.ring) {
+    for (const FormField& field : def_.ring) {
         QWidget* widget = findChild<QWidget*>(field.name);
         Q_ASSERT(widget);
         auto* combo = qobject_cast<QComboBox*>(widget);
@@ -127,15 +127,15 @@ void RecordForm::wire()
     button(u"cmdAnterior"_s, &RecordForm::anterior);
     if (auto* lookup = findChild<QPushButton*>(u"Command5"_s))
         connect(lookup, &QPushButton::clicked, this,
-                [this] { openLookup(spec_.lookupDialog, code_, this, LookupTrigger::LookupButton); });
+                [this] { openLookup(def_.lookupDialog, code_, this, LookupTrigger::LookupButton); });
 }
 
 bool RecordForm::open()
 {
     try {
-        hold1_ = openForForm(spec_.fileName, data1_);
+        hold1_ = openForForm(def_.fileName, data1_);
         data1_->Recordset();
-        hold2_ = openForForm(spec_.fileName, data2_);
+        hold2_ = openForForm(def_.fileName, data2_);
         data2_->Recordset();
     } catch (const EngineError& error) {
         release();
@@ -179,7 +179,7 @@ void RecordForm::guarded(const std::function<void()>& action)
 void RecordForm::Blanquear()
 {
     for (QLineEdit* edit : findChildren<QLineEdit*>())
-        if (!(spec_.blankingKeepsDate && edit == dateBox_)) edit->clear();
+        if (!(def_.blankingKeepsDate && edit == dateBox_)) edit->clear();
     for (QComboBox* combo : findChildren<QComboBox*>()) {
         combo->setCurrentIndex(-1);
         combo->setEditText(QString());
@@ -219,7 +219,7 @@ QString RecordForm::fieldText(const RingEntry& entry) const
 bool RecordForm::seekCode(const QString& code)
 {
     Recordset& rs = keyed();
-    rs.setIndex(spec_.codeField);
+    rs.setIndex(def_.codeField);
     rs.Seek(u"="_s, code);
     return !rs.NoMatch();
 }
@@ -233,7 +233,7 @@ void RecordForm::lookUp()
     if (code.isEmpty()) return;
     guarded([&] {
         if (!seekCode(code)) {
-            MsgBox(spec_.texts.notFound, vbInformation, u"Error"_s, this);
+            MsgBox(def_.texts.notFound, vbInformation, u"Error"_s, this);
             Blanquear();
             return;
         }
@@ -255,7 +255,7 @@ void RecordForm::crear()
         else
             code_->setText(formatCode(QString::number(std::get<qint64>(next))));
     });
-    if (spec_.nuevoFocus == NuevoFocus::SecondField)
+    if (def_.nuevoFocus == NuevoFocus::SecondField)
         focusField(1);
     else if (auto* nuevo = findChild<QPushButton*>(u"cmdNuevo"_s))
         nuevo->setFocus();
@@ -267,15 +267,15 @@ std::variant<qint64, FormMessage> RecordForm::nextCode()
     Recordset& rs = data2_->Recordset();
     rs.MoveLast();
     if (rs.Eof()) return qint64(1);
-    const QVariant value = rs.Fields(spec_.codeField).Value();
+    const QVariant value = rs.Fields(def_.codeField).Value();
     const QString last = value.isNull() ? QString() : value.toString().trimmed();
     if (!allDigits(last)) return FormMessage::LastCodeNotNumber;
     // More digits than any code can have: no next code either.
-    qint64 next = last.size() > 9 ? qint64(spec_.highestCode) + 1 : last.toLongLong() + 1;
+    qint64 next = last.size() > 9 ? qint64(def_.highestCode) + 1 : last.toLongLong() + 1;
     // The last record need not hold the highest code: a code in use is never proposed, or
     // the following save would replace that record.
-    while (next <= spec_.highestCode && seekCode(formatCode(QString::number(next)))) ++next;
-    if (next > spec_.highestCode) return FormMessage::NextCodeTooLarge;
+    while (next <= def_.highestCode && seekCode(formatCode(QString::number(next)))) ++next;
+    if (next > def_.highestCode) return FormMessage::NextCodeTooLarge;
     return next;
 }
 
@@ -285,7 +285,7 @@ void RecordForm::grabar()
     code_->setText(formatCode(code_->text()));
     const QString code = code_->text();
     if (code.isEmpty()) {
-        if (spec_.afterSave == AfterSave::ReopenAlways) reopen();
+        if (def_.afterSave == AfterSave::ReopenAlways) reopen();
         return;
     }
     if (const auto refusal = refuseSave()) {
@@ -304,27 +304,27 @@ void RecordForm::grabar()
         stored = true;
     });
     if (!stored) return;
-    MsgBox(spec_.texts.saved, vbExclamation, u"Guardar"_s, this);
-    if (spec_.afterSave != AfterSave::KeepShowing) reopen();
+    MsgBox(def_.texts.saved, vbExclamation, u"Guardar"_s, this);
+    if (def_.afterSave != AfterSave::KeepShowing) reopen();
 }
 
 void RecordForm::borrar()
 {
     const QString code = code_->text();
     if (code.isEmpty()) {
-        MsgBox(spec_.texts.missingCode, vbCritical, u"Error"_s, this);
+        MsgBox(def_.texts.missingCode, vbCritical, u"Error"_s, this);
         return;
     }
     guarded([&] {
         if (!seekCode(code)) {
-            MsgBox(spec_.texts.notFound, vbInformation, u"Error"_s, this);
+            MsgBox(def_.texts.notFound, vbInformation, u"Error"_s, this);
             Blanquear();
             return;
         }
         CargaDesdeBaseDatos();
         const MsgBoxResult answer =
-            MsgBox(spec_.texts.deleteQuestion + fieldText(ring_[1]), vbCritical | vbYesNo,
-                   spec_.texts.deleteTitle + code_->text(), this);
+            MsgBox(def_.texts.deleteQuestion + fieldText(ring_[1]), vbCritical | vbYesNo,
+                   def_.texts.deleteTitle + code_->text(), this);
         if (answer == MsgBoxResult::Yes && seekCode(code)) {
             Recordset& rs = keyed();
             rs.Delete();
@@ -376,7 +376,7 @@ void RecordForm::browse(int direction)
 void RecordForm::reopen()
 {
     const QString name = objectName();
-    const std::optional<QPoint> fixedPlace = spec_.reopenAtTwips;
+    const std::optional<QPoint> fixedPlace = def_.reopenAtTwips;
     QPointer<QMdiArea> area;
     QPoint place = pos();
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
@@ -445,13 +445,13 @@ bool RecordForm::keyPress(int index, QKeyEvent* event)
         const int target = index + (event->key() == Qt::Key_Up ? -1 : 1);
         if (target >= 0 && target <= last)
             focusField(target);
-        else if (spec_.ringWraps)
+        else if (def_.ringWraps)
             focusField(target < 0 ? last : 0);
         return true;
     }
     case Qt::Key_Escape:
         if (index != 0) return false;
-        openLookup(spec_.lookupDialog, code_, this, LookupTrigger::EscapeKey);
+        openLookup(def_.lookupDialog, code_, this, LookupTrigger::EscapeKey);
         return true;
     default:
         break;

@@ -1,6 +1,6 @@
 #pragma once
 // The record form: a row of entry fields over one table, worked from the keyboard. A form
-// builds its widgets (with their object names) and describes itself in a FormSpec; this
+// builds its widgets (with their object names) and describes itself in a FormDef; this
 // class gives the fields their key handling and runs look-up, Nuevo, Grabar, Eliminar,
 // Cerrar and, where present, record browsing.
 
@@ -32,7 +32,7 @@ enum FieldFlag {
     SelectOnClick = 8,  // a click selects the whole text
 };
 
-struct FieldSpec {
+struct FormField {
     QString name;        // object name of a QLineEdit or QComboBox ("Text2", "Combo1")
     QString tableField;  // the table field it loads and stores; empty when none
     int flags = UpperCase | SelectOnClick;
@@ -54,12 +54,12 @@ enum class AfterSave {
 
 enum class NuevoFocus { NuevoButton, SecondField };
 
-struct FormSpec {
+struct FormDef {
     QString fileName;      // "Proveedores.mdb"
     QString codeField;     // table field and index of the code ("COD_PROV")
     QString lookupDialog;  // "ConsuProveedor"
     FormTexts texts;
-    std::vector<FieldSpec> ring;  // the code field first
+    std::vector<FormField> ring;  // the code field first
     bool ringWraps = true;        // Up in the first field goes to the last, Down in the last to the first
     int highestCode = 9999;       // Nuevo proposes no code above this
     NuevoFocus nuevoFocus = NuevoFocus::NuevoButton;
@@ -110,11 +110,12 @@ public:
     void Blanquear();
     // Loads the keyed binding's current record into the fields.
     void CargaDesdeBaseDatos();
-    // Stores the fields into the keyed binding's pending record.
+    // Stores the fields into the keyed binding's pending record. (The article model's
+    // CargoBaseDatos is another routine, with its own name.)
     void CargaBaseDatos();
 
 protected:
-    RecordForm(const FormSpec& def, QWidget* parent);
+    RecordForm(const FormDef& def, QWidget* parent);
 
     // Called by the form's constructor once its widgets exist.
     void wire();
@@ -137,7 +138,7 @@ protected:
 
     QLineEdit* codeField() const { return code_; }
     Recordset& keyed() { return data1_->Recordset(); }
-    const FormSpec& def() const { return spec_; }
+    const FormDef& def() const { return def_; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -147,7 +148,7 @@ private:
         QWidget* widget;
         QLineEdit* edit;  // the text the field holds (the list's editor for a combo box)
         QComboBox* combo;
-        FieldSpec def;
+        FormField def;
     };
 
     void guarded(const std::function<void()>& action);
@@ -162,7 +163,7 @@ private:
     void release();
     QString fieldText(const RingEntry& entry) const;
 
-    FormSpec spec_;
+    FormDef def_;
     Data* data1_;
     Data* data2_;
     FileHold hold1_, hold2_;

@@ -45,9 +45,9 @@ const std::vector<PartyField>& fields()
     return all;
 }
 
-FormSpec formSpec()
+FormDef formDef()
 {
-    FormSpec def;
+    FormDef def;
     def.fileName = u"Clientes.mdb"_s;
     def.codeField = u"COD_CLIENT"_s;
     def.lookupDialog = u"ConsuCliente"_s;
@@ -67,7 +67,7 @@ FormSpec formSpec()
 
 }  // namespace
 
-Clientes::Clientes(QWidget* parent) : RecordForm(formSpec(), parent)
+Clientes::Clientes(QWidget* parent) : RecordForm(formDef(), parent)
 {
     setObjectName(u"Clientes"_s);
     setWindowTitle(u"Clientes"_s);

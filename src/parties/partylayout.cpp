@@ -91,9 +91,9 @@ PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& field
     return {head, upper, upperFrame};
 }
 
-std::vector<forms::FieldSpec> ringOf(const std::vector<PartyField>& fields)
+std::vector<forms::FormField> ringOf(const std::vector<PartyField>& fields)
 {
-    std::vector<forms::FieldSpec> ring;
+    std::vector<forms::FormField> ring;
     for (const PartyField& field : fields) ring.push_back({field.name, field.tableField, field.flags});
     return ring;
 }

@@ -32,7 +32,7 @@ struct PartyWindow {
 // date box `Text17` and the command row "&Nuevo", "&Grabar", "&Eliminar", "&Cerrar".
 PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& fields);
 
-std::vector<forms::FieldSpec> ringOf(const std::vector<PartyField>& fields);
+std::vector<forms::FormField> ringOf(const std::vector<PartyField>& fields);
 
 // Gives each field box the width of as many characters as its table field holds (the form
 // has set the boxes' maximum lengths), so that no stored text shows cut.

@@ -34,13 +34,14 @@ const std::vector<PartyField>& fields()
     return all;
 }
 
-FormSpec formSpec()
+FormDef formDef()
 {
-    FormSpec def;
+    FormDef def;
     def.fileName = u"Proveedores.mdb"_s;
     def.codeField = u"COD_PROV"_s;
     def.lookupDialog = u"ConsuProveedor"_s;
     def.texts = {u"Proveedor no encontrado en la Base de Datos"_s,
+                  // "Precione": the system's own spelling.
                   u"Proveedor Guardado, Precione Aceptar para Continuar"_s,
                   u"Debe poner el Codigo del Proveedor a Borrar"_s,
                   u"¿Confirme la Eliminación del Proveedor? --> "_s, u"Eliminar Proveedor --> "_s};
@@ -50,7 +51,7 @@ FormSpec formSpec()
 
 }  // namespace
 
-Proveedores::Proveedores(QWidget* parent) : RecordForm(formSpec(), parent)
+Proveedores::Proveedores(QWidget* parent) : RecordForm(formDef(), parent)
 {
     setObjectName(u"Proveedores"_s);
     setWindowTitle(u"Proveedores"_s);

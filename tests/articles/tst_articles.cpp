@@ -315,18 +315,18 @@ void TestArticles::badInputAtComputation()
 
     ScriptedMessageBoxes boxes;
     ArticleModel model;
-    for (const articles::FieldSpec& s : articles::fieldSpecs()) model.setText(s.field, u"7"_s);
+    for (const articles::ArticleFieldDef& s : articles::fieldDefs()) model.setText(s.field, u"7"_s);
     model.setText(F::Cos, cost);
     model.setText(F::Iva, iva);
     if (routine != u"CalculoNeto"_s) model.setText(surchargeOf(routine), surcharge);
     std::array<QString, articles::kFieldCount> before;
-    for (const articles::FieldSpec& s : articles::fieldSpecs()) before[size_t(s.field)] = model.text(s.field);
+    for (const articles::ArticleFieldDef& s : articles::fieldDefs()) before[size_t(s.field)] = model.text(s.field);
 
     const Outcome outcome = (model.*::routine(routine))();
     QCOMPARE(outcome.focus, focus);
     QCOMPARE(box(outcome), u"16|ERROR|"_s + message);
     QVERIFY(boxes.shown().isEmpty());  // the window shows it
-    for (const articles::FieldSpec& s : articles::fieldSpecs())
+    for (const articles::ArticleFieldDef& s : articles::fieldDefs())
         QCOMPARE(model.text(s.field), before[size_t(s.field)]);
 }
 
@@ -440,7 +440,7 @@ void TestArticles::unitIsWrittenOnlyWhenSelected()
     model.CargoDesdeBaseDatos(*rs_);
     QCOMPARE(model.unit(), Unit::Litros);
     ArticleModel noUnit;
-    for (const articles::FieldSpec& s : articles::fieldSpecs()) noUnit.setText(s.field, model.text(s.field));
+    for (const articles::ArticleFieldDef& s : articles::fieldDefs()) noUnit.setText(s.field, model.text(s.field));
     QVERIFY(articles::saveArticle(noUnit, *rs_, code).ok());
     QCOMPARE(stored(code, u"uni"_s), QVariant(u"Lt"_s));
 
@@ -591,7 +591,7 @@ void TestArticles::loadNullAndEmptyValues()
     model.CargoDesdeBaseDatos(*rs_);
     QCOMPARE(model.text(F::Codigo), u"2"_s);  // a plain number, not 000002
     QCOMPARE(model.text(F::DesP), u"DISTRIBUIDORA"_s);
-    for (const articles::FieldSpec& s : articles::fieldSpecs())
+    for (const articles::ArticleFieldDef& s : articles::fieldDefs())
         if (s.field != F::Codigo && s.field != F::DesP) QCOMPARE(model.text(s.field), QString());
 }
 

@@ -16,9 +16,9 @@ using namespace forms;
 namespace {
 
 // Code, name (comma, highlight), tax list, e-mail (as typed).
-FormSpec testSpec(bool wraps, AfterSave afterSave)
+FormDef testForm(bool wraps, AfterSave afterSave)
 {
-    FormSpec def;
+    FormDef def;
     def.fileName = u"Proveedores.mdb"_s;
     def.codeField = u"COD_PROV"_s;
     def.lookupDialog = u"ConsuProveedor"_s;
@@ -35,7 +35,7 @@ FormSpec testSpec(bool wraps, AfterSave afterSave)
 class TestForm : public RecordForm {
 public:
     explicit TestForm(bool wraps = true, AfterSave afterSave = AfterSave::KeepShowing)
-        : RecordForm(testSpec(wraps, afterSave), nullptr), wraps_(wraps), afterSave_(afterSave)
+        : RecordForm(testForm(wraps, afterSave), nullptr), wraps_(wraps), afterSave_(afterSave)
     {
         setObjectName(u"TestForm"_s);
         auto* layout = new QHBoxLayout(this);
