@@ -604,24 +604,7 @@ void Articulos::browse(int direction)
                      Text1);
     guarded([&] {
         Recordset& rs = Data1->Recordset();
-        if (rs.Eof() && rs.Bof()) {
-            // The flags say empty; articles may have been added since.
-            rs.MoveFirst();
-            if (rs.Eof()) return;
-        } else if (direction > 0) {
-            rs.MoveNext();
-            if (rs.Eof()) {
-                MsgBox(u"Fin del Archivo, Aceptar para ir al Primer Registro"_s, vbExclamation, u"Mensaje"_s, this);
-                rs.MoveFirst();
-            }
-        } else {
-            rs.MovePrevious();
-            if (rs.Bof()) {
-                MsgBox(u"Comienzo del Archivo, Aceptar para ir al Ultimo Registro"_s, vbExclamation,
-                       u"Mensaje"_s, this);
-                rs.MoveLast();
-            }
-        }
+        if (!forms::step(rs, direction, this)) return;
         showArticle();
     });
 }

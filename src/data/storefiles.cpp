@@ -11,6 +11,16 @@ using namespace Qt::StringLiterals;
 
 namespace storefiles {
 
+void addInitialUser(Database& opcion)
+{
+    auto users = opcion.OpenRecordset(u"Usuarios"_s);
+    users->AddNew();
+    users->Fields(u"usuario"_s).setValue(kInitialUser);
+    users->Fields(u"contrasena"_s).setValue(passwords::hash(kInitialUser));
+    users->Fields(u"estado"_s).setValue(QString());
+    users->Update();
+}
+
 int createMissing(const std::function<void(const QString& fileName, Database&)>& fill,
                   const std::function<void(const QString& nativePath, bool created)>& report)
 {
@@ -22,14 +32,7 @@ int createMissing(const std::function<void(const QString& fileName, Database&)>&
             continue;
         }
         catalogue::createFile(def, native, [&](Database& db) {
-            if (def.fileName == u"Opcion.mdb") {
-                auto users = db.OpenRecordset(u"Usuarios"_s);
-                users->AddNew();
-                users->Fields(u"usuario"_s).setValue(kInitialUser);
-                users->Fields(u"contrasena"_s).setValue(passwords::hash(kInitialUser));
-                users->Fields(u"estado"_s).setValue(QString());
-                users->Update();
-            }
+            if (def.fileName == u"Opcion.mdb") addInitialUser(db);
             if (fill) fill(def.fileName, db);
         });
         if (report) report(native, true);

@@ -12,6 +12,9 @@ namespace storefiles {
 // The user that a new Opcion.mdb holds, with the same text as password.
 inline const QString kInitialUser = QStringLiteral("VUMRE");
 
+// Adds the initial user, with its salted password, to a new Opcion.mdb.
+void addInitialUser(Database& opcion);
+
 // Creates the data folder and every file of the catalogue that is missing there, empty but
 // for the initial user in Opcion.mdb; `fill` may add records to each new file (in the file's
 // one transaction). An existing file is never opened or changed. `report` hears of every file

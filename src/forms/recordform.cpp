@@ -342,6 +342,30 @@ void RecordForm::cerrar()
         close();
 }
 
+bool step(Recordset& rs, int direction, QWidget* parent)
+{
+    if (rs.Eof() && rs.Bof()) {
+        // The flags say empty; records may have been added since.
+        rs.MoveFirst();
+        return !rs.Eof();
+    }
+    if (direction > 0) {
+        rs.MoveNext();
+        if (rs.Eof()) {
+            MsgBox(u"Fin del Archivo, Aceptar para ir al Primer Registro"_s, vbExclamation, u"Mensaje"_s, parent);
+            rs.MoveFirst();
+        }
+    } else {
+        rs.MovePrevious();
+        if (rs.Bof()) {
+            MsgBox(u"Comienzo del Archivo, Aceptar para ir al Ultimo Registro"_s, vbExclamation,
+                   u"Mensaje"_s, parent);
+            rs.MoveLast();
+        }
+    }
+    return true;
+}
+
 void RecordForm::siguiente() { browse(1); }
 void RecordForm::anterior() { browse(-1); }
 
@@ -349,25 +373,7 @@ void RecordForm::browse(int direction)
 {
     guarded([&] {
         Recordset& rs = keyed();
-        if (rs.Eof() && rs.Bof()) {
-            // The flags say empty; records may have been added since.
-            rs.MoveFirst();
-            if (rs.Eof()) return;
-        } else if (direction > 0) {
-            rs.MoveNext();
-            if (rs.Eof()) {
-                MsgBox(u"Fin del Archivo, Aceptar para ir al Primer Registro"_s, vbExclamation,
-                       u"Mensaje"_s, this);
-                rs.MoveFirst();
-            }
-        } else {
-            rs.MovePrevious();
-            if (rs.Bof()) {
-                MsgBox(u"Comienzo del Archivo, Aceptar para ir al Ultimo Registro"_s, vbExclamation,
-                       u"Mensaje"_s, this);
-                rs.MoveLast();
-            }
-        }
+        if (!step(rs, direction, this)) return;
         Blanquear();
         CargaDesdeBaseDatos();
     });

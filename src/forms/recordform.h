@@ -80,6 +80,10 @@ const FormReopener& formReopener();
 // converted characters and returns true, or returns false to leave the key to the field.
 // A read-only field takes no typing.
 bool typeIntoField(QLineEdit* edit, QKeyEvent* event, int flags);
+// "&Siguiente" (direction 1) or "&Anterior" (-1) on `rs`: past either end it says so in a box
+// and goes round to the other end. False when the table is empty (nothing to show).
+bool step(Recordset& rs, int direction, QWidget* parent);
+
 // Text composed into an entry field with `flags` (a dead key's accent with its letter, an
 // input method's text), rewritten as typedText() does before the field takes it.
 void composeIntoField(QInputMethodEvent* event, int flags);

@@ -27,14 +27,13 @@
 #include "passwords.h"
 #include "paths.h"
 #include "sqliteutil.h"
+#include "storefiles.h"
 
 using namespace Qt::StringLiterals;
 
 namespace legacyimport {
 
 namespace {
-
-const QString kFirstUser = u"VUMRE"_s;
 
 // Code fields: four-digit numbers that the forms zero-pad; a brand, category, supplier or
 // customer code that is not a number cannot be found or followed by the forms.
@@ -582,15 +581,6 @@ bool isDataFile(const QString& name)
 
 QString stagingPrefix(const QString& dataFolder) { return u"."_s + QFileInfo(dataFolder).fileName() + u".importando-"_s; }
 
-void addFirstUser(Database& db)
-{
-    auto users = db.OpenRecordset(u"Usuarios"_s);
-    users->AddNew();
-    users->Fields(u"usuario"_s).setValue(kFirstUser);
-    users->Fields(u"contrasena"_s).setValue(passwords::hash(kFirstUser));
-    users->Fields(u"estado"_s).setValue(QString());
-    users->Update();
-}
 
 }  // namespace
 
@@ -668,7 +658,7 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
                     if (source != sources.end()) out << "  " << def.fileName << ": queda el archivo actual.\n";
                 } else {
                     catalogue::createFile(def, target, [&](Database& db) {
-                        if (isUsers(def)) addFirstUser(db);
+                        if (isUsers(def)) storefiles::addInitialUser(db);
                     });
                     out << "  " << def.fileName << ": se crea vacío"
                         << (isUsers(def) ? u" con el usuario VUMRE (contraseña VUMRE)"_s : QString()) << ".\n";
