@@ -267,14 +267,12 @@ void Articulos::build()
         option->setGeometry(twips::rect(2400, top, 1335, 255));
         option->installEventFilter(this);
     }
-    Option1 = findChild<QRadioButton*>(u"Option1"_s);
     for (int i = 0; i < 3; ++i) {
         const int top = 300 + 420 * i;
         label(articulo, u"Deposito %1"_s.arg(i + 1), 3960, top + 30);
         field(articulo, u"Text%1"_s.arg(13 + i), 4920, top, 975);
         label(articulo, QString(), 5940, top + 30, 375)->setObjectName(u"lblUnidad%1"_s.arg(i + 1));
     }
-    Text13 = findChild<QLineEdit*>(u"Text13"_s);
     label(articulo, u"Stock Min."_s, 6540, 330);
     field(articulo, u"Text16"_s, 7560, 300, 1215);
     label(articulo, u"Pedido:"_s, 6540, 750);
@@ -330,6 +328,12 @@ void Articulos::build()
     opener(u"cmdProveedor"_s, u"&Proveedor"_s, u"Proveedores"_s, 120);
     opener(u"cmdRubro"_s, u"&Rubro"_s, u"Rubros"_s, 2040);
 
+    // Every named control, looked up once.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (!w->objectName().isEmpty()) named_.insert(w->objectName(), w);
+    Option1 = qobject_cast<QRadioButton*>(named(u"Option1"));
+    Text13 = qobject_cast<QLineEdit*>(named(u"Text13"));
+
     // Tab order: the entry fields as listed, the units as Unidades, Litros, Kilos, Metros, then
     // the buttons.
     for (const char16_t* name : {u"Text1", u"Text2", u"Text3", u"Text4", u"Text5", u"Text6", u"Text7",
@@ -337,7 +341,7 @@ void Articulos::build()
                                  u"Option3", u"Option2", u"Option4", u"Text13", u"Text14", u"Text15",
                                  u"Text16", u"Text17", u"Text20", u"Text21", u"Text22", u"Text23",
                                  u"Text24", u"Text25"})
-        tabOrder_.push_back(findChild<QWidget*>(QString::fromUtf16(name)));
+        tabOrder_.push_back(named(name));
     tabOrder_.push_back(siguiente);
     tabOrder_.push_back(anterior);
     tabOrder_.insert(tabOrder_.end(), row.begin(), row.end());
@@ -347,7 +351,7 @@ void Articulos::build()
 void Articulos::bind()
 {
     for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
-        QLineEdit* e = findChild<QLineEdit*>(QString::fromUtf16(s.control));
+        auto* e = qobject_cast<QLineEdit*>(named(s.control));
         Q_ASSERT(e);
         edits_[size_t(s.field)] = e;
         const ArticleField field = s.field;
@@ -359,11 +363,12 @@ void Articulos::bind()
         QLineEdit* e = edit(field);
         if (e->text() != model_->text(field)) e->setText(model_->text(field));
     });
+    for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)] = qobject_cast<QLabel*>(named_.value(u"lblUnidad%1"_s.arg(i + 1)));
+    for (const articles::UnitDef& u : articles::unitDefs())
+        unitOptions_[size_t(u.unit)] = qobject_cast<QRadioButton*>(named(u.control));
     auto showUnit = [this] {
-        for (int i = 0; i < 3; ++i)
-            findChild<QLabel*>(u"lblUnidad%1"_s.arg(i + 1))->setText(model_->unitCaptions()[size_t(i)]);
-        if (model_->unit() != Unit::None)
-            findChild<QRadioButton*>(QString::fromUtf16(articles::def(model_->unit()).control))->setChecked(true);
+        for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)]->setText(model_->unitCaptions()[size_t(i)]);
+        if (model_->unit() != Unit::None) unitOptions_[size_t(model_->unit())]->setChecked(true);
     };
     connect(model_, &articles::ArticleModel::unitChanged, this, showUnit);
     showUnit();
@@ -373,6 +378,8 @@ void Articulos::bind()
 }
 
 QLineEdit* Articulos::edit(ArticleField field) const { return edits_[size_t(field)]; }
+
+QWidget* Articulos::named(const char16_t* name) const { return named_.value(QString::fromUtf16(name)); }
 
 // ---------------------------------------------------------------- open and close
 
@@ -649,7 +656,8 @@ void Articulos::searchCode()
     const QString typed = Text1->text();
     guarded([&] {
         Recordset& rs = Data1->Recordset();
-        rs.setIndex(u"codigo"_s);
+        // Choosing the index again would only drop the binding's prepared statements.
+        if (rs.Index().compare(u"codigo", Qt::CaseInsensitive) != 0) rs.setIndex(u"codigo"_s);
         rs.Seek(u"="_s, typed);
         if (rs.NoMatch()) {
             Text1->clear();
@@ -669,7 +677,7 @@ void Articulos::searchBarcode()
     const QString typed = Text2->text();
     guarded([&] {
         Recordset& rs = Data1->Recordset();
-        rs.setIndex(u"codbarra"_s);
+        if (rs.Index().compare(u"codbarra", Qt::CaseInsensitive) != 0) rs.setIndex(u"codbarra"_s);
         rs.Seek(u"="_s, typed);
         if (rs.NoMatch()) {
             Text3->clear();
@@ -689,7 +697,7 @@ void Articulos::relatedCode(QLineEdit* code)
     for (const RelatedDef& r : kRelated)
         if (code->objectName() == QStringView(r.code)) related = &r;
     const FieldKeysDef* keys = keysOf(code->objectName());
-    auto* name = findChild<QLineEdit*>(QString::fromUtf16(keys->next));
+    auto* name = qobject_cast<QLineEdit*>(named(keys->next));
     if (code->text().isEmpty()) return selectField(name);
     code->setText(forms::formatCode(code->text()));
     guarded([&] {
@@ -748,7 +756,6 @@ bool Articulos::keyPress(QWidget* field, QKeyEvent* event)
 {
     const FieldKeysDef* keys = keysOf(field->objectName());
     auto* e = qobject_cast<QLineEdit*>(field);
-    auto named = [this](const char16_t* name) { return findChild<QWidget*>(QString::fromUtf16(name)); };
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
