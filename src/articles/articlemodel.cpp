@@ -40,7 +40,7 @@ constexpr std::array kLoadedAfterUnit = {F::Dep1, F::Dep2, F::Dep3, F::Min,  F::
 
 bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
 
-QString column(ArticleField field) { return QString::fromUtf16(def(field).column); }
+QStringView column(ArticleField field) { return QStringView(def(field).column); }
 
 // A stored value as the form shows it; an empty text for Null and empty values.
 QString shownText(const Field& field)

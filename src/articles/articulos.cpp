@@ -171,6 +171,9 @@ void Articulos::build()
     // The captions were laid out for an 8-point font.
     QFont small = font();
     small.setPointSize(8);
+    // Upper-case Latin text and numbers need no shaping; laying out each shown text without it
+    // is most of what showing an article costs.
+    small.setStyleStrategy(QFont::PreferNoShaping);
     setFont(small);
 
     auto label = [](QWidget* parent, const QString& text, int left, int top, int width = 0) {
