@@ -217,7 +217,7 @@ void Articulos::build()
     auto* iva = new QPushButton(this);
     iva->setObjectName(u"Command1"_s);
     iva->setGeometry(twips::rect(9120, 0, 255, 255));
-    iva->setIcon(iva->style()->standardIcon(QStyle::SP_BrowserReload));
+    iva->setIcon(forms::standardIcon(iva, QStyle::SP_BrowserReload));
     iva->setToolTip(u"IVA 21"_s);
     connect(iva, &QPushButton::clicked, this, &Articulos::rellenarIva);
 
