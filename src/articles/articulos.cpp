@@ -441,10 +441,15 @@ void Articulos::reopen()
     const forms::FormReopener chosen = forms::formReopener();
     QPointer<QMdiArea> area;
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) area = frame->mdiArea();
+    // The files stay open until the fresh form has opened them again: opening a file afresh
+    // (reading its tables, checking its password) is most of what the reopen would cost.
+    std::vector<std::shared_ptr<Database>> kept;
+    for (const FileHold& hold : holds_)
+        if (hold.Deposito) kept.push_back(hold.Deposito);
     // The fresh form comes once this one is gone, so that the main window's registry does not
     // find this one still open.
-    connect(this, &QObject::destroyed, qApp, [chosen, area] {
-        QTimer::singleShot(0, qApp, [chosen, area] {
+    connect(this, &QObject::destroyed, qApp, [chosen, area, kept] {
+        QTimer::singleShot(0, qApp, [chosen, area, kept] {
             if (chosen) {
                 chosen(u"Articulos"_s, kPlaceTwips);
                 return;
