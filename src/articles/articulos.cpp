@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <array>
 
@@ -362,18 +363,13 @@ void Articulos::bind()
         e->installEventFilter(this);
     }
     connect(model_, &articles::ArticleModel::textChanged, this, [this](ArticleField field) {
-        if (!showing_) return;
         QLineEdit* e = edit(field);
         if (e->text() != model_->text(field)) e->setText(model_->text(field));
     });
     for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)] = qobject_cast<QLabel*>(named_.value(u"lblUnidad%1"_s.arg(i + 1)));
     for (const articles::UnitDef& u : articles::unitDefs())
         unitOptions_[size_t(u.unit)] = qobject_cast<QRadioButton*>(named(u.control));
-    auto showUnit = [this] {
-        for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)]->setText(model_->unitCaptions()[size_t(i)]);
-        if (model_->unit() != Unit::None) unitOptions_[size_t(model_->unit())]->setChecked(true);
-    };
-    connect(model_, &articles::ArticleModel::unitChanged, this, showUnit);
+    connect(model_, &articles::ArticleModel::unitChanged, this, &Articulos::showUnit);
     showUnit();
     edit(F::Codigo)->setMaxLength(25);
     edit(F::CodBarra)->setMaxLength(25);
@@ -381,6 +377,12 @@ void Articulos::bind()
 }
 
 QLineEdit* Articulos::edit(ArticleField field) const { return edits_[size_t(field)]; }
+
+void Articulos::showUnit()
+{
+    for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)]->setText(model_->unitCaptions()[size_t(i)]);
+    if (model_->unit() != Unit::None) unitOptions_[size_t(model_->unit())]->setChecked(true);
+}
 
 QWidget* Articulos::named(const char16_t* name) const { return named_.value(QString::fromUtf16(name)); }
 
@@ -509,11 +511,14 @@ void Articulos::CargoDesdeBaseDatos()
 void Articulos::showArticle()
 {
     // Each text box changes once, and only when its text does: laying out a box's text is
-    // what a load costs most.
-    showing_ = false;
-    Blanquear();
-    CargoDesdeBaseDatos();
-    showing_ = true;
+    // what a load costs most. The model is quiet meanwhile; the boxes and the unit follow it
+    // afterwards.
+    {
+        const QSignalBlocker quiet(model_);
+        Blanquear();
+        CargoDesdeBaseDatos();
+    }
+    showUnit();
     for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
         QLineEdit* e = edit(s.field);
         if (e->text() != model_->text(s.field)) e->setText(model_->text(s.field));

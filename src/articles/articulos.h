@@ -63,6 +63,8 @@ private:
     void cerrar();
     void browse(int direction);
     void rellenarIva();
+    // The unit captions and the selected option as the model has them.
+    void showUnit();
 
     // Blanks the form and loads the current record of the keyed binding into it.
     void showArticle();
@@ -86,7 +88,6 @@ private:
     articles::ArticleModel* model_;
     bool Bandera = false;
     bool BanNuevo = false;
-    bool showing_ = true;  // the text boxes follow the model
     std::optional<qint64> shown_;
 
     Data* Data1;
