@@ -1,5 +1,6 @@
 #include "articlemodel.h"
 
+#include <bit>
 #include <cmath>
 
 #include "engine.h"
@@ -40,15 +41,24 @@ constexpr std::array kLoadedAfterUnit = {F::Dep1, F::Dep2, F::Dep3, F::Min,  F::
 
 bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
 
-QString column(ArticleField field) { return QString::fromUtf16(def(field).column); }
+QStringView column(ArticleField field) { return QStringView(def(field).column); }
+
+}  // namespace
 
 // A stored value as the form shows it; an empty text for Null and empty values.
-QString shownText(const Field& field)
+QString ArticleModel::shownText(const Field& field, ArticleField f)
 {
     const QVariant value = field.Value();
     if (!value.isValid() || value.isNull()) return QString();
     switch (field.Type()) {
-    case FieldType::Double: return numbertext::shortest(value.toDouble());
+    case FieldType::Double: {
+        // Browsing shows mostly the same numbers again; each is written out once.
+        ShownNumber& last = shownNumbers_[size_t(f)];
+        const double number = value.toDouble();
+        if (last.text.isNull() || std::bit_cast<quint64>(last.number) != std::bit_cast<quint64>(number))
+            last = {number, numbertext::shortest(number)};
+        return last.text;
+    }
     case FieldType::Counter:
     case FieldType::Integer:
     case FieldType::Short: return QString::number(value.toLongLong());
@@ -56,7 +66,15 @@ QString shownText(const Field& field)
     }
 }
 
-}  // namespace
+Field ArticleModel::field(Recordset& articulos, ArticleField f)
+{
+    // The position found last is checked by name, so another table's layout is never trusted.
+    int& at = columns_[size_t(f)];
+    const std::vector<FieldDef>& fields = articulos.table().fields;
+    if (at < 0 || at >= int(fields.size()) || fields[size_t(at)].name.compare(column(f), Qt::CaseInsensitive) != 0)
+        at = articulos.table().fieldIndex(column(f));
+    return at < 0 ? articulos.Fields(column(f)) : articulos.Fields(at);
+}
 
 ArticleModel::ArticleModel(QObject* parent) : QObject(parent) {}
 
@@ -156,7 +174,7 @@ Outcome ArticleModel::CargoBaseDatos(Recordset& articulos)
     // pending record untouched.
     std::array<QVariant, kFieldCount> values;
     auto check = [&](ArticleField f) -> std::optional<Outcome> {
-        const Field field = articulos.Fields(column(f));
+        const Field field = this->field(articulos, f);
         const QString& typed = text(f);
         if (field.Type() == FieldType::Text) {
             if (typed.size() > field.Size()) return refuse(BadInput::TooLong, f, field.Size());
@@ -175,14 +193,14 @@ Outcome ArticleModel::CargoBaseDatos(Recordset& articulos)
     for (ArticleField f : kStoredNumbers)
         if (auto refused = check(f)) return *refused;
 
-    auto store = [&](ArticleField f) { articulos.Fields(column(f)).setValue(values[size_t(f)]); };
+    auto store = [&](ArticleField f) { field(articulos, f).setValue(values[size_t(f)]); };
     for (ArticleField f : kStoredTexts) store(f);
     if (unit_ != Unit::None)
         articulos.Fields(u"uni").setValue(QString::fromUtf16(def(unit_).code));
     for (ArticleField f : kDeposits) store(f);
     // The total is read back from the pending record, as the deposits now stand there.
     double total = 0;
-    for (ArticleField f : kDeposits) total += articulos.Fields(column(f)).Value().toDouble();
+    for (ArticleField f : kDeposits) total += field(articulos, f).Value().toDouble();
     articulos.Fields(u"dept").setValue(total);
     for (ArticleField f : kStoredNumbers) store(f);
     return {};
@@ -191,7 +209,7 @@ Outcome ArticleModel::CargoBaseDatos(Recordset& articulos)
 void ArticleModel::CargoDesdeBaseDatos(Recordset& articulos)
 {
     auto load = [&](ArticleField f) {
-        const QString shown = shownText(articulos.Fields(column(f)));
+        const QString shown = shownText(field(articulos, f), f);
         if (!shown.isEmpty()) setText(f, shown);
     };
     for (ArticleField f : kLoadedBeforeUnit) load(f);

@@ -12,6 +12,7 @@
 #include "articlefields.h"
 #include "badinput.h"
 
+class Field;
 class Recordset;
 
 namespace articles {
@@ -59,11 +60,23 @@ private:
     Outcome calculoLista(int list);
     static Outcome refuse(BadInput kind, ArticleField field, int width = 0);
     std::optional<double> number(ArticleField field) const;
+    Field field(Recordset& articulos, ArticleField f);
+    QString shownText(const Field& field, ArticleField f);
 
     std::array<QString, kFieldCount> texts_;
     Unit unit_ = Unit::None;
     std::array<QString, 3> captions_ = initialUnitCaptions();
     std::array<double, 3> rememberedSurcharge_{};
+    std::array<int, kFieldCount> columns_ = [] {
+        std::array<int, kFieldCount> unknown;
+        unknown.fill(-1);
+        return unknown;
+    }();
+    struct ShownNumber {
+        double number = 0;
+        QString text;
+    };
+    std::array<ShownNumber, kFieldCount> shownNumbers_;
 };
 
 }  // namespace articles

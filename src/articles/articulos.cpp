@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <array>
 
@@ -171,6 +172,9 @@ void Articulos::build()
     // The captions were laid out for an 8-point font.
     QFont small = font();
     small.setPointSize(8);
+    // Upper-case Latin text and numbers need no shaping; laying out each shown text without it
+    // is most of what showing an article costs.
+    small.setStyleStrategy(QFont::PreferNoShaping);
     setFont(small);
 
     auto label = [](QWidget* parent, const QString& text, int left, int top, int width = 0) {
@@ -214,7 +218,7 @@ void Articulos::build()
     auto* iva = new QPushButton(this);
     iva->setObjectName(u"Command1"_s);
     iva->setGeometry(twips::rect(9120, 0, 255, 255));
-    iva->setIcon(iva->style()->standardIcon(QStyle::SP_BrowserReload));
+    iva->setIcon(forms::standardIcon(iva, QStyle::SP_BrowserReload));
     iva->setToolTip(u"IVA 21"_s);
     connect(iva, &QPushButton::clicked, this, &Articulos::rellenarIva);
 
@@ -267,14 +271,12 @@ void Articulos::build()
         option->setGeometry(twips::rect(2400, top, 1335, 255));
         option->installEventFilter(this);
     }
-    Option1 = findChild<QRadioButton*>(u"Option1"_s);
     for (int i = 0; i < 3; ++i) {
         const int top = 300 + 420 * i;
         label(articulo, u"Deposito %1"_s.arg(i + 1), 3960, top + 30);
         field(articulo, u"Text%1"_s.arg(13 + i), 4920, top, 975);
         label(articulo, QString(), 5940, top + 30, 375)->setObjectName(u"lblUnidad%1"_s.arg(i + 1));
     }
-    Text13 = findChild<QLineEdit*>(u"Text13"_s);
     label(articulo, u"Stock Min."_s, 6540, 330);
     field(articulo, u"Text16"_s, 7560, 300, 1215);
     label(articulo, u"Pedido:"_s, 6540, 750);
@@ -330,6 +332,12 @@ void Articulos::build()
     opener(u"cmdProveedor"_s, u"&Proveedor"_s, u"Proveedores"_s, 120);
     opener(u"cmdRubro"_s, u"&Rubro"_s, u"Rubros"_s, 2040);
 
+    // Every named control, looked up once.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (!w->objectName().isEmpty()) named_.insert(w->objectName(), w);
+    Option1 = qobject_cast<QRadioButton*>(named(u"Option1"));
+    Text13 = qobject_cast<QLineEdit*>(named(u"Text13"));
+
     // Tab order: the entry fields as listed, the units as Unidades, Litros, Kilos, Metros, then
     // the buttons.
     for (const char16_t* name : {u"Text1", u"Text2", u"Text3", u"Text4", u"Text5", u"Text6", u"Text7",
@@ -337,7 +345,7 @@ void Articulos::build()
                                  u"Option3", u"Option2", u"Option4", u"Text13", u"Text14", u"Text15",
                                  u"Text16", u"Text17", u"Text20", u"Text21", u"Text22", u"Text23",
                                  u"Text24", u"Text25"})
-        tabOrder_.push_back(findChild<QWidget*>(QString::fromUtf16(name)));
+        tabOrder_.push_back(named(name));
     tabOrder_.push_back(siguiente);
     tabOrder_.push_back(anterior);
     tabOrder_.insert(tabOrder_.end(), row.begin(), row.end());
@@ -347,7 +355,7 @@ void Articulos::build()
 void Articulos::bind()
 {
     for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
-        QLineEdit* e = findChild<QLineEdit*>(QString::fromUtf16(s.control));
+        auto* e = qobject_cast<QLineEdit*>(named(s.control));
         Q_ASSERT(e);
         edits_[size_t(s.field)] = e;
         const ArticleField field = s.field;
@@ -355,17 +363,13 @@ void Articulos::bind()
         e->installEventFilter(this);
     }
     connect(model_, &articles::ArticleModel::textChanged, this, [this](ArticleField field) {
-        if (!showing_) return;
         QLineEdit* e = edit(field);
         if (e->text() != model_->text(field)) e->setText(model_->text(field));
     });
-    auto showUnit = [this] {
-        for (int i = 0; i < 3; ++i)
-            findChild<QLabel*>(u"lblUnidad%1"_s.arg(i + 1))->setText(model_->unitCaptions()[size_t(i)]);
-        if (model_->unit() != Unit::None)
-            findChild<QRadioButton*>(QString::fromUtf16(articles::def(model_->unit()).control))->setChecked(true);
-    };
-    connect(model_, &articles::ArticleModel::unitChanged, this, showUnit);
+    for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)] = qobject_cast<QLabel*>(named_.value(u"lblUnidad%1"_s.arg(i + 1)));
+    for (const articles::UnitDef& u : articles::unitDefs())
+        unitOptions_[size_t(u.unit)] = qobject_cast<QRadioButton*>(named(u.control));
+    connect(model_, &articles::ArticleModel::unitChanged, this, &Articulos::showUnit);
     showUnit();
     edit(F::Codigo)->setMaxLength(25);
     edit(F::CodBarra)->setMaxLength(25);
@@ -373,6 +377,14 @@ void Articulos::bind()
 }
 
 QLineEdit* Articulos::edit(ArticleField field) const { return edits_[size_t(field)]; }
+
+void Articulos::showUnit()
+{
+    for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)]->setText(model_->unitCaptions()[size_t(i)]);
+    if (model_->unit() != Unit::None) unitOptions_[size_t(model_->unit())]->setChecked(true);
+}
+
+QWidget* Articulos::named(const char16_t* name) const { return named_.value(QString::fromUtf16(name)); }
 
 // ---------------------------------------------------------------- open and close
 
@@ -431,10 +443,15 @@ void Articulos::reopen()
     const forms::FormReopener chosen = forms::formReopener();
     QPointer<QMdiArea> area;
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) area = frame->mdiArea();
+    // The files stay open until the fresh form has opened them again: opening a file afresh
+    // (reading its tables, checking its password) is most of what the reopen would cost.
+    std::vector<std::shared_ptr<Database>> kept;
+    for (const FileHold& hold : holds_)
+        if (hold.Deposito) kept.push_back(hold.Deposito);
     // The fresh form comes once this one is gone, so that the main window's registry does not
     // find this one still open.
-    connect(this, &QObject::destroyed, qApp, [chosen, area] {
-        QTimer::singleShot(0, qApp, [chosen, area] {
+    connect(this, &QObject::destroyed, qApp, [chosen, area, kept] {
+        QTimer::singleShot(0, qApp, [chosen, area, kept] {
             if (chosen) {
                 chosen(u"Articulos"_s, kPlaceTwips);
                 return;
@@ -494,11 +511,14 @@ void Articulos::CargoDesdeBaseDatos()
 void Articulos::showArticle()
 {
     // Each text box changes once, and only when its text does: laying out a box's text is
-    // what a load costs most.
-    showing_ = false;
-    Blanquear();
-    CargoDesdeBaseDatos();
-    showing_ = true;
+    // what a load costs most. The model is quiet meanwhile; the boxes and the unit follow it
+    // afterwards.
+    {
+        const QSignalBlocker quiet(model_);
+        Blanquear();
+        CargoDesdeBaseDatos();
+    }
+    showUnit();
     for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
         QLineEdit* e = edit(s.field);
         if (e->text() != model_->text(s.field)) e->setText(model_->text(s.field));
@@ -632,7 +652,8 @@ void Articulos::searchCode()
     const QString typed = Text1->text();
     guarded([&] {
         Recordset& rs = Data1->Recordset();
-        rs.setIndex(u"codigo"_s);
+        // Choosing the index again would only drop the binding's prepared statements.
+        if (rs.Index().compare(u"codigo", Qt::CaseInsensitive) != 0) rs.setIndex(u"codigo"_s);
         rs.Seek(u"="_s, typed);
         if (rs.NoMatch()) {
             Text1->clear();
@@ -652,7 +673,7 @@ void Articulos::searchBarcode()
     const QString typed = Text2->text();
     guarded([&] {
         Recordset& rs = Data1->Recordset();
-        rs.setIndex(u"codbarra"_s);
+        if (rs.Index().compare(u"codbarra", Qt::CaseInsensitive) != 0) rs.setIndex(u"codbarra"_s);
         rs.Seek(u"="_s, typed);
         if (rs.NoMatch()) {
             Text3->clear();
@@ -672,7 +693,7 @@ void Articulos::relatedCode(QLineEdit* code)
     for (const RelatedDef& r : kRelated)
         if (code->objectName() == QStringView(r.code)) related = &r;
     const FieldKeysDef* keys = keysOf(code->objectName());
-    auto* name = findChild<QLineEdit*>(QString::fromUtf16(keys->next));
+    auto* name = qobject_cast<QLineEdit*>(named(keys->next));
     if (code->text().isEmpty()) return selectField(name);
     code->setText(forms::formatCode(code->text()));
     guarded([&] {
@@ -731,7 +752,6 @@ bool Articulos::keyPress(QWidget* field, QKeyEvent* event)
 {
     const FieldKeysDef* keys = keysOf(field->objectName());
     auto* e = qobject_cast<QLineEdit*>(field);
-    auto named = [this](const char16_t* name) { return findChild<QWidget*>(QString::fromUtf16(name)); };
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

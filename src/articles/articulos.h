@@ -4,6 +4,7 @@
 // articlesave.h; this window binds its text boxes to the model, runs the commands and shows
 // the boxes.
 
+#include <QHash>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -52,6 +53,8 @@ private:
     void build();
     void bind();
     QLineEdit* edit(articles::ArticleField field) const;
+    // The control of that object name.
+    QWidget* named(const char16_t* name) const;
 
     void modificar();
     void nuevo();
@@ -60,6 +63,8 @@ private:
     void cerrar();
     void browse(int direction);
     void rellenarIva();
+    // The unit captions and the selected option as the model has them.
+    void showUnit();
 
     // Blanks the form and loads the current record of the keyed binding into it.
     void showArticle();
@@ -83,7 +88,6 @@ private:
     articles::ArticleModel* model_;
     bool Bandera = false;
     bool BanNuevo = false;
-    bool showing_ = true;  // the text boxes follow the model
     std::optional<qint64> shown_;
 
     Data* Data1;
@@ -103,7 +107,10 @@ private:
     QRadioButton* Option1 = nullptr;
     QLabel* prompt_ = nullptr;
     std::vector<QWidget*> tabOrder_;
+    QHash<QString, QWidget*> named_;
     std::array<QLineEdit*, articles::kFieldCount> edits_{};
+    std::array<QLabel*, 3> unitCaptions_{};
+    std::array<QRadioButton*, 5> unitOptions_{};  // by Unit; None has none
 };
 
 // A new, opened article form, or nullptr (after the error box) when a file cannot be opened.

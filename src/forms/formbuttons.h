@@ -1,6 +1,7 @@
 #pragma once
 // The buttons every record form shows: the command row and the small picture buttons.
 
+#include <QIcon>
 #include <QString>
 #include <QStyle>
 #include <array>
@@ -18,6 +19,9 @@ struct CommandButton {
 
 // "&Nuevo", "&Grabar", "&Eliminar", "&Cerrar", left to right.
 const std::array<CommandButton, 4>& commandButtons();
+
+// The style's picture, read from its files once while the application and its style last.
+QIcon standardIcon(const QWidget* widget, QStyle::StandardPixmap picture);
 
 QPushButton* makeCommandButton(const CommandButton& button, QWidget* parent);
 // A square button without caption showing a picture, beside a field ("Command5").
