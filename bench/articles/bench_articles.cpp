@@ -21,11 +21,11 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 
 #include "articulos.h"
+#include "benchsupport.h"
 #include "catalogue.h"
 #include "engine.h"
 #include "formwindows.h"
@@ -49,37 +49,7 @@ const char* const kColumns[] = {"codigo", "descripcion", "codbarra", "codp", "de
 
 void generate()
 {
-    const QString path = paths::toNative(paths::inBases(u"Articulos.mdb"_s));
-    catalogue::createFile(*catalogue::find(u"Articulos.mdb"_s), path);
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqliteutil::configureConnection(db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr,"
-                       " net, iva, cos, uni, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1,"
-                       " lis2, lis3) VALUES (?1, ?2, '0001', 'PROVEEDOR', '0002', 'MARCA', '0003',"
-                       " 'RUBRO', ?3, 21, ?4, 'Un', 1, 2, 3, 6, 5, 10, 30, 40, 50, ?5, ?6, ?7)",
-                       -1, &insert, nullptr);
-    std::mt19937 random(7);
-    for (int i = 0; i < gRows; ++i) {
-        const std::string description = "ARTICULO " + std::to_string(random() % 100000) + " G";
-        const std::string barcode = "779" + std::to_string(1000000000 + i * 7);
-        const double cos = 10 + double(random() % 100000) / 100;
-        sqlite3_bind_text(insert, 1, description.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, barcode.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_double(insert, 3, cos / 1.21);
-        sqlite3_bind_double(insert, 4, cos);
-        sqlite3_bind_double(insert, 5, cos * 1.3);
-        sqlite3_bind_double(insert, 6, cos * 1.4);
-        sqlite3_bind_double(insert, 7, cos * 1.5);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    benchsupport::writeArticles(paths::toNative(paths::inBases(u"Articulos.mdb"_s)), gRows);
     for (const char* file : {"Proveedores.mdb", "Marcas.mdb", "Rubros.mdb"}) {
         const catalogue::FileDef* def = catalogue::find(QString::fromLatin1(file));
         catalogue::createFile(*def, paths::toNative(paths::inBases(def->fileName)));
@@ -232,22 +202,6 @@ void BrowseEngine(benchmark::State& state)
     }
 }
 
-// Collects the median of each run and prints form / engine per pair at the end. The save
-// waits on the disk's sync, so it compares elapsed time; the others compare CPU time.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medians;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.aggregate_name != "median") continue;
-            const std::string& name = run.run_name.function_name;
-            medians[name] = name.rfind("grabar", 0) == 0 ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
-        }
-    }
-};
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -289,7 +243,9 @@ int main(int argc, char* argv[])
     pair("browse", BrowseForm, BrowseEngine, 3);
 
     benchmark::Initialize(&count, args.data());
-    RatioReporter reporter;
+    // The save waits on the disk's sync, so it compares elapsed time; the others compare
+    // processor time.
+    benchsupport::MedianReporter reporter([](const std::string& name) { return name.rfind("grabar", 0) == 0; });
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     const std::pair<const char*, double> targets[] = {{"search", 3.0}, {"grabar", 2.0}, {"browse", 3.0}};

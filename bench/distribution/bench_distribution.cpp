@@ -8,7 +8,6 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,14 +18,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <map>
-#include <random>
 #include <string>
 
 #include "backupcopy.h"
+#include "benchsupport.h"
 #include "catalogue.h"
 #include "paths.h"
-#include "sqliteutil.h"
 #include "terminals.h"
 
 extern char** environ;
@@ -37,43 +34,6 @@ namespace {
 
 int gRows = 200000;
 QString gBases, gTerminal, gDestination;
-
-const char* kProducts[] = {"LECHE ENTERA", "YERBA MATE", "AZUCAR", "ARROZ LARGO FINO", "FIDEOS",
-                           "ACEITE GIRASOL", "GALLETITAS", "QUESO CREMOSO", "JAMON COCIDO",
-                           "GASEOSA COLA", "AGUA MINERAL", "LAVANDINA", "DETERGENTE", "PAN LACTAL"};
-
-void generateArticles(const QString& path)
-{
-    catalogue::createFile(*catalogue::find(u"Articulos.mdb"_s), path);
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqliteutil::configureConnection(db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr,"
-                       " net, iva, cos, uni, lis1, lis2, lis3) VALUES (?1, ?2, '0001', 'PROVEEDOR',"
-                       " '0002', 'MARCA', '0003', 'RUBRO', ?3, 21, ?4, 'Un', ?5, ?6, ?7)",
-                       -1, &insert, nullptr);
-    std::mt19937 random(7);
-    for (int i = 0; i < gRows; ++i) {
-        const std::string description = std::string(kProducts[i % 14]) + " " + std::to_string(random() % 1000);
-        const std::string barcode = "779" + std::to_string(1000000000 + i * 7);
-        const double cos = 10 + double(random() % 100000) / 100;
-        sqlite3_bind_text(insert, 1, description.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, barcode.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_double(insert, 3, cos / 1.21);
-        sqlite3_bind_double(insert, 4, cos);
-        sqlite3_bind_double(insert, 5, cos * 1.3);
-        sqlite3_bind_double(insert, 6, cos * 1.4);
-        sqlite3_bind_double(insert, 7, cos * 1.5);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-}
 
 // Runs a command and waits for it; false when it fails.
 bool run(std::vector<std::string> argv)
@@ -130,17 +90,6 @@ void BackupRaw(benchmark::State& state)
     }
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medians;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.aggregate_name == "median") medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-};
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -162,7 +111,7 @@ int main(int argc, char* argv[])
     gDestination = dir.path() + u"/destino"_s;
     QDir().mkpath(gTerminal);
     QDir().mkpath(gDestination);
-    generateArticles(gBases + u"/Articulos.mdb"_s);
+    benchsupport::writeArticles(gBases + u"/Articulos.mdb"_s, gRows);
     for (const catalogue::FileDef& def : catalogue::files())
         if (!QFile::exists(gBases + u'/' + def.fileName)) catalogue::createFile(def, gBases + u'/' + def.fileName);
 
@@ -177,7 +126,7 @@ int main(int argc, char* argv[])
     pair("backup", BackupOurs, BackupRaw);
 
     benchmark::Initialize(&count, args.data());
-    RatioReporter reporter;
+    benchsupport::MedianReporter reporter([](const std::string&) { return true; });  // copies wait on the disk
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     std::printf("\nPush and backup / plain tools, median of %d repetitions, %d articles (%.1f MB)\n",

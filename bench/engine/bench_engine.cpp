@@ -11,11 +11,10 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <random>
 #include <string>
 
-#include "catalogue.h"
+#include "benchsupport.h"
 #include "engine.h"
 #include "paths.h"
 #include "sqliteutil.h"
@@ -29,12 +28,7 @@ std::shared_ptr<Database> gDb;
 sqlite3* gRaw = nullptr;
 const QString kSearch = u"LECHE"_s;
 
-const char* kProducts[] = {"LECHE ENTERA", "YERBA MATE", "AZUCAR", "ARROZ LARGO FINO", "FIDEOS",
-                           "ACEITE GIRASOL", "GALLETITAS", "QUESO CREMOSO", "JAMON COCIDO",
-                           "GASEOSA COLA", "AGUA MINERAL", "LAVANDINA", "DETERGENTE", "PAN LACTAL",
-                           "PAPAS", "TOMATES", "HARINA 000", "DULCE DE LECHE", "CAFE", "JABON"};
-
-std::string barcodeOf(int i) { return "779" + std::to_string(1000000000 + i * 7); }
+using benchsupport::barcodeOf;
 
 sqlite3* openRaw(const QString& path)
 {
@@ -42,39 +36,6 @@ sqlite3* openRaw(const QString& path)
     sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqliteutil::configureConnection(db);
     return db;
-}
-
-void generate(const QString& path)
-{
-    catalogue::createFile(*catalogue::find(u"Articulos.mdb"_s), path);
-    sqlite3* db = openRaw(path);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr,"
-                       " net, iva, cos, uni, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1,"
-                       " lis2, lis3) VALUES (?1, ?2, '0001', 'PROVEEDOR', '0002', 'MARCA', '0003',"
-                       " 'RUBRO', ?3, 21, ?4, 'Un', 1, 2, 3, 6, 5, 10, 30, 40, 50, ?5, ?6, ?7)",
-                       -1, &insert, nullptr);
-    std::mt19937 random(7);
-    for (int i = 0; i < gRows; ++i) {
-        const std::string description =
-            std::string(kProducts[i % 20]) + " " + std::to_string(random() % 1000) + " G";
-        const std::string barcode = barcodeOf(i);
-        const double cos = 10 + double(random() % 100000) / 100;
-        sqlite3_bind_text(insert, 1, description.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, barcode.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_double(insert, 3, cos / 1.21);
-        sqlite3_bind_double(insert, 4, cos);
-        sqlite3_bind_double(insert, 5, cos * 1.3);
-        sqlite3_bind_double(insert, 6, cos * 1.4);
-        sqlite3_bind_double(insert, 7, cos * 1.5);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
 }
 
 // ------------------------------------------------------------------ Seek
@@ -207,24 +168,6 @@ void ScanRaw(benchmark::State& state)
     sqlite3_finalize(stmt);
 }
 
-// Collects the median of each run and prints ours / raw per pair at the end. Compute-bound
-// pairs compare CPU time, which other work on the machine does not stretch; the store pair
-// waits on the disk's sync, so it compares elapsed time.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medians;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.aggregate_name != "median") continue;
-            const std::string& name = run.run_name.function_name;
-            medians[name] = name.rfind("addnew", 0) == 0 ? run.GetAdjustedRealTime()
-                                                         : run.GetAdjustedCPUTime();
-        }
-    }
-};
-
 long residentPeakKb()
 {
     std::ifstream status("/proc/self/status");
@@ -250,7 +193,7 @@ int main(int argc, char* argv[])
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
     const QString path = paths::toNative(paths::inBases(u"Articulos.mdb"_s));
-    generate(path);
+    benchsupport::writeArticles(path, gRows);
     gDb = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
               ->OpenDatabase(paths::inBases(u"Articulos.mdb"_s), false, false, u";PWD=Vek_Lom_26"_s);
     gRaw = openRaw(path);
@@ -282,7 +225,9 @@ int main(int argc, char* argv[])
     pair("substring_scan", ScanOurs, ScanRaw);
 
     benchmark::Initialize(&count, args.data());
-    RatioReporter reporter;
+    // Compute-bound pairs compare processor time, which other work on the machine does not
+    // stretch; the store pair waits on the disk's sync, so it compares elapsed time.
+    benchsupport::MedianReporter reporter([](const std::string& name) { return name.rfind("addnew", 0) == 0; });
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     const std::pair<const char*, double> targets[] = {{"seek_codigo", 2.0}, {"seek_codbarra", 2.0},

@@ -15,9 +15,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <map>
 #include <string>
 
+#include "benchsupport.h"
 #include "catalogue.h"
 #include "legacyimport.h"
 #include "sqliteutil.h"
@@ -122,19 +122,6 @@ void SqliteInsert(benchmark::State& state)
     }
 }
 
-// Collects the median elapsed time of each benchmark: the import and the insert both wait on
-// the disk's sync.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medians;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.aggregate_name == "median") medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-};
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -171,7 +158,8 @@ int main(int argc, char* argv[])
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     benchmark::Initialize(&count, args.data());
-    MedianReporter reporter;
+    // The import and the insert both wait on the disk's sync: elapsed time.
+    benchsupport::MedianReporter reporter([](const std::string&) { return true; });
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     const double ours = reporter.medians["import"];
