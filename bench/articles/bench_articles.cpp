@@ -206,16 +206,9 @@ void BrowseEngine(benchmark::State& state)
 
 int main(int argc, char* argv[])
 {
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::string(argv[i]).rfind("--rows=", 0) == 0)
-            gRows = std::max(kBrowsed + 1, std::stoi(argv[i] + 7));
-        else
-            args.push_back(argv[i]);
-    }
-    int count = int(args.size());
+    gRows = std::max(kBrowsed + 1, benchsupport::takeRows(argc, argv, gRows));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(count, args.data());
+    QApplication app(argc, argv);
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
     generate();
@@ -242,7 +235,7 @@ int main(int argc, char* argv[])
     pair("grabar", GrabarForm, GrabarEngine, 20);
     pair("browse", BrowseForm, BrowseEngine, 3);
 
-    benchmark::Initialize(&count, args.data());
+    benchmark::Initialize(&argc, argv);
     // The save waits on the disk's sync, so it compares elapsed time; the others compare
     // processor time.
     benchsupport::MedianReporter reporter([](const std::string& name) { return name.rfind("grabar", 0) == 0; });

@@ -94,15 +94,8 @@ void BackupRaw(benchmark::State& state)
 
 int main(int argc, char* argv[])
 {
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::string(argv[i]).rfind("--rows=", 0) == 0)
-            gRows = std::stoi(argv[i] + 7);
-        else
-            args.push_back(argv[i]);
-    }
-    int count = int(args.size());
-    QCoreApplication app(count, args.data());
+    gRows = benchsupport::takeRows(argc, argv, gRows);
+    QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + u"/data"_s));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + u"/config"_s));
@@ -125,7 +118,7 @@ int main(int argc, char* argv[])
     pair("push", PushOurs, PushRaw);
     pair("backup", BackupOurs, BackupRaw);
 
-    benchmark::Initialize(&count, args.data());
+    benchmark::Initialize(&argc, argv);
     benchsupport::MedianReporter reporter([](const std::string&) { return true; });  // copies wait on the disk
     benchmark::RunSpecifiedBenchmarks(&reporter);
 

@@ -181,15 +181,8 @@ long residentPeakKb()
 
 int main(int argc, char* argv[])
 {
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::string(argv[i]).rfind("--rows=", 0) == 0)
-            gRows = std::stoi(argv[i] + 7);
-        else
-            args.push_back(argv[i]);
-    }
-    int count = int(args.size());
-    QCoreApplication app(count, args.data());
+    gRows = benchsupport::takeRows(argc, argv, gRows);
+    QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
     const QString path = paths::toNative(paths::inBases(u"Articulos.mdb"_s));
@@ -224,7 +217,7 @@ int main(int argc, char* argv[])
     pair("addnew_update", AddNewOurs, AddNewRaw, gRows >= 100000 ? 100 : 5);
     pair("substring_scan", ScanOurs, ScanRaw);
 
-    benchmark::Initialize(&count, args.data());
+    benchmark::Initialize(&argc, argv);
     // Compute-bound pairs compare processor time, which other work on the machine does not
     // stretch; the store pair waits on the disk's sync, so it compares elapsed time.
     benchsupport::MedianReporter reporter([](const std::string& name) { return name.rfind("addnew", 0) == 0; });

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "benchsupport.h"
 #include "catalogue.h"
 #include "engine.h"
 #include "paths.h"
@@ -297,18 +298,10 @@ void pair(const std::string& name, int runs, double limit, Engine engine, Baseli
 
 int main(int argc, char** argv)
 {
-    std::vector<char*> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--rows=", 7) == 0) {
-            std::from_chars(argv[i] + 7, argv[i] + std::strlen(argv[i]), gArticles);
-            continue;
-        }
-        args.push_back(argv[i]);
-    }
-    int count = int(args.size());
+    gArticles = benchsupport::takeRows(argc, argv, gArticles);
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(count, args.data());
-    benchmark::Initialize(&count, args.data());
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.path().toUtf8());
     gFolder = dir.path();

@@ -3,7 +3,9 @@
 #include <sqlite3.h>
 
 #include <QFile>
+#include <charconv>
 #include <random>
+#include <string_view>
 
 #include "catalogue.h"
 #include "sqliteutil.h"
@@ -18,6 +20,20 @@ const char* kProducts[] = {"LECHE ENTERA", "YERBA MATE", "AZUCAR", "ARROZ LARGO 
                            "PAPAS", "TOMATES", "HARINA 000", "DULCE DE LECHE", "CAFE", "JABON"};
 
 }  // namespace
+
+int takeRows(int& argc, char** argv, int rows)
+{
+    int kept = 0;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg.starts_with("--rows="))
+            std::from_chars(arg.data() + 7, arg.data() + arg.size(), rows);
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    return rows;
+}
 
 std::string barcodeOf(int i) { return "779" + std::to_string(1000000000 + i * 7); }
 

@@ -11,6 +11,10 @@
 
 namespace benchsupport {
 
+// Takes "--rows=N" out of the command line, leaving the rest for Qt and Google Benchmark in
+// `argc`/`argv`; returns N, or `rows` when it is absent or not a number.
+int takeRows(int& argc, char** argv, int rows);
+
 // The barcode of the i-th generated article (0-based).
 std::string barcodeOf(int i);
 
