@@ -226,28 +226,28 @@ void CRViewer::failed(const EngineError& error)
     ShowErrorBox(error, this);
 }
 
-void CRViewer::ViewReport()
+bool CRViewer::reread()
 {
-    if (!report_) return;
+    if (!report_) return false;
     try {
         report_->refresh();
     } catch (const EngineError& error) {
         failed(error);
-        return;
+        return false;
     }
+    return true;
+}
+
+void CRViewer::ViewReport()
+{
+    if (!reread()) return;
     page_ = 0;
     showPage();
 }
 
 void CRViewer::Refresh()
 {
-    if (!report_) return;
-    try {
-        report_->refresh();
-    } catch (const EngineError& error) {
-        failed(error);
-        return;
-    }
+    if (!reread()) return;
     page_ = std::clamp(page_, 0, std::max(0, report_->pageCount() - 1));
     showPage();
 }

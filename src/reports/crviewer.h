@@ -76,6 +76,8 @@ private:
     // Draws the current page at the current zoom; a failure empties the viewer.
     void showPage();
     void failed(const EngineError& error);
+    // Re-reads the report's data; false (after the error box) when there is no report or it fails.
+    bool reread();
     double unitsPerMm() const;
     void updateStatus();
 

@@ -77,8 +77,8 @@ void makeUsers(const Users& users)
     });
 }
 
-// User name -> estado, read from the file.
-QMap<QString, QString> estados()
+// User name -> the text of `column`, read from the file.
+QMap<QString, QString> usersColumn(const QString& column)
 {
     auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
                   ->OpenDatabase(paths::inBases(u"Opcion.mdb"_s), false, false,
@@ -86,9 +86,11 @@ QMap<QString, QString> estados()
     QMap<QString, QString> result;
     auto rs = db->OpenRecordset(u"Usuarios"_s);
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-        result[rs->Fields(u"usuario").Value().toString()] = rs->Fields(u"estado").Value().toString();
+        result[rs->Fields(u"usuario").Value().toString()] = rs->Fields(column).Value().toString();
     return result;
 }
+
+QMap<QString, QString> estados() { return usersColumn(u"estado"_s); }
 
 // Writes a fresh Opcion.mdb with the one user `name` whose contrasena holds `stored` as is.
 void makeUserStoring(const QString& name, const QString& stored)
@@ -104,17 +106,7 @@ void makeUserStoring(const QString& name, const QString& stored)
 }
 
 // User name -> contrasena as stored.
-QMap<QString, QString> storedPasswords()
-{
-    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                  ->OpenDatabase(paths::inBases(u"Opcion.mdb"_s), false, false,
-                                 catalogue::connectString(catalogue::find(u"Opcion.mdb")->password));
-    QMap<QString, QString> result;
-    auto rs = db->OpenRecordset(u"Usuarios"_s);
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-        result[rs->Fields(u"usuario").Value().toString()] = rs->Fields(u"contrasena").Value().toString();
-    return result;
-}
+QMap<QString, QString> storedPasswords() { return usersColumn(u"contrasena"_s); }
 
 Principal* openPrincipal()
 {
