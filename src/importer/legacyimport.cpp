@@ -21,6 +21,7 @@
 #include <optional>
 
 #include "engine.h"
+#include "filereplace.h"
 #include "folderlock.h"
 #include "legacyfile.h"
 #include "numbertext.h"
@@ -433,46 +434,28 @@ void verifyBuilt(const catalogue::FileDef& def, const QString& path, qint64 rows
                                               .arg(def.fileName, QString::number(stored), QString::number(rows)));
 }
 
-void syncPath(const QString& path, bool folder)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), (folder ? O_RDONLY | O_DIRECTORY : O_RDONLY) | O_CLOEXEC);
-    if (fd < 0) throw EngineError(EngineErrorCode::IoError, path);
-    const int rc = ::fsync(fd);
-    ::close(fd);
-    if (rc != 0) throw EngineError(errno == ENOSPC ? EngineErrorCode::DiskFull : EngineErrorCode::IoError, path);
-}
-
-void renameInto(const QString& from, const QString& to)
-{
-    if (QFileInfo::exists(to) || std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        throw EngineError(EngineErrorCode::IoError, to);
-}
-
 }  // namespace
 
 FileReport buildFile(const QString& path, const catalogue::FileDef& def, const QString& target,
                      const Progress& progress)
 {
-    const QFileInfo info(target);
-    const QString temp = info.absolutePath() + u"/."_s + info.fileName() + u".importando"_s;
-    QFile::remove(temp);
+    const QString temp = filereplace::temporaryFor(target);
     catalogue::createFile(def, temp);
     FileReport report;
     try {
         Writer writer(temp, def.table);
         report = readFile(path, def, [&](const std::vector<QVariant>& row) { writer.add(row); }, progress);
         if (!report.failure.isEmpty()) {
-            QFile::remove(temp);
+            filereplace::discard(temp);
             return report;
         }
         writer.commit();
         verifyBuilt(def, temp, report.rowsRead - report.skipped);
     } catch (...) {
-        QFile::remove(temp);
-        QFile::remove(temp + u"-journal"_s);
+        filereplace::discard(temp);
         throw;
     }
-    renameInto(temp, target);
+    filereplace::putInPlace(temp, target, filereplace::Mode::NeverReplace);
     return report;
 }
 
@@ -511,32 +494,6 @@ void printReport(const FileReport& r, bool dryRun, QTextStream& out)
 
 bool removeTree(const QString& path) { return QDir(path).removeRecursively(); }
 
-// Copies a file whole under a temporary name, flushes it and renames it into place.
-void copyFile(const QString& from, const QString& to)
-{
-    const QString temp = to + u".copiando"_s;
-    QFile::remove(temp);
-    QFile in(from), out(temp);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
-        throw EngineError(EngineErrorCode::IoError, in.isOpen() ? temp : from);
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) throw EngineError(EngineErrorCode::IoError, from);
-        if (out.write(chunk) != chunk.size()) {
-            out.close();
-            QFile::remove(temp);
-            throw EngineError(EngineErrorCode::DiskFull, to);
-        }
-    }
-    if (!out.flush() || ::fsync(out.handle()) != 0) {
-        out.close();
-        QFile::remove(temp);
-        throw EngineError(EngineErrorCode::IoError, to);
-    }
-    out.close();
-    renameInto(temp, to);
-}
-
 // Gives `to` the same entries as `from`: files as hard links (the same data, no copy), folders
 // made anew. Falls back to a copy where the file system has no hard links.
 void linkTree(const QString& from, const QString& to)
@@ -548,7 +505,7 @@ void linkTree(const QString& from, const QString& to)
             linkTree(from + u'/' + name, to + u'/' + name);
         return;
     }
-    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) copyFile(from, to);
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) filereplace::copyPlainFile(from, to);
 }
 
 void syncTree(const QString& folder)
@@ -556,9 +513,13 @@ void syncTree(const QString& folder)
     QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo entry(it.next());
-        if (!entry.isSymLink()) syncPath(entry.filePath(), entry.isDir());
+        if (entry.isSymLink()) continue;
+        if (entry.isDir())
+            filereplace::syncFolder(entry.filePath());
+        else
+            filereplace::syncFile(entry.filePath());
     }
-    syncPath(folder, true);
+    filereplace::syncFolder(folder);
 }
 
 // The program's file of that name in `folder`, found without regard to case; empty when absent.
@@ -674,7 +635,7 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
                 for (int n = 2; QFileInfo::exists(staging + u'/' + keep); ++n)
                     keep = keep.section(u'_', 0, 0) + u'_' + QString::number(n);
                 if (!QDir().mkpath(staging + u'/' + keep)) throw EngineError(EngineErrorCode::PathNotValid, keep);
-                for (const QString& path : current) copyFile(path, staging + u'/' + keep + u'/' + QFileInfo(path).fileName());
+                for (const QString& path : current) filereplace::copyPlainFile(path, staging + u'/' + keep + u'/' + QFileInfo(path).fileName());
                 out << "Los archivos anteriores quedan en " << dataFolder << '/' << keep << ".\n";
             }
             syncTree(staging);
@@ -689,7 +650,7 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
             } else if (std::rename(from.constData(), to.constData()) != 0) {
                 throw EngineError(EngineErrorCode::IoError, dataFolder);
             }
-            syncPath(parent, true);
+            filereplace::syncFolder(parent);
             removeTree(staging);  // the old folder; its files live on in the new one
         } catch (const EngineError& e) {
             removeTree(staging);
