@@ -139,18 +139,14 @@ std::optional<FormMessage> CatalogueForm::refuseSave() const
     return std::nullopt;
 }
 
-QWidget* newCatalogueForm(Catalogue which)
-{
-    auto* form = new CatalogueForm(which);
-    if (form->open()) return form;
-    delete form;
-    return nullptr;
-}
+QWidget* newCatalogueForm(Catalogue which) { return opened(new CatalogueForm(which)); }
 
 void registerCatalogueWindows(WindowRegistry& registry)
 {
-    registry.add({u"Marcas"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return newCatalogueForm(Catalogue::Marcas); }});
-    registry.add({u"Rubros"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return newCatalogueForm(Catalogue::Rubros); }});
+    registry.add({u"Marcas"_s, WindowPlace::InFrame, QPoint(3100, 0),
+                  [] { return newCatalogueForm(Catalogue::Marcas); }});
+    registry.add({u"Rubros"_s, WindowPlace::InFrame, QPoint(3100, 0),
+                  [] { return newCatalogueForm(Catalogue::Rubros); }});
     // The Base de Datos menu puts the departments further left than the toolbar does.
     registry.add({u"Departamentos"_s, WindowPlace::InFrame, QPoint(3100, 0),
                   [] { return newCatalogueForm(Catalogue::Departamentos); }, QPoint(1900, 0)});

@@ -470,4 +470,11 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+RecordForm* opened(RecordForm* form)
+{
+    if (form->open()) return form;
+    delete form;
+    return nullptr;
+}
+
 }  // namespace forms

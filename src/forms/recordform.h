@@ -165,4 +165,8 @@ private:
     QLineEdit* dateBox_ = nullptr;
 };
 
+// `form` with its file open, or nullptr (after the error box, the form deleted) when the
+// file cannot be opened.
+RecordForm* opened(RecordForm* form);
+
 }  // namespace forms

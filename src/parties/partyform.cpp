@@ -29,97 +29,114 @@ struct PartyField {
     QString tableField;  // "RAZON_SOC"
     int flags;
     bool lowerFrame;
-    bool ownRow = false;  // a wide field: alone in its row, across both columns
-};
-
-struct Member {
-    QString formName;                // object name and caption
-    FormDef def;                     // its ring follows `fields`
-    std::vector<PartyField> fields;  // in ring order
-    QString fifthTaxCondition;       // the last entry of the tax-condition list
-    bool showsDate;                  // the date box `Text17` is seen
-    bool browses;                    // "&Anterior" and "&Siguiente" above the upper frame
-    bool cityButton;                 // the city field has a picture button of its own that opens nothing
-    bool accountPanel;               // "Cuenta Corriente": enabled or suspended, with the balance
+    bool ownRow;  // a wide field: alone in its row, across both columns
 };
 
 constexpr int kPlain = UpperCase | Highlight | SelectOnClick;
 constexpr int kComma = kPlain | DecimalComma;
-constexpr int kText = UpperCase | DecimalComma | Highlight | SelectOnClick;
+constexpr int kList = UpperCase | Highlight;
+
+// One field of the party forms and what it is in each member: label, table field and flags.
+struct FieldRow {
+    struct Use {
+        QString label;
+        QString tableField;  // empty: the member has no such field
+        int flags;
+    };
+    QString name;
+    bool lowerFrame;
+    bool ownRow;
+    Use customers;
+    Use suppliers;
+};
+
+// In ring order. An e-mail address is taken exactly as the customer form's clerk types it.
+const std::vector<FieldRow>& fieldRows()
+{
+    static const std::vector<FieldRow> rows = {
+        {u"Text1"_s, false, false, {u"Codigo:"_s, u"COD_CLIENT"_s, kPlain}, {u"Codigo:"_s, u"COD_PROV"_s, kPlain}},
+        {u"Text2"_s, false, false, {u"Nom. y Ape.:"_s, u"RAZON_SOC"_s, kPlain}, {u"Nom. y Ape.:"_s, u"RAZON_SOC"_s, kComma}},
+        {u"Text3"_s, false, false, {u"DNI/CUIT:"_s, u"CUIT"_s, kComma}, {u"DNI/CUIT:"_s, u"CUIT"_s, kComma}},
+        {u"Combo1"_s, false, false, {u"IVA:"_s, u"TIPO_IVA"_s, kList}, {u"Tipo IVA:"_s, u"tipo_iva"_s, kList}},
+        {u"Text4"_s, false, false, {u"Domicilio:"_s, u"DOMICILIO"_s, kPlain}, {u"Domicilio:"_s, u"DOMICILIO"_s, kComma}},
+        {u"Text5"_s, false, false, {u"Ciudad:"_s, u"CIUDAD"_s, kPlain}, {u"Ciudad:"_s, u"CIUDAD"_s, kComma}},
+        {u"Text6"_s, false, false, {u"C.P."_s, u"COD_POSTAL"_s, kComma}, {u"C.P."_s, u"COD_POSTAL"_s, kComma}},
+        {u"Text7"_s, false, false, {u"Provincia:"_s, u"PROVINCIA"_s, kComma}, {u"Provincia:"_s, u"PROVINCIA"_s, kComma}},
+        {u"Text8"_s, true, false, {u"Telefono:"_s, u"TEL_1"_s, kComma}, {u"Telefono:"_s, u"TEL_1"_s, kComma}},
+        {u"Text9"_s, true, true, {u"E-Mail:"_s, u"MAIL"_s, Highlight | SelectOnClick}, {u"E-Mail:"_s, u"MAIL"_s, kComma}},
+        {u"Text10"_s, true, false, {u"Fax:"_s, u"TEL_2"_s, kComma}, {u"Fax:"_s, u"TEL_2"_s, kComma}},
+        {u"Text11"_s, true, false, {}, {u"Contacto:"_s, u"CONTACTO"_s, kComma}},
+    };
+    return rows;
+}
+
+struct Member {
+    QString formName;  // object name and caption
+    QString fileName;
+    QString codeField;
+    QString lookupDialog;
+    QString fifthTaxCondition;  // the last entry of the tax-condition list
+    FormTexts texts;
+    // How the record commands behave (see FormDef).
+    bool ringWraps;
+    int highestCode;
+    NuevoFocus nuevoFocus;
+    AfterSave afterSave;
+    bool blankingKeepsDate;
+    // What the form holds besides its fields.
+    bool showsDate;     // the date box `Text17` is seen
+    bool browses;       // "&Anterior" and "&Siguiente" above the upper frame
+    bool cityButton;    // the city field has a picture button of its own that opens nothing
+    bool accountPanel;  // "Cuenta Corriente": enabled or suspended, with the balance
+};
 
 // The texts are the system's own, as its users know them: "Precione", "Desabilitada" and the
-// suppliers' "EXCENTO" included.
+// suppliers' "EXCENTO" included. The customer code is read as a 16-bit number.
 const Member& memberOf(Party which)
 {
-    static const std::array<Member, 2> members = [] {
-        Member customers{
-            u"Clientes"_s,
-            {.fileName = u"Clientes.mdb"_s,
-             .codeField = u"COD_CLIENT"_s,
-             .lookupDialog = u"ConsuCliente"_s,
-             .texts = {u"Cliente no encontrado en la Base de Datos"_s,
-                       u"Cliente Guardado, Precione Aceptar para Continuar"_s,
-                       u"Debe poner el Codigo del Cliente a Borrar"_s,
-                       u"¿Confirme la Eliminación del Cliente? --> "_s, u"Eliminar Cliente --> "_s},
-             .ring = {},
-             .ringWraps = false,
-             .highestCode = 32767,  // the code is read as a 16-bit number
-             .nuevoFocus = NuevoFocus::SecondField,
-             .afterSave = AfterSave::ReopenAfterSaved,
-             .reopensAtItsPlace = false,
-             .blankingKeepsDate = true},
-            {
-                {u"Text1"_s, u"Codigo:"_s, u"COD_CLIENT"_s, kPlain, false},
-                {u"Text2"_s, u"Nom. y Ape.:"_s, u"RAZON_SOC"_s, kPlain, false},
-                {u"Text3"_s, u"DNI/CUIT:"_s, u"CUIT"_s, kComma, false},
-                {u"Combo1"_s, u"IVA:"_s, u"TIPO_IVA"_s, UpperCase | Highlight, false},
-                {u"Text4"_s, u"Domicilio:"_s, u"DOMICILIO"_s, kPlain, false},
-                {u"Text5"_s, u"Ciudad:"_s, u"CIUDAD"_s, kPlain, false},
-                {u"Text6"_s, u"C.P."_s, u"COD_POSTAL"_s, kComma, false},
-                {u"Text7"_s, u"Provincia:"_s, u"PROVINCIA"_s, kComma, false},
-                {u"Text8"_s, u"Telefono:"_s, u"TEL_1"_s, kComma, true},
-                // An e-mail address is taken exactly as typed.
-                {u"Text9"_s, u"E-Mail:"_s, u"MAIL"_s, Highlight | SelectOnClick, true, true},
-                {u"Text10"_s, u"Fax:"_s, u"TEL_2"_s, kComma, true},
-            },
-            u"EXENTO"_s, true, true, true, true};
-        Member suppliers{
-            u"Proveedores"_s,
-            {.fileName = u"Proveedores.mdb"_s,
-             .codeField = u"COD_PROV"_s,
-             .lookupDialog = u"ConsuProveedor"_s,
-             .texts = {u"Proveedor no encontrado en la Base de Datos"_s,
-                       u"Proveedor Guardado, Precione Aceptar para Continuar"_s,
-                       u"Debe poner el Codigo del Proveedor a Borrar"_s,
-                       u"¿Confirme la Eliminación del Proveedor? --> "_s, u"Eliminar Proveedor --> "_s},
-             .ring = {},
-             .ringWraps = true,
-             .highestCode = 9999,
-             .nuevoFocus = NuevoFocus::NuevoButton,
-             .afterSave = AfterSave::KeepShowing,
-             .reopensAtItsPlace = false,
-             .blankingKeepsDate = false},
-            {
-                {u"Text1"_s, u"Codigo:"_s, u"COD_PROV"_s, kPlain, false},
-                {u"Text2"_s, u"Nom. y Ape.:"_s, u"RAZON_SOC"_s, kText, false},
-                {u"Text3"_s, u"DNI/CUIT:"_s, u"CUIT"_s, kText, false},
-                {u"Combo1"_s, u"Tipo IVA:"_s, u"tipo_iva"_s, UpperCase | Highlight, false},
-                {u"Text4"_s, u"Domicilio:"_s, u"DOMICILIO"_s, kText, false},
-                {u"Text5"_s, u"Ciudad:"_s, u"CIUDAD"_s, kText, false},
-                {u"Text6"_s, u"C.P."_s, u"COD_POSTAL"_s, kText, false},
-                {u"Text7"_s, u"Provincia:"_s, u"PROVINCIA"_s, kText, false},
-                {u"Text8"_s, u"Telefono:"_s, u"TEL_1"_s, kText, true},
-                {u"Text9"_s, u"E-Mail:"_s, u"MAIL"_s, kText, true, true},
-                {u"Text10"_s, u"Fax:"_s, u"TEL_2"_s, kText, true},
-                {u"Text11"_s, u"Contacto:"_s, u"CONTACTO"_s, kText, true},
-            },
-            u"EXCENTO"_s, false, false, false, false};
-        std::array<Member, 2> all{customers, suppliers};
-        for (Member& m : all)
-            for (const PartyField& field : m.fields) m.def.ring.push_back({field.name, field.tableField, field.flags});
-        return all;
-    }();
+    static const std::array<Member, 2> members = {{
+        {u"Clientes"_s, u"Clientes.mdb"_s, u"COD_CLIENT"_s, u"ConsuCliente"_s, u"EXENTO"_s,
+         {u"Cliente no encontrado en la Base de Datos"_s, u"Cliente Guardado, Precione Aceptar para Continuar"_s,
+          u"Debe poner el Codigo del Cliente a Borrar"_s, u"¿Confirme la Eliminación del Cliente? --> "_s,
+          u"Eliminar Cliente --> "_s},
+         false, 32767, NuevoFocus::SecondField, AfterSave::ReopenAfterSaved, true, true, true, true, true},
+        {u"Proveedores"_s, u"Proveedores.mdb"_s, u"COD_PROV"_s, u"ConsuProveedor"_s, u"EXCENTO"_s,
+         {u"Proveedor no encontrado en la Base de Datos"_s,
+          u"Proveedor Guardado, Precione Aceptar para Continuar"_s, u"Debe poner el Codigo del Proveedor a Borrar"_s,
+          u"¿Confirme la Eliminación del Proveedor? --> "_s, u"Eliminar Proveedor --> "_s},
+         true, 9999, NuevoFocus::NuevoButton, AfterSave::KeepShowing, false, false, false, false, false},
+    }};
     return members[size_t(which)];
+}
+
+// The member's fields, in ring order.
+std::vector<PartyField> fieldsOf(Party which)
+{
+    std::vector<PartyField> fields;
+    for (const FieldRow& row : fieldRows()) {
+        const FieldRow::Use& use = which == Party::Clientes ? row.customers : row.suppliers;
+        if (!use.tableField.isEmpty())
+            fields.push_back({row.name, use.label, use.tableField, use.flags, row.lowerFrame, row.ownRow});
+    }
+    return fields;
+}
+
+FormDef formDefOf(Party which)
+{
+    const Member& m = memberOf(which);
+    FormDef def;
+    def.fileName = m.fileName;
+    def.codeField = m.codeField;
+    def.lookupDialog = m.lookupDialog;
+    def.texts = m.texts;
+    for (const PartyField& field : fieldsOf(which))
+        def.ring.push_back({field.name, field.tableField, field.flags});
+    def.ringWraps = m.ringWraps;
+    def.highestCode = m.highestCode;
+    def.nuevoFocus = m.nuevoFocus;
+    def.afterSave = m.afterSave;
+    def.blankingKeepsDate = m.blankingKeepsDate;
+    return def;
 }
 
 struct PartyWindow {
@@ -233,12 +250,13 @@ void fitFieldWidths(QWidget* form, const std::vector<PartyField>& fields)
 
 }  // namespace
 
-PartyForm::PartyForm(Party which, QWidget* parent) : RecordForm(memberOf(which).def, parent), member_(which)
+PartyForm::PartyForm(Party which, QWidget* parent) : RecordForm(formDefOf(which), parent), member_(which)
 {
     const Member& m = memberOf(which);
+    const std::vector<PartyField> fields = fieldsOf(which);
     setObjectName(m.formName);
     setWindowTitle(m.formName);
-    const PartyWindow window = buildPartyWindow(this, m.fields);
+    const PartyWindow window = buildPartyWindow(this, fields);
     if (!m.showsDate) findChild<QLineEdit*>(u"Text17"_s)->hide();
 
     if (m.browses) {
@@ -269,7 +287,7 @@ PartyForm::PartyForm(Party which, QWidget* parent) : RecordForm(memberOf(which).
 
     if (m.accountPanel) buildAccountPanel(window.upperFrame, window.upper);
     wire();
-    fitFieldWidths(this, m.fields);
+    fitFieldWidths(this, fields);
     // The form keeps the size its layout asks for: the window that holds it takes that size
     // and arranging the main window's windows never squeezes it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -338,16 +356,11 @@ void PartyForm::CargarComboIVA()
     list->setEditText(shown);
 }
 
-QWidget* newPartyForm(Party which)
-{
-    auto* form = new PartyForm(which);
-    if (form->open()) return form;
-    delete form;
-    return nullptr;
-}
+QWidget* newPartyForm(Party which) { return opened(new PartyForm(which)); }
 
 void registerPartyWindows(WindowRegistry& registry)
 {
-    registry.add({u"Proveedores"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return newPartyForm(Party::Proveedores); }});
-    registry.add({u"Clientes"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return newPartyForm(Party::Clientes); }});
+    for (Party party : {Party::Proveedores, Party::Clientes})
+        registry.add({memberOf(party).formName, WindowPlace::InFrame, QPoint(3100, 0),
+                      [party] { return newPartyForm(party); }});
 }

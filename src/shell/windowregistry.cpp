@@ -54,7 +54,10 @@ std::optional<QPoint> WindowRegistry::positionTwips(const QString& key, At where
     return def.at;
 }
 
-QWidget* WindowRegistry::show(const QString& key, At where) { return showAt(key, inPixels(positionTwips(key, where))); }
+QWidget* WindowRegistry::show(const QString& key, At where)
+{
+    return showAt(key, inPixels(positionTwips(key, where)));
+}
 
 void WindowRegistry::reopen(const QString& key, QWidget* closing, bool backToItsPlace, std::any kept)
 {
