@@ -1,6 +1,5 @@
 #include "articulos.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
 #include <QGroupBox>
@@ -9,13 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <array>
 
 #include "articlesave.h"
