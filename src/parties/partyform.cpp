@@ -50,7 +50,8 @@ struct FieldRow {
     Use suppliers;
 };
 
-// In ring order. An e-mail address is taken exactly as the customer form's clerk types it.
+// In ring order. The customer form takes an e-mail address exactly as typed; the supplier form
+// treats it as its other fields.
 const std::vector<FieldRow>& fieldRows()
 {
     static const std::vector<FieldRow> rows = {
