@@ -28,7 +28,6 @@
 #include "benchsupport.h"
 #include "catalogue.h"
 #include "engine.h"
-#include "formwindows.h"
 #include "msgbox.h"
 #include "opensequence.h"
 #include "paths.h"
@@ -72,7 +71,7 @@ void readAll(Recordset& rs)
 Articulos* form()
 {
     QWidget* open = WindowRegistry::instance().openWindow(u"Articulos"_s);
-    if (!open) open = WindowRegistry::instance().show(u"Articulos"_s, QPoint(2900, 0));
+    if (!open) open = WindowRegistry::instance().show(u"Articulos"_s);
     return qobject_cast<Articulos*>(open);
 }
 
@@ -220,7 +219,6 @@ int main(int argc, char* argv[])
     frame.show();
     WindowRegistry::instance().setFrame(&frame);
     registerArticleWindows(WindowRegistry::instance());
-    forms::reopenThroughRegistry(WindowRegistry::instance());
 
     const int repetitions = 5;
     auto pair = [&](const char* name, auto ours, auto engine, int iterations = 0) {

@@ -2,13 +2,16 @@
 //
 // To add a window:
 //   1. link its library to the `valdrameno` target in src/app/CMakeLists.txt;
-//   2. include its header here and add one line to registerWindows():
-//        registry.add(u"Marcas"_s, WindowPlace::InFrame, [] { return new Marcas; });
+//   2. include its header here and add one line to registerWindows(); the area's own
+//      function adds its rows to the table (name, place, position in twips, factory):
+//        registry.add({u"Marcas"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return new Marcas; }});
 //      InFrame for the child windows of the main window (record forms, labels, reports,
 //      terminal update, backup), OnScreen for separate windows.
-// The factory makes a new window without a parent. The registry shows it, places it where
-// the toolbar or menu says, and deletes it when it closes (close() unloads it); a window
-// whose name is not registered leaves its button and menu item doing nothing.
+// The factory makes a new window without a parent. The registry shows it at its position
+// when the toolbar or a menu names it (a row may give its menu item another position) and
+// deletes it when it closes (close() unloads it); a window whose name is not registered
+// leaves its button and menu item doing nothing. A record form that reopens itself after a
+// save comes back through the registry as well.
 // Names in use: Articulos, Clientes, Proveedores, Departamentos, Marcas, Rubros, Etiquetas,
 // Actualizar, Backup, ForListaArticulos, ForListaClientes, ForListaProveedores,
 // ForListaDepartamentos (and Calendario, from the shell).
@@ -20,10 +23,9 @@
 #include "distributionwindows.h"
 #include "etiquetas.h"
 #include "forlista.h"
-#include "formwindows.h"
 #include "lookuphook.h"
 #include "lookups.h"
-#include "partywindows.h"
+#include "partyform.h"
 #include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -37,9 +39,6 @@ void registerWindows(WindowRegistry& registry)
     registerLabelWindows(registry);
     reports::registerReportWindows(registry);
     registerDistributionWindows(registry);
-    // A record form that reopens itself after a save goes back through the registry, so the
-    // main window keeps knowing it.
-    forms::reopenThroughRegistry(registry);
     forms::setLookupOpener([](const QString& name, QLineEdit* target, QWidget* caller,
                               forms::LookupTrigger how) {
         lookups::openLookup(name, target, caller,

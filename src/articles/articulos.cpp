@@ -1,6 +1,5 @@
 #include "articulos.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
 #include <QGroupBox>
@@ -9,13 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <array>
 
 #include "articlesave.h"
@@ -440,36 +436,12 @@ void Articulos::closeForm()
 
 void Articulos::reopen()
 {
-    const forms::FormReopener chosen = forms::formReopener();
-    QPointer<QMdiArea> area;
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) area = frame->mdiArea();
     // The files stay open until the fresh form has opened them again: opening a file afresh
     // (reading its tables, checking its password) is most of what the reopen would cost.
     std::vector<std::shared_ptr<Database>> kept;
     for (const FileHold& hold : holds_)
         if (hold.Deposito) kept.push_back(hold.Deposito);
-    // The fresh form comes once this one is gone, so that the main window's registry does not
-    // find this one still open.
-    connect(this, &QObject::destroyed, qApp, [chosen, area, kept] {
-        QTimer::singleShot(0, qApp, [chosen, area, kept] {
-            if (chosen) {
-                chosen(u"Articulos"_s, kPlaceTwips);
-                return;
-            }
-            QWidget* fresh = newArticulos();
-            if (!fresh) return;
-            QWidget* placed = fresh;
-            if (area) {
-                placed = area->addSubWindow(fresh);
-                placed->setAttribute(Qt::WA_DeleteOnClose);
-                connect(fresh, &QObject::destroyed, placed, &QObject::deleteLater);
-            }
-            placed->move(twips::point(kPlaceTwips.x(), kPlaceTwips.y()));
-            placed->show();
-            fresh->activateWindow();
-            fresh->findChild<QLineEdit*>(u"Text1"_s)->setFocus();
-        });
-    });
+    WindowRegistry::instance().reopen(u"Articulos"_s, this, true, std::move(kept));
     closeForm();
 }
 
@@ -842,5 +814,5 @@ QWidget* newArticulos()
 
 void registerArticleWindows(WindowRegistry& registry)
 {
-    registry.add(u"Articulos"_s, WindowPlace::InFrame, newArticulos);
+    registry.add({u"Articulos"_s, WindowPlace::InFrame, kPlaceTwips, newArticulos});
 }

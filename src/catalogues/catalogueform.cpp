@@ -64,7 +64,7 @@ FormDef formDefOf(Catalogue which)
     def.ring = {{u"Text1"_s, u"COD_RUB"_s, UpperCase | SelectOnClick | highlight},
                  {u"Text2"_s, u"DESCRI"_s, UpperCase | DecimalComma | SelectOnClick | highlight}};
     def.afterSave = AfterSave::ReopenAlways;
-    def.reopenAtTwips = QPoint(3100, 0);
+    def.reopensAtItsPlace = true;
     return def;
 }
 
@@ -139,20 +139,15 @@ std::optional<FormMessage> CatalogueForm::refuseSave() const
     return std::nullopt;
 }
 
-forms::RecordForm* CatalogueForm::createAnother() const { return new CatalogueForm(member_); }
-
-QWidget* newCatalogueForm(Catalogue which)
-{
-    auto* form = new CatalogueForm(which);
-    if (form->open()) return form;
-    delete form;
-    return nullptr;
-}
+QWidget* newCatalogueForm(Catalogue which) { return opened(new CatalogueForm(which)); }
 
 void registerCatalogueWindows(WindowRegistry& registry)
 {
-    registry.add(u"Marcas"_s, WindowPlace::InFrame, [] { return newCatalogueForm(Catalogue::Marcas); });
-    registry.add(u"Rubros"_s, WindowPlace::InFrame, [] { return newCatalogueForm(Catalogue::Rubros); });
-    registry.add(u"Departamentos"_s, WindowPlace::InFrame,
-                 [] { return newCatalogueForm(Catalogue::Departamentos); });
+    registry.add({u"Marcas"_s, WindowPlace::InFrame, QPoint(3100, 0),
+                  [] { return newCatalogueForm(Catalogue::Marcas); }});
+    registry.add({u"Rubros"_s, WindowPlace::InFrame, QPoint(3100, 0),
+                  [] { return newCatalogueForm(Catalogue::Rubros); }});
+    // The Base de Datos menu puts the departments further left than the toolbar does.
+    registry.add({u"Departamentos"_s, WindowPlace::InFrame, QPoint(3100, 0),
+                  [] { return newCatalogueForm(Catalogue::Departamentos); }, QPoint(1900, 0)});
 }

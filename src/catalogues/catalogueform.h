@@ -19,7 +19,6 @@ public:
 protected:
     void afterStore(Recordset& rs) override;
     std::optional<forms::FormMessage> refuseSave() const override;
-    RecordForm* createAnother() const override;
 
 private:
     void build();

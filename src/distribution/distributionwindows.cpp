@@ -8,6 +8,6 @@ using namespace Qt::StringLiterals;
 
 void registerDistributionWindows(WindowRegistry& registry)
 {
-    registry.add(u"Actualizar"_s, WindowPlace::InFrame, [] { return new Actualizar; });
-    registry.add(u"Backup"_s, WindowPlace::InFrame, [] { return new Backup; });
+    registry.add({u"Actualizar"_s, WindowPlace::InFrame, QPoint(4200, 0), [] { return new Actualizar; }});
+    registry.add({u"Backup"_s, WindowPlace::InFrame, QPoint(4900, 0), [] { return new Backup; }});
 }

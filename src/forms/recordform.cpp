@@ -1,15 +1,12 @@
 #include "recordform.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <cmath>
@@ -19,7 +16,7 @@
 #include "msgbox.h"
 #include "numbertext.h"
 #include "storelocale.h"
-#include "twips.h"
+#include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
 
@@ -29,12 +26,6 @@ namespace {
 
 const QColor kFocusColour(192, 255, 255);
 const QColor kPlainColour(255, 255, 255);
-
-FormReopener& reopener()
-{
-    static FormReopener current;
-    return current;
-}
 
 bool allDigits(const QString& text)
 {
@@ -52,9 +43,6 @@ void setBackground(QWidget* widget, const QColor& colour)
 }
 
 }  // namespace
-
-void setFormReopener(FormReopener value) { reopener() = std::move(value); }
-const FormReopener& formReopener() { return reopener(); }
 
 std::optional<qint64> codeNumber(const QString& text)
 {
@@ -381,46 +369,9 @@ void RecordForm::browse(int direction)
 
 void RecordForm::reopen()
 {
-    const QString name = objectName();
-    const std::optional<QPoint> fixedPlace = def_.reopenAtTwips;
-    QPointer<QMdiArea> area;
-    QPoint place = pos();
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-        area = frame->mdiArea();
-        place = frame->pos();
-    }
-    const int perInch = twips::toPixelsX(1440);
-    QPoint placeTwips(place.x() * 1440 / perInch, place.y() * 1440 / perInch);
-    // Only inside the main window does the form have a fixed place of its own.
-    if (area && fixedPlace) placeTwips = *fixedPlace;
-    const FormReopener chosen = reopener();
-    RecordForm* fresh = chosen ? nullptr : createAnother();
-
-    // The new form comes once this one is gone, so that whoever keeps the open windows
-    // does not find this one still open.
-    connect(this, &QObject::destroyed, qApp, [=] {
-        QTimer::singleShot(0, qApp, [=] {
-            if (chosen) {
-                chosen(name, placeTwips);
-                return;
-            }
-            if (!fresh->open()) {
-                delete fresh;
-                return;
-            }
-            const QPoint at = twips::point(placeTwips.x(), placeTwips.y());
-            if (area) {
-                QMdiSubWindow* frame = area->addSubWindow(fresh);
-                frame->move(at);
-                frame->show();
-            } else {
-                fresh->move(at);
-                fresh->show();
-                fresh->activateWindow();
-            }
-            fresh->code_->setFocus();
-        });
-    });
+    // The form comes back blank through the window registry, by its object name; a form the
+    // registry does not know only closes.
+    WindowRegistry::instance().reopen(objectName(), this, def_.reopensAtItsPlace);
     cerrar();
 }
 
@@ -517,6 +468,13 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+RecordForm* opened(RecordForm* form)
+{
+    if (form->open()) return form;
+    delete form;
+    return nullptr;
 }
 
 }  // namespace forms

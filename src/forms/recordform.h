@@ -4,7 +4,6 @@
 // class gives the fields their key handling and runs look-up, Nuevo, Grabar, Eliminar,
 // Cerrar and, where present, record browsing.
 
-#include <QPoint>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -19,7 +18,6 @@
 class QComboBox;
 class QKeyEvent;
 class QLineEdit;
-class QMdiArea;
 class QPushButton;
 
 namespace forms {
@@ -64,17 +62,9 @@ struct FormDef {
     int highestCode = 9999;       // Nuevo proposes no code above this
     NuevoFocus nuevoFocus = NuevoFocus::NuevoButton;
     AfterSave afterSave = AfterSave::KeepShowing;
-    std::optional<QPoint> reopenAtTwips;  // where a reopened form goes in the main window
-    bool blankingKeepsDate = false;       // the date box survives Blanquear
+    bool reopensAtItsPlace = false;  // inside the main window a reopened form goes to its registered place
+    bool blankingKeepsDate = false;  // the date box survives Blanquear
 };
-
-// Brings back a blank form after one closed itself following a save: `formName` is the
-// form's object name, `place` its position in pixels within the window that holds it.
-// Without one the form makes a fresh copy of itself in the same frame (or top level).
-using FormReopener = std::function<void(const QString& formName, const QPoint& place)>;
-void setFormReopener(FormReopener reopener);
-// The reopener set, empty when none.
-const FormReopener& formReopener();
 
 // A key typed into an entry field with `flags` (UpperCase, DecimalComma): inserts the
 // converted characters and returns true, or returns false to leave the key to the field.
@@ -130,7 +120,6 @@ protected:
     virtual std::optional<FormMessage> refuseSave() const { return std::nullopt; }
     // Runs at Nuevo and after a successful look-up (the forms with a list fill it then).
     virtual void prepareLists() {}
-    virtual RecordForm* createAnother() const = 0;
 
     // The record commands; the forms give them their own names.
     void crear();
@@ -175,5 +164,9 @@ private:
     QLineEdit* code_ = nullptr;
     QLineEdit* dateBox_ = nullptr;
 };
+
+// `form` with its file open, or nullptr (after the error box, the form deleted) when the
+// file cannot be opened.
+RecordForm* opened(RecordForm* form);
 
 }  // namespace forms

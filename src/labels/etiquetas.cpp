@@ -382,10 +382,10 @@ bool Etiquetas::eventFilter(QObject* watched, QEvent* event)
 
 void registerLabelWindows(WindowRegistry& registry)
 {
-    registry.add(u"Etiquetas"_s, WindowPlace::InFrame, []() -> QWidget* {
-        auto* form = new Etiquetas;
-        if (form->open()) return form;
-        delete form;
-        return nullptr;
-    });
+    registry.add({u"Etiquetas"_s, WindowPlace::InFrame, QPoint(3400, 0), []() -> QWidget* {
+                      auto* form = new Etiquetas;
+                      if (form->open()) return form;
+                      delete form;
+                      return nullptr;
+                  }});
 }

@@ -82,7 +82,7 @@ void ForLista::load()
 void registerReportWindows(WindowRegistry& registry)
 {
     for (const ReportDef& def : reportDefs())
-        registry.add(def.viewer, WindowPlace::InFrame, [&def] { return new ForLista(def); });
+        registry.add({def.viewer, WindowPlace::InFrame, std::nullopt, [&def] { return new ForLista(def); }});
 }
 
 }  // namespace reports

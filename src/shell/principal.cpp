@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <optional>
 
 #include "acerca.h"
 #include "application.h"
@@ -33,19 +32,15 @@ const QString kBaseCaption = u"-=: Sistema Valdrameno :=-"_s;
 
 enum class Act { ShowWindow, Calculator, Exit, About, Cascade, Tile, ArrangeIcons, Nothing };
 
-// What a button or menu item does; for ShowWindow the window and where it goes, in twips.
+// What a button or menu item does; for ShowWindow the window's name (the registry knows where
+// it goes).
 struct Action {
-    Action(Act what = Act::Nothing, const char16_t* name = nullptr, std::optional<QPoint> where = {})
-        : act(what), window(name), at(where)
-    {
-    }
+    Action(Act what = Act::Nothing, const char16_t* name = nullptr) : act(what), window(name) {}
     Act act;
     const char16_t* window;
-    std::optional<QPoint> at;
 };
 
-Action show(const char16_t* window, int left, int top) { return {Act::ShowWindow, window, QPoint(left, top)}; }
-Action report(const char16_t* viewer) { return {Act::ShowWindow, viewer, std::nullopt}; }
+Action show(const char16_t* window) { return {Act::ShowWindow, window}; }
 const Action kCalculator{Act::Calculator};
 const Action kNothing{Act::Nothing};
 
@@ -58,15 +53,15 @@ struct ToolButtonDef {
 };
 
 const ToolButtonDef kToolbar[] = {
-    {u"Command6", u"Articulos", u"Articulos", u"package-x-generic", show(u"Articulos", 2900, 0)},
-    {u"Command1", u"Clientes", u"Clientes", u"system-users", show(u"Clientes", 3100, 0)},
-    {u"Command2", u"Proveed.", u"Proveedores", u"x-office-address-book", show(u"Proveedores", 3100, 0)},
-    {u"Command9", u"Departamentos", u"Departamentos", u"folder", show(u"Departamentos", 3100, 0)},
-    {u"Command4", u"Etiquetas", u"Etiquetas", u"printer", show(u"Etiquetas", 3400, 0)},
-    {u"Command3", u"Actualizar", u"Actualizar", u"network-transmit-receive", show(u"Actualizar", 4200, 0)},
+    {u"Command6", u"Articulos", u"Articulos", u"package-x-generic", show(u"Articulos")},
+    {u"Command1", u"Clientes", u"Clientes", u"system-users", show(u"Clientes")},
+    {u"Command2", u"Proveed.", u"Proveedores", u"x-office-address-book", show(u"Proveedores")},
+    {u"Command9", u"Departamentos", u"Departamentos", u"folder", show(u"Departamentos")},
+    {u"Command4", u"Etiquetas", u"Etiquetas", u"printer", show(u"Etiquetas")},
+    {u"Command3", u"Actualizar", u"Actualizar", u"network-transmit-receive", show(u"Actualizar")},
     {u"", nullptr, nullptr, nullptr, kNothing},
-    {u"Command10", u"Backup", u"Backup", u"media-floppy", show(u"Backup", 4900, 0)},
-    {u"Command7", u"Calen.", u"Calendario", u"office-calendar", show(u"Calendario", 4500, 3050)},
+    {u"Command10", u"Backup", u"Backup", u"media-floppy", show(u"Backup")},
+    {u"Command7", u"Calen.", u"Calendario", u"office-calendar", show(u"Calendario")},
     {u"Command8", u"Calc.", u"Calculadora", u"accessories-calculator", kCalculator},
     {u"Salir", u"Salir", u"Salir del Programa", u"system-log-out", {Act::Exit}},
 };
@@ -91,25 +86,25 @@ const std::vector<MenuDef>& menus()
 {
     static const std::vector<MenuDef> all = {
         {u"mnuArchivo", u"&Archivo",
-         {{u"mnuCalendario", u"Calendario", {}, show(u"Calendario", 4500, 3500)},
+         {{u"mnuCalendario", u"Calendario", {}, show(u"Calendario")},
           {u"mnuCalculadora", u"Calculadora", {}, kCalculator},
           kRule,
           {u"mnuImpresora", u"&Impresora", QKeySequence(Qt::CTRL | Qt::Key_I), kNothing}}},
         {u"mnuBaseDatos", u"&Base de Datos",
-         {{u"mnuArticulos", u"Articulos", {}, show(u"Articulos", 2900, 0)},
-          {u"mnuClientes", u"Clientes", {}, show(u"Clientes", 3100, 0)},
-          {u"mnuProveedores", u"Proveedores", {}, show(u"Proveedores", 3100, 0)},
+         {{u"mnuArticulos", u"Articulos", {}, show(u"Articulos")},
+          {u"mnuClientes", u"Clientes", {}, show(u"Clientes")},
+          {u"mnuProveedores", u"Proveedores", {}, show(u"Proveedores")},
           kRule,
-          {u"mnuDepartamentos", u"Departamentos", {}, show(u"Departamentos", 1900, 0)},
+          {u"mnuDepartamentos", u"Departamentos", {}, show(u"Departamentos")},
           kRule,
-          {u"mnuMarcas", u"Marcas", {}, show(u"Marcas", 3100, 0)},
-          {u"mnuRubros", u"Rubros", {}, show(u"Rubros", 3100, 0)}}},
+          {u"mnuMarcas", u"Marcas", {}, show(u"Marcas")},
+          {u"mnuRubros", u"Rubros", {}, show(u"Rubros")}}},
         {u"mnuListados", u"&Listados",
-         {{u"mnuListArticulos", u"Articulos", {}, report(u"ForListaArticulos")},
-          {u"mnuListClientes", u"Clientes", {}, report(u"ForListaClientes")},
-          {u"mnuListProveedores", u"Proveedores", {}, report(u"ForListaProveedores")},
+         {{u"mnuListArticulos", u"Articulos", {}, show(u"ForListaArticulos")},
+          {u"mnuListClientes", u"Clientes", {}, show(u"ForListaClientes")},
+          {u"mnuListProveedores", u"Proveedores", {}, show(u"ForListaProveedores")},
           kRule,
-          {u"mnuListDepartamentos", u"Departamentos", {}, report(u"ForListaDepartamentos")},
+          {u"mnuListDepartamentos", u"Departamentos", {}, show(u"ForListaDepartamentos")},
           kRule,
           {u"mnuListMarcas", u"Marcas", {}, kNothing},
           {u"mnuListRubros", u"Rubros", {}, kNothing}}},
@@ -192,10 +187,11 @@ void arrangeIcons(QMdiArea* frame)
     }
 }
 
-void perform(Principal* principal, QMdiArea* frame, const Action& action)
+// `where`: a menu item puts some windows elsewhere than the toolbar does.
+void perform(Principal* principal, QMdiArea* frame, const Action& action, WindowRegistry::At where)
 {
     switch (action.act) {
-    case Act::ShowWindow: WindowRegistry::instance().show(text(action.window), action.at); break;
+    case Act::ShowWindow: WindowRegistry::instance().show(text(action.window), where); break;
     case Act::Calculator: Principal::startCalculator(); break;
     case Act::Exit: Principal::EndProgram(0); break;
     case Act::About: {
@@ -280,7 +276,8 @@ void Principal::buildToolbar()
         button->setAutoRaise(true);
         bar->addWidget(button);
         const Action action = def.action;
-        connect(button, &QToolButton::clicked, this, [this, action] { perform(this, frame_, action); });
+        connect(button, &QToolButton::clicked, this,
+                [this, action] { perform(this, frame_, action, WindowRegistry::At::ItsPlace); });
     }
 }
 
@@ -298,7 +295,8 @@ void Principal::buildMenus()
             action->setObjectName(text(item.name));
             action->setShortcut(item.shortcut);
             const Action what = item.action;
-            connect(action, &QAction::triggered, this, [this, what] { perform(this, frame_, what); });
+            connect(action, &QAction::triggered, this,
+                    [this, what] { perform(this, frame_, what, WindowRegistry::At::MenuPlace); });
         }
         if (def.listsWindows) windowMenu_ = menu;
     }

@@ -1,7 +1,9 @@
 #include "windowregistry.h"
 
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 #include <algorithm>
 
 #include "calendario.h"
@@ -9,15 +11,26 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+std::optional<QPoint> inPixels(std::optional<QPoint> twipsPosition)
+{
+    if (!twipsPosition) return std::nullopt;
+    return twips::point(twipsPosition->x(), twipsPosition->y());
+}
+
+}  // namespace
+
 WindowRegistry& WindowRegistry::instance()
 {
     static WindowRegistry registry;
     return registry;
 }
 
-void WindowRegistry::add(const QString& key, WindowPlace place, Factory create)
+void WindowRegistry::add(WindowDef def)
 {
-    entries_[key] = Entry{place, std::move(create), {}};
+    const QString key = def.name;
+    entries_[key] = Entry{std::move(def), {}};
 }
 
 bool WindowRegistry::contains(const QString& key) const { return entries_.count(key) > 0; }
@@ -32,7 +45,34 @@ void WindowRegistry::setFrame(QMdiArea* frame) { frame_ = frame; }
 
 void WindowRegistry::clear() { entries_.clear(); }
 
-QWidget* WindowRegistry::show(const QString& key, std::optional<QPoint> positionTwips)
+std::optional<QPoint> WindowRegistry::positionTwips(const QString& key, At where) const
+{
+    const auto found = entries_.find(key);
+    if (found == entries_.end()) return std::nullopt;
+    const WindowDef& def = found->second.def;
+    if (where == At::MenuPlace && def.menuAt) return def.menuAt;
+    return def.at;
+}
+
+QWidget* WindowRegistry::show(const QString& key, At where)
+{
+    return showAt(key, inPixels(positionTwips(key, where)));
+}
+
+void WindowRegistry::reopen(const QString& key, QWidget* closing, bool backToItsPlace, std::any kept)
+{
+    auto* sub = qobject_cast<QMdiSubWindow*>(closing->parentWidget());
+    std::optional<QPoint> at = (sub ? static_cast<QWidget*>(sub) : closing)->pos();
+    // Only inside the main window does a window have a fixed place of its own.
+    if (sub && backToItsPlace) {
+        if (const std::optional<QPoint> place = inPixels(positionTwips(key))) at = place;
+    }
+    QObject::connect(closing, &QObject::destroyed, qApp, [this, key, at, kept] {
+        QTimer::singleShot(0, qApp, [this, key, at, kept] { showAt(key, at); });
+    });
+}
+
+QWidget* WindowRegistry::showAt(const QString& key, std::optional<QPoint> pixels)
 {
     const auto found = entries_.find(key);
     if (found == entries_.end()) return nullptr;
@@ -60,17 +100,17 @@ QWidget* WindowRegistry::show(const QString& key, std::optional<QPoint> position
         window->raise();
         window->activateWindow();
     }
-    if (positionTwips) moveTo(placed, *positionTwips);
+    if (pixels) moveTo(placed, *pixels);
     return window;
 }
 
 QWidget* WindowRegistry::create(Entry& entry)
 {
-    QWidget* window = entry.create();
+    QWidget* window = entry.def.create();
     if (!window) return nullptr;
     window->setAttribute(Qt::WA_DeleteOnClose);
     entry.window = window;
-    if (entry.place == WindowPlace::InFrame && frame_) {
+    if (entry.def.place == WindowPlace::InFrame && frame_) {
         QMdiSubWindow* sub = frame_->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         // The child window goes when its contents unload themselves.
@@ -79,9 +119,9 @@ QWidget* WindowRegistry::create(Entry& entry)
     return window;
 }
 
-void WindowRegistry::moveTo(QWidget* frameOrWindow, QPoint positionTwips)
+void WindowRegistry::moveTo(QWidget* frameOrWindow, QPoint pixels)
 {
-    QPoint at = twips::point(positionTwips.x(), positionTwips.y());
+    QPoint at = pixels;
     // A child window too wide or too tall for the room left at its place moves back only as
     // far as it must to be seen whole.
     if (auto* sub = qobject_cast<QMdiSubWindow*>(frameOrWindow); sub && sub->mdiArea()) {
@@ -94,5 +134,6 @@ void WindowRegistry::moveTo(QWidget* frameOrWindow, QPoint positionTwips)
 
 void registerShellWindows(WindowRegistry& registry)
 {
-    registry.add(u"Calendario"_s, WindowPlace::OnScreen, [] { return new Calendario; });
+    registry.add({u"Calendario"_s, WindowPlace::OnScreen, QPoint(4500, 3050), [] { return new Calendario; },
+                  QPoint(4500, 3500)});
 }

@@ -1,8 +1,10 @@
 #pragma once
-// Opens the program's windows by name. Each window is registered once with the function that
-// creates it; it then exists at most once: showing it again brings the open one to the front
-// and moves it back to the position asked for. Windows inside the main window's frame become
-// its child windows; the others are separate windows placed on the screen.
+// Opens the program's windows by name. Each area registers its windows in one table: name,
+// place (inside the main window's frame or on the screen), position and the function that
+// creates it. The toolbar and the menus name windows only; the table knows where they go.
+// A window exists at most once: showing it again brings the open one to the front and moves
+// it back to its position. Windows inside the frame become its child windows; the others are
+// separate windows placed on the screen.
 //
 // A window unloads by closing itself (close()); the registry deletes it then, so its files
 // are released and the next show creates it afresh.
@@ -11,32 +13,56 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <any>
 #include <functional>
 #include <map>
 #include <optional>
 
 class QMdiArea;
-class QMdiSubWindow;
 
 enum class WindowPlace { InFrame, OnScreen };
 
+// One row of the table.
+struct WindowDef {
+    QString name;  // "Marcas": the name the toolbar and menus use, and the window's object name
+    WindowPlace place;
+    // Where the window goes, in twips, inside the frame or on the screen; none: where it
+    // first appears, and it is not moved when shown again.
+    std::optional<QPoint> at;
+    // A new window without a parent, or nullptr when it cannot be made (after telling the
+    // user why).
+    std::function<QWidget*()> create;
+    // Where the menus put it, when elsewhere than `at`.
+    std::optional<QPoint> menuAt = std::nullopt;
+};
+
 class WindowRegistry {
 public:
-    using Factory = std::function<QWidget*()>;
+    // Which of a window's positions a show uses: its own, or the one its menu item gives.
+    enum class At { ItsPlace, MenuPlace };
 
     // The program's registry.
     static WindowRegistry& instance();
 
-    // Registers the window `key` ("Marcas"); `create` makes a new one, without a parent, or
-    // returns nullptr when it cannot (after telling the user why). A later registration of
-    // the same key replaces the earlier one.
-    void add(const QString& key, WindowPlace place, Factory create);
+    // Adds a row; a later row of the same name replaces the earlier one.
+    void add(WindowDef def);
     bool contains(const QString& key) const;
 
-    // Shows the window `key` (creating it the first time), brings it to the front and, when
-    // `positionTwips` is given, moves it there (inside the frame or on the screen). Returns
-    // the window, or nullptr when no window of that name is registered or it could not be made.
-    QWidget* show(const QString& key, std::optional<QPoint> positionTwips = std::nullopt);
+    // Shows the window `key` (creating it the first time), brings it to the front and moves
+    // it to its position. Returns the window, or nullptr when no window of that name is
+    // registered or it could not be made.
+    QWidget* show(const QString& key, At where = At::ItsPlace);
+
+    // The position, in twips, a show of `key` moves it to; none when it has none (or `key`
+    // is not registered).
+    std::optional<QPoint> positionTwips(const QString& key, At where = At::ItsPlace) const;
+
+    // Shows the window `key` afresh once `closing`, the window that is closing itself now
+    // (a form after a save), is gone, so that the registry does not find it still open.
+    // Inside the frame it comes back at its position when `backToItsPlace`; otherwise it
+    // stands where `closing` stood. `kept` is held until the fresh window has been made: a
+    // closing form hands over the files it has open, so the fresh one finds them open.
+    void reopen(const QString& key, QWidget* closing, bool backToItsPlace, std::any kept = {});
 
     // The open window `key`, nullptr when it is not open.
     QWidget* openWindow(const QString& key) const;
@@ -49,13 +75,14 @@ public:
 
 private:
     struct Entry {
-        WindowPlace place;
-        Factory create;
+        WindowDef def;
         QPointer<QWidget> window;
     };
 
+    // Shows the entry's window, moved to `pixels` when given.
+    QWidget* showAt(const QString& key, std::optional<QPoint> pixels);
     QWidget* create(Entry& entry);
-    static void moveTo(QWidget* frameOrWindow, QPoint positionTwips);
+    static void moveTo(QWidget* frameOrWindow, QPoint pixels);
 
     std::map<QString, Entry> entries_;
     QPointer<QMdiArea> frame_;

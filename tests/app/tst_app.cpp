@@ -62,7 +62,7 @@ class TestApp : public QObject {
         main.principal->show();
         main.principal->activateWindow();
         if (!QTest::qWaitForWindowActive(main.principal.get())) return false;
-        main.form = WindowRegistry::instance().show(name, QPoint(3100, 0));
+        main.form = WindowRegistry::instance().show(name);
         return main.form && main.form->isVisible();
     }
 
@@ -92,6 +92,38 @@ private slots:
         for (const auto& name : {u"Articulos"_s, u"Marcas"_s, u"Rubros"_s, u"Departamentos"_s, u"Proveedores"_s,
                                  u"Clientes"_s, u"Calendario"_s, u"Actualizar"_s, u"Backup"_s})
             QVERIFY2(WindowRegistry::instance().contains(name), qPrintable(name));
+    }
+
+    // Where the toolbar and the menus put each window, in twips: the menus put the departments
+    // and the calendar elsewhere than the toolbar does; the lists go where they first appear.
+    void eachWindowHasItsPlace_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QPoint>("toolbar");
+        QTest::addColumn<QPoint>("menu");
+        const QPoint none(-1, -1);
+        QTest::newRow("Articulos") << u"Articulos"_s << QPoint(2900, 0) << QPoint(2900, 0);
+        QTest::newRow("Clientes") << u"Clientes"_s << QPoint(3100, 0) << QPoint(3100, 0);
+        QTest::newRow("Proveedores") << u"Proveedores"_s << QPoint(3100, 0) << QPoint(3100, 0);
+        QTest::newRow("Departamentos") << u"Departamentos"_s << QPoint(3100, 0) << QPoint(1900, 0);
+        QTest::newRow("Marcas") << u"Marcas"_s << QPoint(3100, 0) << QPoint(3100, 0);
+        QTest::newRow("Rubros") << u"Rubros"_s << QPoint(3100, 0) << QPoint(3100, 0);
+        QTest::newRow("Etiquetas") << u"Etiquetas"_s << QPoint(3400, 0) << QPoint(3400, 0);
+        QTest::newRow("Actualizar") << u"Actualizar"_s << QPoint(4200, 0) << QPoint(4200, 0);
+        QTest::newRow("Backup") << u"Backup"_s << QPoint(4900, 0) << QPoint(4900, 0);
+        QTest::newRow("Calendario") << u"Calendario"_s << QPoint(4500, 3050) << QPoint(4500, 3500);
+        QTest::newRow("ForListaArticulos") << u"ForListaArticulos"_s << none << none;
+    }
+    void eachWindowHasItsPlace()
+    {
+        QFETCH(QString, window);
+        QFETCH(QPoint, toolbar);
+        QFETCH(QPoint, menu);
+        const WindowRegistry& registry = WindowRegistry::instance();
+        QVERIFY(registry.contains(window));
+        const QPoint none(-1, -1);
+        QCOMPARE(registry.positionTwips(window).value_or(none), toolbar);
+        QCOMPARE(registry.positionTwips(window, WindowRegistry::At::MenuPlace).value_or(none), menu);
     }
 
     void terminalUpdateAndBackupOpenInTheFrame_data()
@@ -138,7 +170,7 @@ private slots:
         QFETCH(QString, code);
         QFETCH(QString, name);
         ScriptedMessageBoxes boxes;
-        QWidget* form = WindowRegistry::instance().show(window, QPoint(3100, 0));
+        QWidget* form = WindowRegistry::instance().show(window);
         QVERIFY(form);
         auto* codeBox = form->findChild<QLineEdit*>(u"Text1"_s);
         bool seen = false;
@@ -313,7 +345,7 @@ private slots:
         const QStringList names = {u"Clientes"_s, u"Proveedores"_s, u"Marcas"_s};
         QMap<QString, QSize> sizes;
         for (const QString& name : names) {
-            QWidget* form = WindowRegistry::instance().show(name, QPoint(3100, 0));
+            QWidget* form = WindowRegistry::instance().show(name);
             QVERIFY(form);
             sizes[name] = form->size();
         }
@@ -330,7 +362,7 @@ private slots:
             main.principal->findChild<QAction*>(QString::fromLatin1(item))->trigger();
             whole(QString::fromLatin1(item));
         }
-        for (const QString& name : names) WindowRegistry::instance().show(name, QPoint(3100, 0));
+        for (const QString& name : names) WindowRegistry::instance().show(name);
         whole(u"shown again"_s);
         // Minimised, a child window still shrinks to its title bar.
         auto* sub = qobject_cast<QMdiSubWindow*>(WindowRegistry::instance().openWindow(u"Clientes"_s)->parentWidget());
@@ -342,7 +374,7 @@ private slots:
     void catalogueSaveReopensThroughTheRegistry()
     {
         ScriptedMessageBoxes boxes;
-        QPointer<QWidget> first = WindowRegistry::instance().show(u"Marcas"_s, QPoint(3100, 0));
+        QPointer<QWidget> first = WindowRegistry::instance().show(u"Marcas"_s);
         QTest::mouseClick(first->findChild<QPushButton*>(u"cmdNuevo"_s), Qt::LeftButton);
         QCOMPARE(first->findChild<QLineEdit*>(u"Text1"_s)->text(), u"0011"_s);
         QTest::keyClicks(first->findChild<QLineEdit*>(u"Text2"_s), u"nueva marca"_s);
@@ -359,7 +391,7 @@ private slots:
         reopened->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-        auto* check = WindowRegistry::instance().show(u"Marcas"_s, QPoint(3100, 0));
+        auto* check = WindowRegistry::instance().show(u"Marcas"_s);
         auto* codeBox = check->findChild<QLineEdit*>(u"Text1"_s);
         QTest::keyClicks(codeBox, u"11"_s);
         QTest::keyClick(codeBox, Qt::Key_Return);

@@ -14,7 +14,6 @@
 #include "articlesave.h"
 #include "articulos.h"
 #include "formfixture.h"
-#include "formwindows.h"
 #include "lookuphook.h"
 #include "lookups.h"
 #include "recordform.h"
@@ -93,7 +92,7 @@ class TestArticulos : public QObject {
             for (const QString& row : rows)
                 db.Execute(u"INSERT INTO articulos (%1) VALUES (%2)"_s.arg(QString::fromLatin1(kColumns), row));
         });
-        auto* form = qobject_cast<Articulos*>(WindowRegistry::instance().show(u"Articulos"_s, QPoint(2900, 0)));
+        auto* form = qobject_cast<Articulos*>(WindowRegistry::instance().show(u"Articulos"_s));
         if (form) fixture::showActive(form);
         return form;
     }
@@ -145,7 +144,6 @@ private slots:
     {
         WindowRegistry::instance().setFrame(&frame_);
         registerArticleWindows(WindowRegistry::instance());
-        forms::reopenThroughRegistry(WindowRegistry::instance());
         forms::setLookupOpener([](const QString& name, QLineEdit* target, QWidget* caller, forms::LookupTrigger how) {
             lookups::openLookup(name, target, caller,
                                 how == forms::LookupTrigger::EscapeKey ? lookups::OpenedBy::EscapeKey
@@ -161,7 +159,6 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         WindowRegistry::instance().clear();
         forms::setLookupOpener({});
-        forms::setFormReopener({});
     }
 
     // ------------------------------------------------------------ layout
@@ -602,7 +599,7 @@ private slots:
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QFile::remove(articulosPath());
             catalogue::createFile(*catalogue::find(u"Articulos.mdb"), articulosPath(), fill);
-            auto* form = qobject_cast<Articulos*>(WindowRegistry::instance().show(u"Articulos"_s, QPoint(2900, 0)));
+            auto* form = qobject_cast<Articulos*>(WindowRegistry::instance().show(u"Articulos"_s));
             fixture::showActive(form);
             return form;
         };
@@ -800,16 +797,16 @@ private slots:
     void agregarOpensTheOtherForms()
     {
         bool opened = false;
-        WindowRegistry::instance().add(u"Rubros"_s, WindowPlace::InFrame, [&opened] {
-            opened = true;
-            return nullptr;
-        });
+        WindowRegistry::instance().add({u"Rubros"_s, WindowPlace::InFrame, QPoint(3100, 0), [&opened] {
+                                            opened = true;
+                                            return nullptr;
+                                        }});
         Articulos* form = start();
         QTest::mouseClick(form->findChild<QPushButton*>(u"cmdRubro"_s), Qt::LeftButton);
         QVERIFY(opened);
         QCOMPARE(form->findChild<QPushButton*>(u"cmdProveedor"_s)->text(), u"&Proveedor"_s);
         QVERIFY(!form->findChild<QPushButton*>(u"cmdSubRubro"_s));
-        WindowRegistry::instance().add(u"Rubros"_s, WindowPlace::InFrame, [] { return nullptr; });
+        WindowRegistry::instance().add({u"Rubros"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return nullptr; }});
     }
 };
 

@@ -8,7 +8,6 @@
 
 #include "catalogueform.h"
 #include "formfixture.h"
-#include "formwindows.h"
 #include "lookuphook.h"
 #include "storelocale.h"
 #include "windowregistry.h"
@@ -50,6 +49,15 @@ T* visibleForm(const QString& name)
 class TestCatalogues : public QObject {
     Q_OBJECT
 private slots:
+    // The forms are registered as the program registers them: a saved form comes back
+    // through the registry.
+    void init()
+    {
+        WindowRegistry::instance().clear();
+        registerCatalogueWindows(WindowRegistry::instance());
+    }
+    void cleanup() { WindowRegistry::instance().clear(); }
+
     void scenarios_data();
     void scenarios();
     void saveReopens_data();
@@ -253,10 +261,11 @@ void TestCatalogues::reopensAtItsPlaceInTheFrame()
     QMdiArea frame;
     frame.resize(1000, 700);
     fixture::showActive(&frame);
-    QPointer<QWidget> form = newCatalogueForm(Catalogue::Marcas);
-    QPointer<QMdiSubWindow> sub = frame.addSubWindow(form);
-    sub->show();
-    sub->move(5, 100);
+    WindowRegistry::instance().setFrame(&frame);
+    QPointer<QWidget> form = WindowRegistry::instance().show(u"Marcas"_s);
+    QPointer<QWidget> sub = form->parentWidget();
+    QCOMPARE(sub->pos(), twips::point(3100, 0));
+    sub->move(5, 100);  // the user moved it
     fixture::run(form, msg, {u"cmdGrabar"_s});
     QTRY_VERIFY(form.isNull() && sub.isNull());
     QTRY_COMPARE(frame.subWindowList().size(), 1);
@@ -273,12 +282,10 @@ void TestCatalogues::reopensThroughTheRegistry()
     QMdiArea frame;
     frame.resize(1000, 700);
     fixture::showActive(&frame);
-    WindowRegistry registry;
+    WindowRegistry& registry = WindowRegistry::instance();
     registry.setFrame(&frame);
-    registerCatalogueWindows(registry);
-    forms::reopenThroughRegistry(registry);
     // The menu places the department form at 1900, 0; after a save it comes back at 3100, 0.
-    QPointer<QWidget> form = registry.show(u"Departamentos"_s, QPoint(1900, 0));
+    QPointer<QWidget> form = registry.show(u"Departamentos"_s, WindowRegistry::At::MenuPlace);
     QVERIFY(form);
     QCOMPARE(form->parentWidget()->pos(), twips::point(1900, 0));
     fixture::run(form, msg, {u"Text1:3"_s, u"Text2:x"_s, u"cmdGrabar"_s});
@@ -288,8 +295,7 @@ void TestCatalogues::reopensThroughTheRegistry()
     QCOMPARE(fresh->parentWidget()->pos(), twips::point(3100, 0));
     QCOMPARE(frame.subWindowList().size(), 1);
     // Shown again, the open one comes to the front: still one.
-    QCOMPARE(registry.show(u"Departamentos"_s, QPoint(3100, 0)), fresh);
-    forms::setFormReopener({});
+    QCOMPARE(registry.show(u"Departamentos"_s), fresh);
 }
 
 void TestCatalogues::departmentCodeMustBeNumber_data()

@@ -9,6 +9,7 @@
 #include "lookuphook.h"
 #include "recordform.h"
 #include "storelocale.h"
+#include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
 using namespace forms;
@@ -35,7 +36,7 @@ FormDef testForm(bool wraps, AfterSave afterSave)
 class TestForm : public RecordForm {
 public:
     explicit TestForm(bool wraps = true, AfterSave afterSave = AfterSave::KeepShowing)
-        : RecordForm(testForm(wraps, afterSave), nullptr), wraps_(wraps), afterSave_(afterSave)
+        : RecordForm(testForm(wraps, afterSave), nullptr)
     {
         setObjectName(u"TestForm"_s);
         auto* layout = new QHBoxLayout(this);
@@ -64,12 +65,19 @@ protected:
     {
         if (storeHook) storeHook(rs);
     }
-    RecordForm* createAnother() const override { return new TestForm(wraps_, afterSave_); }
-
-private:
-    bool wraps_;
-    AfterSave afterSave_;
 };
+
+// Registers the test form as the program registers its forms; `made` counts the forms made.
+void registerTestForm(int* made = nullptr)
+{
+    WindowRegistry::instance().add({u"TestForm"_s, WindowPlace::InFrame, QPoint(3100, 0), [made]() -> QWidget* {
+                                        if (made) ++*made;
+                                        auto* form = new TestForm(true, AfterSave::ReopenAlways);
+                                        if (form->open()) return form;
+                                        delete form;
+                                        return nullptr;
+                                    }});
+}
 
 QVariantMap supplier(const QString& code, const QString& name = QString(), const QString& mail = QString(),
                      const QString& tax = QString())
@@ -101,6 +109,7 @@ private slots:
     void unopenableFile_data();
     void unopenableFile();
     void reopenAfterSave();
+    void unregisteredFormOnlyCloses();
     void blankingEmptiesDateBox();
 };
 
@@ -412,34 +421,60 @@ void TestRecordForm::reopenAfterSave()
     fixture::DataFolder folder;
     folder.create(u"Proveedores.mdb"_s);
     ScriptedMessageBoxes msg;
-    QPointer<TestForm> form = new TestForm(true, AfterSave::ReopenAlways);
-    QVERIFY(form->open());
+    WindowRegistry::instance().clear();
+    int made = 0;
+    registerTestForm(&made);
+    QPointer<QWidget> form = WindowRegistry::instance().show(u"TestForm"_s);
+    QVERIFY(form);
     fixture::showActive(form);
     form->move(40, 30);
     const QPoint place = form->pos();
     fixture::run(form, msg, {u"Text1:0005"_s, u"Text2:abc"_s, u"cmdGrabar"_s});
     QCOMPARE(fixture::shown(msg), QStringList{u"48|Guardar|guardado"_s});
     QTRY_VERIFY(form.isNull());
-    TestForm* fresh = nullptr;
-    auto findFresh = [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* f = dynamic_cast<TestForm*>(w); f && f->isVisible()) fresh = f;
-        return fresh != nullptr;
-    };
-    QTRY_VERIFY(findFresh());
+    // Outside the main window the fresh form stands where the old one stood.
+    QTRY_VERIFY(WindowRegistry::instance().openWindow(u"TestForm"_s));
+    QWidget* fresh = WindowRegistry::instance().openWindow(u"TestForm"_s);
+    QCOMPARE(made, 2);
+    QVERIFY(fresh->isVisible());
     QCOMPARE(fresh->pos(), place);
     QCOMPARE(fixture::texts(fresh, {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1="_s, u"Text2="_s}));
     QCOMPARE(fixture::DataFolder::rows(u"Proveedores.mdb"_s, {u"COD_PROV"_s, u"RAZON_SOC"_s}),
              QStringList{u"0005|ABC"_s});
 
-    // A replaced reopener is asked instead, once the old form is gone.
+    // The registry is asked for the form only once the old one is gone.
+    QPointer<QWidget> second = fresh;
     QStringList asked;
-    setFormReopener([&](const QString& name, const QPoint&) { asked << name; });
-    QPointer<TestForm> second = fresh;
+    bool oldGone = false;
+    WindowRegistry::instance().add({u"TestForm"_s, WindowPlace::InFrame, std::nullopt, [&]() -> QWidget* {
+                                        asked << u"TestForm"_s;
+                                        oldGone = second.isNull();
+                                        return nullptr;
+                                    }});
     fixture::run(fresh, msg, {u"cmdGrabar"_s});  // empty code: nothing saved, still reopens
     QTRY_COMPARE(asked, QStringList{u"TestForm"_s});
-    QVERIFY(second.isNull());
-    setFormReopener({});
+    QVERIFY(oldGone);
+    WindowRegistry::instance().clear();
+}
+
+void TestRecordForm::unregisteredFormOnlyCloses()
+{
+    fixture::DataFolder folder;
+    folder.create(u"Proveedores.mdb"_s);
+    ScriptedMessageBoxes msg;
+    WindowRegistry::instance().clear();
+    QPointer<TestForm> form = new TestForm(true, AfterSave::ReopenAlways);
+    QVERIFY(form->open());
+    fixture::showActive(form);
+    fixture::run(form, msg, {u"Text1:0005"_s, u"Text2:abc"_s, u"cmdGrabar"_s});
+    QCOMPARE(fixture::shown(msg), QStringList{u"48|Guardar|guardado"_s});
+    QTRY_VERIFY(form.isNull());
+    // The registry's turn comes and goes: no form of that name is registered, none comes back.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!dynamic_cast<TestForm*>(w));
+    QCOMPARE(fixture::DataFolder::rows(u"Proveedores.mdb"_s, {u"COD_PROV"_s, u"RAZON_SOC"_s}),
+             QStringList{u"0005|ABC"_s});
 }
 
 void TestRecordForm::blankingEmptiesDateBox()

@@ -216,10 +216,10 @@ void TestLabels::printOpensTheSizesViewer()
     QStringList opened;
     for (int i = 0; i < 3; ++i) {
         const QString name = Etiquetas::viewerForSize(i);
-        WindowRegistry::instance().add(name, WindowPlace::OnScreen, [name, &opened] {
-            opened << name;
-            return new QWidget;
-        });
+        WindowRegistry::instance().add({name, WindowPlace::OnScreen, std::nullopt, [name, &opened] {
+                                            opened << name;
+                                            return new QWidget;
+                                        }});
     }
     ScriptedMessageBoxes scripted;
     Etiquetas* form = openForm();

@@ -6,17 +6,14 @@
 #include <QPointer>
 #include <QRadioButton>
 
-#include "clientes.h"
-#include "formfixture.h"
-#include "formwindows.h"
-#include "lookuphook.h"
-#include "partywindows.h"
-#include "storelocale.h"
-#include "twips.h"
-#include "windowregistry.h"
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include "proveedores.h"
+
+#include "formfixture.h"
+#include "lookuphook.h"
+#include "partyform.h"
+#include "storelocale.h"
+#include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
 
@@ -85,11 +82,11 @@ QStringList comboItems(QWidget* form)
     return items;
 }
 
-template <class T>
-T* visibleForm()
+PartyForm* visibleForm(Party member)
 {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* t = qobject_cast<T*>(w); t && t->isVisible()) return t;
+        if (auto* form = qobject_cast<PartyForm*>(w); form && form->isVisible() && form->member() == member)
+            return form;
     return nullptr;
 }
 
@@ -98,6 +95,15 @@ T* visibleForm()
 class TestParties : public QObject {
     Q_OBJECT
 private slots:
+    // The forms are registered as the program registers them: a saved customer form comes
+    // back through the registry.
+    void init()
+    {
+        WindowRegistry::instance().clear();
+        registerPartyWindows(WindowRegistry::instance());
+    }
+    void cleanup() { WindowRegistry::instance().clear(); }
+
     void supplierKeys_data();
     void supplierKeys();
     void supplierScenarios_data();
@@ -144,7 +150,7 @@ void TestParties::supplierKeys()
     fixture::DataFolder folder;
     folder.create(u"Proveedores.mdb"_s, suppliers());
     ScriptedMessageBoxes msg;
-    std::unique_ptr<QWidget> form(newProveedores());
+    std::unique_ptr<QWidget> form(newPartyForm(Party::Proveedores));
     fixture::showActive(form.get());
     QWidget* start = form->findChild<QWidget*>(from);
     start->setFocus();
@@ -223,7 +229,7 @@ void TestParties::supplierScenarios()
     fixture::DataFolder folder;
     folder.create(u"Proveedores.mdb"_s, suppliers());
     ScriptedMessageBoxes msg;
-    std::unique_ptr<QWidget> form(newProveedores());
+    std::unique_ptr<QWidget> form(newPartyForm(Party::Proveedores));
     QVERIFY(form);
     fixture::showActive(form.get());
     QVERIFY(!form->findChild<QLineEdit*>(u"Text17"_s)->isVisible());
@@ -241,7 +247,7 @@ void TestParties::supplierListFilledOnce()
     fixture::DataFolder folder;
     folder.create(u"Proveedores.mdb"_s, suppliers());
     ScriptedMessageBoxes msg;
-    std::unique_ptr<QWidget> form(newProveedores());
+    std::unique_ptr<QWidget> form(newPartyForm(Party::Proveedores));
     fixture::showActive(form.get());
     QVERIFY(comboItems(form.get()).isEmpty());  // empty until the first Nuevo or look-up
     fixture::run(form.get(), msg, {u"Text1:5"_s, u"Text1 Enter"_s});
@@ -265,7 +271,7 @@ void TestParties::supplierNuevoAfterSave()
     fixture::DataFolder folder;
     folder.create(u"Proveedores.mdb"_s, suppliers());
     ScriptedMessageBoxes msg;
-    std::unique_ptr<QWidget> form(newProveedores());
+    std::unique_ptr<QWidget> form(newPartyForm(Party::Proveedores));
     fixture::showActive(form.get());
     fixture::run(form.get(), msg, {u"cmdNuevo"_s, u"Text2:nuevo"_s, u"cmdGrabar"_s});
     // The form keeps showing the saved supplier.
@@ -301,7 +307,7 @@ void TestParties::customerKeys()
     fixture::DataFolder folder;
     folder.create(u"Clientes.mdb"_s, customers());
     ScriptedMessageBoxes msg;
-    std::unique_ptr<QWidget> form(newClientes());
+    std::unique_ptr<QWidget> form(newPartyForm(Party::Clientes));
     fixture::showActive(form.get());
     form->findChild<QWidget*>(from)->setFocus();
     fixture::run(form.get(), msg, {from + u' ' + key});
@@ -376,7 +382,7 @@ void TestParties::customerScenarios()
     fixture::DataFolder folder;
     folder.create(u"Clientes.mdb"_s, customers());
     ScriptedMessageBoxes msg;
-    std::unique_ptr<QWidget> form(newClientes());
+    std::unique_ptr<QWidget> form(newPartyForm(Party::Clientes));
     QVERIFY(form);
     fixture::showActive(form.get());
     fixture::run(form.get(), msg, steps);
@@ -395,7 +401,7 @@ void TestParties::customerAccountPanel()
     fixture::DataFolder folder;
     folder.create(u"Clientes.mdb"_s, customers());
     ScriptedMessageBoxes msg;
-    std::unique_ptr<QWidget> form(newClientes());
+    std::unique_ptr<QWidget> form(newPartyForm(Party::Clientes));
     fixture::showActive(form.get());
     auto* enabled = form->findChild<QRadioButton*>(u"Option1"_s);
     auto* suspended = form->findChild<QRadioButton*>(u"Option2"_s);
@@ -430,7 +436,7 @@ void TestParties::customerSaveKeepsOtherFields()
     fixture::DataFolder folder;
     folder.create(u"Clientes.mdb"_s, customers());
     ScriptedMessageBoxes msg;
-    QPointer<QWidget> form = newClientes();
+    QPointer<QWidget> form = newPartyForm(Party::Clientes);
     fixture::showActive(form);
     fixture::run(form, msg, {u"Text1:1"_s, u"Text1 Enter"_s, u"Text2:otro nombre"_s, u"Text9:a.b@c.d"_s,
                                    u"cmdGrabar"_s});
@@ -438,8 +444,8 @@ void TestParties::customerSaveKeepsOtherFields()
     QCOMPARE(fixture::DataFolder::rows(u"Clientes.mdb"_s, kCustomerColumns).at(1),
              u"0001|OTRO NOMBRE||||||||a.b@c.d||JUAN|150.5|SUSPENDIDA|X1"_s);
     QTRY_VERIFY(form.isNull());
-    QTRY_VERIFY(visibleForm<Clientes>() != nullptr);
-    delete visibleForm<Clientes>();
+    QTRY_VERIFY(visibleForm(Party::Clientes) != nullptr);
+    delete visibleForm(Party::Clientes);
 }
 
 void TestParties::customerSaveReopens()
@@ -447,7 +453,7 @@ void TestParties::customerSaveReopens()
     fixture::DataFolder folder;
     folder.create(u"Clientes.mdb"_s, customers());
     ScriptedMessageBoxes msg;
-    QPointer<QWidget> form = newClientes();
+    QPointer<QWidget> form = newPartyForm(Party::Clientes);
     fixture::showActive(form);
     form->move(70, 20);
     const QPoint place = form->pos();
@@ -460,8 +466,8 @@ void TestParties::customerSaveReopens()
     // After the last customer 0002, Nuevo passed over 0003, which exists, and proposed 0004.
     // Closed after the save; a blank customer form stands at the same place.
     QTRY_VERIFY(form.isNull());
-    Clientes* fresh = nullptr;
-    QTRY_VERIFY((fresh = visibleForm<Clientes>()) != nullptr);
+    PartyForm* fresh = nullptr;
+    QTRY_VERIFY((fresh = visibleForm(Party::Clientes)) != nullptr);
     QCOMPARE(fresh->pos(), place);
     QCOMPARE(fixture::texts(fresh, kCustomerFields), blank(kCustomerFields));
     QVERIFY(comboItems(fresh).isEmpty());
@@ -473,7 +479,7 @@ void TestParties::customerNuevoLimit()
     fixture::DataFolder folder;
     folder.create(u"Clientes.mdb"_s, {record(kCustomerColumns, {u"0001"_s}), record(kCustomerColumns, {u"32767"_s})});
     ScriptedMessageBoxes msg;
-    std::unique_ptr<QWidget> form(newClientes());
+    std::unique_ptr<QWidget> form(newPartyForm(Party::Clientes));
     fixture::showActive(form.get());
     fixture::run(form.get(), msg, {u"cmdNuevo"_s});
     QCOMPARE(fixture::shown(msg),
@@ -490,12 +496,10 @@ void TestParties::customerReopensInTheFrame()
     QMdiArea frame;
     frame.resize(1200, 800);
     fixture::showActive(&frame);
-    WindowRegistry registry;
+    WindowRegistry& registry = WindowRegistry::instance();
     registry.setFrame(&frame);
-    registerPartyWindows(registry);
-    forms::reopenThroughRegistry(registry);
-    QVERIFY(registry.show(u"Proveedores"_s, QPoint(3100, 0)));
-    QPointer<QWidget> form = registry.show(u"Clientes"_s, QPoint(3100, 0));
+    QVERIFY(registry.show(u"Proveedores"_s));
+    QPointer<QWidget> form = registry.show(u"Clientes"_s);
     form->parentWidget()->move(30, 45);  // the user moved it
     fixture::run(form, msg, {u"Text1:1"_s, u"Text1 Enter"_s, u"cmdGrabar"_s});
     QTRY_VERIFY(form.isNull());
@@ -504,7 +508,6 @@ void TestParties::customerReopensInTheFrame()
     QCOMPARE(fresh->parentWidget()->pos(), QPoint(30, 45));
     QCOMPARE(fixture::texts(fresh, {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1="_s, u"Text2="_s}));
     QCOMPARE(frame.subWindowList().size(), 2);
-    forms::setFormReopener({});
 }
 
 void TestParties::lookupDialogs()
@@ -517,8 +520,8 @@ void TestParties::lookupDialogs()
         opened << name + u' ' + target->objectName();
     });
     ScriptedMessageBoxes msg;
-    std::unique_ptr<QWidget> suppliers(newProveedores());
-    std::unique_ptr<QWidget> customers(newClientes());
+    std::unique_ptr<QWidget> suppliers(newPartyForm(Party::Proveedores));
+    std::unique_ptr<QWidget> customers(newPartyForm(Party::Clientes));
     fixture::run(suppliers.get(), msg, {u"Text1 Escape"_s});
     fixture::showActive(customers.get());
     // The city field's Esc and picture button open nothing.
@@ -531,8 +534,8 @@ void TestParties::missingFile()
 {
     fixture::DataFolder folder;
     ScriptedMessageBoxes msg;
-    QVERIFY(!newProveedores());
-    QVERIFY(!newClientes());
+    QVERIFY(!newPartyForm(Party::Proveedores));
+    QVERIFY(!newPartyForm(Party::Clientes));
     QCOMPARE(msg.shown().size(), 2);
     for (const auto& box : msg.shown()) QVERIFY2(box.prompt.startsWith(u"Error 3024"_s), qPrintable(box.prompt));
 }

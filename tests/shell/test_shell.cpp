@@ -132,6 +132,10 @@ void retype(QLineEdit* box, const QString& text)
     QTest::keyClicks(box, text);
 }
 
+// Where the test's own child windows go: from the toolbar, and from a menu that puts them elsewhere.
+const QPoint kProbeAt(2000, 150);
+const QPoint kProbeMenuAt(1000, 300);
+
 // A child window for the registry tests; it remembers whether it was asked to close.
 class Probe : public QWidget {
 public:
@@ -735,11 +739,13 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QPoint>("twipsPosition");
         QTest::addColumn<bool>("inFrame");
-        QTest::newRow("toolbar Departamentos") << u"Command9"_s << u"Departamentos"_s << QPoint(3100, 0) << true;
-        QTest::newRow("menu Departamentos") << u"mnuDepartamentos"_s << u"Departamentos"_s << QPoint(1900, 0) << true;
-        QTest::newRow("toolbar Articulos") << u"Command6"_s << u"Articulos"_s << QPoint(2900, 0) << true;
-        QTest::newRow("toolbar Backup") << u"Command10"_s << u"Backup"_s << QPoint(4900, 0) << true;
-        QTest::newRow("menu Marcas") << u"mnuMarcas"_s << u"Marcas"_s << QPoint(3100, 0) << true;
+        // The child windows are the test's own rows (kProbeAt, and kProbeMenuAt for the
+        // departments); the calendar is the shell's.
+        QTest::newRow("toolbar Departamentos") << u"Command9"_s << u"Departamentos"_s << kProbeAt << true;
+        QTest::newRow("menu Departamentos") << u"mnuDepartamentos"_s << u"Departamentos"_s << kProbeMenuAt << true;
+        QTest::newRow("toolbar Articulos") << u"Command6"_s << u"Articulos"_s << kProbeAt << true;
+        QTest::newRow("toolbar Backup") << u"Command10"_s << u"Backup"_s << kProbeAt << true;
+        QTest::newRow("menu Marcas, no menu place of its own") << u"mnuMarcas"_s << u"Marcas"_s << kProbeAt << true;
         QTest::newRow("toolbar Calendario") << u"Command7"_s << u"Calendario"_s << QPoint(4500, 3050) << false;
         QTest::newRow("menu Calendario") << u"mnuCalendario"_s << u"Calendario"_s << QPoint(4500, 3500) << false;
     }
@@ -752,8 +758,11 @@ private slots:
         Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
-        if (inFrame) WindowRegistry::instance().add(window, WindowPlace::InFrame, [] { return new Probe; });
-        WindowRegistry::instance().add(u"Otra"_s, WindowPlace::InFrame, [] { return new Probe; });
+        if (inFrame) {
+            const auto menuAt = window == u"Departamentos"_s ? std::optional(kProbeMenuAt) : std::nullopt;
+            WindowRegistry::instance().add({window, WindowPlace::InFrame, kProbeAt, [] { return new Probe; }, menuAt});
+        }
+        WindowRegistry::instance().add({u"Otra"_s, WindowPlace::InFrame, QPoint(0, 0), [] { return new Probe; }});
         auto press = [&] {
             if (auto* button = principal->findChild<QToolButton*>(control))
                 QTest::mouseClick(button, Qt::LeftButton);
@@ -771,7 +780,7 @@ private slots:
         if (inFrame) QCOMPARE(first->size(), QSize(200, 120));  // the child keeps the form's size
         // Moved away and covered by another window, it comes back to the front and to its place.
         placed(first)->move(pixels + QPoint(37, 23));
-        QWidget* other = WindowRegistry::instance().show(u"Otra"_s, QPoint(0, 0));
+        QWidget* other = WindowRegistry::instance().show(u"Otra"_s);
         press();
         QCOMPARE(WindowRegistry::instance().openWindow(window), first);
         QCOMPARE(placed(first)->pos(), pixels);
@@ -798,7 +807,7 @@ private slots:
         Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
-        WindowRegistry::instance().add(u"Clientes"_s, WindowPlace::InFrame, [] { return nullptr; });
+        WindowRegistry::instance().add({u"Clientes"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return nullptr; }});
         QTest::mouseClick(principal->findChild<QToolButton*>(u"Command1"_s), Qt::LeftButton);
         QVERIFY(!WindowRegistry::instance().openWindow(u"Clientes"_s));
         QVERIFY(principal->frame()->subWindowList().isEmpty());
@@ -811,12 +820,12 @@ private slots:
         Principal* principal = logIn(login);
         QVERIFY(principal);
         for (const QString& key : {u"Marcas"_s, u"Rubros"_s}) {
-            WindowRegistry::instance().add(key, WindowPlace::InFrame, [key] {
-                auto* probe = new Probe;
-                probe->setWindowTitle(key);
-                return probe;
-            });
-            WindowRegistry::instance().show(key, QPoint(0, 0));
+            WindowRegistry::instance().add({key, WindowPlace::InFrame, QPoint(0, 0), [key] {
+                                                auto* probe = new Probe;
+                                                probe->setWindowTitle(key);
+                                                return probe;
+                                            }});
+            WindowRegistry::instance().show(key);
         }
         auto* menu = principal->findChild<QMenu*>(u"mnuVentanas"_s);
         emit menu->aboutToShow();
@@ -857,9 +866,9 @@ private slots:
         Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
-        WindowRegistry::instance().add(u"Marcas"_s, WindowPlace::InFrame,
-                                       [childRefuses] { return new Probe(childRefuses); });
-        QPointer<QWidget> child = WindowRegistry::instance().show(u"Marcas"_s, QPoint(0, 0));
+        WindowRegistry::instance().add(
+            {u"Marcas"_s, WindowPlace::InFrame, QPoint(0, 0), [childRefuses] { return new Probe(childRefuses); }});
+        QPointer<QWidget> child = WindowRegistry::instance().show(u"Marcas"_s);
         if (how == u"close")
             principal->close();
         else if (how == u"ctrl+s")
@@ -1002,7 +1011,7 @@ private slots:
 
     void calendarOpensOnTodayAndCloses()
     {
-        auto* calendar = qobject_cast<QWidget*>(WindowRegistry::instance().show(u"Calendario"_s, QPoint(4500, 3050)));
+        auto* calendar = qobject_cast<QWidget*>(WindowRegistry::instance().show(u"Calendario"_s));
         QVERIFY(calendar);
         auto* month = calendar->findChild<QCalendarWidget*>(u"MonthView1"_s);
         QCOMPARE(month->selectedDate(), QDate::currentDate());
