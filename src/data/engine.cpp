@@ -114,24 +114,6 @@ QVariant convertForField(const FieldDef& field, const QVariant& value)
     throw EngineError(EngineErrorCode::FieldNotUpdatable, field.name);
 }
 
-// ---------------------------------------------------------------- DBEngine, Workspace
-
-std::shared_ptr<Workspace> DBEngine::CreateWorkspace(const QString& name, const QString& userName,
-                                                     const QString&, int type)
-{
-    if (type != dbUseJet) throw EngineError(EngineErrorCode::InvalidArgument, QStringLiteral("type"));
-    return std::make_shared<Workspace>(name, userName);
-}
-
-std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool, bool,
-                                                  const QString& connect)
-{
-    auto file = FileConnection::open(path);
-    if (!file->checkPassword(passwordFromConnect(connect)))
-        throw EngineError(EngineErrorCode::InvalidPassword);
-    return std::make_shared<Database>(std::move(file), path);
-}
-
 // ---------------------------------------------------------------- Database
 
 Database::Database(std::shared_ptr<FileConnection> file, const QString& name)
@@ -482,11 +464,10 @@ bool Recordset::tableIsEmpty()
     return !stmt.step();
 }
 
-void Recordset::Seek(const QString& comparison, const QVariant& key)
+void Recordset::Seek(const QVariant& key)
 {
     if (type_ != RecordsetType::Table) throw EngineError(EngineErrorCode::NotSupported);
     if (keyField_ < 0) throw EngineError(EngineErrorCode::NoIndexSet);
-    if (comparison.trimmed() != u"="_s) throw EngineError(EngineErrorCode::InvalidArgument, comparison);
     if (mode_ != EditMode::None) CancelUpdate();
     ahead_.clear();
     aheadDirection_ = 0;

@@ -1,6 +1,7 @@
 #pragma once
-// The database engine as the forms use it: workspaces, databases and recordsets with index
-// seeks, moves, adds, edits and deletes, over the store's files.
+// The database engine as the forms use it: databases and recordsets with index seeks, moves,
+// adds, edits and deletes, over the store's files. A file is opened through the catalogue
+// (catalogue::open), which checks its password.
 //
 // A recordset never holds a statement or a lock between calls: it remembers its place as the
 // key values of its current record, so any number of recordsets over one file can read and
@@ -24,34 +25,10 @@ class Recordset;
 
 enum class RecordsetType { Table = 1, Dynaset = 2 };
 enum class EditMode { None, Edit, AddNew };
-inline constexpr int dbUseJet = 2;
-
-class DBEngine {
-public:
-    // Any number of workspaces may exist at once.
-    static std::shared_ptr<class Workspace> CreateWorkspace(const QString& name,
-                                                            const QString& userName,
-                                                            const QString& password,
-                                                            int type = dbUseJet);
-};
-
-class Workspace {
-public:
-    Workspace(const QString& name, const QString& userName) : name_(name), userName_(userName) {}
-    const QString& Name() const { return name_; }
-    const QString& UserName() const { return userName_; }
-
-    // Opens a file of the system (a Windows path such as "C:\Norvik\Bases\Articulos.mdb").
-    // `connect` is ";PWD=" + the password; a file made with a password refuses any other.
-    std::shared_ptr<Database> OpenDatabase(const QString& path, bool exclusive = false,
-                                           bool readOnly = false, const QString& connect = {});
-
-private:
-    QString name_, userName_;
-};
 
 class Database {
 public:
+    // The catalogue opens files (catalogue::open); `file` has passed its password check.
     explicit Database(std::shared_ptr<FileConnection> file, const QString& name);
     const QString& Name() const { return name_; }
 
@@ -150,7 +127,7 @@ public:
 
     // Makes current the first record, in index order, whose key equals `key` (whole field;
     // text without regard to case, numbers as numbers). NoMatch() tells a miss.
-    void Seek(const QString& comparison, const QVariant& key);
+    void Seek(const QVariant& key);
     bool NoMatch() const { return noMatch_; }
 
     void MoveFirst();

@@ -414,16 +414,10 @@ private:
     std::unique_ptr<sqliteutil::Statement> insert_;
 };
 
-std::shared_ptr<Database> openBuilt(const catalogue::FileDef& def, const QString& path)
-{
-    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-        ->OpenDatabase(path, false, false, catalogue::connectString(def.password));
-}
-
 // The file's table: integrity, and exactly `rows` records. Throws when either fails.
 void verifyBuilt(const catalogue::FileDef& def, const QString& path, qint64 rows)
 {
-    auto db = openBuilt(def, path);
+    auto db = catalogue::openAt(def, path);
     const QStringList check = db->pragmaLines(u"integrity_check"_s);
     if (check != QStringList{u"ok"_s}) throw EngineError(EngineErrorCode::NotOurFormat, path);
     const qint64 stored =
@@ -640,7 +634,7 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
             // A journal left by an interrupted write is rolled back before the files are kept.
             for (const catalogue::FileDef& def : catalogue::files())
                 if (const QString path = existingFile(dataFolder, def.fileName); !path.isEmpty()) try {
-                        openBuilt(def, path)->pragmaLines(u"quick_check"_s);
+                        catalogue::openAt(def, path)->pragmaLines(u"quick_check"_s);
                     } catch (const EngineError&) {
                         // A damaged file is kept aside as it is.
                     }
