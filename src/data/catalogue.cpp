@@ -140,7 +140,7 @@ std::shared_ptr<Database> openAt(const FileDef& def, const QString& path)
 {
     auto file = FileConnection::open(path);
     if (!file->checkPassword(def.password)) throw EngineError(EngineErrorCode::InvalidPassword);
-    return std::make_shared<Database>(std::move(file), path);
+    return std::make_shared<Database>(std::move(file));
 }
 
 void createFile(const FileDef& def, const QString& nativePath,

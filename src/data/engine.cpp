@@ -116,10 +116,7 @@ QVariant convertForField(const FieldDef& field, const QVariant& value)
 
 // ---------------------------------------------------------------- Database
 
-Database::Database(std::shared_ptr<FileConnection> file, const QString& name)
-    : file_(std::move(file)), name_(name)
-{
-}
+Database::Database(std::shared_ptr<FileConnection> file) : file_(std::move(file)) {}
 
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table, RecordsetType type)
 {
@@ -127,8 +124,6 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table, Records
     if (!def) throw EngineError(EngineErrorCode::TableNotFound, table);
     return std::make_unique<Recordset>(file_, *def, type);
 }
-
-QStringList Database::TableNames() const { return file_->tableNames(); }
 
 const TableDef* Database::tableDef(const QString& table) const { return file_->table(table); }
 

@@ -29,12 +29,10 @@ enum class EditMode { None, Edit, AddNew };
 class Database {
 public:
     // The catalogue opens files (catalogue::open); `file` has passed its password check.
-    explicit Database(std::shared_ptr<FileConnection> file, const QString& name);
-    const QString& Name() const { return name_; }
+    explicit Database(std::shared_ptr<FileConnection> file);
 
     std::unique_ptr<Recordset> OpenRecordset(const QString& table,
                                              RecordsetType type = RecordsetType::Table);
-    QStringList TableNames() const;
     const TableDef* tableDef(const QString& table) const;
     int schemaVersion() const;
 
@@ -65,7 +63,6 @@ public:
 
 private:
     std::shared_ptr<FileConnection> file_;
-    QString name_;
 };
 
 // BeginTrans on a database for the length of a scope: rolled back when the scope ends without
@@ -117,7 +114,6 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    RecordsetType Type() const { return type_; }
     const TableDef& table() const { return table_; }
 
     // The current index (table-type only). Moves then follow its order; before one is set

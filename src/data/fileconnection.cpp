@@ -139,13 +139,6 @@ const TableDef* FileConnection::table(QStringView name) const
     return nullptr;
 }
 
-QStringList FileConnection::tableNames() const
-{
-    QStringList names;
-    for (const TableDef& t : tables_) names << t.name;
-    return names;
-}
-
 bool FileConnection::checkPassword(const QString& password)
 {
     if (passwordHash_.isEmpty() || (!verifiedPassword_.isNull() && password == verifiedPassword_))

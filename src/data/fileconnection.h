@@ -25,8 +25,6 @@ public:
     FileConnection& operator=(const FileConnection&) = delete;
 
     sqlite3* db() const { return db_; }
-    // The file name as the caller spelled it, for messages.
-    const QString& displayName() const { return displayName_; }
 
     // A prepared statement kept for reuse; the caller resets it (sqliteutil::Statement).
     sqlite3_stmt* cached(const QString& sql);
@@ -41,7 +39,6 @@ public:
     void lookForOtherWriters();
 
     const TableDef* table(QStringView name) const;
-    QStringList tableNames() const;
 
     // Checks a password against the file's; a file made without a password accepts any. The
     // password last verified is remembered, so reopening the file does not hash it again.
@@ -53,7 +50,7 @@ private:
     void load();
 
     sqlite3* db_ = nullptr;
-    QString displayName_;
+    QString displayName_;  // the file name as the opener spelled it, for messages
     QString passwordHash_;
     QString verifiedPassword_;  // null until a password has been verified
     int schemaVersion_ = 0;
