@@ -32,7 +32,6 @@
 #include "msgbox.h"
 #include "datacontrol.h"
 #include "paths.h"
-#include "sqliteutil.h"
 #include "windowregistry.h"
 
 using namespace Qt::StringLiterals;

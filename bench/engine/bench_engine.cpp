@@ -16,9 +16,9 @@
 
 #include "benchsupport.h"
 #include "catalogue.h"
+#include "connectionsettings.h"
 #include "engine.h"
 #include "paths.h"
-#include "sqliteutil.h"
 
 using namespace Qt::StringLiterals;
 

@@ -177,16 +177,29 @@ QList<QVariantList> Database::Select(const QString& sql, const QVariantList& par
     Statement stmt(file_->db(), file_->cached(sql));
     if (!sqlite3_stmt_readonly(stmt.get()))
         throw EngineError(EngineErrorCode::NotSupported);
-    for (qsizetype i = 0; i < params.size(); ++i) stmt.bind(int(i) + 1, params[i]);
-    const int columns = sqlite3_column_count(stmt.get());
+    stmt.bindAll(params);
     QList<QVariantList> rows;
-    while (stmt.step()) {
-        QVariantList row;
-        row.reserve(columns);
-        for (int c = 0; c < columns; ++c) row.push_back(stmt.column(c));
-        rows.push_back(std::move(row));
-    }
+    while (stmt.step()) rows.push_back(stmt.row());
     return rows;
+}
+
+std::function<void(const std::vector<QVariant>&)> Database::Inserter(const QString& table)
+{
+    const TableDef* def = file_->table(table);
+    if (!def) throw EngineError(EngineErrorCode::TableNotFound, table);
+    QStringList columns, params;
+    for (size_t i = 0; i < def->fields.size(); ++i) {
+        columns << quotedName(def->fields[i].name);
+        params << u"?%1"_s.arg(i + 1);
+    }
+    sqlite3_stmt* insert = file_->cached(u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
+        quotedName(def->name), columns.join(u", "_s), params.join(u", "_s)));
+    return [file = file_, insert](const std::vector<QVariant>& row) {
+        Statement stmt(file->db(), insert);
+        for (size_t i = 0; i < row.size(); ++i) stmt.bind(int(i) + 1, row[i]);
+        stmt.step();
+        file->bumpGeneration();
+    };
 }
 
 QStringList Database::pragmaLines(const QString& pragma)

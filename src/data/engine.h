@@ -12,6 +12,7 @@
 #include <QVariant>
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -57,6 +58,12 @@ public:
     // dialogs' search: one query, since walking the records one by one would be slow.
     QList<QVariantList> FindContaining(const QString& table, const QString& field, const QString& text,
                                        const QStringList& columns, int limit);
+
+    // A writer of new records into `table`: each call stores one row as it comes, one value per
+    // field in the table's order, counters included, for records copied from elsewhere (the
+    // importer). Values as Select returns them; only the file's own constraints check them.
+    // Throws TableNotFound; each call throws what the file refuses.
+    std::function<void(const std::vector<QVariant>&)> Inserter(const QString& table);
 
     // Runs `check` ("integrity_check") and returns its lines.
     QStringList pragmaLines(const QString& pragma);

@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-struct sqlite3;
+#include "readonlyfile.h"
 
 namespace reports {
 
@@ -45,8 +45,7 @@ private:
     void prepareSql();
     std::vector<Row> fetch(const QString& sql, const QVariantList& params, std::vector<Place>* places);
 
-    sqlite3* db_ = nullptr;
-    QString fileName_;
+    ReadOnlyFile file_;
     QString table_;         // as the file spells it
     QStringList columns_;   // quoted, as the file spells them
     QString sortColumn_;    // quoted; empty for the table's own order
