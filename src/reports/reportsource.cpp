@@ -38,8 +38,6 @@ ReportSource::ReportSource(const ReportDef& def, const QString& password)
     prepareSql();
 }
 
-ReportSource::~ReportSource() = default;
-
 void ReportSource::prepareSql()
 {
     const QString key = sortColumn_.isEmpty() ? u"rowid"_s : sortColumn_;

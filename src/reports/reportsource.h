@@ -22,9 +22,6 @@ public:
     // Opens the report's file. Throws EngineError: file missing, not one of the store's
     // files, password refused, table or field missing.
     ReportSource(const ReportDef& def, const QString& password);
-    ~ReportSource();
-    ReportSource(const ReportSource&) = delete;
-    ReportSource& operator=(const ReportSource&) = delete;
 
     // Records in the table and the sums of `summed` fields (by position in the report's
     // fields), read in one pass.
