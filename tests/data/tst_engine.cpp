@@ -476,6 +476,24 @@ private slots:
         QCOMPARE(errorNumber([&] { store_->open(u"Marcas.mdb"_s); }), 3041);
     }
 
+    // Rows copied from elsewhere go in as given, counters included; the file's own checks hold.
+    void inserterStoresRowsAsGiven()
+    {
+        auto db = store_->open(u"Articulos.mdb"_s);
+        QCOMPARE(errorNumber([&] { db->Inserter(u"nada"_s); }), 3078);
+        const auto insert = db->Inserter(u"articulos"_s);
+        std::vector<QVariant> row(catalogue::find(u"Articulos.mdb"_s)->table.fields.size());
+        row[0] = qlonglong(500);
+        row[1] = u"COPIADO"_s;
+        insert(row);
+        QCOMPARE(errorNumber([&] { insert(row); }), 3022);
+        const auto rows = db->Select(u"SELECT codigo, descripcion, cos FROM articulos"_s);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0][0].toLongLong(), 500);
+        QCOMPARE(rows[0][1].toString(), u"COPIADO"_s);
+        QVERIFY(!rows[0][2].isValid());
+    }
+
     void executeIsOneUnit()
     {
         auto db = store_->open(u"Marcas.mdb"_s);
