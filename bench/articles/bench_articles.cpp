@@ -29,9 +29,8 @@
 #include "catalogue.h"
 #include "engine.h"
 #include "msgbox.h"
-#include "opensequence.h"
+#include "datacontrol.h"
 #include "paths.h"
-#include "sqliteutil.h"
 #include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -57,9 +56,7 @@ void generate()
 
 std::shared_ptr<Database> openArticulos()
 {
-    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-        ->OpenDatabase(paths::inBases(u"Articulos.mdb"_s), false, false,
-                       catalogue::connectString(catalogue::find(u"Articulos.mdb")->password));
+    return catalogue::open(u"Articulos.mdb"_s);
 }
 
 void readAll(Recordset& rs)
@@ -109,7 +106,7 @@ void SearchEngine(benchmark::State& state)
     rs->setIndex(u"codigo"_s);
     std::mt19937 random(1);
     for (auto _ : state) {
-        rs->Seek(u"="_s, QString::number(int(random() % unsigned(gRows)) + 1));
+        rs->Seek(QString::number(int(random() % unsigned(gRows)) + 1));
         if (rs->NoMatch()) state.SkipWithError("article not found");
         readAll(*rs);
     }
@@ -148,7 +145,7 @@ void GrabarEngine(benchmark::State& state)
         auto db = openArticulos();
         auto rs = db->OpenRecordset(u"articulos"_s);
         rs->setIndex(u"codigo"_s);
-        rs->Seek(u"="_s, int(random() % unsigned(gRows)) + 1);
+        rs->Seek(int(random() % unsigned(gRows)) + 1);
         state.ResumeTiming();
         rs->Edit();
         for (const char* column : kColumns) {
@@ -159,12 +156,12 @@ void GrabarEngine(benchmark::State& state)
         rs->Update();
         // The form's five bindings, in their order.
         Data data1, data2, data3, data4, data6(nullptr, RecordsetType::Dynaset);
-        Data* bindings[] = {&data1, &data2, &data3, &data4, &data6};
-        FileHold holds[5];
-        const char* files[] = {"Articulos.mdb", "Proveedores.mdb", "Marcas.mdb", "Rubros.mdb", "Articulos.mdb"};
-        for (int i = 0; i < 5; ++i) {
-            holds[i] = openForForm(QString::fromLatin1(files[i]), bindings[i]);
-            bindings[i]->Recordset();
+        const std::pair<const char16_t*, Data*> bindings[] = {
+            {u"Articulos.mdb", &data1}, {u"Proveedores.mdb", &data2}, {u"Marcas.mdb", &data3},
+            {u"Rubros.mdb", &data4}, {u"Articulos.mdb", &data6}};
+        for (const auto& [file, data] : bindings) {
+            data->setSource(catalogue::open(file), catalogue::find(file)->table.name);
+            data->Recordset();
         }
         data1.Recordset().MoveFirst();
     }
@@ -192,7 +189,7 @@ void BrowseEngine(benchmark::State& state)
     rs->setIndex(u"codigo"_s);
     for (auto _ : state) {
         state.PauseTiming();
-        rs->Seek(u"="_s, 1);
+        rs->Seek(1);
         state.ResumeTiming();
         for (int i = 0; i < kBrowsed; ++i) {
             rs->MoveNext();

@@ -19,8 +19,8 @@
 
 #include "benchsupport.h"
 #include "catalogue.h"
+#include "connectionsettings.h"
 #include "legacyimport.h"
-#include "sqliteutil.h"
 
 using namespace Qt::StringLiterals;
 

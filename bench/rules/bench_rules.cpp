@@ -91,9 +91,7 @@ int countWithRate21(sqlite3* db)
 Sample runEngine()
 {
     copyMaster(files.engineCopy);
-    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                  ->OpenDatabase(files.engineCopy, false, false,
-                                 catalogue::connectString(articulosDef().password));
+    auto db = catalogue::openAt(articulosDef(), files.engineCopy);
     bool done = false;
     const Sample sample = timed([&] { done = !articles::fillInIva(*db); });
     if (!done) std::abort();

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "catalogue.h"
-#include "sqliteutil.h"
+#include "connectionsettings.h"
 
 namespace benchsupport {
 

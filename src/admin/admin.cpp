@@ -42,14 +42,6 @@ const QString kUsage =
     "  --version                muestra la versión\n"
     "  --help                   muestra esta ayuda\n"_s;
 
-std::shared_ptr<Database> openFile(const catalogue::FileDef& def)
-{
-    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-        ->OpenDatabase(paths::inBases(def.fileName), false, false, catalogue::connectString(def.password));
-}
-
-const catalogue::FileDef& usersFile() { return *catalogue::find(u"Opcion.mdb"_s); }
-
 void addUser(Recordset& users, const QString& name, const QString& password)
 {
     users.AddNew();
@@ -79,7 +71,7 @@ int initialize(bool withDemo, QTextStream& out)
 bool seekUser(Recordset& users, const QString& name)
 {
     users.setIndex(u"usuario"_s);
-    users.Seek(u"="_s, name);
+    users.Seek(name);
     return !users.NoMatch();
 }
 
@@ -117,7 +109,7 @@ int users(const QStringList& args, QTextStream& out, QTextStream& err, const Pas
         err << kUsage;
         return 2;
     }
-    auto db = openFile(usersFile());
+    auto db = catalogue::open(u"Opcion.mdb");
     auto rs = db->OpenRecordset(u"Usuarios"_s);
     const QString name = args.value(2).trimmed();
     if (action == u"listar") {
@@ -193,7 +185,7 @@ int verify(QTextStream& out)
     for (const catalogue::FileDef& def : catalogue::files()) {
         QString problem;
         try {
-            auto db = openFile(def);
+            auto db = catalogue::open(def.fileName);
             const QStringList check = db->pragmaLines(u"integrity_check"_s);
             if (check != QStringList{u"ok"_s}) problem = u"integridad: "_s + check.join(u"; "_s);
             else problem = compareSchema(*db, def);

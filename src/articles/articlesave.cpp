@@ -34,7 +34,7 @@ Outcome saveArticle(ArticleModel& model, Recordset& articulos, std::optional<qin
     try {
         if (editing) {
             articulos.setIndex(u"codigo"_s);
-            articulos.Seek(u"="_s, *editing);
+            articulos.Seek(*editing);
             if (articulos.NoMatch()) throw EngineError(EngineErrorCode::NoCurrentRecord);
             articulos.Edit();
         } else {

@@ -15,6 +15,7 @@
 #include <array>
 
 #include "articlesave.h"
+#include "catalogue.h"
 #include "colours.h"
 #include "datacontrol.h"
 #include "formbuttons.h"
@@ -386,17 +387,17 @@ QWidget* Articulos::named(const char16_t* name) const { return named_.value(QStr
 
 bool Articulos::open()
 {
-    const std::array<std::pair<const char16_t*, Data*>, 5> bindings = {{
-        {u"Articulos.mdb", Data1},
-        {u"Proveedores.mdb", Data2},
-        {u"Marcas.mdb", Data3},
-        {u"Rubros.mdb", Data4},
-        {u"Articulos.mdb", Data6},
+    static constexpr std::array<const char16_t*, 4> kFiles = {u"Articulos.mdb", u"Proveedores.mdb",
+                                                              u"Marcas.mdb", u"Rubros.mdb"};
+    const std::array<std::pair<size_t, Data*>, 5> bindings = {{
+        {0, Data1}, {1, Data2}, {2, Data3}, {3, Data4}, {0, Data6},
     }};
     try {
-        for (size_t i = 0; i < bindings.size(); ++i) {
-            holds_[i] = openForForm(QString::fromUtf16(bindings[i].first), bindings[i].second);
-            bindings[i].second->Recordset();
+        for (const auto& [file, data] : bindings) {
+            const QStringView name(kFiles[file]);
+            if (!files_[file]) files_[file] = catalogue::open(name);
+            data->setSource(files_[file], catalogue::find(name)->table.name);
+            data->Recordset();
         }
         Data1->Recordset().MoveFirst();
     } catch (const EngineError& error) {
@@ -416,7 +417,7 @@ bool Articulos::open()
 void Articulos::release()
 {
     for (Data* d : {Data1, Data2, Data3, Data4, Data6}) d->close();
-    for (FileHold& hold : holds_) hold.release();
+    for (auto& file : files_) file.reset();
 }
 
 void Articulos::closeEvent(QCloseEvent* event)
@@ -438,10 +439,8 @@ void Articulos::reopen()
 {
     // The files stay open until the fresh form has opened them again: opening a file afresh
     // (reading its tables, checking its password) is most of what the reopen would cost.
-    std::vector<std::shared_ptr<Database>> kept;
-    for (const FileHold& hold : holds_)
-        if (hold.Deposito) kept.push_back(hold.Deposito);
-    WindowRegistry::instance().reopen(u"Articulos"_s, this, true, std::move(kept));
+    const std::array<std::shared_ptr<Database>, 4> kept = files_;
+    WindowRegistry::instance().reopen(u"Articulos"_s, this, true, kept);
     closeForm();
 }
 
@@ -603,7 +602,7 @@ void Articulos::browse(int direction)
 
 void Articulos::rellenarIva()
 {
-    if (const auto failed = articles::fillInIva(*holds_[0].Deposito)) return ShowErrorBox(*failed, this);
+    if (const auto failed = articles::fillInIva(*files_[0])) return ShowErrorBox(*failed, this);
     const articles::Message done = articles::ivaPassDone();
     MsgBox(done.prompt, done.flags, done.title, this);
 }
@@ -626,7 +625,7 @@ void Articulos::searchCode()
         Recordset& rs = Data1->Recordset();
         // Choosing the index again would only drop the binding's prepared statements.
         if (rs.Index().compare(u"codigo", Qt::CaseInsensitive) != 0) rs.setIndex(u"codigo"_s);
-        rs.Seek(u"="_s, typed);
+        rs.Seek(typed);
         if (rs.NoMatch()) {
             Text1->clear();
             Text1->setFocus();
@@ -646,7 +645,7 @@ void Articulos::searchBarcode()
     guarded([&] {
         Recordset& rs = Data1->Recordset();
         if (rs.Index().compare(u"codbarra", Qt::CaseInsensitive) != 0) rs.setIndex(u"codbarra"_s);
-        rs.Seek(u"="_s, typed);
+        rs.Seek(typed);
         if (rs.NoMatch()) {
             Text3->clear();
             Text3->setFocus();
@@ -671,7 +670,7 @@ void Articulos::relatedCode(QLineEdit* code)
     guarded([&] {
         Recordset& rs = findChild<Data*>(QString::fromUtf16(related->binding))->Recordset();
         rs.setIndex(QString::fromUtf16(related->index));
-        rs.Seek(u"="_s, code->text());
+        rs.Seek(code->text());
         if (rs.NoMatch()) {
             code->clear();
             code->setFocus();

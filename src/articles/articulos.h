@@ -8,13 +8,15 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "articlefields.h"
 #include "articlemodel.h"
-#include "opensequence.h"
 
+class Data;
+class Database;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -95,7 +97,8 @@ private:
     Data* Data3;
     Data* Data4;
     Data* Data6;
-    FileHold holds_[5];
+    // Articulos.mdb (Data1 and Data6), Proveedores.mdb, Marcas.mdb, Rubros.mdb.
+    std::array<std::shared_ptr<Database>, 4> files_;
 
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text2 = nullptr;

@@ -13,9 +13,6 @@ class CatalogueForm : public forms::RecordForm {
 public:
     explicit CatalogueForm(Catalogue member, QWidget* parent = nullptr);
 
-    void CrearProveedor() { crear(); }
-    void BorrarProveedor() { borrar(); }
-
 protected:
     void afterStore(Recordset& rs) override;
     std::optional<forms::FormMessage> refuseSave() const override;

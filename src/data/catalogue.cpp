@@ -5,9 +5,11 @@
 #include <QFileInfo>
 
 #include "engine.h"
+#include "fileconnection.h"
 #include "filereplace.h"
 #include "meta.h"
 #include "passwords.h"
+#include "paths.h"
 #include "sqliteutil.h"
 
 using namespace Qt::StringLiterals;
@@ -127,7 +129,19 @@ const FileDef* find(QStringView fileName)
     return nullptr;
 }
 
-QString connectString(const QString& password) { return u";PWD="_s + password; }
+std::shared_ptr<Database> open(QStringView fileName)
+{
+    const FileDef* def = find(fileName);
+    if (!def) throw EngineError(EngineErrorCode::FileNotFound, paths::inBases(fileName.toString()));
+    return openAt(*def, paths::inBases(def->fileName));
+}
+
+std::shared_ptr<Database> openAt(const FileDef& def, const QString& path)
+{
+    auto file = FileConnection::open(path);
+    if (!file->checkPassword(def.password)) throw EngineError(EngineErrorCode::InvalidPassword);
+    return std::make_shared<Database>(std::move(file));
+}
 
 void createFile(const FileDef& def, const QString& nativePath,
                 const std::function<void(Database&)>& fill)
@@ -154,8 +168,7 @@ void createFile(const FileDef& def, const QString& nativePath,
         if (sqlite3_close(db) != SQLITE_OK) throw EngineError(EngineErrorCode::IoError, nativePath);
         db = nullptr;
         if (fill) {
-            auto database = DBEngine::CreateWorkspace(QString(), QStringLiteral("admin"), QString())
-                                ->OpenDatabase(temp, false, false, connectString(def.password));
+            auto database = openAt(def, temp);
             Transaction filling(*database);
             fill(*database);
             filling.CommitTrans();

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "schema.h"
@@ -22,12 +23,14 @@ const std::vector<FileDef>& files();
 // The file of that name, found without regard to case; nullptr when it is not one of ours.
 const FileDef* find(QStringView fileName);
 
-// ";PWD=" + password: what every opener passes.
-QString connectString(const QString& password);
-
-// The password the customer lookup is written with; the file's own password is what opens
-// Clientes.mdb, so the lookup uses that one.
-inline const QString kCustomerLookupPassword = QStringLiteral("Vek_Tb83");
+// Opens the file `fileName` ("Articulos.mdb", any case) of the database folder with its own
+// password. The file stays open while someone holds the returned handle. Throws EngineError:
+// FileNotFound when the name is not one of ours or the file is missing, CannotOpenFile,
+// NotOurFormat, NewerVersion, InvalidPassword when the file refuses its password.
+std::shared_ptr<Database> open(QStringView fileName);
+// The same for a copy of `def`'s file at another path (a temporary, a backup, a terminal's copy):
+// a Windows path of the system or a native one.
+std::shared_ptr<Database> openAt(const FileDef& def, const QString& path);
 
 // Creates `def` as a new file at the native path `nativePath`, with its empty table, then
 // lets `fill` add records in one transaction. The file is written under a temporary name in

@@ -1,27 +1,23 @@
 #include "datacontrol.h"
 
-#include "fileconnection.h"
-
 Data::Data(QObject* parent, ::RecordsetType type) : QObject(parent), type_(type) {}
 
 Data::~Data() = default;
 
-::Recordset& Data::Recordset()
+void Data::setSource(std::shared_ptr<Database> file, const QString& table)
 {
-    if (!recordset_) Refresh();
-    return *recordset_;
+    recordset_.reset();
+    file_ = std::move(file);
+    recordSource_ = table;
 }
 
-void Data::Refresh()
+::Recordset& Data::Recordset()
 {
-    close();
-    auto file = FileConnection::open(databaseName_);
-    if (!file->authenticated() && file->hasPassword())
-        throw EngineError(EngineErrorCode::InvalidPassword);
-    const TableDef* table = file->table(recordSource_);
-    if (!table) throw EngineError(EngineErrorCode::TableNotFound, recordSource_);
-    recordset_ = std::make_unique<::Recordset>(file, *table, type_);
-    file_ = std::move(file);
+    if (!recordset_) {
+        if (!file_) throw EngineError(EngineErrorCode::FileNotFound);
+        recordset_ = file_->OpenRecordset(recordSource_, type_);
+    }
+    return *recordset_;
 }
 
 void Data::close()

@@ -1,6 +1,6 @@
 #pragma once
-// The non-visual data control of a form: names a file and a table, and holds the form's
-// recordset over that table.
+// The non-visual data control of a form: bound to a table of a file the form opened, it holds
+// the form's recordset over that table.
 
 #include <QObject>
 #include <QString>
@@ -8,33 +8,26 @@
 
 #include "engine.h"
 
-class FileConnection;
-
 class Data : public QObject {
     Q_OBJECT
 public:
     explicit Data(QObject* parent = nullptr, RecordsetType type = RecordsetType::Table);
     ~Data() override;
 
-    const QString& DatabaseName() const { return databaseName_; }
-    void setDatabaseName(const QString& path) { databaseName_ = path; }
-    const QString& RecordSource() const { return recordSource_; }
-    void setRecordSource(const QString& table) { recordSource_ = table; }
-    ::RecordsetType recordsetType() const { return type_; }
+    // Binds the control to `table` of `file` (as catalogue::open returned it); a recordset
+    // already open is closed.
+    void setSource(std::shared_ptr<Database> file, const QString& table);
 
-    // The recordset over the whole table, opened at the first use after the form has set
-    // the file and table. The control carries no password: a protected file must already
-    // be open in this program with its password.
+    // The recordset over the whole table, opened at the first use after setSource. Throws
+    // EngineError (FileNotFound when the control is bound to no file).
     ::Recordset& Recordset();
     bool isOpen() const { return recordset_ != nullptr; }
-    // Reopens the recordset (after the file or table changed).
-    void Refresh();
+    // Closes the recordset and lets go of the file.
     void close();
 
 private:
-    QString databaseName_;
+    std::shared_ptr<Database> file_;
     QString recordSource_;
     ::RecordsetType type_;
-    std::shared_ptr<FileConnection> file_;
     std::unique_ptr<::Recordset> recordset_;
 };

@@ -114,30 +114,9 @@ QVariant convertForField(const FieldDef& field, const QVariant& value)
     throw EngineError(EngineErrorCode::FieldNotUpdatable, field.name);
 }
 
-// ---------------------------------------------------------------- DBEngine, Workspace
-
-std::shared_ptr<Workspace> DBEngine::CreateWorkspace(const QString& name, const QString& userName,
-                                                     const QString&, int type)
-{
-    if (type != dbUseJet) throw EngineError(EngineErrorCode::InvalidArgument, QStringLiteral("type"));
-    return std::make_shared<Workspace>(name, userName);
-}
-
-std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool, bool,
-                                                  const QString& connect)
-{
-    auto file = FileConnection::open(path);
-    if (!file->checkPassword(passwordFromConnect(connect)))
-        throw EngineError(EngineErrorCode::InvalidPassword);
-    return std::make_shared<Database>(std::move(file), path);
-}
-
 // ---------------------------------------------------------------- Database
 
-Database::Database(std::shared_ptr<FileConnection> file, const QString& name)
-    : file_(std::move(file)), name_(name)
-{
-}
+Database::Database(std::shared_ptr<FileConnection> file) : file_(std::move(file)) {}
 
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table, RecordsetType type)
 {
@@ -145,8 +124,6 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& table, Records
     if (!def) throw EngineError(EngineErrorCode::TableNotFound, table);
     return std::make_unique<Recordset>(file_, *def, type);
 }
-
-QStringList Database::TableNames() const { return file_->tableNames(); }
 
 const TableDef* Database::tableDef(const QString& table) const { return file_->table(table); }
 
@@ -200,16 +177,29 @@ QList<QVariantList> Database::Select(const QString& sql, const QVariantList& par
     Statement stmt(file_->db(), file_->cached(sql));
     if (!sqlite3_stmt_readonly(stmt.get()))
         throw EngineError(EngineErrorCode::NotSupported);
-    for (qsizetype i = 0; i < params.size(); ++i) stmt.bind(int(i) + 1, params[i]);
-    const int columns = sqlite3_column_count(stmt.get());
+    stmt.bindAll(params);
     QList<QVariantList> rows;
-    while (stmt.step()) {
-        QVariantList row;
-        row.reserve(columns);
-        for (int c = 0; c < columns; ++c) row.push_back(stmt.column(c));
-        rows.push_back(std::move(row));
-    }
+    while (stmt.step()) rows.push_back(stmt.row());
     return rows;
+}
+
+std::function<void(const std::vector<QVariant>&)> Database::Inserter(const QString& table)
+{
+    const TableDef* def = file_->table(table);
+    if (!def) throw EngineError(EngineErrorCode::TableNotFound, table);
+    QStringList columns, params;
+    for (size_t i = 0; i < def->fields.size(); ++i) {
+        columns << quotedName(def->fields[i].name);
+        params << u"?%1"_s.arg(i + 1);
+    }
+    sqlite3_stmt* insert = file_->cached(u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
+        quotedName(def->name), columns.join(u", "_s), params.join(u", "_s)));
+    return [file = file_, insert](const std::vector<QVariant>& row) {
+        Statement stmt(file->db(), insert);
+        for (size_t i = 0; i < row.size(); ++i) stmt.bind(int(i) + 1, row[i]);
+        stmt.step();
+        file->bumpGeneration();
+    };
 }
 
 QStringList Database::pragmaLines(const QString& pragma)
@@ -482,11 +472,10 @@ bool Recordset::tableIsEmpty()
     return !stmt.step();
 }
 
-void Recordset::Seek(const QString& comparison, const QVariant& key)
+void Recordset::Seek(const QVariant& key)
 {
     if (type_ != RecordsetType::Table) throw EngineError(EngineErrorCode::NotSupported);
     if (keyField_ < 0) throw EngineError(EngineErrorCode::NoIndexSet);
-    if (comparison.trimmed() != u"="_s) throw EngineError(EngineErrorCode::InvalidArgument, comparison);
     if (mode_ != EditMode::None) CancelUpdate();
     ahead_.clear();
     aheadDirection_ = 0;

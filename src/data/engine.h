@@ -1,6 +1,7 @@
 #pragma once
-// The database engine as the forms use it: workspaces, databases and recordsets with index
-// seeks, moves, adds, edits and deletes, over the store's files.
+// The database engine as the forms use it: databases and recordsets with index seeks, moves,
+// adds, edits and deletes, over the store's files. A file is opened through the catalogue
+// (catalogue::open), which checks its password.
 //
 // A recordset never holds a statement or a lock between calls: it remembers its place as the
 // key values of its current record, so any number of recordsets over one file can read and
@@ -11,6 +12,7 @@
 #include <QVariant>
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,40 +26,14 @@ class Recordset;
 
 enum class RecordsetType { Table = 1, Dynaset = 2 };
 enum class EditMode { None, Edit, AddNew };
-inline constexpr int dbUseJet = 2;
-
-class DBEngine {
-public:
-    // Any number of workspaces may exist at once.
-    static std::shared_ptr<class Workspace> CreateWorkspace(const QString& name,
-                                                            const QString& userName,
-                                                            const QString& password,
-                                                            int type = dbUseJet);
-};
-
-class Workspace {
-public:
-    Workspace(const QString& name, const QString& userName) : name_(name), userName_(userName) {}
-    const QString& Name() const { return name_; }
-    const QString& UserName() const { return userName_; }
-
-    // Opens a file of the system (a Windows path such as "C:\Norvik\Bases\Articulos.mdb").
-    // `connect` is ";PWD=" + the password; a file made with a password refuses any other.
-    std::shared_ptr<Database> OpenDatabase(const QString& path, bool exclusive = false,
-                                           bool readOnly = false, const QString& connect = {});
-
-private:
-    QString name_, userName_;
-};
 
 class Database {
 public:
-    explicit Database(std::shared_ptr<FileConnection> file, const QString& name);
-    const QString& Name() const { return name_; }
+    // The catalogue opens files (catalogue::open); `file` has passed its password check.
+    explicit Database(std::shared_ptr<FileConnection> file);
 
     std::unique_ptr<Recordset> OpenRecordset(const QString& table,
                                              RecordsetType type = RecordsetType::Table);
-    QStringList TableNames() const;
     const TableDef* tableDef(const QString& table) const;
     int schemaVersion() const;
 
@@ -83,12 +59,17 @@ public:
     QList<QVariantList> FindContaining(const QString& table, const QString& field, const QString& text,
                                        const QStringList& columns, int limit);
 
+    // A writer of new records into `table`: each call stores one row as it comes, one value per
+    // field in the table's order, counters included, for records copied from elsewhere (the
+    // importer). Values as Select returns them; only the file's own constraints check them.
+    // Throws TableNotFound; each call throws what the file refuses.
+    std::function<void(const std::vector<QVariant>&)> Inserter(const QString& table);
+
     // Runs `check` ("integrity_check") and returns its lines.
     QStringList pragmaLines(const QString& pragma);
 
 private:
     std::shared_ptr<FileConnection> file_;
-    QString name_;
 };
 
 // BeginTrans on a database for the length of a scope: rolled back when the scope ends without
@@ -140,7 +121,6 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    RecordsetType Type() const { return type_; }
     const TableDef& table() const { return table_; }
 
     // The current index (table-type only). Moves then follow its order; before one is set
@@ -150,7 +130,7 @@ public:
 
     // Makes current the first record, in index order, whose key equals `key` (whole field;
     // text without regard to case, numbers as numbers). NoMatch() tells a miss.
-    void Seek(const QString& comparison, const QVariant& key);
+    void Seek(const QVariant& key);
     bool NoMatch() const { return noMatch_; }
 
     void MoveFirst();

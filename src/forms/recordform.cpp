@@ -121,9 +121,11 @@ void RecordForm::wire()
 bool RecordForm::open()
 {
     try {
-        hold1_ = openForForm(def_.fileName, data1_);
+        file_ = catalogue::open(def_.fileName);
+        const QString& table = catalogue::find(def_.fileName)->table.name;
+        data1_->setSource(file_, table);
         data1_->Recordset();
-        hold2_ = openForForm(def_.fileName, data2_);
+        data2_->setSource(file_, table);
         data2_->Recordset();
     } catch (const EngineError& error) {
         release();
@@ -140,8 +142,7 @@ void RecordForm::release()
 {
     data1_->close();
     data2_->close();
-    hold1_.release();
-    hold2_.release();
+    file_.reset();
 }
 
 void RecordForm::closeEvent(QCloseEvent* event)
@@ -208,7 +209,7 @@ bool RecordForm::seekCode(const QString& code)
 {
     Recordset& rs = keyed();
     rs.setIndex(def_.codeField);
-    rs.Seek(u"="_s, code);
+    rs.Seek(code);
     return !rs.NoMatch();
 }
 

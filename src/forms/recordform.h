@@ -7,13 +7,13 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <variant>
 #include <vector>
 
 #include "datacontrol.h"
 #include "formmessages.h"
-#include "opensequence.h"
 
 class QComboBox;
 class QKeyEvent;
@@ -159,7 +159,7 @@ private:
     FormDef def_;
     Data* data1_;
     Data* data2_;
-    FileHold hold1_, hold2_;
+    std::shared_ptr<Database> file_;  // def_.fileName, which both data controls read
     std::vector<RingEntry> ring_;
     QLineEdit* code_ = nullptr;
     QLineEdit* dateBox_ = nullptr;

@@ -1,7 +1,6 @@
 #include "legacyimport.h"
 
 #include <fcntl.h>
-#include <sqlite3.h>
 #include <stdio.h>
 #include <unistd.h>
 
@@ -27,7 +26,6 @@
 #include "numbertext.h"
 #include "passwords.h"
 #include "paths.h"
-#include "sqliteutil.h"
 #include "storefiles.h"
 
 using namespace Qt::StringLiterals;
@@ -356,75 +354,10 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
 
 namespace {
 
-
-// A raw connection to a file being built: the rows go in through one prepared statement in one
-// transaction, codigo included (the engine assigns counters itself and would not take them).
-class Writer {
-public:
-    Writer(const QString& path, const TableDef& table)
-    {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-            sqliteutil::throwError(db_, sqlite3_errcode(db_), path);
-        sqliteutil::configureConnection(db_);
-        QStringList columns, params;
-        for (size_t i = 0; i < table.fields.size(); ++i) {
-            columns << quotedName(table.fields[i].name);
-            params << QStringLiteral("?%1").arg(i + 1);
-        }
-        sqliteutil::exec(db_, u"BEGIN"_s);
-        insert_ = std::make_unique<sqliteutil::Statement>(
-            db_, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                     .arg(quotedName(table.name), columns.join(u", "_s), params.join(u", "_s)));
-    }
-    ~Writer()
-    {
-        insert_.reset();
-        sqlite3_close_v2(db_);  // an unfinished transaction is rolled back
-    }
-
-    void add(const std::vector<QVariant>& row)
-    {
-        sqlite3_stmt* stmt = insert_->get();
-        sqlite3_reset(stmt);
-        for (size_t i = 0; i < row.size(); ++i) {
-            const QVariant& v = row[i];
-            const int n = int(i) + 1;
-            switch (v.typeId()) {
-            case QMetaType::UnknownType: sqlite3_bind_null(stmt, n); break;
-            case QMetaType::LongLong: sqlite3_bind_int64(stmt, n, v.toLongLong()); break;
-            case QMetaType::Double: sqlite3_bind_double(stmt, n, v.toDouble()); break;
-            default: {
-                const QString text = v.toString();
-                sqlite3_bind_text16(stmt, n, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
-            }
-            }
-        }
-        if (const int rc = sqlite3_step(stmt); rc != SQLITE_DONE) sqliteutil::throwError(db_, rc, QString());
-    }
-
-    void commit()
-    {
-        insert_.reset();
-        sqliteutil::exec(db_, u"COMMIT"_s);
-        if (sqlite3_close(db_) != SQLITE_OK) throw EngineError(EngineErrorCode::IoError);
-        db_ = nullptr;
-    }
-
-private:
-    sqlite3* db_ = nullptr;
-    std::unique_ptr<sqliteutil::Statement> insert_;
-};
-
-std::shared_ptr<Database> openBuilt(const catalogue::FileDef& def, const QString& path)
-{
-    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-        ->OpenDatabase(path, false, false, catalogue::connectString(def.password));
-}
-
 // The file's table: integrity, and exactly `rows` records. Throws when either fails.
 void verifyBuilt(const catalogue::FileDef& def, const QString& path, qint64 rows)
 {
-    auto db = openBuilt(def, path);
+    auto db = catalogue::openAt(def, path);
     const QStringList check = db->pragmaLines(u"integrity_check"_s);
     if (check != QStringList{u"ok"_s}) throw EngineError(EngineErrorCode::NotOurFormat, path);
     const qint64 stored =
@@ -443,13 +376,17 @@ FileReport buildFile(const QString& path, const catalogue::FileDef& def, const Q
     catalogue::createFile(def, temp);
     FileReport report;
     try {
-        Writer writer(temp, def.table);
-        report = readFile(path, def, [&](const std::vector<QVariant>& row) { writer.add(row); }, progress);
+        {
+            // The rows go in as read, codigo included, in one transaction.
+            auto db = catalogue::openAt(def, temp);
+            Transaction filling(*db);
+            report = readFile(path, def, db->Inserter(def.table.name), progress);
+            if (report.failure.isEmpty()) filling.CommitTrans();
+        }
         if (!report.failure.isEmpty()) {
             filereplace::discard(temp);
             return report;
         }
-        writer.commit();
         verifyBuilt(def, temp, report.rowsRead - report.skipped);
     } catch (...) {
         filereplace::discard(temp);
@@ -601,7 +538,7 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
             // A journal left by an interrupted write is rolled back before the files are kept.
             for (const catalogue::FileDef& def : catalogue::files())
                 if (const QString path = existingFile(dataFolder, def.fileName); !path.isEmpty()) try {
-                        openBuilt(def, path)->pragmaLines(u"quick_check"_s);
+                        catalogue::openAt(def, path)->pragmaLines(u"quick_check"_s);
                     } catch (const EngineError&) {
                         // A damaged file is kept aside as it is.
                     }

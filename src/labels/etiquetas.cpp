@@ -12,6 +12,7 @@
 #include <cmath>
 #include <limits>
 
+#include "catalogue.h"
 #include "colours.h"
 #include "formbuttons.h"
 #include "lookups.h"
@@ -193,9 +194,11 @@ void Etiquetas::build()
 bool Etiquetas::open()
 {
     try {
-        hold1_ = openForForm(kArticles, Data1);
+        articulos_ = catalogue::open(kArticles);
+        Data1->setSource(articulos_, catalogue::find(kArticles)->table.name);
         Data1->Recordset();
-        hold2_ = openForForm(kLabels, Data2);
+        etiquetas_ = catalogue::open(kLabels);
+        Data2->setSource(etiquetas_, catalogue::find(kLabels)->table.name);
         Data2->Recordset();
     } catch (const EngineError& error) {
         release();
@@ -212,8 +215,8 @@ void Etiquetas::release()
 {
     Data1->close();
     Data2->close();
-    hold1_.release();
-    hold2_.release();
+    articulos_.reset();
+    etiquetas_.reset();
 }
 
 void Etiquetas::closeEvent(QCloseEvent* event)
@@ -243,7 +246,7 @@ void Etiquetas::fillIn(bool byBarcode)
     try {
         Recordset& rs = Data1->Recordset();
         rs.setIndex(byBarcode ? u"codbarra"_s : u"codigo"_s);
-        rs.Seek(u"="_s, key->text());
+        rs.Seek(key->text());
         if (rs.NoMatch()) {
             key->clear();
             key->setFocus();
@@ -306,7 +309,7 @@ void Etiquetas::nuevaEtiqueta()
 void Etiquetas::eliminarEtiquetas()
 {
     // The whole queue goes in one transaction: a failure half-way leaves it as it was.
-    Database& file = *hold2_.Deposito;
+    Database& file = *etiquetas_;
     try {
         Recordset& rs = Data2->Recordset();
         file.BeginTrans();

@@ -4,9 +4,9 @@
 // of the chosen size.
 
 #include <QWidget>
+#include <memory>
 
 #include "datacontrol.h"
-#include "opensequence.h"
 
 class QComboBox;
 class QLineEdit;
@@ -46,7 +46,7 @@ private:
 
     Data* Data1;
     Data* Data2;
-    FileHold hold1_, hold2_;
+    std::shared_ptr<Database> articulos_, etiquetas_;  // Articulos.mdb and Etiquetas.mdb
     QComboBox* Combo1;
     QLineEdit* Text1;  // Cod Interno:
     QLineEdit* Text2;  // Cod.Barra:

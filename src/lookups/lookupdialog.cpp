@@ -14,7 +14,6 @@
 #include "engine.h"
 #include "lookupgrid.h"
 #include "msgbox.h"
-#include "paths.h"
 
 using namespace Qt::StringLiterals;
 
@@ -28,13 +27,9 @@ int twips(const QWidget* widget, int value) { return value * widget->logicalDpiX
 
 // Opens `member`'s file as every window of the system does and checks that its table and
 // fields are there, so that a broken file fails at opening rather than at the first search.
-std::shared_ptr<Database> openFile(const Member& member, std::shared_ptr<Workspace>& workspace)
+std::shared_ptr<Database> openFile(const Member& member)
 {
-    const catalogue::FileDef* def = catalogue::find(member.fileName);
-    Q_ASSERT(def);
-    workspace = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString());
-    auto database = workspace->OpenDatabase(paths::inBases(def->fileName), false, false,
-                                            catalogue::connectString(def->password));
+    auto database = catalogue::open(member.fileName);
     const TableDef* table = database->tableDef(member.table);
     if (!table) throw EngineError(EngineErrorCode::TableNotFound, member.table);
     for (const QString& field : QStringList{member.codeField, member.searchField} + member.moreFields)
@@ -47,7 +42,7 @@ std::shared_ptr<Database> openFile(const Member& member, std::shared_ptr<Workspa
 LookupDialog::LookupDialog(const Member& member, QLineEdit* target, QWidget* parent)
     : QDialog(parent), member_(member), target_(target)
 {
-    Deposito = openFile(member_, espacioJet);
+    file_ = openFile(member_);
 
     setObjectName(member_.name);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -196,10 +191,10 @@ void LookupDialog::setCurrentCell(int row, int column)
 
 void LookupDialog::search()
 {
-    if (!Deposito) return;  // a key still queued after the dialog closed
+    if (!file_) return;  // a key still queued after the dialog closed
     QList<QVariantList> rows;
     try {
-        rows = Deposito->FindContaining(member_.table, member_.searchField, Text1->text(),
+        rows = file_->FindContaining(member_.table, member_.searchField, Text1->text(),
                                         QStringList{member_.codeField, member_.searchField} + member_.moreFields,
                                         member_.dataRows());
     } catch (const EngineError& error) {
@@ -232,8 +227,7 @@ void LookupDialog::choose(int row)
 void LookupDialog::done(int result)
 {
     // The file is let go as soon as the dialog closes, not when it is finally deleted.
-    Deposito.reset();
-    espacioJet.reset();
+    file_.reset();
     QDialog::done(result);
 }
 

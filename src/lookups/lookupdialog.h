@@ -11,7 +11,6 @@
 
 class QLineEdit;
 class QTableView;
-class Workspace;
 class Database;
 
 namespace lookups {
@@ -48,8 +47,7 @@ private:
 
     const Member& member_;
     QPointer<QLineEdit> target_;
-    std::shared_ptr<Workspace> espacioJet;
-    std::shared_ptr<Database> Deposito;
+    std::shared_ptr<Database> file_;
     std::vector<int> headerWidths_;  // by column; 0 for the unheaded ones
 
     QLineEdit* Text1;

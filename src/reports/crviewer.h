@@ -31,13 +31,11 @@ public:
 
     // The report shown; the viewer does not own it.
     void setReportSource(Report* report);
-    Report* reportSource() const { return report_; }
     // Reads the report and shows its first page.
     void ViewReport();
     // Zoom in percent (88 is the viewer's starting zoom).
     void Zoom(int percent);
     void setZoomMode(ZoomMode mode);
-    ZoomMode zoomMode() const { return zoomMode_; }
     int zoomPercent() const;
     // Reads the report's data again and shows the same page, or the last one if it is gone.
     void Refresh();

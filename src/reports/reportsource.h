@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-struct sqlite3;
+#include "readonlyfile.h"
 
 namespace reports {
 
@@ -22,9 +22,6 @@ public:
     // Opens the report's file. Throws EngineError: file missing, not one of the store's
     // files, password refused, table or field missing.
     ReportSource(const ReportDef& def, const QString& password);
-    ~ReportSource();
-    ReportSource(const ReportSource&) = delete;
-    ReportSource& operator=(const ReportSource&) = delete;
 
     // Records in the table and the sums of `summed` fields (by position in the report's
     // fields), read in one pass.
@@ -45,8 +42,7 @@ private:
     void prepareSql();
     std::vector<Row> fetch(const QString& sql, const QVariantList& params, std::vector<Place>* places);
 
-    sqlite3* db_ = nullptr;
-    QString fileName_;
+    ReadOnlyFile file_;
     QString table_;         // as the file spells it
     QStringList columns_;   // quoted, as the file spells them
     QString sortColumn_;    // quoted; empty for the table's own order

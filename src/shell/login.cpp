@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "application.h"
+#include "catalogue.h"
 #include "colours.h"
 #include "msgbox.h"
 #include "passwords.h"
@@ -101,11 +102,12 @@ bool Login::Load()
     txtPassword->setText(kInitialText);
     txtPassword->selectAll();
     try {
-        opcion_ = openForForm(u"Opcion.mdb"_s, Data1);
+        opcion_ = catalogue::open(u"Opcion.mdb");
+        Data1->setSource(opcion_, catalogue::find(u"Opcion.mdb")->table.name);
         Data1->Recordset();
     } catch (const EngineError& error) {
         Data1->close();
-        opcion_.release();
+        opcion_.reset();
         ShowErrorBox(error, this);
         return false;
     }
@@ -129,7 +131,7 @@ void Login::VerificarUsuario()
     Recordset& users = Data1->Recordset();
     users.MoveFirst();
     users.setIndex(u"usuario"_s);
-    users.Seek(u"="_s, txtUserName->text());
+    users.Seek(txtUserName->text());
     if (users.NoMatch()) {
         MsgBox(u"Usuario no Autorizado, por favor consulte con el Administrador"_s, vbCritical,
                u"Error"_s, this);
@@ -176,7 +178,7 @@ void Login::unload()
     txtPassword->clear();
     hide();
     Data1->close();
-    opcion_.release();
+    opcion_.reset();
 }
 
 bool Login::eventFilter(QObject* watched, QEvent* event)

@@ -7,7 +7,6 @@
 #include <functional>
 
 #include "datacontrol.h"
-#include "opensequence.h"
 
 class QLineEdit;
 class QPushButton;
@@ -49,6 +48,6 @@ private:
     QPushButton* cmdCancel;
     QPushButton* cmdAceptar;
     Data* Data1;
-    FileHold opcion_;
+    std::shared_ptr<Database> opcion_;  // Opcion.mdb
     OpenMain openMain_;
 };

@@ -18,6 +18,7 @@
 
 #include "acerca.h"
 #include "application.h"
+#include "catalogue.h"
 #include "msgbox.h"
 #include "pictures.h"
 #include "storelocale.h"
@@ -213,7 +214,8 @@ Principal::Principal(const QString& nombreUsuario, QWidget* parent) : QMainWindo
     setObjectName(u"Principal"_s);
     Data1 = new Data(this, RecordsetType::Table);
     Data1->setObjectName(u"Data1"_s);
-    opcion_ = openForForm(u"Opcion.mdb"_s, Data1);
+    opcion_ = catalogue::open(u"Opcion.mdb");
+    Data1->setSource(opcion_, catalogue::find(u"Opcion.mdb")->table.name);
     Data1->Recordset();
 
     frame_ = new BackgroundArea(this);

@@ -6,7 +6,6 @@
 #include <QStringList>
 
 #include "datacontrol.h"
-#include "opensequence.h"
 
 class QLabel;
 class QMdiArea;
@@ -52,5 +51,5 @@ private:
     QMenu* windowMenu_;
     QList<QAction*> windowListActions_;
     Data* Data1;
-    FileHold opcion_;
+    std::shared_ptr<Database> opcion_;  // Opcion.mdb
 };

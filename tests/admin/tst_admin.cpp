@@ -30,9 +30,7 @@ class AdminTest : public QObject {
 
     std::shared_ptr<Database> open(const QString& fileName)
     {
-        return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-            ->OpenDatabase(paths::inBases(fileName), false, false,
-                           catalogue::connectString(catalogue::find(fileName)->password));
+        return catalogue::open(fileName);
     }
 
     int count(const QString& fileName, const QString& where = u"1"_s)
@@ -139,13 +137,13 @@ private slots:
 
         auto users = open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
         users->setIndex(u"usuario"_s);
-        users->Seek(u"="_s, u"pepe"_s);
+        users->Seek(u"pepe"_s);
         QVERIFY(passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"Clave1"_s));
         QVERIFY(!users->Fields(u"contrasena"_s).Value().toString().contains(u"Clave1"_s));
 
         typed_ = {u"Nueva"_s, u"Nueva"_s};
         QCOMPARE(admin({u"usuario"_s, u"clave"_s, u"pepe"_s}), 0);
-        users->Seek(u"="_s, u"Pepe"_s);
+        users->Seek(u"Pepe"_s);
         QVERIFY(passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"Nueva"_s));
         QVERIFY(!passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"Clave1"_s));
 
@@ -219,7 +217,7 @@ private slots:
         QCOMPARE(admin({u"usuario"_s, u"clave"_s, u"VUMRE"_s}), 0);
         auto users = open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
         users->setIndex(u"usuario"_s);
-        users->Seek(u"="_s, u"VUMRE"_s);
+        users->Seek(u"VUMRE"_s);
         const QString stored = users->Fields(u"contrasena"_s).Value().toString();
         QVERIFY(stored.startsWith(u"pbkdf2-sha256$600000$"_s));
         QVERIFY(passwords::loginMatches(stored, u"abcd"_s));
@@ -300,7 +298,7 @@ private slots:
         QCOMPARE(tool.exitCode(), 2);
         auto users = open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
         users->setIndex(u"usuario"_s);
-        users->Seek(u"="_s, u"caja"_s);
+        users->Seek(u"caja"_s);
         QVERIFY(passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"secreta"_s));
     }
 };

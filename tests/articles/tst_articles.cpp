@@ -70,9 +70,7 @@ private:
         dir_ = std::make_unique<QTemporaryDir>();
         qputenv("XDG_DATA_HOME", QFile::encodeName(dir_->path()));
         catalogue::createFile(*catalogue::find(kArticulos), nativePath());
-        db_ = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                  ->OpenDatabase(paths::inBases(kArticulos), false, false,
-                                 catalogue::connectString(catalogue::find(kArticulos)->password));
+        db_ = catalogue::open(kArticulos);
         rs_ = db_->OpenRecordset(u"articulos"_s);
         rs_->setIndex(u"codigo"_s);
     }

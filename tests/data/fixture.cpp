@@ -21,7 +21,5 @@ void TempStore::create(const QString& fileName)
 
 std::shared_ptr<Database> TempStore::open(const QString& fileName)
 {
-    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-        ->OpenDatabase(paths::inBases(fileName), false, false,
-                       catalogue::connectString(catalogue::find(fileName)->password));
+    return catalogue::open(fileName);
 }

@@ -6,7 +6,6 @@
 #include "catalogue.h"
 #include "datacontrol.h"
 #include "fixture.h"
-#include "opensequence.h"
 #include "paths.h"
 #include "tests.h"
 
@@ -79,7 +78,7 @@ private slots:
         dynaset->MoveLast();
         QCOMPARE(dynaset->Fields(u"COD_RUB"_s).Value().toString(), u"0002"_s);
         QCOMPARE(errorNumber([&] { dynaset->setIndex(u"COD_RUB"_s); }), 3251);
-        QCOMPARE(errorNumber([&] { dynaset->Seek(u"="_s, u"0001"_s); }), 3251);
+        QCOMPARE(errorNumber([&] { dynaset->Seek(u"0001"_s); }), 3251);
     }
 
     void indexOrderWithNullAndEqualKeys()
@@ -126,7 +125,7 @@ private slots:
             rs->Update();
         }
         rs->setIndex(u"usuario"_s);
-        rs->Seek(u"="_s, key);
+        rs->Seek(key);
         QCOMPARE(rs->NoMatch(), found.isEmpty());
         if (!found.isEmpty()) QCOMPARE(rs->Fields(u"usuario"_s).Value().toString(), found);
     }
@@ -137,16 +136,16 @@ private slots:
         auto rs = db->OpenRecordset(u"articulos"_s);
         for (int i = 1; i <= 150; ++i) addArticle(*rs, QStringLiteral("ART %1").arg(i), u"77"_s + QString::number(i % 3));
         rs->setIndex(u"codigo"_s);
-        rs->Seek(u"="_s, u"000123"_s);
+        rs->Seek(u"000123"_s);
         QVERIFY(!rs->NoMatch());
         QCOMPARE(rs->Fields(u"codigo"_s).Value().toInt(), 123);
         QCOMPARE(rs->Fields(u"descripcion"_s).Value().toString(), u"ART 123"_s);
         for (const auto& miss : {u"abc"_s, u"12,5"_s, u"999"_s, QString()}) {
-            rs->Seek(u"="_s, miss);
+            rs->Seek(miss);
             QVERIFY2(rs->NoMatch(), qPrintable(miss));
         }
         rs->setIndex(u"CODBARRA"_s);
-        rs->Seek(u"="_s, u"771"_s);
+        rs->Seek(u"771"_s);
         QCOMPARE(rs->Fields(u"descripcion"_s).Value().toString(), u"ART 1"_s);
         rs->MoveNext();
         QCOMPARE(rs->Fields(u"descripcion"_s).Value().toString(), u"ART 4"_s);
@@ -258,11 +257,8 @@ private slots:
 
     void interleavedRecordsetsSeeEachOther()
     {
-        auto ws1 = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString());
-        auto ws2 = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString());
-        const QString path = u"c:\\norvik\\bases\\marcas.mdb"_s, connect = u";PWD=Vek_Hs83"_s;
-        auto db1 = ws1->OpenDatabase(u"C:\\Norvik\\Bases\\Marcas.mdb"_s, false, false, connect);
-        auto db2 = ws2->OpenDatabase(path, false, false, connect);
+        auto db1 = catalogue::open(u"Marcas.mdb");
+        auto db2 = catalogue::openAt(*catalogue::find(u"marcas.mdb"), u"c:\\norvik\\bases\\marcas.mdb"_s);
         auto writer = db2->OpenRecordset(u"rubros"_s);
         for (int i = 1; i <= 40; ++i) addBrand(*writer, QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')), u"M"_s);
         auto reader = db1->OpenRecordset(u"rubros"_s);
@@ -273,20 +269,20 @@ private slots:
             ++seen;
             if (seen == 5) addBrand(*writer, u"0099"_s, u"NEW"_s);  // appended: the walk reaches it
             if (seen == 6) {
-                keyed->Seek(u"="_s, u"0007"_s);
+                keyed->Seek(u"0007"_s);
                 keyed->Edit();
                 keyed->Fields(u"DESCRI"_s).setValue(u"CHANGED"_s);
                 keyed->Update();
             }
             if (seen == 7) QCOMPARE(reader->Fields(u"DESCRI"_s).Value().toString(), u"CHANGED"_s);
             if (seen == 8) {
-                keyed->Seek(u"="_s, u"0009"_s);
+                keyed->Seek(u"0009"_s);
                 keyed->Delete();
             }
         }
         QCOMPARE(seen, 40);  // 40 + 1 added - 1 deleted before the walk got there
 
-        keyed->Seek(u"="_s, u"0001"_s);
+        keyed->Seek(u"0001"_s);
         reader->MoveFirst();
         keyed->Delete();
         QCOMPARE(errorNumber([&] { reader->Fields(u"DESCRI"_s).Value(); }), 3167);
@@ -310,7 +306,7 @@ private slots:
         auto rs = db->OpenRecordset(u"rubros"_s);
         for (const auto& code : {u"0010"_s, u"0020"_s, u"0030"_s, u"0040"_s, u"0050"_s}) addBrand(*rs, code, u"M"_s);
         rs->setIndex(u"COD_RUB"_s);
-        rs->Seek(u"="_s, u"0010"_s);
+        rs->Seek(u"0010"_s);
         rs->MoveNext();  // reads a batch ahead that the change makes stale
         rs->MovePrevious();
         rs->Edit();
@@ -391,35 +387,48 @@ private slots:
 
     void passwords()
     {
-        auto ws = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString());
         const QString path = paths::inBases(u"Marcas.mdb"_s);
-        for (const auto& connect : {u";PWD=otra"_s, u""_s, u";PWD=vek_hs83"_s})
-            QCOMPARE(errorNumber([&] { ws->OpenDatabase(path, false, false, connect); }), 3031);
-        QVERIFY(ws->OpenDatabase(path, false, false, u";PWD=Vek_Hs83"_s));
+        catalogue::FileDef other = *catalogue::find(u"Marcas.mdb"_s);
+        for (const auto& password : {u"otra"_s, u""_s, u"vek_hs83"_s}) {
+            other.password = password;
+            QCOMPARE(errorNumber([&] { catalogue::openAt(other, path); }), 3031);
+        }
+        QVERIFY(catalogue::open(u"Marcas.mdb"));
 
+        // A file made without a password opens with any.
         catalogue::FileDef open = *catalogue::find(u"Rubros.mdb"_s);
         open.password.clear();
         catalogue::createFile(open, store_->nativePath(u"Rubros.mdb"_s));
-        for (const auto& connect : {u";PWD=cualquiera"_s, u""_s})
-            QVERIFY(ws->OpenDatabase(paths::inBases(u"Rubros.mdb"_s), false, false, connect));
+        QVERIFY(catalogue::open(u"Rubros.mdb"));
+        open.password = u"cualquiera"_s;
+        QVERIFY(catalogue::openAt(open, paths::inBases(u"Rubros.mdb"_s)));
+
+        // A file written with another password refuses the catalogue's.
+        QFile::remove(store_->nativePath(u"Departamentos.mdb"_s));
+        catalogue::FileDef changed = *catalogue::find(u"Departamentos.mdb"_s);
+        changed.password = u"Otra_83"_s;
+        catalogue::createFile(changed, store_->nativePath(u"Departamentos.mdb"_s));
+        QCOMPARE(errorNumber([&] { catalogue::open(u"Departamentos.mdb"); }), 3031);
 
         QFile file(store_->nativePath(u"Marcas.mdb"_s));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(!file.readAll().contains("Vek_Hs83"));
     }
 
-    void dataControlNeedsTheFileOpenWithItsPassword()
+    void dataControlReadsTheFileItIsBoundTo()
     {
         Data data;
-        data.setDatabaseName(paths::inBases(u"Marcas.mdb"_s));
-        data.setRecordSource(u"RUBROS"_s);
-        QCOMPARE(errorNumber([&] { data.Recordset(); }), 3031);
-        FileHold hold = openForForm(u"marcas.mdb"_s, &data);
+        QCOMPARE(errorNumber([&] { data.Recordset(); }), 3024);
+        auto file = catalogue::open(u"marcas.mdb");
+        data.setSource(file, u"RUBROS"_s);
         QVERIFY(data.Recordset().Eof());
         addBrand(data.Recordset(), u"0001"_s, u"X"_s);
-        hold.release();
+        file.reset();
         QCOMPARE(walk(data.Recordset(), u"DESCRI"_s), QStringList{u"X"_s});  // the control keeps it open
-        QCOMPARE(errorNumber([&] { openForForm(u"Marcas.mdb"_s, nullptr, u"mala"_s); }), 3031);
+        data.close();
+        QCOMPARE(errorNumber([&] { data.Recordset(); }), 3024);
+        data.setSource(catalogue::open(u"Marcas.mdb"), u"nada"_s);
+        QCOMPARE(errorNumber([&] { data.Recordset(); }), 3078);
     }
 
     void filesThatAreNotOurs_data()
@@ -438,32 +447,51 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
         file.close();
-        auto ws = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString());
-        QCOMPARE(errorNumber([&] { ws->OpenDatabase(paths::inBases(u"Clientes.mdb"_s), false, false, u";PWD=Vek_Dn83"_s); }),
-                 error);
+        QCOMPARE(errorNumber([&] { catalogue::open(u"Clientes.mdb"); }), error);
     }
 
     void otherFilesAndMissingOnes()
     {
-        auto ws = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString());
-        QCOMPARE(errorNumber([&] { ws->OpenDatabase(paths::inBases(u"Nada.mdb"_s)); }), 3024);
+        // A name that is not one of the store's files, and one of them that is missing.
+        QCOMPARE(errorNumber([&] { catalogue::open(u"Nada.mdb"); }), 3024);
+        QFile::remove(store_->nativePath(u"Clientes.mdb"_s));
+        QCOMPARE(errorNumber([&] { catalogue::open(u"Clientes.mdb"); }), 3024);
+        const catalogue::FileDef& def = *catalogue::find(u"Marcas.mdb"_s);
+        QCOMPARE(errorNumber([&] { catalogue::openAt(def, paths::inBases(u"Nada.mdb"_s)); }), 3024);
         QVERIFY(QDir().mkpath(store_->nativePath(u"Carpeta.mdb"_s)));
-        QCOMPARE(errorNumber([&] { ws->OpenDatabase(paths::inBases(u"Carpeta.mdb"_s)); }), 3051);
+        QCOMPARE(errorNumber([&] { catalogue::openAt(def, paths::inBases(u"Carpeta.mdb"_s)); }), 3051);
         // Another program's SQLite file: a database, but not one of ours.
         const QString foreign = store_->nativePath(u"Ajeno.mdb"_s);
         {
-            catalogue::FileDef def = *catalogue::find(u"Marcas.mdb"_s);
             catalogue::createFile(def, foreign);
-            auto db = ws->OpenDatabase(paths::inBases(u"Ajeno.mdb"_s), false, false, u";PWD=Vek_Hs83"_s);
+            auto db = catalogue::openAt(def, paths::inBases(u"Ajeno.mdb"_s));
             db->Execute(u"DROP TABLE valdrameno_meta"_s);
         }
-        QCOMPARE(errorNumber([&] { ws->OpenDatabase(paths::inBases(u"Ajeno.mdb"_s)); }), 3343);
+        QCOMPARE(errorNumber([&] { catalogue::openAt(def, paths::inBases(u"Ajeno.mdb"_s)); }), 3343);
         // A file written by a newer release is refused, not read with the wrong layout.
         {
             auto db = store_->open(u"Marcas.mdb"_s);
             db->Execute(u"UPDATE valdrameno_meta SET value = '2' WHERE key = 'schema_version'"_s);
         }
         QCOMPARE(errorNumber([&] { store_->open(u"Marcas.mdb"_s); }), 3041);
+    }
+
+    // Rows copied from elsewhere go in as given, counters included; the file's own checks hold.
+    void inserterStoresRowsAsGiven()
+    {
+        auto db = store_->open(u"Articulos.mdb"_s);
+        QCOMPARE(errorNumber([&] { db->Inserter(u"nada"_s); }), 3078);
+        const auto insert = db->Inserter(u"articulos"_s);
+        std::vector<QVariant> row(catalogue::find(u"Articulos.mdb"_s)->table.fields.size());
+        row[0] = qlonglong(500);
+        row[1] = u"COPIADO"_s;
+        insert(row);
+        QCOMPARE(errorNumber([&] { insert(row); }), 3022);
+        const auto rows = db->Select(u"SELECT codigo, descripcion, cos FROM articulos"_s);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0][0].toLongLong(), 500);
+        QCOMPARE(rows[0][1].toString(), u"COPIADO"_s);
+        QVERIFY(!rows[0][2].isValid());
     }
 
     void executeIsOneUnit()

@@ -52,8 +52,7 @@ void addArticles(Database& db, int count)
 
 int articleCount(const QString& nativePath)
 {
-    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                  ->OpenDatabase(nativePath, false, true, catalogue::connectString(u"Vek_Lom_26"_s));
+    auto db = catalogue::openAt(*catalogue::find(u"Articulos.mdb"), nativePath);
     return int(db->Select(u"SELECT count(*) FROM articulos"_s).value(0).value(0).toLongLong());
 }
 

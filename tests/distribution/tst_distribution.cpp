@@ -46,16 +46,13 @@ QString terminalFolder(const QString& host) { return paths::mappedRoot() + u"/re
 // The number of articles in an articles file at `nativePath`.
 qint64 countIn(const QString& nativePath)
 {
-    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                  ->OpenDatabase(nativePath, false, true, catalogue::connectString(u"Vek_Lom_26"_s));
+    auto db = catalogue::openAt(*catalogue::find(u"Articulos.mdb"), nativePath);
     return db->Select(u"SELECT count(*) FROM articulos"_s).value(0).value(0).toLongLong();
 }
 
 void addArticles(int count)
 {
-    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                  ->OpenDatabase(paths::inBases(u"Articulos.mdb"_s), false, false,
-                                 catalogue::connectString(u"Vek_Lom_26"_s));
+    auto db = catalogue::open(u"Articulos.mdb");
     Transaction t(*db);
     auto rs = db->OpenRecordset(u"articulos"_s);
     for (int i = 0; i < count; ++i) {

@@ -6,7 +6,6 @@
 
 #include "catalogue.h"
 #include "engine.h"
-#include "paths.h"
 
 using namespace Qt::StringLiterals;
 
@@ -14,9 +13,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const int units = app.arguments().value(1).toInt();
-    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                  ->OpenDatabase(paths::inBases(u"Articulos.mdb"_s), false, false,
-                                 catalogue::connectString(u"Vek_Lom_26"_s));
+    auto db = catalogue::open(u"Articulos.mdb");
     auto rs = db->OpenRecordset(u"articulos"_s);
     std::puts("ready");
     std::fflush(stdout);

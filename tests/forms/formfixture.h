@@ -47,9 +47,7 @@ public:
     static QStringList rows(const QString& fileName, const QStringList& fields)
     {
         const catalogue::FileDef* def = catalogue::find(fileName);
-        auto db = DBEngine::CreateWorkspace(QString(), QStringLiteral("admin"), QString())
-                      ->OpenDatabase(paths::inBases(def->fileName), false, false,
-                                     catalogue::connectString(def->password));
+        auto db = catalogue::open(def->fileName);
         auto rs = db->OpenRecordset(def->table.name);
         QStringList out;
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {

@@ -27,9 +27,7 @@ const QString kFixtures = QStringLiteral(LEGACY_FIXTURES);
 
 std::shared_ptr<Database> open(const QString& fileName)
 {
-    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-        ->OpenDatabase(paths::inBases(fileName), false, false,
-                       catalogue::connectString(catalogue::find(fileName)->password));
+    return catalogue::open(fileName);
 }
 
 QList<QVariantList> rowsOf(const QString& fileName)

@@ -102,7 +102,5 @@ QString LookupStore::nativePath(const QString& fileName)
 
 std::shared_ptr<Database> LookupStore::open(const QString& fileName)
 {
-    return DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-        ->OpenDatabase(paths::inBases(fileName), false, false,
-                       catalogue::connectString(catalogue::find(fileName)->password));
+    return catalogue::open(fileName);
 }

@@ -363,8 +363,7 @@ void TestReports::openViewerComesForwardWithoutReloading()
     QVERIFY(form);
     QCOMPARE(form->report()->recordCount(), 1);
     {
-        auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                      ->OpenDatabase(paths::inBases(u"Departamentos.mdb"_s), false, false, u";PWD=Vek_Hs83"_s);
+        auto db = catalogue::open(u"Departamentos.mdb");
         QCOMPARE(db->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('0002', 'BAZAR')"_s), 1);
     }
     QCOMPARE(WindowRegistry::instance().show(u"ForListaDepartamentos"_s), form);
@@ -615,8 +614,7 @@ void TestReports::printerThatFails()
 void TestReports::readsOnlyWhatIsCommitted()
 {
     folder_->create(u"Etiquetas.mdb"_s, labelRecords(3));
-    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                  ->OpenDatabase(paths::inBases(u"Etiquetas.mdb"_s), false, false, u";PWD=Vek_Lom_26"_s);
+    auto db = catalogue::open(u"Etiquetas.mdb");
     db->BeginTrans();
     db->Execute(u"INSERT INTO articulos (descripcion) VALUES ('PENDIENTE')"_s);
     ScriptedMessageBoxes boxes;

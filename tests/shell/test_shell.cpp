@@ -80,9 +80,7 @@ void makeUsers(const Users& users)
 // User name -> the text of `column`, read from the file.
 QMap<QString, QString> usersColumn(const QString& column)
 {
-    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                  ->OpenDatabase(paths::inBases(u"Opcion.mdb"_s), false, false,
-                                 catalogue::connectString(catalogue::find(u"Opcion.mdb")->password));
+    auto db = catalogue::open(u"Opcion.mdb"_s);
     QMap<QString, QString> result;
     auto rs = db->OpenRecordset(u"Usuarios"_s);
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
@@ -1088,8 +1086,8 @@ private slots:
         QFETCH(QString, box);
         makeUsers({{u"VUMRE"_s, u"VUMRE"_s, QString()}});
         Data users, otherWindow;
-        FileHold hold = openForForm(u"Opcion.mdb"_s, &users);
-        FileHold otherHold = openForForm(u"Opcion.mdb"_s, &otherWindow);
+        users.setSource(catalogue::open(u"Opcion.mdb"), u"Usuarios"_s);
+        otherWindow.setSource(catalogue::open(u"Opcion.mdb"), u"Usuarios"_s);
         QWidget window;
         window.show();
         // Another window's change in progress, begun in an earlier operation.

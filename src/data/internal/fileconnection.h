@@ -25,8 +25,6 @@ public:
     FileConnection& operator=(const FileConnection&) = delete;
 
     sqlite3* db() const { return db_; }
-    // The file name as the caller spelled it, for messages.
-    const QString& displayName() const { return displayName_; }
 
     // A prepared statement kept for reuse; the caller resets it (sqliteutil::Statement).
     sqlite3_stmt* cached(const QString& sql);
@@ -41,14 +39,10 @@ public:
     void lookForOtherWriters();
 
     const TableDef* table(QStringView name) const;
-    QStringList tableNames() const;
 
-    // Checks the password of a connect string (";PWD=..."); a file made without a password
-    // accepts any. On success the file counts as opened with its password, which lets a data
-    // control without a password of its own bind to it.
+    // Checks a password against the file's; a file made without a password accepts any. The
+    // password last verified is remembered, so reopening the file does not hash it again.
     bool checkPassword(const QString& password);
-    bool authenticated() const { return authenticated_; }
-    bool hasPassword() const { return !passwordHash_.isEmpty(); }
     int schemaVersion() const { return schemaVersion_; }
 
 private:
@@ -56,10 +50,9 @@ private:
     void load();
 
     sqlite3* db_ = nullptr;
-    QString displayName_;
+    QString displayName_;  // the file name as the opener spelled it, for messages
     QString passwordHash_;
-    QString verifiedPassword_;
-    bool authenticated_ = false;
+    QString verifiedPassword_;  // null until a password has been verified
     int schemaVersion_ = 0;
     quint64 generation_ = 0;
     sqlite3_file* osFile_ = nullptr;
@@ -68,6 +61,3 @@ private:
     std::vector<TableDef> tables_;
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
 };
-
-// The password of a connect string such as ";PWD=secret" (empty when it carries none).
-QString passwordFromConnect(const QString& connect);

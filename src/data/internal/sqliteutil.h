@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 
+#include "connectionsettings.h"
 #include "errors.h"
 
 namespace sqliteutil {
@@ -13,9 +14,6 @@ namespace sqliteutil {
 // Registers the collation that the store's text columns use: letters compare without regard
 // to case, Spanish letters included (Ñ/ñ, Á/á, Ü/ü); accents still count.
 void registerCollation(sqlite3* db);
-
-// Applies the settings every connection of the system uses.
-void configureConnection(sqlite3* db);
 
 // Throws the engine error that matches a failed SQLite call; `subject` names the file,
 // table or index in the message.
@@ -32,12 +30,16 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     void bind(int index, const QVariant& value);
+    // Binds ?1, ?2... to `values` in order.
+    void bindAll(const QVariantList& values);
     void bindText(int index, const QString& text);
     void bindInt64(int index, qint64 value);
     // Steps once; true while a row is available. Errors throw.
     bool step();
     sqlite3_stmt* get() const { return stmt_; }
     QVariant column(int index) const;
+    // Every column of the current row.
+    QVariantList row() const;
     QString columnText(int index) const;
 
 private:

@@ -122,6 +122,11 @@ void Statement::bind(int index, const QVariant& value)
     }
 }
 
+void Statement::bindAll(const QVariantList& values)
+{
+    for (qsizetype i = 0; i < values.size(); ++i) bind(int(i) + 1, values[i]);
+}
+
 void Statement::bindText(int index, const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
@@ -148,6 +153,15 @@ QVariant Statement::column(int index) const
     case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt_, index));
     default: return QVariant(columnText(index));
     }
+}
+
+QVariantList Statement::row() const
+{
+    const int columns = sqlite3_column_count(stmt_);
+    QVariantList values;
+    values.reserve(columns);
+    for (int c = 0; c < columns; ++c) values.push_back(column(c));
+    return values;
 }
 
 QString Statement::columnText(int index) const

@@ -24,15 +24,6 @@ std::map<QString, std::weak_ptr<FileConnection>>& registry()
 
 }  // namespace
 
-QString passwordFromConnect(const QString& connect)
-{
-    for (const QString& part : connect.split(u';')) {
-        const QString trimmed = part.trimmed();
-        if (trimmed.startsWith(u"PWD="_s, Qt::CaseInsensitive)) return trimmed.mid(4);
-    }
-    return QString();
-}
-
 std::shared_ptr<FileConnection> FileConnection::open(const QString& windowsPath)
 {
     const QString native = paths::toNative(windowsPath);
@@ -148,21 +139,11 @@ const TableDef* FileConnection::table(QStringView name) const
     return nullptr;
 }
 
-QStringList FileConnection::tableNames() const
-{
-    QStringList names;
-    for (const TableDef& t : tables_) names << t.name;
-    return names;
-}
-
 bool FileConnection::checkPassword(const QString& password)
 {
-    if (passwordHash_.isEmpty() || (authenticated_ && password == verifiedPassword_)) {
-        authenticated_ = true;
+    if (passwordHash_.isEmpty() || (!verifiedPassword_.isNull() && password == verifiedPassword_))
         return true;
-    }
     if (!passwords::verify(password, passwordHash_)) return false;
     verifiedPassword_ = password;
-    authenticated_ = true;
     return true;
 }

@@ -1,0 +1,52 @@
+#include "readonlyfile.h"
+
+#include <sqlite3.h>
+
+#include <QFileInfo>
+
+#include "errors.h"
+#include "meta.h"
+#include "passwords.h"
+#include "paths.h"
+#include "sqliteutil.h"
+
+ReadOnlyFile::ReadOnlyFile(const QString& path, const QString& password)
+{
+    const QString native = paths::toNative(path);
+    const QFileInfo info(native);
+    if (!info.exists()) throw EngineError(EngineErrorCode::FileNotFound, path);
+    if (info.isDir()) throw EngineError(EngineErrorCode::CannotOpenFile, path);
+    if (sqlite3_open_v2(native.toUtf8().constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db_);
+        throw EngineError(EngineErrorCode::CannotOpenFile, path);
+    }
+    try {
+        sqliteutil::registerCollation(db_);
+        sqlite3_busy_timeout(db_, 5000);
+        sqlite3_extended_result_codes(db_, 1);
+        meta::Values values;
+        try {
+            values = meta::read(db_);
+        } catch (const EngineError&) {
+            values.valid = false;
+        }
+        if (!values.valid) throw EngineError(EngineErrorCode::NotOurFormat, path);
+        if (!values.passwordHash.isEmpty() && !passwords::verify(password, values.passwordHash))
+            throw EngineError(EngineErrorCode::InvalidPassword);
+    } catch (...) {
+        sqlite3_close_v2(db_);
+        throw;
+    }
+}
+
+ReadOnlyFile::~ReadOnlyFile() { sqlite3_close_v2(db_); }
+
+void ReadOnlyFile::select(const QString& sql, const QVariantList& params,
+                          const std::function<bool(const QVariantList&)>& visit)
+{
+    sqliteutil::Statement stmt(db_, sql);
+    stmt.bindAll(params);
+    while (stmt.step())
+        if (!visit(stmt.row())) return;
+}
