@@ -9,15 +9,16 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include "admin.h"
 #include "application.h"
 #include "appwindows.h"
 #include "commandline.h"
+#include "tempstore.h"
+#include "guards.h"
 #include "msgbox.h"
+#include "scenario.h"
 #include "principal.h"
 #include "windowregistry.h"
 
@@ -25,23 +26,8 @@ using namespace Qt::StringLiterals;
 
 class TestApp : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
+    fixture::DataFolder dir_;
     QMdiArea frame_;
-
-    // Answers the next modal lookup dialog by searching `text` and choosing the first row.
-    void chooseInNextLookup(const QString& member, const QString& text, bool* seen)
-    {
-        QTimer::singleShot(0, this, [=] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            if (!dialog || dialog->objectName() != member) return;
-            *seen = true;
-            auto* box = dialog->findChild<QLineEdit*>(u"Text1"_s);
-            box->clear();
-            QTest::keyClicks(box, text);
-            QTest::keyClick(box, Qt::Key_Return);
-            QTest::keyClick(dialog->findChild<QWidget*>(u"MSFlexGrid1"_s), Qt::Key_Return);
-        });
-    }
 
     // The main window with a child window open and active. The registry works in the main
     // window's frame until the test's own frame is given back, when the main window goes.
@@ -77,7 +63,6 @@ class TestApp : public QObject {
 private slots:
     void initTestCase()
     {
-        qputenv("XDG_DATA_HOME", dir_.path().toUtf8());
         QString out, err;
         QTextStream o(&out), e(&err);
         QCOMPARE(admin::run({u"inicializar"_s, u"--demo"_s}, o, e, [](const QString&) { return QString(); }), 0);
@@ -142,7 +127,7 @@ private slots:
         QVERIFY(form);
         auto* codeBox = form->findChild<QLineEdit*>(u"Text1"_s);
         bool seen = false;
-        chooseInNextLookup(member, search, &seen);
+        fixture::chooseInNextLookup(this, member, search, &seen);
         if (byEscape)
             QTest::keyClick(codeBox, Qt::Key_Escape);
         else
@@ -186,7 +171,7 @@ private slots:
         QFETCH(QStringList, menus);
         ScriptedMessageBoxes msg;
         QList<int> exits;
-        shell::setExitHandler([&exits](int exitCode) { exits << exitCode; });
+        fixture::ExitHandlerGuard exitHandler([&exits](int exitCode) { exits << exitCode; });
         MainWindow main{&frame_, {}, nullptr};
         QVERIFY(openInMainWindow(main, window));
         auto* codeBox = main.form->findChild<QLineEdit*>(u"Text1"_s);
@@ -205,7 +190,6 @@ private slots:
         QCOMPARE(openMenus(main.principal.get()), menus);
         for (QMenu* menu : main.principal->findChildren<QMenu*>()) menu->close();
         QVERIFY(exits.isEmpty());
-        shell::setExitHandler({});
     }
 
     void altWithoutAcceleratorTypesNothing_data()

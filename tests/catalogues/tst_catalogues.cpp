@@ -7,7 +7,9 @@
 #include <QPointer>
 
 #include "catalogueform.h"
-#include "formfixture.h"
+#include "tempstore.h"
+#include "guards.h"
+#include "scenario.h"
 #include "formwindows.h"
 #include "lookuphook.h"
 #include "storelocale.h"
@@ -276,6 +278,7 @@ void TestCatalogues::reopensThroughTheRegistry()
     WindowRegistry registry;
     registry.setFrame(&frame);
     registerCatalogueWindows(registry);
+    fixture::FormReopenerGuard reopener;
     forms::reopenThroughRegistry(registry);
     // The menu places the department form at 1900, 0; after a save it comes back at 3100, 0.
     QPointer<QWidget> form = registry.show(u"Departamentos"_s, QPoint(1900, 0));
@@ -289,7 +292,6 @@ void TestCatalogues::reopensThroughTheRegistry()
     QCOMPARE(frame.subWindowList().size(), 1);
     // Shown again, the open one comes to the front: still one.
     QCOMPARE(registry.show(u"Departamentos"_s, QPoint(3100, 0)), fresh);
-    forms::setFormReopener({});
 }
 
 void TestCatalogues::departmentCodeMustBeNumber_data()
@@ -372,12 +374,11 @@ void TestCatalogues::layout()
     QCOMPARE(code->palette().color(QPalette::Base) == QColor(192, 255, 255), highlight);
 
     QStringList opened;
-    forms::setLookupOpener([&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
+    fixture::LookupOpenerGuard opener([&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
         opened << name + u' ' + target->objectName();
     });
     ScriptedMessageBoxes msg;
     fixture::run(form.get(), msg, {u"Text1 Escape"_s, u"Command5"_s});
-    forms::setLookupOpener({});
     QCOMPARE(opened, (QStringList{dialog + u" Text1"_s, dialog + u" Text1"_s}));
 }
 

@@ -5,7 +5,7 @@
 
 #include "catalogue.h"
 #include "datacontrol.h"
-#include "fixture.h"
+#include "tempstore.h"
 #include "opensequence.h"
 #include "paths.h"
 #include "tests.h"
@@ -52,19 +52,19 @@ int errorNumber(const std::function<void()>& action)
 
 class EngineTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<TempStore> store_;
+    std::optional<fixture::DataFolder> store_;
 
 private slots:
     void init()
     {
-        store_ = std::make_unique<TempStore>();
+        store_.emplace();
         for (const auto& name : {u"Marcas.mdb"_s, u"Articulos.mdb"_s, u"Opcion.mdb"_s}) store_->create(name);
     }
     void cleanup() { store_.reset(); }
 
     void tableOrderThenIndexOrder()
     {
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = fixture::openStore(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         for (const auto& code : {u"0003"_s, u"0001"_s, u"0002"_s}) addBrand(*rs, code, u"M"_s + code);
         QCOMPARE(walk(*rs, u"COD_RUB"_s), (QStringList{u"0003"_s, u"0001"_s, u"0002"_s}));
@@ -84,7 +84,7 @@ private slots:
 
     void indexOrderWithNullAndEqualKeys()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = fixture::openStore(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         addArticle(*rs, u"b1"_s, u"B"_s);
         addArticle(*rs, u"n1"_s);
@@ -118,7 +118,7 @@ private slots:
     {
         QFETCH(QString, key);
         QFETCH(QString, found);
-        auto db = store_->open(u"Opcion.mdb"_s);
+        auto db = fixture::openStore(u"Opcion.mdb"_s);
         auto rs = db->OpenRecordset(u"Usuarios"_s);
         for (const auto& name : {u"VUMRE"_s, u"Ñandú"_s, u"ÁLVARO"_s, u"pingüino"_s}) {
             rs->AddNew();
@@ -133,7 +133,7 @@ private slots:
 
     void seekNumericAndFirstOfEqualKeys()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = fixture::openStore(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         for (int i = 1; i <= 150; ++i) addArticle(*rs, QStringLiteral("ART %1").arg(i), u"77"_s + QString::number(i % 3));
         rs->setIndex(u"codigo"_s);
@@ -155,7 +155,7 @@ private slots:
 
     void namesWithoutRegardToCase()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = fixture::openStore(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"ARTICULOS"_s);
         rs->AddNew();
         rs->Fields(u"DESCRIPCION"_s).setValue(u"x"_s);
@@ -195,7 +195,7 @@ private slots:
         QFETCH(QVariant, assigned);
         QFETCH(int, error);
         QFETCH(QVariant, stored);
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = fixture::openStore(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         rs->AddNew();
         rs->Fields(u"cos"_s).setValue(7.0);
@@ -212,7 +212,7 @@ private slots:
     void wholeNumberFields()
     {
         store_->create(u"Etiquetas.mdb"_s);
-        auto db = store_->open(u"Etiquetas.mdb"_s);
+        auto db = fixture::openStore(u"Etiquetas.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         rs->AddNew();
         QCOMPARE(errorNumber([&] { rs->Fields(u"codigo"_s).setValue(u"12,5"_s); }), 3421);
@@ -228,7 +228,7 @@ private slots:
 
     void failedAssignmentStoresNothing()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = fixture::openStore(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         rs->AddNew();
         rs->Fields(u"descripcion"_s).setValue(u"never stored"_s);
@@ -248,7 +248,7 @@ private slots:
         QCOMPARE(child.readAllStandardOutput().trimmed(), QByteArray("stored"));
         const QDir folder(QFileInfo(store_->nativePath(u"Articulos.mdb"_s)).absolutePath());
         QCOMPARE(folder.entryList({u"Articulos*"_s}, QDir::Files), QStringList{u"Articulos.mdb"_s});
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = fixture::openStore(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         QVERIFY(!rs->Eof());
         QCOMPARE(rs->Fields(u"descripcion"_s).Value().toString(), u"DURABLE"_s);
@@ -306,7 +306,7 @@ private slots:
     {
         QFETCH(bool, forward);
         QFETCH(QString, expected);
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = fixture::openStore(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         for (const auto& code : {u"0010"_s, u"0020"_s, u"0030"_s, u"0040"_s, u"0050"_s}) addBrand(*rs, code, u"M"_s);
         rs->setIndex(u"COD_RUB"_s);
@@ -323,7 +323,7 @@ private slots:
     // Another process deletes a record under a walk that has already read past it.
     void commitsOfAnotherProcessAreSeen()
     {
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = fixture::openStore(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         for (int i = 1; i <= 6; ++i) addBrand(*rs, QStringLiteral("000%1").arg(i), u"M"_s);
         rs->MoveFirst();
@@ -339,7 +339,7 @@ private slots:
 
     void counterNeverReused()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = fixture::openStore(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         for (const auto& d : {u"a"_s, u"b"_s, u"c"_s}) addArticle(*rs, d);
         rs->MoveLast();
@@ -353,7 +353,7 @@ private slots:
 
     void endsAndNoCurrentRecord()
     {
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = fixture::openStore(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         QVERIFY(rs->Eof() && rs->Bof());
         QCOMPARE(errorNumber([&] { rs->MoveNext(); }), 3021);
@@ -379,7 +379,7 @@ private slots:
 
     void duplicateKeyStoresNothing()
     {
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = fixture::openStore(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         addBrand(*rs, u"0001"_s, u"A"_s);
         rs->AddNew();
@@ -460,15 +460,15 @@ private slots:
         QCOMPARE(errorNumber([&] { ws->OpenDatabase(paths::inBases(u"Ajeno.mdb"_s)); }), 3343);
         // A file written by a newer release is refused, not read with the wrong layout.
         {
-            auto db = store_->open(u"Marcas.mdb"_s);
+            auto db = fixture::openStore(u"Marcas.mdb"_s);
             db->Execute(u"UPDATE valdrameno_meta SET value = '2' WHERE key = 'schema_version'"_s);
         }
-        QCOMPARE(errorNumber([&] { store_->open(u"Marcas.mdb"_s); }), 3041);
+        QCOMPARE(errorNumber([&] { fixture::openStore(u"Marcas.mdb"_s); }), 3041);
     }
 
     void executeIsOneUnit()
     {
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = fixture::openStore(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         addBrand(*rs, u"0001"_s, u"A"_s);
         addBrand(*rs, u"0002"_s, u"B"_s);
@@ -484,7 +484,7 @@ private slots:
 
     void fullDiskLeavesWhatWasStored()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = fixture::openStore(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         const int pages = db->Select(u"PRAGMA page_count"_s).value(0).value(0).toInt();
         db->pragmaLines(QStringLiteral("max_page_count = %1").arg(pages + 3));

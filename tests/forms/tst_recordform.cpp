@@ -5,7 +5,9 @@
 #include <QHBoxLayout>
 #include <QPointer>
 
-#include "formfixture.h"
+#include "tempstore.h"
+#include "guards.h"
+#include "scenario.h"
 #include "lookuphook.h"
 #include "recordform.h"
 #include "storelocale.h"
@@ -344,13 +346,14 @@ void TestRecordForm::lookupHook()
     // Without an opener Esc and the button do nothing.
     fixture::run(&form, msg, {u"Text1 Escape"_s, u"Command5"_s});
     QStringList opened;
-    setLookupOpener([&](const QString& dialog, QLineEdit* target, QWidget* caller, LookupTrigger how) {
-        opened << dialog + u' ' + target->objectName() + u' ' + caller->objectName() +
-                      (how == LookupTrigger::EscapeKey ? u" Esc"_s : u" boton"_s);
-        target->setText(u"0003"_s);
-    });
-    fixture::run(&form, msg, {u"Text1 Escape"_s, u"Command5"_s, u"Text2 Escape"_s});
-    setLookupOpener({});
+    {
+        fixture::LookupOpenerGuard opener([&](const QString& dialog, QLineEdit* target, QWidget* caller, LookupTrigger how) {
+            opened << dialog + u' ' + target->objectName() + u' ' + caller->objectName() +
+                          (how == LookupTrigger::EscapeKey ? u" Esc"_s : u" boton"_s);
+            target->setText(u"0003"_s);
+        });
+        fixture::run(&form, msg, {u"Text1 Escape"_s, u"Command5"_s, u"Text2 Escape"_s});
+    }
     QCOMPARE(opened, (QStringList{u"ConsuProveedor Text1 TestForm Esc"_s, u"ConsuProveedor Text1 TestForm boton"_s}));
     // The chosen code is only loaded on Enter.
     QCOMPARE(fixture::texts(&form, {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1=0003"_s, u"Text2="_s}));
@@ -434,12 +437,11 @@ void TestRecordForm::reopenAfterSave()
 
     // A replaced reopener is asked instead, once the old form is gone.
     QStringList asked;
-    setFormReopener([&](const QString& name, const QPoint&) { asked << name; });
+    fixture::FormReopenerGuard reopener([&](const QString& name, const QPoint&) { asked << name; });
     QPointer<TestForm> second = fresh;
     fixture::run(fresh, msg, {u"cmdGrabar"_s});  // empty code: nothing saved, still reopens
     QTRY_COMPARE(asked, QStringList{u"TestForm"_s});
     QVERIFY(second.isNull());
-    setFormReopener({});
 }
 
 void TestRecordForm::blankingEmptiesDateBox()

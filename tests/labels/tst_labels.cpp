@@ -5,7 +5,8 @@
 #include <QPointer>
 
 #include "etiquetas.h"
-#include "formfixture.h"
+#include "tempstore.h"
+#include "scenario.h"
 #include "lookups.h"
 #include "windowregistry.h"
 

@@ -7,7 +7,9 @@
 #include <QRadioButton>
 
 #include "clientes.h"
-#include "formfixture.h"
+#include "tempstore.h"
+#include "guards.h"
+#include "scenario.h"
 #include "formwindows.h"
 #include "lookuphook.h"
 #include "partywindows.h"
@@ -85,6 +87,26 @@ QStringList comboItems(QWidget* form)
     return items;
 }
 
+// Where Enter, Up and Down move the focus from one field; nullptr where not checked.
+struct KeyMoves {
+    const char16_t* from;
+    const char16_t* enter;
+    const char16_t* up;
+    const char16_t* down;
+};
+
+template <std::size_t N>
+void addKeyRows(const KeyMoves (&moves)[N])
+{
+    for (const KeyMoves& m : moves) {
+        const QString from = QString::fromUtf16(m.from);
+        for (const auto& [key, to] : {std::pair{"Enter", m.enter}, {"Up", m.up}, {"Down", m.down}})
+            if (to)
+                QTest::addRow("%s %s", qPrintable(from), key)
+                    << from << QString::fromLatin1(key) << QString::fromUtf16(to);
+    }
+}
+
 template <class T>
 T* visibleForm()
 {
@@ -125,15 +147,17 @@ void TestParties::supplierKeys_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("to");
-    // The key table of the form, field by field.
-    const QStringList ring = kSupplierFields;
-    for (qsizetype i = 0; i < ring.size(); ++i) {
-        const QString field = ring[i];
-        if (i > 0) QTest::addRow("%s Enter", qPrintable(field)) << field << u"Enter"_s << (i + 1 < ring.size() ? ring[i + 1] : field);
-        if (field == u"Combo1"_s) continue;
-        QTest::addRow("%s Up", qPrintable(field)) << field << u"Up"_s << ring[(i + ring.size() - 1) % ring.size()];
-        QTest::addRow("%s Down", qPrintable(field)) << field << u"Down"_s << ring[(i + 1) % ring.size()];
-    }
+    // The key table of the form, field by field: where Enter, Up and Down go (Enter in the
+    // code field looks the code up; Up and Down in the list step through it).
+    const KeyMoves moves[] = {
+        {u"Text1", nullptr, u"Text11", u"Text2"},   {u"Text2", u"Text3", u"Text1", u"Text3"},
+        {u"Text3", u"Combo1", u"Text2", u"Combo1"}, {u"Combo1", u"Text4", nullptr, nullptr},
+        {u"Text4", u"Text5", u"Combo1", u"Text5"},  {u"Text5", u"Text6", u"Text4", u"Text6"},
+        {u"Text6", u"Text7", u"Text5", u"Text7"},   {u"Text7", u"Text8", u"Text6", u"Text8"},
+        {u"Text8", u"Text9", u"Text7", u"Text9"},   {u"Text9", u"Text10", u"Text8", u"Text10"},
+        {u"Text10", u"Text11", u"Text9", u"Text11"}, {u"Text11", u"Text11", u"Text10", u"Text1"},
+    };
+    addKeyRows(moves);
 }
 
 void TestParties::supplierKeys()
@@ -281,15 +305,16 @@ void TestParties::customerKeys_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("to");
-    const QStringList ring = kCustomerFields;
-    for (qsizetype i = 0; i < ring.size(); ++i) {
-        const QString field = ring[i];
-        if (i > 0) QTest::addRow("%s Enter", qPrintable(field)) << field << u"Enter"_s << (i + 1 < ring.size() ? ring[i + 1] : field);
-        if (field == u"Combo1"_s) continue;
-        // No wrap: Up in the code field and Down in the fax field stay.
-        QTest::addRow("%s Up", qPrintable(field)) << field << u"Up"_s << ring[qMax<qsizetype>(i - 1, 0)];
-        QTest::addRow("%s Down", qPrintable(field)) << field << u"Down"_s << ring[qMin(i + 1, ring.size() - 1)];
-    }
+    // No wrap: Up in the code field and Down in the fax field stay; Enter in the fax field too.
+    const KeyMoves moves[] = {
+        {u"Text1", nullptr, u"Text1", u"Text2"},    {u"Text2", u"Text3", u"Text1", u"Text3"},
+        {u"Text3", u"Combo1", u"Text2", u"Combo1"}, {u"Combo1", u"Text4", nullptr, nullptr},
+        {u"Text4", u"Text5", u"Combo1", u"Text5"},  {u"Text5", u"Text6", u"Text4", u"Text6"},
+        {u"Text6", u"Text7", u"Text5", u"Text7"},   {u"Text7", u"Text8", u"Text6", u"Text8"},
+        {u"Text8", u"Text9", u"Text7", u"Text9"},   {u"Text9", u"Text10", u"Text8", u"Text10"},
+        {u"Text10", u"Text10", u"Text9", u"Text10"},
+    };
+    addKeyRows(moves);
     QTest::newRow("Escape in city") << u"Text5"_s << u"Escape"_s << u"Text5"_s;
 }
 
@@ -493,6 +518,7 @@ void TestParties::customerReopensInTheFrame()
     WindowRegistry registry;
     registry.setFrame(&frame);
     registerPartyWindows(registry);
+    fixture::FormReopenerGuard reopener;
     forms::reopenThroughRegistry(registry);
     QVERIFY(registry.show(u"Proveedores"_s, QPoint(3100, 0)));
     QPointer<QWidget> form = registry.show(u"Clientes"_s, QPoint(3100, 0));
@@ -504,7 +530,6 @@ void TestParties::customerReopensInTheFrame()
     QCOMPARE(fresh->parentWidget()->pos(), QPoint(30, 45));
     QCOMPARE(fixture::texts(fresh, {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1="_s, u"Text2="_s}));
     QCOMPARE(frame.subWindowList().size(), 2);
-    forms::setFormReopener({});
 }
 
 void TestParties::lookupDialogs()
@@ -513,7 +538,7 @@ void TestParties::lookupDialogs()
     folder.create(u"Clientes.mdb"_s);
     folder.create(u"Proveedores.mdb"_s);
     QStringList opened;
-    forms::setLookupOpener([&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
+    fixture::LookupOpenerGuard opener([&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
         opened << name + u' ' + target->objectName();
     });
     ScriptedMessageBoxes msg;
@@ -523,7 +548,6 @@ void TestParties::lookupDialogs()
     fixture::showActive(customers.get());
     // The city field's Esc and picture button open nothing.
     fixture::run(customers.get(), msg, {u"Text1 Escape"_s, u"Text5 Escape"_s, u"Command1"_s});
-    forms::setLookupOpener({});
     QCOMPARE(opened, (QStringList{u"ConsuProveedor Text1"_s, u"ConsuCliente Text1"_s}));
 }
 

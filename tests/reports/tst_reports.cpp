@@ -15,7 +15,8 @@
 
 #include "crviewer.h"
 #include "principal.h"
-#include "formfixture.h"
+#include "tempstore.h"
+#include "scenario.h"
 #include "forlista.h"
 #include "numbertext.h"
 #include "report.h"
@@ -138,6 +139,7 @@ private:
     QString exportPdf(ForLista* form, const QString& name);
 
     QTemporaryDir config_;
+    fixture::EnvVar configHome_{"XDG_CONFIG_HOME", QFile::encodeName(config_.path())};
     std::unique_ptr<fixture::DataFolder> folder_;
     QMdiArea frame_;
     QString exportPath_;
@@ -145,7 +147,6 @@ private:
 
 void TestReports::initTestCase()
 {
-    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
     WindowRegistry::instance().setFrame(&frame_);
     frame_.resize(1100, 800);
     frame_.show();
@@ -363,8 +364,7 @@ void TestReports::openViewerComesForwardWithoutReloading()
     QVERIFY(form);
     QCOMPARE(form->report()->recordCount(), 1);
     {
-        auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                      ->OpenDatabase(paths::inBases(u"Departamentos.mdb"_s), false, false, u";PWD=Vek_Hs83"_s);
+        auto db = fixture::openStore(u"Departamentos.mdb"_s);
         QCOMPARE(db->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('0002', 'BAZAR')"_s), 1);
     }
     QCOMPARE(WindowRegistry::instance().show(u"ForListaDepartamentos"_s), form);
@@ -615,8 +615,7 @@ void TestReports::printerThatFails()
 void TestReports::readsOnlyWhatIsCommitted()
 {
     folder_->create(u"Etiquetas.mdb"_s, labelRecords(3));
-    auto db = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-                  ->OpenDatabase(paths::inBases(u"Etiquetas.mdb"_s), false, false, u";PWD=Vek_Lom_26"_s);
+    auto db = fixture::openStore(u"Etiquetas.mdb"_s);
     db->BeginTrans();
     db->Execute(u"INSERT INTO articulos (descripcion) VALUES ('PENDIENTE')"_s);
     ScriptedMessageBoxes boxes;
