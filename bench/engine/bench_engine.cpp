@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -16,8 +15,8 @@
 
 #include "benchsupport.h"
 #include "engine.h"
-#include "paths.h"
 #include "sqliteutil.h"
+#include "tempstore.h"
 
 using namespace Qt::StringLiterals;
 
@@ -183,12 +182,10 @@ int main(int argc, char* argv[])
 {
     gRows = benchsupport::takeRows(argc, argv, gRows);
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
-    const QString path = paths::toNative(paths::inBases(u"Articulos.mdb"_s));
+    fixture::DataFolder folder;
+    const QString path = fixture::DataFolder::nativePath(u"Articulos.mdb"_s);
     benchsupport::writeArticles(path, gRows);
-    gDb = DBEngine::CreateWorkspace(QString(), u"admin"_s, QString())
-              ->OpenDatabase(paths::inBases(u"Articulos.mdb"_s), false, false, u";PWD=Vek_Lom_26"_s);
+    gDb = fixture::openStore(u"Articulos.mdb"_s);
     gRaw = openRaw(path);
 
     // Peak memory of a whole walk, measured before anything else grows the process.

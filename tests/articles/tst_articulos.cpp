@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include "articlesave.h"
@@ -770,12 +771,14 @@ private slots:
             opened = true;
             return nullptr;
         });
+        // The stub goes before `opened` does, whatever check fails.
+        const auto restore = qScopeGuard(
+            [] { WindowRegistry::instance().add(u"Rubros"_s, WindowPlace::InFrame, [] { return nullptr; }); });
         Articulos* form = start();
         QTest::mouseClick(form->findChild<QPushButton*>(u"cmdRubro"_s), Qt::LeftButton);
         QVERIFY(opened);
         QCOMPARE(form->findChild<QPushButton*>(u"cmdProveedor"_s)->text(), u"&Proveedor"_s);
         QVERIFY(!form->findChild<QPushButton*>(u"cmdSubRubro"_s));
-        WindowRegistry::instance().add(u"Rubros"_s, WindowPlace::InFrame, [] { return nullptr; });
     }
 };
 

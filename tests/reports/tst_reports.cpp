@@ -15,6 +15,7 @@
 
 #include "crviewer.h"
 #include "principal.h"
+#include "guards.h"
 #include "tempstore.h"
 #include "scenario.h"
 #include "forlista.h"
@@ -142,12 +143,12 @@ private:
     fixture::EnvVar configHome_{"XDG_CONFIG_HOME", QFile::encodeName(config_.path())};
     std::unique_ptr<fixture::DataFolder> folder_;
     QMdiArea frame_;
+    std::optional<fixture::RegistryGuard> registry_;  // each test starts in frame_
     QString exportPath_;
 };
 
 void TestReports::initTestCase()
 {
-    WindowRegistry::instance().setFrame(&frame_);
     frame_.resize(1100, 800);
     frame_.show();
     frame_.activateWindow();
@@ -158,7 +159,7 @@ void TestReports::initTestCase()
 void TestReports::init()
 {
     folder_ = std::make_unique<fixture::DataFolder>();
-    WindowRegistry::instance().clear();
+    registry_.emplace(&frame_);
     reports::registerReportWindows(WindowRegistry::instance());
     reports::saveLabelOffset(QPointF());
 }
@@ -167,6 +168,7 @@ void TestReports::cleanup()
 {
     frame_.closeAllSubWindows();
     QTRY_VERIFY(frame_.subWindowList().isEmpty());
+    registry_.reset();
     folder_.reset();
 }
 
@@ -670,7 +672,6 @@ void TestReports::listsOpenFromTheMainWindowsMenu()
         QCOMPARE(pages.size(), 1);
         QVERIFY(pages[0].contains(title));
     }
-    WindowRegistry::instance().setFrame(&frame_);
 }
 
 QTEST_MAIN(TestReports)

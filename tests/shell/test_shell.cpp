@@ -147,6 +147,7 @@ private:
     fixture::DataFolder dir_;
     QList<int> exits_;
     fixture::ExitHandlerGuard exitHandler_{[this](int code) { exits_.append(code); }};
+    std::optional<fixture::RegistryGuard> registry_;
     std::unique_ptr<ScriptedMessageBoxes> boxes_;
     // The main window opened by the last login of the test, and the name it was opened for.
     std::unique_ptr<Principal> principal_;
@@ -186,7 +187,7 @@ private slots:
         exits_.clear();
         boxes_ = std::make_unique<ScriptedMessageBoxes>();
         loggedInAs_.clear();
-        WindowRegistry::instance().clear();
+        registry_.emplace();
         registerShellWindows(WindowRegistry::instance());
     }
 
@@ -194,6 +195,7 @@ private slots:
     {
         principal_.reset();
         boxes_.reset();
+        registry_.reset();
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (widget->objectName() == u"Calendario") delete widget;
     }

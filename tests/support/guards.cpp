@@ -4,20 +4,6 @@
 
 namespace fixture {
 
-LookupOpenerGuard::LookupOpenerGuard(forms::LookupOpener opener) : previous_(forms::lookupOpener())
-{
-    forms::setLookupOpener(std::move(opener));
-}
-
-LookupOpenerGuard::~LookupOpenerGuard() { forms::setLookupOpener(std::move(previous_)); }
-
-FormReopenerGuard::FormReopenerGuard(forms::FormReopener reopener) : previous_(forms::formReopener())
-{
-    forms::setFormReopener(std::move(reopener));
-}
-
-FormReopenerGuard::~FormReopenerGuard() { forms::setFormReopener(std::move(previous_)); }
-
 ExitHandlerGuard::ExitHandlerGuard(shell::ExitHandler handler)
     : previous_(shell::setExitHandler(std::move(handler)))
 {

@@ -13,29 +13,23 @@ class QMdiArea;
 
 namespace fixture {
 
+// Sets a hook of the program through `Set` and puts back what `Get` gave before.
+template <class Hook, const Hook& (*Get)(), void (*Set)(Hook)>
+class HookGuard {
+public:
+    explicit HookGuard(Hook hook = {}) : previous_(Get()) { Set(std::move(hook)); }
+    ~HookGuard() { Set(std::move(previous_)); }
+    HookGuard(const HookGuard&) = delete;
+    HookGuard& operator=(const HookGuard&) = delete;
+
+private:
+    Hook previous_;
+};
+
 // The record forms' lookup opener.
-class LookupOpenerGuard {
-public:
-    explicit LookupOpenerGuard(forms::LookupOpener opener);
-    ~LookupOpenerGuard();
-    LookupOpenerGuard(const LookupOpenerGuard&) = delete;
-    LookupOpenerGuard& operator=(const LookupOpenerGuard&) = delete;
-
-private:
-    forms::LookupOpener previous_;
-};
-
+using LookupOpenerGuard = HookGuard<forms::LookupOpener, forms::lookupOpener, forms::setLookupOpener>;
 // What brings back a form that closed itself after a save.
-class FormReopenerGuard {
-public:
-    explicit FormReopenerGuard(forms::FormReopener reopener = {});
-    ~FormReopenerGuard();
-    FormReopenerGuard(const FormReopenerGuard&) = delete;
-    FormReopenerGuard& operator=(const FormReopenerGuard&) = delete;
-
-private:
-    forms::FormReopener previous_;
-};
+using FormReopenerGuard = HookGuard<forms::FormReopener, forms::formReopener, forms::setFormReopener>;
 
 // What ends the program.
 class ExitHandlerGuard {
