@@ -70,11 +70,7 @@ private slots:
 void TestCatalogues::scenarios_data()
 {
     QTest::addColumn<Catalogue>("member");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QStringList>("table");
+    fixture::addScenarioColumns();
     const QStringList blank = {u"Text1="_s, u"Text2="_s};
 
     QTest::newRow("brand 7 finds 0007") << Catalogue::Marcas << QStringList{u"Text1:7"_s, u"Text1 Enter"_s}
@@ -145,23 +141,13 @@ void TestCatalogues::scenarios_data()
 void TestCatalogues::scenarios()
 {
     QFETCH(Catalogue, member);
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, boxes);
-    QFETCH(QStringList, fields);
-    QFETCH(QString, focus);
-    QFETCH(QStringList, table);
-
     fixture::DataFolder folder;
     folder.create(fileOf(member), someRecords());
     ScriptedMessageBoxes msg;
     std::unique_ptr<QWidget> form(newCatalogueForm(member));
     QVERIFY(form);
     fixture::showActive(form.get());
-    fixture::run(form.get(), msg, steps);
-    QCOMPARE(fixture::shown(msg), boxes);
-    QCOMPARE(fixture::texts(form.get(), {u"Text1"_s, u"Text2"_s}), fields);
-    QCOMPARE(fixture::focusName(), focus);
-    QCOMPARE(fixture::DataFolder::rows(fileOf(member), {u"COD_RUB"_s, u"DESCRI"_s}), table);
+    fixture::checkScenario(form.get(), msg, {u"Text1"_s, u"Text2"_s}, fileOf(member), {u"COD_RUB"_s, u"DESCRI"_s});
 }
 
 void TestCatalogues::saveReopens_data()

@@ -137,11 +137,7 @@ void TestRecordForm::codeFormat()
 void TestRecordForm::scenarios_data()
 {
     QTest::addColumn<bool>("wraps");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QStringList>("table");
+    fixture::addScenarioColumns();
 
     const QStringList start = {u"0007|ACME|MONOTRIBUTO|a@b.c"_s, u"0003|OTRO|<null>|<null>"_s};
     // Typing.
@@ -250,12 +246,6 @@ void TestRecordForm::scenarios_data()
 void TestRecordForm::scenarios()
 {
     QFETCH(bool, wraps);
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, boxes);
-    QFETCH(QStringList, fields);
-    QFETCH(QString, focus);
-    QFETCH(QStringList, table);
-
     fixture::DataFolder folder;
     folder.create(u"Proveedores.mdb"_s, {supplier(u"0007"_s, u"ACME"_s, u"a@b.c"_s, u"MONOTRIBUTO"_s),
                                          supplier(u"0003"_s, u"OTRO"_s)});
@@ -263,11 +253,7 @@ void TestRecordForm::scenarios()
     TestForm form(wraps);
     QVERIFY(form.open());
     fixture::showActive(&form);
-    fixture::run(&form, msg, steps);
-    QCOMPARE(fixture::shown(msg), boxes);
-    QCOMPARE(fixture::texts(&form, kFields), fields);
-    QCOMPARE(fixture::focusName(), focus);
-    QCOMPARE(fixture::DataFolder::rows(u"Proveedores.mdb"_s, kColumns), table);
+    fixture::checkScenario(&form, msg, kFields, u"Proveedores.mdb"_s, kColumns);
 }
 
 void TestRecordForm::nuevo_data()

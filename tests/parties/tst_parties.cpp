@@ -190,11 +190,7 @@ void TestParties::supplierKeys()
 
 void TestParties::supplierScenarios_data()
 {
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QStringList>("table");  // code|name|tax|mail|contact
+    fixture::addScenarioColumns();  // table: code|name|tax|mail|contact
 
     const QStringList empty = blank(kSupplierFields);
     const QStringList acme = {u"Text1=0007"_s, u"Text2=ACME SA"_s, u"Text3=20-1"_s, u"Combo1=MONOTRIBUTO"_s,
@@ -246,11 +242,6 @@ void TestParties::supplierScenarios_data()
 
 void TestParties::supplierScenarios()
 {
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, boxes);
-    QFETCH(QStringList, fields);
-    QFETCH(QString, focus);
-    QFETCH(QStringList, table);
     fixture::DataFolder folder;
     folder.create(u"Proveedores.mdb"_s, suppliers());
     ScriptedMessageBoxes msg;
@@ -258,13 +249,8 @@ void TestParties::supplierScenarios()
     QVERIFY(form);
     fixture::showActive(form.get());
     QVERIFY(!form->findChild<QLineEdit*>(u"Text17"_s)->isVisible());
-    fixture::run(form.get(), msg, steps);
-    QCOMPARE(fixture::shown(msg), boxes);
-    QCOMPARE(fixture::texts(form.get(), kSupplierFields), fields);
-    QCOMPARE(fixture::focusName(), focus);
-    QCOMPARE(fixture::DataFolder::rows(u"Proveedores.mdb"_s, {u"COD_PROV"_s, u"RAZON_SOC"_s, u"TIPO_IVA"_s,
-                                                                u"MAIL"_s, u"CONTACTO"_s}),
-             table);
+    fixture::checkScenario(form.get(), msg, kSupplierFields, u"Proveedores.mdb"_s,
+                           {u"COD_PROV"_s, u"RAZON_SOC"_s, u"TIPO_IVA"_s, u"MAIL"_s, u"CONTACTO"_s});
 }
 
 void TestParties::supplierListFilledOnce()
@@ -341,11 +327,7 @@ void TestParties::customerKeys()
 
 void TestParties::customerScenarios_data()
 {
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QStringList>("table");  // code|name|tel|mail
+    fixture::addScenarioColumns();  // table: code|name|tel|mail
 
     const QStringList empty = blank(kCustomerFields);
     const QStringList start = {u"0003|PRIMERO|111|<null>"_s, u"0001|SEGUNDO|<null>|<null>"_s,
@@ -397,23 +379,14 @@ void TestParties::customerScenarios_data()
 
 void TestParties::customerScenarios()
 {
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, boxes);
-    QFETCH(QStringList, fields);
-    QFETCH(QString, focus);
-    QFETCH(QStringList, table);
     fixture::DataFolder folder;
     folder.create(u"Clientes.mdb"_s, customers());
     ScriptedMessageBoxes msg;
     std::unique_ptr<QWidget> form(newClientes());
     QVERIFY(form);
     fixture::showActive(form.get());
-    fixture::run(form.get(), msg, steps);
-    QCOMPARE(fixture::shown(msg), boxes);
-    QCOMPARE(fixture::texts(form.get(), kCustomerFields), fields);
-    QCOMPARE(fixture::focusName(), focus);
-    QCOMPARE(fixture::DataFolder::rows(u"Clientes.mdb"_s, {u"COD_CLIENT"_s, u"RAZON_SOC"_s, u"TEL_1"_s, u"MAIL"_s}),
-             table);
+    fixture::checkScenario(form.get(), msg, kCustomerFields, u"Clientes.mdb"_s,
+                           {u"COD_CLIENT"_s, u"RAZON_SOC"_s, u"TEL_1"_s, u"MAIL"_s});
     // The date written at opening stays through every blanking.
     QCOMPARE(form->findChild<QLineEdit*>(u"Text17"_s)->text(),
              storelocale::shortDate(QDate::currentDate()));

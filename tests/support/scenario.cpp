@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "msgbox.h"
+#include "tempstore.h"
 
 using namespace Qt::StringLiterals;
 
@@ -97,6 +98,30 @@ void run(QWidget* form, ScriptedMessageBoxes& boxes, const QStringList& steps)
         runStep(form, boxes, step);
         if (QTest::currentTestFailed()) return;
     }
+}
+
+void addScenarioColumns()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QStringList>("table");
+}
+
+void checkScenario(QWidget* form, ScriptedMessageBoxes& scripted, const QStringList& fieldNames,
+                   const QString& fileName, const QStringList& columns)
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, boxes);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, focus);
+    QFETCH(QStringList, table);
+    run(form, scripted, steps);
+    QCOMPARE(shown(scripted), boxes);
+    QCOMPARE(texts(form, fieldNames), fields);
+    QCOMPARE(focusName(), focus);
+    QCOMPARE(DataFolder::rows(fileName, columns), table);
 }
 
 QStringList shown(const ScriptedMessageBoxes& boxes)

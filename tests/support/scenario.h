@@ -31,6 +31,15 @@ void showActive(QWidget* window);
 // Stops at the first step that fails.
 void run(QWidget* form, ScriptedMessageBoxes& boxes, const QStringList& steps);
 
+// The columns of a table of scenarios, after any a test adds of its own: the "steps", the
+// "boxes" shown, the texts of the named "fields" and the "focus" afterwards, and the "table"
+// rows of the form's file afterwards.
+void addScenarioColumns();
+// Runs the current row's steps in `form` and checks the boxes, the texts of `fieldNames`, the
+// focus and the rows of `fileName` (its `columns` joined by '|').
+void checkScenario(QWidget* form, ScriptedMessageBoxes& scripted, const QStringList& fieldNames,
+                   const QString& fileName, const QStringList& columns);
+
 // Every box shown, as "flags|title|prompt".
 QStringList shown(const ScriptedMessageBoxes& boxes);
 
