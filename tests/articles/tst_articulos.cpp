@@ -395,9 +395,7 @@ private slots:
         ScriptedMessageBoxes scripted;
         Articulos* form = start();
         QVERIFY(form);
-        fixture::run(form, scripted, steps);
-        QCOMPARE(fixture::shown(scripted), boxes);
-        QCOMPARE(fixture::focusName(), focus);
+        fixture::runAndCheck(form, scripted, steps, boxes, focus);
         for (const QString& expected : fields) {
             const QString name = expected.section(u'=', 0, 0);
             QWidget* w = form->findChild<QWidget*>(name);

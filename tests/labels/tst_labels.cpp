@@ -179,9 +179,7 @@ void TestLabels::refusals()
     ScriptedMessageBoxes scripted;
     Etiquetas* form = openForm();
     QVERIFY(form);
-    fixture::run(form, scripted, steps);
-    QCOMPARE(fixture::shown(scripted), QStringList{box});
-    QCOMPARE(fixture::focusName(), selected);
+    fixture::runAndCheck(form, scripted, steps, {box}, selected);
     auto* field = form->findChild<QLineEdit*>(selected);
     QVERIFY(!field->text().isEmpty());
     QCOMPARE(field->selectedText(), field->text());

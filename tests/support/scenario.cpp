@@ -100,11 +100,17 @@ void run(QWidget* form, ScriptedMessageBoxes& boxes, const QStringList& steps)
     }
 }
 
+void runAndCheck(QWidget* form, ScriptedMessageBoxes& scripted, const QStringList& steps,
+                 const QStringList& boxes, const QString& focus)
+{
+    run(form, scripted, steps);
+    QCOMPARE(shown(scripted), boxes);
+    QCOMPARE(focusName(), focus);
+}
+
 void addScenarioColumns()
 {
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("fields");
+    for (const char* name : {"steps", "boxes", "fields"}) QTest::addColumn<QStringList>(name);
     QTest::addColumn<QString>("focus");
     QTest::addColumn<QStringList>("table");
 }
@@ -117,10 +123,8 @@ void checkScenario(QWidget* form, ScriptedMessageBoxes& scripted, const QStringL
     QFETCH(QStringList, fields);
     QFETCH(QString, focus);
     QFETCH(QStringList, table);
-    run(form, scripted, steps);
-    QCOMPARE(shown(scripted), boxes);
+    runAndCheck(form, scripted, steps, boxes, focus);
     QCOMPARE(texts(form, fieldNames), fields);
-    QCOMPARE(focusName(), focus);
     QCOMPARE(DataFolder::rows(fileName, columns), table);
 }
 

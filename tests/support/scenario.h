@@ -31,6 +31,11 @@ void showActive(QWidget* window);
 // Stops at the first step that fails.
 void run(QWidget* form, ScriptedMessageBoxes& boxes, const QStringList& steps);
 
+// Runs `steps` and checks the boxes shown ("flags|title|prompt") and the control left with the
+// focus.
+void runAndCheck(QWidget* form, ScriptedMessageBoxes& scripted, const QStringList& steps,
+                 const QStringList& boxes, const QString& focus);
+
 // The columns of a table of scenarios, after any a test adds of its own: the "steps", the
 // "boxes" shown, the texts of the named "fields" and the "focus" afterwards, and the "table"
 // rows of the form's file afterwards.
