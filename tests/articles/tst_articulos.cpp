@@ -17,6 +17,7 @@
 #include "tempstore.h"
 #include "scenario.h"
 #include "formwindows.h"
+#include "guards.h"
 #include "lookuphook.h"
 #include "lookups.h"
 #include "recordform.h"
@@ -76,6 +77,10 @@ class TestArticulos : public QObject {
 
     std::optional<fixture::DataFolder> data_;
     QMdiArea frame_;
+    // The main window's hooks for the life of the test class.
+    std::optional<fixture::RegistryGuard> registry_;
+    std::optional<fixture::FormReopenerGuard> reopener_;
+    std::optional<fixture::LookupOpenerGuard> lookupOpener_;
 
     // A fresh store and a freshly opened form, the way the main window opens it.
     Articulos* start(const QStringList& extraArticles = {})
@@ -109,10 +114,11 @@ class TestArticulos : public QObject {
 private slots:
     void initTestCase()
     {
-        WindowRegistry::instance().setFrame(&frame_);
+        registry_.emplace(&frame_);
         registerArticleWindows(WindowRegistry::instance());
+        reopener_.emplace();
         forms::reopenThroughRegistry(WindowRegistry::instance());
-        forms::setLookupOpener([](const QString& name, QLineEdit* target, QWidget* caller, forms::LookupTrigger how) {
+        lookupOpener_.emplace([](const QString& name, QLineEdit* target, QWidget* caller, forms::LookupTrigger how) {
             lookups::openLookup(name, target, caller,
                                 how == forms::LookupTrigger::EscapeKey ? lookups::OpenedBy::EscapeKey
                                                                        : lookups::OpenedBy::SearchButton);
@@ -125,9 +131,9 @@ private slots:
     {
         if (auto* open = openForm()) open->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        WindowRegistry::instance().clear();
-        forms::setLookupOpener({});
-        forms::setFormReopener({});
+        lookupOpener_.reset();
+        reopener_.reset();
+        registry_.reset();
     }
 
     // ------------------------------------------------------------ layout
