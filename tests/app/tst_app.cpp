@@ -15,11 +15,12 @@
 #include "application.h"
 #include "appwindows.h"
 #include "commandline.h"
-#include "tempstore.h"
 #include "guards.h"
 #include "msgbox.h"
-#include "scenario.h"
 #include "principal.h"
+#include "scenario.h"
+#include "tempstore.h"
+#include "twips.h"
 #include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -338,8 +339,12 @@ private slots:
         // The fresh form comes once the old one is gone.
         QTRY_VERIFY(WindowRegistry::instance().openWindow(u"Marcas"_s));
         QWidget* reopened = WindowRegistry::instance().openWindow(u"Marcas"_s);
-        QVERIFY(reopened != first.data());
+        // A blank brand form, at the place a saved brand form comes back to.
+        QCOMPARE(reopened->objectName(), u"Marcas"_s);
+        QVERIFY(reopened->isVisible());
+        QCOMPARE(reopened->parentWidget()->pos(), twips::point(3100, 0));
         QVERIFY(reopened->findChild<QLineEdit*>(u"Text1"_s)->text().isEmpty());
+        QVERIFY(reopened->findChild<QLineEdit*>(u"Text2"_s)->text().isEmpty());
         reopened->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
