@@ -19,7 +19,6 @@
 #include <QMdiArea>
 #include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -31,6 +30,7 @@
 #include "msgbox.h"
 #include "datacontrol.h"
 #include "paths.h"
+#include "tempstore.h"
 #include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -45,19 +45,13 @@ const char* const kColumns[] = {"codigo", "descripcion", "codbarra", "codp", "de
                                 "dep2",   "dep3",        "dept",     "min",  "ped",  "rec1", "rec2",
                                 "rec3",   "lis1",        "lis2",     "lis3"};
 
-void generate()
+void generate(fixture::DataFolder& folder)
 {
-    benchsupport::writeArticles(paths::toNative(paths::inBases(u"Articulos.mdb"_s)), gRows);
-    for (const char* file : {"Proveedores.mdb", "Marcas.mdb", "Rubros.mdb"}) {
-        const catalogue::FileDef* def = catalogue::find(QString::fromLatin1(file));
-        catalogue::createFile(*def, paths::toNative(paths::inBases(def->fileName)));
-    }
+    benchsupport::writeArticles(fixture::DataFolder::nativePath(u"Articulos.mdb"_s), gRows);
+    for (const QString& file : {u"Proveedores.mdb"_s, u"Marcas.mdb"_s, u"Rubros.mdb"_s}) folder.create(file);
 }
 
-std::shared_ptr<Database> openArticulos()
-{
-    return catalogue::open(u"Articulos.mdb"_s);
-}
+std::shared_ptr<Database> openArticulos() { return catalogue::open(u"Articulos.mdb"_s); }
 
 void readAll(Recordset& rs)
 {
@@ -205,9 +199,8 @@ int main(int argc, char* argv[])
     gRows = std::max(kBrowsed + 1, benchsupport::takeRows(argc, argv, gRows));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
-    generate();
+    fixture::DataFolder folder;
+    generate(folder);
 
     // The form as the main window holds it: a child window, reopened through the registry.
     ScriptedMessageBoxes boxes;

@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -18,7 +17,7 @@
 #include "catalogue.h"
 #include "connectionsettings.h"
 #include "engine.h"
-#include "paths.h"
+#include "tempstore.h"
 
 using namespace Qt::StringLiterals;
 
@@ -184,11 +183,10 @@ int main(int argc, char* argv[])
 {
     gRows = benchsupport::takeRows(argc, argv, gRows);
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
-    const QString path = paths::toNative(paths::inBases(u"Articulos.mdb"_s));
+    fixture::DataFolder folder;
+    const QString path = fixture::DataFolder::nativePath(u"Articulos.mdb"_s);
     benchsupport::writeArticles(path, gRows);
-    gDb = catalogue::open(u"Articulos.mdb");
+    gDb = catalogue::open(u"Articulos.mdb"_s);
     gRaw = openRaw(path);
 
     // Peak memory of a whole walk, measured before anything else grows the process.

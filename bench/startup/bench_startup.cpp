@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,7 +17,7 @@
 #include "catalogue.h"
 #include "engine.h"
 #include "passwords.h"
-#include "paths.h"
+#include "tempstore.h"
 
 using namespace Qt::StringLiterals;
 
@@ -58,10 +57,8 @@ double median(std::vector<double> values)
 void BM_StartupToLogin(benchmark::State& state)
 {
     // A data folder with the users file, as the program needs to show its login.
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-    const QString opcion = paths::toNative(paths::inBases(u"Opcion.mdb"_s));
-    catalogue::createFile(*catalogue::find(u"Opcion.mdb"), opcion, [](Database& db) {
+    fixture::DataFolder data;
+    data.createFilled(u"Opcion.mdb"_s, [](Database& db) {
         auto users = db.OpenRecordset(u"Usuarios"_s);
         users->AddNew();
         users->Fields(u"usuario").setValue(u"VUMRE"_s);

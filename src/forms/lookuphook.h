@@ -19,6 +19,8 @@ using LookupOpener =
     std::function<void(const QString& dialogName, QLineEdit* target, QWidget* caller, LookupTrigger how)>;
 
 void setLookupOpener(LookupOpener opener);
+// The opener set, empty when none.
+const LookupOpener& lookupOpener();
 // Does nothing while no opener is set.
 void openLookup(const QString& dialogName, QLineEdit* target, QWidget* caller, LookupTrigger how);
 

@@ -2,11 +2,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "admin.h"
 #include "catalogue.h"
+#include "tempstore.h"
 #include "engine.h"
 #include "folderlock.h"
 #include "passwords.h"
@@ -16,7 +16,7 @@ using namespace Qt::StringLiterals;
 
 class AdminTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::optional<fixture::DataFolder> folder_;
     QString out_, err_;
     QStringList typed_;  // passwords the reader hands out, in order
 
@@ -28,15 +28,10 @@ class AdminTest : public QObject {
         return admin::run(args, out, err, [this](const QString&) { return typed_.isEmpty() ? QString() : typed_.takeFirst(); });
     }
 
-    std::shared_ptr<Database> open(const QString& fileName)
-    {
-        return catalogue::open(fileName);
-    }
-
     int count(const QString& fileName, const QString& where = u"1"_s)
     {
         const TableDef& table = catalogue::find(fileName)->table;
-        return open(fileName)
+        return catalogue::open(fileName)
             ->Select(QStringLiteral("SELECT count(*) FROM \"%1\" WHERE %2").arg(table.name, where))
             .value(0).value(0).toInt();
     }
@@ -57,8 +52,7 @@ class AdminTest : public QObject {
 private slots:
     void init()
     {
-        dir_ = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_->path()));
+        folder_.emplace();
         typed_.clear();
     }
 
@@ -66,7 +60,7 @@ private slots:
     {
         QCOMPARE(admin({u"inicializar"_s}), 0);
         QCOMPARE(QDir(paths::toNative(paths::basesFolder())).entryList(QDir::Files).size(), 10);
-        auto users = open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
+        auto users = catalogue::open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
         QCOMPARE(users->Fields(u"usuario"_s).Value().toString(), u"VUMRE"_s);
         const QVariant stored = users->Fields(u"contrasena"_s).Value();
         QVERIFY(stored.toString() != u"VUMRE"_s);
@@ -97,7 +91,7 @@ private slots:
         QCOMPARE(count(u"Articulos.mdb"_s, u"iva = 0"_s) > 0, true);
         QCOMPARE(count(u"Articulos.mdb"_s, u"iva IS NULL"_s) > 0, true);
         QCOMPARE(count(u"Articulos.mdb"_s, u"descripcion IS NULL OR codbarra IS NULL OR lis3 IS NULL"_s), 0);
-        QCOMPARE(open(u"Articulos.mdb"_s)->Select(u"SELECT count(DISTINCT uni) FROM articulos"_s).value(0).value(0).toInt(), 4);
+        QCOMPARE(catalogue::open(u"Articulos.mdb"_s)->Select(u"SELECT count(DISTINCT uni) FROM articulos"_s).value(0).value(0).toInt(), 4);
         QCOMPARE(count(u"Clientes.mdb"_s), 50);
         QCOMPARE(count(u"Clientes.mdb"_s, u"ESTADO = 'SUSPENDIDA'"_s), 1);
         QCOMPARE(count(u"Clientes.mdb"_s, u"instr(CUIT, 'remito') > 0"_s), 1);
@@ -135,7 +129,7 @@ private slots:
         QCOMPARE(admin({u"usuario"_s, u"listar"_s}), 0);
         QCOMPARE(out_, u"VUMRE\nPepe\n"_s);
 
-        auto users = open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
+        auto users = catalogue::open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
         users->setIndex(u"usuario"_s);
         users->Seek(u"pepe"_s);
         QVERIFY(passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"Clave1"_s));
@@ -167,7 +161,7 @@ private slots:
                                             QStringList{u"usuario"_s, u"clave"_s, u"VUMRE"_s},
                                             QStringList{u"usuario"_s, u"borrar"_s, u"VUMRE"_s},
                                             QStringList{u"inicializar"_s, u"--demo"_s},
-                                            QStringList{u"restaurar"_s, dir_->path()}}) {
+                                            QStringList{u"restaurar"_s, folder_->path()}}) {
                 QCOMPARE(admin(args), 1);
                 QVERIFY2(err_.contains(u"El programa está abierto"_s), qPrintable(args.join(u' ')));
             }
@@ -215,7 +209,7 @@ private slots:
         QCOMPARE(admin({u"inicializar"_s}), 0);
         typed_ = {u"abcd"_s, u"abcd"_s};
         QCOMPARE(admin({u"usuario"_s, u"clave"_s, u"VUMRE"_s}), 0);
-        auto users = open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
+        auto users = catalogue::open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
         users->setIndex(u"usuario"_s);
         users->Seek(u"VUMRE"_s);
         const QString stored = users->Fields(u"contrasena"_s).Value().toString();
@@ -296,7 +290,7 @@ private slots:
         tool.start(QString::fromUtf8(ADMIN_TOOL), {u"ayuda"_s});
         QVERIFY(tool.waitForFinished(60000));
         QCOMPARE(tool.exitCode(), 2);
-        auto users = open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
+        auto users = catalogue::open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
         users->setIndex(u"usuario"_s);
         users->Seek(u"caja"_s);
         QVERIFY(passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"secreta"_s));

@@ -1,6 +1,5 @@
 #include <QDir>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <map>
@@ -8,6 +7,7 @@
 #include "articlemodel.h"
 #include "articlesave.h"
 #include "catalogue.h"
+#include "tempstore.h"
 #include "engine.h"
 #include "ivapass.h"
 #include "msgbox.h"
@@ -56,7 +56,7 @@ class TestArticles : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::optional<fixture::DataFolder> folder_;
     std::shared_ptr<Database> db_;
     std::unique_ptr<Recordset> rs_;
 
@@ -67,9 +67,8 @@ private:
     {
         rs_.reset();
         db_.reset();
-        dir_ = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_->path()));
-        catalogue::createFile(*catalogue::find(kArticulos), nativePath());
+        folder_.emplace();
+        folder_->create(kArticulos);
         db_ = catalogue::open(kArticulos);
         rs_ = db_->OpenRecordset(u"articulos"_s);
         rs_->setIndex(u"codigo"_s);

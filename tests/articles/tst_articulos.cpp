@@ -9,11 +9,14 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include "articlesave.h"
 #include "articulos.h"
-#include "formfixture.h"
+#include "tempstore.h"
+#include "scenario.h"
+#include "guards.h"
 #include "lookuphook.h"
 #include "lookups.h"
 #include "recordform.h"
@@ -71,8 +74,11 @@ Articulos* openForm() { return qobject_cast<Articulos*>(WindowRegistry::instance
 class TestArticulos : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<fixture::DataFolder> data_;
+    std::optional<fixture::DataFolder> data_;
     QMdiArea frame_;
+    // The main window's hooks for the life of the test class.
+    std::optional<fixture::RegistryGuard> registry_;
+    std::optional<fixture::LookupOpenerGuard> lookupOpener_;
 
     // A fresh store and a freshly opened form, the way the main window opens it.
     Articulos* start(const QStringList& extraArticles = {})
@@ -81,56 +87,20 @@ class TestArticulos : public QObject {
             open->close();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
-        data_ = std::make_unique<fixture::DataFolder>();
+        data_.emplace();
         data_->create(u"Proveedores.mdb"_s, {{{u"COD_PROV"_s, u"0012"_s}, {u"RAZON_SOC"_s, u"DISTRIBUIDORA SUR"_s}}});
         data_->create(u"Marcas.mdb"_s, {{{u"COD_RUB"_s, u"0003"_s}, {u"DESCRI"_s, u"ARCOR"_s}}});
         data_->create(u"Rubros.mdb"_s, {{{u"COD_RUB"_s, u"0005"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
         QStringList rows;
         for (const char* row : kArticles) rows << QString::fromLatin1(row);
         rows << extraArticles;
-        catalogue::createFile(*catalogue::find(u"Articulos.mdb"), articulosPath(), [&](Database& db) {
+        data_->createFilled(u"Articulos.mdb"_s, [&](Database& db) {
             for (const QString& row : rows)
                 db.Execute(u"INSERT INTO articulos (%1) VALUES (%2)"_s.arg(QString::fromLatin1(kColumns), row));
         });
         auto* form = qobject_cast<Articulos*>(WindowRegistry::instance().show(u"Articulos"_s));
         if (form) fixture::showActive(form);
         return form;
-    }
-
-    // fixture::run, plus "Text1 clear" (empties a field as the user would) and "focus Text5".
-    static void run(QWidget* form, ScriptedMessageBoxes& boxes, const QStringList& steps)
-    {
-        for (const QString& step : steps) {
-            if (step.endsWith(u" clear"_s)) {
-                form->findChild<QLineEdit*>(step.section(u' ', 0, 0))->clear();
-            } else if (step.startsWith(u"focus "_s)) {
-                QWidget* w = form->findChild<QWidget*>(step.section(u' ', 1));
-                QVERIFY2(w, qPrintable(step));
-                w->setFocus();
-            } else {
-                fixture::run(form, boxes, {step});
-            }
-            if (QTest::currentTestFailed()) return;
-        }
-    }
-
-    // Answers the next modal lookup by searching `text` and choosing the first row.
-    void chooseInNextLookup(const QString& member, const QString& text, bool* seen)
-    {
-        QTimer::singleShot(0, this, [=] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            if (!dialog || dialog->objectName() != member) return;
-            *seen = true;
-            chooseIn(dialog, text);
-        });
-    }
-
-    static void chooseIn(QWidget* dialog, const QString& text)
-    {
-        auto* box = dialog->findChild<QLineEdit*>(u"Text1"_s);
-        QTest::keyClicks(box, text);
-        QTest::keyClick(box, Qt::Key_Return);
-        QTest::keyClick(dialog->findChild<QWidget*>(u"MSFlexGrid1"_s), Qt::Key_Return);
     }
 
     static QString modeOf(Articulos* form)
@@ -142,9 +112,9 @@ class TestArticulos : public QObject {
 private slots:
     void initTestCase()
     {
-        WindowRegistry::instance().setFrame(&frame_);
+        registry_.emplace(&frame_);
         registerArticleWindows(WindowRegistry::instance());
-        forms::setLookupOpener([](const QString& name, QLineEdit* target, QWidget* caller, forms::LookupTrigger how) {
+        lookupOpener_.emplace([](const QString& name, QLineEdit* target, QWidget* caller, forms::LookupTrigger how) {
             lookups::openLookup(name, target, caller,
                                 how == forms::LookupTrigger::EscapeKey ? lookups::OpenedBy::EscapeKey
                                                                        : lookups::OpenedBy::SearchButton);
@@ -157,8 +127,8 @@ private slots:
     {
         if (auto* open = openForm()) open->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        WindowRegistry::instance().clear();
-        forms::setLookupOpener({});
+        lookupOpener_.reset();
+        registry_.reset();
     }
 
     // ------------------------------------------------------------ layout
@@ -212,7 +182,8 @@ private slots:
         QCOMPARE(form->findChild<QPushButton*>(u"Command1"_s)->size(), twips::size(255, 255));
         // The prompt line and the "Agregar" group lie below the client area.
         auto* prompt = form->findChild<QLabel*>(u"lblMensaje"_s);
-        QCOMPARE(prompt->geometry(), twips::rect(120, 6720, 9135, 255));
+        QCOMPARE(prompt->y(), twips::toPixelsY(6720));
+        QCOMPARE(prompt->width(), twips::toPixelsX(9135));
         QCOMPARE(prompt->palette().color(QPalette::Window), QColor(255, 255, 192));
         QCOMPARE(prompt->palette().color(QPalette::WindowText), QColor(Qt::red));
         // Units in the order Unidades, Litros, Kilos, Metros; captions before any unit.
@@ -238,7 +209,7 @@ private slots:
             const QString name = u"Text%1"_s.arg(i);
             QCOMPARE(form->findChild<QLineEdit*>(name)->isReadOnly(), !neverLocked.contains(name));
         }
-        run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s});
+        fixture::run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s});
         for (int i = 1; i <= 25; ++i)
             if (i != 18 && i != 19) QVERIFY(!form->findChild<QLineEdit*>(u"Text%1"_s.arg(i))->isReadOnly());
         QVERIFY(boxes.shown().isEmpty());
@@ -250,7 +221,7 @@ private slots:
     {
         ScriptedMessageBoxes boxes;
         Articulos* form = start();
-        run(form, boxes, {u"cmdNuevo"_s});
+        fixture::run(form, boxes, {u"cmdNuevo"_s});
         const std::pair<QString, QString> cases[] = {{u"Text3"_s, u"CAFÉ"_s}, {u"Text10"_s, u"1,5"_s}};
         for (const auto& [name, expected] : cases) {
             auto* field = form->findChild<QLineEdit*>(name);
@@ -425,9 +396,7 @@ private slots:
         ScriptedMessageBoxes scripted;
         Articulos* form = start();
         QVERIFY(form);
-        run(form, scripted, steps);
-        QCOMPARE(fixture::shown(scripted), boxes);
-        QCOMPARE(fixture::focusName(), focus);
+        fixture::runAndCheck(form, scripted, steps, boxes, focus);
         for (const QString& expected : fields) {
             const QString name = expected.section(u'=', 0, 0);
             QWidget* w = form->findChild<QWidget*>(name);
@@ -467,9 +436,9 @@ private slots:
         QFETCH(QString, down);
         ScriptedMessageBoxes boxes;
         Articulos* form = start();
-        run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s});
+        fixture::run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s});
         for (const auto& [key, target] : {std::pair{u"Up"_s, up}, std::pair{u"Down"_s, down}}) {
-            run(form, boxes, {u"focus "_s + from, from + u' ' + key});
+            fixture::run(form, boxes, {u"focus "_s + from, from + u' ' + key});
             QCOMPARE(fixture::focusName(), target);
             if (target == from) continue;
             if (auto* e = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
@@ -484,7 +453,7 @@ private slots:
     {
         ScriptedMessageBoxes boxes;
         QPointer<Articulos> form = start();
-        run(form, boxes,
+        fixture::run(form, boxes,
             {u"Text1:41"_s, u"Text1 Enter"_s, u"cmdNuevo"_s, u"Text2 clear"_s, u"Text2:7791234"_s, u"Text2 Enter"_s,
              u"Text3 clear"_s, u"Text3:galletitas"_s, u"Text3 Enter"_s, u"Text4 clear"_s, u"Text4:12"_s,
              u"Text4 Enter"_s, u"Text5 Enter"_s, u"Text6 clear"_s, u"Text6:3"_s, u"Text6 Enter"_s, u"Text7 Enter"_s,
@@ -532,13 +501,13 @@ private slots:
         ScriptedMessageBoxes boxes;
         QPointer<Articulos> form = start();
         const QStringList columns = {u"codbarra"_s, u"descripcion"_s, u"cos"_s, u"lis1"_s, u"fea"_s, u"fec"_s};
-        run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s, u"Text2 Enter"_s, u"Text3 clear"_s,
+        fixture::run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s, u"Text2 Enter"_s, u"Text3 clear"_s,
                           u"Text3:yerba suave"_s, u"Text3 Enter"_s, u"focus Text12"_s, u"Text12 clear"_s,
                           u"Text12:130"_s, u"Text12 Enter"_s});
         QCOMPARE(fixture::shown(boxes), QStringList{u"16|ERROR|DEBE GUARDAR LOS CAMBIOS PARA PODER BUSCAR"_s});
         boxes.clear();
         QCOMPARE(form->findChild<QLineEdit*>(u"Text19"_s)->text(), today());
-        run(form, boxes, {u"cmdGrabar"_s});
+        fixture::run(form, boxes, {u"cmdGrabar"_s});
         QVERIFY(boxes.shown().isEmpty());
         QTRY_VERIFY(openForm() && openForm() != form);
         // The change date is never stored.
@@ -550,7 +519,7 @@ private slots:
     {
         ScriptedMessageBoxes boxes;
         Articulos* form = start();
-        run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s, u"Text3 clear"_s, u"Text17 clear"_s,
+        fixture::run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s, u"Text3 clear"_s, u"Text17 clear"_s,
                           u"Text14 clear"_s, u"Text14:dos"_s, u"cmdGrabar"_s});
         QCOMPARE(fixture::shown(boxes),
                  QStringList{u"16|ERROR|EL CAMPO DEPOSITO 2 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s});
@@ -566,12 +535,12 @@ private slots:
     {
         ScriptedMessageBoxes boxes;
         QPointer<Articulos> form = start();
-        run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s, u"Text3 clear"_s,
+        fixture::run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s, u"Text3 clear"_s,
                           u"Text3:otra"_s, u"Text17 clear"_s});
         // A folder in the journal's place makes the file unwritable, even for root.
         const QString journal = articulosPath() + u"-journal"_s;
         QVERIFY(QDir().mkpath(journal));
-        run(form, boxes, {u"cmdGrabar"_s});
+        fixture::run(form, boxes, {u"cmdGrabar"_s});
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown()[0].flags, 16);
         QCOMPARE(boxes.shown()[0].title, u"-=: Sistema Valdrameno :=-"_s);
@@ -584,7 +553,7 @@ private slots:
 
         // Once the cause is gone the same save goes through.
         boxes.clear();
-        run(form, boxes, {u"cmdGrabar"_s});
+        fixture::run(form, boxes, {u"cmdGrabar"_s});
         QVERIFY(boxes.shown().isEmpty());
         QTRY_VERIFY(openForm() && openForm() != form);
         QCOMPARE(storedArticle(123, {u"descripcion"_s, u"ped"_s}), u"OTRA|0"_s);
@@ -605,14 +574,14 @@ private slots:
         };
         // An empty table: 000001.
         Articulos* form = reopenOn({});
-        run(form, boxes, {u"cmdSiguiente"_s, u"cmdNuevo"_s});
+        fixture::run(form, boxes, {u"cmdSiguiente"_s, u"cmdNuevo"_s});
         QCOMPARE(form->findChild<QLineEdit*>(u"Text1"_s)->text(), u"000001"_s);
 
         // The last article is 41: 000042, the article shown copied.
         form = reopenOn([](Database& db) {
             db.Execute(u"INSERT INTO articulos (codigo, codbarra, descripcion, cos) VALUES (41, '555', 'FIDEOS', 20)"_s);
         });
-        run(form, boxes, {u"Text1:41"_s, u"Text1 Enter"_s, u"cmdNuevo"_s});
+        fixture::run(form, boxes, {u"Text1:41"_s, u"Text1 Enter"_s, u"cmdNuevo"_s});
         QCOMPARE(fixture::texts(form, {u"Text1"_s, u"Text2"_s, u"Text3"_s, u"Text12"_s}),
                  (QStringList{u"Text1=000042"_s, u"Text2=555"_s, u"Text3=FIDEOS"_s, u"Text12=20"_s}));
         QCOMPARE(fixture::focusName(), u"Text2"_s);
@@ -635,7 +604,7 @@ private slots:
         QFETCH(bool, deleted);
         ScriptedMessageBoxes boxes;
         Articulos* form = start();
-        run(form, boxes, {u"Text2:779123"_s, u"Text2 Enter"_s, answer, u"cmdEliminar"_s});
+        fixture::run(form, boxes, {u"Text2:779123"_s, u"Text2 Enter"_s, answer, u"cmdEliminar"_s});
         const QDateTime after = QDateTime::currentDateTime();
         QCOMPARE(fixture::shown(boxes), QStringList{u"20|ELIMINAR|¿DESEA ELIMINAR EL ARTICULO?"_s});
         QCOMPARE(storedArticle(123, {u"descripcion"_s}), deleted ? u"<missing>"_s : u"YERBA MATE 1 KG"_s);
@@ -659,7 +628,7 @@ private slots:
         QCOMPARE(bytes.count('\n'), 1);
         // The deleted article is gone from the form's reach: Modificar has nothing to change.
         boxes.clear();
-        run(form, boxes, {u"cmdModificar"_s, u"cmdSiguiente"_s});
+        fixture::run(form, boxes, {u"cmdModificar"_s, u"cmdSiguiente"_s});
         QCOMPARE(fixture::shown(boxes), QStringList{u"16|ERROR|NO HAY ARTICULO SELECCIONADO"_s});
         // The binding went to its first record in barcode order, the order last used.
         QCOMPARE(form->findChild<QLineEdit*>(u"Text1"_s)->text(), u"41"_s);
@@ -670,7 +639,7 @@ private slots:
         ScriptedMessageBoxes boxes;
         Articulos* form = start({u"300, '../X\\..', 'PELIGRO', '-', '0', '-', '0', '-', '-', 0, 0, 1, 'Un', 0, 0, "
                                  "0, 0, 0, 0, 0, 0, 0, 0, 0, 0"_s});
-        run(form, boxes, {u"Text1:300"_s, u"Text1 Enter"_s, u"yes"_s, u"cmdEliminar"_s});
+        fixture::run(form, boxes, {u"Text1:300"_s, u"Text1 Enter"_s, u"yes"_s, u"cmdEliminar"_s});
         QCOMPARE(fixture::shown(boxes), QStringList{u"20|ELIMINAR|¿DESEA ELIMINAR EL ARTICULO?"_s});
         QCOMPARE(storedArticle(300, {u"descripcion"_s}), u"<missing>"_s);
         QCOMPARE(QDir(tempoFolder()).entryList(QDir::Files), QStringList{u"300-.._X_.."_s});
@@ -690,7 +659,7 @@ private slots:
         QFile blocker(folder);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        run(form, boxes, {u"Text1:7"_s, u"Text1 Enter"_s, u"yes"_s, u"cmdEliminar"_s});
+        fixture::run(form, boxes, {u"Text1:7"_s, u"Text1 Enter"_s, u"yes"_s, u"cmdEliminar"_s});
         QCOMPARE(boxes.shown().size(), 2);
         QCOMPARE(boxes.shown()[1].flags, 16);
         QVERIFY2(boxes.shown()[1].prompt.contains(u"7-779007"_s), qPrintable(boxes.shown()[1].prompt));
@@ -710,20 +679,20 @@ private slots:
         QWidget* dialog = lookups::openDialog(u"ConsArticulo"_s);
         QVERIFY(dialog);
         QVERIFY(!dialog->isModal());
-        chooseIn(dialog, u"FIDEOS"_s);
+        fixture::chooseIn(dialog, u"FIDEOS"_s);
         QCOMPARE(form->findChild<QLineEdit*>(u"Text1"_s)->text(), u"00000041"_s);
-        run(form, boxes, {u"Text1 Enter"_s});
+        fixture::run(form, boxes, {u"Text1 Enter"_s});
         QCOMPARE(form->findChild<QLineEdit*>(u"Text3"_s)->text(), u"FIDEOS"_s);
 
         // Modeless from Esc in "Cod.Barra:".
-        run(form, boxes, {u"Text2 Escape"_s});
+        fixture::run(form, boxes, {u"Text2 Escape"_s});
         dialog = lookups::openDialog(u"ConsArticuloPro"_s);
         QVERIFY(dialog && !dialog->isModal());
-        chooseIn(dialog, u"ACEITE"_s);
+        fixture::chooseIn(dialog, u"ACEITE"_s);
         QCOMPARE(form->findChild<QLineEdit*>(u"Text2"_s)->text(), u"779007"_s);
 
         // Modal, writing into the field it was opened from.
-        run(form, boxes, {u"cmdNuevo"_s});
+        fixture::run(form, boxes, {u"cmdNuevo"_s});
         const QList<std::array<QString, 5>> modal = {
             {u"Escape"_s, u"Text4"_s, u"ConsuProveedor1"_s, u"SUR"_s, u"0012"_s},
             {u"cmdBuscar3"_s, u"Text6"_s, u"ConsuMarcas1"_s, u"ARC"_s, u"0003"_s},
@@ -732,16 +701,16 @@ private slots:
         };
         for (const auto& [how, field, member, search, code] : modal) {
             bool seen = false;
-            chooseInNextLookup(member, search, &seen);
+            fixture::chooseInNextLookup(this, member, search, &seen);
             if (how == u"Escape"_s)
-                run(form, boxes, {field + u" Escape"_s});
+                fixture::run(form, boxes, {field + u" Escape"_s});
             else
-                run(form, boxes, {how});
+                fixture::run(form, boxes, {how});
             QVERIFY2(seen, qPrintable(member));
             QCOMPARE(form->findChild<QLineEdit*>(field)->text(), code);
             QCOMPARE(fixture::focusName(), field);
         }
-        run(form, boxes, {u"Text4 Enter"_s});
+        fixture::run(form, boxes, {u"Text4 Enter"_s});
         QCOMPARE(form->findChild<QLineEdit*>(u"Text5"_s)->text(), u"DISTRIBUIDORA SUR"_s);
         QVERIFY(boxes.shown().isEmpty());
     }
@@ -750,10 +719,10 @@ private slots:
     {
         ScriptedMessageBoxes boxes;
         Articulos* form = start();
-        run(form, boxes, {u"Text1:200"_s, u"Text1 Enter"_s});
+        fixture::run(form, boxes, {u"Text1:200"_s, u"Text1 Enter"_s});
         const QString journal = articulosPath() + u"-journal"_s;
         QVERIFY(QDir().mkpath(journal));
-        run(form, boxes, {u"Command1"_s});
+        fixture::run(form, boxes, {u"Command1"_s});
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown()[0].title, u"-=: Sistema Valdrameno :=-"_s);
         QCOMPARE(boxes.shown()[0].flags, 16);
@@ -762,7 +731,7 @@ private slots:
         QCOMPARE(storedArticle(200, {u"iva"_s}), u"0"_s);
 
         boxes.clear();
-        run(form, boxes, {u"Command1"_s});
+        fixture::run(form, boxes, {u"Command1"_s});
         QCOMPARE(fixture::shown(boxes),
                  QStringList{u"64|FINALIZADO|PROCESO TERMINADO ... PRECIONE ACEPTAR PARA PODER SALIR"_s});
         QCOMPARE(storedArticle(200, {u"iva"_s}), u"21"_s);
@@ -770,7 +739,7 @@ private slots:
         // The fields are not reloaded, and the article shown can still be changed.
         QCOMPARE(form->findChild<QLineEdit*>(u"Text11"_s)->text(), u"0"_s);
         QPointer<Articulos> changed = form;
-        run(form, boxes, {u"cmdModificar"_s, u"Text3 clear"_s, u"Text3:arroz largo"_s, u"cmdGrabar"_s});
+        fixture::run(form, boxes, {u"cmdModificar"_s, u"Text3 clear"_s, u"Text3:arroz largo"_s, u"cmdGrabar"_s});
         QTRY_VERIFY(openForm() && openForm() != changed);
         // What the form shows is what it stores.
         QCOMPARE(storedArticle(200, {u"descripcion"_s, u"iva"_s}), u"ARROZ LARGO|0"_s);
@@ -780,14 +749,14 @@ private slots:
     {
         ScriptedMessageBoxes boxes;
         QPointer<Articulos> form = start();
-        run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdCerrar"_s});
+        fixture::run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdCerrar"_s});
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!form);
         QVERIFY(!openForm());
 
         // The title-bar close is not guarded.
         form = start();
-        run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s});
+        fixture::run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s});
         form->parentWidget()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!form);
@@ -801,12 +770,15 @@ private slots:
                                             opened = true;
                                             return nullptr;
                                         }});
+        // The stub goes before `opened` does, whatever check fails.
+        const auto restore = qScopeGuard([] {
+            WindowRegistry::instance().add({u"Rubros"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return nullptr; }});
+        });
         Articulos* form = start();
         QTest::mouseClick(form->findChild<QPushButton*>(u"cmdRubro"_s), Qt::LeftButton);
         QVERIFY(opened);
         QCOMPARE(form->findChild<QPushButton*>(u"cmdProveedor"_s)->text(), u"&Proveedor"_s);
         QVERIFY(!form->findChild<QPushButton*>(u"cmdSubRubro"_s));
-        WindowRegistry::instance().add({u"Rubros"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return nullptr; }});
     }
 };
 

@@ -7,7 +7,9 @@
 #include <QPointer>
 
 #include "catalogueform.h"
-#include "formfixture.h"
+#include "tempstore.h"
+#include "guards.h"
+#include "scenario.h"
 #include "lookuphook.h"
 #include "storelocale.h"
 #include "windowregistry.h"
@@ -76,11 +78,7 @@ private slots:
 void TestCatalogues::scenarios_data()
 {
     QTest::addColumn<Catalogue>("member");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QStringList>("table");
+    fixture::addScenarioColumns();
     const QStringList blank = {u"Text1="_s, u"Text2="_s};
 
     QTest::newRow("brand 7 finds 0007") << Catalogue::Marcas << QStringList{u"Text1:7"_s, u"Text1 Enter"_s}
@@ -151,23 +149,13 @@ void TestCatalogues::scenarios_data()
 void TestCatalogues::scenarios()
 {
     QFETCH(Catalogue, member);
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, boxes);
-    QFETCH(QStringList, fields);
-    QFETCH(QString, focus);
-    QFETCH(QStringList, table);
-
     fixture::DataFolder folder;
     folder.create(fileOf(member), someRecords());
     ScriptedMessageBoxes msg;
     std::unique_ptr<QWidget> form(newCatalogueForm(member));
     QVERIFY(form);
     fixture::showActive(form.get());
-    fixture::run(form.get(), msg, steps);
-    QCOMPARE(fixture::shown(msg), boxes);
-    QCOMPARE(fixture::texts(form.get(), {u"Text1"_s, u"Text2"_s}), fields);
-    QCOMPARE(fixture::focusName(), focus);
-    QCOMPARE(fixture::DataFolder::rows(fileOf(member), {u"COD_RUB"_s, u"DESCRI"_s}), table);
+    fixture::checkScenario(form.get(), msg, {u"Text1"_s, u"Text2"_s}, fileOf(member), {u"COD_RUB"_s, u"DESCRI"_s});
 }
 
 void TestCatalogues::saveReopens_data()
@@ -378,12 +366,11 @@ void TestCatalogues::layout()
     QCOMPARE(code->palette().color(QPalette::Base) == QColor(192, 255, 255), highlight);
 
     QStringList opened;
-    forms::setLookupOpener([&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
+    fixture::LookupOpenerGuard opener([&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
         opened << name + u' ' + target->objectName();
     });
     ScriptedMessageBoxes msg;
     fixture::run(form.get(), msg, {u"Text1 Escape"_s, u"Command5"_s});
-    forms::setLookupOpener({});
     QCOMPARE(opened, (QStringList{dialog + u" Text1"_s, dialog + u" Text1"_s}));
 }
 

@@ -5,7 +5,7 @@
 
 #include "catalogue.h"
 #include "datacontrol.h"
-#include "fixture.h"
+#include "tempstore.h"
 #include "paths.h"
 #include "tests.h"
 
@@ -51,19 +51,19 @@ int errorNumber(const std::function<void()>& action)
 
 class EngineTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<TempStore> store_;
+    std::optional<fixture::DataFolder> store_;
 
 private slots:
     void init()
     {
-        store_ = std::make_unique<TempStore>();
+        store_.emplace();
         for (const auto& name : {u"Marcas.mdb"_s, u"Articulos.mdb"_s, u"Opcion.mdb"_s}) store_->create(name);
     }
     void cleanup() { store_.reset(); }
 
     void tableOrderThenIndexOrder()
     {
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = catalogue::open(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         for (const auto& code : {u"0003"_s, u"0001"_s, u"0002"_s}) addBrand(*rs, code, u"M"_s + code);
         QCOMPARE(walk(*rs, u"COD_RUB"_s), (QStringList{u"0003"_s, u"0001"_s, u"0002"_s}));
@@ -83,7 +83,7 @@ private slots:
 
     void indexOrderWithNullAndEqualKeys()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = catalogue::open(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         addArticle(*rs, u"b1"_s, u"B"_s);
         addArticle(*rs, u"n1"_s);
@@ -117,7 +117,7 @@ private slots:
     {
         QFETCH(QString, key);
         QFETCH(QString, found);
-        auto db = store_->open(u"Opcion.mdb"_s);
+        auto db = catalogue::open(u"Opcion.mdb"_s);
         auto rs = db->OpenRecordset(u"Usuarios"_s);
         for (const auto& name : {u"VUMRE"_s, u"Ñandú"_s, u"ÁLVARO"_s, u"pingüino"_s}) {
             rs->AddNew();
@@ -132,7 +132,7 @@ private slots:
 
     void seekNumericAndFirstOfEqualKeys()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = catalogue::open(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         for (int i = 1; i <= 150; ++i) addArticle(*rs, QStringLiteral("ART %1").arg(i), u"77"_s + QString::number(i % 3));
         rs->setIndex(u"codigo"_s);
@@ -154,7 +154,7 @@ private slots:
 
     void namesWithoutRegardToCase()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = catalogue::open(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"ARTICULOS"_s);
         rs->AddNew();
         rs->Fields(u"DESCRIPCION"_s).setValue(u"x"_s);
@@ -194,7 +194,7 @@ private slots:
         QFETCH(QVariant, assigned);
         QFETCH(int, error);
         QFETCH(QVariant, stored);
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = catalogue::open(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         rs->AddNew();
         rs->Fields(u"cos"_s).setValue(7.0);
@@ -211,7 +211,7 @@ private slots:
     void wholeNumberFields()
     {
         store_->create(u"Etiquetas.mdb"_s);
-        auto db = store_->open(u"Etiquetas.mdb"_s);
+        auto db = catalogue::open(u"Etiquetas.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         rs->AddNew();
         QCOMPARE(errorNumber([&] { rs->Fields(u"codigo"_s).setValue(u"12,5"_s); }), 3421);
@@ -227,7 +227,7 @@ private slots:
 
     void failedAssignmentStoresNothing()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = catalogue::open(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         rs->AddNew();
         rs->Fields(u"descripcion"_s).setValue(u"never stored"_s);
@@ -247,7 +247,7 @@ private slots:
         QCOMPARE(child.readAllStandardOutput().trimmed(), QByteArray("stored"));
         const QDir folder(QFileInfo(store_->nativePath(u"Articulos.mdb"_s)).absolutePath());
         QCOMPARE(folder.entryList({u"Articulos*"_s}, QDir::Files), QStringList{u"Articulos.mdb"_s});
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = catalogue::open(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         QVERIFY(!rs->Eof());
         QCOMPARE(rs->Fields(u"descripcion"_s).Value().toString(), u"DURABLE"_s);
@@ -302,7 +302,7 @@ private slots:
     {
         QFETCH(bool, forward);
         QFETCH(QString, expected);
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = catalogue::open(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         for (const auto& code : {u"0010"_s, u"0020"_s, u"0030"_s, u"0040"_s, u"0050"_s}) addBrand(*rs, code, u"M"_s);
         rs->setIndex(u"COD_RUB"_s);
@@ -319,7 +319,7 @@ private slots:
     // Another process deletes a record under a walk that has already read past it.
     void commitsOfAnotherProcessAreSeen()
     {
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = catalogue::open(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         for (int i = 1; i <= 6; ++i) addBrand(*rs, QStringLiteral("000%1").arg(i), u"M"_s);
         rs->MoveFirst();
@@ -335,7 +335,7 @@ private slots:
 
     void counterNeverReused()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = catalogue::open(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         for (const auto& d : {u"a"_s, u"b"_s, u"c"_s}) addArticle(*rs, d);
         rs->MoveLast();
@@ -349,7 +349,7 @@ private slots:
 
     void endsAndNoCurrentRecord()
     {
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = catalogue::open(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         QVERIFY(rs->Eof() && rs->Bof());
         QCOMPARE(errorNumber([&] { rs->MoveNext(); }), 3021);
@@ -375,7 +375,7 @@ private slots:
 
     void duplicateKeyStoresNothing()
     {
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = catalogue::open(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         addBrand(*rs, u"0001"_s, u"A"_s);
         rs->AddNew();
@@ -470,16 +470,16 @@ private slots:
         QCOMPARE(errorNumber([&] { catalogue::openAt(def, paths::inBases(u"Ajeno.mdb"_s)); }), 3343);
         // A file written by a newer release is refused, not read with the wrong layout.
         {
-            auto db = store_->open(u"Marcas.mdb"_s);
+            auto db = catalogue::open(u"Marcas.mdb"_s);
             db->Execute(u"UPDATE valdrameno_meta SET value = '2' WHERE key = 'schema_version'"_s);
         }
-        QCOMPARE(errorNumber([&] { store_->open(u"Marcas.mdb"_s); }), 3041);
+        QCOMPARE(errorNumber([&] { catalogue::open(u"Marcas.mdb"_s); }), 3041);
     }
 
     // Rows copied from elsewhere go in as given, counters included; the file's own checks hold.
     void inserterStoresRowsAsGiven()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = catalogue::open(u"Articulos.mdb"_s);
         QCOMPARE(errorNumber([&] { db->Inserter(u"nada"_s); }), 3078);
         const auto insert = db->Inserter(u"articulos"_s);
         std::vector<QVariant> row(catalogue::find(u"Articulos.mdb"_s)->table.fields.size());
@@ -496,7 +496,7 @@ private slots:
 
     void executeIsOneUnit()
     {
-        auto db = store_->open(u"Marcas.mdb"_s);
+        auto db = catalogue::open(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
         addBrand(*rs, u"0001"_s, u"A"_s);
         addBrand(*rs, u"0002"_s, u"B"_s);
@@ -512,7 +512,7 @@ private slots:
 
     void fullDiskLeavesWhatWasStored()
     {
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = catalogue::open(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
         const int pages = db->Select(u"PRAGMA page_count"_s).value(0).value(0).toInt();
         db->pragmaLines(QStringLiteral("max_page_count = %1").arg(pages + 3));

@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "catalogue.h"
-#include "fixture.h"
+#include "tempstore.h"
 #include "folderlock.h"
 #include "passwords.h"
 #include "tests.h"
@@ -13,10 +13,10 @@ using namespace Qt::StringLiterals;
 
 class FilesTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<TempStore> store_;
+    std::optional<fixture::DataFolder> store_;
 
 private slots:
-    void init() { store_ = std::make_unique<TempStore>(); }
+    void init() { store_.emplace(); }
     void cleanup() { store_.reset(); }
 
     void oneHolderOfTheFolder()
@@ -37,7 +37,7 @@ private slots:
         QCOMPARE(catalogue::files().size(), size_t(10));
         for (const catalogue::FileDef& def : catalogue::files()) {
             store_->create(def.fileName);
-            auto db = store_->open(def.fileName);
+            auto db = catalogue::open(def.fileName);
             QCOMPARE(db->schemaVersion(), 1);
             const TableDef* table = db->tableDef(def.table.name);
             QVERIFY2(table, qPrintable(def.fileName));

@@ -1,8 +1,8 @@
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
+#include "tempstore.h"
 #include "paths.h"
 #include "tests.h"
 
@@ -10,13 +10,12 @@ using namespace Qt::StringLiterals;
 
 class PathsTest : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
+    fixture::DataFolder dir_;
     QString root_;
 
 private slots:
     void initTestCase()
     {
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.path()));
         root_ = dir_.path() + u"/valdrameno"_s;
         QVERIFY(QDir().mkpath(root_ + u"/C/Norvik/Bases"_s));
         QFile file(root_ + u"/C/Norvik/Bases/Articulos.mdb"_s);

@@ -8,7 +8,7 @@
 #include "catalogue.h"
 #include "dbcopy.h"
 #include "filereplace.h"
-#include "fixture.h"
+#include "tempstore.h"
 #include "tests.h"
 
 using namespace Qt::StringLiterals;
@@ -60,14 +60,14 @@ int articleCount(const QString& nativePath)
 
 class ReplaceTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<TempStore> store_;
+    std::optional<fixture::DataFolder> store_;
     QString folder_;
 
 private slots:
     void init()
     {
-        store_ = std::make_unique<TempStore>();
-        folder_ = store_->root() + u"/dest"_s;
+        store_.emplace();
+        folder_ = store_->path() + u"/dest"_s;
         QVERIFY(QDir().mkpath(folder_));
     }
     void cleanup()
@@ -184,7 +184,7 @@ private slots:
     void scopedTransactionRollsBackUnlessCommitted()
     {
         store_->create(u"Articulos.mdb"_s);
-        auto db = store_->open(u"Articulos.mdb"_s);
+        auto db = catalogue::open(u"Articulos.mdb"_s);
         try {
             Transaction t(*db);
             auto rs = db->OpenRecordset(u"articulos"_s);
@@ -202,7 +202,7 @@ private slots:
     void snapshotCopyIsCheckedAndInPlace()
     {
         store_->create(u"Articulos.mdb"_s);
-        addArticles(*store_->open(u"Articulos.mdb"_s), 50);
+        addArticles(*catalogue::open(u"Articulos.mdb"_s), 50);
         const QString target = folder_ + u"/Articulos.mdb"_s;
         write(target, "old");
         dbcopy::copyDatabase(store_->nativePath(u"Articulos.mdb"_s), target, filereplace::Mode::Replace);
@@ -227,7 +227,7 @@ private slots:
         QFETCH(int, errnum);
         QFETCH(EngineErrorCode, code);
         store_->create(u"Articulos.mdb"_s);
-        addArticles(*store_->open(u"Articulos.mdb"_s), 200);
+        addArticles(*catalogue::open(u"Articulos.mdb"_s), 200);
         const QString target = folder_ + u"/Articulos.mdb"_s;
         write(target, "old");
         filereplace::injectFault(point, errnum);
@@ -257,7 +257,7 @@ private slots:
     void damagedFileFailsItsCheck()
     {
         store_->create(u"Articulos.mdb"_s);
-        addArticles(*store_->open(u"Articulos.mdb"_s), 300);
+        addArticles(*catalogue::open(u"Articulos.mdb"_s), 300);
         const QString path = store_->nativePath(u"Articulos.mdb"_s);
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadWrite));

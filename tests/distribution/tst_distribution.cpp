@@ -23,6 +23,7 @@
 #include "backupcopy.h"
 #include "backupform.h"
 #include "catalogue.h"
+#include "tempstore.h"
 #include "dbcopy.h"
 #include "engine.h"
 #include "espere.h"
@@ -52,7 +53,7 @@ qint64 countIn(const QString& nativePath)
 
 void addArticles(int count)
 {
-    auto db = catalogue::open(u"Articulos.mdb");
+    auto db = catalogue::open(u"Articulos.mdb"_s);
     Transaction t(*db);
     auto rs = db->OpenRecordset(u"articulos"_s);
     for (int i = 0; i < count; ++i) {
@@ -82,6 +83,8 @@ void writeFile(const QString& path, const QByteArray& data)
 class DistributionTest : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> dir_;
+    // The data folder and the settings live apart, beside the backups' destinations.
+    std::optional<fixture::EnvVar> dataHome_, configHome_;
     QString out_, err_;
 
     int admin(const QStringList& args)
@@ -107,8 +110,8 @@ private slots:
     void init()
     {
         dir_ = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_->path() + u"/data"_s));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_->path() + u"/config"_s));
+        dataHome_.emplace("XDG_DATA_HOME", QFile::encodeName(dir_->path() + u"/data"_s));
+        configHome_.emplace("XDG_CONFIG_HOME", QFile::encodeName(dir_->path() + u"/config"_s));
         QCOMPARE(admin({u"inicializar"_s, u"--demo"_s}), 0);
         QVERIFY(QDir().mkpath(terminalFolder(u"CAJA1"_s)));
         QVERIFY(QDir().mkpath(terminalFolder(u"CAJA2"_s)));
@@ -116,6 +119,8 @@ private slots:
     void cleanup()
     {
         filereplace::clearFaults();
+        configHome_.reset();
+        dataHome_.reset();
         dir_.reset();
     }
 

@@ -5,7 +5,9 @@
 #include <QHBoxLayout>
 #include <QPointer>
 
-#include "formfixture.h"
+#include "tempstore.h"
+#include "guards.h"
+#include "scenario.h"
 #include "lookuphook.h"
 #include "recordform.h"
 #include "storelocale.h"
@@ -144,11 +146,7 @@ void TestRecordForm::codeFormat()
 void TestRecordForm::scenarios_data()
 {
     QTest::addColumn<bool>("wraps");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QStringList>("table");
+    fixture::addScenarioColumns();
 
     const QStringList start = {u"0007|ACME|MONOTRIBUTO|a@b.c"_s, u"0003|OTRO|<null>|<null>"_s};
     // Typing.
@@ -257,12 +255,6 @@ void TestRecordForm::scenarios_data()
 void TestRecordForm::scenarios()
 {
     QFETCH(bool, wraps);
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, boxes);
-    QFETCH(QStringList, fields);
-    QFETCH(QString, focus);
-    QFETCH(QStringList, table);
-
     fixture::DataFolder folder;
     folder.create(u"Proveedores.mdb"_s, {supplier(u"0007"_s, u"ACME"_s, u"a@b.c"_s, u"MONOTRIBUTO"_s),
                                          supplier(u"0003"_s, u"OTRO"_s)});
@@ -270,11 +262,7 @@ void TestRecordForm::scenarios()
     TestForm form(wraps);
     QVERIFY(form.open());
     fixture::showActive(&form);
-    fixture::run(&form, msg, steps);
-    QCOMPARE(fixture::shown(msg), boxes);
-    QCOMPARE(fixture::texts(&form, kFields), fields);
-    QCOMPARE(fixture::focusName(), focus);
-    QCOMPARE(fixture::DataFolder::rows(u"Proveedores.mdb"_s, kColumns), table);
+    fixture::checkScenario(&form, msg, kFields, u"Proveedores.mdb"_s, kColumns);
 }
 
 void TestRecordForm::nuevo_data()
@@ -353,13 +341,14 @@ void TestRecordForm::lookupHook()
     // Without an opener Esc and the button do nothing.
     fixture::run(&form, msg, {u"Text1 Escape"_s, u"Command5"_s});
     QStringList opened;
-    setLookupOpener([&](const QString& dialog, QLineEdit* target, QWidget* caller, LookupTrigger how) {
-        opened << dialog + u' ' + target->objectName() + u' ' + caller->objectName() +
-                      (how == LookupTrigger::EscapeKey ? u" Esc"_s : u" boton"_s);
-        target->setText(u"0003"_s);
-    });
-    fixture::run(&form, msg, {u"Text1 Escape"_s, u"Command5"_s, u"Text2 Escape"_s});
-    setLookupOpener({});
+    {
+        fixture::LookupOpenerGuard opener([&](const QString& dialog, QLineEdit* target, QWidget* caller, LookupTrigger how) {
+            opened << dialog + u' ' + target->objectName() + u' ' + caller->objectName() +
+                          (how == LookupTrigger::EscapeKey ? u" Esc"_s : u" boton"_s);
+            target->setText(u"0003"_s);
+        });
+        fixture::run(&form, msg, {u"Text1 Escape"_s, u"Command5"_s, u"Text2 Escape"_s});
+    }
     QCOMPARE(opened, (QStringList{u"ConsuProveedor Text1 TestForm Esc"_s, u"ConsuProveedor Text1 TestForm boton"_s}));
     // The chosen code is only loaded on Enter.
     QCOMPARE(fixture::texts(&form, {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1=0003"_s, u"Text2="_s}));

@@ -7,11 +7,11 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "admin.h"
 #include "catalogue.h"
+#include "tempstore.h"
 #include "engine.h"
 #include "folderlock.h"
 #include "legacyfile.h"
@@ -25,15 +25,10 @@ namespace {
 
 const QString kFixtures = QStringLiteral(LEGACY_FIXTURES);
 
-std::shared_ptr<Database> open(const QString& fileName)
-{
-    return catalogue::open(fileName);
-}
-
 QList<QVariantList> rowsOf(const QString& fileName)
 {
     const QString table = catalogue::find(fileName)->table.name;
-    return open(fileName)->Select(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+    return catalogue::open(fileName)->Select(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
 }
 
 QString dataFolder() { return paths::toNative(paths::basesFolder()); }
@@ -58,7 +53,7 @@ QByteArray digestOfDataFolder()
 
 class ImporterTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::optional<fixture::DataFolder> folder_;
     QString out_, err_;
 
     int import(const QString& folder, const QStringList& flags = {})
@@ -89,8 +84,7 @@ class ImporterTest : public QObject {
 private slots:
     void init()
     {
-        dir_ = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir_->path()));
+        folder_.emplace();
     }
 
     void datesComeFromTheStoredDayCount_data()
@@ -224,7 +218,7 @@ private slots:
         QVERIFY(compared > 9000);
 
         // New articles go on after the highest old code.
-        auto articles = open(u"Articulos.mdb"_s)->OpenRecordset(u"articulos"_s);
+        auto articles = catalogue::open(u"Articulos.mdb"_s)->OpenRecordset(u"articulos"_s);
         articles->AddNew();
         articles->Fields(u"descripcion"_s).setValue(u"ARTÍCULO NUEVO"_s);
         articles->Update();

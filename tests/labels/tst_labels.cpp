@@ -5,7 +5,8 @@
 #include <QPointer>
 
 #include "etiquetas.h"
-#include "formfixture.h"
+#include "tempstore.h"
+#include "scenario.h"
 #include "lookups.h"
 #include "windowregistry.h"
 
@@ -75,11 +76,7 @@ Etiquetas* TestLabels::openForm()
 void TestLabels::scenarios_data()
 {
     QTest::addColumn<QList<QVariantMap>>("queued");  // the queue before
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QStringList>("queue");  // the queue after
+    fixture::addScenarioColumns();                   // table: the queue after
 
     const QList<QVariantMap> none;
     QTest::newRow("focus in the size list on opening")
@@ -141,11 +138,8 @@ void TestLabels::scenarios_data()
 void TestLabels::scenarios()
 {
     QFETCH(QList<QVariantMap>, queued);
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, boxes);
     QFETCH(QStringList, fields);
     QFETCH(QString, focus);
-    QFETCH(QStringList, queue);
 
     if (!queued.isEmpty()) {
         QFile::remove(paths::toNative(paths::inBases(u"Etiquetas.mdb"_s)));
@@ -154,14 +148,10 @@ void TestLabels::scenarios()
     ScriptedMessageBoxes scripted;
     Etiquetas* form = openForm();
     QVERIFY(form);
-    fixture::run(form, scripted, steps);
-    QCOMPARE(fixture::shown(scripted), boxes);
     // A size chosen before queuing is cleared with the rest.
-    QCOMPARE(fixture::texts(form, kFields), fields);
-    QCOMPARE(fixture::focusName(), focus);
+    fixture::checkScenario(form, scripted, kFields, u"Etiquetas.mdb"_s, kQueueFields);
     if (focus == u"Text1"_s && !fields[1].endsWith(u'='))
         QCOMPARE(form->findChild<QLineEdit*>(u"Text1"_s)->selectedText(), fields[1].mid(6));
-    QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, kQueueFields), queue);
 }
 
 void TestLabels::refusals_data()
@@ -189,9 +179,7 @@ void TestLabels::refusals()
     ScriptedMessageBoxes scripted;
     Etiquetas* form = openForm();
     QVERIFY(form);
-    fixture::run(form, scripted, steps);
-    QCOMPARE(fixture::shown(scripted), QStringList{box});
-    QCOMPARE(fixture::focusName(), selected);
+    fixture::runAndCheck(form, scripted, steps, {box}, selected);
     auto* field = form->findChild<QLineEdit*>(selected);
     QVERIFY(!field->text().isEmpty());
     QCOMPARE(field->selectedText(), field->text());

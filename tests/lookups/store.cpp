@@ -1,11 +1,5 @@
 #include "store.h"
 
-#include <QFile>
-
-#include "catalogue.h"
-#include "engine.h"
-#include "paths.h"
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -20,11 +14,6 @@ void add(Recordset& rs, const std::vector<FieldValue>& values)
     rs.AddNew();
     for (const FieldValue& v : values) rs.Fields(v.field).setValue(v.value);
     rs.Update();
-}
-
-void create(const QString& fileName, const std::function<void(Database&)>& fill)
-{
-    catalogue::createFile(*catalogue::find(fileName), LookupStore::nativePath(fileName), fill);
 }
 
 void fillCatalogue(Database& db)
@@ -85,22 +74,11 @@ void fillArticles(Database& db)
 
 LookupStore::LookupStore()
 {
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.path()));
     for (const QString& name : {u"Marcas.mdb"_s, u"Rubros.mdb"_s, u"Departamentos.mdb"_s})
-        create(name, fillCatalogue);
-    create(u"Proveedores.mdb"_s,
-           [](Database& db) { fillParties(db, u"proveedores"_s, u"COD_PROV"_s); });
-    create(u"Clientes.mdb"_s,
-           [](Database& db) { fillParties(db, u"clientes"_s, u"COD_CLIENT"_s); });
-    create(u"Articulos.mdb"_s, fillArticles);
-}
-
-QString LookupStore::nativePath(const QString& fileName)
-{
-    return paths::toNative(paths::inBases(fileName));
-}
-
-std::shared_ptr<Database> LookupStore::open(const QString& fileName)
-{
-    return catalogue::open(fileName);
+        folder_.createFilled(name, fillCatalogue);
+    folder_.createFilled(u"Proveedores.mdb"_s,
+                         [](Database& db) { fillParties(db, u"proveedores"_s, u"COD_PROV"_s); });
+    folder_.createFilled(u"Clientes.mdb"_s,
+                         [](Database& db) { fillParties(db, u"clientes"_s, u"COD_CLIENT"_s); });
+    folder_.createFilled(u"Articulos.mdb"_s, fillArticles);
 }

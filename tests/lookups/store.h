@@ -2,17 +2,11 @@
 // The lookups' test store: a temporary data folder holding the files the twelve members read,
 // with records chosen for the searches the tests make.
 
-#include <QTemporaryDir>
-#include <QString>
-#include <memory>
-
-class Database;
+#include "tempstore.h"
 
 class LookupStore {
 public:
     LookupStore();  // points XDG_DATA_HOME at a new folder and creates the files
-    static QString nativePath(const QString& fileName);
-    static std::shared_ptr<Database> open(const QString& fileName);
 
     // Catalogue records beyond the named ones, all matching "MARCA": more than the grid holds.
     static constexpr int kManyCatalogue = 520;
@@ -20,5 +14,5 @@ public:
     static constexpr int kManyArticles = 1010;
 
 private:
-    QTemporaryDir dir_;
+    fixture::DataFolder folder_;
 };

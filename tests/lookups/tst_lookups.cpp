@@ -444,9 +444,9 @@ void TestLookups::typedTextIsUpperCasePastedTextKeepsItsCase()
 void TestLookups::composedTextIsUpperCase()
 {
     // The accent of a dead key comes with its letter as composed text, not as a key press.
-    LookupStore::open(u"Rubros.mdb"_s)->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('9', 'CAFÉ')"_s);
+    catalogue::open(u"Rubros.mdb"_s)->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('9', 'CAFÉ')"_s);
     const auto restore = qScopeGuard(
-        [] { LookupStore::open(u"Rubros.mdb"_s)->Execute(u"DELETE FROM rubros WHERE COD_RUB = '9'"_s); });
+        [] { catalogue::open(u"Rubros.mdb"_s)->Execute(u"DELETE FROM rubros WHERE COD_RUB = '9'"_s); });
     LookupDialog* dialog = show(u"ConsuRubros"_s);
     QTest::keyClicks(text1(dialog), u"caf"_s);
     QInputMethodEvent composed;
@@ -462,10 +462,10 @@ void TestLookups::composedTextIsUpperCase()
 void TestLookups::columnsShowWholeTexts()
 {
     // Prices wider than their headers ("LISTA 1").
-    LookupStore::open(u"Articulos.mdb"_s)
+    catalogue::open(u"Articulos.mdb"_s)
         ->Execute(u"INSERT INTO articulos (descripcion, lis1, lis2, lis3) VALUES ('CAFE EN GRANO', 3764.35, 123456.78, 1)"_s);
     const auto restore = qScopeGuard([] {
-        LookupStore::open(u"Articulos.mdb"_s)->Execute(u"DELETE FROM articulos WHERE descripcion = 'CAFE EN GRANO'"_s);
+        catalogue::open(u"Articulos.mdb"_s)->Execute(u"DELETE FROM articulos WHERE descripcion = 'CAFE EN GRANO'"_s);
     });
     LookupDialog* dialog = show(u"ConsArticulo"_s);
     searchFor(dialog, u"CAFE EN GRANO"_s);
@@ -681,7 +681,7 @@ void TestLookups::openingFailureShowsTheErrorBox()
     QFETCH(QString, password);
     QFETCH(int, number);
 
-    const QString path = LookupStore::nativePath(fileName);
+    const QString path = fixture::DataFolder::nativePath(fileName);
     QVERIFY(QFile::rename(path, path + u".aside"_s));
     if (!password.isEmpty()) {
         catalogue::FileDef other = *catalogue::find(fileName);
@@ -705,14 +705,14 @@ void TestLookups::openingFailureShowsTheErrorBox()
 
 void TestLookups::searchFailureShowsTheErrorBoxAndCloses()
 {
-    const QString path = LookupStore::nativePath(u"Departamentos.mdb"_s);
+    const QString path = fixture::DataFolder::nativePath(u"Departamentos.mdb"_s);
     QVERIFY(QFile::copy(path, path + u".aside"_s));
     {
         ScriptedMessageBoxes boxes;
         QPointer<LookupDialog> dialog = show(u"ConsuDepartamentos"_s);
         searchFor(dialog, u"LECHE"_s);
         // The table disappears under the open dialog.
-        LookupStore::open(u"Departamentos.mdb"_s)->Execute(u"DROP TABLE rubros"_s);
+        catalogue::open(u"Departamentos.mdb"_s)->Execute(u"DROP TABLE rubros"_s);
         QTest::keyClick(text1(dialog), Qt::Key_Return);
 
         QCOMPARE(boxes.shown().size(), 1);

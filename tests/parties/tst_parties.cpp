@@ -9,7 +9,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "formfixture.h"
+#include "guards.h"
+#include "scenario.h"
+#include "tempstore.h"
 #include "lookuphook.h"
 #include "partyform.h"
 #include "storelocale.h"
@@ -82,6 +84,35 @@ QStringList comboItems(QWidget* form)
     return items;
 }
 
+// Where Enter, Up and Down move the focus from one field; nullptr where not checked.
+struct KeyMoves {
+    const char16_t* from;
+    const char16_t* enter;
+    const char16_t* up;
+    const char16_t* down;
+};
+
+// Both forms, from the name field to the e-mail field.
+const KeyMoves kMiddleMoves[] = {
+    {u"Text2", u"Text3", u"Text1", u"Text3"},   {u"Text3", u"Combo1", u"Text2", u"Combo1"},
+    {u"Combo1", u"Text4", nullptr, nullptr},    {u"Text4", u"Text5", u"Combo1", u"Text5"},
+    {u"Text5", u"Text6", u"Text4", u"Text6"},   {u"Text6", u"Text7", u"Text5", u"Text7"},
+    {u"Text7", u"Text8", u"Text6", u"Text8"},   {u"Text8", u"Text9", u"Text7", u"Text9"},
+    {u"Text9", u"Text10", u"Text8", u"Text10"},
+};
+
+template <std::size_t N>
+void addKeyRows(const KeyMoves (&moves)[N])
+{
+    for (const KeyMoves& m : moves) {
+        const QString from = QString::fromUtf16(m.from);
+        for (const auto& [key, to] : {std::pair{"Enter", m.enter}, {"Up", m.up}, {"Down", m.down}})
+            if (to)
+                QTest::addRow("%s %s", qPrintable(from), key)
+                    << from << QString::fromLatin1(key) << QString::fromUtf16(to);
+    }
+}
+
 PartyForm* visibleForm(Party member)
 {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -131,15 +162,15 @@ void TestParties::supplierKeys_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("to");
-    // The key table of the form, field by field.
-    const QStringList ring = kSupplierFields;
-    for (qsizetype i = 0; i < ring.size(); ++i) {
-        const QString field = ring[i];
-        if (i > 0) QTest::addRow("%s Enter", qPrintable(field)) << field << u"Enter"_s << (i + 1 < ring.size() ? ring[i + 1] : field);
-        if (field == u"Combo1"_s) continue;
-        QTest::addRow("%s Up", qPrintable(field)) << field << u"Up"_s << ring[(i + ring.size() - 1) % ring.size()];
-        QTest::addRow("%s Down", qPrintable(field)) << field << u"Down"_s << ring[(i + 1) % ring.size()];
-    }
+    // The key table of the form, field by field: where Enter, Up and Down go (Enter in the
+    // code field looks the code up; Up and Down in the list step through it).
+    const KeyMoves ends[] = {
+        {u"Text1", nullptr, u"Text11", u"Text2"},
+        {u"Text10", u"Text11", u"Text9", u"Text11"},
+        {u"Text11", u"Text11", u"Text10", u"Text1"},
+    };
+    addKeyRows(kMiddleMoves);
+    addKeyRows(ends);
 }
 
 void TestParties::supplierKeys()
@@ -165,11 +196,7 @@ void TestParties::supplierKeys()
 
 void TestParties::supplierScenarios_data()
 {
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QStringList>("table");  // code|name|tax|mail|contact
+    fixture::addScenarioColumns();  // table: code|name|tax|mail|contact
 
     const QStringList empty = blank(kSupplierFields);
     const QStringList acme = {u"Text1=0007"_s, u"Text2=ACME SA"_s, u"Text3=20-1"_s, u"Combo1=MONOTRIBUTO"_s,
@@ -221,11 +248,6 @@ void TestParties::supplierScenarios_data()
 
 void TestParties::supplierScenarios()
 {
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, boxes);
-    QFETCH(QStringList, fields);
-    QFETCH(QString, focus);
-    QFETCH(QStringList, table);
     fixture::DataFolder folder;
     folder.create(u"Proveedores.mdb"_s, suppliers());
     ScriptedMessageBoxes msg;
@@ -233,13 +255,8 @@ void TestParties::supplierScenarios()
     QVERIFY(form);
     fixture::showActive(form.get());
     QVERIFY(!form->findChild<QLineEdit*>(u"Text17"_s)->isVisible());
-    fixture::run(form.get(), msg, steps);
-    QCOMPARE(fixture::shown(msg), boxes);
-    QCOMPARE(fixture::texts(form.get(), kSupplierFields), fields);
-    QCOMPARE(fixture::focusName(), focus);
-    QCOMPARE(fixture::DataFolder::rows(u"Proveedores.mdb"_s, {u"COD_PROV"_s, u"RAZON_SOC"_s, u"TIPO_IVA"_s,
-                                                                u"MAIL"_s, u"CONTACTO"_s}),
-             table);
+    fixture::checkScenario(form.get(), msg, kSupplierFields, u"Proveedores.mdb"_s,
+                           {u"COD_PROV"_s, u"RAZON_SOC"_s, u"TIPO_IVA"_s, u"MAIL"_s, u"CONTACTO"_s});
 }
 
 void TestParties::supplierListFilledOnce()
@@ -287,15 +304,13 @@ void TestParties::customerKeys_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("to");
-    const QStringList ring = kCustomerFields;
-    for (qsizetype i = 0; i < ring.size(); ++i) {
-        const QString field = ring[i];
-        if (i > 0) QTest::addRow("%s Enter", qPrintable(field)) << field << u"Enter"_s << (i + 1 < ring.size() ? ring[i + 1] : field);
-        if (field == u"Combo1"_s) continue;
-        // No wrap: Up in the code field and Down in the fax field stay.
-        QTest::addRow("%s Up", qPrintable(field)) << field << u"Up"_s << ring[qMax<qsizetype>(i - 1, 0)];
-        QTest::addRow("%s Down", qPrintable(field)) << field << u"Down"_s << ring[qMin(i + 1, ring.size() - 1)];
-    }
+    // No wrap: Up in the code field and Down in the fax field stay; Enter in the fax field too.
+    const KeyMoves ends[] = {
+        {u"Text1", nullptr, u"Text1", u"Text2"},
+        {u"Text10", u"Text10", u"Text9", u"Text10"},
+    };
+    addKeyRows(kMiddleMoves);
+    addKeyRows(ends);
     QTest::newRow("Escape in city") << u"Text5"_s << u"Escape"_s << u"Text5"_s;
 }
 
@@ -318,11 +333,7 @@ void TestParties::customerKeys()
 
 void TestParties::customerScenarios_data()
 {
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<QStringList>("table");  // code|name|tel|mail
+    fixture::addScenarioColumns();  // table: code|name|tel|mail
 
     const QStringList empty = blank(kCustomerFields);
     const QStringList start = {u"0003|PRIMERO|111|<null>"_s, u"0001|SEGUNDO|<null>|<null>"_s,
@@ -374,23 +385,14 @@ void TestParties::customerScenarios_data()
 
 void TestParties::customerScenarios()
 {
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, boxes);
-    QFETCH(QStringList, fields);
-    QFETCH(QString, focus);
-    QFETCH(QStringList, table);
     fixture::DataFolder folder;
     folder.create(u"Clientes.mdb"_s, customers());
     ScriptedMessageBoxes msg;
     std::unique_ptr<QWidget> form(newPartyForm(Party::Clientes));
     QVERIFY(form);
     fixture::showActive(form.get());
-    fixture::run(form.get(), msg, steps);
-    QCOMPARE(fixture::shown(msg), boxes);
-    QCOMPARE(fixture::texts(form.get(), kCustomerFields), fields);
-    QCOMPARE(fixture::focusName(), focus);
-    QCOMPARE(fixture::DataFolder::rows(u"Clientes.mdb"_s, {u"COD_CLIENT"_s, u"RAZON_SOC"_s, u"TEL_1"_s, u"MAIL"_s}),
-             table);
+    fixture::checkScenario(form.get(), msg, kCustomerFields, u"Clientes.mdb"_s,
+                           {u"COD_CLIENT"_s, u"RAZON_SOC"_s, u"TEL_1"_s, u"MAIL"_s});
     // The date written at opening stays through every blanking.
     QCOMPARE(form->findChild<QLineEdit*>(u"Text17"_s)->text(),
              storelocale::shortDate(QDate::currentDate()));
@@ -516,7 +518,7 @@ void TestParties::lookupDialogs()
     folder.create(u"Clientes.mdb"_s);
     folder.create(u"Proveedores.mdb"_s);
     QStringList opened;
-    forms::setLookupOpener([&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
+    fixture::LookupOpenerGuard opener([&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
         opened << name + u' ' + target->objectName();
     });
     ScriptedMessageBoxes msg;
@@ -526,7 +528,6 @@ void TestParties::lookupDialogs()
     fixture::showActive(customers.get());
     // The city field's Esc and picture button open nothing.
     fixture::run(customers.get(), msg, {u"Text1 Escape"_s, u"Text5 Escape"_s, u"Command1"_s});
-    forms::setLookupOpener({});
     QCOMPARE(opened, (QStringList{u"ConsuProveedor Text1"_s, u"ConsuCliente Text1"_s}));
 }
 

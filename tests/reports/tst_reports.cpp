@@ -15,7 +15,9 @@
 
 #include "crviewer.h"
 #include "principal.h"
-#include "formfixture.h"
+#include "guards.h"
+#include "tempstore.h"
+#include "scenario.h"
 #include "forlista.h"
 #include "numbertext.h"
 #include "report.h"
@@ -138,15 +140,15 @@ private:
     QString exportPdf(ForLista* form, const QString& name);
 
     QTemporaryDir config_;
+    fixture::EnvVar configHome_{"XDG_CONFIG_HOME", QFile::encodeName(config_.path())};
     std::unique_ptr<fixture::DataFolder> folder_;
     QMdiArea frame_;
+    std::optional<fixture::RegistryGuard> registry_;  // each test starts in frame_
     QString exportPath_;
 };
 
 void TestReports::initTestCase()
 {
-    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
-    WindowRegistry::instance().setFrame(&frame_);
     frame_.resize(1100, 800);
     frame_.show();
     frame_.activateWindow();
@@ -157,7 +159,7 @@ void TestReports::initTestCase()
 void TestReports::init()
 {
     folder_ = std::make_unique<fixture::DataFolder>();
-    WindowRegistry::instance().clear();
+    registry_.emplace(&frame_);
     reports::registerReportWindows(WindowRegistry::instance());
     reports::saveLabelOffset(QPointF());
 }
@@ -166,6 +168,7 @@ void TestReports::cleanup()
 {
     frame_.closeAllSubWindows();
     QTRY_VERIFY(frame_.subWindowList().isEmpty());
+    registry_.reset();
     folder_.reset();
 }
 
@@ -363,7 +366,7 @@ void TestReports::openViewerComesForwardWithoutReloading()
     QVERIFY(form);
     QCOMPARE(form->report()->recordCount(), 1);
     {
-        auto db = catalogue::open(u"Departamentos.mdb");
+        auto db = catalogue::open(u"Departamentos.mdb"_s);
         QCOMPARE(db->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('0002', 'BAZAR')"_s), 1);
     }
     QCOMPARE(WindowRegistry::instance().show(u"ForListaDepartamentos"_s), form);
@@ -614,7 +617,7 @@ void TestReports::printerThatFails()
 void TestReports::readsOnlyWhatIsCommitted()
 {
     folder_->create(u"Etiquetas.mdb"_s, labelRecords(3));
-    auto db = catalogue::open(u"Etiquetas.mdb");
+    auto db = catalogue::open(u"Etiquetas.mdb"_s);
     db->BeginTrans();
     db->Execute(u"INSERT INTO articulos (descripcion) VALUES ('PENDIENTE')"_s);
     ScriptedMessageBoxes boxes;
@@ -669,7 +672,6 @@ void TestReports::listsOpenFromTheMainWindowsMenu()
         QCOMPARE(pages.size(), 1);
         QVERIFY(pages[0].contains(title));
     }
-    WindowRegistry::instance().setFrame(&frame_);
 }
 
 QTEST_MAIN(TestReports)

@@ -1,0 +1,46 @@
+#pragma once
+// A throwaway data folder: a temporary directory with XDG_DATA_HOME pointed at it for the life
+// of the object, and the store's files created in it. Tests open the files as the program
+// does, with catalogue::open.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariantMap>
+#include <functional>
+#include <memory>
+
+#include "catalogue.h"
+#include "engine.h"
+#include "envvar.h"
+#include "paths.h"
+
+namespace fixture {
+
+class DataFolder {
+public:
+    DataFolder();
+
+    QString path() const { return dir_.path(); }
+    // Where `fileName` of the database folder is on this machine.
+    static QString nativePath(const QString& fileName);
+
+    // Creates `fileName` of the catalogue (replacing any earlier one) with `records`
+    // (field -> value) in table order; `def` gives an old or damaged variant of a file.
+    void create(const QString& fileName, const QList<QVariantMap>& records = {});
+    void create(const catalogue::FileDef& def, const QList<QVariantMap>& records);
+    // The same, filled by `fill` in the file's creating transaction.
+    void createFilled(const QString& fileName, const std::function<void(Database&)>& fill);
+    void createFilled(const catalogue::FileDef& def, const std::function<void(Database&)>& fill);
+
+    // Every record of the file in table order, as the given fields joined by '|' ("<null>"
+    // for Null).
+    static QStringList rows(const QString& fileName, const QStringList& fields);
+
+private:
+    QTemporaryDir dir_;
+    EnvVar dataHome_;
+};
+
+}  // namespace fixture
