@@ -23,15 +23,15 @@
 #include <random>
 #include <string>
 
-#include "articulos.h"
+#include "articles/articulos.h"
 #include "benchsupport.h"
-#include "catalogue.h"
-#include "engine.h"
-#include "msgbox.h"
-#include "datacontrol.h"
-#include "paths.h"
+#include "data/catalogue.h"
+#include "data/datacontrol.h"
+#include "data/engine.h"
+#include "data/paths.h"
+#include "shell/msgbox.h"
+#include "shell/windowregistry.h"
 #include "tempstore.h"
-#include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
 

@@ -20,11 +20,11 @@
 #include <cstdio>
 #include <string>
 
-#include "backupcopy.h"
 #include "benchsupport.h"
-#include "catalogue.h"
-#include "paths.h"
-#include "terminals.h"
+#include "data/catalogue.h"
+#include "data/paths.h"
+#include "distribution/backupcopy.h"
+#include "distribution/terminals.h"
 
 extern char** environ;
 

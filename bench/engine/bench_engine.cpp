@@ -14,9 +14,9 @@
 #include <string>
 
 #include "benchsupport.h"
-#include "catalogue.h"
-#include "connectionsettings.h"
-#include "engine.h"
+#include "data/catalogue.h"
+#include "data/connectionsettings.h"
+#include "data/engine.h"
 #include "tempstore.h"
 
 using namespace Qt::StringLiterals;

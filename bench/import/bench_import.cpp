@@ -18,9 +18,9 @@
 #include <string>
 
 #include "benchsupport.h"
-#include "catalogue.h"
-#include "connectionsettings.h"
-#include "legacyimport.h"
+#include "data/catalogue.h"
+#include "data/connectionsettings.h"
+#include "importer/legacyimport.h"
 
 using namespace Qt::StringLiterals;
 

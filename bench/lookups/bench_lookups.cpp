@@ -18,10 +18,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "catalogue.h"
-#include "engine.h"
-#include "lookupdialog.h"
-#include "paths.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
+#include "data/paths.h"
+#include "lookups/lookupdialog.h"
 
 using namespace Qt::StringLiterals;
 using Clock = std::chrono::steady_clock;

@@ -25,11 +25,11 @@
 #include <vector>
 
 #include "benchsupport.h"
-#include "catalogue.h"
-#include "engine.h"
-#include "paths.h"
-#include "report.h"
-#include "reportdefs.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
+#include "data/paths.h"
+#include "reports/report.h"
+#include "reports/reportdefs.h"
 
 using namespace Qt::StringLiterals;
 

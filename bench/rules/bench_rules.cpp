@@ -13,9 +13,9 @@
 #include <ctime>
 #include <vector>
 
-#include "catalogue.h"
-#include "engine.h"
-#include "ivapass.h"
+#include "articles/ivapass.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
 
 using namespace Qt::StringLiterals;
 

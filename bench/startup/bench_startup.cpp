@@ -14,9 +14,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "catalogue.h"
-#include "engine.h"
-#include "passwords.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
+#include "data/passwords.h"
 #include "tempstore.h"
 
 using namespace Qt::StringLiterals;

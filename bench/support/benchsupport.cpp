@@ -7,8 +7,8 @@
 #include <random>
 #include <string_view>
 
-#include "catalogue.h"
-#include "connectionsettings.h"
+#include "data/catalogue.h"
+#include "data/connectionsettings.h"
 
 namespace benchsupport {
 

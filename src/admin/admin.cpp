@@ -7,17 +7,17 @@
 #include <iostream>
 #include <string>
 
-#include "catalogue.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
+#include "data/filereplace.h"
+#include "data/folderlock.h"
+#include "data/passwords.h"
+#include "data/paths.h"
+#include "data/storefiles.h"
 #include "demo.h"
-#include "engine.h"
-#include "filereplace.h"
-#include "folderlock.h"
-#include "legacyimport.h"
-#include "passwords.h"
-#include "paths.h"
-#include "restore.h"
-#include "storefiles.h"
-#include "terminals.h"
+#include "distribution/restore.h"
+#include "distribution/terminals.h"
+#include "importer/legacyimport.h"
 
 using namespace Qt::StringLiterals;
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "engine.h"
+#include "data/engine.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,13 +1,13 @@
 #include <QPointer>
 #include <QTextStream>
 
-#include "application.h"
 #include "appwindows.h"
 #include "commandline.h"
-#include "datafolder.h"
-#include "login.h"
-#include "principal.h"
-#include "windowregistry.h"
+#include "shell/application.h"
+#include "shell/datafolder.h"
+#include "shell/login.h"
+#include "shell/principal.h"
+#include "shell/windowregistry.h"
 
 int main(int argc, char** argv)
 {

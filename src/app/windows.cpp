@@ -18,15 +18,15 @@
 
 #include "appwindows.h"
 
-#include "articulos.h"
-#include "catalogueform.h"
-#include "distributionwindows.h"
-#include "etiquetas.h"
-#include "forlista.h"
-#include "lookuphook.h"
-#include "lookups.h"
-#include "partyform.h"
-#include "windowregistry.h"
+#include "articles/articulos.h"
+#include "catalogues/catalogueform.h"
+#include "distribution/distributionwindows.h"
+#include "forms/lookuphook.h"
+#include "labels/etiquetas.h"
+#include "lookups/lookups.h"
+#include "parties/partyform.h"
+#include "reports/forlista.h"
+#include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
 

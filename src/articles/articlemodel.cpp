@@ -3,8 +3,8 @@
 #include <bit>
 #include <cmath>
 
-#include "engine.h"
-#include "numbertext.h"
+#include "data/engine.h"
+#include "data/numbertext.h"
 
 using namespace Qt::StringLiterals;
 

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "articlemodel.h"
-#include "engine.h"
-#include "paths.h"
+#include "data/engine.h"
+#include "data/paths.h"
 
 using namespace Qt::StringLiterals;
 

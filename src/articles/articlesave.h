@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "badinput.h"
-#include "errors.h"
+#include "data/errors.h"
 
 class Recordset;
 

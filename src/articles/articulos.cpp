@@ -15,17 +15,17 @@
 #include <array>
 
 #include "articlesave.h"
-#include "catalogue.h"
-#include "colours.h"
-#include "datacontrol.h"
-#include "formbuttons.h"
+#include "data/catalogue.h"
+#include "data/datacontrol.h"
+#include "data/numbertext.h"
+#include "forms/formbuttons.h"
+#include "forms/lookuphook.h"
+#include "forms/recordform.h"
 #include "ivapass.h"
-#include "lookuphook.h"
-#include "msgbox.h"
-#include "numbertext.h"
-#include "recordform.h"
-#include "twips.h"
-#include "windowregistry.h"
+#include "shell/colours.h"
+#include "shell/msgbox.h"
+#include "shell/twips.h"
+#include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
 using articles::ArticleField;

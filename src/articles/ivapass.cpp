@@ -1,6 +1,6 @@
 #include "ivapass.h"
 
-#include "engine.h"
+#include "data/engine.h"
 
 using namespace Qt::StringLiterals;
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "badinput.h"
-#include "errors.h"
+#include "data/errors.h"
 
 class Database;
 

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <array>
 
-#include "colours.h"
-#include "formbuttons.h"
-#include "twips.h"
-#include "windowregistry.h"
+#include "forms/formbuttons.h"
+#include "shell/colours.h"
+#include "shell/twips.h"
+#include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
 using namespace forms;

@@ -2,7 +2,7 @@
 // The catalogue form: code and description over the table `rubros` of one catalogue file.
 // Brands (`Marcas`), categories (`Rubros`) and departments (`Departamentos`) are its members.
 
-#include "recordform.h"
+#include "forms/recordform.h"
 
 class WindowRegistry;
 

@@ -5,12 +5,12 @@
 #include <QFileInfo>
 
 #include "engine.h"
-#include "fileconnection.h"
 #include "filereplace.h"
-#include "meta.h"
+#include "internal/fileconnection.h"
+#include "internal/meta.h"
+#include "internal/sqliteutil.h"
 #include "passwords.h"
 #include "paths.h"
-#include "sqliteutil.h"
 
 using namespace Qt::StringLiterals;
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "errors.h"
-#include "sqliteutil.h"
+#include "internal/sqliteutil.h"
 
 using namespace Qt::StringLiterals;
 

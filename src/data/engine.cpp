@@ -4,9 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "fileconnection.h"
+#include "internal/fileconnection.h"
+#include "internal/sqliteutil.h"
 #include "numbertext.h"
-#include "sqliteutil.h"
 
 using namespace Qt::StringLiterals;
 

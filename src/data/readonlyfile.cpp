@@ -5,10 +5,10 @@
 #include <QFileInfo>
 
 #include "errors.h"
-#include "meta.h"
+#include "internal/meta.h"
+#include "internal/sqliteutil.h"
 #include "passwords.h"
 #include "paths.h"
-#include "sqliteutil.h"
 
 ReadOnlyFile::ReadOnlyFile(const QString& path, const QString& password)
 {

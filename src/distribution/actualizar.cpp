@@ -5,10 +5,10 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "errors.h"
-#include "espere.h"
-#include "msgbox.h"
-#include "pausa.h"
+#include "data/errors.h"
+#include "shell/espere.h"
+#include "shell/msgbox.h"
+#include "shell/pausa.h"
 #include "terminals.h"
 
 using namespace Qt::StringLiterals;

@@ -8,9 +8,9 @@
 #include <QUuid>
 #include <cerrno>
 
-#include "dbcopy.h"
-#include "errors.h"
-#include "filereplace.h"
+#include "data/dbcopy.h"
+#include "data/errors.h"
+#include "data/filereplace.h"
 
 using namespace Qt::StringLiterals;
 

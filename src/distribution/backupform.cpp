@@ -16,11 +16,11 @@
 #include <QVBoxLayout>
 
 #include "backupcopy.h"
-#include "errors.h"
-#include "espere.h"
-#include "msgbox.h"
-#include "pausa.h"
-#include "paths.h"
+#include "data/errors.h"
+#include "data/paths.h"
+#include "shell/espere.h"
+#include "shell/msgbox.h"
+#include "shell/pausa.h"
 
 using namespace Qt::StringLiterals;
 

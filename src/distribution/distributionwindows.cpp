@@ -2,7 +2,7 @@
 
 #include "actualizar.h"
 #include "backupform.h"
-#include "windowregistry.h"
+#include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
 

@@ -8,11 +8,11 @@
 #include <QFileInfo>
 #include <cerrno>
 
-#include "catalogue.h"
-#include "dbcopy.h"
-#include "errors.h"
-#include "filereplace.h"
-#include "paths.h"
+#include "data/catalogue.h"
+#include "data/dbcopy.h"
+#include "data/errors.h"
+#include "data/filereplace.h"
+#include "data/paths.h"
 
 using namespace Qt::StringLiterals;
 

@@ -4,11 +4,11 @@
 #include <QRegularExpression>
 #include <cerrno>
 
-#include "dbcopy.h"
-#include "errors.h"
-#include "filereplace.h"
-#include "paths.h"
-#include "settings.h"
+#include "data/dbcopy.h"
+#include "data/errors.h"
+#include "data/filereplace.h"
+#include "data/paths.h"
+#include "data/settings.h"
 
 using namespace Qt::StringLiterals;
 

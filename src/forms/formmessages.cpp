@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "msgbox.h"
+#include "shell/msgbox.h"
 
 using namespace Qt::StringLiterals;
 

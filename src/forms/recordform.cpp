@@ -11,12 +11,12 @@
 #include <QTimer>
 #include <cmath>
 
-#include "catalogue.h"
+#include "data/catalogue.h"
+#include "data/numbertext.h"
 #include "lookuphook.h"
-#include "msgbox.h"
-#include "numbertext.h"
-#include "storelocale.h"
-#include "windowregistry.h"
+#include "shell/msgbox.h"
+#include "shell/storelocale.h"
+#include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
 

@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "datacontrol.h"
+#include "data/datacontrol.h"
 #include "formmessages.h"
 
 class QComboBox;

@@ -19,14 +19,14 @@
 #include <limits>
 #include <optional>
 
-#include "engine.h"
-#include "filereplace.h"
-#include "folderlock.h"
+#include "data/engine.h"
+#include "data/filereplace.h"
+#include "data/folderlock.h"
+#include "data/numbertext.h"
+#include "data/passwords.h"
+#include "data/paths.h"
+#include "data/storefiles.h"
 #include "legacyfile.h"
-#include "numbertext.h"
-#include "passwords.h"
-#include "paths.h"
-#include "storefiles.h"
 
 using namespace Qt::StringLiterals;
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "catalogue.h"
+#include "data/catalogue.h"
 #include "legacyfile.h"
 
 namespace legacyimport {

@@ -12,14 +12,14 @@
 #include <cmath>
 #include <limits>
 
-#include "catalogue.h"
-#include "colours.h"
-#include "formbuttons.h"
-#include "lookups.h"
-#include "msgbox.h"
-#include "numbertext.h"
-#include "twips.h"
-#include "windowregistry.h"
+#include "data/catalogue.h"
+#include "data/numbertext.h"
+#include "forms/formbuttons.h"
+#include "lookups/lookups.h"
+#include "shell/colours.h"
+#include "shell/msgbox.h"
+#include "shell/twips.h"
+#include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "datacontrol.h"
+#include "data/datacontrol.h"
 
 class QComboBox;
 class QLineEdit;

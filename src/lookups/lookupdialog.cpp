@@ -10,10 +10,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "catalogue.h"
-#include "engine.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
 #include "lookupgrid.h"
-#include "msgbox.h"
+#include "shell/msgbox.h"
 
 using namespace Qt::StringLiterals;
 

@@ -2,7 +2,7 @@
 
 #include <QColor>
 
-#include "numbertext.h"
+#include "data/numbertext.h"
 
 using namespace Qt::StringLiterals;
 

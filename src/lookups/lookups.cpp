@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <QPointer>
 
-#include "errors.h"
-#include "msgbox.h"
+#include "data/errors.h"
+#include "shell/msgbox.h"
 
 namespace lookups {
 

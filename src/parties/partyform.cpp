@@ -14,9 +14,9 @@
 #include <array>
 #include <cmath>
 
-#include "colours.h"
-#include "formbuttons.h"
-#include "windowregistry.h"
+#include "forms/formbuttons.h"
+#include "shell/colours.h"
+#include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
 using namespace forms;

@@ -4,7 +4,7 @@
 // lay out their fields in an upper and a lower frame above the row of record commands; the
 // customer form adds record browsing and the current-account panel.
 
-#include "recordform.h"
+#include "forms/recordform.h"
 
 class QGridLayout;
 class QLabel;

@@ -19,9 +19,9 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-#include "errors.h"
-#include "msgbox.h"
+#include "data/errors.h"
 #include "report.h"
+#include "shell/msgbox.h"
 
 using namespace Qt::StringLiterals;
 

@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "crviewer.h"
-#include "pausa.h"
 #include "report.h"
 #include "reportdefs.h"
-#include "windowregistry.h"
+#include "shell/pausa.h"
+#include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
 

@@ -14,9 +14,9 @@
 #include <unistd.h>
 
 #include "barcode.h"
-#include "errors.h"
-#include "numbertext.h"
-#include "settings.h"
+#include "data/errors.h"
+#include "data/numbertext.h"
+#include "data/settings.h"
 
 using namespace Qt::StringLiterals;
 

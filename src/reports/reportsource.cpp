@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <iterator>
 
-#include "errors.h"
-#include "paths.h"
+#include "data/errors.h"
+#include "data/paths.h"
+#include "data/schema.h"
 #include "reportdefs.h"
-#include "schema.h"
 
 using namespace Qt::StringLiterals;
 

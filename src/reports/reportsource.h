@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-#include "readonlyfile.h"
+#include "data/readonlyfile.h"
 
 namespace reports {
 

@@ -5,8 +5,8 @@
 #include <new>
 #include <system_error>
 
-#include "engine.h"
-#include "errors.h"
+#include "data/engine.h"
+#include "data/errors.h"
 #include "keyboard.h"
 #include "msgbox.h"
 #include "storelocale.h"

@@ -10,7 +10,7 @@
 #include <exception>
 #include <functional>
 
-#include "engine.h"
+#include "data/engine.h"
 
 class ShellApplication : public QApplication {
 public:

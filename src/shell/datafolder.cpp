@@ -3,10 +3,10 @@
 #include <QFileInfo>
 #include <cstdio>
 
-#include "errors.h"
+#include "data/errors.h"
+#include "data/paths.h"
+#include "data/storefiles.h"
 #include "msgbox.h"
-#include "paths.h"
-#include "storefiles.h"
 
 using namespace Qt::StringLiterals;
 

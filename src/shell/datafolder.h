@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-#include "folderlock.h"
+#include "data/folderlock.h"
 
 // Empty when the folder and Opcion.mdb are there; otherwise what is missing and the folder.
 // The same text, with the command that creates the files, is written to standard error so

@@ -8,10 +8,10 @@
 #include <QPushButton>
 
 #include "application.h"
-#include "catalogue.h"
 #include "colours.h"
+#include "data/catalogue.h"
+#include "data/passwords.h"
 #include "msgbox.h"
-#include "passwords.h"
 #include "pictures.h"
 #include "principal.h"
 #include "twips.h"

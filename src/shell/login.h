@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "datacontrol.h"
+#include "data/datacontrol.h"
 
 class QLineEdit;
 class QPushButton;

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "errors.h"
+#include "data/errors.h"
 
 using namespace Qt::StringLiterals;
 

@@ -18,7 +18,7 @@
 
 #include "acerca.h"
 #include "application.h"
-#include "catalogue.h"
+#include "data/catalogue.h"
 #include "msgbox.h"
 #include "pictures.h"
 #include "storelocale.h"

@@ -5,7 +5,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
-#include "datacontrol.h"
+#include "data/datacontrol.h"
 
 class QLabel;
 class QMdiArea;

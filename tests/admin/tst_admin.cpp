@@ -4,13 +4,13 @@
 #include <QProcess>
 #include <QTest>
 
-#include "admin.h"
-#include "catalogue.h"
+#include "admin/admin.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
+#include "data/folderlock.h"
+#include "data/passwords.h"
+#include "data/paths.h"
 #include "tempstore.h"
-#include "engine.h"
-#include "folderlock.h"
-#include "passwords.h"
-#include "paths.h"
 
 using namespace Qt::StringLiterals;
 

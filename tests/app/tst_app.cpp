@@ -11,17 +11,17 @@
 #include <QStyle>
 #include <QTest>
 
-#include "admin.h"
-#include "application.h"
-#include "appwindows.h"
-#include "commandline.h"
+#include "admin/admin.h"
+#include "app/appwindows.h"
+#include "app/commandline.h"
 #include "guards.h"
-#include "msgbox.h"
-#include "principal.h"
 #include "scenario.h"
+#include "shell/application.h"
+#include "shell/msgbox.h"
+#include "shell/principal.h"
+#include "shell/twips.h"
+#include "shell/windowregistry.h"
 #include "tempstore.h"
-#include "twips.h"
-#include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
 

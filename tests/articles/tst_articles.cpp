@@ -4,15 +4,15 @@
 #include <functional>
 #include <map>
 
-#include "articlemodel.h"
-#include "articlesave.h"
-#include "catalogue.h"
+#include "articles/articlemodel.h"
+#include "articles/articlesave.h"
+#include "articles/ivapass.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
+#include "data/numbertext.h"
+#include "data/paths.h"
+#include "shell/msgbox.h"
 #include "tempstore.h"
-#include "engine.h"
-#include "ivapass.h"
-#include "msgbox.h"
-#include "numbertext.h"
-#include "paths.h"
 #include "tests.h"
 
 using namespace Qt::StringLiterals;

@@ -12,17 +12,17 @@
 #include <QScopeGuard>
 #include <QTimer>
 
-#include "articlesave.h"
-#include "articulos.h"
-#include "tempstore.h"
-#include "scenario.h"
+#include "articles/articlesave.h"
+#include "articles/articulos.h"
+#include "forms/lookuphook.h"
+#include "forms/recordform.h"
 #include "guards.h"
-#include "lookuphook.h"
-#include "lookups.h"
-#include "recordform.h"
+#include "lookups/lookups.h"
+#include "scenario.h"
+#include "shell/twips.h"
+#include "shell/windowregistry.h"
+#include "tempstore.h"
 #include "tests.h"
-#include "twips.h"
-#include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
 

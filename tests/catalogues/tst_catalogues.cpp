@@ -6,14 +6,14 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 
-#include "catalogueform.h"
-#include "tempstore.h"
+#include "catalogues/catalogueform.h"
+#include "forms/lookuphook.h"
 #include "guards.h"
 #include "scenario.h"
-#include "lookuphook.h"
-#include "storelocale.h"
-#include "windowregistry.h"
-#include "twips.h"
+#include "shell/storelocale.h"
+#include "shell/twips.h"
+#include "shell/windowregistry.h"
+#include "tempstore.h"
 
 using namespace Qt::StringLiterals;
 

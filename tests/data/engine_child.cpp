@@ -7,8 +7,8 @@
 
 #include <QCoreApplication>
 
-#include "catalogue.h"
-#include "engine.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
 
 using namespace Qt::StringLiterals;
 

@@ -3,10 +3,10 @@
 #include <QProcess>
 #include <QTest>
 
-#include "catalogue.h"
-#include "datacontrol.h"
+#include "data/catalogue.h"
+#include "data/datacontrol.h"
+#include "data/paths.h"
 #include "tempstore.h"
-#include "paths.h"
 #include "tests.h"
 
 using namespace Qt::StringLiterals;

@@ -3,10 +3,10 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include "catalogue.h"
+#include "data/catalogue.h"
+#include "data/folderlock.h"
+#include "data/passwords.h"
 #include "tempstore.h"
-#include "folderlock.h"
-#include "passwords.h"
 #include "tests.h"
 
 using namespace Qt::StringLiterals;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "numbertext.h"
+#include "data/numbertext.h"
 #include "tests.h"
 
 using namespace Qt::StringLiterals;

@@ -2,8 +2,8 @@
 #include <QFile>
 #include <QTest>
 
+#include "data/paths.h"
 #include "tempstore.h"
-#include "paths.h"
 #include "tests.h"
 
 using namespace Qt::StringLiterals;

@@ -5,9 +5,9 @@
 #include <QTest>
 #include <cerrno>
 
-#include "catalogue.h"
-#include "dbcopy.h"
-#include "filereplace.h"
+#include "data/catalogue.h"
+#include "data/dbcopy.h"
+#include "data/filereplace.h"
 #include "tempstore.h"
 #include "tests.h"
 

@@ -4,7 +4,7 @@
 
 #include <QCoreApplication>
 
-#include "terminals.h"
+#include "distribution/terminals.h"
 
 int main(int argc, char* argv[])
 {

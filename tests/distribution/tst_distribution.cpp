@@ -18,19 +18,19 @@
 #include <QTreeView>
 #include <cerrno>
 
-#include "actualizar.h"
-#include "admin.h"
-#include "backupcopy.h"
-#include "backupform.h"
-#include "catalogue.h"
+#include "admin/admin.h"
+#include "data/catalogue.h"
+#include "data/dbcopy.h"
+#include "data/engine.h"
+#include "data/filereplace.h"
+#include "data/paths.h"
+#include "distribution/actualizar.h"
+#include "distribution/backupcopy.h"
+#include "distribution/backupform.h"
+#include "distribution/terminals.h"
+#include "shell/espere.h"
+#include "shell/msgbox.h"
 #include "tempstore.h"
-#include "dbcopy.h"
-#include "engine.h"
-#include "espere.h"
-#include "filereplace.h"
-#include "msgbox.h"
-#include "paths.h"
-#include "terminals.h"
 
 using namespace Qt::StringLiterals;
 

@@ -4,8 +4,8 @@
 
 #include <QCoreApplication>
 
-#include "catalogue.h"
-#include "engine.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
 
 using namespace Qt::StringLiterals;
 

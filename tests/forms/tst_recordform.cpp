@@ -5,13 +5,13 @@
 #include <QHBoxLayout>
 #include <QPointer>
 
-#include "tempstore.h"
+#include "forms/lookuphook.h"
+#include "forms/recordform.h"
 #include "guards.h"
 #include "scenario.h"
-#include "lookuphook.h"
-#include "recordform.h"
-#include "storelocale.h"
-#include "windowregistry.h"
+#include "shell/storelocale.h"
+#include "shell/windowregistry.h"
+#include "tempstore.h"
 
 using namespace Qt::StringLiterals;
 using namespace forms;

@@ -9,15 +9,15 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include "admin.h"
-#include "catalogue.h"
+#include "admin/admin.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
+#include "data/folderlock.h"
+#include "data/passwords.h"
+#include "data/paths.h"
+#include "importer/legacyfile.h"
+#include "importer/legacyimport.h"
 #include "tempstore.h"
-#include "engine.h"
-#include "folderlock.h"
-#include "legacyfile.h"
-#include "legacyimport.h"
-#include "passwords.h"
-#include "paths.h"
 
 using namespace Qt::StringLiterals;
 

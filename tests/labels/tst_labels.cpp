@@ -4,11 +4,11 @@
 #include <QLineEdit>
 #include <QPointer>
 
-#include "etiquetas.h"
-#include "tempstore.h"
+#include "labels/etiquetas.h"
+#include "lookups/lookups.h"
 #include "scenario.h"
-#include "lookups.h"
-#include "windowregistry.h"
+#include "shell/windowregistry.h"
+#include "tempstore.h"
 
 using namespace Qt::StringLiterals;
 

@@ -10,10 +10,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "catalogue.h"
-#include "engine.h"
-#include "lookups.h"
-#include "msgbox.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
+#include "lookups/lookups.h"
+#include "shell/msgbox.h"
 #include "store.h"
 
 using namespace Qt::StringLiterals;

@@ -9,13 +9,13 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "forms/lookuphook.h"
 #include "guards.h"
+#include "parties/partyform.h"
 #include "scenario.h"
+#include "shell/storelocale.h"
+#include "shell/windowregistry.h"
 #include "tempstore.h"
-#include "lookuphook.h"
-#include "partyform.h"
-#include "storelocale.h"
-#include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
 

@@ -13,17 +13,17 @@
 #include <QWheelEvent>
 #include <charconv>
 
-#include "crviewer.h"
-#include "principal.h"
+#include "data/numbertext.h"
+#include "data/settings.h"
 #include "guards.h"
-#include "tempstore.h"
+#include "reports/crviewer.h"
+#include "reports/forlista.h"
+#include "reports/report.h"
+#include "reports/reportdefs.h"
 #include "scenario.h"
-#include "forlista.h"
-#include "numbertext.h"
-#include "report.h"
-#include "reportdefs.h"
-#include "settings.h"
-#include "windowregistry.h"
+#include "shell/principal.h"
+#include "shell/windowregistry.h"
+#include "tempstore.h"
 
 using namespace Qt::StringLiterals;
 using reports::CRViewer;

@@ -26,23 +26,23 @@
 #include <QTranslator>
 #include <system_error>
 
-#include "application.h"
-#include "catalogue.h"
-#include "datafolder.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
+#include "data/passwords.h"
+#include "data/paths.h"
 #include "guards.h"
-#include "engine.h"
-#include "espere.h"
-#include "login.h"
-#include "msgbox.h"
-#include "passwords.h"
-#include "pausa.h"
-#include "paths.h"
-#include "principal.h"
 #include "scenario.h"
-#include "storelocale.h"
+#include "shell/application.h"
+#include "shell/datafolder.h"
+#include "shell/espere.h"
+#include "shell/login.h"
+#include "shell/msgbox.h"
+#include "shell/pausa.h"
+#include "shell/principal.h"
+#include "shell/storelocale.h"
+#include "shell/twips.h"
+#include "shell/windowregistry.h"
 #include "tempstore.h"
-#include "twips.h"
-#include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
 

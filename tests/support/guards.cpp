@@ -1,6 +1,6 @@
 #include "guards.h"
 
-#include "windowregistry.h"
+#include "shell/windowregistry.h"
 
 namespace fixture {
 

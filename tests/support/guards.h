@@ -5,9 +5,9 @@
 
 #include <QLocale>
 
-#include "application.h"
-#include "lookuphook.h"
-#include "recordform.h"
+#include "forms/lookuphook.h"
+#include "forms/recordform.h"
+#include "shell/application.h"
 
 class QMdiArea;
 

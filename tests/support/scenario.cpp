@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "msgbox.h"
+#include "shell/msgbox.h"
 #include "tempstore.h"
 
 using namespace Qt::StringLiterals;

@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <QTest>
 
-#include "msgbox.h"
+#include "shell/msgbox.h"
 
 namespace fixture {
 

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QTest>
 
-#include "paths.h"
+#include "data/paths.h"
 
 using namespace Qt::StringLiterals;
 

@@ -11,10 +11,10 @@
 #include <functional>
 #include <memory>
 
-#include "catalogue.h"
-#include "engine.h"
+#include "data/catalogue.h"
+#include "data/engine.h"
+#include "data/paths.h"
 #include "envvar.h"
-#include "paths.h"
 
 namespace fixture {
 

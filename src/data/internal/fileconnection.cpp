@@ -3,10 +3,10 @@
 #include <QFileInfo>
 #include <map>
 
-#include "errors.h"
+#include "data/errors.h"
+#include "data/passwords.h"
+#include "data/paths.h"
 #include "meta.h"
-#include "passwords.h"
-#include "paths.h"
 #include "sqliteutil.h"
 
 using namespace Qt::StringLiterals;

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "schema.h"
+#include "data/schema.h"
 
 class FileConnection {
 public:

@@ -6,8 +6,8 @@
 #include <QString>
 #include <QVariant>
 
-#include "connectionsettings.h"
-#include "errors.h"
+#include "data/connectionsettings.h"
+#include "data/errors.h"
 
 namespace sqliteutil {
 
