@@ -6,6 +6,7 @@
 #include <random>
 
 #include "data/engine.h"
+#include "data/numbertext.h"
 
 using namespace Qt::StringLiterals;
 
@@ -34,7 +35,7 @@ const QStringList kFirstNames = {u"JUAN"_s, u"MARIA"_s, u"CARLOS"_s, u"ANA"_s, u
 const QStringList kCities = {u"ROSARIO"_s, u"CORDOBA"_s, u"SANTA FE"_s, u"PARANA"_s, u"RAFAELA"_s};
 const QStringList kUnits = {u"Un"_s, u"Kg"_s, u"Lt"_s, u"Mt"_s};
 
-QString code4(int n) { return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0')); }
+QString code4(int n) { return numbertext::code(n, 4); }
 
 double round2(double v) { return std::round(v * 100.0) / 100.0; }
 

@@ -531,7 +531,7 @@ void Articulos::nuevo()
         Recordset& rs = Data6->Recordset();
         rs.MoveLast();
         const qint64 next = rs.Eof() ? 1 : rs.Fields(u"codigo").Value().toLongLong() + 1;
-        Text1->setText(QString::number(next).rightJustified(6, u'0'));
+        Text1->setText(numbertext::code(next, 6));
         Desbloquear();
         BanNuevo = Bandera = true;
         // The fields are a copy now, no longer a stored article.

@@ -121,4 +121,6 @@ QString shortest(double value)
     return withSign(d.negative, body);
 }
 
+QString code(qint64 number, int width) { return QString::number(number).rightJustified(width, u'0'); }
+
 }  // namespace numbertext

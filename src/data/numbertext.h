@@ -22,4 +22,7 @@ QString fixed(double value, int decimals = 2);
 // no exponent (12,5; 100; 0; a stored 0,1 + 0,2 shows 0,3).
 QString shortest(double value);
 
+// A code as the files keep it: `number` with leading zeros to `width` digits ("0012").
+QString code(qint64 number, int width);
+
 }  // namespace numbertext

@@ -64,7 +64,7 @@ QString typedText(const QString& text, int flags)
 QString formatCode(const QString& text)
 {
     const std::optional<qint64> number = codeNumber(text);
-    return number ? QString::number(*number).rightJustified(4, u'0') : text;
+    return number ? numbertext::code(*number, 4) : text;
 }
 
 RecordForm::RecordForm(const FormDef& def, QWidget* parent)

@@ -14,16 +14,13 @@
 #include "data/engine.h"
 #include "lookupgrid.h"
 #include "shell/msgbox.h"
+#include "shell/twips.h"
 
 using namespace Qt::StringLiterals;
 
 namespace lookups {
 
 namespace {
-
-
-// Twips (1/1440 inch) to pixels at the widget's logical resolution.
-int twips(const QWidget* widget, int value) { return value * widget->logicalDpiX() / 1440; }
 
 // Opens `member`'s file as every window of the system does and checks that its table and
 // fields are there, so that a broken file fails at opening rather than at the first search.
@@ -71,7 +68,7 @@ LookupDialog::LookupDialog(const Member& member, QLineEdit* target, QWidget* par
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Text1);
     layout->addWidget(MSFlexGrid1);
-    resize(initialWidth(), twips(this, 6000));
+    resize(initialWidth(), twips::toPixelsY(6000));
     Text1->setFocus();
 }
 
@@ -88,7 +85,7 @@ void LookupDialog::layOutGrid()
     QHeaderView* rowHeader = MSFlexGrid1->verticalHeader();
     rowHeader->setSectionResizeMode(QHeaderView::Fixed);
     rowHeader->setDefaultSectionSize(MSFlexGrid1->fontMetrics().height() + 4);
-    rowHeader->setFixedWidth(twips(this, 400));
+    rowHeader->setFixedWidth(twips::toPixelsX(400));
     // Each header text's blanks set its column's width.
     QHeaderView* header = MSFlexGrid1->horizontalHeader();
     header->setHighlightSections(false);
@@ -109,7 +106,7 @@ void LookupDialog::fitColumns()
     const QFontMetrics metrics(MSFlexGrid1->font());
     const int margins =
         2 * (MSFlexGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, MSFlexGrid1) + 1) + 2;
-    const int widest = std::max(MSFlexGrid1->viewport()->width(), twips(this, 1000));
+    const int widest = std::max(MSFlexGrid1->viewport()->width(), twips::toPixelsX(1000));
     for (int column = 1; column < int(headerWidths_.size()); ++column) {
         if (headerWidths_[size_t(column)] == 0) continue;
         int width = headerWidths_[size_t(column)];
@@ -131,7 +128,7 @@ int LookupDialog::initialWidth() const
     width += margins.left() + margins.right();
     const QScreen* screen = this->screen();
     const int available = screen ? screen->availableGeometry().width() : width;
-    return std::clamp(width, twips(this, 9600), std::max(available, twips(this, 9600)));
+    return std::clamp(width, twips::toPixelsX(9600), std::max(available, twips::toPixelsX(9600)));
 }
 
 bool LookupDialog::eventFilter(QObject* watched, QEvent* event)

@@ -15,7 +15,7 @@ QString formatCode(const QVariant& value, CodeFormat format)
 {
     const int width = format == CodeFormat::EightDigits ? 8 : 4;
     if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
-        return QString::number(value.toLongLong()).rightJustified(width, u'0');
+        return numbertext::code(value.toLongLong(), width);
     const QString text = value.toString();
     const QString digits = text.trimmed();
     const bool numeric =
