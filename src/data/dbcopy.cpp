@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <atomic>
 #include <exception>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -226,58 +228,97 @@ QStringList check(const QString& path)
     }
 }
 
-void snapshotInto(const QString& source, const QString& target)
+// The copy's state between its two steps.
+struct SnapshotCopy::State {
+    QString source, target;
+    std::optional<Connection> from;
+    std::optional<sqliteutil::Transaction> snapshot;
+    QStringList problems;
+    std::exception_ptr checkFailed;
+    std::atomic<bool> checked{false};
+    std::thread checker;
+    bool sameCopy = false;
+
+    // Ends the check and the read transaction; the copy stays.
+    void stop()
+    {
+        if (checker.joinable()) checker.join();
+        snapshot.reset();
+        from.reset();
+    }
+};
+
+SnapshotCopy::SnapshotCopy(const QString& source, const QString& target) : d_(std::make_unique<State>())
 {
+    d_->source = source;
+    d_->target = target;
     if (!QFileInfo(source).isFile()) throw EngineError(EngineErrorCode::FileNotFound, source);
     if (QFileInfo::exists(target)) throw EngineError(EngineErrorCode::FileExists, target);
     try {
-        const Connection from(source, SQLITE_OPEN_READONLY, source);
+        d_->from.emplace(source, SQLITE_OPEN_READONLY, source);
+        sqlite3* db = d_->from->db;
         // Mapped, the copy is written from SQLite's mapping of the file without a read() each.
-        sqliteutil::exec(from.db, u"PRAGMA mmap_size=%1"_s.arg(kMapSize));
+        sqliteutil::exec(db, u"PRAGMA mmap_size=%1"_s.arg(kMapSize));
         // The read transaction's lock keeps every writer out until the copy is made and
-        // compared, so the bytes copied are one committed state, the one counted and checked.
+        // checked, so the bytes copied are one committed state, the one counted and checked.
         // Its first read takes the lock, before the checker below starts.
-        sqliteutil::Transaction snapshot(from.db);
-        sqliteutil::exec(from.db, u"SELECT count(*) FROM sqlite_master"_s);
+        d_->snapshot.emplace(db);
+        sqliteutil::exec(db, u"SELECT count(*) FROM sqlite_master"_s);
         // The check, the longest step, reads while the copy is made: a second reader on its own
         // connection, which the lock above keeps on the same state.
-        QStringList problems;
-        std::exception_ptr checkFailed;
-        std::thread checker([&] {
+        d_->checker = std::thread([state = d_.get()] {
             try {
-                const Connection reader(source, SQLITE_OPEN_READONLY, source);
-                problems = quickCheck(reader.db);
+                const Connection reader(state->source, SQLITE_OPEN_READONLY, state->source);
+                state->problems = quickCheck(reader.db);
             } catch (...) {
-                checkFailed = std::current_exception();
+                state->checkFailed = std::current_exception();
             }
+            state->checked = true;
         });
-        bool copied = false;
-        bool sameCounts = false;
-        try {
-            const Counts counts = countRecords(from.db);
-            if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Read))
-                throw fileSystemError(injected, source);
-            copied = copyThrough(from.db, source, target);
-            // The copy read as a database holds the snapshot's records.
-            if (copied) {
-                const Connection copy(target, SQLITE_OPEN_READONLY, target);
-                sameCounts = countRecords(copy.db) == counts;
-            }
-        } catch (...) {
-            checker.join();
-            throw;
+        const Counts counts = countRecords(db);
+        if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Read))
+            throw fileSystemError(injected, source);
+        // The copy reads back as the snapshot, byte for byte, and read as a database it holds
+        // the snapshot's records.
+        if (copyThrough(db, source, target)) {
+            const Connection copy(target, SQLITE_OPEN_READONLY, target);
+            d_->sameCopy = countRecords(copy.db) == counts;
         }
-        checker.join();
-        if (checkFailed) std::rethrow_exception(checkFailed);
-        if (!problems.isEmpty())
-            throw EngineError(EngineErrorCode::NotOurFormat, source + u": "_s + problems.join(u"; "_s));
-        if (!copied || !sameCounts) throw EngineError(EngineErrorCode::IoError, target);
-        snapshot.commit();
     } catch (...) {
+        d_->stop();
         filereplace::discard(target);
         throw;
     }
 }
+
+SnapshotCopy::~SnapshotCopy()
+{
+    if (!d_) return;
+    d_->stop();
+    filereplace::discard(d_->target);
+}
+
+SnapshotCopy::SnapshotCopy(SnapshotCopy&&) noexcept = default;
+
+bool SnapshotCopy::checked() const { return d_->checked; }
+
+void SnapshotCopy::finish()
+{
+    const std::unique_ptr<State> state = std::move(d_);
+    try {
+        state->stop();
+        if (state->checkFailed) std::rethrow_exception(state->checkFailed);
+        if (!state->problems.isEmpty())
+            throw EngineError(EngineErrorCode::NotOurFormat,
+                              state->source + u": "_s + state->problems.join(u"; "_s));
+        if (!state->sameCopy) throw EngineError(EngineErrorCode::IoError, state->target);
+    } catch (...) {
+        filereplace::discard(state->target);
+        throw;
+    }
+}
+
+void snapshotInto(const QString& source, const QString& target) { SnapshotCopy(source, target).finish(); }
 
 void copyDatabase(const QString& source, const QString& target, filereplace::Mode mode)
 {
