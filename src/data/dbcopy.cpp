@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -177,19 +176,21 @@ bool copyThrough(sqlite3* db, const QString& source, const QString& target)
         // The disk starts on this chunk while the next one is copied; the flush below waits.
         ::sync_file_range(out, offset, length, SYNC_FILE_RANGE_WRITE);
     }
-    // The copy as it reads back is the snapshot, byte for byte.
+    // The copy as it reads back is the snapshot, byte for byte. Read, not mapped: a read error
+    // on a share is an error to report, where a mapping would end the program.
     bool same = true;
-    if (size > 0) {
-        void* copy = ::mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED | MAP_POPULATE, out, 0);
-        if (copy == MAP_FAILED) fail(errno, target);
-        const char* written = static_cast<const char*>(copy);
-        for (qint64 offset = 0; same && offset < size; offset += kChunk) {
-            const qint64 length = std::min(kChunk, size - offset);
-            same = bytes.with(offset, length, [&](const char* data) {
-                return std::memcmp(written + offset, data, size_t(length)) == 0;
-            });
+    QByteArray back(qsizetype(std::min(kChunk, size)), Qt::Uninitialized);
+    for (qint64 offset = 0; same && offset < size; offset += kChunk) {
+        const qint64 length = std::min(kChunk, size - offset);
+        for (qint64 done = 0; done < length;) {
+            const ssize_t got = ::pread(out, back.data() + done, size_t(length - done), offset + done);
+            if (got < 0 && errno != EINTR) fail(errno, target);
+            if (got == 0) fail(EIO, target);
+            if (got > 0) done += got;
         }
-        ::munmap(copy, size_t(size));
+        same = bytes.with(offset, length, [&](const char* data) {
+            return std::memcmp(back.constData(), data, size_t(length)) == 0;
+        });
     }
     if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Sync)) fail(injected, target);
     if (::fsync(out) != 0) fail(errno, target);
