@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -80,12 +81,31 @@ QStringList integrityProblems(sqlite3* db)
 // Big enough to map any store file whole; a larger file is read in part through read().
 constexpr qint64 kMapSize = qint64(1) << 30;
 
+// Maps the file a connection has open, when it is on a local disk. On a network or user-space
+// file system a read error is routine (a share that drops), and through a mapping it would end
+// the program with SIGBUS instead of failing the read; there the pages are read.
+void mapWhenLocal(sqlite3* db, const QString& path)
+{
+    struct statfs fs;
+    if (::statfs(QFile::encodeName(path).constData(), &fs) != 0) return;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x6969:      // NFS
+    case 0x517B:      // SMB
+    case 0xFF534D42:  // CIFS
+    case 0xFE534D42:  // SMB2
+    case 0x65735546:  // FUSE
+    case 0x01021997:  // 9P
+        return;
+    default: sqliteutil::exec(db, u"PRAGMA mmap_size=%1"_s.arg(kMapSize));
+    }
+}
+
 // SQLite's quick integrity check: every page, record and b-tree, without matching each index
 // entry to its row (the costly part of the full check). Mapped, the pages are read without a
 // system call each.
-QStringList quickCheck(sqlite3* db)
+QStringList quickCheck(sqlite3* db, const QString& path)
 {
-    sqliteutil::exec(db, u"PRAGMA mmap_size=%1"_s.arg(kMapSize));
+    mapWhenLocal(db, path);
     QStringList lines;
     sqliteutil::Statement check(db, u"PRAGMA quick_check"_s);
     while (check.step()) lines << check.columnText(0);
@@ -259,7 +279,7 @@ SnapshotCopy::SnapshotCopy(const QString& source, const QString& target) : d_(st
         d_->from.emplace(source, SQLITE_OPEN_READONLY, source);
         sqlite3* db = d_->from->db;
         // Mapped, the copy is written from SQLite's mapping of the file without a read() each.
-        sqliteutil::exec(db, u"PRAGMA mmap_size=%1"_s.arg(kMapSize));
+        mapWhenLocal(db, source);
         // The read transaction's lock keeps every writer out until the copy is made and
         // checked, so the bytes copied are one committed state, the one counted and checked.
         // Its first read takes the lock, before the checker below starts.
@@ -270,7 +290,7 @@ SnapshotCopy::SnapshotCopy(const QString& source, const QString& target) : d_(st
         d_->checker = std::thread([state = d_.get()] {
             try {
                 const Connection reader(state->source, SQLITE_OPEN_READONLY, state->source);
-                state->problems = quickCheck(reader.db);
+                state->problems = quickCheck(reader.db, state->source);
             } catch (...) {
                 state->checkFailed = std::current_exception();
             }
