@@ -303,6 +303,7 @@ SnapshotCopy::SnapshotCopy(const QString& source, const QString& target) : d_(st
         // the snapshot's records.
         if (copyThrough(db, source, target)) {
             const Connection copy(target, SQLITE_OPEN_READONLY, target);
+            mapWhenLocal(copy.db, target);
             d_->sameCopy = countRecords(copy.db) == counts;
         }
     } catch (...) {
