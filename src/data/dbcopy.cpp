@@ -144,7 +144,8 @@ public:
     {
         const sqlite3_io_methods* io = file_->pMethods;
         void* mapped = nullptr;
-        if (io->iVersion >= 3 && io->xFetch(file_, offset, int(length), &mapped) == SQLITE_OK && mapped) {
+        if (io->iVersion >= 3 && io->xFetch &&
+            io->xFetch(file_, offset, int(length), &mapped) == SQLITE_OK && mapped) {
             const bool done = use(static_cast<const char*>(mapped));
             io->xUnfetch(file_, offset, mapped);
             return done;
