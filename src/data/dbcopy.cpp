@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -9,7 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <atomic>
 #include <exception>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -75,12 +78,34 @@ QStringList integrityProblems(sqlite3* db)
     return lines;
 }
 
+// Big enough to map any store file whole; a larger file is read in part through read().
+constexpr qint64 kMapSize = qint64(1) << 30;
+
+// Maps the file a connection has open, when it is on a local disk. On a network or user-space
+// file system a read error is routine (a share that drops), and through a mapping it would end
+// the program with SIGBUS instead of failing the read; there the pages are read.
+void mapWhenLocal(sqlite3* db, const QString& path)
+{
+    struct statfs fs;
+    if (::statfs(QFile::encodeName(path).constData(), &fs) != 0) return;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x6969:      // NFS
+    case 0x517B:      // SMB
+    case 0xFF534D42:  // CIFS
+    case 0xFE534D42:  // SMB2
+    case 0x65735546:  // FUSE
+    case 0x01021997:  // 9P
+        return;
+    default: sqliteutil::exec(db, u"PRAGMA mmap_size=%1"_s.arg(kMapSize));
+    }
+}
+
 // SQLite's quick integrity check: every page, record and b-tree, without matching each index
 // entry to its row (the costly part of the full check). Mapped, the pages are read without a
 // system call each.
-QStringList quickCheck(sqlite3* db)
+QStringList quickCheck(sqlite3* db, const QString& path)
 {
-    sqliteutil::exec(db, u"PRAGMA mmap_size=1073741824"_s);
+    mapWhenLocal(db, path);
     QStringList lines;
     sqliteutil::Statement check(db, u"PRAGMA quick_check"_s);
     while (check.step()) lines << check.columnText(0);
@@ -100,62 +125,98 @@ sqlite3_file* fileOf(sqlite3* db)
     return file;
 }
 
-constexpr qint64 kChunk = qint64(1) << 20;
+constexpr qint64 kChunk = qint64(4) << 20;
 
-// Reads `size` bytes at `offset` of the connection's file; false on a read error.
-bool readAt(sqlite3_file* file, QByteArray& buffer, qint64 size, qint64 offset)
-{
-    buffer.resize(size);
-    return file->pMethods->xRead(file, buffer.data(), int(size), offset) == SQLITE_OK;
-}
+// The bytes of the file a connection has open, a chunk at a time: straight from SQLite's own
+// mapping of the file where it has one (no copy into a buffer), else through its read call.
+class SnapshotBytes {
+public:
+    explicit SnapshotBytes(sqlite3* db) : file_(fileOf(db))
+    {
+        if (file_->pMethods->xFileSize(file_, &size_) != SQLITE_OK) size_ = -1;
+    }
+    // -1 when the size cannot be read.
+    qint64 size() const { return size_; }
+    // Calls use(bytes) with the `length` bytes at `offset` and returns what it returns; false on a
+    // read error.
+    template <class Use>
+    bool with(qint64 offset, qint64 length, Use use)
+    {
+        const sqlite3_io_methods* io = file_->pMethods;
+        void* mapped = nullptr;
+        if (io->iVersion >= 3 && io->xFetch &&
+            io->xFetch(file_, offset, int(length), &mapped) == SQLITE_OK && mapped) {
+            const bool done = use(static_cast<const char*>(mapped));
+            io->xUnfetch(file_, offset, mapped);
+            return done;
+        }
+        buffer_.resize(length);
+        return io->xRead(file_, buffer_.data(), int(length), offset) == SQLITE_OK && use(buffer_.constData());
+    }
 
-// Copies the bytes of the file `db` has open into the new file `target`, flushed.
-void copyThrough(sqlite3* db, const QString& source, const QString& target)
+private:
+    sqlite3_file* file_;
+    sqlite3_int64 size_ = 0;
+    QByteArray buffer_;
+};
+
+// Copies the bytes of the file `db` has open into the new file `target`, compares the copy with
+// them byte for byte and flushes it. Returns false when the copy differs; throws on a failure.
+bool copyThrough(sqlite3* db, const QString& source, const QString& target)
 {
-    sqlite3_file* file = fileOf(db);
-    sqlite3_int64 size = 0;
-    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK) throw fileSystemError(EIO, source);
+    SnapshotBytes bytes(db);
+    const qint64 size = bytes.size();
+    if (size < 0) throw fileSystemError(EIO, source);
     if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Create))
         throw fileSystemError(injected, target);
     const QByteArray name = QFile::encodeName(target);
-    const int out = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int out = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (out < 0) throw fileSystemError(errno, target);
     // Each failure keeps its errno before the descriptor is closed.
     auto fail = [&](int err, const QString& subject) {
         ::close(out);
         throw fileSystemError(err, subject);
     };
-    QByteArray buffer;
+    int writeError = 0;
     for (qint64 offset = 0; offset < size; offset += kChunk) {
         const qint64 length = std::min(kChunk, size - offset);
-        if (!readAt(file, buffer, length, offset)) fail(EIO, source);
         if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Write)) fail(injected, target);
+        const bool read = bytes.with(offset, length, [&](const char* data) {
+            for (qint64 done = 0; done < length;) {
+                const ssize_t put = ::pwrite(out, data + done, size_t(length - done), offset + done);
+                if (put < 0 && errno != EINTR) {
+                    writeError = errno;
+                    return true;
+                }
+                if (put > 0) done += put;
+            }
+            return true;
+        });
+        if (!read) fail(EIO, source);
+        if (writeError) fail(writeError, target);
+        // The disk starts on this chunk while the next one is copied; the flush below waits.
+        ::sync_file_range(out, offset, length, SYNC_FILE_RANGE_WRITE);
+    }
+    // The copy as it reads back is the snapshot, byte for byte. Read, not mapped: a read error
+    // on a share is an error to report, where a mapping would end the program.
+    bool same = true;
+    QByteArray back(qsizetype(std::min(kChunk, size)), Qt::Uninitialized);
+    for (qint64 offset = 0; same && offset < size; offset += kChunk) {
+        const qint64 length = std::min(kChunk, size - offset);
         for (qint64 done = 0; done < length;) {
-            const ssize_t put = ::pwrite(out, buffer.constData() + done, size_t(length - done), offset + done);
-            if (put < 0 && errno != EINTR) fail(errno, target);
-            if (put > 0) done += put;
+            const ssize_t got = ::pread(out, back.data() + done, size_t(length - done), offset + done);
+            if (got < 0 && errno != EINTR) fail(errno, target);
+            if (got == 0) fail(EIO, target);
+            if (got > 0) done += got;
         }
+        same = bytes.with(offset, length, [&](const char* data) {
+            return std::memcmp(back.constData(), data, size_t(length)) == 0;
+        });
     }
     if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Sync)) fail(injected, target);
     if (::fsync(out) != 0) fail(errno, target);
     if (::close(out) != 0) throw fileSystemError(errno, target);
-}
-
-// True when `target` holds the same bytes as the file `db` has open.
-bool sameContents(sqlite3* db, const QString& target)
-{
-    sqlite3_file* file = fileOf(db);
-    sqlite3_int64 size = 0;
-    QFile copy(target);
-    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK || !copy.open(QIODevice::ReadOnly) ||
-        copy.size() != size)
-        return false;
-    QByteArray buffer;
-    for (qint64 offset = 0; offset < size; offset += kChunk) {
-        const qint64 length = std::min(kChunk, size - offset);
-        if (!readAt(file, buffer, length, offset) || copy.read(length) != buffer) return false;
-    }
-    return true;
+    return same;
 }
 
 }  // namespace
@@ -189,55 +250,98 @@ QStringList check(const QString& path)
     }
 }
 
-void snapshotInto(const QString& source, const QString& target)
+// The copy's state between its two steps.
+struct SnapshotCopy::State {
+    QString source, target;
+    std::optional<Connection> from;
+    std::optional<sqliteutil::Transaction> snapshot;
+    QStringList problems;
+    std::exception_ptr checkFailed;
+    std::atomic<bool> checked{false};
+    std::thread checker;
+    bool sameCopy = false;
+
+    // Ends the check and the read transaction; the copy stays.
+    void stop()
+    {
+        if (checker.joinable()) checker.join();
+        snapshot.reset();
+        from.reset();
+    }
+};
+
+SnapshotCopy::SnapshotCopy(const QString& source, const QString& target) : d_(std::make_unique<State>())
 {
+    d_->source = source;
+    d_->target = target;
     if (!QFileInfo(source).isFile()) throw EngineError(EngineErrorCode::FileNotFound, source);
     if (QFileInfo::exists(target)) throw EngineError(EngineErrorCode::FileExists, target);
     try {
-        Counts counts;
-        QStringList problems;
-        {
-            const Connection from(source, SQLITE_OPEN_READONLY, source);
-            // The read transaction's lock keeps every writer out until the copy is made and
-            // compared, so the bytes copied are one committed state, the one counted and checked.
-            sqliteutil::Transaction snapshot(from.db);
-            counts = countRecords(from.db);
-            // The check reads while the kernel copies: a second reader on its own connection,
-            // which the lock above keeps on the same state.
-            std::exception_ptr checkFailed;
-            std::thread checker([&] {
-                try {
-                    const Connection reader(source, SQLITE_OPEN_READONLY, source);
-                    problems = quickCheck(reader.db);
-                } catch (...) {
-                    checkFailed = std::current_exception();
-                }
-            });
-            bool copied = false;
+        d_->from.emplace(source, SQLITE_OPEN_READONLY, source);
+        sqlite3* db = d_->from->db;
+        // Mapped, the copy is written from SQLite's mapping of the file without a read() each.
+        mapWhenLocal(db, source);
+        // The read transaction's lock keeps every writer out until the copy is made and
+        // checked, so the bytes copied are one committed state, the one counted and checked.
+        // Its first read takes the lock, before the checker below starts.
+        d_->snapshot.emplace(db);
+        sqliteutil::exec(db, u"SELECT count(*) FROM sqlite_master"_s);
+        // The check, the longest step, reads while the copy is made: a second reader on its own
+        // connection, which the lock above keeps on the same state.
+        d_->checker = std::thread([state = d_.get()] {
             try {
-                if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Read))
-                    throw fileSystemError(injected, source);
-                copyThrough(from.db, source, target);
-                // The copy is the snapshot, byte for byte.
-                copied = sameContents(from.db, target);
+                const Connection reader(state->source, SQLITE_OPEN_READONLY, state->source);
+                state->problems = quickCheck(reader.db, state->source);
             } catch (...) {
-                checker.join();
-                throw;
+                state->checkFailed = std::current_exception();
             }
-            checker.join();
-            if (checkFailed) std::rethrow_exception(checkFailed);
-            if (!problems.isEmpty())
-                throw EngineError(EngineErrorCode::NotOurFormat, source + u": "_s + problems.join(u"; "_s));
-            if (!copied) throw EngineError(EngineErrorCode::IoError, target);
-            snapshot.commit();
+            state->checked = true;
+        });
+        const Counts counts = countRecords(db);
+        if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Read))
+            throw fileSystemError(injected, source);
+        // The copy reads back as the snapshot, byte for byte, and read as a database it holds
+        // the snapshot's records.
+        if (copyThrough(db, source, target)) {
+            const Connection copy(target, SQLITE_OPEN_READONLY, target);
+            mapWhenLocal(copy.db, target);
+            d_->sameCopy = countRecords(copy.db) == counts;
         }
-        const Connection copy(target, SQLITE_OPEN_READONLY, target);
-        if (countRecords(copy.db) != counts) throw EngineError(EngineErrorCode::IoError, target);
     } catch (...) {
+        d_->stop();
         filereplace::discard(target);
         throw;
     }
 }
+
+SnapshotCopy::~SnapshotCopy()
+{
+    if (!d_) return;
+    d_->stop();
+    filereplace::discard(d_->target);
+}
+
+SnapshotCopy::SnapshotCopy(SnapshotCopy&&) noexcept = default;
+
+bool SnapshotCopy::checked() const { return d_->checked; }
+
+void SnapshotCopy::finish()
+{
+    const std::unique_ptr<State> state = std::move(d_);
+    try {
+        state->stop();
+        if (state->checkFailed) std::rethrow_exception(state->checkFailed);
+        if (!state->problems.isEmpty())
+            throw EngineError(EngineErrorCode::NotOurFormat,
+                              state->source + u": "_s + state->problems.join(u"; "_s));
+        if (!state->sameCopy) throw EngineError(EngineErrorCode::IoError, state->target);
+    } catch (...) {
+        filereplace::discard(state->target);
+        throw;
+    }
+}
+
+void snapshotInto(const QString& source, const QString& target) { SnapshotCopy(source, target).finish(); }
 
 void copyDatabase(const QString& source, const QString& target, filereplace::Mode mode)
 {

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 #include "filereplace.h"
 
@@ -19,6 +20,28 @@ bool isDatabaseFile(const QString& path);
 // For a folder that is itself a temporary (the backup's). Throws EngineError; a partial
 // `target` is removed.
 void snapshotInto(const QString& source, const QString& target);
+
+// snapshotInto in two steps, so that other work can go on while the check of the copy runs.
+// The constructor makes, compares and counts the copy and leaves the check running (the
+// source's read lock held); finish() waits for the check. Both throw EngineError, with `target`
+// removed. A copy not finished is removed when destroyed.
+class SnapshotCopy {
+public:
+    SnapshotCopy(const QString& source, const QString& target);
+    ~SnapshotCopy();
+    SnapshotCopy(const SnapshotCopy&) = delete;
+    SnapshotCopy& operator=(const SnapshotCopy&) = delete;
+    SnapshotCopy(SnapshotCopy&&) noexcept;
+    SnapshotCopy& operator=(SnapshotCopy&&) = delete;
+
+    // True once the check has ended, so that finish() will not wait.
+    bool checked() const;
+    void finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> d_;
+};
 
 // Copies `source` under a temporary name in `target`'s folder, checks it, then puts it in place
 // of `target` (see filereplace). The target folder must exist: it is never created. Throws

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QUuid>
 #include <cerrno>
+#include <list>
 
 #include "data/dbcopy.h"
 #include "data/errors.h"
@@ -29,6 +30,9 @@ QFileInfoList listFolder(const QString& folder, QDir::Filters kind, const QStrin
                              QDir::Name);
 }
 
+// Database copies of one folder checked at once at most.
+constexpr size_t kChecking = 4;
+
 bool isInside(const QString& inner, const QString& outer)
 {
     const QString a = QFileInfo(inner).canonicalFilePath(), b = QFileInfo(outer).canonicalFilePath();
@@ -42,12 +46,30 @@ QString nombreFechado(const QDate& day) { return day.toString(u"dd-MM-yyyy"_s); 
 void CopiarCarpeta(const QString& origin, const QString& destination, bool includeSubfolders,
                    const QString& pattern, const QString& shownAs, const Announce& announce)
 {
+    // Database copies whose check is still running while the next files are copied.
+    std::list<dbcopy::SnapshotCopy> checking;
+    auto finishChecked = [&checking] {
+        for (auto copy = checking.begin(); copy != checking.end();) {
+            if (!copy->checked()) {
+                ++copy;
+                continue;
+            }
+            copy->finish();
+            copy = checking.erase(copy);
+        }
+    };
     for (const QFileInfo& file : listFolder(origin, QDir::Files, pattern)) {
         const QString target = destination + u'/' + file.fileName();
-        if (dbcopy::isDatabaseFile(file.filePath()))
-            dbcopy::snapshotInto(file.filePath(), target);
-        else
+        if (dbcopy::isDatabaseFile(file.filePath())) {
+            checking.emplace_back(file.filePath(), target);
+            finishChecked();
+            if (checking.size() > kChecking) {
+                checking.front().finish();
+                checking.pop_front();
+            }
+        } else {
             filereplace::copyPlainFile(file.filePath(), target);
+        }
     }
     if (includeSubfolders) {
         for (const QFileInfo& sub : listFolder(origin, QDir::Dirs, QString())) {
@@ -59,6 +81,7 @@ void CopiarCarpeta(const QString& origin, const QString& destination, bool inclu
             CopiarCarpeta(sub.filePath(), target, true, pattern, shown, announce);
         }
     }
+    for (; !checking.empty(); checking.pop_front()) checking.front().finish();
     filereplace::syncFolder(destination);
 }
 

@@ -211,6 +211,40 @@ private slots:
         QCOMPARE(hidden(folder_), QStringList());
     }
 
+    void snapshotCopyInTwoSteps_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("finished") << u"finished"_s;
+        QTest::newRow("dropped before its check ended") << u"dropped"_s;
+        QTest::newRow("damaged source") << u"damaged"_s;
+    }
+    void snapshotCopyInTwoSteps()
+    {
+        QFETCH(QString, how);
+        store_->create(u"Articulos.mdb"_s);
+        addArticles(*store_->open(u"Articulos.mdb"_s), 300);
+        const QString source = store_->nativePath(u"Articulos.mdb"_s), target = folder_ + u"/copia.mdb"_s;
+        if (how == u"damaged") {
+            QFile f(source);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(f.size() - 4096);
+            f.write(QByteArray(4096, '\x5a'));
+        }
+        try {
+            dbcopy::SnapshotCopy copy(source, target);
+            if (how == u"finished") copy.finish();
+            if (how == u"damaged") {
+                copy.finish();
+                QFAIL("no error");
+            }
+        } catch (const EngineError& e) {
+            QVERIFY2(how == u"damaged", qPrintable(e.text()));
+        }
+        QCOMPARE(QFileInfo::exists(target), how == u"finished");
+        if (how == u"finished") QCOMPARE(articleCount(target), 300);
+        QCOMPARE(hidden(folder_), QStringList());
+    }
+
     void failedCopyLeavesTheOldFile_data()
     {
         QTest::addColumn<filereplace::FaultPoint>("point");
