@@ -1,11 +1,16 @@
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "data/catalogue.h"
 #include "data/folderlock.h"
 #include "data/passwords.h"
+#include "data/settings.h"
+#include "envvar.h"
 #include "tempstore.h"
 #include "tests.h"
 
@@ -30,6 +35,39 @@ private slots:
         }
         QVERIFY(!FolderLock::held());
         QVERIFY(FolderLock::acquire());
+    }
+
+    // A writer killed while saving the settings leaves an empty lock file; the next save must
+    // not wait half a minute for it. A live writer's lock, or one just made, is left alone.
+    void settingsLockLeftByAKilledWriter()
+    {
+        QTemporaryDir config;
+        fixture::EnvVar home("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        QVERIFY(QDir(config.path()).mkpath(u"valdrameno"_s));
+        const QString lockPath = config.path() + u"/valdrameno/valdrameno.conf.lock"_s;
+        QFile leftover(lockPath);
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        QVERIFY(leftover.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        leftover.close();
+        {
+            const auto fresh = settings::open();
+            QVERIFY(!QFile::exists(lockPath));
+            fresh->setValue(u"prueba"_s, 7);
+            fresh->sync();
+            QCOMPARE(fresh->status(), QSettings::NoError);
+        }
+        QCOMPARE(settings::open()->value(u"prueba"_s).toInt(), 7);
+
+        QVERIFY(leftover.open(QIODevice::WriteOnly));  // empty, but just made
+        leftover.close();
+        settings::open();
+        QVERIFY(QFile::exists(lockPath));
+        QVERIFY(QFile::remove(lockPath));
+
+        QLockFile live(lockPath);
+        QVERIFY(live.tryLock(0));  // holds its id
+        settings::open();
+        QVERIFY(QFile::exists(lockPath));
     }
 
     void tenFilesWithTheirLayouts()

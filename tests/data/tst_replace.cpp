@@ -222,7 +222,7 @@ private slots:
     {
         QFETCH(QString, how);
         store_->create(u"Articulos.mdb"_s);
-        addArticles(*store_->open(u"Articulos.mdb"_s), 300);
+        addArticles(*catalogue::open(u"Articulos.mdb"_s), 300);
         const QString source = store_->nativePath(u"Articulos.mdb"_s), target = folder_ + u"/copia.mdb"_s;
         if (how == u"damaged") {
             QFile f(source);
