@@ -24,6 +24,7 @@
 #include <random>
 #include <string>
 
+#include "appstyle.h"
 #include "articulos.h"
 #include "benchsupport.h"
 #include "catalogue.h"
@@ -209,6 +210,8 @@ int main(int argc, char* argv[])
     gRows = std::max(kBrowsed + 1, benchsupport::takeRows(argc, argv, gRows));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The style the program installs at start.
+    shell::installStyle();
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
     generate();
