@@ -181,10 +181,22 @@ void Articulos::build()
         auto* l = new QLabel(text, parent);
         if (width) {
             l->setGeometry(twips::rect(left, top, width, 255));
-        } else {
-            l->move(twips::point(left, top));
-            l->adjustSize();
+            return l;
         }
+        l->move(twips::point(left, top));
+        // The captions are the same each time the form is built: each is measured once (laying
+        // out its text) for its font.
+        static QHash<std::pair<QFont, QString>, QSize> measured;
+        const std::pair<QFont, QString> key(l->font(), text);
+        const auto at = measured.constFind(key);
+        if (at != measured.constEnd()) {
+            l->resize(*at);
+            return l;
+        }
+        // The fonts go with the application, before the program's own statics.
+        if (measured.isEmpty()) qAddPostRoutine([] { measured.clear(); });
+        l->adjustSize();
+        measured.insert(key, l->size());
         return l;
     };
     auto field = [](QWidget* parent, const QString& name, int left, int top, int width, int height = 315) {
