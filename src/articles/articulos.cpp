@@ -524,7 +524,9 @@ void Articulos::showArticle()
 {
     // Each text box changes once, and only when its text does: laying out a box's text is
     // what a load costs most. The model is quiet meanwhile; the boxes and the unit follow it
-    // afterwards.
+    // afterwards. Each box and its model text follow each other, so the texts the model held
+    // before the load are what the boxes show (no need to ask each box for its text).
+    const std::array<QString, articles::kFieldCount> shown = model_->texts();
     {
         const QSignalBlocker quiet(model_);
         Blanquear();
@@ -532,8 +534,8 @@ void Articulos::showArticle()
     }
     showUnit();
     for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
-        QLineEdit* e = edit(s.field);
-        if (e->text() != model_->text(s.field)) e->setText(model_->text(s.field));
+        const QString& text = model_->text(s.field);
+        if (text != shown[size_t(s.field)]) edit(s.field)->setText(text);
     }
 }
 
