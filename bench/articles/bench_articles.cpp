@@ -29,6 +29,7 @@
 #include "data/datacontrol.h"
 #include "data/engine.h"
 #include "data/paths.h"
+#include "shell/appstyle.h"
 #include "shell/msgbox.h"
 #include "shell/windowregistry.h"
 #include "tempstore.h"
@@ -199,6 +200,8 @@ int main(int argc, char* argv[])
     gRows = std::max(kBrowsed + 1, benchsupport::takeRows(argc, argv, gRows));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The style the program installs at start.
+    shell::installStyle();
     fixture::DataFolder folder;
     generate(folder);
 

@@ -71,7 +71,12 @@ Field ArticleModel::field(Recordset& articulos, ArticleField f)
     // The position found last is checked by name, so another table's layout is never trusted.
     int& at = columns_[size_t(f)];
     const std::vector<FieldDef>& fields = articulos.table().fields;
-    if (at < 0 || at >= int(fields.size()) || fields[size_t(at)].name.compare(column(f), Qt::CaseInsensitive) != 0)
+    const auto kept = [&] {
+        const QString& name = fields[size_t(at)].name;
+        // The exact spelling first: comparing without case is the slower compare.
+        return name == column(f) || name.compare(column(f), Qt::CaseInsensitive) == 0;
+    };
+    if (at < 0 || at >= int(fields.size()) || !kept())
         at = articulos.table().fieldIndex(column(f));
     return at < 0 ? articulos.Fields(column(f)) : articulos.Fields(at);
 }

@@ -1,6 +1,7 @@
 #include "articulos.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDate>
 #include <QGroupBox>
 #include <QInputMethodEvent>
@@ -9,6 +10,9 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMdiSubWindow>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -135,6 +139,44 @@ void setBase(QWidget* widget, const QColor& colour)
 
 QString today() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
 
+// The size of a label sized to `text` in `font`. The form's captions are the same at every
+// build, so each is measured (its text laid out) once for its font.
+QSize captionSize(const QFont& font, const QString& text)
+{
+    static QHash<std::pair<QFont, QString>, QSize> measured;
+    const std::pair<QFont, QString> key(font, text);
+    if (const auto at = measured.constFind(key); at != measured.constEnd()) return *at;
+    // The fonts go with the application, before the program's own statics.
+    if (measured.isEmpty()) qAddPostRoutine([] { measured.clear(); });
+    QLabel probe(text);
+    probe.setFont(font);
+    probe.adjustSize();
+    return *measured.insert(key, probe.size());
+}
+
+// A frame that paints its own captions, each as a label sized to its text would show it there:
+// a label widget per caption costs more to build, show and delete than the painting.
+class CaptionedFrame : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+    void addCaption(const QString& text, QPoint at) { captions_.push_back({text, QRect(at, captionSize(font(), text))}); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QGroupBox::paintEvent(event);
+        QPainter painter(this);
+        for (const auto& [text, rect] : captions_)
+            if (rect.intersects(event->rect()))
+                style()->drawItemText(&painter, rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextForceLeftToRight,
+                                      palette(), isEnabled(), text, QPalette::WindowText);
+    }
+
+private:
+    std::vector<std::pair<QString, QRect>> captions_;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------- building
@@ -174,15 +216,8 @@ void Articulos::build()
     small.setStyleStrategy(QFont::PreferNoShaping);
     setFont(small);
 
-    auto label = [](QWidget* parent, const QString& text, int left, int top, int width = 0) {
-        auto* l = new QLabel(text, parent);
-        if (width) {
-            l->setGeometry(twips::rect(left, top, width, 255));
-        } else {
-            l->move(twips::point(left, top));
-            l->adjustSize();
-        }
-        return l;
+    auto caption = [](CaptionedFrame* frame, const QString& text, int left, int top) {
+        frame->addCaption(text, twips::point(left, top));
     };
     auto field = [](QWidget* parent, const QString& name, int left, int top, int width, int height = 315) {
         auto* e = new QLineEdit(parent);
@@ -191,7 +226,7 @@ void Articulos::build()
         return e;
     };
     auto group = [this](const QString& name, const QString& title, int left, int top, int width, int height) {
-        auto* g = new QGroupBox(title, this);
+        auto* g = new CaptionedFrame(title, this);
         g->setObjectName(name);
         g->setGeometry(twips::rect(left, top, width, height));
         return g;
@@ -207,7 +242,8 @@ void Articulos::build()
     };
 
     // Top line: the change date, the date and the IVA fill-in button.
-    label(this, u"Ultima Actual.:"_s, 120, 30);
+    auto* changed = new QLabel(u"Ultima Actual.:"_s, this);
+    changed->setGeometry(QRect(twips::point(120, 30), captionSize(changed->font(), changed->text())));
     Text19 = field(this, u"Text19"_s, 1320, 0, 1215, 255);
     Text18 = field(this, u"Text18"_s, 7800, 0, 1215, 255);
     Text19->setEnabled(false);
@@ -219,24 +255,24 @@ void Articulos::build()
     iva->setToolTip(u"IVA 21"_s);
     connect(iva, &QPushButton::clicked, this, &Articulos::rellenarIva);
 
-    QGroupBox* datos = group(u"Frame1"_s, u"Datos:"_s, 120, 240, 9165, 2175);
-    label(datos, u"Cod Interno:"_s, 120, 300);
+    CaptionedFrame* datos = group(u"Frame1"_s, u"Datos:"_s, 120, 240, 9165, 2175);
+    caption(datos, u"Cod Interno:"_s, 120, 300);
     search(datos, u"cmdBuscar1"_s, 1140, 240, u"ConsArticulo"_s, u"Text1"_s);
     Text1 = field(datos, u"Text1"_s, 1560, 270, 1335);
-    label(datos, u"Cod.Barra:"_s, 3060, 300);
+    caption(datos, u"Cod.Barra:"_s, 3060, 300);
     search(datos, u"cmdBuscar4"_s, 3960, 240, u"ConsArticuloPro"_s, u"Text2"_s);
     Text2 = field(datos, u"Text2"_s, 4380, 270, 3255);
-    label(datos, u"Descripcion:"_s, 120, 780);
+    caption(datos, u"Descripcion:"_s, 120, 780);
     Text3 = field(datos, u"Text3"_s, 1560, 750, 6075);
-    label(datos, u"Proveedor:"_s, 120, 1260);
+    caption(datos, u"Proveedor:"_s, 120, 1260);
     search(datos, u"cmdBuscar2"_s, 1140, 1200, u"ConsuProveedor1"_s, u"Text4"_s);
     field(datos, u"Text4"_s, 1560, 1230, 735);
     field(datos, u"Text5"_s, 2340, 1230, 2295);
-    label(datos, u"Marca:"_s, 4740, 1260);
+    caption(datos, u"Marca:"_s, 4740, 1260);
     search(datos, u"cmdBuscar3"_s, 5400, 1200, u"ConsuMarcas1"_s, u"Text6"_s);
     field(datos, u"Text6"_s, 5820, 1230, 615);
     field(datos, u"Text7"_s, 6480, 1230, 1155);
-    label(datos, u"Rubro:"_s, 120, 1740);
+    caption(datos, u"Rubro:"_s, 120, 1740);
     search(datos, u"cmdBuscar5"_s, 1140, 1680, u"ConsuRubros1"_s, u"Text8"_s);
     field(datos, u"Text8"_s, 1560, 1710, 735);
     field(datos, u"Text9"_s, 2340, 1710, 2295);
@@ -250,14 +286,14 @@ void Articulos::build()
     connect(siguiente, &QPushButton::clicked, this, [this] { browse(1); });
     connect(anterior, &QPushButton::clicked, this, [this] { browse(-1); });
 
-    QGroupBox* articulo = group(u"Frame2"_s, u"Articulo:"_s, 120, 2400, 9165, 1695);
-    label(articulo, u"NETO:  $"_s, 120, 330);
+    CaptionedFrame* articulo = group(u"Frame2"_s, u"Articulo:"_s, 120, 2400, 9165, 1695);
+    caption(articulo, u"NETO:  $"_s, 120, 330);
     field(articulo, u"Text10"_s, 1020, 300, 1095);
-    label(articulo, u"IVA:  %"_s, 120, 750);
+    caption(articulo, u"IVA:  %"_s, 120, 750);
     field(articulo, u"Text11"_s, 1020, 720, 1095);
-    label(articulo, u"COSTO:  $"_s, 120, 1170);
+    caption(articulo, u"COSTO:  $"_s, 120, 1170);
     Text12 = field(articulo, u"Text12"_s, 1020, 1140, 1095);
-    label(articulo, u"Unidad de Medida:"_s, 2280, 240);
+    caption(articulo, u"Unidad de Medida:"_s, 2280, 240);
     // Top to bottom in tab order.
     const std::array<std::pair<Unit, int>, 4> options = {{{Unit::Unidades, 510}, {Unit::Litros, 780},
                                                          {Unit::Kilos, 1050}, {Unit::Metros, 1320}}};
@@ -270,21 +306,23 @@ void Articulos::build()
     }
     for (int i = 0; i < 3; ++i) {
         const int top = 300 + 420 * i;
-        label(articulo, u"Deposito %1"_s.arg(i + 1), 3960, top + 30);
+        caption(articulo, u"Deposito %1"_s.arg(i + 1), 3960, top + 30);
         field(articulo, u"Text%1"_s.arg(13 + i), 4920, top, 975);
-        label(articulo, QString(), 5940, top + 30, 375)->setObjectName(u"lblUnidad%1"_s.arg(i + 1));
+        auto* unit = new QLabel(articulo);
+        unit->setObjectName(u"lblUnidad%1"_s.arg(i + 1));
+        unit->setGeometry(twips::rect(5940, top + 30, 375, 255));
     }
-    label(articulo, u"Stock Min."_s, 6540, 330);
+    caption(articulo, u"Stock Min."_s, 6540, 330);
     field(articulo, u"Text16"_s, 7560, 300, 1215);
-    label(articulo, u"Pedido:"_s, 6540, 750);
+    caption(articulo, u"Pedido:"_s, 6540, 750);
     field(articulo, u"Text17"_s, 7560, 720, 1215);
 
     for (int list = 0; list < 3; ++list) {
-        QGroupBox* g = group(u"Frame%1"_s.arg(3 + list), u"Lista de Precio %1:"_s.arg(list + 1),
+        CaptionedFrame* g = group(u"Frame%1"_s.arg(3 + list), u"Lista de Precio %1:"_s.arg(list + 1),
                              120 + 3075 * list, 4200, 3015, 1095);
-        label(g, u"Recargo:  %"_s, 120, 330);
+        caption(g, u"Recargo:  %"_s, 120, 330);
         field(g, u"Text%1"_s.arg(20 + 2 * list), 1380, 300, 1455);
-        label(g, u"LISTA: $"_s, 120, 720);
+        caption(g, u"LISTA: $"_s, 120, 720);
         QLineEdit* price = field(g, u"Text%1"_s.arg(21 + 2 * list), 1380, 660, 1455, 375);
         QPalette palette = price->palette();
         palette.setColor(QPalette::Base, kPriceColour);
@@ -319,7 +357,7 @@ void Articulos::build()
     colours::fill(prompt_, QColor(255, 255, 192), Qt::red);
 
     // Further down still: open the supplier and category forms.
-    QGroupBox* agregar = group(u"Frame6"_s, u"Agregar"_s, 120, 7200, 4215, 855);
+    CaptionedFrame* agregar = group(u"Frame6"_s, u"Agregar"_s, 120, 7200, 4215, 855);
     auto opener = [agregar](const QString& name, const QString& caption, const QString& window, int left) {
         auto* b = new QPushButton(caption, agregar);
         b->setObjectName(name);
@@ -483,7 +521,9 @@ void Articulos::showArticle()
 {
     // Each text box changes once, and only when its text does: laying out a box's text is
     // what a load costs most. The model is quiet meanwhile; the boxes and the unit follow it
-    // afterwards.
+    // afterwards. Each box and its model text follow each other, so the texts the model held
+    // before the load are what the boxes show (no need to ask each box for its text).
+    const std::array<QString, articles::kFieldCount> shown = model_->texts();
     {
         const QSignalBlocker quiet(model_);
         Blanquear();
@@ -491,8 +531,8 @@ void Articulos::showArticle()
     }
     showUnit();
     for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
-        QLineEdit* e = edit(s.field);
-        if (e->text() != model_->text(s.field)) e->setText(model_->text(s.field));
+        const QString& text = model_->text(s.field);
+        if (text != shown[size_t(s.field)]) edit(s.field)->setText(text);
     }
 }
 

@@ -1,9 +1,6 @@
 #include "formbuttons.h"
 
-#include <QCoreApplication>
-#include <QPointer>
 #include <QPushButton>
-#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -20,30 +17,9 @@ const std::array<CommandButton, 4>& commandButtons()
     return buttons;
 }
 
-namespace {
-
-// Reading a picture's files is most of what building a form's buttons costs.
-struct IconCache {
-    QPointer<const QStyle> style;
-    std::map<QStyle::StandardPixmap, QIcon> icons;
-};
-IconCache gIcons;
-
-}  // namespace
-
 QIcon standardIcon(const QWidget* widget, QStyle::StandardPixmap picture)
 {
-    const QStyle* style = widget->style();
-    if (gIcons.style != style) {
-        gIcons.icons.clear();
-        gIcons.style = style;
-    }
-    if (gIcons.icons.empty())
-        // The pictures go with the application, before the program's own statics.
-        qAddPostRoutine([] { gIcons.icons.clear(); });
-    auto [at, added] = gIcons.icons.try_emplace(picture);
-    if (added) at->second = style->standardIcon(picture);
-    return at->second;
+    return widget->style()->standardIcon(picture, nullptr, widget);
 }
 
 QPushButton* makeCommandButton(const CommandButton& button, QWidget* parent)

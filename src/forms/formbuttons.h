@@ -20,7 +20,7 @@ struct CommandButton {
 // "&Nuevo", "&Grabar", "&Eliminar", "&Cerrar", left to right.
 const std::array<CommandButton, 4>& commandButtons();
 
-// The style's picture, read from its files once while the application and its style last.
+// The style's picture for `widget`; the program's style (AppStyle) reads each one once.
 QIcon standardIcon(const QWidget* widget, QStyle::StandardPixmap picture);
 
 QPushButton* makeCommandButton(const CommandButton& button, QWidget* parent);

@@ -5,6 +5,7 @@
 #include <new>
 #include <system_error>
 
+#include "appstyle.h"
 #include "data/engine.h"
 #include "data/errors.h"
 #include "keyboard.h"
@@ -30,6 +31,7 @@ shell::ExitHandler& exitHandler()
 ShellApplication::ShellApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(u"Sistema Valdrameno"_s);
+    shell::installStyle();
     storelocale::applyDefault();
     storelocale::installQtTranslations(this);
     // The program ends only through its own exits: after Cancel or an unknown user at the
