@@ -26,8 +26,8 @@ private:
 
 namespace shell {
 
-// Puts AppStyle in place of the application's style, once; the application calls it at start,
-// before it builds any window.
+// Puts AppStyle in place of the application's style, once, and lays out the child windows'
+// titles without shaping; the application calls it at start, before it builds any window.
 void installStyle();
 
 }  // namespace shell
