@@ -86,21 +86,24 @@ QWidget* WindowRegistry::showAt(const QString& key, std::optional<QPoint> pixels
     QWidget* placed = sub ? static_cast<QWidget*>(sub) : window;
     // A minimised or maximised window is restored first, so that it can take its position.
     if (placed->isMinimized() || placed->isMaximized()) placed->showNormal();
-    placed->show();
     if (fresh && sub) {
-        // The child window wraps the form's own size in its frame and title bar.
+        // The child window wraps the form's own size in its frame and title bar. It takes its
+        // size and place before it first shows, so that it is laid out once.
+        sub->ensurePolished();
         const QMargins frame = sub->contentsMargins();
         sub->resize(formSize.grownBy(frame));
         // A form of fixed size is never made smaller than that by arranging the windows.
         if (window->minimumSize() == window->maximumSize()) sub->setMinimumSize(sub->size());
+        if (pixels) moveTo(placed, *pixels);
     }
+    placed->show();
     if (sub) {
         sub->mdiArea()->setActiveSubWindow(sub);
     } else {
         window->raise();
         window->activateWindow();
     }
-    if (pixels) moveTo(placed, *pixels);
+    if (pixels && !(fresh && sub)) moveTo(placed, *pixels);
     return window;
 }
 
