@@ -15,8 +15,7 @@ public:
     // EngineError: FileNotFound, CannotOpenFile, NotOurFormat, InvalidPassword.
     ReadOnlyFile(const QString& path, const QString& password);
     ~ReadOnlyFile();
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    Q_DISABLE_COPY_MOVE(ReadOnlyFile)
 
     // Runs one query with ?1, ?2... bound to `params`; `visit` gets each row in turn (values
     // as Database::Select returns them) and returns false to stop. Throws EngineError.
