@@ -175,15 +175,22 @@ void rawFirstPage()
     raw.page(p, 0, true);
 }
 
+// Starts the whole-page PDF `path` on `printer`, painted by `p` in tenths of a millimetre.
+void beginPdf(QPrinter& printer, QPainter& p, const QString& path)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setFullPage(true);
+    p.begin(&printer);
+    p.scale(printer.resolution() / 254.0, printer.resolution() / 254.0);
+}
+
 void rawExportList(const QString& path)
 {
     Raw raw;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setFullPage(true);
-    QPainter p(&printer);
-    p.scale(printer.resolution() / 254.0, printer.resolution() / 254.0);
+    QPainter p;
+    beginPdf(printer, p, path);
     p.setFont(font(8));
     sqlite3_stmt* s;
     sqlite3_prepare_v2(raw.db(),
@@ -207,11 +214,8 @@ void rawExportLabels(const reports::LabelDef& sheet, const QString& path)
     sqlite3_open_v2(paths::toNative(paths::inBases(u"Etiquetas.mdb"_s)).toUtf8().constData(), &db,
                     SQLITE_OPEN_READONLY, nullptr);
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setFullPage(true);
-    QPainter p(&printer);
-    p.scale(printer.resolution() / 254.0, printer.resolution() / 254.0);
+    QPainter p;
+    beginPdf(printer, p, path);
     const QFont description = font(sheet.descriptionPt), price = font(sheet.pricePt, true);
     sqlite3_stmt* s;
     sqlite3_prepare_v2(db, "SELECT codbarra, descripcion, neto1 FROM articulos ORDER BY rowid", -1, &s, nullptr);

@@ -38,24 +38,6 @@ QStringList hidden(const QString& folder)
     return names;
 }
 
-void addArticles(Database& db, int count)
-{
-    Transaction t(db);
-    auto rs = db.OpenRecordset(u"articulos"_s);
-    for (int i = 0; i < count; ++i) {
-        rs->AddNew();
-        rs->Fields(u"descripcion"_s).setValue(QStringLiteral("ARTICULO %1").arg(i));
-        rs->Update();
-    }
-    t.CommitTrans();
-}
-
-int articleCount(const QString& nativePath)
-{
-    auto db = catalogue::openAt(*catalogue::find(u"Articulos.mdb"), nativePath);
-    return int(db->Select(u"SELECT count(*) FROM articulos"_s).value(0).value(0).toLongLong());
-}
-
 }  // namespace
 
 class ReplaceTest : public QObject {
@@ -194,19 +176,19 @@ private slots:
             throw EngineError(EngineErrorCode::IoError);
         } catch (const EngineError&) {
         }
-        QCOMPARE(articleCount(store_->nativePath(u"Articulos.mdb"_s)), 0);
-        addArticles(*db, 3);
-        QCOMPARE(articleCount(store_->nativePath(u"Articulos.mdb"_s)), 3);
+        QCOMPARE(fixture::articleCount(store_->nativePath(u"Articulos.mdb"_s)), qint64(0));
+        fixture::addArticles(*db, 3);
+        QCOMPARE(fixture::articleCount(store_->nativePath(u"Articulos.mdb"_s)), qint64(3));
     }
 
     void snapshotCopyIsCheckedAndInPlace()
     {
         store_->create(u"Articulos.mdb"_s);
-        addArticles(*catalogue::open(u"Articulos.mdb"_s), 50);
+        fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), 50);
         const QString target = folder_ + u"/Articulos.mdb"_s;
         write(target, "old");
         dbcopy::copyDatabase(store_->nativePath(u"Articulos.mdb"_s), target, filereplace::Mode::Replace);
-        QCOMPARE(articleCount(target), 50);
+        QCOMPARE(fixture::articleCount(target), qint64(50));
         QCOMPARE(dbcopy::check(target), QStringList());
         QCOMPARE(hidden(folder_), QStringList());
     }
@@ -222,7 +204,7 @@ private slots:
     {
         QFETCH(QString, how);
         store_->create(u"Articulos.mdb"_s);
-        addArticles(*catalogue::open(u"Articulos.mdb"_s), 300);
+        fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), 300);
         const QString source = store_->nativePath(u"Articulos.mdb"_s), target = folder_ + u"/copia.mdb"_s;
         if (how == u"damaged") {
             QFile f(source);
@@ -241,7 +223,7 @@ private slots:
             QVERIFY2(how == u"damaged", qPrintable(e.text()));
         }
         QCOMPARE(QFileInfo::exists(target), how == u"finished");
-        if (how == u"finished") QCOMPARE(articleCount(target), 300);
+        if (how == u"finished") QCOMPARE(fixture::articleCount(target), qint64(300));
         QCOMPARE(hidden(folder_), QStringList());
     }
 
@@ -261,7 +243,7 @@ private slots:
         QFETCH(int, errnum);
         QFETCH(EngineErrorCode, code);
         store_->create(u"Articulos.mdb"_s);
-        addArticles(*catalogue::open(u"Articulos.mdb"_s), 200);
+        fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), 200);
         const QString target = folder_ + u"/Articulos.mdb"_s;
         write(target, "old");
         filereplace::injectFault(point, errnum);
@@ -291,7 +273,7 @@ private slots:
     void damagedFileFailsItsCheck()
     {
         store_->create(u"Articulos.mdb"_s);
-        addArticles(*catalogue::open(u"Articulos.mdb"_s), 300);
+        fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), 300);
         const QString path = store_->nativePath(u"Articulos.mdb"_s);
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadWrite));

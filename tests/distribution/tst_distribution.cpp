@@ -44,25 +44,7 @@ const QStringList kSix = {u"Articulos.mdb"_s, u"Clientes.mdb"_s, u"Proveedores.m
 QString bases() { return paths::toNative(paths::basesFolder()); }
 QString terminalFolder(const QString& host) { return paths::mappedRoot() + u"/red/"_s + host + u"/norvik/Bases"_s; }
 
-// The number of articles in an articles file at `nativePath`.
-qint64 countIn(const QString& nativePath)
-{
-    auto db = catalogue::openAt(*catalogue::find(u"Articulos.mdb"), nativePath);
-    return db->Select(u"SELECT count(*) FROM articulos"_s).value(0).value(0).toLongLong();
-}
-
-void addArticles(int count)
-{
-    auto db = catalogue::open(u"Articulos.mdb"_s);
-    Transaction t(*db);
-    auto rs = db->OpenRecordset(u"articulos"_s);
-    for (int i = 0; i < count; ++i) {
-        rs->AddNew();
-        rs->Fields(u"descripcion"_s).setValue(QStringLiteral("AGREGADO %1").arg(i));
-        rs->Update();
-    }
-    t.CommitTrans();
-}
+void addArticles(int count) { fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), count); }
 
 QStringList hiddenEntries(const QString& folder)
 {
@@ -135,7 +117,7 @@ private slots:
         QCOMPARE(when->text(), u"nunca"_s);
         QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
         const QString target = terminalFolder(u"CAJA1"_s) + u"/Articulos.mdb"_s;
-        QCOMPARE(countIn(target), countIn(bases() + u"/Articulos.mdb"_s));
+        QCOMPARE(fixture::articleCount(target), fixture::articleCount(bases() + u"/Articulos.mdb"_s));
         QCOMPARE(dbcopy::check(target), QStringList());
         QVERIFY(boxes.shown().isEmpty());
         QVERIFY(when->text() != u"nunca"_s);
@@ -195,7 +177,7 @@ private slots:
         QFETCH(QString, reason);
         const QString folder = terminalFolder(u"CAJA1"_s), target = folder + u"/Articulos.mdb"_s;
         terminals::push(1, terminals::files().front());
-        const qint64 old = countIn(target);
+        const qint64 old = fixture::articleCount(target);
         addArticles(10);
         if (how == u"unmounted") QVERIFY(QDir(folder).removeRecursively());
         if (how == u"readonly") filereplace::injectFault(filereplace::FaultPoint::Create, EROFS);
@@ -217,7 +199,7 @@ private slots:
             // Never made on the local disk.
             QVERIFY(!QFileInfo::exists(folder));
         } else {
-            QCOMPARE(countIn(target), old);
+            QCOMPARE(fixture::articleCount(target), old);
             QCOMPARE(hiddenEntries(folder), QStringList());
         }
     }
@@ -254,7 +236,7 @@ private slots:
     // whole units only.
     void pushDuringSavesHoldsACommittedState()
     {
-        const qint64 base = countIn(bases() + u"/Articulos.mdb"_s);
+        const qint64 base = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
         QProcess writer;
         writer.start(QStringLiteral(WRITER_CHILD), {u"40"_s});
         QVERIFY(writer.waitForReadyRead(10000));
@@ -264,7 +246,7 @@ private slots:
             terminals::push(1, terminals::files().front());
             ++pushes;
             QCOMPARE(dbcopy::check(target), QStringList());
-            QCOMPARE((countIn(target) - base) % 100, 0);
+            QCOMPARE((fixture::articleCount(target) - base) % 100, 0);
             // Each push waits for the writer's next save, so the saves are never starved.
             writer.waitForReadyRead(10000);
             writer.readAll();
@@ -273,7 +255,7 @@ private slots:
         } while (writer.state() != QProcess::NotRunning && !writer.waitForFinished(0));
         QCOMPARE(writer.exitCode(), 0);
         terminals::push(1, terminals::files().front());
-        QCOMPARE(countIn(target), base + 4000);
+        QCOMPARE(fixture::articleCount(target), base + 4000);
         QVERIFY(pushes >= 1);
     }
 
@@ -285,7 +267,7 @@ private slots:
         const QString old = dir_->path() + u"/old.mdb"_s;
         dbcopy::copyDatabase(bases() + u"/Articulos.mdb"_s, old, filereplace::Mode::NeverReplace);
         addArticles(500);
-        const qint64 before = countIn(old), after = countIn(bases() + u"/Articulos.mdb"_s);
+        const qint64 before = fixture::articleCount(old), after = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
         constexpr int kTrials = 25;
         for (int trial = 0; trial < kTrials; ++trial) {
             dbcopy::copyDatabase(old, target, filereplace::Mode::Replace);
@@ -298,13 +280,13 @@ private slots:
             QVERIFY(child.waitForFinished(10000));
             QVERIFY2(QFileInfo::exists(target), qPrintable(u"trial %1"_s.arg(trial)));
             QCOMPARE(dbcopy::check(target), QStringList());
-            const qint64 now = countIn(target);
+            const qint64 now = fixture::articleCount(target);
             QVERIFY2(now == before || now == after, qPrintable(u"trial %1: %2"_s.arg(trial).arg(now)));
         }
         // The next push clears what a killed one left.
         terminals::push(1, terminals::files().front());
         QCOMPARE(hiddenEntries(folder), QStringList());
-        QCOMPARE(countIn(target), after);
+        QCOMPARE(fixture::articleCount(target), after);
     }
 
     // --- backup ---
@@ -334,7 +316,7 @@ private slots:
         QCOMPARE(window.findChild<QLineEdit*>(u"txtTo"_s)->text(), dated);
         QVERIFY(boxes.shown().isEmpty());
         for (const QString& name : kSix) QCOMPARE(dbcopy::check(dated + u'/' + name), QStringList());
-        QCOMPARE(countIn(dated + u"/Articulos.mdb"_s), countIn(bases() + u"/Articulos.mdb"_s));
+        QCOMPARE(fixture::articleCount(dated + u"/Articulos.mdb"_s), fixture::articleCount(bases() + u"/Articulos.mdb"_s));
         QFile photo(dated + u"/fotos/2024/a.jpg"_s);
         QVERIFY(photo.open(QIODevice::ReadOnly));
         QCOMPARE(photo.readAll(), QByteArray("jpeg"));
@@ -445,14 +427,14 @@ private slots:
         QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
                  backupcopy::Outcome::Done);
         const QString backup = destination + u'/' + today();
-        const qint64 saved = countIn(bases() + u"/Articulos.mdb"_s);
+        const qint64 saved = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
         addArticles(25);
         QCOMPARE(admin({u"restaurar"_s, backup}), 0);
-        QCOMPARE(countIn(bases() + u"/Articulos.mdb"_s), saved);
+        QCOMPARE(fixture::articleCount(bases() + u"/Articulos.mdb"_s), saved);
         QVERIFY(out_.contains(u"10 archivo(s) restaurado(s)."_s));
         const QStringList kept = QDir(bases()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs);
         QCOMPARE(kept.size(), 1);
-        QCOMPARE(countIn(bases() + u'/' + kept.front() + u"/Articulos.mdb"_s), saved + 25);
+        QCOMPARE(fixture::articleCount(bases() + u'/' + kept.front() + u"/Articulos.mdb"_s), saved + 25);
         QCOMPARE(hiddenEntries(bases()), QStringList());
         QCOMPARE(admin({u"verificar"_s}), 0);
     }
@@ -476,7 +458,7 @@ private slots:
                  backupcopy::Outcome::Done);
         QString backup = destination + u'/' + today();
         addArticles(5);
-        const qint64 current = countIn(bases() + u"/Articulos.mdb"_s);
+        const qint64 current = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
         QProcess holder;
         if (how == u"missing") backup = dir_->path() + u"/no-existe"_s;
         if (how == u"empty") {
@@ -497,7 +479,7 @@ private slots:
         }
         QCOMPARE(admin({u"restaurar"_s, backup}), 1);
         QVERIFY2(err_.contains(message), qPrintable(err_));
-        QCOMPARE(countIn(bases() + u"/Articulos.mdb"_s), current);
+        QCOMPARE(fixture::articleCount(bases() + u"/Articulos.mdb"_s), current);
         QCOMPARE(QDir(bases()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs), QStringList());
         if (holder.state() != QProcess::NotRunning) {
             holder.kill();

@@ -60,4 +60,22 @@ QStringList DataFolder::rows(const QString& fileName, const QStringList& fields)
     return out;
 }
 
+void addArticles(Database& db, int count)
+{
+    Transaction t(db);
+    auto rs = db.OpenRecordset(u"articulos"_s);
+    for (int i = 0; i < count; ++i) {
+        rs->AddNew();
+        rs->Fields(u"descripcion"_s).setValue(QStringLiteral("ARTICULO %1").arg(i));
+        rs->Update();
+    }
+    t.CommitTrans();
+}
+
+qint64 articleCount(const QString& nativePath)
+{
+    auto db = catalogue::openAt(*catalogue::find(u"Articulos.mdb"), nativePath);
+    return db->Select(u"SELECT count(*) FROM articulos"_s).value(0).value(0).toLongLong();
+}
+
 }  // namespace fixture

@@ -43,4 +43,10 @@ private:
     EnvVar dataHome_;
 };
 
+// Adds `count` articles ("ARTICULO 0", "ARTICULO 1"...) to the articles file `db` in one
+// transaction.
+void addArticles(Database& db, int count);
+// The number of articles in the articles file at `nativePath` (a copy, a backup...).
+qint64 articleCount(const QString& nativePath);
+
 }  // namespace fixture
