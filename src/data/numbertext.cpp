@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <iterator>
 #include <string>
 
 namespace numbertext {
@@ -43,6 +45,28 @@ QString withSign(bool negative, const std::string& body)
     const bool allZero = body.find_first_not_of("0,") == std::string::npos;
     QString out = QString::fromLatin1(body.data(), qsizetype(body.size()));
     return negative && !allZero ? QLatin1Char('-') + out : out;
+}
+
+// The shortest text of a value with at most six decimals (a price, a stock), found without
+// the general conversion. When the value is the double nearest to units / 10^k and units has
+// fewer than 16 digits, the value lies within half an ulp of that quotient, well inside half a
+// unit of the 15th digit; so its 15-digit rounding is the quotient's own digits.
+std::optional<QString> fewDecimals(double value)
+{
+    static constexpr double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+    for (int k = 0; k < int(std::size(kPowers)); ++k) {
+        const double units = std::round(value * kPowers[k]);
+        if (std::abs(units) >= 1e15) return std::nullopt;
+        if (units / kPowers[k] != value) continue;
+        std::string digits = std::to_string(std::llabs(static_cast<long long>(units)));
+        if (int(digits.size()) <= k) digits.insert(0, size_t(k + 1) - digits.size(), '0');
+        std::string body = digits.substr(0, digits.size() - size_t(k));
+        std::string decimals = digits.substr(digits.size() - size_t(k));
+        while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
+        if (!decimals.empty()) body += ',' + decimals;
+        return withSign(value < 0, body);
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -107,6 +131,7 @@ QString shortest(double value)
 {
     if (!std::isfinite(value)) return QString();
     if (value == 0) return QStringLiteral("0");
+    if (std::optional<QString> text = fewDecimals(value)) return *text;
     Decimal d = toDecimal15(value);
     while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
     const int n = int(d.digits.size());

@@ -2,6 +2,7 @@
 #include <QTest>
 #include <clocale>
 #include <cmath>
+#include <random>
 #include <string>
 
 #include "data/numbertext.h"
@@ -83,12 +84,38 @@ private slots:
         QTest::newRow("small, no exponent") << 0.00001 << u"0,00001"_s;
         QTest::newRow("large, no exponent") << 1e15 << u"1000000000000000"_s;
         QTest::newRow("fifteen digits") << 1.0 / 3 << u"0,333333333333333"_s;
+        QTest::newRow("six decimals") << 0.000001 << u"0,000001"_s;
+        QTest::newRow("seven decimals") << 0.0000001 << u"0,0000001"_s;
+        QTest::newRow("negative, below one") << -0.001 << u"-0,001"_s;
+        QTest::newRow("fifteen digits, three decimals") << 123456789012.345 << u"123456789012,345"_s;
+        QTest::newRow("sixteen digits, rounded") << 1234567890123.456 << u"1234567890123,46"_s;
     }
     void shortest()
     {
         QFETCH(double, value);
         QFETCH(QString, text);
         QCOMPARE(numbertext::shortest(value), text);
+    }
+
+    // Any value of up to fifteen digits with up to six decimals reads back as written, without
+    // its trailing zeros.
+    void shortestOfFewDecimals()
+    {
+        static constexpr double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+        std::mt19937_64 random(7);
+        for (int i = 0; i < 20000; ++i) {
+            const int decimals = int(random() % 7);
+            const qint64 magnitude = qint64(random() % 1'000'000'000'000'000ULL) >> (random() % 50);
+            const qint64 units = random() % 2 ? magnitude : -magnitude;
+            const QString digits = QString::number(magnitude).rightJustified(decimals + 1, u'0');
+            QString text = digits.left(digits.size() - decimals);
+            QString fraction = digits.right(decimals);
+            while (fraction.endsWith(u'0')) fraction.chop(1);
+            if (!fraction.isEmpty()) text += u',' + fraction;
+            if (units < 0) text.prepend(u'-');
+            const double value = double(units) / kPowers[decimals];
+            QCOMPARE(numbertext::shortest(value), text);
+        }
     }
 
     // Under the store's locale the C library's decimal point is a comma; the texts must not change.

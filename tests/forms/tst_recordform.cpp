@@ -12,6 +12,7 @@
 #include "shell/storelocale.h"
 #include "shell/windowregistry.h"
 #include "tempstore.h"
+#include "tests.h"
 
 using namespace Qt::StringLiterals;
 using namespace forms;
@@ -478,5 +479,5 @@ void TestRecordForm::blankingEmptiesDateBox()
     QVERIFY(date->text().isEmpty());
 }
 
-QTEST_MAIN(TestRecordForm)
+RUN_TEST_CLASS(runRecordFormTest, TestRecordForm)
 #include "tst_recordform.moc"

@@ -1,0 +1,188 @@
+// The forms' text box against a plain line edit: it must look and edit exactly as one does.
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QTest>
+
+#include "forms/textbox.h"
+#include "scenario.h"
+#include "tests.h"
+
+using namespace Qt::StringLiterals;
+using forms::TextBox;
+using fixture::activate;
+
+namespace {
+
+enum Setting { Plain = 0, RightAligned = 1, Centred = 2, Disabled = 4, ReadOnly = 8, PriceFont = 16, Selected = 32 };
+
+// Gives `box` the look one case asks for.
+void setUp(QLineEdit* box, int settings, const QString& text)
+{
+    box->resize(120, 21);
+    QFont font = box->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    if (settings & PriceFont) {
+        font.setPointSize(12);
+        font.setBold(true);
+        QPalette colours = box->palette();
+        colours.setColor(QPalette::Base, Qt::lightGray);
+        colours.setColor(QPalette::Text, Qt::red);
+        box->setPalette(colours);
+    }
+    box->setFont(font);
+    if (settings & RightAligned) box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (settings & Centred) box->setAlignment(Qt::AlignCenter);
+    box->setEnabled(!(settings & Disabled));
+    box->setReadOnly(settings & ReadOnly);
+    box->setText(text);
+    if (settings & Selected) box->setSelection(1, 3);
+}
+
+// Types `keys` into `box`: characters as typed, and "<Left>"-style names for keys.
+void type(QLineEdit* box, const QStringList& keys)
+{
+    for (const QString& key : keys) {
+        if (key == u"<Left>") QTest::keyClick(box, Qt::Key_Left);
+        else if (key == u"<ShiftHome>") QTest::keyClick(box, Qt::Key_Home, Qt::ShiftModifier);
+        else if (key == u"<End>") QTest::keyClick(box, Qt::Key_End);
+        else if (key == u"<Backspace>") QTest::keyClick(box, Qt::Key_Backspace);
+        else if (key == u"<Undo>") QTest::keySequence(box, QKeySequence::Undo);
+        else QTest::keyClicks(box, key);
+    }
+}
+
+}  // namespace
+
+class TextBoxTest : public QObject {
+    Q_OBJECT
+private slots:
+    void paintsAsALineEdit_data();
+    void paintsAsALineEdit();
+    void editsAsALineEdit_data();
+    void editsAsALineEdit();
+    void paintsItsTextOnlyWithoutTheFocus();
+    void takesTheInputMethodsText();
+};
+
+void TextBoxTest::paintsAsALineEdit_data()
+{
+    QTest::addColumn<int>("settings");
+    QTest::addColumn<QString>("text");
+    const QString longText = u"DESCRIPCION MUY LARGA QUE NO ENTRA EN LA CAJA DE TEXTO 123456"_s;
+    QTest::newRow("empty") << int(Plain) << QString();
+    QTest::newRow("short") << int(Plain) << u"ACEITE 1,5 L"_s;
+    QTest::newRow("right") << int(RightAligned) << u"121,00"_s;
+    QTest::newRow("centred") << int(Centred) << u"0012"_s;
+    QTest::newRow("too long, its end shown") << int(Plain) << longText;
+    QTest::newRow("too long, right-aligned") << int(RightAligned) << longText;
+    QTest::newRow("disabled") << int(Disabled) << u"10/12/2026"_s;
+    QTest::newRow("read-only") << int(ReadOnly) << u"DEPOSITO"_s;
+    QTest::newRow("price font") << int(PriceFont) << u"1234,56"_s;
+    QTest::newRow("selection without focus") << int(Selected) << u"ABCDEF"_s;
+    QTest::newRow("control characters") << int(Plain) << u"A\tB\u0001C\u2028D"_s;
+    QTest::newRow("accents") << int(Plain) << u"ÑANDÚ ÁCIDO Ü"_s;
+}
+
+void TextBoxTest::paintsAsALineEdit()
+{
+    QFETCH(int, settings);
+    QFETCH(QString, text);
+    QLineEdit plain;
+    TextBox box;
+    setUp(&plain, settings, text);
+    setUp(&box, settings, text);
+    QVERIFY(box.paintsItsText());
+    const QImage expected = plain.grab().toImage();
+    const QImage painted = box.grab().toImage();
+    QCOMPARE(painted.size(), expected.size());
+    QVERIFY2(painted == expected, "the box does not look as a line edit does");
+}
+
+void TextBoxTest::editsAsALineEdit_data()
+{
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<QStringList>("keys");
+    for (const bool focused : {true, false}) {
+        const char* tag = focused ? "with focus: " : "sent without focus: ";
+        QTest::addRow("%stype", tag) << focused << QStringList{u"ABC"_s};
+        QTest::addRow("%sinsert in the middle", tag)
+            << focused << QStringList{u"ABCD"_s, u"<Left>"_s, u"<Left>"_s, u"x"_s};
+        QTest::addRow("%sbackspace", tag) << focused << QStringList{u"ABCD"_s, u"<Left>"_s, u"<Backspace>"_s};
+        QTest::addRow("%sselect and replace", tag)
+            << focused << QStringList{u"ABCD"_s, u"<Left>"_s, u"<ShiftHome>"_s, u"Z"_s, u"<End>"_s, u"!"_s};
+        QTest::addRow("%sundo", tag) << focused << QStringList{u"AB"_s, u"<Undo>"_s};
+    }
+}
+
+void TextBoxTest::editsAsALineEdit()
+{
+    QFETCH(bool, focused);
+    QFETCH(QStringList, keys);
+    QWidget window;
+    auto* plain = new QLineEdit(u"12"_s, &window);
+    auto* box = new TextBox(&window);
+    box->setText(u"12"_s);
+    box->move(0, 30);
+    QVERIFY(activate(&window));
+    if (focused) {
+        plain->setFocus();
+        type(plain, keys);
+        box->setFocus();
+        QVERIFY(!box->paintsItsText());
+        type(box, keys);
+    } else {
+        type(plain, keys);
+        type(box, keys);
+    }
+    QCOMPARE(box->text(), plain->text());
+    QCOMPARE(box->cursorPosition(), plain->cursorPosition());
+    QCOMPARE(box->selectedText(), plain->selectedText());
+}
+
+void TextBoxTest::paintsItsTextOnlyWithoutTheFocus()
+{
+    QWidget window;
+    auto* box = new TextBox(&window);
+    auto* other = new QLineEdit(&window);
+    other->move(0, 30);
+    QVERIFY(activate(&window));
+    other->setFocus();
+    QVERIFY(box->paintsItsText());
+
+    box->setFocus(Qt::TabFocusReason);
+    QVERIFY(!box->paintsItsText());
+    QVERIFY(box->inputMethodQuery(Qt::ImEnabled).toBool());
+    QVERIFY(!(box->inputMethodHints() & Qt::ImhHiddenText));
+
+    // A message box over the window lends the focus and gives it back.
+    QWidget dialog;
+    QVERIFY(activate(&dialog));
+    QVERIFY(!box->paintsItsText());
+    QVERIFY(activate(&window));
+    QVERIFY(box->hasFocus());
+
+    other->setFocus(Qt::TabFocusReason);
+    QVERIFY(box->paintsItsText());
+    box->setText(u"NUEVO"_s);
+    QCOMPARE(box->text(), u"NUEVO"_s);
+    QCOMPARE(box->cursorPosition(), 5);
+}
+
+void TextBoxTest::takesTheInputMethodsText()
+{
+    // A dead key and a vowel of the Latin American keyboard arrive as one committed text.
+    TextBox box;
+    box.setText(u"ACCION"_s);
+    box.setCursorPosition(4);
+    QInputMethodEvent compose;
+    compose.setCommitString(u"Ó"_s, 0, 1);
+    QApplication::sendEvent(&box, &compose);
+    QCOMPARE(box.text(), u"ACCIÓN"_s);
+    QVERIFY(!box.paintsItsText());
+}
+
+RUN_TEST_CLASS(runTextBoxTest, TextBoxTest)
+
+#include "tst_textbox.moc"
