@@ -534,7 +534,15 @@ void Articulos::showArticle()
     showUnit();
     for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
         const QString& text = model_->text(s.field);
-        if (text != shown[size_t(s.field)]) edit(s.field)->setText(text);
+        if (text == shown[size_t(s.field)]) continue;
+        QLineEdit* box = edit(s.field);
+        {
+            // The box follows the model here; the model need not hear its own text back.
+            const QSignalBlocker follows(box);
+            box->setText(text);
+        }
+        // A text longer than its box is cut to fit, and the model keeps what the box kept.
+        if (box->text().size() != text.size()) model_->setText(s.field, box->text());
     }
 }
 

@@ -215,6 +215,19 @@ private slots:
         QVERIFY(boxes.shown().isEmpty());
     }
 
+    // A stored description longer than its box shows cut to fit, and the form holds what it shows.
+    void descriptionLongerThanItsBox()
+    {
+        ScriptedMessageBoxes boxes;
+        const QString stored(70, u'D');
+        Articulos* form = start({u"300, '300', '%1', '-', '0', '-', '0', '-', '-', 10, 0, 10, 'Un', 0, 0, 0, 0, "
+                                 "0, 0, 0, 0, 0, 0, 0, 0"_s.arg(stored)});
+        fixture::run(form, boxes, {u"Text1:300"_s, u"Text1 Enter"_s});
+        auto* box = form->findChild<QLineEdit*>(u"Text3"_s);
+        QCOMPARE(box->text(), stored.left(60));
+        QCOMPARE(form->model().text(articles::ArticleField::Descripcion), box->text());
+    }
+
     // A dead key's accent arrives as composed text, not as a key press: it follows the field's
     // rules all the same.
     void composedText()
