@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <optional>
 #include <string>
 
 namespace numbertext {
@@ -17,8 +19,61 @@ struct Decimal {
     int pointPos = 0;    // digits before the decimal point (may be negative or beyond size)
 };
 
+// The 15 significant digits of a value between 10^-13 and 10^15, worked out exactly in
+// integers: the value is m × 2^k, so times 10^p it is m × 5^p × 2^(k + p). None for an exact
+// tie between two roundings, which the general conversion settles.
+std::optional<Decimal> toDecimal15Exact(double value)
+{
+    using Wide = unsigned __int128;
+    const double magnitude = std::abs(value);
+    if (!(magnitude >= 1e-13 && magnitude < 1e15)) return std::nullopt;
+    int binaryExponent = 0;
+    const double fraction = std::frexp(magnitude, &binaryExponent);
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    const int mantissaShift = binaryExponent - 53;  // magnitude = mantissa × 2^mantissaShift
+    constexpr std::uint64_t kLowest = 100'000'000'000'000;  // 10^14: fifteen digits
+    // The decimal exponent, which log10 may miss by one next to a power of ten.
+    int exponent = int(std::floor(std::log10(magnitude)));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int power = 14 - exponent;  // 5^27 still fits 64 bits
+        if (power < 0 || power > 27) return std::nullopt;
+        Wide scaled = mantissa;
+        for (int i = 0; i < power; ++i) scaled *= 5;
+        const int shift = mantissaShift + power;
+        Wide whole = scaled, rest = 0, half = 0;
+        if (shift >= 0) {
+            whole = scaled << shift;
+        } else {
+            whole = scaled >> -shift;
+            rest = scaled & ((Wide(1) << -shift) - 1);
+            half = Wide(1) << (-shift - 1);
+        }
+        if (whole >= 10 * Wide(kLowest)) {
+            ++exponent;
+            continue;
+        }
+        if (whole < kLowest) {
+            --exponent;
+            continue;
+        }
+        if (shift < 0 && rest == half) return std::nullopt;
+        if (rest > half) ++whole;
+        if (whole == 10 * Wide(kLowest)) {
+            whole = kLowest;
+            ++exponent;
+        }
+        Decimal d;
+        d.negative = value < 0;
+        d.digits = std::to_string(static_cast<std::uint64_t>(whole));
+        d.pointPos = exponent + 1;
+        return d;
+    }
+    return std::nullopt;
+}
+
 Decimal toDecimal15(double value)
 {
+    if (std::optional<Decimal> exact = toDecimal15Exact(value)) return *exact;
     // to_chars ignores the C library's locale: the point is always '.'.
     char buf[40];
     const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;

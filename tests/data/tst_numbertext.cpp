@@ -1,9 +1,11 @@
 #include <QScopeGuard>
 #include <QTest>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "data/numbertext.h"
 #include "tests.h"
@@ -116,6 +118,42 @@ private slots:
             const double value = double(units) / kPowers[decimals];
             QCOMPARE(numbertext::shortest(value), text);
         }
+    }
+
+    // Any finite value has the text of the standard library's own rounding to fifteen
+    // significant digits: random values of every size, prices divided by 1,21, and ties.
+    void shortestAsTheLibraryRounds()
+    {
+        // The library's rounding, written without exponent, with a comma and no trailing zeros.
+        const auto reference = [](double value) {
+            char buffer[40];
+            const char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14).ptr;
+            const std::string text(static_cast<const char*>(buffer), end);
+            const bool negative = text[0] == '-';
+            const size_t e = text.find('e');
+            std::string digits;
+            for (size_t i = negative ? 1 : 0; i < e; ++i)
+                if (text[i] != '.') digits += text[i];
+            const int point = std::stoi(text.substr(e + 1)) + 1;
+            while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+            std::string body;
+            if (point <= 0) body = "0," + std::string(size_t(-point), '0') + digits;
+            else if (point >= int(digits.size())) body = digits + std::string(size_t(point) - digits.size(), '0');
+            else body = digits.substr(0, size_t(point)) + ',' + digits.substr(size_t(point));
+            return QString::fromStdString(negative ? '-' + body : body);
+        };
+        std::mt19937_64 random(11);
+        std::uniform_real_distribution<double> decades(-16, 17);
+        std::vector<double> values;
+        for (int i = 0; i < 100000; ++i) {
+            const double value = std::pow(10.0, decades(random)) * (random() % 2 ? 1 : -1);
+            values.push_back(value);
+            values.push_back(std::nextafter(value, 0.0));
+        }
+        for (int cents = 1; cents < 100000; cents += 7) values.push_back(cents / 100.0 / 1.21);
+        for (const double tie : {123456789012345.5, 100000000000000.5, 2.5e-13, 0.1 + 0.2, 999999999999999.9})
+            values.push_back(tie);
+        for (const double value : values) QCOMPARE(numbertext::shortest(value), reference(value));
     }
 
     // Under the store's locale the C library's decimal point is a comma; the texts must not change.
