@@ -1,5 +1,7 @@
 #include "numbertext.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -7,6 +9,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace numbertext {
 
@@ -18,6 +21,17 @@ struct Decimal {
     std::string digits;  // without leading zeros unless the value is zero
     int pointPos = 0;    // digits before the decimal point (may be negative or beyond size)
 };
+
+// 5^0 … 5^27, the powers that fit 64 bits.
+constexpr std::array<std::uint64_t, 28> kFives = [] {
+    std::array<std::uint64_t, 28> fives{};
+    std::uint64_t five = 1;
+    for (std::uint64_t& f : fives) {
+        f = five;
+        five *= 5;
+    }
+    return fives;
+}();
 
 // The 15 significant digits of a value between 10^-13 and 10^15, worked out exactly in
 // integers: the value is m × 2^k, so times 10^p it is m × 5^p × 2^(k + p). None for an exact
@@ -35,10 +49,9 @@ std::optional<Decimal> toDecimal15Exact(double value)
     // The decimal exponent, which log10 may miss by one next to a power of ten.
     int exponent = int(std::floor(std::log10(magnitude)));
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const int power = 14 - exponent;  // 5^27 still fits 64 bits
-        if (power < 0 || power > 27) return std::nullopt;
-        Wide scaled = mantissa;
-        for (int i = 0; i < power; ++i) scaled *= 5;
+        const int power = 14 - exponent;
+        if (power < 0 || power >= int(kFives.size())) return std::nullopt;
+        const Wide scaled = Wide(mantissa) * kFives[size_t(power)];
         const int shift = mantissaShift + power;
         Wide whole = scaled, rest = 0, half = 0;
         if (shift >= 0) {
@@ -102,6 +115,30 @@ QString withSign(bool negative, const std::string& body)
     return negative && !allZero ? QLatin1Char('-') + out : out;
 }
 
+// A value as the store writes numbers: sign, digits and decimal comma, no exponent. The value
+// is 0.digits × 10^pointPos, and `digits` has no trailing zeros.
+QString plainText(bool negative, std::string_view digits, int pointPos)
+{
+    const auto count = qsizetype(digits.size());
+    QString out(3 + std::max(0, -pointPos) + std::max<qsizetype>(count, pointPos), Qt::Uninitialized);
+    QChar* at = out.data();
+    const auto put = [&at](char c) { *at++ = QLatin1Char(c); };
+    if (negative && digits.find_first_not_of('0') != std::string_view::npos) put('-');
+    if (pointPos <= 0) {
+        put('0');
+        put(',');
+        for (int i = 0; i < -pointPos; ++i) put('0');
+        for (const char c : digits) put(c);
+    } else {
+        for (qsizetype i = 0; i < std::max<qsizetype>(count, pointPos); ++i) {
+            if (i == pointPos) put(',');
+            put(i < count ? digits[size_t(i)] : '0');
+        }
+    }
+    out.truncate(at - out.constData());
+    return out;
+}
+
 // The shortest text of a value with at most six decimals (a price, a stock), found without
 // the general conversion. When the value is the double nearest to units / 10^k and units has
 // fewer than 16 digits, the value lies within half an ulp of that quotient, well inside half a
@@ -113,13 +150,13 @@ std::optional<QString> fewDecimals(double value)
         const double units = std::round(value * kPowers[k]);
         if (std::abs(units) >= 1e15) return std::nullopt;
         if (units / kPowers[k] != value) continue;
-        std::string digits = std::to_string(std::llabs(static_cast<long long>(units)));
-        if (int(digits.size()) <= k) digits.insert(0, size_t(k + 1) - digits.size(), '0');
-        std::string body = digits.substr(0, digits.size() - size_t(k));
-        std::string decimals = digits.substr(digits.size() - size_t(k));
-        while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
-        if (!decimals.empty()) body += ',' + decimals;
-        return withSign(value < 0, body);
+        char buffer[24];
+        const char* end =
+            std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::uint64_t>(std::abs(units))).ptr;
+        std::string_view digits(buffer, size_t(end - buffer));
+        const int pointPos = int(digits.size()) - k;
+        while (digits.size() > 1 && digits.back() == '0') digits.remove_suffix(1);
+        return plainText(value < 0, digits, pointPos);
     }
     return std::nullopt;
 }
@@ -187,18 +224,10 @@ QString shortest(double value)
     if (!std::isfinite(value)) return QString();
     if (value == 0) return QStringLiteral("0");
     if (std::optional<QString> text = fewDecimals(value)) return *text;
-    Decimal d = toDecimal15(value);
-    while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
-    const int n = int(d.digits.size());
-    std::string body;
-    if (d.pointPos <= 0) {
-        body = "0," + std::string(size_t(-d.pointPos), '0') + d.digits;
-    } else if (d.pointPos >= n) {
-        body = d.digits + std::string(size_t(d.pointPos - n), '0');
-    } else {
-        body = d.digits.substr(0, size_t(d.pointPos)) + ',' + d.digits.substr(size_t(d.pointPos));
-    }
-    return withSign(d.negative, body);
+    const Decimal d = toDecimal15(value);
+    std::string_view digits = d.digits;
+    while (digits.size() > 1 && digits.back() == '0') digits.remove_suffix(1);
+    return plainText(d.negative, digits, d.pointPos);
 }
 
 QString code(qint64 number, int width) { return QString::number(number).rightJustified(width, u'0'); }

@@ -151,8 +151,9 @@ private slots:
             values.push_back(std::nextafter(value, 0.0));
         }
         for (int cents = 1; cents < 100000; cents += 7) values.push_back(cents / 100.0 / 1.21);
-        for (const double tie : {123456789012345.5, 100000000000000.5, 2.5e-13, 0.1 + 0.2, 999999999999999.9})
-            values.push_back(tie);
+        for (const double special : {123456789012345.5, 100000000000000.5, 2.5e-13, 0.1 + 0.2, 999999999999999.9, 1e300,
+                                     -4.9e-324, 1.7976931348623157e308})
+            values.push_back(special);
         for (const double value : values) QCOMPARE(numbertext::shortest(value), reference(value));
     }
 
