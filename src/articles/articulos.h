@@ -98,7 +98,8 @@ private:
     Data* Data4;
     Data* Data6;
     // Articulos.mdb (Data1 and Data6), Proveedores.mdb, Marcas.mdb, Rubros.mdb.
-    std::array<std::shared_ptr<Database>, 4> files_;
+    using Files = std::array<std::shared_ptr<Database>, 4>;
+    Files files_;
 
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text2 = nullptr;
