@@ -431,8 +431,6 @@ bool Articulos::open()
     const std::array<std::pair<size_t, Data*>, 5> bindings = {{
         {0, Data1}, {1, Data2}, {2, Data3}, {3, Data4}, {0, Data6},
     }};
-    if (const std::any handedOver = WindowRegistry::instance().takeHandover(u"Articulos"_s); handedOver.has_value())
-        files_ = std::any_cast<Files>(handedOver);
     try {
         for (const auto& [file, data] : bindings) {
             const QStringView name(kFiles[file]);
@@ -478,9 +476,10 @@ void Articulos::closeForm()
 
 void Articulos::reopen()
 {
-    // The fresh form takes over the open files: finding and opening a file afresh (mapping its
-    // path, reading its tables, checking its password) is most of what the reopen would cost.
-    WindowRegistry::instance().reopen(u"Articulos"_s, this, true, files_);
+    // The files stay open until the fresh form has opened them again: opening a file afresh
+    // (reading its tables, checking its password) is most of what the reopen would cost.
+    const std::array<std::shared_ptr<Database>, 4> kept = files_;
+    WindowRegistry::instance().reopen(u"Articulos"_s, this, true, kept);
     closeForm();
 }
 

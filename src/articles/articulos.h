@@ -98,8 +98,7 @@ private:
     Data* Data4;
     Data* Data6;
     // Articulos.mdb (Data1 and Data6), Proveedores.mdb, Marcas.mdb, Rubros.mdb.
-    using Files = std::array<std::shared_ptr<Database>, 4>;
-    Files files_;
+    std::array<std::shared_ptr<Database>, 4> files_;
 
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text2 = nullptr;

@@ -5,7 +5,6 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 #include <algorithm>
-#include <utility>
 
 #include "calendario.h"
 #include "twips.h"
@@ -31,7 +30,7 @@ WindowRegistry& WindowRegistry::instance()
 void WindowRegistry::add(WindowDef def)
 {
     const QString key = def.name;
-    entries_[key] = Entry{std::move(def), {}, {}};
+    entries_[key] = Entry{std::move(def), {}};
 }
 
 bool WindowRegistry::contains(const QString& key) const { return entries_.count(key) > 0; }
@@ -60,7 +59,7 @@ QWidget* WindowRegistry::show(const QString& key, At where)
     return showAt(key, inPixels(positionTwips(key, where)));
 }
 
-void WindowRegistry::reopen(const QString& key, QWidget* closing, bool backToItsPlace, std::any handover)
+void WindowRegistry::reopen(const QString& key, QWidget* closing, bool backToItsPlace, std::any kept)
 {
     auto* sub = qobject_cast<QMdiSubWindow*>(closing->parentWidget());
     std::optional<QPoint> at = (sub ? static_cast<QWidget*>(sub) : closing)->pos();
@@ -68,21 +67,9 @@ void WindowRegistry::reopen(const QString& key, QWidget* closing, bool backToIts
     if (sub && backToItsPlace) {
         if (const std::optional<QPoint> place = inPixels(positionTwips(key))) at = place;
     }
-    if (const auto found = entries_.find(key); found != entries_.end()) found->second.handover = std::move(handover);
-    QObject::connect(closing, &QObject::destroyed, qApp, [this, key, at] {
-        QTimer::singleShot(0, qApp, [this, key, at] {
-            showAt(key, at);
-            // What the fresh window did not take is let go.
-            if (const auto found = entries_.find(key); found != entries_.end()) found->second.handover.reset();
-        });
+    QObject::connect(closing, &QObject::destroyed, qApp, [this, key, at, kept] {
+        QTimer::singleShot(0, qApp, [this, key, at, kept] { showAt(key, at); });
     });
-}
-
-std::any WindowRegistry::takeHandover(const QString& key)
-{
-    const auto found = entries_.find(key);
-    if (found == entries_.end()) return {};
-    return std::exchange(found->second.handover, {});
 }
 
 QWidget* WindowRegistry::showAt(const QString& key, std::optional<QPoint> pixels)

@@ -60,12 +60,9 @@ public:
     // Shows the window `key` afresh once `closing`, the window that is closing itself now
     // (a form after a save), is gone, so that the registry does not find it still open.
     // Inside the frame it comes back at its position when `backToItsPlace`; otherwise it
-    // stands where `closing` stood. `handover` (a closing form's open files) waits for the
-    // fresh window, which takes it with takeHandover while it is made; untaken, it is let go.
-    void reopen(const QString& key, QWidget* closing, bool backToItsPlace, std::any handover = {});
-    // What the window `key` closing for a reopen handed over to the fresh one, once; empty
-    // when nothing waits.
-    std::any takeHandover(const QString& key);
+    // stands where `closing` stood. `kept` is held until the fresh window has been made: a
+    // closing form hands over the files it has open, so the fresh one finds them open.
+    void reopen(const QString& key, QWidget* closing, bool backToItsPlace, std::any kept = {});
 
     // The open window `key`, nullptr when it is not open.
     QWidget* openWindow(const QString& key) const;
@@ -80,7 +77,6 @@ private:
     struct Entry {
         WindowDef def;
         QPointer<QWidget> window;
-        std::any handover;
     };
 
     // Shows the entry's window, moved to `pixels` when given.

@@ -802,47 +802,6 @@ private slots:
         QVERIFY(exits_.isEmpty());
     }
 
-    // A window reopening after a save hands its open files over: the fresh window takes them
-    // once while it is made, and what no fresh window takes is let go.
-    void reopenHandsOverToTheFreshWindow()
-    {
-        QMdiArea frame;
-        fixture::RegistryGuard registry(&frame);
-        std::vector<std::shared_ptr<int>> taken;
-        bool makes = true;
-        WindowRegistry::instance().add({u"Probe"_s, WindowPlace::InFrame, QPoint(0, 0), [&]() -> QWidget* {
-                                            const std::any handover = WindowRegistry::instance().takeHandover(u"Probe"_s);
-                                            taken.push_back(handover.has_value() ? std::any_cast<std::shared_ptr<int>>(handover)
-                                                                                 : nullptr);
-                                            return makes ? new Probe : nullptr;
-                                        }});
-        QPointer<QWidget> first = WindowRegistry::instance().show(u"Probe"_s);
-        QVERIFY(first);
-        auto files = std::make_shared<int>(7);
-        const std::weak_ptr<int> held = files;
-        WindowRegistry::instance().reopen(u"Probe"_s, first, true, std::exchange(files, nullptr));
-        first->parentWidget()->close();
-        QTRY_VERIFY(WindowRegistry::instance().openWindow(u"Probe"_s) && !first);
-        QCOMPARE(taken.size(), size_t(2));
-        QVERIFY(!taken[0]);  // the first show had nothing handed over
-        QVERIFY(taken[1]);
-        QCOMPARE(taken[1].get(), held.lock().get());
-        QVERIFY(!WindowRegistry::instance().takeHandover(u"Probe"_s).has_value());
-
-        // No fresh window: the handover is let go all the same.
-        taken.clear();
-        makes = false;
-        QPointer<QWidget> second = WindowRegistry::instance().openWindow(u"Probe"_s);
-        auto more = std::make_shared<int>(8);
-        const std::weak_ptr<int> heldMore = more;
-        WindowRegistry::instance().reopen(u"Probe"_s, second, true, std::exchange(more, nullptr));
-        second->parentWidget()->close();
-        QTRY_COMPARE(taken.size(), size_t(1));
-        taken.clear();
-        QVERIFY(heldMore.expired());
-        QVERIFY(!WindowRegistry::instance().openWindow(u"Probe"_s));
-    }
-
     void windowMenuListsTheChildWindows()
     {
         Login login(openMain());
