@@ -17,7 +17,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QPointer>
 #include <QPushButton>
 #include <cstdio>
 #include <random>
@@ -109,6 +108,15 @@ void SearchEngine(benchmark::State& state)
 
 // ------------------------------------------------------------------ grabar
 
+// The article form stands open in the main window, blank and locked, the code field with the
+// focus.
+bool readyForTyping()
+{
+    auto* open = qobject_cast<Articulos*>(WindowRegistry::instance().openWindow(u"Articulos"_s));
+    return open && open->isVisible() && !open->pending() && !open->shownArticle() &&
+           QApplication::focusWidget() == field(open, "Text1");
+}
+
 void GrabarForm(benchmark::State& state)
 {
     std::mt19937 random(2);
@@ -119,14 +127,13 @@ void GrabarForm(benchmark::State& state)
         searchCode(f, int(random() % unsigned(gRows)) + 1);
         f->findChild<QPushButton*>(u"cmdModificar"_s)->click();
         field(f, "Text3")->setText(u"CAMBIADO %1"_s.arg(++n));
-        QPointer<Articulos> saved = f;
         state.ResumeTiming();
         f->findChild<QPushButton*>(u"cmdGrabar"_s)->click();
-        // Until the reopened form stands ready in the main window.
-        while (saved || !WindowRegistry::instance().openWindow(u"Articulos"_s)) {
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QCoreApplication::processEvents();
-        }
+        // Until the reopened form stands ready for typing in the main window, and what the save
+        // left for the event loop is done.
+        while (!readyForTyping()) QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
     }
     if (form()->pending()) state.SkipWithError("the save did not go through");
 }

@@ -101,6 +101,15 @@ void ArticleModel::blank()
     for (const ArticleFieldDef& s : fieldDefs()) setText(s.field, QString());
 }
 
+void ArticleModel::startAfresh()
+{
+    blank();
+    unit_ = Unit::None;
+    captions_ = initialUnitCaptions();
+    rememberedSurcharge_ = {};
+    emit unitChanged();
+}
+
 void ArticleModel::selectUnit(Unit unit)
 {
     Q_ASSERT(unit != Unit::None);

@@ -1,8 +1,8 @@
 #pragma once
 // The article on the article form, without widgets: one text per field plus the selected unit,
 // with the form's pricing, default, load and store routines. The form binds its text boxes,
-// unit options and unit captions to it; one model lives as long as one load of the form, so
-// the remembered list surcharges start at 0 with every load.
+// unit options and unit captions to it. The form starts it afresh each time it opens, so the
+// remembered list surcharges start at 0 with every opening.
 
 #include <QObject>
 #include <QString>
@@ -28,6 +28,9 @@ public:
     void setTexts(const std::array<QString, kFieldCount>& texts);
     // Empties every field; the unit and its captions stay.
     void blank();
+    // Back to a new model's state: no texts, no unit, the first captions, no remembered
+    // surcharges.
+    void startAfresh();
 
     Unit unit() const { return unit_; }
     // Selects an option (not None) and shows its code in the three captions.

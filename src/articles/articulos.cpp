@@ -417,7 +417,14 @@ QLineEdit* Articulos::edit(ArticleField field) const { return edits_[size_t(fiel
 void Articulos::showUnit()
 {
     for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)]->setText(model_->unitCaptions()[size_t(i)]);
-    if (model_->unit() != Unit::None) unitOptions_[size_t(model_->unit())]->setChecked(true);
+    if (model_->unit() != Unit::None) return unitOptions_[size_t(model_->unit())]->setChecked(true);
+    // No unit: no option chosen, which options that exclude each other allow only like this.
+    for (QRadioButton* option : unitOptions_) {
+        if (!option || !option->isChecked()) continue;
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(true);
+    }
 }
 
 QWidget* Articulos::named(const char16_t* name) const { return named_.value(QString::fromUtf16(name)); }
@@ -476,11 +483,14 @@ void Articulos::closeForm()
 
 void Articulos::reopen()
 {
-    // The files stay open until the fresh form has opened them again: opening a file afresh
-    // (reading its tables, checking its password) is most of what the reopen would cost.
-    const std::array<std::shared_ptr<Database>, 4> kept = files_;
-    WindowRegistry::instance().reopen(u"Articulos"_s, this, true, kept);
-    closeForm();
+    // The form comes back as the main window opens it, at its place and in front. It is made
+    // so again in place: building a new form and its child window would take longer than the
+    // save itself. Everything a new form would start with is set here or by open().
+    // (A save leaves no field empty, so each box is emptied anew and forgets its editing.)
+    model_->startAfresh();
+    prompt_->clear();
+    if (!open()) return closeForm();
+    if (qobject_cast<QMdiSubWindow*>(parentWidget())) WindowRegistry::instance().show(u"Articulos"_s);
 }
 
 void Articulos::guarded(const std::function<void()>& action)

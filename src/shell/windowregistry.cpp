@@ -59,7 +59,7 @@ QWidget* WindowRegistry::show(const QString& key, At where)
     return showAt(key, inPixels(positionTwips(key, where)));
 }
 
-void WindowRegistry::reopen(const QString& key, QWidget* closing, bool backToItsPlace, std::any kept)
+void WindowRegistry::reopen(const QString& key, QWidget* closing, bool backToItsPlace)
 {
     auto* sub = qobject_cast<QMdiSubWindow*>(closing->parentWidget());
     std::optional<QPoint> at = (sub ? static_cast<QWidget*>(sub) : closing)->pos();
@@ -67,8 +67,8 @@ void WindowRegistry::reopen(const QString& key, QWidget* closing, bool backToIts
     if (sub && backToItsPlace) {
         if (const std::optional<QPoint> place = inPixels(positionTwips(key))) at = place;
     }
-    QObject::connect(closing, &QObject::destroyed, qApp, [this, key, at, kept] {
-        QTimer::singleShot(0, qApp, [this, key, at, kept] { showAt(key, at); });
+    QObject::connect(closing, &QObject::destroyed, qApp, [this, key, at] {
+        QTimer::singleShot(0, qApp, [this, key, at] { showAt(key, at); });
     });
 }
 

@@ -13,7 +13,6 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <any>
 #include <functional>
 #include <map>
 #include <optional>
@@ -60,9 +59,8 @@ public:
     // Shows the window `key` afresh once `closing`, the window that is closing itself now
     // (a form after a save), is gone, so that the registry does not find it still open.
     // Inside the frame it comes back at its position when `backToItsPlace`; otherwise it
-    // stands where `closing` stood. `kept` is held until the fresh window has been made: a
-    // closing form hands over the files it has open, so the fresh one finds them open.
-    void reopen(const QString& key, QWidget* closing, bool backToItsPlace, std::any kept = {});
+    // stands where `closing` stood.
+    void reopen(const QString& key, QWidget* closing, bool backToItsPlace);
 
     // The open window `key`, nullptr when it is not open.
     QWidget* openWindow(const QString& key) const;

@@ -25,6 +25,7 @@ void runStep(QWidget* form, ScriptedMessageBoxes& boxes, const QString& step)
         {u"Up"_s, {Qt::Key_Up, {}}},
         {u"Down"_s, {Qt::Key_Down, {}}},
         {u"Escape"_s, {Qt::Key_Escape, {}}},
+        {u"Backspace"_s, {Qt::Key_Backspace, {}}},
         // The buttons' accelerators.
         {u"Alt+N"_s, {Qt::Key_N, Qt::AltModifier}},
         {u"Alt+G"_s, {Qt::Key_G, Qt::AltModifier}},
