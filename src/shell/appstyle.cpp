@@ -2,6 +2,11 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QPainter>
+#include <QPixmapCache>
+#include <QStyleOptionFrame>
+
+using namespace Qt::StringLiterals;
 
 AppStyle::AppStyle(const QString& base) : QProxyStyle(base) {}
 
@@ -13,6 +18,39 @@ QIcon AppStyle::standardIcon(StandardPixmap picture, const QStyleOption* option,
     auto [at, added] = icons_.try_emplace(key);
     if (added) at->second = QProxyStyle::standardIcon(picture, nullptr, widget);
     return at->second;
+}
+
+void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                             const QWidget* widget) const
+{
+    const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
+    if (element != PE_PanelLineEdit || !frame || option->rect.isEmpty())
+        return QProxyStyle::drawPrimitive(element, option, painter, widget);
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    const QString key = u"AppStyle-panel-%1x%2-%3-%4-%5-%6-%7-%8-%9"_s.arg(option->rect.width())
+                            .arg(option->rect.height())
+                            .arg(int(option->state))
+                            .arg(option->palette.cacheKey())
+                            .arg(int(option->palette.currentColorGroup()))
+                            .arg(int(option->direction))
+                            .arg(frame->lineWidth)
+                            .arg(int(frame->features))
+                            .arg(ratio);
+    QPixmap panel;
+    if (!QPixmapCache::find(key, &panel)) {
+        // Drawn on a clear sheet and laid over the widget as one piece: laying anti-aliased
+        // strokes over the background in two steps gives what drawing them directly gives.
+        panel = QPixmap((QSizeF(option->rect.size()) * ratio).toSize());
+        panel.setDevicePixelRatio(ratio);
+        panel.fill(Qt::transparent);
+        QStyleOptionFrame atOrigin = *frame;
+        atOrigin.rect.moveTopLeft(QPoint(0, 0));
+        QPainter sheet(&panel);
+        QProxyStyle::drawPrimitive(element, &atOrigin, &sheet, widget);
+        sheet.end();
+        QPixmapCache::insert(key, panel);
+    }
+    painter->drawPixmap(option->rect.topLeft(), panel);
 }
 
 namespace shell {
