@@ -6,7 +6,6 @@
 #include <QPixmapCache>
 #include <QStyleOptionFrame>
 
-using namespace Qt::StringLiterals;
 
 AppStyle::AppStyle(const QString& base) : QProxyStyle(base) {}
 
@@ -27,15 +26,11 @@ void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* optio
     if (element != PE_PanelLineEdit || !frame || option->rect.isEmpty())
         return QProxyStyle::drawPrimitive(element, option, painter, widget);
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    const QString key = u"AppStyle-panel-%1x%2-%3-%4-%5-%6-%7-%8-%9"_s.arg(option->rect.width())
-                            .arg(option->rect.height())
-                            .arg(int(option->state))
-                            .arg(option->palette.cacheKey())
-                            .arg(int(option->palette.currentColorGroup()))
-                            .arg(int(option->direction))
-                            .arg(frame->lineWidth)
-                            .arg(int(frame->features))
-                            .arg(ratio);
+    const QString key = QString::asprintf("AppStyle-panel-%dx%d-%d-%lld-%d-%d-%d-%d-%g", option->rect.width(),
+                                          option->rect.height(), int(option->state),
+                                          static_cast<long long>(option->palette.cacheKey()),
+                                          int(option->palette.currentColorGroup()), int(option->direction),
+                                          frame->lineWidth, int(frame->features), ratio);
     QPixmap panel;
     if (!QPixmapCache::find(key, &panel)) {
         // Drawn on a clear sheet and laid over the widget as one piece: laying anti-aliased

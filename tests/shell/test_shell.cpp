@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStyleFactory>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -32,6 +33,7 @@
 #include "data/paths.h"
 #include "guards.h"
 #include "scenario.h"
+#include "shell/appstyle.h"
 #include "shell/application.h"
 #include "shell/datafolder.h"
 #include "shell/espere.h"
@@ -202,6 +204,56 @@ private slots:
         registry_.reset();
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (widget->objectName() == u"Calendario") delete widget;
+    }
+
+    // The program's style paints a text box as the style it wraps does, the first time and when
+    // it copies what it kept: in each state, colour and size.
+    void textBoxPanelAsTheWrappedStyle()
+    {
+        AppStyle kept(u"Fusion"_s);
+        const std::unique_ptr<QStyle> plain(QStyleFactory::create(u"Fusion"_s));
+        struct Case {
+            const char* name;
+            QSize size;
+            bool enabled, readOnly, focused, grey;
+        };
+        const Case cases[] = {{"plain", {120, 21}, true, false, false, false},
+                              {"disabled", {80, 21}, false, false, false, false},
+                              {"read-only", {120, 21}, true, true, false, false},
+                              {"focused", {120, 21}, true, false, true, false},
+                              {"grey price box", {97, 25}, true, false, false, true}};
+        QWidget window;
+        auto* other = new QLineEdit(&window);
+        for (const Case& c : cases) {
+            auto* withKept = new QLineEdit(u"12,50"_s, &window);
+            auto* withPlain = new QLineEdit(u"12,50"_s, &window);
+            for (QLineEdit* box : {withKept, withPlain}) {
+                box->resize(c.size);
+                box->setEnabled(c.enabled);
+                box->setReadOnly(c.readOnly);
+                if (c.grey) {
+                    QPalette colours = box->palette();
+                    colours.setColor(QPalette::Base, QColor(192, 192, 192));
+                    box->setPalette(colours);
+                }
+            }
+            withKept->setStyle(&kept);
+            withPlain->setStyle(plain.get());
+            withKept->show();
+            withPlain->show();
+            QVERIFY(fixture::activate(&window));
+            for (int pass = 0; pass < 2; ++pass) {
+                if (c.focused) withKept->setFocus();
+                const QImage drawnKept = withKept->grab().toImage();
+                if (c.focused) withPlain->setFocus();
+                const QImage drawnPlain = withPlain->grab().toImage();
+                QCOMPARE(withPlain->hasFocus(), c.focused);
+                other->setFocus();
+                QVERIFY2(drawnKept == drawnPlain, c.name);
+            }
+            delete withKept;
+            delete withPlain;
+        }
     }
 
     void twipsFollowTheLogicalDpi_data()
