@@ -6,7 +6,6 @@
 #include <QPixmapCache>
 #include <QStyleOptionFrame>
 
-
 AppStyle::AppStyle(const QString& base) : QProxyStyle(base) {}
 
 QIcon AppStyle::standardIcon(StandardPixmap picture, const QStyleOption* option, const QWidget* widget) const
