@@ -48,7 +48,33 @@ bool startsEditing(QEvent::Type type)
 
 }  // namespace
 
-TextBox::TextBox(QWidget* parent) : QLineEdit(parent) { setPaintsItsText(true); }
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
+{
+    setPaintsItsText(true);
+    // The box paints every pixel of its own, so the widgets under it are not painted again
+    // whenever it changes.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+const QPixmap& TextBox::ground()
+{
+    QWidget* under = parentWidget();
+    if (!under) {
+        ground_ = QPixmap(size());
+        ground_.fill(palette().color(QPalette::Window));
+        return ground_;
+    }
+    const qreal ratio = devicePixelRatioF();
+    const GroundKey key{geometry(), under->size(), under->palette().cacheKey(), under->style(), ratio};
+    if (ground_.isNull() || !(key == groundKey_)) {
+        // What the widget under the box draws there, on its own background.
+        ground_ = QPixmap((QSizeF(size()) * ratio).toSize());
+        ground_.setDevicePixelRatio(ratio);
+        under->render(&ground_, QPoint(), QRegion(geometry()), QWidget::DrawWindowBackground);
+        groundKey_ = key;
+    }
+    return ground_;
+}
 
 void TextBox::setPaintsItsText(bool paints)
 {
@@ -72,7 +98,9 @@ bool TextBox::event(QEvent* event)
 
 void TextBox::paintEvent(QPaintEvent* event)
 {
-    // The frame and background, and no text while the box paints its own.
+    // What shows round the panel's corners, then the frame and background, and no text while
+    // the box paints its own.
+    QPainter(this).drawPixmap(0, 0, ground());
     QLineEdit::paintEvent(event);
     if (!paintsItsText() || text().isEmpty()) return;
 

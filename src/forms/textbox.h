@@ -11,8 +11,15 @@
 // Any focus, key, input-method, mouse or drag event makes it a plain line edit again first,
 // so typing, selecting, the clipboard and the input method work as they always do. With an
 // accessibility client active the box stays a plain line edit, so a screen reader reads it.
+//
+// The box paints what lies under it round its panel itself, from a picture of the widget it
+// stands on taken once (again when either moves, resizes or changes colours or style): the
+// widgets under it then need no painting when it changes. That widget's own background is
+// taken to be what shows through it, as in the forms' groups, which stand on windows of their
+// own colour.
 
 #include <QLineEdit>
+#include <QPixmap>
 
 namespace forms {
 
@@ -30,6 +37,18 @@ protected:
 
 private:
     void setPaintsItsText(bool paints);
+    const QPixmap& ground();
+
+    struct GroundKey {
+        QRect at;
+        QSize underSize;
+        qint64 underColours = 0;
+        const QStyle* underStyle = nullptr;
+        qreal ratio = 1;
+        bool operator==(const GroundKey&) const = default;
+    };
+    QPixmap ground_;
+    GroundKey groundKey_;
 };
 
 }  // namespace forms

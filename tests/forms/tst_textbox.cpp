@@ -1,6 +1,7 @@
 // The forms' text box against a plain line edit: it must look and edit exactly as one does.
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
@@ -60,6 +61,7 @@ class TextBoxTest : public QObject {
 private slots:
     void paintsAsALineEdit_data();
     void paintsAsALineEdit();
+    void standsOnItsGroundAsALineEdit();
     void editsAsALineEdit_data();
     void editsAsALineEdit();
     void paintsItsTextOnlyWithoutTheFocus();
@@ -98,6 +100,36 @@ void TextBoxTest::paintsAsALineEdit()
     const QImage painted = box.grab().toImage();
     QCOMPARE(painted.size(), expected.size());
     QVERIFY2(painted == expected, "the box does not look as a line edit does");
+}
+
+// Standing on a filled window, or in a group inside one, the box shows what a line edit shows
+// there, round its corners included, though it paints the ground under it itself.
+void TextBoxTest::standsOnItsGroundAsALineEdit()
+{
+    for (const bool inGroup : {false, true}) {
+        QWidget window;
+        window.resize(320, 120);
+        QPalette olive = window.palette();
+        olive.setColor(QPalette::Window, QColor(192, 192, 0));
+        window.setPalette(olive);
+        window.setAutoFillBackground(true);
+        QWidget* holder = &window;
+        if (inGroup) {
+            auto* group = new QGroupBox(u"Datos:"_s, &window);
+            group->setGeometry(5, 5, 310, 110);
+            holder = group;
+        }
+        auto* plain = new QLineEdit(u"ACEITE"_s, holder);
+        auto* box = new TextBox(holder);
+        box->setText(u"ACEITE"_s);
+        plain->setGeometry(20, 40, 120, 21);
+        box->setGeometry(160, 40, 120, 21);
+        window.show();
+        const QImage shown = window.grab().toImage();
+        const QRect plainAt(plain->mapTo(&window, QPoint(0, 0)), plain->size());
+        const QRect boxAt(box->mapTo(&window, QPoint(0, 0)), box->size());
+        QVERIFY2(shown.copy(boxAt) == shown.copy(plainAt), inGroup ? "in a group" : "on the window");
+    }
 }
 
 void TextBoxTest::editsAsALineEdit_data()
