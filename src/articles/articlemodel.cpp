@@ -227,12 +227,26 @@ void ArticleModel::CargoDesdeBaseDatos(Recordset& articulos)
         if (!shown.isEmpty()) setText(f, shown);
     };
     for (ArticleField f : kLoadedBeforeUnit) load(f);
-    const QVariant code = articulos.Fields(u"uni").Value();
-    if (code.typeId() == QMetaType::QString) {
-        for (const UnitDef& u : unitDefs())
-            if (code.toString() == QString::fromUtf16(u.code)) selectUnit(u.unit);
-    }
+    selectStoredUnit(articulos);
     for (ArticleField f : kLoadedAfterUnit) load(f);
+}
+
+void ArticleModel::blankAndLoad(Recordset& articulos)
+{
+    std::array<QString, kFieldCount> loaded;
+    for (ArticleField f : kLoadedBeforeUnit) loaded[size_t(f)] = shownText(field(articulos, f), f);
+    selectStoredUnit(articulos);
+    for (ArticleField f : kLoadedAfterUnit) loaded[size_t(f)] = shownText(field(articulos, f), f);
+    setTexts(loaded);
+}
+
+void ArticleModel::selectStoredUnit(Recordset& articulos)
+{
+    const QVariant code = articulos.Fields(u"uni").Value();
+    if (code.typeId() != QMetaType::QString) return;
+    const QString stored = code.toString();
+    for (const UnitDef& u : unitDefs())
+        if (stored == QStringView(u.code)) selectUnit(u.unit);
 }
 
 }  // namespace articles

@@ -54,6 +54,8 @@ public:
     // Copies the current record into the fields (only values neither empty nor Null) and
     // selects its unit.
     void CargoDesdeBaseDatos(Recordset& articulos);
+    // blank() then CargoDesdeBaseDatos(), with each field written once.
+    void blankAndLoad(Recordset& articulos);
 
 signals:
     void textChanged(articles::ArticleField field);
@@ -64,6 +66,8 @@ private:
     static Outcome refuse(BadInput kind, ArticleField field, int width = 0);
     std::optional<double> number(ArticleField field) const;
     Field field(Recordset& articulos, ArticleField f);
+    // Selects the record's unit when its code is one of the units'; otherwise the unit stays.
+    void selectStoredUnit(Recordset& articulos);
     QString shownText(const Field& field, ArticleField f);
 
     std::array<QString, kFieldCount> texts_;

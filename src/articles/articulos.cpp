@@ -507,6 +507,11 @@ void Articulos::guarded(const std::function<void()>& action)
 void Articulos::Blanquear()
 {
     model_->blank();
+    blankDates();
+}
+
+void Articulos::blankDates()
+{
     // A box laid out again costs as much as one that changed, so only a filled one is emptied.
     for (QLineEdit* date : {Text18, Text19})
         if (!date->text().isEmpty()) date->clear();
@@ -537,9 +542,12 @@ void Articulos::showArticle()
     // before the load are what the boxes show (no need to ask each box for its text).
     const std::array<QString, articles::kFieldCount> shown = model_->texts();
     {
+        // Blanquear and CargoDesdeBaseDatos, with each field written once.
         const QSignalBlocker quiet(model_);
-        Blanquear();
-        CargoDesdeBaseDatos();
+        Recordset& rs = Data1->Recordset();
+        model_->blankAndLoad(rs);
+        blankDates();
+        shown_ = rs.Fields(u"codigo").Value().toLongLong();
     }
     showUnit();
     for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {

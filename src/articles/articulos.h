@@ -70,6 +70,8 @@ private:
 
     // Blanks the form and loads the current record of the keyed binding into it.
     void showArticle();
+    // Empties the two date boxes.
+    void blankDates();
     void searchCode();
     void searchBarcode();
     bool refuseSearchWhilePending(QLineEdit* field);

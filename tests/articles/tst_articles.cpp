@@ -590,6 +590,24 @@ void TestArticles::loadNullAndEmptyValues()
     QCOMPARE(model.text(F::DesP), u"DISTRIBUIDORA"_s);
     for (const articles::ArticleFieldDef& s : articles::fieldDefs())
         if (s.field != F::Codigo && s.field != F::DesP) QCOMPARE(model.text(s.field), QString());
+
+    // Blanking and loading in one pass ends as the two steps do, whatever was shown before.
+    for (const int shown : {code, late}) {
+        for (const int loaded : {code, late}) {
+            ArticleModel twoSteps, onePass;
+            seekCode(shown);
+            twoSteps.CargoDesdeBaseDatos(*rs_);
+            onePass.CargoDesdeBaseDatos(*rs_);
+            twoSteps.setText(F::Lis2, u"99"_s);
+            onePass.setText(F::Lis2, u"99"_s);
+            seekCode(loaded);
+            twoSteps.blank();
+            twoSteps.CargoDesdeBaseDatos(*rs_);
+            onePass.blankAndLoad(*rs_);
+            QCOMPARE(onePass.texts(), twoSteps.texts());
+            QCOMPARE(onePass.unit(), twoSteps.unit());
+        }
+    }
 }
 
 void TestArticles::loadNumberTexts_data()
