@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,8 +45,8 @@ std::optional<Decimal> toDecimal15Exact(double value)
     const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
     const int mantissaShift = binaryExponent - 53;  // magnitude = mantissa × 2^mantissaShift
     constexpr std::uint64_t kLowest = 100'000'000'000'000;  // 10^14: fifteen digits
-    // The decimal exponent, which log10 may miss by one next to a power of ten.
-    int exponent = int(std::floor(std::log10(magnitude)));
+    // The decimal exponent from the binary one; it may be one short, which the first attempt finds.
+    int exponent = int(std::floor((binaryExponent - 1) * 0.30102999566398120));
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int power = 14 - exponent;
         if (power < 0 || power >= int(kFives.size())) return std::nullopt;
@@ -139,28 +138,6 @@ QString plainText(bool negative, std::string_view digits, int pointPos)
     return out;
 }
 
-// The shortest text of a value with at most six decimals (a price, a stock), found without
-// the general conversion. When the value is the double nearest to units / 10^k and units has
-// fewer than 16 digits, the value lies within half an ulp of that quotient, well inside half a
-// unit of the 15th digit; so its 15-digit rounding is the quotient's own digits.
-std::optional<QString> fewDecimals(double value)
-{
-    static constexpr double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
-    for (int k = 0; k < int(std::size(kPowers)); ++k) {
-        const double units = std::round(value * kPowers[k]);
-        if (std::abs(units) >= 1e15) return std::nullopt;
-        if (units / kPowers[k] != value) continue;
-        char buffer[24];
-        const char* end =
-            std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::uint64_t>(std::abs(units))).ptr;
-        std::string_view digits(buffer, size_t(end - buffer));
-        const int pointPos = int(digits.size()) - k;
-        while (digits.size() > 1 && digits.back() == '0') digits.remove_suffix(1);
-        return plainText(value < 0, digits, pointPos);
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 std::optional<double> parse(QStringView text)
@@ -223,7 +200,6 @@ QString shortest(double value)
 {
     if (!std::isfinite(value)) return QString();
     if (value == 0) return QStringLiteral("0");
-    if (std::optional<QString> text = fewDecimals(value)) return *text;
     const Decimal d = toDecimal15(value);
     std::string_view digits = d.digits;
     while (digits.size() > 1 && digits.back() == '0') digits.remove_suffix(1);
