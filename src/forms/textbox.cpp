@@ -65,7 +65,9 @@ const QPixmap& TextBox::ground()
         return ground_;
     }
     const qreal ratio = devicePixelRatioF();
-    const GroundKey key{geometry(), under->size(), under->palette().cacheKey(), under->style(), ratio};
+    const QPalette& colours = under->palette();
+    const GroundKey key{geometry(), under->size(), colours.cacheKey(), int(colours.currentColorGroup()),
+                        under->style(), ratio};
     if (ground_.isNull() || !(key == groundKey_)) {
         // What the widget under the box draws there, on its own background.
         ground_ = QPixmap((QSizeF(size()) * ratio).toSize());

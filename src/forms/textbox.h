@@ -15,8 +15,8 @@
 // The box paints what lies under it round its panel itself, from a picture of the widget it
 // stands on taken once (again when either moves, resizes or changes colours or style): the
 // widgets under it then need no painting when it changes. That widget's own background is
-// taken to be what shows through it, as in the forms' groups, which stand on windows of their
-// own colour.
+// taken to be what shows through it, and what it draws there to stay as it is, as in the
+// forms' groups, which stand on windows of their own colour.
 
 #include <QLineEdit>
 #include <QPixmap>
@@ -43,6 +43,7 @@ private:
         QRect at;
         QSize underSize;
         qint64 underColours = 0;
+        int underColourGroup = 0;  // active, inactive or disabled
         const QStyle* underStyle = nullptr;
         qreal ratio = 1;
         bool operator==(const GroundKey&) const = default;
