@@ -48,17 +48,18 @@ QStringView column(ArticleField field) { return QStringView(def(field).column); 
 // A stored value as the form shows it; an empty text for Null and empty values.
 QString ArticleModel::shownText(const Field& field, ArticleField f)
 {
+    if (field.Type() == FieldType::Double) {
+        const std::optional<double> number = field.number();
+        if (!number) return QString();
+        // Browsing shows mostly the same numbers again; each is written out once.
+        ShownNumber& last = shownNumbers_[size_t(f)];
+        if (last.text.isNull() || std::bit_cast<quint64>(last.number) != std::bit_cast<quint64>(*number))
+            last = {*number, numbertext::shortest(*number)};
+        return last.text;
+    }
     const QVariant value = field.Value();
     if (!value.isValid() || value.isNull()) return QString();
     switch (field.Type()) {
-    case FieldType::Double: {
-        // Browsing shows mostly the same numbers again; each is written out once.
-        ShownNumber& last = shownNumbers_[size_t(f)];
-        const double number = value.toDouble();
-        if (last.text.isNull() || std::bit_cast<quint64>(last.number) != std::bit_cast<quint64>(number))
-            last = {number, numbertext::shortest(number)};
-        return last.text;
-    }
     case FieldType::Counter:
     case FieldType::Integer:
     case FieldType::Short: return QString::number(value.toLongLong());

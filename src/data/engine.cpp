@@ -213,6 +213,7 @@ QStringList Database::pragmaLines(const QString& pragma)
 // ---------------------------------------------------------------- Field
 
 QVariant Field::Value() const { return rs_->value(index_); }
+std::optional<double> Field::number() const { return rs_->number(index_); }
 void Field::setValue(const QVariant& value) { rs_->setPendingValue(index_, value); }
 const QString& Field::Name() const { return rs_->table_.fields[size_t(index_)].name; }
 FieldType Field::Type() const { return rs_->table_.fields[size_t(index_)].type; }
@@ -526,6 +527,23 @@ QVariant Recordset::value(int index)
     if (mode_ != EditMode::None) return pending_[size_t(index)];
     requireCurrent();
     return cellValue(current_, index);
+}
+
+std::optional<double> Recordset::number(int index)
+{
+    if (mode_ == EditMode::None) {
+        requireCurrent();
+        const Cell& cell = current_.cells[size_t(index)];
+        if (table_.fields[size_t(index)].type == FieldType::Double) {
+            // A stored number read straight; text goes through Value().
+            if (cell.storage == SQLITE_NULL) return std::nullopt;
+            if (cell.storage == SQLITE_FLOAT) return cell.number;
+            if (cell.storage == SQLITE_INTEGER) return double(cell.whole);
+        }
+    }
+    const QVariant v = value(index);
+    if (!v.isValid() || v.isNull()) return std::nullopt;
+    return v.toDouble();
 }
 
 void Recordset::setPendingValue(int index, const QVariant& value)

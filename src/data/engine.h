@@ -14,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "errors.h"
@@ -101,6 +102,9 @@ public:
     // Null reads as an invalid QVariant. Text reads as QString, whole numbers as int,
     // numbers as double, dates as QDateTime.
     QVariant Value() const;
+    // The value of a number field as Value() gives it, without a QVariant; none for Null.
+    // For reading many numbers quickly.
+    std::optional<double> number() const;
     // Only while an AddNew or Edit is pending. A text assigned to a numeric field is read
     // with the decimal comma ("1234,5"); an empty text stores Null. A text that is not a
     // number, or longer than a text field, throws and leaves the pending value as it was.
@@ -192,6 +196,7 @@ private:
     enum class Place { BeforeFirst, At, AfterLast };
 
     QVariant value(int index);
+    std::optional<double> number(int index);
     void setPendingValue(int index, const QVariant& value);
 
     // The record filters the moves and the seek use; ?1 is a key, ?2 a rowid, ?3 the limit.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -40,10 +41,11 @@ std::optional<Decimal> toDecimal15Exact(double value)
     using Wide = unsigned __int128;
     const double magnitude = std::abs(value);
     if (!(magnitude >= 1e-13 && magnitude < 1e15)) return std::nullopt;
-    int binaryExponent = 0;
-    const double fraction = std::frexp(magnitude, &binaryExponent);
-    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
-    const int mantissaShift = binaryExponent - 53;  // magnitude = mantissa × 2^mantissaShift
+    // A normal double: 52 stored bits under an implicit 1, and a biased exponent.
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const std::uint64_t mantissa = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
+    const int mantissaShift = int(bits >> 52) - 1075;  // magnitude = mantissa × 2^mantissaShift
+    const int binaryExponent = mantissaShift + 53;     // magnitude < 2^binaryExponent
     constexpr std::uint64_t kLowest = 100'000'000'000'000;  // 10^14: fifteen digits
     // The decimal exponent from the binary one; it may be one short, which the first attempt finds.
     int exponent = int(std::floor((binaryExponent - 1) * 0.30102999566398120));
@@ -76,7 +78,8 @@ std::optional<Decimal> toDecimal15Exact(double value)
         }
         Decimal d;
         d.negative = value < 0;
-        d.digits = std::to_string(static_cast<std::uint64_t>(whole));
+        char digits[20];
+        d.digits.assign(digits, std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(whole)).ptr);
         d.pointPos = exponent + 1;
         return d;
     }

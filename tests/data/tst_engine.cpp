@@ -206,6 +206,14 @@ private slots:
         rs->Update();
         rs->MoveFirst();
         QCOMPARE(rs->Fields(field).Value(), stored);
+        // A number read without a QVariant is the same number, while editing too.
+        const auto asNumber = [](const QVariant& v) { return v.isNull() ? std::nullopt : std::optional(v.toDouble()); };
+        if (rs->Fields(field).Type() == FieldType::Double) {
+            QCOMPARE(rs->Fields(field).number(), asNumber(stored));
+            rs->Edit();
+            QCOMPARE(rs->Fields(field).number(), asNumber(stored));
+            rs->CancelUpdate();
+        }
     }
 
     void wholeNumberFields()
