@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -202,8 +203,12 @@ private slots:
         principal_.reset();
         boxes_.reset();
         registry_.reset();
+        // Deleting a calendar deletes its pop-up menus, themselves windows of the list: the
+        // calendars are picked out first.
+        QList<QPointer<QWidget>> calendars;
         for (QWidget* widget : QApplication::topLevelWidgets())
-            if (widget->objectName() == u"Calendario") delete widget;
+            if (widget->objectName() == u"Calendario") calendars << widget;
+        for (const QPointer<QWidget>& calendar : calendars) delete calendar.data();
     }
 
     // The program's style paints a text box as the style it wraps does, the first time and when
