@@ -57,6 +57,15 @@ QString ArticleModel::shownText(const Field& field, ArticleField f)
             last = {*number, numbertext::shortest(*number)};
         return last.text;
     }
+    if (field.Type() == FieldType::Text) {
+        if (const std::optional<QByteArrayView> stored = field.storedText()) {
+            // Neighbouring articles share their supplier, brand and category: a text the
+            // field showed last is not decoded again.
+            ShownText& last = shownTexts_[size_t(f)];
+            if (last.stored != *stored || last.text.isNull()) last = {stored->toByteArray(), QString::fromUtf8(*stored)};
+            return last.text;
+        }
+    }
     const QVariant value = field.Value();
     if (!value.isValid() || value.isNull()) return QString();
     switch (field.Type()) {
@@ -69,17 +78,20 @@ QString ArticleModel::shownText(const Field& field, ArticleField f)
 
 Field ArticleModel::field(Recordset& articulos, ArticleField f)
 {
+    return fieldNamed(articulos, columns_[size_t(f)], column(f));
+}
+
+Field ArticleModel::fieldNamed(Recordset& articulos, int& at, QStringView name)
+{
     // The position found last is checked by name, so another table's layout is never trusted.
-    int& at = columns_[size_t(f)];
     const std::vector<FieldDef>& fields = articulos.table().fields;
     const auto kept = [&] {
-        const QString& name = fields[size_t(at)].name;
+        const QString& found = fields[size_t(at)].name;
         // The exact spelling first: comparing without case is the slower compare.
-        return name == column(f) || name.compare(column(f), Qt::CaseInsensitive) == 0;
+        return found == name || found.compare(name, Qt::CaseInsensitive) == 0;
     };
-    if (at < 0 || at >= int(fields.size()) || !kept())
-        at = articulos.table().fieldIndex(column(f));
-    return at < 0 ? articulos.Fields(column(f)) : articulos.Fields(at);
+    if (at < 0 || at >= int(fields.size()) || !kept()) at = articulos.table().fieldIndex(name);
+    return at < 0 ? articulos.Fields(name) : articulos.Fields(at);
 }
 
 ArticleModel::ArticleModel(QObject* parent) : QObject(parent) {}
@@ -243,7 +255,7 @@ void ArticleModel::blankAndLoad(Recordset& articulos)
 
 void ArticleModel::selectStoredUnit(Recordset& articulos)
 {
-    const QVariant code = articulos.Fields(u"uni").Value();
+    const QVariant code = fieldNamed(articulos, unitColumn_, u"uni").Value();
     if (code.typeId() != QMetaType::QString) return;
     const QString stored = code.toString();
     for (const UnitDef& u : unitDefs())

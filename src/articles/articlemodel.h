@@ -4,6 +4,7 @@
 // unit options and unit captions to it. The form starts it afresh each time it opens, so the
 // remembered list surcharges start at 0 with every opening.
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -66,6 +67,8 @@ private:
     static Outcome refuse(BadInput kind, ArticleField field, int width = 0);
     std::optional<double> number(ArticleField field) const;
     Field field(Recordset& articulos, ArticleField f);
+    // The field `name` of `articulos`, at the position `at` found for it last.
+    static Field fieldNamed(Recordset& articulos, int& at, QStringView name);
     // Selects the record's unit when its code is one of the units'; otherwise the unit stays.
     void selectStoredUnit(Recordset& articulos);
     QString shownText(const Field& field, ArticleField f);
@@ -84,6 +87,12 @@ private:
         QString text;
     };
     std::array<ShownNumber, kFieldCount> shownNumbers_;
+    struct ShownText {
+        QByteArray stored;
+        QString text;
+    };
+    std::array<ShownText, kFieldCount> shownTexts_;
+    int unitColumn_ = -1;
 };
 
 }  // namespace articles

@@ -214,6 +214,7 @@ QStringList Database::pragmaLines(const QString& pragma)
 
 QVariant Field::Value() const { return rs_->value(index_); }
 std::optional<double> Field::number() const { return rs_->number(index_); }
+std::optional<QByteArrayView> Field::storedText() const { return rs_->storedText(index_); }
 void Field::setValue(const QVariant& value) { rs_->setPendingValue(index_, value); }
 const QString& Field::Name() const { return rs_->table_.fields[size_t(index_)].name; }
 FieldType Field::Type() const { return rs_->table_.fields[size_t(index_)].type; }
@@ -544,6 +545,15 @@ std::optional<double> Recordset::number(int index)
     const QVariant v = value(index);
     if (!v.isValid() || v.isNull()) return std::nullopt;
     return v.toDouble();
+}
+
+std::optional<QByteArrayView> Recordset::storedText(int index)
+{
+    if (mode_ != EditMode::None) return std::nullopt;
+    requireCurrent();
+    const Cell& cell = current_.cells[size_t(index)];
+    if (cell.storage != SQLITE_TEXT) return std::nullopt;
+    return QByteArrayView(current_.text.data() + cell.text.offset, qsizetype(cell.text.size));
 }
 
 void Recordset::setPendingValue(int index, const QVariant& value)

@@ -7,6 +7,7 @@
 // key values of its current record, so any number of recordsets over one file can read and
 // write interleaved, and each sees the others' changes at its next move or read.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -105,6 +106,9 @@ public:
     // The value of a number field as Value() gives it, without a QVariant; none for Null.
     // For reading many numbers quickly.
     std::optional<double> number() const;
+    // The text of a text value as the file holds it (UTF-8), without making a QString; none
+    // for Null, a number, or while editing. Valid until the record moves.
+    std::optional<QByteArrayView> storedText() const;
     // Only while an AddNew or Edit is pending. A text assigned to a numeric field is read
     // with the decimal comma ("1234,5"); an empty text stores Null. A text that is not a
     // number, or longer than a text field, throws and leaves the pending value as it was.
@@ -197,6 +201,7 @@ private:
 
     QVariant value(int index);
     std::optional<double> number(int index);
+    std::optional<QByteArrayView> storedText(int index);
     void setPendingValue(int index, const QVariant& value);
 
     // The record filters the moves and the seek use; ?1 is a key, ?2 a rowid, ?3 the limit.

@@ -179,6 +179,7 @@ private slots:
         QTest::newRow("letters") << u"cos"_s << QVariant(u"12a"_s) << 3421 << QVariant(7.0);
         QTest::newRow("full stop") << u"cos"_s << QVariant(u"12.5"_s) << 3421 << QVariant(7.0);
         QTest::newRow("text fits") << u"codp"_s << QVariant(u"0123456789"_s) << 0 << QVariant(u"0123456789"_s);
+        QTest::newRow("accented text") << u"desp"_s << QVariant(u"ÑANDÚ"_s) << 0 << QVariant(u"ÑANDÚ"_s);
         QTest::newRow("text too long") << u"codp"_s << QVariant(u"01234567890"_s) << 3163 << QVariant(u"P"_s);
         QTest::newRow("empty text stays text") << u"codp"_s << QVariant(u""_s) << 0 << QVariant(u""_s);
         QTest::newRow("number into text") << u"codp"_s << QVariant(12.5) << 0 << QVariant(u"12,5"_s);
@@ -212,6 +213,16 @@ private slots:
             QCOMPARE(rs->Fields(field).number(), asNumber(stored));
             rs->Edit();
             QCOMPARE(rs->Fields(field).number(), asNumber(stored));
+            rs->CancelUpdate();
+        }
+        // A text as the file holds it is the text Value() gives; there is none for Null or while
+        // editing.
+        if (rs->Fields(field).Type() == FieldType::Text) {
+            const std::optional<QByteArrayView> held = rs->Fields(field).storedText();
+            QCOMPARE(held.has_value(), !stored.isNull());
+            if (held) QCOMPARE(QString::fromUtf8(*held), stored.toString());
+            rs->Edit();
+            QVERIFY(!rs->Fields(field).storedText());
             rs->CancelUpdate();
         }
     }
