@@ -68,7 +68,7 @@ const QPixmap& TextBox::ground()
     const QPalette& colours = under->palette();
     const GroundKey key{geometry(), under->size(), colours.cacheKey(), int(colours.currentColorGroup()),
                         under->style(), ratio};
-    if (ground_.isNull() || !(key == groundKey_)) {
+    if (ground_.isNull() || key != groundKey_) {
         // What the widget under the box draws there, on its own background.
         ground_ = QPixmap((QSizeF(size()) * ratio).toSize());
         ground_.setDevicePixelRatio(ratio);

@@ -25,11 +25,11 @@ void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* optio
     if (element != PE_PanelLineEdit || !frame || option->rect.isEmpty())
         return QProxyStyle::drawPrimitive(element, option, painter, widget);
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    const QString key = QString::asprintf("AppStyle-panel-%dx%d-%d-%lld-%d-%d-%d-%d-%g", option->rect.width(),
+    const QString key = QString::asprintf("AppStyle-panel-%dx%d-%d-%lld-%d-%d-%d-%d-%d", option->rect.width(),
                                           option->rect.height(), int(option->state),
                                           static_cast<long long>(option->palette.cacheKey()),
                                           int(option->palette.currentColorGroup()), int(option->direction),
-                                          frame->lineWidth, int(frame->features), ratio);
+                                          frame->lineWidth, int(frame->features), qRound(ratio * 100));
     QPixmap panel;
     if (!QPixmapCache::find(key, &panel)) {
         // Drawn on a clear sheet and laid over the widget as one piece: laying anti-aliased
