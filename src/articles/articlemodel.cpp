@@ -104,9 +104,15 @@ void ArticleModel::setText(ArticleField field, const QString& text)
     emit textChanged(field);
 }
 
-void ArticleModel::setTexts(const std::array<QString, kFieldCount>& texts)
+ArticleModel::Fields ArticleModel::setTexts(const std::array<QString, kFieldCount>& texts)
 {
-    for (const ArticleFieldDef& s : fieldDefs()) setText(s.field, texts[size_t(s.field)]);
+    Fields changed;
+    for (const ArticleFieldDef& s : fieldDefs()) {
+        if (texts[size_t(s.field)] == text(s.field)) continue;
+        setText(s.field, texts[size_t(s.field)]);
+        changed.set(size_t(s.field));
+    }
+    return changed;
 }
 
 void ArticleModel::blank()
@@ -244,13 +250,13 @@ void ArticleModel::CargoDesdeBaseDatos(Recordset& articulos)
     for (ArticleField f : kLoadedAfterUnit) load(f);
 }
 
-void ArticleModel::blankAndLoad(Recordset& articulos)
+ArticleModel::Fields ArticleModel::blankAndLoad(Recordset& articulos)
 {
     std::array<QString, kFieldCount> loaded;
     for (ArticleField f : kLoadedBeforeUnit) loaded[size_t(f)] = shownText(field(articulos, f), f);
     selectStoredUnit(articulos);
     for (ArticleField f : kLoadedAfterUnit) loaded[size_t(f)] = shownText(field(articulos, f), f);
-    setTexts(loaded);
+    return setTexts(loaded);
 }
 
 void ArticleModel::selectStoredUnit(Recordset& articulos)

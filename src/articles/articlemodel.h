@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <bitset>
 #include <optional>
 
 #include "articlefields.h"
@@ -26,7 +27,10 @@ public:
     const QString& text(ArticleField field) const { return texts_[size_t(field)]; }
     void setText(ArticleField field, const QString& text);
     const std::array<QString, kFieldCount>& texts() const { return texts_; }
-    void setTexts(const std::array<QString, kFieldCount>& texts);
+    // A set of fields, by ArticleField.
+    using Fields = std::bitset<kFieldCount>;
+    // Sets each field's text; returns the fields whose text changed.
+    Fields setTexts(const std::array<QString, kFieldCount>& texts);
     // Empties every field; the unit and its captions stay.
     void blank();
     // Back to a new model's state: no texts, no unit, the first captions, no remembered
@@ -55,8 +59,9 @@ public:
     // Copies the current record into the fields (only values neither empty nor Null) and
     // selects its unit.
     void CargoDesdeBaseDatos(Recordset& articulos);
-    // blank() then CargoDesdeBaseDatos(), with each field written once.
-    void blankAndLoad(Recordset& articulos);
+    // blank() then CargoDesdeBaseDatos(), with each field written once; returns the fields
+    // whose text changed.
+    Fields blankAndLoad(Recordset& articulos);
 
 signals:
     void textChanged(articles::ArticleField field);

@@ -538,21 +538,20 @@ void Articulos::showArticle()
 {
     // Each text box changes once, and only when its text does: laying out a box's text is
     // what a load costs most. The model is quiet meanwhile; the boxes and the unit follow it
-    // afterwards. Each box and its model text follow each other, so the texts the model held
-    // before the load are what the boxes show (no need to ask each box for its text).
-    const std::array<QString, articles::kFieldCount> shown = model_->texts();
+    // afterwards.
+    articles::ArticleModel::Fields changed;
     {
         // Blanquear and CargoDesdeBaseDatos, with each field written once.
         const QSignalBlocker quiet(model_);
         Recordset& rs = Data1->Recordset();
-        model_->blankAndLoad(rs);
+        changed = model_->blankAndLoad(rs);
         blankDates();
         shown_ = rs.Fields(u"codigo").Value().toLongLong();
     }
     showUnit();
     for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
+        if (!changed.test(size_t(s.field))) continue;
         const QString& text = model_->text(s.field);
-        if (text == shown[size_t(s.field)]) continue;
         QLineEdit* box = edit(s.field);
         {
             // The box follows the model here; the model need not hear its own text back.

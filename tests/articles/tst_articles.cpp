@@ -603,9 +603,13 @@ void TestArticles::loadNullAndEmptyValues()
             seekCode(loaded);
             twoSteps.blank();
             twoSteps.CargoDesdeBaseDatos(*rs_);
-            onePass.blankAndLoad(*rs_);
+            const std::array<QString, articles::kFieldCount> before = onePass.texts();
+            const ArticleModel::Fields changed = onePass.blankAndLoad(*rs_);
             QCOMPARE(onePass.texts(), twoSteps.texts());
             QCOMPARE(onePass.unit(), twoSteps.unit());
+            // It names exactly the fields whose text changed.
+            for (size_t f = 0; f < articles::kFieldCount; ++f)
+                QCOMPARE(changed.test(f), onePass.texts()[f] != before[f]);
         }
     }
 }
