@@ -527,13 +527,6 @@ void Articulos::Desbloquear()
     for (ArticleField f : kLocked) edit(f)->setReadOnly(false);
 }
 
-void Articulos::CargoDesdeBaseDatos()
-{
-    Recordset& rs = Data1->Recordset();
-    model_->CargoDesdeBaseDatos(rs);
-    shown_ = rs.Fields(u"codigo").Value().toLongLong();
-}
-
 void Articulos::showArticle()
 {
     // Each text box changes once, and only when its text does: laying out a box's text is
@@ -541,7 +534,7 @@ void Articulos::showArticle()
     // afterwards.
     articles::ArticleModel::Fields changed;
     {
-        // Blanquear and CargoDesdeBaseDatos, with each field written once.
+        // Blanquear and the model's CargoDesdeBaseDatos, with each field written once.
         const QSignalBlocker quiet(model_);
         Recordset& rs = Data1->Recordset();
         changed = model_->blankAndLoad(rs);

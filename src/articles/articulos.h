@@ -37,8 +37,6 @@ public:
     // Makes the fields read-only except the code, the barcode and the category description.
     void Bloquear();
     void Desbloquear();
-    // Loads the current record of the keyed binding into the fields.
-    void CargoDesdeBaseDatos();
 
     // The mode flags: a new or changed article is pending; the pending article is new.
     bool pending() const { return Bandera; }
