@@ -239,18 +239,7 @@ Outcome ArticleModel::CargoBaseDatos(Recordset& articulos)
     return {};
 }
 
-void ArticleModel::CargoDesdeBaseDatos(Recordset& articulos)
-{
-    auto load = [&](ArticleField f) {
-        const QString shown = shownText(field(articulos, f), f);
-        if (!shown.isEmpty()) setText(f, shown);
-    };
-    for (ArticleField f : kLoadedBeforeUnit) load(f);
-    selectStoredUnit(articulos);
-    for (ArticleField f : kLoadedAfterUnit) load(f);
-}
-
-ArticleModel::Fields ArticleModel::blankAndLoad(Recordset& articulos)
+ArticleModel::Fields ArticleModel::CargoDesdeBaseDatos(Recordset& articulos)
 {
     std::array<QString, kFieldCount> loaded;
     for (ArticleField f : kLoadedBeforeUnit) loaded[size_t(f)] = shownText(field(articulos, f), f);

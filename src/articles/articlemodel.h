@@ -56,12 +56,10 @@ public:
     // Copies the fields and the unit into the pending record of `articulos` and computes
     // `dept`. Checks every field first: on bad input nothing is written.
     Outcome CargoBaseDatos(Recordset& articulos);
-    // Copies the current record into the fields (only values neither empty nor Null) and
-    // selects its unit.
-    void CargoDesdeBaseDatos(Recordset& articulos);
-    // blank() then CargoDesdeBaseDatos(), with each field written once; returns the fields
-    // whose text changed.
-    Fields blankAndLoad(Recordset& articulos);
+    // Copies the current record into the fields and selects its unit. The form blanks the
+    // fields before each load, so a Null or empty value leaves its field empty; each field is
+    // written once. Returns the fields whose text changed.
+    Fields CargoDesdeBaseDatos(Recordset& articulos);
 
 signals:
     void textChanged(articles::ArticleField field);

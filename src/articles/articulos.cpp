@@ -534,10 +534,10 @@ void Articulos::showArticle()
     // afterwards.
     articles::ArticleModel::Fields changed;
     {
-        // Blanquear and the model's CargoDesdeBaseDatos, with each field written once.
+        // Blanquear and CargoDesdeBaseDatos, with each field written once.
         const QSignalBlocker quiet(model_);
         Recordset& rs = Data1->Recordset();
-        changed = model_->blankAndLoad(rs);
+        changed = model_->CargoDesdeBaseDatos(rs);
         blankDates();
         shown_ = rs.Fields(u"codigo").Value().toLongLong();
     }

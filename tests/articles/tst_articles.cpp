@@ -551,7 +551,6 @@ void TestArticles::loadUnit()
     ArticleModel browsing;
     seekCode(other);
     browsing.CargoDesdeBaseDatos(*rs_);
-    browsing.blank();
     seekCode(code);
     browsing.CargoDesdeBaseDatos(*rs_);
     const QString shown = caption.isEmpty() ? u"Lt"_s : caption;
@@ -576,40 +575,36 @@ void TestArticles::loadNullAndEmptyValues()
     QCOMPARE(model.text(F::Lis2), QString());
     QCOMPARE(model.text(F::Lis3), u"0"_s);
 
-    // Null and empty values leave the field's text alone; the form blanks before each load.
+    // Null and empty values leave their fields empty, whatever they showed before.
     model.setText(F::Lis2, u"99"_s);
     model.setText(F::CodBarra, u"779"_s);
     model.CargoDesdeBaseDatos(*rs_);
-    QCOMPARE(model.text(F::Lis2), u"99"_s);
-    QCOMPARE(model.text(F::CodBarra), u"779"_s);
+    QCOMPARE(model.text(F::Lis2), QString());
+    QCOMPARE(model.text(F::CodBarra), QString());
 
     seekCode(late);
-    model.blank();
     model.CargoDesdeBaseDatos(*rs_);
     QCOMPARE(model.text(F::Codigo), u"2"_s);  // a plain number, not 000002
     QCOMPARE(model.text(F::DesP), u"DISTRIBUIDORA"_s);
     for (const articles::ArticleFieldDef& s : articles::fieldDefs())
         if (s.field != F::Codigo && s.field != F::DesP) QCOMPARE(model.text(s.field), QString());
 
-    // Blanking and loading in one pass ends as the two steps do, whatever was shown before.
+    // Loaded over another article, a model ends as a new one loading the same article does,
+    // and names exactly the fields whose text changed.
     for (const int shown : {code, late}) {
         for (const int loaded : {code, late}) {
-            ArticleModel twoSteps, onePass;
+            ArticleModel fresh, over;
             seekCode(shown);
-            twoSteps.CargoDesdeBaseDatos(*rs_);
-            onePass.CargoDesdeBaseDatos(*rs_);
-            twoSteps.setText(F::Lis2, u"99"_s);
-            onePass.setText(F::Lis2, u"99"_s);
+            over.CargoDesdeBaseDatos(*rs_);
+            over.setText(F::Lis2, u"99"_s);
             seekCode(loaded);
-            twoSteps.blank();
-            twoSteps.CargoDesdeBaseDatos(*rs_);
-            const std::array<QString, articles::kFieldCount> before = onePass.texts();
-            const ArticleModel::Fields changed = onePass.blankAndLoad(*rs_);
-            QCOMPARE(onePass.texts(), twoSteps.texts());
-            QCOMPARE(onePass.unit(), twoSteps.unit());
-            // It names exactly the fields whose text changed.
+            fresh.CargoDesdeBaseDatos(*rs_);
+            const std::array<QString, articles::kFieldCount> before = over.texts();
+            const ArticleModel::Fields changed = over.CargoDesdeBaseDatos(*rs_);
+            QCOMPARE(over.texts(), fresh.texts());
+            QCOMPARE(over.unit(), fresh.unit());
             for (size_t f = 0; f < articles::kFieldCount; ++f)
-                QCOMPARE(changed.test(f), onePass.texts()[f] != before[f]);
+                QCOMPARE(changed.test(f), over.texts()[f] != before[f]);
         }
     }
 }
