@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +36,23 @@ Outcome run(const QString& program, const QStringList& args)
 
 QString tool(const char* name) { return QStandardPaths::findExecutable(QString::fromLatin1(name)); }
 
+// Runs `program` with `input` on its standard input; standard output and error apart.
+struct Piped {
+    QByteArray output;
+    QByteArray errors;
+};
+Piped pipeThrough(const QString& program, const QStringList& args, const QByteArray& input)
+{
+    QProcess process;
+    process.start(program, args);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000)) return {{}, (program + u": "_s + process.errorString()).toUtf8()};
+    return {process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QString collapsed(const QString& text) { return text.simplified(); }
+
 }  // namespace
 
 class PackageTest : public QObject {
@@ -42,6 +60,22 @@ class PackageTest : public QObject {
     QTemporaryDir dir_;
     QString deb_;
     QString root_;
+
+    // A manual page of the package, uncompressed.
+    QByteArray manualPage(const QString& name) const
+    {
+        QFile file(QDir(root_).filePath(u"usr/share/man/man1/"_s + name));
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        return pipeThrough(tool("gzip"), {u"-dc"_s}, file.readAll()).output;
+    }
+
+    // The page as man shows it on a terminal without UTF-8: groff's ASCII device with its
+    // fallbacks for accented letters, no bold or underline, no hyphenation, every warning on.
+    static Piped renderAsAsciiTerminal(const QByteArray& page)
+    {
+        return pipeThrough(tool("groff"),
+                           {u"-man"_s, u"-mtty-char"_s, u"-Tascii"_s, u"-P-cbou"_s, u"-ww"_s, u"-rHY=0"_s}, page);
+    }
 
 private slots:
     void initTestCase()
@@ -144,6 +178,49 @@ private slots:
         const Outcome answer = run(QDir(root_).filePath(u"usr/bin/"_s + program), {option});
         QVERIFY2(answer.code == 0, qPrintable(answer.output));
         QVERIFY2(answer.output.startsWith(start), qPrintable(answer.output));
+    }
+
+    // Read under any locale (LC_ALL=C too), the pages must show their accented letters: written
+    // in ASCII with groff's escapes, every one of them known to groff.
+    void manualPagesReadUnderAnyLocale_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("program") << u"valdrameno.1.gz"_s << u"programa de gestion del comercio"_s;
+        QTest::newRow("admin tool") << u"valdrameno-admin.1.gz"_s << u"la contrasena y su repeticion"_s;
+    }
+    void manualPagesReadUnderAnyLocale()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, words);
+        const QByteArray source = manualPage(page);
+        QVERIFY(!source.isEmpty());
+        for (qsizetype i = 0; i < source.size(); ++i)
+            QVERIFY2(uchar(source[i]) < 0x80,
+                     qPrintable(u"byte %1 fuera de ASCII: "_s.arg(i) + QString::fromUtf8(source.mid(i - 20, 40))));
+        if (tool("groff").isEmpty()) QSKIP("Falta groff (groff-base)");
+        const Piped shown = renderAsAsciiTerminal(source);
+        QVERIFY2(shown.errors.isEmpty(), shown.errors.constData());
+        QVERIFY2(collapsed(QString::fromLatin1(shown.output)).contains(words), shown.output.constData());
+    }
+
+    // The admin tool's page names every command its --help names, written the same way.
+    void adminPageHasEveryCommandOfItsHelp()
+    {
+        if (tool("groff").isEmpty()) QSKIP("Falta groff (groff-base)");
+        const Outcome help = run(QDir(root_).filePath(u"usr/bin/valdrameno-admin"_s), {u"--help"_s});
+        QCOMPARE(help.code, 0);
+        const QString page = collapsed(QString::fromLatin1(renderAsAsciiTerminal(manualPage(u"valdrameno-admin.1.gz"_s)).output));
+        // A command starts its line after two blanks; its explanation follows after two or more.
+        static const QRegularExpression commandLine(u"^  (\\S.*?)(?:  |$)"_s);
+        QStringList commands;
+        for (const QString& line : help.output.split(u'\n')) {
+            const QRegularExpressionMatch match = commandLine.match(line);
+            if (match.hasMatch()) commands << match.captured(1).simplified();
+        }
+        QVERIFY2(commands.size() >= 12, qPrintable(help.output));
+        for (const QString& command : commands)
+            QVERIFY2(page.contains(command), qPrintable(u"Falta en la página: "_s + command));
     }
 
     void desktopEntryIsValid()
