@@ -191,6 +191,10 @@ int verify(QTextStream& out)
             else problem = compareSchema(*db, def);
         } catch (const EngineError& e) {
             problem = QStringLiteral("error %1: %2").arg(QString::number(e.number()), e.text());
+            // The message names the file as the store's programs always have; say where it
+            // is looked for on this computer too.
+            if (e.number() == int(EngineErrorCode::FileNotFound))
+                problem += u" (en esta computadora: "_s + paths::toNative(paths::inBases(def.fileName)) + u')';
         }
         out << (problem.isEmpty() ? u"BIEN   "_s : u"FALLA  "_s) << def.fileName;
         if (!problem.isEmpty()) out << " - " << problem;
