@@ -26,3 +26,24 @@ std::optional<int> answerCommandLine(const QStringList& args, QTextStream& out)
     }
     return std::nullopt;
 }
+
+QString missingDisplay(const QProcessEnvironment& env)
+{
+    const bool x11 = !env.value(u"DISPLAY"_s).isEmpty();
+    const bool wayland = !env.value(u"WAYLAND_DISPLAY"_s).isEmpty();
+    // QT_QPA_PLATFORM names one platform or several to try in turn ("wayland;xcb"), each maybe
+    // with options after a colon. Platforms other than these two need no display variable.
+    bool available = false;
+    const QString platforms = env.value(u"QT_QPA_PLATFORM"_s);
+    for (const QString& entry : platforms.split(u';')) {
+        const QString platform = entry.section(u':', 0, 0).trimmed();
+        if (platform.isEmpty()) available = available || x11 || wayland;
+        else if (platform == u"xcb") available = available || x11;
+        else if (platform.startsWith(u"wayland")) available = available || wayland;
+        else available = true;
+    }
+    if (available) return QString();
+    return u"No hay ninguna pantalla gráfica disponible: el Sistema Valdrameno necesita una para "
+           u"abrir sus ventanas.\n"
+           u"Inícielo desde el escritorio; sin pantalla, valdrameno-admin prepara y revisa los datos."_s;
+}

@@ -18,6 +18,10 @@ int main(int argc, char** argv)
 
     // Checked first, so that a terminal shows what is missing even where no window can open.
     const QString missingData = checkDataFolder();
+    if (const QString noDisplay = missingDisplay(QProcessEnvironment::systemEnvironment()); !noDisplay.isEmpty()) {
+        QTextStream(stderr) << noDisplay << '\n';
+        return 1;
+    }
     ShellApplication app(argc, argv);
     if (!missingData.isEmpty() && !offerToCreateDataFiles(missingData)) return 1;
     const auto dataFolder = lockDataFolder();

@@ -34,6 +34,7 @@ ShellApplication::ShellApplication(int& argc, char** argv) : QApplication(argc, 
     shell::installStyle();
     storelocale::applyDefault();
     storelocale::installQtTranslations(this);
+    storelocale::installProgramTranslations(this);
     // The program ends only through its own exits: after Cancel or an unknown user at the
     // login, or when the main window closes. A window closing never ends it by accident.
     setQuitOnLastWindowClosed(false);

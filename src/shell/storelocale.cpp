@@ -9,6 +9,10 @@
 
 using namespace Qt::StringLiterals;
 
+// The program's translation lives in a static library; its resource is registered by hand,
+// outside any namespace.
+static void registerTranslations() { Q_INIT_RESOURCE(translations); }
+
 namespace storelocale {
 
 namespace {
@@ -67,6 +71,16 @@ QTranslator* installQtTranslations(QObject* parent)
         delete translator;
         return nullptr;
     }
+    return translator;
+}
+
+QTranslator* installProgramTranslations(QObject* parent)
+{
+    registerTranslations();
+    auto* translator = new QTranslator(parent);
+    // Compiled into the program: failing to load it is a build fault.
+    if (!translator->load(u":/translations/valdrameno_es.qm"_s) || !QCoreApplication::installTranslator(translator))
+        qFatal("Traducción del programa (valdrameno_es.qm) no disponible");
     return translator;
 }
 

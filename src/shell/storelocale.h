@@ -35,4 +35,10 @@ void applyDefault(const QLocale& system = QLocale::system());
 // owned by `parent`, or nullptr (with a warning) when they are not installed.
 QTranslator* installQtTranslations(QObject* parent);
 
+// Installs the program's own Spanish for Qt's dialogs (the file chooser's "Carpeta", the print
+// dialog's "Páginas", "archivo" where Qt's Spanish says "fichero"), compiled into the program.
+// Call after installQtTranslations: the translator installed last is asked first. Returns the
+// installed translator, owned by `parent`.
+QTranslator* installProgramTranslations(QObject* parent);
+
 }  // namespace storelocale

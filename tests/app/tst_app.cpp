@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
@@ -414,6 +415,94 @@ private slots:
         }
         QCOMPARE(*code, 0);
         QVERIFY2(text.startsWith(start), qPrintable(text));
+    }
+
+    // Qt's dialogs speak the program's Spanish: its own translation, installed by the
+    // application after Qt's, covers what Qt's Spanish leaves in English or says otherwise.
+    void qtDialogsSpeakTheStoresSpanish_data()
+    {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("disambiguation");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("file chooser, Type column") << u"QAbstractFileIconProvider"_s << u"Folder"_s
+                                                   << u"All other platforms"_s << u"Carpeta"_s;
+        QTest::newRow("file chooser") << u"QFileDialog"_s << u"File &name:"_s << QString()
+                                      << u"&Nombre de archivo:"_s;
+        QTest::newRow("file list") << u"QFileSystemModel"_s << u"Invalid filename"_s << QString()
+                                   << u"Nombre de archivo no válido"_s;
+        QTest::newRow("print dialog") << u"QPrintDialog"_s << u"Print To File ..."_s << QString()
+                                      << u"Imprimir a un archivo..."_s;
+        QTest::newRow("print dialog, range") << u"QPrintSettingsOutput"_s << u"Pages"_s << QString()
+                                             << u"Páginas"_s;
+        QTest::newRow("page setup") << u"QPageSetupWidget"_s << u"Landscape"_s << QString() << u"Horizontal"_s;
+        QTest::newRow("Qt's own Spanish still answers") << u"QPageSetupWidget"_s << u"Portrait"_s << QString()
+                                                        << u"Vertical"_s;
+    }
+    void qtDialogsSpeakTheStoresSpanish()
+    {
+        QFETCH(QString, context);
+        QFETCH(QString, source);
+        QFETCH(QString, disambiguation);
+        QFETCH(QString, expected);
+        const QByteArray c = context.toUtf8(), s = source.toUtf8(), d = disambiguation.toUtf8();
+        QCOMPARE(QCoreApplication::translate(c.constData(), s.constData(), d.isEmpty() ? nullptr : d.constData()),
+                 expected);
+    }
+
+    void displayNeededByThePlatform_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QString>("x11");
+        QTest::addColumn<QString>("wayland");
+        QTest::addColumn<bool>("available");
+        QTest::newRow("nothing") << QString() << QString() << QString() << false;
+        QTest::newRow("X") << QString() << u":0"_s << QString() << true;
+        QTest::newRow("Wayland") << QString() << QString() << u"wayland-0"_s << true;
+        QTest::newRow("xcb without X") << u"xcb"_s << QString() << u"wayland-0"_s << false;
+        QTest::newRow("xcb with X") << u"xcb"_s << u":1"_s << QString() << true;
+        QTest::newRow("wayland without Wayland") << u"wayland"_s << u":0"_s << QString() << false;
+        QTest::newRow("either, X there") << u"wayland;xcb"_s << u":0"_s << QString() << true;
+        QTest::newRow("offscreen") << u"offscreen"_s << QString() << QString() << true;
+        QTest::newRow("xcb with options") << u"xcb:nomitshm"_s << QString() << QString() << false;
+    }
+    void displayNeededByThePlatform()
+    {
+        QFETCH(QString, platform);
+        QFETCH(QString, x11);
+        QFETCH(QString, wayland);
+        QFETCH(bool, available);
+        QProcessEnvironment env;
+        if (!platform.isEmpty()) env.insert(u"QT_QPA_PLATFORM"_s, platform);
+        if (!x11.isEmpty()) env.insert(u"DISPLAY"_s, x11);
+        if (!wayland.isEmpty()) env.insert(u"WAYLAND_DISPLAY"_s, wayland);
+        const QString message = missingDisplay(env);
+        QCOMPARE(message.isEmpty(), available);
+        if (!available) QVERIFY2(message.startsWith(u"No hay ninguna pantalla gráfica disponible"_s), qPrintable(message));
+    }
+
+    // Started with no display, the program says so in Spanish and ends with 1, where Qt alone
+    // would abort.
+    void programWithoutDisplaySaysSo_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::newRow("no platform named") << QString();
+        QTest::newRow("xcb") << u"xcb"_s;
+    }
+    void programWithoutDisplaySaysSo()
+    {
+        QFETCH(QString, platform);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s}) env.remove(name);
+        if (!platform.isEmpty()) env.insert(u"QT_QPA_PLATFORM"_s, platform);
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QString::fromUtf8(PROGRAM_PATH), QStringList());
+        QVERIFY(program.waitForFinished(60000));
+        const QString errors = QString::fromUtf8(program.readAllStandardError());
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY2(errors.contains(u"No hay ninguna pantalla gráfica disponible"_s), qPrintable(errors));
     }
 };
 
