@@ -271,6 +271,53 @@ private slots:
                      qPrintable(output));
     }
 
+    // scripts/package in a copy of the project whose build/ was configured for the original
+    // tree leaves that folder alone and builds in a folder of its own. cmake, cpack and
+    // lintian are stand-ins that write down where and how they were run.
+    void packageScriptLeavesAnotherTreesBuildFolder()
+    {
+        QTemporaryDir scratch;
+        QVERIFY(scratch.isValid());
+        const QDir tree(scratch.filePath(u"copia"_s)), bin(scratch.filePath(u"bin"_s));
+        QVERIFY(tree.mkpath(u"scripts"_s) && tree.mkpath(u"build"_s) && bin.mkpath(u"."_s));
+        QVERIFY(QFile::copy(QString::fromUtf8(PACKAGE_SCRIPT), tree.filePath(u"scripts/package"_s)));
+        const auto write = [](const QString& path, const QByteArray& text, bool executable) {
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) return false;
+            return !executable || file.setPermissions(file.permissions() | QFile::ExeOwner);
+        };
+        QVERIFY(write(tree.filePath(u"scripts/setup"_s), "true\n", false));
+        QVERIFY(write(tree.filePath(u"build/CMakeCache.txt"_s),
+                      "CMAKE_HOME_DIRECTORY:INTERNAL=" + scratch.filePath(u"original"_s).toUtf8() + "\n", false));
+        QVERIFY(write(tree.filePath(u"build/build.ninja"_s), "", false));
+        const QByteArray log = scratch.filePath(u"log"_s).toUtf8();
+        QVERIFY(write(bin.filePath(u"cmake"_s),
+                      "#!/bin/sh\necho \"cmake $*\" >>" + log +
+                          "\nwhile [ $# -gt 1 ]; do [ \"$1\" = -B ] && mkdir -p \"$2\"; shift; done\n",
+                      true));
+        QVERIFY(write(bin.filePath(u"cpack"_s),
+                      "#!/bin/sh\necho \"cpack in ${PWD##*/}\" >>" + log + "\ntouch valdrameno_0.1_amd64.deb\n", true));
+        QVERIFY(write(bin.filePath(u"lintian"_s), "#!/bin/sh\n", true));
+
+        QProcess script;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"PATH"_s, bin.path() + u':' + env.value(u"PATH"_s));
+        script.setProcessEnvironment(env);
+        script.start(tool("bash"), {tree.filePath(u"scripts/package"_s)});
+        QVERIFY(script.waitForFinished(60000));
+        const QString errors = QString::fromUtf8(script.readAllStandardError());
+        QVERIFY2(script.exitCode() == 0, qPrintable(errors));
+        QCOMPARE(QString::fromUtf8(script.readAllStandardOutput()).trimmed(), u"build-paquete/valdrameno_0.1_amd64.deb"_s);
+        QFile ran(QString::fromUtf8(log));
+        QVERIFY(ran.open(QIODevice::ReadOnly));
+        const QStringList runs = QString::fromUtf8(ran.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(runs.size() == 3, qPrintable(runs.join(u'\n')));
+        QVERIFY2(runs[0].startsWith(u"cmake -S . -B build-paquete "_s), qPrintable(runs[0]));
+        QVERIFY2(runs[1].startsWith(u"cmake --build build-paquete "_s), qPrintable(runs[1]));
+        QCOMPARE(runs[2], u"cpack in build-paquete"_s);
+        QVERIFY(QFileInfo::exists(tree.filePath(u"build/CMakeCache.txt"_s)));
+    }
+
     void desktopEntryIsValid()
     {
         const QString entry = QDir(root_).filePath(u"usr/share/applications/valdrameno.desktop"_s);
