@@ -170,6 +170,7 @@ private slots:
         QTest::newRow("SQLite, from the libraries") << u"Depends"_s << u"libsqlite3-0"_s << true;
         QTest::newRow("Qt's Spanish") << u"Depends"_s << u"qt6-translations-l10n"_s << true;
         QTest::newRow("the reports' font") << u"Depends"_s << u"fonts-dejavu-core"_s << true;
+        QTest::newRow("the platform plugins, to open windows") << u"Depends"_s << u"qt6-qpa-plugins"_s << true;
         // A calculator pulls in a whole toolkit; the program says so when none is there.
         QTest::newRow("no calculator required") << u"Depends"_s << u"calc"_s << false;
         QTest::newRow("calculators, as the program tries them")
