@@ -7,7 +7,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QFileDialog>
+#include <QFileIconProvider>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
@@ -448,6 +455,26 @@ private slots:
         const QByteArray c = context.toUtf8(), s = source.toUtf8(), d = disambiguation.toUtf8();
         QCOMPARE(QCoreApplication::translate(c.constData(), s.constData(), d.isEmpty() ? nullptr : d.constData()),
                  expected);
+    }
+
+    // The same, read from the dialogs themselves as the user meets them.
+    void qtDialogsShowTheStoresSpanish()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QCOMPARE(QFileIconProvider().type(QFileInfo(folder.path())), u"Carpeta"_s);
+
+        QFileDialog chooser(nullptr, QString(), folder.path());
+        chooser.setOption(QFileDialog::DontUseNativeDialog);
+        auto* nameLabel = chooser.findChild<QLabel*>(u"fileNameLabel"_s);
+        QVERIFY(nameLabel);
+        QCOMPARE(nameLabel->text(), u"&Nombre de archivo:"_s);
+
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog print(&printer);
+        auto* pages = print.findChild<QRadioButton*>(u"pagesRadioButton"_s);
+        QVERIFY(pages);
+        QCOMPARE(pages->text(), u"Páginas"_s);
     }
 
     void displayNeededByThePlatform_data()
