@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <atomic>
@@ -29,17 +30,20 @@ namespace {
 // An open SQLite connection, closed when the scope ends.
 struct Connection {
     sqlite3* db = nullptr;
-    Connection(const QString& path, int flags, const QString& subject)
+    Connection(const QString& path, int flags, const QString& subject, int busyWait = 5000)
     {
         if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
             const int rc = sqlite3_extended_errcode(db), err = sqlite3_system_errno(db);
             sqlite3_close_v2(db);
             db = nullptr;
+            // Refused to a reader, the file cannot be read: it is not a read-only file.
+            if ((err == EACCES || err == EPERM) && (flags & SQLITE_OPEN_READONLY))
+                throw EngineError(EngineErrorCode::NoReadPermission, subject, err);
             if (err) throw fileSystemError(err, subject);
             sqliteutil::throwError(nullptr, rc, subject);
         }
         sqlite3_extended_result_codes(db, 1);
-        sqlite3_busy_timeout(db, 5000);
+        sqlite3_busy_timeout(db, busyWait);
         // The indexes of text fields use it; an integrity check compares with it.
         sqliteutil::registerCollation(db);
     }
@@ -343,6 +347,71 @@ void SnapshotCopy::finish()
 
 void snapshotInto(const QString& source, const QString& target) { SnapshotCopy(source, target).finish(); }
 
+namespace {
+
+// The files SQLite keeps beside a database while it saves: a rollback journal, or a write-ahead
+// log and its index.
+const std::array kCompanions = {u"-journal"_s, u"-wal"_s, u"-shm"_s};
+
+void removeCompanions(const QString& database)
+{
+    for (const QString& suffix : kCompanions) QFile::remove(database + suffix);
+}
+
+// How long a push waits for a program saving into the old file before it gives up.
+constexpr int kWriterWaitMs = 3000;
+
+// Puts the checked copy `temporary` in place of the database `target`, never beside a journal or
+// log of the old file. SQLite takes a journal (or log) it finds beside a database for that
+// database's unfinished save and plays it into whatever file has the name by then: a journal
+// left by a terminal killed mid-save would write old pages into the new copy. So the old file is
+// opened first as a terminal's program would open it: a hot journal is rolled back into the old
+// file, which is what SQLite's locking expects of the next opener, and a log is checkpointed
+// into it and ended by leaving WAL mode. An exclusive lock then keeps every writer out while the
+// new file takes the name, and it finds no companion beside it. A program that had the old file
+// open cannot write into it afterwards: SQLite refuses writes to a file whose name has moved
+// (SQLITE_READONLY_DBMOVED), so it leaves no journal beside the new file either.
+void replaceDatabase(const QString& temporary, const QString& target)
+{
+    try {
+        if (!QFileInfo::exists(target)) {
+            // No database, so no save in progress: a companion left alone would become the
+            // new file's.
+            removeCompanions(target);
+            filereplace::putInPlace(temporary, target, filereplace::Mode::Replace);
+            return;
+        }
+        const Connection old(target, SQLITE_OPEN_READWRITE, target, kWriterWaitMs);
+        std::optional<sqliteutil::Transaction> exclusive;
+        try {
+            // The first read rolls a hot journal back, or opens a log: only then is the
+            // file's journal mode known.
+            sqliteutil::exec(old.db, u"SELECT count(*) FROM sqlite_master"_s);
+            bool wal = false;
+            {
+                sqliteutil::Statement mode(old.db, u"PRAGMA journal_mode"_s);
+                wal = mode.step() && mode.columnText(0).compare(u"wal"_s, Qt::CaseInsensitive) == 0;
+            }
+            if (wal) sqliteutil::exec(old.db, u"PRAGMA journal_mode=DELETE"_s);
+            exclusive.emplace(old.db, u"BEGIN EXCLUSIVE"_s);
+        } catch (const EngineError& e) {
+            // An old file that is not a database has no save to finish: its companions are
+            // nobody's.
+            if (e.code() != EngineErrorCode::NotOurFormat) throw;
+        }
+        // What is left beside the file now holds nothing of a save: the lock keeps writers out
+        // and any unfinished save has been rolled back.
+        removeCompanions(target);
+        filereplace::putInPlace(temporary, target, filereplace::Mode::Replace);
+    } catch (const EngineError& e) {
+        filereplace::discard(temporary);
+        if (e.code() == EngineErrorCode::FileLocked) throw EngineError(EngineErrorCode::FileLocked, target);
+        throw;
+    }
+}
+
+}  // namespace
+
 void copyDatabase(const QString& source, const QString& target, filereplace::Mode mode)
 {
     const QString folder = QFileInfo(target).absolutePath();
@@ -351,7 +420,8 @@ void copyDatabase(const QString& source, const QString& target, filereplace::Mod
         throw EngineError(EngineErrorCode::FileExists, target);
     const QString temporary = filereplace::temporaryFor(target);
     snapshotInto(source, temporary);
-    filereplace::putInPlace(temporary, target, mode);
+    if (mode == filereplace::Mode::Replace) replaceDatabase(temporary, target);
+    else filereplace::putInPlace(temporary, target, mode);
 }
 
 }  // namespace dbcopy

@@ -40,6 +40,10 @@ constexpr std::array kErrorTexts = {
     Entry{EngineErrorCode::FieldNotFound, "Elemento no encontrado en esta colección: '%1'."},
     Entry{EngineErrorCode::FileLocked, "El archivo '%1' está bloqueado por otro proceso."},
     Entry{EngineErrorCode::FileExists, "Ya existe el archivo '%1'."},
+    Entry{EngineErrorCode::NoReadPermission, "No se puede leer el archivo '%1': no tiene permiso de lectura."},
+    Entry{EngineErrorCode::UnfinishedSave,
+          "El archivo '%1' quedó a medio guardar (el programa que lo usaba se cerró mientras "
+          "guardaba). Abra el programa una vez para que lo recupere y vuelva a intentarlo."},
     Entry{EngineErrorCode::NotOurFormat, "Formato de base de datos no reconocido: '%1'."},
     Entry{EngineErrorCode::NewerVersion,
           "El archivo '%1' fue creado por una versión más nueva del programa. Actualice el "

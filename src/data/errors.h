@@ -32,6 +32,8 @@ enum class EngineErrorCode {
     NewerVersion = 3041,
     FileLocked = 3260,
     FileExists = 3204,
+    NoReadPermission = 3112,
+    UnfinishedSave = 3049,
     IoError = 3043,
     Internal = 3000,
 };

@@ -1,5 +1,6 @@
 // The terminal update, the backup and the restore, through their windows and the admin tool.
 #include <signal.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -58,6 +59,39 @@ void writeFile(const QString& path, const QByteArray& data)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(data);
+}
+
+// The terminal's copy as the terminal's program finds it: opened read-write with SQLite alone,
+// which rolls a journal beside it into it first.
+struct TerminalView {
+    double prices = 0;
+    QString integrity;
+};
+TerminalView openAsTerminal(const QString& path)
+{
+    TerminalView view;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        // The back office's collation, which the index on the barcode names; the check does not
+        // compare with it.
+        sqlite3_create_collation(db, "ES_NOCASE", SQLITE_UTF8, nullptr,
+                                 [](void*, int a, const void* x, int b, const void* y) {
+                                     const int c = std::memcmp(x, y, size_t(std::min(a, b)));
+                                     return c ? c : a - b;
+                                 });
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT total(lis1) FROM articulos", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            view.prices = sqlite3_column_double(st, 0);
+        sqlite3_finalize(st);
+        if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            view.integrity = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        else
+            view.integrity = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return view;
 }
 
 }  // namespace
@@ -287,6 +321,138 @@ private slots:
         terminals::push(1, terminals::files().front());
         QCOMPARE(hiddenEntries(folder), QStringList());
         QCOMPARE(fixture::articleCount(target), after);
+    }
+
+    // A terminal's program killed in the middle of a save leaves its journal beside its copy. The
+    // push rolls it back before the new copy takes the name, so the terminal then reads what the
+    // back office holds, never old pages played into the new file.
+    void pushOverAKilledTerminalSave()
+    {
+        addArticles(3000);
+        const QString folder = terminalFolder(u"CAJA1"_s), target = folder + u"/Articulos.mdb"_s;
+        const QString source = bases() + u"/Articulos.mdb"_s;
+        constexpr int kTrials = 8;
+        for (int trial = 0; trial < kTrials; ++trial) {
+            const QString name = u"trial %1"_s.arg(trial);
+            terminals::push(1, terminals::files().front());
+            fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), 50);
+            QProcess till;
+            till.start(QStringLiteral(TERMINAL_CHILD), {target});
+            QVERIFY2(till.waitForReadyRead(20000), qPrintable(name));
+            // The moment of the kill is the point of the trial: anywhere in the till's save.
+            QThread::usleep(QRandomGenerator::global()->bounded(50000u));
+            ::kill(pid_t(till.processId()), SIGKILL);
+            QVERIFY(till.waitForFinished(10000));
+            QVERIFY2(QFileInfo::exists(target + u"-journal"_s), qPrintable(name));
+
+            terminals::push(1, terminals::files().front());
+            const TerminalView now = openAsTerminal(target), office = openAsTerminal(source);
+            QCOMPARE(now.integrity, u"ok"_s);
+            QVERIFY2(qFuzzyCompare(now.prices, office.prices),
+                     qPrintable(u"%1: %2 / %3"_s.arg(name).arg(now.prices, 0, 'f', 2).arg(office.prices, 0, 'f', 2)));
+            QCOMPARE(fixture::articleCount(target), fixture::articleCount(source));
+            QCOMPARE(hiddenEntries(folder), QStringList());
+            QVERIFY(!QFileInfo::exists(target + u"-journal"_s));
+        }
+    }
+
+    // Companions of a database that the new copy must never find beside it: a journal left with no
+    // file, a log and its index of a terminal that ran in WAL mode.
+    void pushLeavesNoCompanionOfTheOldFile()
+    {
+        const QString folder = terminalFolder(u"CAJA1"_s), target = folder + u"/Articulos.mdb"_s;
+        writeFile(target + u"-journal"_s, QByteArray(4096, 'x'));
+        terminals::push(1, terminals::files().front());
+        QVERIFY(!QFileInfo::exists(target + u"-journal"_s));
+
+        // The terminal switches its copy to WAL mode and leaves a committed change in the log.
+        {
+            sqlite3* db = nullptr;
+            QCOMPARE(sqlite3_open_v2(QFile::encodeName(target).constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                     SQLITE_OK);
+            QCOMPARE(sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; "
+                                      "UPDATE articulos SET lis1 = lis1 + 7;",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            // Kept open elsewhere while it is copied aside, as a terminal killed would leave it.
+            QVERIFY(QFile::copy(target, target + u".keep"_s));
+            QVERIFY(QFile::copy(target + u"-wal"_s, target + u".keep-wal"_s));
+            sqlite3_close(db);
+        }
+        QVERIFY(QFile::remove(target));
+        QVERIFY(QFile::rename(target + u".keep"_s, target));
+        QVERIFY(QFile::rename(target + u".keep-wal"_s, target + u"-wal"_s));
+        QVERIFY(QFileInfo(target + u"-wal"_s).size() > 0);
+
+        terminals::push(1, terminals::files().front());
+        for (const QString& suffix : {u"-journal"_s, u"-wal"_s, u"-shm"_s})
+            QVERIFY2(!QFileInfo::exists(target + suffix), qPrintable(suffix));
+        const TerminalView now = openAsTerminal(target), office = openAsTerminal(bases() + u"/Articulos.mdb"_s);
+        QCOMPARE(now.integrity, u"ok"_s);
+        QVERIFY(qFuzzyCompare(now.prices, office.prices));
+    }
+
+    // A terminal saving right now: the push waits a moment, then refuses naming the terminal and
+    // the file, and the terminal's file is left as it was.
+    void pushRefusedWhileATerminalSaves()
+    {
+        const QString folder = terminalFolder(u"CAJA1"_s), target = folder + u"/Articulos.mdb"_s;
+        terminals::push(1, terminals::files().front());
+        const TerminalView before = openAsTerminal(target);
+        addArticles(10);
+
+        QProcess till;
+        till.start(QStringLiteral(TERMINAL_CHILD), {target});
+        QVERIFY(till.waitForReadyRead(20000));
+        ScriptedMessageBoxes boxes;
+        Actualizar window;
+        window.show();
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        QCOMPARE(boxes.shown().size(), 1);
+        const QString prompt = boxes.shown().front().prompt;
+        for (const QString& part : {u"Articulos.mdb"_s, u"Maq 1"_s, u"CAJA1"_s, u"bloqueado"_s})
+            QVERIFY2(prompt.contains(part), qPrintable(prompt + u" / "_s + part));
+        QCOMPARE(hiddenEntries(folder), QStringList());
+        till.closeWriteChannel();
+        QVERIFY(till.waitForFinished(10000));
+        QCOMPARE(till.exitCode(), 0);
+        const TerminalView after = openAsTerminal(target);
+        QCOMPARE(after.integrity, u"ok"_s);
+        QCOMPARE(after.prices, before.prices);
+        QVERIFY(fixture::articleCount(target) < fixture::articleCount(bases() + u"/Articulos.mdb"_s));
+    }
+
+    // A back-office file that cannot be read, or that a killed save left with its journal, is
+    // named with what to do, not called read-only.
+    void unreadableOrHalfSavedSourceIsNamed()
+    {
+        const QString source = bases() + u"/Marcas.mdb"_s;
+        QProcess till;
+        till.start(QStringLiteral(TERMINAL_CHILD), {bases() + u"/Articulos.mdb"_s});
+        QVERIFY(till.waitForReadyRead(20000));
+        ::kill(pid_t(till.processId()), SIGKILL);
+        QVERIFY(till.waitForFinished(10000));
+        try {
+            terminals::push(1, terminals::files().front());
+            QFAIL("pushed a half-saved file");
+        } catch (const EngineError& e) {
+            QVERIFY2(e.text().contains(u"Articulos.mdb"_s) && e.text().contains(u"medio guardar"_s) &&
+                         e.text().contains(u"Abra el programa"_s),
+                     qPrintable(e.text()));
+        }
+        if (::geteuid() != 0) {
+            QVERIFY(QFile::setPermissions(source, QFileDevice::WriteOwner));
+            try {
+                terminals::push(1, terminals::files().back());
+                QFAIL("pushed an unreadable file");
+            } catch (const EngineError& e) {
+                QVERIFY2(e.text().contains(u"Marcas.mdb"_s) && e.text().contains(u"No se puede leer"_s),
+                         qPrintable(e.text()));
+            }
+        }
+        // The program's own opening of the file recovers it; then the push goes through.
+        catalogue::open(u"Articulos.mdb"_s);
+        terminals::push(1, terminals::files().front());
     }
 
     // --- backup ---

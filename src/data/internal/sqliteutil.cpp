@@ -65,6 +65,8 @@ void configureConnection(sqlite3* db)
 [[noreturn]] void throwError(sqlite3* db, int rc, const QString& subject)
 {
     const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    // A read-only connection cannot roll back the journal of a save that was cut short.
+    if (rc == SQLITE_READONLY_ROLLBACK) throw EngineError(EngineErrorCode::UnfinishedSave, subject);
     switch (rc & 0xFF) {
     case SQLITE_FULL: throw EngineError(EngineErrorCode::DiskFull);
     case SQLITE_READONLY: throw EngineError(EngineErrorCode::ReadOnlyFile, subject);
