@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -80,7 +82,13 @@ bool seekUser(Recordset& users, const QString& name)
 QString askNewPassword(const PasswordReader& read, QTextStream& err)
 {
     constexpr int kShortest = 4;
-    const QString first = read(u"Contraseña: "_s);
+    // A line typed or piped from Windows ends in CR LF: the CR is no part of the password.
+    const auto readLine = [&read](const QString& prompt) {
+        QString line = read(prompt);
+        if (line.endsWith(u'\r')) line.chop(1);
+        return line;
+    };
+    const QString first = readLine(u"Contraseña: "_s);
     if (first.isNull()) {
         err << "No se recibió ninguna contraseña; no se cambió nada.\n";
         return QString();
@@ -94,7 +102,7 @@ QString askNewPassword(const PasswordReader& read, QTextStream& err)
         return QString();
     }
     // End of input at the confirmation is no confirmation.
-    if (read(u"Repita la contraseña: "_s) != first) {
+    if (readLine(u"Repita la contraseña: "_s) != first) {
         err << "Las contraseñas no coinciden; no se cambió nada.\n";
         return QString();
     }
@@ -121,6 +129,16 @@ int users(const QStringList& args, QTextStream& out, QTextStream& err, const Pas
     }
     if (name.isEmpty() || name.size() > 30) {
         err << "El nombre de usuario debe tener entre 1 y 30 caracteres.\n";
+        return 1;
+    }
+    // A name that came with bytes that are not text decodes to U+FFFD, so two such names would
+    // be one user; control characters would be printed raw by "listar".
+    const bool unreadable = std::any_of(name.cbegin(), name.cend(), [](QChar c) {
+        return c == QChar::ReplacementCharacter || c.category() == QChar::Other_Control ||
+               c.category() == QChar::Other_Format;
+    });
+    if (unreadable) {
+        err << "El nombre de usuario solo puede tener letras, números, signos y espacios; no se cambió nada.\n";
         return 1;
     }
     const bool exists = seekUser(*rs, name);
@@ -268,9 +286,9 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
     std::unique_ptr<FolderLock> lock;
     if (command == u"inicializar" || command == u"restaurar" ||
         (command == u"usuario" && args.value(1) != u"listar")) {
-        lock = FolderLock::acquire();
+        lock = FolderLock::acquire(nullptr, FolderLock::Holder::Command);
         if (!lock) {
-            err << "El programa está abierto y trabajando con los datos. Ciérrelo y repita la orden.\n";
+            err << FolderLock::refusal() << '\n';
             return 1;
         }
     }
@@ -299,6 +317,22 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
     }
     err << kUsage;
     return 2;
+}
+
+std::optional<QStringList> decodeArguments(int argc, char* argv[], QTextStream& err)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+        QString arg = utf8(QByteArrayView(argv[i]));
+        if (utf8.hasError()) {
+            err << "El argumento " << i << " no es texto UTF-8 válido (" << arg
+                << "); no se cambió nada.\n";
+            return std::nullopt;
+        }
+        args << arg;
+    }
+    return args;
 }
 
 QString readPasswordFromConsole(const QString& prompt)

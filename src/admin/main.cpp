@@ -8,7 +8,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
-    QStringList args = app.arguments();
-    args.removeFirst();
-    return admin::run(args, out, err, admin::readPasswordFromConsole);
+    const auto args = admin::decodeArguments(argc, argv, err);
+    if (!args) return 1;
+    return admin::run(*args, out, err, admin::readPasswordFromConsole);
 }

@@ -26,7 +26,11 @@ int openLockFile(QString* error)
 
 }  // namespace
 
-std::unique_ptr<FolderLock> FolderLock::acquire(QString* error)
+// What the holder writes into the lock file: one word.
+constexpr char kCommandMark = 'C';
+constexpr char kProgramMark = 'P';
+
+std::unique_ptr<FolderLock> FolderLock::acquire(QString* error, Holder holder)
 {
     const int fd = openLockFile(error);
     if (fd < 0) return nullptr;
@@ -35,7 +39,27 @@ std::unique_ptr<FolderLock> FolderLock::acquire(QString* error)
         ::close(fd);
         return nullptr;
     }
+    // Only a note for whoever is refused: the flock alone is the lock, so a note that cannot be
+    // written is no failure.
+    const char mark = holder == Holder::Command ? kCommandMark : kProgramMark;
+    const bool noted = ::ftruncate(fd, 0) == 0 && ::pwrite(fd, &mark, 1, 0) == 1;
+    Q_UNUSED(noted);
     return std::unique_ptr<FolderLock>(new FolderLock(fd));
+}
+
+FolderLock::Holder FolderLock::holder()
+{
+    QFile file(lockPath());
+    if (!file.open(QIODevice::ReadOnly)) return Holder::Program;
+    return file.read(1) == QByteArray(1, kCommandMark) ? Holder::Command : Holder::Program;
+}
+
+QString FolderLock::refusal()
+{
+    return holder() == Holder::Command
+               ? QStringLiteral("Otra orden de valdrameno-admin está trabajando con los datos. Espere a que "
+                                "termine y repita la orden.")
+               : QStringLiteral("El programa está abierto y trabajando con los datos. Ciérrelo y repita la orden.");
 }
 
 bool FolderLock::held()

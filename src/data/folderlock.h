@@ -9,11 +9,18 @@
 
 class FolderLock {
 public:
+    // Who holds the lock, so that a refusal can say whom to wait for.
+    enum class Holder { Program, Command };
+
     // Takes the lock, or returns nullptr when another holder has it (or the lock file cannot
     // be made: `error` then tells why).
-    static std::unique_ptr<FolderLock> acquire(QString* error = nullptr);
+    static std::unique_ptr<FolderLock> acquire(QString* error = nullptr, Holder holder = Holder::Program);
     // True while some holder (this process included) has the lock.
     static bool held();
+    // Who holds the lock now, as the holder wrote it; the program when it cannot be told.
+    static Holder holder();
+    // The refusal a writing command shows while the lock is held by someone else.
+    static QString refusal();
 
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;

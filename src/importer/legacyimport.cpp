@@ -508,9 +508,9 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
         }
     } else {
         QString why;
-        const auto lock = FolderLock::acquire(&why);
+        const auto lock = FolderLock::acquire(&why, FolderLock::Holder::Command);
         if (!lock) {
-            err << (why.isEmpty() ? u"El programa está abierto sobre la carpeta de datos; ciérrelo y vuelva a intentarlo."_s
+            err << (why.isEmpty() ? FolderLock::refusal()
                                   : u"No se puede tomar la carpeta de datos: "_s + why)
                 << '\n';
             return 1;

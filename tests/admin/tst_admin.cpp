@@ -14,6 +14,8 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(FolderLock::Holder)
+
 class AdminTest : public QObject {
     Q_OBJECT
     std::optional<fixture::DataFolder> folder_;
@@ -274,6 +276,77 @@ private slots:
         QVERIFY2(out_.startsWith(start), qPrintable(out_));
         QVERIFY(err_.isEmpty());
         QCOMPARE(admin({option, u"x"_s}), 2);
+    }
+
+    // Whoever holds the data folder, a writing command says whom to wait for.
+    void refusalNamesTheHolder_data()
+    {
+        QTest::addColumn<FolderLock::Holder>("holder");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("program") << FolderLock::Holder::Program << u"El programa está abierto"_s;
+        QTest::newRow("command") << FolderLock::Holder::Command << u"Otra orden de valdrameno-admin está trabajando"_s;
+    }
+    void refusalNamesTheHolder()
+    {
+        QFETCH(FolderLock::Holder, holder);
+        QFETCH(QString, says);
+        QCOMPARE(admin({u"inicializar"_s}), 0);
+        const auto held = FolderLock::acquire(nullptr, holder);
+        QVERIFY(held);
+        typed_ = {u"Clave1"_s, u"Clave1"_s};
+        QCOMPARE(admin({u"usuario"_s, u"agregar"_s, u"PEPE"_s}), 1);
+        QVERIFY2(err_.startsWith(says), qPrintable(err_));
+    }
+
+    // Names that are not text, or carry control characters, never become users: two such names
+    // would decode to one user, and "listar" would print the control characters raw.
+    void unreadableUserNamesRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("newline") << u"PE\nPE"_s;
+        QTest::newRow("escape") << u"\x1b[31mROJO"_s;
+        QTest::newRow("undecodable") << u"JOS\uFFFD"_s;
+        QTest::newRow("tab") << u"A\tB"_s;
+    }
+    void unreadableUserNamesRefused()
+    {
+        QFETCH(QString, name);
+        QCOMPARE(admin({u"inicializar"_s}), 0);
+        typed_ = {u"Clave1"_s, u"Clave1"_s};
+        QCOMPARE(admin({u"usuario"_s, u"agregar"_s, name}), 1);
+        QVERIFY2(err_.contains(u"no se cambió nada"_s), qPrintable(err_));
+        QCOMPARE(count(u"Opcion.mdb"_s), 1);
+    }
+
+    void argumentsThatAreNotUtf8Refused()
+    {
+        QByteArray program("valdrameno-admin"), command("usuario"), action("agregar"), name("JOS\xC9");
+        char* argv[] = {program.data(), command.data(), action.data(), name.data()};
+        QString errText;
+        QTextStream err(&errText);
+        QVERIFY(!admin::decodeArguments(4, argv, err));
+        err.flush();
+        QVERIFY2(errText.contains(u"argumento 3 no es texto UTF-8"_s), qPrintable(errText));
+        QByteArray good("JOS\xC3\x89");
+        argv[3] = good.data();
+        QCOMPARE(admin::decodeArguments(4, argv, err), QStringList({u"usuario"_s, u"agregar"_s, u"JOSÉ"_s}));
+    }
+
+    // A password piped from a Windows file ends its lines with CR LF: the CR is not kept.
+    void realProgramDropsTheCarriageReturn()
+    {
+        QProcess tool;
+        tool.start(QString::fromUtf8(ADMIN_TOOL), {u"inicializar"_s});
+        QVERIFY(tool.waitForFinished(60000));
+        tool.start(QString::fromUtf8(ADMIN_TOOL), {u"usuario"_s, u"agregar"_s, u"caja"_s});
+        tool.write("secreta\r\nsecreta\r\n");
+        tool.closeWriteChannel();
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+        auto users = catalogue::open(u"Opcion.mdb"_s)->OpenRecordset(u"Usuarios"_s);
+        users->setIndex(u"usuario"_s);
+        users->Seek(u"caja"_s);
+        QVERIFY(passwords::loginMatches(users->Fields(u"contrasena"_s).Value(), u"secreta"_s));
     }
 
     void realProgramReadsPasswordFromStandardInput()
