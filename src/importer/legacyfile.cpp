@@ -1,6 +1,9 @@
 #include "legacyfile.h"
 
 #include <mdbtools.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 
 #include <QDate>
 #include <QFile>
@@ -41,6 +44,27 @@ QString decodeJet4Text(const unsigned char* p, int len)
     out.reserve(len / 2);
     for (int i = 0; i + 1 < len; i += 2) out.append(QChar(char16_t(p[i] | (p[i + 1] << 8))));
     return out;
+}
+
+// Why a decoded text cannot be stored as it is, or empty: other programs cut a text at a NUL,
+// and half of a UTF-16 pair is no character.
+QString textDamage(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isNull()) return QStringLiteral("el texto tiene un carácter nulo en la posición %1").arg(i + 1);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (c.isSurrogate()) {
+            return QStringLiteral("el texto tiene medio carácter UTF-16 suelto en la posición %1").arg(i + 1);
+        }
+    }
+    return QString();
+}
+
+quint32 readUInt32(const unsigned char* p)
+{
+    return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
 }
 
 double readDouble(const unsigned char* p)
@@ -128,6 +152,15 @@ QString dateText(double days)
 
 File::File(const QString& path) : path_(path)
 {
+    // Only a regular file is read: opening a pipe would wait for a writer forever, and a
+    // device or a folder is no database.
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        throw ReadError(u"no se puede abrir: "_s + qt_error_string(errno));
+    if (!S_ISREG(st.st_mode))
+        throw ReadError(S_ISDIR(st.st_mode)  ? u"es una carpeta, no un archivo"_s
+                        : S_ISFIFO(st.st_mode) ? u"es una tubería (FIFO), no un archivo"_s
+                                               : u"no es un archivo común (es un dispositivo o un socket)"_s);
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly)) throw ReadError(u"no se puede abrir: "_s + probe.errorString());
     size_ = probe.size();
@@ -280,6 +313,7 @@ Value Table::value(int column) const
         v.kind = Value::Kind::Text;
         if (jet4_) {
             v.text = decodeJet4Text(p, len);
+            v.damage = textDamage(v.text);
         } else {
             char* text = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type, len);
             v.text = QString::fromUtf8(text);
@@ -287,10 +321,37 @@ Value Table::value(int column) const
         }
         break;
     case MDB_MEMO: {
-        char* text = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type, len);
         v.kind = Value::Kind::Text;
+        // The memo's first four bytes give its length in bytes, under two flag bits: inline in
+        // the row, on one other page, or on a chain of pages. libmdb hands back at most its bind
+        // size, and nothing for a length of 16 MiB or more (it takes the high byte for flags).
+        if (len < MDB_MEMO_OVERHEAD) {
+            v.damage = u"el memo está dañado (su encabezado está cortado)"_s;
+            break;
+        }
+        const quint32 header = readUInt32(p);
+        const qint64 bytes = header & 0x3FFFFFFF;
+        const bool inlineMemo = header & 0x80000000, onePage = header & 0x40000000;
+        if (!inlineMemo && !onePage && (header & 0xFF000000) != 0) {
+            v.damage = QStringLiteral("memo de %1 bytes: el lector del sistema anterior no lee memos de 16 MiB o más")
+                           .arg(bytes);
+            break;
+        }
+        if (inlineMemo && bytes > len - MDB_MEMO_OVERHEAD) {
+            v.damage = QStringLiteral("el memo está dañado (dice tener %1 bytes y la fila guarda %2)")
+                           .arg(bytes)
+                           .arg(len - MDB_MEMO_OVERHEAD);
+            break;
+        }
+        // Written as UTF-8, each stored byte takes at most three bytes; the terminating NUL one more.
+        const size_t needed = size_t(bytes) * 3 + 1;
+        const size_t bindSize = mdb->bind_size;
+        if (needed > bindSize) mdb_set_bind_size(mdb, needed);
+        char* text = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type, len);
+        if (needed > bindSize) mdb_set_bind_size(mdb, bindSize);
         v.text = QString::fromUtf8(text);
         g_free(text);
+        v.damage = textDamage(v.text);
         break;
     }
     default: v.kind = Value::Kind::Unsupported; break;

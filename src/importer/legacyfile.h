@@ -30,6 +30,9 @@ struct Value {
     QString text;
     qint64 whole = 0;
     double number = 0;
+    // Why the stored value cannot be carried over whole (a memo the reader cannot read, a NUL
+    // or half a UTF-16 character inside a text); empty when it can.
+    QString damage;
 };
 
 struct Column {

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -90,6 +91,7 @@ std::optional<QString> convert(const FieldDef& field, const legacy::Value& v, QV
     using Kind = legacy::Value::Kind;
     result = QVariant();
     if (v.kind == Kind::Null) return std::nullopt;
+    if (!v.damage.isEmpty()) return v.damage;
     switch (field.type) {
     case FieldType::Text: {
         QString text;
@@ -189,11 +191,59 @@ QString keyOf(const QVariant& value)
 
 QString fieldWord(const FieldDef& field) { return field.name; }
 
+// The reading library writes its own English lines to standard error ("Unhandled memo field
+// flags = 02"), which would land in the middle of the report. While it reads, they go to a
+// file of their own, and the report says in Spanish how many there were.
+class LibraryMessages {
+public:
+    LibraryMessages()
+    {
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        FILE* file = std::tmpfile();
+        if (saved_ < 0 || !file) return;
+        file_ = file;
+        ::dup2(::fileno(file_), STDERR_FILENO);
+    }
+    ~LibraryMessages()
+    {
+        restore();
+        if (file_) std::fclose(file_);
+    }
+    LibraryMessages(const LibraryMessages&) = delete;
+    LibraryMessages& operator=(const LibraryMessages&) = delete;
+
+    // The lines written since the start; standard error is its own again.
+    int lines()
+    {
+        restore();
+        if (!file_) return 0;
+        std::rewind(file_);
+        int count = 0;
+        for (int c; (c = std::fgetc(file_)) != EOF;) count += c == '\n';
+        return count;
+    }
+
+private:
+    void restore()
+    {
+        if (saved_ < 0) return;
+        std::fflush(stderr);
+        if (file_) ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+        saved_ = -1;
+    }
+
+    int saved_ = -1;
+    FILE* file_ = nullptr;
+};
+
 }  // namespace
 
 FileReport readFile(const QString& path, const catalogue::FileDef& def, const RowSink& store,
                     const Progress& progress)
 {
+    LibraryMessages libraryMessages;
     FileReport report;
     report.fileName = def.fileName;
     std::unique_ptr<legacy::File> file;
@@ -348,6 +398,12 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
         notes << QStringLiteral("  la tabla declara %1 filas y solo se pudieron leer %2: el archivo puede estar dañado")
                      .arg(QString::number(total), QString::number(report.rowsRead));
     report.lostValues += std::max<qint64>(0, total - report.rowsRead);
+    if (const int lines = libraryMessages.lines()) {
+        notes << QStringLiteral("  el lector del archivo anterior dio %1 aviso(s) de datos que no pudo interpretar: "
+                                "revise el archivo en el sistema anterior")
+                     .arg(lines);
+        report.warnings += lines;
+    }
     report.lines << notes;
     return report;
 }
@@ -399,17 +455,22 @@ FileReport buildFile(const QString& path, const catalogue::FileDef& def, const Q
 namespace {
 
 // The old files in `folder`, by the program's file they become (names without regard to case).
-std::vector<std::pair<const catalogue::FileDef*, QString>> legacyFiles(const QString& folder)
+// Whatever stands under such a name is listed, a folder or a pipe too, so that the report says
+// why it was not read. A file with two names in the folder ("ARTICULOS.MDB" and "Articulos.mdb")
+// is put in `ambiguous`, one line each.
+std::vector<std::pair<const catalogue::FileDef*, QString>> legacyFiles(const QString& folder, QStringList& ambiguous)
 {
     std::vector<std::pair<const catalogue::FileDef*, QString>> found;
     const QDir dir(folder);
-    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    for (const catalogue::FileDef& def : catalogue::files())
+    const QStringList names =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const catalogue::FileDef& def : catalogue::files()) {
+        QStringList same;
         for (const QString& name : names)
-            if (name.compare(def.fileName, Qt::CaseInsensitive) == 0) {
-                found.emplace_back(&def, dir.filePath(name));
-                break;
-            }
+            if (name.compare(def.fileName, Qt::CaseInsensitive) == 0) same << name;
+        if (same.size() > 1) ambiguous << def.fileName + u": "_s + same.join(u" y "_s);
+        else if (same.size() == 1) found.emplace_back(&def, dir.filePath(same.front()));
+    }
     return found;
 }
 
@@ -488,7 +549,14 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
         err << "No existe la carpeta " << legacyFolder << ".\n";
         return 1;
     }
-    const auto sources = legacyFiles(legacyFolder);
+    QStringList ambiguous;
+    const auto sources = legacyFiles(legacyFolder, ambiguous);
+    if (!ambiguous.isEmpty()) {
+        err << "La carpeta " << legacyFolder << " tiene dos archivos con el mismo nombre (sin contar mayúsculas):\n";
+        for (const QString& line : ambiguous) err << "  " << line << '\n';
+        err << "No se sabe cuál leer; deje uno solo de cada uno y repita la orden. No se cambió nada.\n";
+        return 1;
+    }
     if (sources.empty()) {
         err << "La carpeta " << legacyFolder << " no tiene ninguno de los archivos del sistema anterior (Opcion.mdb, "
             << "Articulos.mdb, Clientes.mdb...).\n";

@@ -7,7 +7,9 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 #include "admin/admin.h"
 #include "data/catalogue.h"
@@ -363,6 +365,87 @@ private slots:
         QCOMPARE(import(kFixtures + u"/store-small"_s, {u"--reemplazar"_s}), 0);
         QCOMPARE(QDir(QFileInfo(dataFolder()).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{u"Bases"_s});
+    }
+
+    // Whatever stands under an old file's name and is no file is named, never waited on: a pipe
+    // would hold the import (and the data folder's lock) forever.
+    void entriesThatAreNotFilesAreNamed_data()
+    {
+        QTest::addColumn<QString>("make");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("folder") << u"folder"_s << u"Articulos.mdb: no se puede leer: es una carpeta, no un archivo"_s;
+        QTest::newRow("link to a pipe") << u"fifo"_s << u"Articulos.mdb: no se puede leer: es una tubería (FIFO), no un archivo"_s;
+    }
+    void entriesThatAreNotFilesAreNamed()
+    {
+        QFETCH(QString, make);
+        QFETCH(QString, line);
+        QTemporaryDir old;
+        for (const QString& name : {u"Clientes.mdb"_s, u"Marcas.mdb"_s})
+            QVERIFY(QFile::copy(kFixtures + u"/store-small/"_s + name, old.filePath(name)));
+        if (make == u"folder") {
+            QVERIFY(QDir(old.path()).mkdir(u"Articulos.mdb"_s));
+        } else {
+            const QByteArray pipe = QFile::encodeName(old.filePath(u"tuberia"_s));
+            QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+            QVERIFY(QFile::link(old.filePath(u"tuberia"_s), old.filePath(u"Articulos.mdb"_s)));
+        }
+        for (const QStringList& flags : {QStringList{u"--prueba"_s}, QStringList{}}) {
+            QCOMPARE(import(old.path(), flags), 1);
+            QVERIFY2(out_.contains(line), qPrintable(out_));
+            QVERIFY2(out_.contains(u"Clientes.mdb (tabla clientes): 40 fila(s) leída(s)"_s), qPrintable(out_));
+        }
+        QCOMPARE(rowsOf(u"Clientes.mdb"_s).size(), 40);
+    }
+
+    // Two names for one old file: which one was meant is not guessed.
+    void twoNamesForOneFileAreRefused()
+    {
+        QTemporaryDir old;
+        QVERIFY(QFile::copy(kFixtures + u"/store-small/Articulos.mdb"_s, old.filePath(u"Articulos.mdb"_s)));
+        QVERIFY(QFile::copy(kFixtures + u"/store-faults/Articulos.mdb"_s, old.filePath(u"ARTICULOS.MDB"_s)));
+        QCOMPARE(import(old.path(), {u"--prueba"_s}), 1);
+        QVERIFY2(err_.contains(u"Articulos.mdb: ARTICULOS.MDB y Articulos.mdb"_s), qPrintable(err_));
+        QVERIFY(err_.contains(u"deje uno solo"_s));
+        QVERIFY(out_.isEmpty());
+        QCOMPARE(import(old.path()), 1);
+        QVERIFY(!QFileInfo::exists(dataFolder()));
+    }
+
+    // A NUL inside a text, or half of a UTF-16 pair, cannot be carried over as it is: the row is
+    // reported, never stored cut short or with a stand-in character.
+    void textsThatCannotBeStoredAreReported_data()
+    {
+        QTest::addColumn<QByteArray>("character");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("nul") << QByteArray("\x00\x00", 2) << u"el texto tiene un carácter nulo en la posición 4"_s;
+        QTest::newRow("lone surrogate") << QByteArray("\x00\xD8", 2)
+                                        << u"el texto tiene medio carácter UTF-16 suelto en la posición 4"_s;
+    }
+    void textsThatCannotBeStoredAreReported()
+    {
+        QFETCH(QByteArray, character);
+        QFETCH(QString, reason);
+        QTemporaryDir old;
+        QFile source(kFixtures + u"/store-small/Articulos.mdb"_s);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QByteArray bytes = source.readAll();
+        // An article description stored uncompressed (it holds quotation marks above U+00FF).
+        const QString description = u"CAFÉ TORRADO “TRADICIÓN”"_s;
+        const qsizetype at = bytes.indexOf(QByteArray(reinterpret_cast<const char*>(description.utf16()), description.size() * 2));
+        QVERIFY(at > 0);
+        bytes.replace(at + 3 * 2, 2, character);  // the É
+        QFile patched(old.filePath(u"Articulos.mdb"_s));
+        QVERIFY(patched.open(QIODevice::WriteOnly));
+        patched.write(bytes);
+        patched.close();
+
+        QCOMPARE(import(old.path(), {u"--prueba"_s}), 1);
+        const QStringList lines = problemLines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.front().contains(u", descripcion = "_s) && lines.front().endsWith(reason + u"; no se importa"_s),
+                 qPrintable(lines.front()));
+        QVERIFY(out_.contains(u"299 se importarían, 1 no"_s));
     }
 
     void wrongCommandLinesAndFolders_data()
