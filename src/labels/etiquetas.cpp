@@ -180,6 +180,9 @@ void Etiquetas::build()
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);
     setTabOrder(Text3, Text4);
+    // From the price, Tab goes on to queue the label, never to emptying the queue.
+    setTabOrder(Text4, nueva);
+    setTabOrder(nueva, eliminar);
 
     connect(nueva, &QPushButton::clicked, this, &Etiquetas::nuevaEtiqueta);
     connect(eliminar, &QPushButton::clicked, this, &Etiquetas::eliminarEtiquetas);
@@ -308,6 +311,10 @@ void Etiquetas::nuevaEtiqueta()
 
 void Etiquetas::eliminarEtiquetas()
 {
+    // A whole day's queue can go with one key: it is asked first, and No is the default.
+    if (MsgBox(u"¿Elimina todas las etiquetas pendientes?"_s, vbYesNo + vbQuestion + vbDefaultButton2,
+               u"Eliminar Etiquetas"_s, this) != MsgBoxResult::Yes)
+        return;
     // The whole queue goes in one transaction: a failure half-way leaves it as it was.
     Database& file = *etiquetas_;
     try {

@@ -26,8 +26,8 @@ public:
         }
         if ((flags & 0x7) == vbYesNo) {
             QPushButton* yes = box.addButton(u"&Sí"_s, QMessageBox::YesRole);
-            box.addButton(u"&No"_s, QMessageBox::NoRole);
-            box.setDefaultButton(yes);
+            QPushButton* no = box.addButton(u"&No"_s, QMessageBox::NoRole);
+            box.setDefaultButton(flags & vbDefaultButton2 ? no : yes);
             box.exec();
             return box.clickedButton() == static_cast<QAbstractButton*>(yes) ? MsgBoxResult::Yes : MsgBoxResult::No;
         }

@@ -17,6 +17,7 @@ enum MsgBoxFlags : int {
     vbQuestion = 32,
     vbExclamation = 48,
     vbInformation = 64,
+    vbDefaultButton2 = 256,  // a Yes/No box whose default button is No
 };
 
 enum class MsgBoxResult { Ok = 1, Yes = 6, No = 7 };
@@ -29,7 +30,8 @@ public:
 };
 
 // Shows a modal box: flags 16 critical, 20 critical with Yes and No, 32 question, 48 exclamation,
-// 64 information. Returns Yes or No for the Yes/No boxes, Ok otherwise.
+// 64 information; plus 256, No as the default button. Returns Yes or No for the Yes/No boxes, Ok
+// otherwise.
 MsgBoxResult MsgBox(const QString& prompt, int flags = vbOKOnly, const QString& title = QString(),
                     QWidget* parent = nullptr);
 

@@ -1,5 +1,6 @@
 // The label queue, driven from the keyboard.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -7,6 +8,7 @@
 #include "labels/etiquetas.h"
 #include "lookups/lookups.h"
 #include "scenario.h"
+#include "shell/keyboard.h"
 #include "shell/windowregistry.h"
 #include "tempstore.h"
 
@@ -18,6 +20,7 @@ const QStringList kQueueFields = {u"codigo"_s, u"codbarra"_s, u"descripcion"_s, 
 const QStringList kFields = {u"Combo1"_s, u"Text1"_s, u"Text2"_s, u"Text3"_s, u"Text4"_s};
 const QString kAdded = u"48|Informacion|Etiqueta Agregada, Precione Aceptar para Continuar"_s;
 const QString kEmptied = u"48|Informacion|Etiquetas Eliminadas, Precione Aceptar para Continuar"_s;
+const QString kAskEmpty = u"292|Eliminar Etiquetas|¿Elimina todas las etiquetas pendientes?"_s;
 
 QStringList blankFields() { return {u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3="_s, u"Text4="_s}; }
 
@@ -126,13 +129,22 @@ void TestLabels::scenarios_data()
         << none << QStringList{u"cmdNuevo"_s} << QStringList{kAdded} << blankFields() << u"cmdNuevo"_s
         << QStringList{u"<null>|<null>|<null>|<null>"_s};
     const QList<QVariantMap> two = {{{u"codigo"_s, 5}, {u"descripcion"_s, u"UNO"_s}}, {{u"descripcion"_s, u"DOS"_s}}};
-    QTest::newRow("empty the queue without asking")
-        << two << QStringList{u"Text1:1"_s, u"cmdEliminar"_s} << QStringList{kEmptied}
+    QTest::newRow("emptying the queue asks first")
+        << two << QStringList{u"Text1:1"_s, u"yes"_s, u"cmdEliminar"_s} << QStringList{kAskEmpty, kEmptied}
         << QStringList{u"Combo1="_s, u"Text1=1"_s, u"Text2="_s, u"Text3="_s, u"Text4="_s} << u"cmdEliminar"_s
         << QStringList();
+    QTest::newRow("No keeps the queue")
+        << two << QStringList{u"no"_s, u"cmdEliminar"_s} << QStringList{kAskEmpty} << blankFields()
+        << u"cmdEliminar"_s << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s};
+    // Code, Enter, price, Tab, Enter queues the label: the Tab from the price never lands on
+    // emptying the queue.
+    QTest::newRow("Tab from the price goes to Nueva Etiqueta")
+        << two << QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"focus Text4"_s, u"Text4 Tab"_s, u"focused Enter"_s}
+        << QStringList{kAdded} << blankFields() << u"cmdNuevo"_s
+        << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s, u"1|7790001000013|LECHE ENTERA|12.5"_s};
     QTest::newRow("empty queue still tells")
-        << none << QStringList{u"cmdEliminar"_s, u"cmdEliminar"_s} << QStringList{kEmptied, kEmptied}
-        << blankFields() << u"cmdEliminar"_s << QStringList();
+        << none << QStringList{u"yes"_s, u"yes"_s, u"cmdEliminar"_s, u"cmdEliminar"_s}
+        << QStringList{kAskEmpty, kEmptied, kAskEmpty, kEmptied} << blankFields() << u"cmdEliminar"_s << QStringList();
 }
 
 void TestLabels::scenarios()
@@ -264,5 +276,12 @@ void TestLabels::focusHighlight()
     }
 }
 
-QTEST_MAIN(TestLabels)
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // Enter presses a focused button, as it does in the program.
+    shell::installKeyboardRules(app);
+    TestLabels test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_labels.moc"

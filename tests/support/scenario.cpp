@@ -22,6 +22,7 @@ void runStep(QWidget* form, ScriptedMessageBoxes& boxes, const QString& step)
 {
     static const QMap<QString, QPair<Qt::Key, Qt::KeyboardModifiers>> keys = {
         {u"Enter"_s, {Qt::Key_Return, {}}},
+        {u"Tab"_s, {Qt::Key_Tab, {}}},
         {u"Up"_s, {Qt::Key_Up, {}}},
         {u"Down"_s, {Qt::Key_Down, {}}},
         {u"Escape"_s, {Qt::Key_Escape, {}}},
@@ -68,7 +69,9 @@ void runStep(QWidget* form, ScriptedMessageBoxes& boxes, const QString& step)
         QVERIFY2(edit, qPrintable(step));
         edit->clear();
     } else if (space > 0) {
-        QWidget* field = form->findChild<QWidget*>(step.left(space));
+        // "focused Enter" presses the key wherever the focus is.
+        QWidget* field = step.left(space) == u"focused"_s ? QApplication::focusWidget()
+                                                           : form->findChild<QWidget*>(step.left(space));
         QVERIFY2(field && keys.contains(action), qPrintable(step));
         const auto [key, modifiers] = keys.value(action);
         QTest::keyClick(field, key, modifiers);

@@ -21,7 +21,8 @@ void showActive(QWidget* window);
 
 // Steps:
 //   "Text1:abc"       types abc into Text1 (key by key)
-//   "Text1 Enter"     presses a key there: Enter, Up, Down, Escape, Alt+N (and the other accelerators)
+//   "Text1 Enter"     presses a key there: Enter, Tab, Up, Down, Escape, Alt+N (and the other
+//                     accelerators); "focused Enter" presses it wherever the focus is
 //   "cmdGrabar"       clicks a button
 //   "Text1 paste:x"   puts x into the field as a paste would (no key handling)
 //   "Text1 compose:é" commits é into the field as a dead key or an input method does
