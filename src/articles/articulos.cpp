@@ -466,9 +466,26 @@ void Articulos::release()
     for (auto& file : files_) file.reset();
 }
 
+bool Articulos::mayClose()
+{
+    if (!Bandera) return true;
+    // Every way of closing (the button, the title bar, Ctrl+W, the main window's close) asks the
+    // same, No by default; Yes is also the way out of a new article that will not be saved.
+    if (MsgBox(u"DEBE GUARDAR LOS CAMBIOS PARA PODER SALIR\n¿Sale sin guardar los cambios?"_s,
+               vbYesNo + vbCritical + vbDefaultButton2, u"ERROR"_s, this) != MsgBoxResult::Yes) {
+        selectField(Text2);
+        return false;
+    }
+    BanNuevo = Bandera = false;
+    return true;
+}
+
 void Articulos::closeEvent(QCloseEvent* event)
 {
-    // The title-bar close is not guarded: what is pending is lost.
+    if (!mayClose()) {
+        event->ignore();
+        return;
+    }
     release();
     event->accept();
 }
@@ -643,8 +660,7 @@ void Articulos::eliminar()
 
 void Articulos::cerrar()
 {
-    if (Bandera) return error(u"DEBE GUARDAR LOS CAMBIOS PARA PODER SALIR"_s, Text2);
-    closeForm();
+    if (mayClose()) closeForm();
 }
 
 void Articulos::browse(int direction)

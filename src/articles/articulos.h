@@ -50,6 +50,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // True when the form may close: nothing pending, or the user chose to leave it unsaved.
+    bool mayClose();
     void build();
     void bind();
     QLineEdit* edit(articles::ArticleField field) const;

@@ -67,6 +67,8 @@ QString storedArticle(int code, const QStringList& columns)
     return u"<missing>"_s;
 }
 
+const QString kLeaveUnsaved = u"276|ERROR|DEBE GUARDAR LOS CAMBIOS PARA PODER SALIR\n¿Sale sin guardar los cambios?"_s;
+
 Articulos* openForm() { return qobject_cast<Articulos*>(WindowRegistry::instance().openWindow(u"Articulos"_s)); }
 
 }  // namespace
@@ -84,6 +86,9 @@ class TestArticulos : public QObject {
     Articulos* start(const QStringList& extraArticles = {})
     {
         if (auto* open = openForm()) {
+            // What the last test left pending is dropped.
+            ScriptedMessageBoxes leave;
+            leave.answer(MsgBoxResult::Yes);
             open->close();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
@@ -125,7 +130,11 @@ private slots:
 
     void cleanupTestCase()
     {
-        if (auto* open = openForm()) open->close();
+        if (auto* open = openForm()) {
+            ScriptedMessageBoxes leave;
+            leave.answer(MsgBoxResult::Yes);
+            open->close();
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         lookupOpener_.reset();
         registry_.reset();
@@ -298,7 +307,7 @@ private slots:
         // Refusals while a change is pending.
         const QStringList changing = {load, enter1, u"cmdModificar"_s};
         row("Cerrar while changing", changing + QStringList{u"focus Text5"_s, u"cmdCerrar"_s},
-            {u"16|ERROR|DEBE GUARDAR LOS CAMBIOS PARA PODER SALIR"_s}, u"Text2"_s, {u"Text1=123"_s}, u"change"_s);
+            {kLeaveUnsaved}, u"Text2"_s, {u"Text1=123"_s}, u"change"_s);
         row("Siguiente while changing", changing + QStringList{u"cmdSiguiente"_s},
             {u"16|ERROR|DEBE GUARDAR LOS CAMBIOS PARA PODER AVANZAR"_s}, u"Text1"_s, {u"Text1=123"_s}, u"change"_s);
         row("Anterior while new", {u"cmdNuevo"_s, u"Text2 Alt+A"_s},
@@ -421,6 +430,49 @@ private slots:
         QCOMPARE(modeOf(form), mode);
         // A browse step, a search or a load leaves the form showing a stored article or none.
         QCOMPARE(storedArticles({u"descripcion"_s}).size(), 4);
+    }
+
+    // Every way of closing the form while a change or a new article is pending asks the same
+    // question, No by default: No keeps all on the form, Yes leaves without saving.
+    void closingWithAChangePending_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("pending");
+        QTest::addColumn<bool>("leave");
+        for (const char* how : {"Cerrar", "title bar", "Ctrl+W"})
+            for (const char* pending : {"change", "new"})
+                for (bool leave : {false, true})
+                    QTest::addRow("%s, %s, %s", how, pending, leave ? "yes" : "no")
+                        << QString::fromLatin1(how) << QString::fromLatin1(pending) << leave;
+    }
+    void closingWithAChangePending()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, pending);
+        QFETCH(bool, leave);
+        ScriptedMessageBoxes scripted;
+        QPointer<Articulos> form = start();
+        QVERIFY(form);
+        const QStringList open = pending == u"new" ? QStringList{u"cmdNuevo"_s}
+                                                   : QStringList{u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s};
+        fixture::run(form, scripted, open + QStringList{u"Text3 clear"_s, u"Text3:CAMBIADO"_s});
+        if (leave) scripted.answer(MsgBoxResult::Yes);
+        auto* frame = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+        QVERIFY(frame);
+        if (how == u"Cerrar") QTest::mouseClick(form->findChild<QPushButton*>(u"cmdCerrar"_s), Qt::LeftButton);
+        if (how == u"title bar") frame->close();
+        if (how == u"Ctrl+W") QTest::keyClick(form->findChild<QLineEdit*>(u"Text3"_s), Qt::Key_W, Qt::ControlModifier);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(fixture::shown(scripted), QStringList{kLeaveUnsaved});
+        if (leave) {
+            QVERIFY(!form || !form->isVisible());
+        } else {
+            QVERIFY(form && form->isVisible());
+            QCOMPARE(modeOf(form), pending);
+            QCOMPARE(form->findChild<QLineEdit*>(u"Text3"_s)->text(), u"CAMBIADO"_s);
+        }
+        QCOMPARE(storedArticles({u"descripcion"_s}).size(), 4);
+        QVERIFY(!storedArticles({u"descripcion"_s}).join(u' ').contains(u"CAMBIADO"_s));
     }
 
     void arrows_data()
@@ -610,7 +662,12 @@ private slots:
         ScriptedMessageBoxes boxes;
         start();
         auto reopenOn = [](const std::function<void(Database&)>& fill) {
-            openForm()->close();
+            {
+                // The new article left pending is dropped.
+                ScriptedMessageBoxes leave;
+                leave.answer(MsgBoxResult::Yes);
+                openForm()->close();
+            }
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QFile::remove(articulosPath());
             catalogue::createFile(*catalogue::find(u"Articulos.mdb"), articulosPath(), fill);
@@ -798,13 +855,6 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!form);
         QVERIFY(!openForm());
-
-        // The title-bar close is not guarded.
-        form = start();
-        fixture::run(form, boxes, {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s});
-        form->parentWidget()->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!form);
         QVERIFY(boxes.shown().isEmpty());
     }
 
