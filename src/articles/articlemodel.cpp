@@ -139,7 +139,7 @@ void ArticleModel::selectUnit(Unit unit)
 
 Outcome ArticleModel::refuse(BadInput kind, ArticleField field, int width)
 {
-    return {field, kind, width};
+    return {field, kind, width, QString()};
 }
 
 std::optional<double> ArticleModel::number(ArticleField field) const
@@ -201,6 +201,18 @@ void ArticleModel::ControloVacios()
             setText(s.field, QString::fromUtf16(s.emptyDefault));
 }
 
+namespace {
+
+// The cost and the prices, which a sale can never take below zero (the surcharges may be
+// discounts).
+bool isPrice(ArticleField f)
+{
+    using F = ArticleField;
+    return f == F::Cos || f == F::Net || f == F::Lis1 || f == F::Lis2 || f == F::Lis3;
+}
+
+}  // namespace
+
 Outcome ArticleModel::CargoBaseDatos(Recordset& articulos)
 {
     // Check every field against its column before the first write, so bad input leaves the
@@ -216,6 +228,7 @@ Outcome ArticleModel::CargoBaseDatos(Recordset& articulos)
         }
         const std::optional<double> n = number(f);
         if (!n) return refuse(isBlank(typed) ? BadInput::Missing : BadInput::NotANumber, f);
+        if (*n < 0 && isPrice(f)) return refuse(BadInput::Negative, f);
         values[size_t(f)] = *n;
         return std::nullopt;
     };

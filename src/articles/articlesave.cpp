@@ -28,10 +28,39 @@ QString longTime(const QTime& time)
 
 }  // namespace
 
+namespace {
+
+// The article other than `editing` that already has `barcode`, as "000012 (YERBA)". A barcode
+// names one article: a search by it finds only the first that has it. The recordset's index is
+// put back as it was, since browsing follows it.
+std::optional<QString> barcodeOwner(Recordset& articulos, const QString& barcode, std::optional<qint64> editing)
+{
+    const QString index = articulos.Index();
+    std::optional<QString> owner;
+    articulos.setIndex(u"codbarra"_s);
+    articulos.Seek(barcode);
+    for (bool found = !articulos.NoMatch(); found && !articulos.Eof(); articulos.MoveNext()) {
+        if (articulos.Fields(u"codbarra").Value().toString().compare(barcode, Qt::CaseInsensitive) != 0) break;
+        const qint64 code = articulos.Fields(u"codigo").Value().toLongLong();
+        if (editing && code == *editing) continue;
+        owner = u"%1 (%2)"_s.arg(code, 6, 10, QLatin1Char('0')).arg(articulos.Fields(u"descripcion").Value().toString());
+        break;
+    }
+    articulos.setIndex(index);
+    return owner;
+}
+
+}  // namespace
+
 Outcome saveArticle(ArticleModel& model, Recordset& articulos, std::optional<qint64> editing)
 {
     const auto typed = model.texts();
     try {
+        // An empty barcode names no article (the form asks for one before it saves).
+        const QString barcode = model.texts()[size_t(ArticleField::CodBarra)];
+        if (const auto owner = barcode.trimmed().isEmpty() ? std::nullopt : barcodeOwner(articulos, barcode, editing)) {
+            return Outcome{ArticleField::CodBarra, BadInput::TakenBarcode, 0, *owner};
+        }
         if (editing) {
             articulos.setIndex(u"codigo"_s);
             articulos.Seek(*editing);

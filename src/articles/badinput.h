@@ -15,10 +15,13 @@ enum class BadInput {
     Missing,       // an empty field that a computation needs
     OutOfRange,    // the computation gives no finite number (IVA -100, huge values)
     TooLong,       // more characters than the column holds
+    Negative,      // a cost or a price below zero
+    TakenBarcode,  // a barcode another article already has
 };
 
-// The message for `kind` about `field`; `width` is the limit that TooLong names.
-QString badInputText(BadInput kind, ArticleField field, int width = 0);
+// The message for `kind` about `field`; `width` is the limit that TooLong names, `other` the
+// article that TakenBarcode names.
+QString badInputText(BadInput kind, ArticleField field, int width = 0, const QString& other = QString());
 
 // What a routine tells the form: done, or refused because of bad input in `focus`, the field
 // that should get the focus. The form shows the refusal's message box.
@@ -26,6 +29,7 @@ struct Outcome {
     std::optional<ArticleField> focus;
     BadInput kind = BadInput::NotANumber;
     int width = 0;  // the limit that TooLong names
+    QString other;  // the article that has the barcode, for TakenBarcode: "000012 (YERBA)"
     bool ok() const { return !focus; }
 };
 

@@ -268,10 +268,15 @@ Field Recordset::Fields(int index)
 void Recordset::setIndex(const QString& indexName)
 {
     if (type_ != RecordsetType::Table) throw EngineError(EngineErrorCode::NotSupported);
-    const IndexDef* index = table_.findIndex(indexName);
-    if (!index) throw EngineError(EngineErrorCode::NotAnIndex, indexName);
-    indexName_ = index->name;
-    keyField_ = table_.fieldIndex(index->field);
+    if (indexName.isEmpty()) {
+        indexName_.clear();
+        keyField_ = -1;
+    } else {
+        const IndexDef* index = table_.findIndex(indexName);
+        if (!index) throw EngineError(EngineErrorCode::NotAnIndex, indexName);
+        indexName_ = index->name;
+        keyField_ = table_.fieldIndex(index->field);
+    }
     statements_.fill(nullptr);
     ahead_.clear();
     aheadDirection_ = 0;

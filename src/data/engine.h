@@ -131,8 +131,8 @@ public:
 
     const TableDef& table() const { return table_; }
 
-    // The current index (table-type only). Moves then follow its order; before one is set
-    // they follow the table's own (insertion) order.
+    // The current index (table-type only). Moves then follow its order; before one is set, or
+    // after an empty name is set, they follow the table's own (insertion) order.
     const QString& Index() const { return indexName_; }
     void setIndex(const QString& indexName);
 

@@ -129,6 +129,7 @@ private slots:
     void unitIsWrittenOnlyWhenSelected();
     void badInputAtSave_data();
     void badInputAtSave();
+    void barcodeOfAnotherArticle();
 
     void loadUnit_data();
     void loadUnit();
@@ -468,6 +469,37 @@ void TestArticles::badInputAtSave_data()
     QTest::newRow("blank IVA") << F::Iva << u"  "_s << u"FALTA INGRESAR EL IVA"_s;
     QTest::newRow("supplier code too long") << F::CodP << u"12345678901"_s
                                             << u"EL CAMPO CODIGO DE PROVEEDOR ADMITE HASTA 10 CARACTERES"_s;
+    QTest::newRow("negative cost") << F::Cos << u"-50"_s << u"EL CAMPO COSTO NO PUEDE SER NEGATIVO"_s;
+    QTest::newRow("negative net") << F::Net << u"-0,01"_s << u"EL CAMPO NETO NO PUEDE SER NEGATIVO"_s;
+    QTest::newRow("negative list 1") << F::Lis1 << u"-65"_s << u"EL CAMPO LISTA 1 NO PUEDE SER NEGATIVO"_s;
+    QTest::newRow("negative list 3") << F::Lis3 << u"-1"_s << u"EL CAMPO LISTA 3 NO PUEDE SER NEGATIVO"_s;
+}
+
+// A barcode names one article: another article's barcode is refused, naming that article; the
+// article's own barcode, and an empty one, are not.
+void TestArticles::barcodeOfAnotherArticle()
+{
+    openEmptyStore();
+    const int yerba = addArticle({{u"descripcion"_s, u"YERBA"_s}, {u"codbarra"_s, u"7790001"_s}});
+    const int azucar = addArticle({{u"descripcion"_s, u"AZUCAR"_s}, {u"codbarra"_s, u"7790002"_s}});
+    rs_->setIndex(u"codigo"_s);
+    ArticleModel model;
+    seekCode(azucar);
+    model.CargoDesdeBaseDatos(*rs_);
+    model.setText(F::CodBarra, u"7790001"_s);
+    for (const std::optional<qint64> editing : {std::optional<qint64>(azucar), std::optional<qint64>()}) {
+        const Outcome outcome = articles::saveArticle(model, *rs_, editing);
+        QCOMPARE(outcome.focus, F::CodBarra);
+        QCOMPARE(box(outcome), u"16|ERROR|EL COD.BARRA YA LO TIENE EL ARTICULO %1 (YERBA)"_s.arg(yerba, 6, 10, QLatin1Char('0')));
+        QCOMPARE(stored(azucar, u"codbarra"_s), QVariant(u"7790002"_s));
+        // Browsing still follows the index the form chose.
+        QCOMPARE(rs_->Index(), u"codigo"_s);
+    }
+    model.setText(F::CodBarra, u"7790002"_s);
+    QVERIFY(articles::saveArticle(model, *rs_, azucar).ok());
+    seekCode(yerba);
+    model.CargoDesdeBaseDatos(*rs_);
+    QVERIFY(articles::saveArticle(model, *rs_, yerba).ok());
 }
 
 void TestArticles::badInputAtSave()
