@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QValidator>
 
 namespace shell {
 
@@ -46,6 +47,21 @@ bool isTextBox(const QObject* object)
            qobject_cast<const QPlainTextEdit*>(object);
 }
 
+// Keeps a one-line box on one line: a line break or a tab that arrives in it (pasted, dropped,
+// or loaded from a file) becomes a space before the box, or anything bound to it, has the text.
+// Otherwise lists draw the row on two clipped lines and the terminals get it too.
+class OneLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override
+    {
+        Q_UNUSED(position);
+        for (QChar& c : input)
+            if (c == u'\n' || c == u'\r' || c == u'\t') c = u' ';
+        return Acceptable;
+    }
+};
+
 class KeyboardRules : public QObject {
 public:
     using QObject::QObject;
@@ -53,6 +69,12 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::Polish) {
+            // A box with a validator of its own (a spin box's, a date's) keeps it.
+            if (auto* edit = qobject_cast<QLineEdit*>(watched); edit && !edit->validator())
+                edit->setValidator(&oneLine_);
+            return false;
+        }
         if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
         auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = qobject_cast<QWidget*>(watched);
@@ -83,6 +105,9 @@ protected:
         }
         return false;
     }
+
+private:
+    OneLineValidator oneLine_;
 };
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QSpinBox>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -277,6 +279,28 @@ private slots:
         nuevo->setFocus();
         QTest::keyClick(nuevo, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(main.form->findChild<QLineEdit*>(u"Text1"_s)->text(), u"0022"_s);
+    }
+
+    // Pasted line breaks and tabs become spaces in every one-line box, before the form (and so
+    // the file) has the text; a spin box keeps its own validator.
+    void pastedLineBreaksBecomeSpaces()
+    {
+        ScriptedMessageBoxes msg;
+        MainWindow main{&frame_, {}, nullptr};
+        QVERIFY(openInMainWindow(main, u"Proveedores"_s));
+        auto* name = main.form->findChild<QLineEdit*>(u"Text2"_s);
+        name->setFocus();
+        QApplication::clipboard()->setText(u"DISTRIBUIDORA\r\nDEL\tSUR"_s);
+        QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(name->text(), u"DISTRIBUIDORA  DEL SUR"_s);
+        name->insert(u"\nX"_s);
+        QCOMPARE(name->text(), u"DISTRIBUIDORA  DEL SUR X"_s);
+
+        QSpinBox spin;
+        spin.show();
+        auto* spinEdit = spin.findChild<QLineEdit*>();
+        QVERIFY(spinEdit && spinEdit->validator());
+        QVERIFY(spinEdit->validator() != name->validator());
     }
 
     void partyFormsShowTheirFieldsWhole_data()
