@@ -62,6 +62,31 @@ std::function<QString(QWidget*)>& exportChooser()
 
 const int kZoomSteps[] = {50, 75, 88, 100, 125, 150, 200};
 
+// A box of a few millimetres where the full stop and the comma both type the decimal separator,
+// as in every number box of the program: read as a group separator, "1.5" would be 15 mm and
+// send the labels off the sheet.
+class MillimetreBox : public QDoubleSpinBox {
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+
+    QValidator::State validate(QString& text, int& position) const override
+    {
+        text = withDecimalPoint(text);
+        return QDoubleSpinBox::validate(text, position);
+    }
+    double valueFromText(const QString& text) const override
+    {
+        return QDoubleSpinBox::valueFromText(withDecimalPoint(text));
+    }
+
+private:
+    QString withDecimalPoint(QString text) const
+    {
+        const QString point = locale().decimalPoint();
+        return text.replace(u'.', point).replace(u',', point);
+    }
+};
+
 }  // namespace
 
 void CRViewer::setExportPathChooser(std::function<QString(QWidget*)> chooser) { exportChooser() = std::move(chooser); }
@@ -161,9 +186,9 @@ void CRViewer::buildToolbar()
     startBox_->setRange(1, 1);
     auto* offsetLabel = new QLabel(u"Corrimiento de la impresora (mm):"_s, labelRow_);
     offsetLabel->setObjectName(u"lblCorrimiento"_s);
-    offsetX_ = new QDoubleSpinBox(labelRow_);
+    offsetX_ = new MillimetreBox(labelRow_);
     offsetX_->setObjectName(u"txtCorrimientoX"_s);
-    offsetY_ = new QDoubleSpinBox(labelRow_);
+    offsetY_ = new MillimetreBox(labelRow_);
     offsetY_->setObjectName(u"txtCorrimientoY"_s);
     for (QDoubleSpinBox* box : {offsetX_, offsetY_}) {
         box->setRange(-20, 20);

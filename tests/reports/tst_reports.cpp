@@ -1,7 +1,9 @@
 // The report viewers and their reports, checked through the PDF they write.
 
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrinter>
@@ -122,6 +124,8 @@ private slots:
     void viewerFillsTheForm();
     void labelSheetsPlaceEveryLabel_data();
     void labelSheetsPlaceEveryLabel();
+    void printerOffsetTakesTheFullStopAsTheDecimalComma_data();
+    void printerOffsetTakesTheFullStopAsTheDecimalComma();
     void barcodesScan_data();
     void barcodesScan();
     void emptyLabelFieldsPrintNothing();
@@ -459,6 +463,35 @@ void TestReports::labelSheetsPlaceEveryLabel()
         QVERIFY2(priced, qPrintable(price));
     }
     QCOMPARE(reports::savedLabelOffset(), offset);
+}
+
+void TestReports::printerOffsetTakesTheFullStopAsTheDecimalComma_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("millimetres");
+    QTest::newRow("full stop") << u"1.5"_s << 1.5;
+    QTest::newRow("full stop, two and a half") << u"2.5"_s << 2.5;
+    QTest::newRow("comma") << u"1,5"_s << 1.5;
+    QTest::newRow("negative") << u"-0.5"_s << -0.5;
+}
+void TestReports::printerOffsetTakesTheFullStopAsTheDecimalComma()
+{
+    QFETCH(QString, typed);
+    QFETCH(double, millimetres);
+    folder_->create(u"Etiquetas.mdb"_s, labelRecords(2));
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(u"ForListaEtiqueta"_s);
+    QVERIFY(form);
+    auto* box = form->findChild<QDoubleSpinBox*>(u"txtCorrimientoX"_s);
+    QVERIFY(box);
+    auto* edit = box->findChild<QLineEdit*>();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, u"Horizontal "_s + typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(box->value(), millimetres);
+    QCOMPARE(reports::savedLabelOffset().x(), millimetres);
 }
 
 void TestReports::barcodesScan_data()
