@@ -178,25 +178,6 @@ int users(const QStringList& args, QTextStream& out, QTextStream& err, const Pas
     return 0;
 }
 
-// Differences between a file's table and the catalogue; empty when they agree.
-QString compareSchema(const Database& db, const catalogue::FileDef& def)
-{
-    const TableDef* table = db.tableDef(def.table.name);
-    if (!table) return u"falta la tabla "_s + def.table.name;
-    if (table->fields.size() != def.table.fields.size()) return u"la tabla tiene otros campos"_s;
-    for (size_t i = 0; i < def.table.fields.size(); ++i) {
-        const FieldDef &want = def.table.fields[i], &have = table->fields[i];
-        if (want.name != have.name || want.type != have.type || want.width != have.width)
-            return u"el campo "_s + want.name + u" no coincide"_s;
-    }
-    for (const IndexDef& want : def.table.indexes) {
-        const IndexDef* have = table->findIndex(want.name);
-        if (!have || have->field != want.field || have->unique != want.unique)
-            return u"el índice "_s + want.name + u" no coincide"_s;
-    }
-    return QString();
-}
-
 int verify(QTextStream& out)
 {
     int failures = 0;
@@ -206,7 +187,7 @@ int verify(QTextStream& out)
             auto db = catalogue::open(def.fileName);
             const QStringList check = db->pragmaLines(u"integrity_check"_s);
             if (check != QStringList{u"ok"_s}) problem = u"integridad: "_s + check.join(u"; "_s);
-            else problem = compareSchema(*db, def);
+            else problem = catalogue::schemaDifference(*db, def);
         } catch (const EngineError& e) {
             problem = QStringLiteral("error %1: %2").arg(QString::number(e.number()), e.text());
             // The message names the file as the store's programs always have; say where it

@@ -181,4 +181,22 @@ void createFile(const FileDef& def, const QString& nativePath,
     filereplace::putInPlace(temp, nativePath, filereplace::Mode::NeverReplace);
 }
 
+QString schemaDifference(const Database& db, const FileDef& def)
+{
+    const TableDef* table = db.tableDef(def.table.name);
+    if (!table) return u"falta la tabla "_s + def.table.name;
+    if (table->fields.size() != def.table.fields.size()) return u"la tabla tiene otros campos"_s;
+    for (size_t i = 0; i < def.table.fields.size(); ++i) {
+        const FieldDef &want = def.table.fields[i], &have = table->fields[i];
+        if (want.name != have.name || want.type != have.type || want.width != have.width)
+            return u"el campo "_s + want.name + u" no coincide"_s;
+    }
+    for (const IndexDef& want : def.table.indexes) {
+        const IndexDef* have = table->findIndex(want.name);
+        if (!have || have->field != want.field || have->unique != want.unique)
+            return u"el índice "_s + want.name + u" no coincide"_s;
+    }
+    return QString();
+}
+
 }  // namespace catalogue

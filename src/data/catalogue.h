@@ -32,6 +32,10 @@ std::shared_ptr<Database> open(QStringView fileName);
 // a Windows path of the system or a native one.
 std::shared_ptr<Database> openAt(const FileDef& def, const QString& path);
 
+// How the table of the open file `db` differs from `def`'s (a missing table, other fields or
+// indexes), in words for the user; empty when they agree.
+QString schemaDifference(const Database& db, const FileDef& def);
+
 // Creates `def` as a new file at the native path `nativePath`, with its empty table, then
 // lets `fill` add records in one transaction. The file is written under a temporary name in
 // the same folder and put in place only when complete; an existing file is never replaced.

@@ -6,6 +6,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -135,6 +136,40 @@ void renameFolder(const QString& from, const QString& to)
         if (std::rename(a.constData(), b.constData()) != 0) throw fileSystemError(errno, to);
     }
     syncFolder(QFileInfo(to).absolutePath());
+}
+
+void exchangeFolders(const QString& a, const QString& b)
+{
+    if (const int injected = takeFault(FaultPoint::Rename)) throw fileSystemError(injected, b);
+    if (::renameat2(AT_FDCWD, QFile::encodeName(a).constData(), AT_FDCWD, QFile::encodeName(b).constData(),
+                    RENAME_EXCHANGE) != 0)
+        throw fileSystemError(errno, b);
+    syncFolder(QFileInfo(b).absolutePath());
+}
+
+void linkTree(const QString& from, const QString& to)
+{
+    const QFileInfo info(from);
+    if (info.isDir() && !info.isSymLink()) {
+        if (!QDir().mkpath(to)) throw EngineError(EngineErrorCode::PathNotValid, to);
+        for (const QString& name :
+             QDir(from).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            linkTree(from + u'/' + name, to + u'/' + name);
+        return;
+    }
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) copyPlainFile(from, to);
+}
+
+void syncTree(const QString& folder)
+{
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        if (entry.isSymLink()) continue;
+        if (entry.isDir()) syncFolder(entry.filePath());
+        else syncFile(entry.filePath());
+    }
+    syncFolder(folder);
 }
 
 void copyPlainFile(const QString& source, const QString& target)

@@ -36,6 +36,18 @@ void syncFolder(const QString& folder);
 // flushes the parent folder. Throws EngineError.
 void renameFolder(const QString& from, const QString& to);
 
+// Swaps the folders `a` and `b` in one step (both exist), then flushes their parent folder:
+// whatever moment a process is stopped at, each name holds one whole folder. Throws
+// EngineError.
+void exchangeFolders(const QString& a, const QString& b);
+
+// Gives the new `to` the same entries as `from`: files as hard links (the same data, no copy),
+// folders made anew; a copy where the file system has no hard links. Throws EngineError.
+void linkTree(const QString& from, const QString& to);
+
+// Flushes every file and folder under `folder`, and the folder itself. Throws EngineError.
+void syncTree(const QString& folder);
+
 // Copies the plain file `source` to `target` (which must not exist), flushes it and checks that
 // the file as written reads back with the content hash of what was read. Not for database
 // files the process may have open (dbcopy reads those through SQLite). Throws EngineError.

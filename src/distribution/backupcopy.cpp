@@ -5,10 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCryptographicHash>
+#include <QRegularExpression>
 #include <QUuid>
 #include <cerrno>
 #include <list>
 
+#include "data/catalogue.h"
 #include "data/dbcopy.h"
 #include "data/errors.h"
 #include "data/filereplace.h"
@@ -19,15 +22,59 @@ namespace backupcopy {
 
 namespace {
 
+// True for SQLite's companions of a store file ("Articulos.mdb-journal"): a save in progress,
+// never part of a backup, which holds committed states only.
+bool isCompanion(const QString& name)
+{
+    for (const QString& suffix : {u"-journal"_s, u"-wal"_s, u"-shm"_s})
+        if (name.endsWith(suffix, Qt::CaseInsensitive) && catalogue::find(name.chopped(suffix.size())))
+            return true;
+    return false;
+}
+
 // Lists a folder's visible entries; an unreadable folder is an error, not an empty list.
 QFileInfoList listFolder(const QString& folder, QDir::Filters kind, const QString& pattern)
 {
     QDir dir(folder);
     if (!dir.isReadable()) throw fileSystemError(EACCES, folder);
     if (!pattern.isEmpty()) dir.setNameFilters({pattern});
-    // Hidden entries (the temporaries among them) and symbolic links are not copied.
-    return dir.entryInfoList(kind | QDir::NoDotAndDotDot | QDir::NoSymLinks | QDir::CaseSensitive,
-                             QDir::Name);
+    // Hidden entries (the temporaries among them) and symbolic links are not copied, but a store
+    // file is copied through its link: a backup never goes without one.
+    QFileInfoList entries;
+    // System entries are listed for the links that lead nowhere; pipes and devices stay out.
+    for (const QFileInfo& entry :
+         dir.entryInfoList(kind | QDir::System | QDir::NoDotAndDotDot | QDir::CaseSensitive, QDir::Name)) {
+        if (isCompanion(entry.fileName())) continue;
+        if (!entry.isSymLink() && !(kind & QDir::Files ? entry.isFile() : entry.isDir())) continue;
+        if (entry.isSymLink()) {
+            if (!(kind & QDir::Files) || !catalogue::find(entry.fileName())) continue;
+            if (!entry.exists()) throw EngineError(EngineErrorCode::FileNotFound, entry.filePath());
+        }
+        entries << entry;
+    }
+    return entries;
+}
+
+// The temporary folders that backups of any day, killed midway, left at `destination`.
+void removeLeftovers(const QString& destination)
+{
+    static const QRegularExpression temporary(u"^\\.\\d\\d-\\d\\d-\\d{4}\\.[0-9a-f]{32}\\.tmp$"_s);
+    for (const QString& name : QDir(destination).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (temporary.match(name).hasMatch()) QDir(QDir(destination).filePath(name)).removeRecursively();
+}
+
+// Writes the manifest of the store's files at the top of the backup folder `folder`.
+void writeManifest(const QString& folder)
+{
+    QByteArray lines;
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name))
+        if (catalogue::find(name)) lines += fileDigest(QDir(folder).filePath(name)) + "  " + QFile::encodeName(name) + '\n';
+    const QString path = QDir(folder).filePath(QString::fromUtf16(kManifest));
+    QFile file(path);
+    if (!file.open(QIODevice::NewOnly | QIODevice::WriteOnly) || file.write(lines) != lines.size() || !file.flush())
+        throw fileSystemError(EIO, path);
+    file.close();
+    filereplace::syncFile(path);
 }
 
 // Database copies of one folder checked at once at most.
@@ -42,6 +89,14 @@ bool isInside(const QString& inner, const QString& outer)
 }  // namespace
 
 QString nombreFechado(const QDate& day) { return day.toString(u"dd-MM-yyyy"_s); }
+
+QByteArray fileDigest(const QString& path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) throw fileSystemError(EIO, path);
+    return hash.result().toHex();
+}
 
 void CopiarCarpeta(const QString& origin, const QString& destination, bool includeSubfolders,
                    const QString& pattern, const QString& shownAs, const Announce& announce)
@@ -103,9 +158,11 @@ Outcome Realizar(const QString& origin, const QString& destination, const QDate&
         u"."_s + nombreFechado(day) + u'.' + QUuid::createUuid().toString(QUuid::Id128) + u".tmp"_s);
     if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Create))
         throw fileSystemError(injected, dated);
+    removeLeftovers(destination);
     if (::mkdir(QFile::encodeName(temporary).constData(), 0755) != 0) throw fileSystemError(errno, dated);
     try {
         CopiarCarpeta(origin, temporary, includeSubfolders, pattern, dated, announce);
+        writeManifest(temporary);
         filereplace::renameFolder(temporary, dated);
     } catch (...) {
         QDir(temporary).removeRecursively();

@@ -492,34 +492,6 @@ void printReport(const FileReport& r, bool dryRun, QTextStream& out)
 
 bool removeTree(const QString& path) { return QDir(path).removeRecursively(); }
 
-// Gives `to` the same entries as `from`: files as hard links (the same data, no copy), folders
-// made anew. Falls back to a copy where the file system has no hard links.
-void linkTree(const QString& from, const QString& to)
-{
-    const QFileInfo info(from);
-    if (info.isDir() && !info.isSymLink()) {
-        if (!QDir().mkpath(to)) throw EngineError(EngineErrorCode::PathNotValid, to);
-        for (const QString& name : QDir(from).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-            linkTree(from + u'/' + name, to + u'/' + name);
-        return;
-    }
-    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) filereplace::copyPlainFile(from, to);
-}
-
-void syncTree(const QString& folder)
-{
-    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo entry(it.next());
-        if (entry.isSymLink()) continue;
-        if (entry.isDir())
-            filereplace::syncFolder(entry.filePath());
-        else
-            filereplace::syncFile(entry.filePath());
-    }
-    filereplace::syncFolder(folder);
-}
-
 // The program's file of that name in `folder`, found without regard to case; empty when absent.
 QString existingFile(const QString& folder, const QString& fileName)
 {
@@ -620,7 +592,7 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
                     if (reports.back().failure.isEmpty()) continue;
                 }
                 if (const QString now = existingFile(dataFolder, def.fileName); !now.isEmpty()) {
-                    linkTree(now, target);
+                    filereplace::linkTree(now, target);
                     if (source != sources.end()) out << "  " << def.fileName << ": queda el archivo actual.\n";
                 } else {
                     catalogue::createFile(def, target, [&](Database& db) {
@@ -633,7 +605,7 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
             if (QFileInfo(dataFolder).isDir()) {
                 // Everything else in the data folder stays, earlier copies included.
                 for (const QString& name : QDir(dataFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-                    if (!isDataFile(name)) linkTree(dataFolder + u'/' + name, staging + u'/' + name);
+                    if (!isDataFile(name)) filereplace::linkTree(dataFolder + u'/' + name, staging + u'/' + name);
             }
             if (!current.isEmpty()) {
                 QString keep = u"antes-de-importar-"_s + QDateTime::currentDateTime().toString(u"yyyy-MM-dd-HHmmss"_s);
@@ -643,19 +615,13 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
                 for (const QString& path : current) filereplace::copyPlainFile(path, staging + u'/' + keep + u'/' + QFileInfo(path).fileName());
                 out << "Los archivos anteriores quedan en " << dataFolder << '/' << keep << ".\n";
             }
-            syncTree(staging);
+            filereplace::syncTree(staging);
             out << "Colocando los archivos nuevos...\n";
             out.flush();
             // One step puts the whole new folder in place: the data folder is either as it was
             // or complete, whatever moment the import is stopped at.
-            const QByteArray from = QFile::encodeName(staging), to = QFile::encodeName(dataFolder);
-            if (QFileInfo(dataFolder).isDir()) {
-                if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) != 0)
-                    throw EngineError(EngineErrorCode::IoError, dataFolder);
-            } else if (std::rename(from.constData(), to.constData()) != 0) {
-                throw EngineError(EngineErrorCode::IoError, dataFolder);
-            }
-            filereplace::syncFolder(parent);
+            if (QFileInfo(dataFolder).isDir()) filereplace::exchangeFolders(staging, dataFolder);
+            else filereplace::renameFolder(staging, dataFolder);
             removeTree(staging);  // the old folder; its files live on in the new one
         } catch (const EngineError& e) {
             removeTree(staging);

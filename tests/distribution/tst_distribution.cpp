@@ -42,7 +42,9 @@ namespace {
 const QStringList kSix = {u"Articulos.mdb"_s, u"Clientes.mdb"_s, u"Proveedores.mdb"_s,
                           u"Departamentos.mdb"_s, u"Rubros.mdb"_s, u"Marcas.mdb"_s};
 
-QString bases() { return paths::toNative(paths::basesFolder()); }
+QString bases() { return QDir::cleanPath(paths::toNative(paths::basesFolder())); }
+// The folder that holds the data folder.
+QString beside() { return QFileInfo(bases()).absolutePath(); }
 QString terminalFolder(const QString& host) { return paths::mappedRoot() + u"/red/"_s + host + u"/norvik/Bases"_s; }
 
 void addArticles(int count) { fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), count); }
@@ -534,7 +536,8 @@ private slots:
         QCOMPARE(announced, QStringList());
         QCOMPARE(QDir(destination).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
                  QStringList({u"08-12-2024"_s, u"09-12-2024"_s}));
-        QCOMPARE(QDir(destination + u"/08-12-2024"_s).entryList(QDir::Files).size(), 10);
+        // The ten files and their manifest.
+        QCOMPARE(QDir(destination + u"/08-12-2024"_s).entryList(QDir::Files).size(), 11);
     }
 
     void backupFailuresLeaveNoDatedFolder_data()
@@ -598,11 +601,21 @@ private slots:
         QCOMPARE(admin({u"restaurar"_s, backup}), 0);
         QCOMPARE(fixture::articleCount(bases() + u"/Articulos.mdb"_s), saved);
         QVERIFY(out_.contains(u"10 archivo(s) restaurado(s)."_s));
-        const QStringList kept = QDir(bases()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs);
+        // The files as they were are kept whole beside the data folder, where later backups do
+        // not copy them again, and the message says where.
+        QCOMPARE(QDir(bases()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs), QStringList());
+        const QStringList kept = QDir(beside()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs);
         QCOMPARE(kept.size(), 1);
-        QCOMPARE(fixture::articleCount(bases() + u'/' + kept.front() + u"/Articulos.mdb"_s), saved + 25);
+        QVERIFY2(out_.contains(beside() + u'/' + kept.front()), qPrintable(out_));
+        QCOMPARE(fixture::articleCount(beside() + u'/' + kept.front() + u"/Articulos.mdb"_s), saved + 25);
         QCOMPARE(hiddenEntries(bases()), QStringList());
+        QCOMPARE(hiddenEntries(beside()), QStringList());
         QCOMPARE(admin({u"verificar"_s}), 0);
+
+        // A second restore in the same second keeps the files under another name.
+        QCOMPARE(admin({u"restaurar"_s, backup}), 0);
+        QCOMPARE(admin({u"restaurar"_s, backup}), 0);
+        QCOMPARE(QDir(beside()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs).size(), 3);
     }
 
     void restoreRefusals_data()
@@ -611,7 +624,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("missing folder") << u"missing"_s << u"No existe la carpeta"_s;
         QTest::newRow("no data files") << u"empty"_s << u"no tiene archivos de datos"_s;
-        QTest::newRow("damaged file") << u"damaged"_s << u"Clientes.mdb de la copia está dañado"_s;
+        QTest::newRow("damaged file") << u"damaged"_s << u"Clientes.mdb de la copia no sirve"_s;
         QTest::newRow("program has the files open") << u"open"_s << u"están abiertos"_s;
     }
     void restoreRefusals()
@@ -646,11 +659,164 @@ private slots:
         QCOMPARE(admin({u"restaurar"_s, backup}), 1);
         QVERIFY2(err_.contains(message), qPrintable(err_));
         QCOMPARE(fixture::articleCount(bases() + u"/Articulos.mdb"_s), current);
-        QCOMPARE(QDir(bases()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs), QStringList());
+        QCOMPARE(QDir(beside()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs), QStringList());
+        QCOMPARE(hiddenEntries(beside()), QStringList());
         if (holder.state() != QProcess::NotRunning) {
             holder.kill();
             holder.waitForFinished();
         }
+    }
+
+    // A backup holds every store file, through a link too, with its manifest, and never a
+    // journal; a killed backup's temporary folders go at the next one.
+    void backupHoldsTheStoreAndItsManifestOnly()
+    {
+        const QString destination = dir_->path() + u"/destino"_s;
+        QVERIFY(QDir().mkpath(destination));
+        // A store file that is a link to the real one elsewhere.
+        const QString elsewhere = dir_->path() + u"/otro-disco/Marcas.mdb"_s;
+        QVERIFY(QDir().mkpath(QFileInfo(elsewhere).absolutePath()));
+        QVERIFY(QFile::rename(bases() + u"/Marcas.mdb"_s, elsewhere));
+        QVERIFY(QFile::link(elsewhere, bases() + u"/Marcas.mdb"_s));
+        writeFile(bases() + u"/Clientes.mdb-journal"_s, QByteArray(512, '\0'));
+        const QString leftover = destination + u"/.07-12-2024."_s + QString(32, u'a') + u".tmp"_s;
+        QVERIFY(QDir().mkpath(leftover + u"/sub"_s));
+
+        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), false, QString(), {}),
+                 backupcopy::Outcome::Done);
+        const QString backup = destination + u'/' + today();
+        QStringList names = kSix + QStringList{u"Opcion.mdb"_s, u"Etiquetas.mdb"_s, u"Stock01.mdb"_s, u"Stock02.mdb"_s,
+                                               u"manifiesto.sha256"_s};
+        names.sort(Qt::CaseInsensitive);
+        QCOMPARE(QDir(backup).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase), names);
+        QVERIFY(!QFileInfo(backup + u"/Marcas.mdb"_s).isSymLink());
+        QCOMPARE(hiddenEntries(destination), QStringList());
+        QProcess sha;
+        sha.setWorkingDirectory(backup);
+        QProcessEnvironment english = QProcessEnvironment::systemEnvironment();
+        english.insert(u"LC_ALL"_s, u"C"_s);
+        sha.setProcessEnvironment(english);
+        sha.start(u"sha256sum"_s, {u"--check"_s, u"--strict"_s, u"manifiesto.sha256"_s});
+        QVERIFY(sha.waitForFinished(30000));
+        QCOMPARE(sha.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(sha.readAllStandardOutput()).count(u": OK"_s), 10);
+
+        // A link that leads nowhere: no "Done" with a store file missing.
+        QVERIFY(QFile::remove(elsewhere));
+        try {
+            backupcopy::Realizar(bases(), destination, QDate::currentDate().addDays(1), false, QString(), {});
+            QFAIL("a backup without Marcas.mdb");
+        } catch (const EngineError& e) {
+            QVERIFY2(e.text().contains(u"Marcas.mdb"_s), qPrintable(e.text()));
+        }
+        QVERIFY(!QFileInfo::exists(destination + u'/' + backupcopy::nombreFechado(QDate::currentDate().addDays(1))));
+    }
+
+    // A backup that is not the store's as the program opens it is refused, naming the file and
+    // why, and nothing changes.
+    void restoreChecksEveryFileFirst_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing file") << u"missing"_s << u"A la copia le falta Stock02.mdb; no se restauró nada."_s;
+        QTest::newRow("two files swapped") << u"swapped"_s << u"El archivo Articulos.mdb de la copia no sirve"_s;
+        QTest::newRow("another program's file") << u"foreign"_s << u"El archivo Rubros.mdb de la copia no sirve"_s;
+        QTest::newRow("a byte changed") << u"flipped"_s << u"no coincide con el manifiesto"_s;
+        QTest::newRow("newer schema, no manifest") << u"newer"_s << u"Marcas.mdb de la copia no sirve: error 3041"_s;
+        QTest::newRow("missing column, no manifest") << u"column"_s << u"Rubros.mdb de la copia no sirve: la tabla tiene otros campos"_s;
+        QTest::newRow("half-saved current file") << u"journal"_s << u"quedó a medio guardar"_s;
+    }
+    void restoreChecksEveryFileFirst()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, message);
+        const QString destination = dir_->path() + u"/destino"_s;
+        QVERIFY(QDir().mkpath(destination));
+        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
+                 backupcopy::Outcome::Done);
+        const QString backup = destination + u'/' + today();
+        addArticles(5);
+        const qint64 current = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
+        auto sqlite = [](const QString& path, const char* sql) {
+            sqlite3* db = nullptr;
+            QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        };
+        if (how == u"missing") QVERIFY(QFile::remove(backup + u"/Stock02.mdb"_s));
+        if (how == u"swapped") {
+            QVERIFY(QFile::rename(backup + u"/Articulos.mdb"_s, backup + u"/x"_s));
+            QVERIFY(QFile::rename(backup + u"/Clientes.mdb"_s, backup + u"/Articulos.mdb"_s));
+            QVERIFY(QFile::rename(backup + u"/x"_s, backup + u"/Clientes.mdb"_s));
+        }
+        if (how == u"foreign") {
+            QVERIFY(QFile::remove(backup + u"/Rubros.mdb"_s));
+            sqlite(backup + u"/Rubros.mdb"_s, "CREATE TABLE notas (texto TEXT)");
+        }
+        if (how == u"flipped") {
+            QFile f(backup + u"/Clientes.mdb"_s);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(f.size() - 100);
+            const char byte = f.peek(1).at(0);
+            f.write(QByteArray(1, char(byte ^ 1)));
+        }
+        if (how == u"newer" || how == u"column") QVERIFY(QFile::remove(backup + u"/manifiesto.sha256"_s));
+        if (how == u"newer") sqlite(backup + u"/Marcas.mdb"_s, "UPDATE valdrameno_meta SET value = '999' WHERE key = 'schema_version'");
+        if (how == u"column") {
+            // Made by the program's own engine, with its password, but a field short.
+            catalogue::FileDef shorter = *catalogue::find(u"Rubros.mdb");
+            shorter.table.fields.erase(shorter.table.fields.begin());
+            QVERIFY(QFile::remove(backup + u"/Rubros.mdb"_s));
+            catalogue::createFile(shorter, backup + u"/Rubros.mdb"_s);
+        }
+        if (how == u"journal") writeFile(bases() + u"/Articulos.mdb-journal"_s, QByteArray(512, 'j'));
+
+        QCOMPARE(admin({u"restaurar"_s, backup}), 1);
+        QVERIFY2(err_.contains(message), qPrintable(err_));
+        QCOMPARE(fixture::articleCount(bases() + u"/Articulos.mdb"_s), current);
+        QCOMPARE(QDir(beside()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs), QStringList());
+        QCOMPARE(hiddenEntries(beside()), QStringList());
+    }
+
+    // A restore killed at any moment leaves the store wholly as it was or wholly restored, and
+    // the next restore finishes what a killed one left.
+    void killedRestoreLeavesOneWholeStore()
+    {
+        const QString destination = dir_->path() + u"/destino"_s;
+        QVERIFY(QDir().mkpath(destination));
+        addArticles(3000);
+        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
+                 backupcopy::Outcome::Done);
+        const QString backup = destination + u'/' + today();
+        const qint64 saved = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
+        addArticles(40);
+        // A second file that changes with the first, so a mix of dates shows.
+        writeFile(bases() + u"/leame.txt"_s, "hola");
+        const qint64 changed = saved + 40;
+        for (int trial = 0; trial < 12; ++trial) {
+            const QString name = u"trial %1"_s.arg(trial);
+            QProcess child;
+            child.setProgram(QStringLiteral(ADMIN_TOOL));
+            child.setArguments({u"restaurar"_s, backup});
+            child.start();
+            QVERIFY(child.waitForStarted());
+            QThread::usleep(QRandomGenerator::global()->bounded(400000u));
+            ::kill(pid_t(child.processId()), SIGKILL);
+            child.waitForFinished(10000);
+            const qint64 articles = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
+            QVERIFY2(articles == saved || articles == changed, qPrintable(name));
+            // Every file of the store from the same date: the backup's Clientes with its Articulos.
+            for (const QString& file : kSix) QCOMPARE(dbcopy::check(bases() + u'/' + file), QStringList());
+            QVERIFY2(QFileInfo::exists(bases() + u"/leame.txt"_s), qPrintable(name));
+            // Back to the changed store for the next trial.
+            if (articles == saved) addArticles(40);
+        }
+        QCOMPARE(admin({u"restaurar"_s, backup}), 0);
+        QCOMPARE(fixture::articleCount(bases() + u"/Articulos.mdb"_s), saved);
+        QCOMPARE(hiddenEntries(beside()), QStringList());
+        for (const QString& kept : QDir(beside()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs))
+            QCOMPARE(dbcopy::check(beside() + u'/' + kept + u"/Articulos.mdb"_s), QStringList());
+        QCOMPARE(admin({u"verificar"_s}), 0);
     }
 
     void terminalSettings_data()
