@@ -21,6 +21,8 @@
 #include "importer/legacyimport.h"
 #include "tempstore.h"
 
+#include <mdbtools.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -49,6 +51,54 @@ QByteArray digestOfDataFolder()
         if (f.open(QIODevice::ReadOnly)) hash.addData(f.readAll());
     }
     return hash.result();
+}
+
+// Makes the descripcion column of the old article file at `path` a memo column, as a table
+// designed with a memo there would be: each row's value becomes an inline memo over the same
+// bytes, and the first row's memo takes `firstHeader` as its length word.
+void describeWithMemos(const QString& path, quint32 firstHeader)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    MdbHandle* mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
+    QVERIFY(mdb && mdb_read_catalog(mdb, MDB_TABLE));
+    MdbTableDef* def = nullptr;
+    MdbCatalogEntry* entry = nullptr;
+    for (guint i = 0; i < mdb->num_catalog && !def; ++i) {
+        entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type == MDB_TABLE && qstrcmp(entry->object_name, "articulos") == 0)
+            def = mdb_read_table(entry);
+    }
+    QVERIFY(def && mdb_read_columns(def));
+    MdbColumn* column = nullptr;
+    for (guint i = 0; i < def->num_cols; ++i) {
+        auto* c = static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i));
+        if (qstrcmp(c->name, "descripcion") == 0) column = c;
+    }
+    QVERIFY(column);
+    // The column's entry in the table's definition page: its type is the entry's first byte.
+    const MdbFormatConstants* format = mdb->fmt;
+    const qint64 columns = qint64(entry->table_pg) * format->pg_size + format->tab_cols_start_offset +
+                           qint64(def->num_real_idxs) * format->tab_ridx_entry_size;
+    for (guint i = 0; i < def->num_cols; ++i) {
+        const qint64 at = columns + qint64(i) * format->tab_col_entry_size;
+        const int number = quint8(bytes[at + format->col_num_offset]) | (quint8(bytes[at + format->col_num_offset + 1]) << 8);
+        if (number == column->col_num) bytes[at] = char(MDB_MEMO);
+    }
+    mdb_rewind_table(def);
+    for (bool first = true; mdb_fetch_row(def); first = false) {
+        const int length = column->cur_value_len;
+        if (length < 12) continue;
+        const qint64 at = qint64(def->cur_phys_pg) * format->pg_size + column->cur_value_start;
+        const quint32 header = first ? firstHeader : (0x80000000u | quint32(length - 12));
+        for (int b = 0; b < 4; ++b) bytes[at + b] = char(header >> (8 * b));
+        for (int b = 4; b < 12; ++b) bytes[at + b] = 0;
+    }
+    mdb_free_tabledef(def);
+    mdb_close(mdb);
+    QVERIFY(file.seek(0));
+    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 }  // namespace
@@ -446,6 +496,36 @@ private slots:
         QVERIFY2(lines.front().contains(u", descripcion = "_s) && lines.front().endsWith(reason + u"; no se importa"_s),
                  qPrintable(lines.front()));
         QVERIFY(out_.contains(u"299 se importarían, 1 no"_s));
+    }
+
+    // A memo the old files' reader cannot read whole is reported, never imported empty with
+    // "nothing lost".
+    void memosTheReaderCannotReadAreReported_data()
+    {
+        QTest::addColumn<quint32>("header");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("16 MiB or more") << quint32(0x01000010)
+                                        << u"memo de 16777232 bytes: el lector del sistema anterior no lee memos de 16 MiB o más"_s;
+        QTest::newRow("longer than its row") << quint32(0x80000000 | 5000)
+                                             << u"el memo está dañado (dice tener 5000 bytes y la fila guarda"_s;
+    }
+    void memosTheReaderCannotReadAreReported()
+    {
+        QFETCH(quint32, header);
+        QFETCH(QString, reason);
+        QTemporaryDir old;
+        QVERIFY(QFile::copy(kFixtures + u"/store-small/Articulos.mdb"_s, old.filePath(u"Articulos.mdb"_s)));
+        QFile::setPermissions(old.filePath(u"Articulos.mdb"_s), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        describeWithMemos(old.filePath(u"Articulos.mdb"_s), header);
+        QCOMPARE(import(old.path(), {u"--prueba"_s}), 1);
+        // (Descriptions shorter than a memo's header are reported as damaged memos too.)
+        const QStringList lines = problemLines().filter(u"fila 1 ("_s);
+        QVERIFY2(lines.size() == 1, qPrintable(out_));
+        QVERIFY2(lines.front().startsWith(u"  fila 1 (codigo 1), descripcion = "_s) && lines.front().contains(reason) &&
+                     lines.front().endsWith(u"; no se importa"_s),
+                 qPrintable(lines.front()));
+        QVERIFY(!out_.contains(u"No se perdería ningún dato"_s));
+        QVERIFY(!out_.contains(u"Unhandled"_s));
     }
 
     void wrongCommandLinesAndFolders_data()
