@@ -351,7 +351,12 @@ Value Table::value(int column) const
         if (needed > bindSize) mdb_set_bind_size(mdb, bindSize);
         v.text = QString::fromUtf8(text);
         g_free(text);
-        v.damage = textDamage(v.text);
+        // libmdb gives "" for a memo whose pages it cannot find; two bytes are only the
+        // compression marker.
+        if (v.text.isEmpty() && bytes > 2)
+            v.damage = QStringLiteral("el memo está dañado (dice tener %1 bytes y no se pudo leer ninguno)").arg(bytes);
+        else
+            v.damage = textDamage(v.text);
         break;
     }
     default: v.kind = Value::Kind::Unsupported; break;
