@@ -39,6 +39,13 @@ using F = articles::ArticleField;
 
 namespace {
 
+// A box filled for reading shows the start of a long text, as a name is read, not its end
+// (where setText leaves the cursor); the box being typed into keeps its cursor.
+void showStart(QLineEdit* box)
+{
+    if (!box->hasFocus()) box->setCursorPosition(0);
+}
+
 const QColor kFocusColour(192, 255, 255);
 const QColor kPlainColour(255, 255, 255);
 const QColor kPriceColour(224, 224, 224);
@@ -400,7 +407,10 @@ void Articulos::bind()
     }
     connect(model_, &articles::ArticleModel::textChanged, this, [this](ArticleField field) {
         QLineEdit* e = edit(field);
-        if (e->text() != model_->text(field)) e->setText(model_->text(field));
+        if (e->text() != model_->text(field)) {
+            e->setText(model_->text(field));
+            showStart(e);
+        }
     });
     for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)] = qobject_cast<QLabel*>(named_.value(u"lblUnidad%1"_s.arg(i + 1)));
     for (const articles::UnitDef& u : articles::unitDefs())
@@ -570,6 +580,7 @@ void Articulos::showArticle()
         }
         // A text longer than its box is cut to fit, and the model keeps what the box kept.
         if (box->text().size() != text.size()) model_->setText(s.field, box->text());
+        showStart(box);
     }
 }
 

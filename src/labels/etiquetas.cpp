@@ -68,11 +68,10 @@ void setPointFont(QWidget* widget, int points, bool bold)
     widget->setFont(font);
 }
 
-// The refusal of a field that must hold a number, in the article rules' words.
-void refuseNotNumber(const QString& fieldName, QLineEdit* field, QWidget* parent)
+// The refusal of a field's value, in the article rules' words, with the field selected.
+void refuse(const QString& prompt, QLineEdit* field, QWidget* parent)
 {
-    MsgBox(u"EL CAMPO %1 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s.arg(fieldName), vbCritical,
-           u"ERROR"_s, parent);
+    MsgBox(prompt, vbCritical, u"ERROR"_s, parent);
     field->setFocus();
     field->selectAll();
 }
@@ -85,6 +84,8 @@ bool isCode(const QString& text)
            *value >= double(std::numeric_limits<qint32>::min()) &&
            *value <= double(std::numeric_limits<qint32>::max());
 }
+
+bool isNegative(const QString& text) { return numbertext::parse(text).value_or(0) < 0; }
 
 }  // namespace
 
@@ -280,14 +281,12 @@ void Etiquetas::fillIn(bool byBarcode)
 void Etiquetas::nuevaEtiqueta()
 {
     // The two numeric columns take only numbers; anything else is refused before a record starts.
-    if (!Text1->text().isEmpty() && !isCode(Text1->text())) {
-        refuseNotNumber(u"CODIGO"_s, Text1, this);
-        return;
-    }
-    if (!Text4->text().isEmpty() && !numbertext::parse(Text4->text())) {
-        refuseNotNumber(u"PRECIO"_s, Text4, this);
-        return;
-    }
+    if (!Text1->text().isEmpty() && !isCode(Text1->text()))
+        return refuse(u"EL CAMPO CODIGO DEBE SER UN NUMERO (EJEMPLO: 1234)"_s, Text1, this);
+    if (isNegative(Text1->text())) return refuse(u"EL CAMPO CODIGO NO PUEDE SER NEGATIVO"_s, Text1, this);
+    if (!Text4->text().isEmpty() && !numbertext::parse(Text4->text()))
+        return refuse(u"EL CAMPO PRECIO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s, Text4, this);
+    if (isNegative(Text4->text())) return refuse(u"EL CAMPO PRECIO NO PUEDE SER NEGATIVO"_s, Text4, this);
     try {
         Recordset& rs = Data2->Recordset();
         rs.AddNew();

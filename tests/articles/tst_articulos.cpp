@@ -235,6 +235,9 @@ private slots:
         auto* box = form->findChild<QLineEdit*>(u"Text3"_s);
         QCOMPARE(box->text(), stored.left(60));
         QCOMPARE(form->model().text(articles::ArticleField::Descripcion), box->text());
+        // A long text shows its start, as it is read, in every box filled by a load.
+        QVERIFY(!box->hasFocus());
+        QCOMPARE(box->cursorPosition(), 0);
     }
 
     // A dead key's accent arrives as composed text, not as a key press: it follows the field's

@@ -172,7 +172,7 @@ void TestLabels::refusals_data()
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("selected");
 
-    const QString code = u"16|ERROR|EL CAMPO CODIGO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
+    const QString code = u"16|ERROR|EL CAMPO CODIGO DEBE SER UN NUMERO (EJEMPLO: 1234)"_s;
     const QString price = u"16|ERROR|EL CAMPO PRECIO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
     QTest::newRow("letters in the code") << QStringList{u"Text1:ab"_s, u"cmdNuevo"_s} << code << u"Text1"_s;
     QTest::newRow("decimal code") << QStringList{u"Text1:1,5"_s, u"cmdNuevo"_s} << code << u"Text1"_s;
@@ -180,6 +180,10 @@ void TestLabels::refusals_data()
     QTest::newRow("letters in the price")
         << QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"Text4 paste:x"_s, u"cmdNuevo"_s} << price << u"Text4"_s;
     QTest::newRow("full stop in the price") << QStringList{u"Text4:1.5"_s, u"cmdNuevo"_s} << price << u"Text4"_s;
+    QTest::newRow("negative code") << QStringList{u"Text1:-5"_s, u"cmdNuevo"_s}
+                                   << u"16|ERROR|EL CAMPO CODIGO NO PUEDE SER NEGATIVO"_s << u"Text1"_s;
+    QTest::newRow("negative price") << QStringList{u"Text4:-12,5"_s, u"cmdNuevo"_s}
+                                    << u"16|ERROR|EL CAMPO PRECIO NO PUEDE SER NEGATIVO"_s << u"Text4"_s;
 }
 
 void TestLabels::refusals()
