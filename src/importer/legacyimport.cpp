@@ -191,32 +191,50 @@ QString keyOf(const QVariant& value)
 
 QString fieldWord(const FieldDef& field) { return field.name; }
 
-// The reading library writes its own English lines to standard error ("Unhandled memo field
-// flags = 02"), which would land in the middle of the report. While it reads, they go to a
-// file of their own, and the report says in Spanish how many there were.
+// The reading library writes its own English lines to standard error and standard output
+// ("Unhandled memo field flags = 02", "offset ... is beyond EOF"), which would land in the middle
+// of the report. While it reads, both go to a file of their own, and the report says in Spanish
+// how many lines there were. `pause` gives the streams back for the command's own lines.
 class LibraryMessages {
 public:
-    LibraryMessages()
+    LibraryMessages() : file_(std::tmpfile())
     {
-        std::fflush(stderr);
-        saved_ = ::dup(STDERR_FILENO);
-        FILE* file = std::tmpfile();
-        if (saved_ < 0 || !file) return;
-        file_ = file;
-        ::dup2(::fileno(file_), STDERR_FILENO);
+        if (!file_) return;
+        savedOut_ = ::dup(STDOUT_FILENO);
+        savedErr_ = ::dup(STDERR_FILENO);
+        resume();
     }
     ~LibraryMessages()
     {
-        restore();
+        pause();
+        if (savedOut_ >= 0) ::close(savedOut_);
+        if (savedErr_ >= 0) ::close(savedErr_);
         if (file_) std::fclose(file_);
     }
     LibraryMessages(const LibraryMessages&) = delete;
     LibraryMessages& operator=(const LibraryMessages&) = delete;
 
-    // The lines written since the start; standard error is its own again.
+    void pause()
+    {
+        if (!capturing_) return;
+        flushBoth();
+        ::dup2(savedOut_, STDOUT_FILENO);
+        ::dup2(savedErr_, STDERR_FILENO);
+        capturing_ = false;
+    }
+    void resume()
+    {
+        if (capturing_ || !file_ || savedOut_ < 0 || savedErr_ < 0) return;
+        flushBoth();
+        ::dup2(::fileno(file_), STDOUT_FILENO);
+        ::dup2(::fileno(file_), STDERR_FILENO);
+        capturing_ = true;
+    }
+
+    // The lines written so far; the streams are the command's own again.
     int lines()
     {
-        restore();
+        pause();
         if (!file_) return 0;
         std::rewind(file_);
         int count = 0;
@@ -225,17 +243,15 @@ public:
     }
 
 private:
-    void restore()
+    static void flushBoth()
     {
-        if (saved_ < 0) return;
+        std::fflush(stdout);
         std::fflush(stderr);
-        if (file_) ::dup2(saved_, STDERR_FILENO);
-        ::close(saved_);
-        saved_ = -1;
     }
 
-    int saved_ = -1;
     FILE* file_ = nullptr;
+    int savedOut_ = -1, savedErr_ = -1;
+    bool capturing_ = false;
 };
 
 }  // namespace
@@ -300,7 +316,11 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
     while (table->next()) {
         ++number;
         ++report.rowsRead;
-        if (big && progress && number % 5000 == 0) progress(number, total);
+        if (big && progress && number % 5000 == 0) {
+            libraryMessages.pause();
+            progress(number, total);
+            libraryMessages.resume();
+        }
         for (size_t f = 0; f < fields.size(); ++f)
             values[f] = source[f] >= 0 ? table->value(source[f]) : legacy::Value{};
         for (size_t u = 0; u < unplaced.size(); ++u)

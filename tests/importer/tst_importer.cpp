@@ -581,6 +581,14 @@ private slots:
         QVERIFY2(said.contains(u"el lector del archivo anterior dio 1 aviso(s) de datos que no pudo interpretar"_s), qPrintable(said));
         for (const QString& english : {u"offset"_s, u"EOF"_s, u"Unhandled"_s, u"Warning"_s})
             QVERIFY2(!said.contains(english), qPrintable(said));
+
+        // The command's own progress lines still reach the terminal while the reader is quieted.
+        tool.start(QStringLiteral(ADMIN_TOOL), {u"importar"_s, kFixtures + u"/big"_s, u"--prueba"_s});
+        QVERIFY(tool.waitForFinished(60000));
+        const QString big = QString::fromUtf8(tool.readAllStandardOutput());
+        QVERIFY2(big.contains(u"  ... 5000 de 20000 filas\n  ... 10000 de 20000 filas\n"_s) &&
+                     big.contains(u"No se perdería ningún dato."_s),
+                 qPrintable(big));
     }
 
     void wrongCommandLinesAndFolders_data()
