@@ -2,13 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QSaveFile>
 #include <unistd.h>
 
 #include "articlemodel.h"
 #include "data/engine.h"
 #include "data/paths.h"
+#include "data/storelocale.h"
 
 using namespace Qt::StringLiterals;
 
@@ -17,18 +17,6 @@ namespace articles {
 namespace {
 
 const QString kLogFolder = u"c:\\norvik\\tempo\\"_s;
-
-// The system's long time format without the time zone, which the store's clock never shows.
-QString longTime(const QTime& time)
-{
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(u't');
-    return QLocale::system().toString(time, format.trimmed());
-}
-
-}  // namespace
-
-namespace {
 
 // The article other than `editing` that already has `barcode`, as "000012 (YERBA)". A barcode
 // names one article: a search by it finds only the first that has it. The recordset's index is
@@ -97,7 +85,7 @@ QString deletionLogName(const QString& code, const QString& barcode)
 QByteArray deletionLogLine(const QString& code, const QString& barcode, const QDateTime& when)
 {
     const QString line = u"\"articulo eliminado con boton - %1 - %2 - %3 - %4\"\r\n"_s.arg(
-        code, barcode, QLocale::system().toString(when.date(), QLocale::ShortFormat), longTime(when.time()));
+        code, barcode, storelocale::shortDate(when.date()), storelocale::longTime(when.time()));
     return line.toUtf8();
 }
 

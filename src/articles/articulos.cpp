@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMdiSubWindow>
 #include <QPaintEvent>
 #include <QPainter>
@@ -22,6 +21,7 @@
 #include "data/catalogue.h"
 #include "data/datacontrol.h"
 #include "data/numbertext.h"
+#include "data/storelocale.h"
 #include "forms/formbuttons.h"
 #include "forms/lookuphook.h"
 #include "forms/recordform.h"
@@ -145,7 +145,7 @@ void setBase(QWidget* widget, const QColor& colour)
     widget->setPalette(palette);
 }
 
-QString today() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
+QString today() { return storelocale::shortDate(QDate::currentDate()); }
 
 // The size of a label sized to `text` in `font`. The form's captions are the same at every
 // build, so each is measured (its text laid out) once for its font.

@@ -15,7 +15,7 @@
 #include "data/numbertext.h"
 #include "lookuphook.h"
 #include "shell/msgbox.h"
-#include "shell/storelocale.h"
+#include "data/storelocale.h"
 #include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;

@@ -8,9 +8,10 @@
 #include "appstyle.h"
 #include "data/engine.h"
 #include "data/errors.h"
+#include "data/storelocale.h"
 #include "keyboard.h"
 #include "msgbox.h"
-#include "storelocale.h"
+#include "translations.h"
 
 using namespace Qt::StringLiterals;
 
@@ -33,8 +34,8 @@ ShellApplication::ShellApplication(int& argc, char** argv) : QApplication(argc, 
     setApplicationName(u"Sistema Valdrameno"_s);
     shell::installStyle();
     storelocale::applyDefault();
-    storelocale::installQtTranslations(this);
-    storelocale::installProgramTranslations(this);
+    translations::installQt(this);
+    translations::installProgram(this);
     // The program ends only through its own exits: after Cancel or an unknown user at the
     // login, or when the main window closes. A window closing never ends it by accident.
     setQuitOnLastWindowClosed(false);

@@ -19,9 +19,9 @@
 #include "acerca.h"
 #include "application.h"
 #include "data/catalogue.h"
+#include "data/storelocale.h"
 #include "msgbox.h"
 #include "pictures.h"
-#include "storelocale.h"
 #include "twips.h"
 #include "windowregistry.h"
 

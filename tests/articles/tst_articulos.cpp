@@ -44,7 +44,13 @@ const char* const kColumns =
     "codigo, codbarra, descripcion, codp, desp, codm, desm, codr, desr, net, iva, cos, uni, dep1, dep2, "
     "dep3, dept, min, ped, rec1, lis1, rec2, lis2, rec3, lis3";
 
-QString today() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
+// Today as the store reads it, written out: Argentina's short date under its locale, and
+// dd/MM/yyyy under one that is not Spanish (C.UTF-8).
+QString today()
+{
+    const QDate day = QDate::currentDate();
+    return QLocale::system().name() == u"es_AR" ? day.toString(u"d/M/yy"_s) : day.toString(u"dd/MM/yyyy"_s);
+}
 
 QString articulosPath() { return paths::toNative(paths::inBases(u"Articulos.mdb"_s)); }
 

@@ -10,7 +10,7 @@
 #include "forms/lookuphook.h"
 #include "guards.h"
 #include "scenario.h"
-#include "shell/storelocale.h"
+#include "data/storelocale.h"
 #include "shell/twips.h"
 #include "shell/windowregistry.h"
 #include "tempstore.h"

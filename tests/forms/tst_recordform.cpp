@@ -9,7 +9,7 @@
 #include "forms/recordform.h"
 #include "guards.h"
 #include "scenario.h"
-#include "shell/storelocale.h"
+#include "data/storelocale.h"
 #include "shell/windowregistry.h"
 #include "tempstore.h"
 #include "tests.h"

@@ -13,7 +13,7 @@
 #include "guards.h"
 #include "parties/partyform.h"
 #include "scenario.h"
-#include "shell/storelocale.h"
+#include "data/storelocale.h"
 #include "shell/windowregistry.h"
 #include "tempstore.h"
 

@@ -42,7 +42,8 @@
 #include "shell/msgbox.h"
 #include "shell/pausa.h"
 #include "shell/principal.h"
-#include "shell/storelocale.h"
+#include "data/storelocale.h"
+#include "shell/translations.h"
 #include "shell/twips.h"
 #include "shell/windowregistry.h"
 #include "tempstore.h"
@@ -426,7 +427,7 @@ private slots:
 
     void toolkitTextsAreSpanish()
     {
-        std::unique_ptr<QTranslator> translator(storelocale::installQtTranslations(nullptr));
+        std::unique_ptr<QTranslator> translator(translations::installQt(nullptr));
         QVERIFY2(translator, "qtbase_es.qm (Debian package qt6-translations-l10n) is missing");
         QLineEdit edit;
         std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
