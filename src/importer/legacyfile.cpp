@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -72,6 +73,50 @@ double readDouble(const unsigned char* p)
     double d;
     std::memcpy(&d, p, sizeof d);  // Jet stores little-endian IEEE doubles, as this machine does
     return d;
+}
+
+// A memo's stored bytes, read here rather than through libmdb's text rendering, which cuts a
+// text at a NUL, hands back at most its bind size and nothing at all for 16 MiB or more. The
+// first four bytes give the length under two flag bits: inline in the row, in one row of
+// another page, or on a chain of rows that each begin with the next one's place (page << 8 |
+// row). Returns why the bytes cannot be read whole, or empty.
+QString memoBytes(MdbHandle* mdb, const unsigned char* p, int len, QByteArray& out)
+{
+    if (len < MDB_MEMO_OVERHEAD) return u"el memo está dañado (su encabezado está cortado)"_s;
+    const quint32 header = readUInt32(p);
+    const qint64 bytes = header & 0x3FFFFFFF;
+    if (header & 0x80000000) {
+        if (bytes > len - MDB_MEMO_OVERHEAD)
+            return QStringLiteral("el memo está dañado (dice tener %1 bytes y la fila guarda %2)")
+                .arg(bytes)
+                .arg(len - MDB_MEMO_OVERHEAD);
+        out = QByteArray(reinterpret_cast<const char*>(p) + MDB_MEMO_OVERHEAD, bytes);
+        return QString();
+    }
+    const bool onePage = header & 0x40000000;
+    quint32 next = readUInt32(p + 4);
+    QSet<quint32> seen;  // a damaged chain may loop
+    while (next != 0 && out.size() < bytes && !seen.contains(next)) {
+        seen.insert(next);
+        void* page = nullptr;
+        int start = 0;
+        size_t size = 0;
+        if (mdb_find_pg_row(mdb, int(next), &page, &start, &size) != 0) break;
+        start &= 0x1FFF;  // the high bits of a row's place are flags
+        if (start + qint64(size) > qint64(mdb->fmt->pg_size)) break;
+        const auto* row = static_cast<const unsigned char*>(page) + start;
+        if (onePage) {
+            out.append(reinterpret_cast<const char*>(row), qsizetype(size));
+            break;
+        }
+        if (size < 4) break;
+        next = readUInt32(row);
+        out.append(reinterpret_cast<const char*>(row) + 4, qsizetype(size) - 4);
+    }
+    if (out.size() < bytes)
+        return QStringLiteral("el memo está dañado (dice tener %1 bytes y se pudieron leer %2)").arg(bytes).arg(out.size());
+    out.truncate(bytes);
+    return QString();
 }
 
 QString typeName(int type)
@@ -322,41 +367,12 @@ Value Table::value(int column) const
         break;
     case MDB_MEMO: {
         v.kind = Value::Kind::Text;
-        // The memo's first four bytes give its length in bytes, under two flag bits: inline in
-        // the row, on one other page, or on a chain of pages. libmdb hands back at most its bind
-        // size, and nothing for a length of 16 MiB or more (it takes the high byte for flags).
-        if (len < MDB_MEMO_OVERHEAD) {
-            v.damage = u"el memo está dañado (su encabezado está cortado)"_s;
-            break;
-        }
-        const quint32 header = readUInt32(p);
-        const qint64 bytes = header & 0x3FFFFFFF;
-        const bool inlineMemo = header & 0x80000000, onePage = header & 0x40000000;
-        if (!inlineMemo && !onePage && (header & 0xFF000000) != 0) {
-            v.damage = QStringLiteral("memo de %1 bytes: el lector del sistema anterior no lee memos de 16 MiB o más")
-                           .arg(bytes);
-            break;
-        }
-        if (inlineMemo && bytes > len - MDB_MEMO_OVERHEAD) {
-            v.damage = QStringLiteral("el memo está dañado (dice tener %1 bytes y la fila guarda %2)")
-                           .arg(bytes)
-                           .arg(len - MDB_MEMO_OVERHEAD);
-            break;
-        }
-        // Written as UTF-8, each stored byte takes at most three bytes; the terminating NUL one more.
-        const size_t needed = size_t(bytes) * 3 + 1;
-        const size_t bindSize = mdb->bind_size;
-        if (needed > bindSize) mdb_set_bind_size(mdb, needed);
-        char* text = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type, len);
-        if (needed > bindSize) mdb_set_bind_size(mdb, bindSize);
-        v.text = QString::fromUtf8(text);
-        g_free(text);
-        // libmdb gives "" for a memo whose pages it cannot find; two bytes are only the
-        // compression marker.
-        if (v.text.isEmpty() && bytes > 2)
-            v.damage = QStringLiteral("el memo está dañado (dice tener %1 bytes y no se pudo leer ninguno)").arg(bytes);
-        else
+        QByteArray stored;
+        v.damage = memoBytes(mdb, p, len, stored);
+        if (v.damage.isEmpty()) {
+            v.text = decodeJet4Text(reinterpret_cast<const unsigned char*>(stored.constData()), int(stored.size()));
             v.damage = textDamage(v.text);
+        }
         break;
     }
     default: v.kind = Value::Kind::Unsupported; break;

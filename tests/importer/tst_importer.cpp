@@ -528,20 +528,27 @@ private slots:
         QTest::addColumn<quint32>("pointer");
         QTest::addColumn<QByteArray>("chain");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("16 MiB or more") << quint32(0x01000010) << 0u << QByteArray()
-                                        << u"memo de 16777232 bytes: el lector del sistema anterior no lee memos de 16 MiB o más"_s;
-        QTest::newRow("flags the reader does not know") << quint32(0x02000000) << 0u << QByteArray()
-                                                        << u"memo de 33554432 bytes: el lector"_s;
-        QTest::newRow("longer than its row") << quint32(0x80000000 | 5000) << 0u << QByteArray()
-                                             << u"el memo está dañado (dice tener 5000 bytes y la fila guarda"_s;
-        QTest::newRow("page beyond the file") << quint32(0x40000000 | 20) << 0xFFFF00u << QByteArray()
-                                              << u"el memo está dañado (dice tener 20 bytes y no se pudo leer ninguno)"_s;
-        // Compressed text: the marker FF FE, then one byte a character. Read whole, its real
-        // length is reported (the reader's buffer alone would cut it at 16,383).
+        // A memo of 16 MiB or more, which the reading library gives back as "", is read whole
+        // and reported with its real length. Compressed text: the marker FF FE, then one byte a
+        // character.
+        const QByteArray huge = QByteArray("\xFF\xFE") + QByteArray((16 << 20) + 8, 'A');
+        QTest::newRow("16 MiB or more") << quint32(huge.size()) << 0u << huge
+                                        << u"texto más largo que el campo (16777224 caracteres; el campo admite 255)"_s;
         const QByteArray long100k = QByteArray("\xFF\xFE") + QByteArray(100000, 'A');
         QTest::newRow("100,000 characters on a chain of pages")
             << quint32(long100k.size()) << 0u << long100k
             << u"texto más largo que el campo (100000 caracteres; el campo admite 255)"_s;
+        QTest::newRow("chain shorter than it says") << quint32(20000) << 0u << long100k.left(10000)
+                                                    << u"el memo está dañado (dice tener 20000 bytes y se pudieron leer 10000)"_s;
+        QTest::newRow("longer than its row") << quint32(0x80000000 | 5000) << 0u << QByteArray()
+                                             << u"el memo está dañado (dice tener 5000 bytes y la fila guarda"_s;
+        QTest::newRow("page beyond the file") << quint32(0x40000000 | 20) << 0xFFFF00u << QByteArray()
+                                              << u"el memo está dañado (dice tener 20 bytes y se pudieron leer 0)"_s;
+        // Uncompressed UTF-16: the reading library's text would stop at the NUL.
+        QTest::newRow("nul") << 6u << 0u << QByteArray("A\0\0\0B\0", 6)
+                             << u"el texto tiene un carácter nulo en la posición 2"_s;
+        QTest::newRow("lone surrogate") << 6u << 0u << QByteArray("A\0\0\xD8" "B\0", 6)
+                                        << u"el texto tiene medio carácter UTF-16 suelto en la posición 2"_s;
     }
     void memosTheReaderCannotReadAreReported()
     {
