@@ -46,6 +46,36 @@ void showStart(QLineEdit* box)
     if (!box->hasFocus()) box->setCursorPosition(0);
 }
 
+// Each box and the caption it is heard by; where two boxes share a caption (a code and its
+// name), the caption says which.
+constexpr std::array<std::pair<const char16_t*, const char16_t*>, 25> kSpokenNames = {{
+    {u"Text19", u"Ultima Actual.:"},
+    {u"Text18", u"Fecha:"},
+    {u"Text1", u"Cod Interno:"},
+    {u"Text2", u"Cod.Barra:"},
+    {u"Text3", u"Descripcion:"},
+    {u"Text4", u"Proveedor: código"},
+    {u"Text5", u"Proveedor: nombre"},
+    {u"Text6", u"Marca: código"},
+    {u"Text7", u"Marca: nombre"},
+    {u"Text8", u"Rubro: código"},
+    {u"Text9", u"Rubro: nombre"},
+    {u"Text10", u"NETO:  $"},
+    {u"Text11", u"IVA:  %"},
+    {u"Text12", u"COSTO:  $"},
+    {u"Text13", u"Deposito 1"},
+    {u"Text14", u"Deposito 2"},
+    {u"Text15", u"Deposito 3"},
+    {u"Text16", u"Stock Min."},
+    {u"Text17", u"Pedido:"},
+    {u"Text20", u"Lista de Precio 1: Recargo:  %"},
+    {u"Text21", u"Lista de Precio 1: LISTA: $"},
+    {u"Text22", u"Lista de Precio 2: Recargo:  %"},
+    {u"Text23", u"Lista de Precio 2: LISTA: $"},
+    {u"Text24", u"Lista de Precio 3: Recargo:  %"},
+    {u"Text25", u"Lista de Precio 3: LISTA: $"},
+}};
+
 const QColor kFocusColour(192, 255, 255);
 const QColor kPlainColour(255, 255, 255);
 const QColor kPriceColour(224, 224, 224);
@@ -380,6 +410,9 @@ void Articulos::build()
         if (!w->objectName().isEmpty()) named_.insert(w->objectName(), w);
     Option1 = qobject_cast<QRadioButton*>(named(u"Option1"));
     Text13 = qobject_cast<QLineEdit*>(named(u"Text13"));
+    // The frames paint the captions, so each box carries its caption for a screen reader (or
+    // it would be heard by its frame's title alone).
+    for (const auto& [box, spoken] : kSpokenNames) named(box)->setAccessibleName(QString::fromUtf16(spoken));
 
     // Tab order: the entry fields as listed, the units as Unidades, Litros, Kilos, Metros, then
     // the buttons.

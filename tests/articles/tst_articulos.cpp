@@ -1,5 +1,6 @@
 // The article form, driven from the keyboard on a throwaway store.
 
+#include <QAccessible>
 #include <QDate>
 #include <QDir>
 #include <QGroupBox>
@@ -244,6 +245,35 @@ private slots:
         // A long text shows its start, as it is read, in every box filled by a load.
         QVERIFY(!box->hasFocus());
         QCOMPARE(box->cursorPosition(), 0);
+    }
+
+    // Through the accessibility interface, as a screen reader hears the form: each box by its
+    // own caption, never by its frame's title alone.
+    void eachBoxIsHeardByItsCaption()
+    {
+        ScriptedMessageBoxes boxes;
+        Articulos* form = start();
+        QMap<QString, QString> heard;
+        std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+            for (int i = 0; node && i < node->childCount(); ++i) {
+                QAccessibleInterface* child = node->child(i);
+                if (!child) continue;
+                if (child->role() == QAccessible::EditableText && child->object())
+                    heard.insert(child->object()->objectName(), child->text(QAccessible::Name));
+                walk(child);
+            }
+        };
+        walk(QAccessible::queryAccessibleInterface(form));
+        QCOMPARE(heard.size(), 25);
+        const QStringList frames = {u"Datos:"_s, u"Articulo:"_s, u"Lista de Precio 1:"_s, u"Lista de Precio 2:"_s,
+                                    u"Lista de Precio 3:"_s};
+        for (auto it = heard.cbegin(); it != heard.cend(); ++it)
+            QVERIFY2(!it.value().isEmpty() && !frames.contains(it.value()), qPrintable(it.key() + u": "_s + it.value()));
+        const QMap<QString, QString> some = {{u"Text1"_s, u"Cod Interno:"_s},   {u"Text2"_s, u"Cod.Barra:"_s},
+                                             {u"Text3"_s, u"Descripcion:"_s},   {u"Text5"_s, u"Proveedor: nombre"_s},
+                                             {u"Text12"_s, u"COSTO:  $"_s},     {u"Text13"_s, u"Deposito 1"_s},
+                                             {u"Text23"_s, u"Lista de Precio 2: LISTA: $"_s}};
+        for (auto it = some.cbegin(); it != some.cend(); ++it) QCOMPARE(heard.value(it.key()), it.value());
     }
 
     // A dead key's accent arrives as composed text, not as a key press: it follows the field's
