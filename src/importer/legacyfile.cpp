@@ -1,7 +1,9 @@
 #include "legacyfile.h"
 
 #include <mdbtools.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -119,6 +121,17 @@ QString memoBytes(MdbHandle* mdb, const unsigned char* p, int len, QByteArray& o
     return QString();
 }
 
+// Why a file cannot be opened, in Spanish whatever the system's language.
+QString openFailure(int error)
+{
+    switch (error) {
+    case ENOENT: return u"no se encuentra (o es un enlace que no lleva a ningún archivo)"_s;
+    case ELOOP: return u"es un enlace que vuelve sobre sí mismo"_s;
+    case EACCES: case EPERM: return u"no hay permiso para leerlo"_s;
+    default: return QStringLiteral("no se puede abrir (error del sistema %1)").arg(error);
+    }
+}
+
 QString typeName(int type)
 {
     switch (type) {
@@ -200,16 +213,15 @@ File::File(const QString& path) : path_(path)
     // Only a regular file is read: opening a pipe would wait for a writer forever, and a
     // device or a folder is no database.
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        throw ReadError(u"no se puede abrir: "_s + qt_error_string(errno));
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) throw ReadError(openFailure(errno));
     if (!S_ISREG(st.st_mode))
         throw ReadError(S_ISDIR(st.st_mode)  ? u"es una carpeta, no un archivo"_s
                         : S_ISFIFO(st.st_mode) ? u"es una tubería (FIFO), no un archivo"_s
                                                : u"no es un archivo común (es un dispositivo o un socket)"_s);
-    QFile probe(path);
-    if (!probe.open(QIODevice::ReadOnly)) throw ReadError(u"no se puede abrir: "_s + probe.errorString());
-    size_ = probe.size();
-    probe.close();
+    const int probe = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (probe < 0) throw ReadError(openFailure(errno));
+    ::close(probe);
+    size_ = st.st_size;
     MdbHandle* mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
     if (!mdb) throw ReadError(u"no es un archivo de base de datos Jet (Access)"_s);
     mdb_ = mdb;

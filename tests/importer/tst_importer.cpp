@@ -447,6 +447,9 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::newRow("folder") << u"folder"_s << u"Articulos.mdb: no se puede leer: es una carpeta, no un archivo"_s;
         QTest::newRow("link to a pipe") << u"fifo"_s << u"Articulos.mdb: no se puede leer: es una tubería (FIFO), no un archivo"_s;
+        QTest::newRow("link to nothing")
+            << u"dangling"_s << u"Articulos.mdb: no se puede leer: no se encuentra (o es un enlace que no lleva a ningún archivo)"_s;
+        QTest::newRow("link to itself") << u"loop"_s << u"Articulos.mdb: no se puede leer: es un enlace que vuelve sobre sí mismo"_s;
     }
     void entriesThatAreNotFilesAreNamed()
     {
@@ -457,6 +460,10 @@ private slots:
             QVERIFY(QFile::copy(kFixtures + u"/store-small/"_s + name, old.filePath(name)));
         if (make == u"folder") {
             QVERIFY(QDir(old.path()).mkdir(u"Articulos.mdb"_s));
+        } else if (make == u"dangling") {
+            QVERIFY(QFile::link(old.filePath(u"borrado.mdb"_s), old.filePath(u"Articulos.mdb"_s)));
+        } else if (make == u"loop") {
+            QVERIFY(QFile::link(old.filePath(u"Articulos.mdb"_s), old.filePath(u"Articulos.mdb"_s)));
         } else {
             const QByteArray pipe = QFile::encodeName(old.filePath(u"tuberia"_s));
             QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
