@@ -79,6 +79,16 @@ bool seekUser(Recordset& users, const QString& name)
 
 // Asks for a new password twice (from standard input: two lines). Returns a Null text,
 // after saying why, when there is none to set.
+// Whether `text` holds what cannot be typed back: U+FFFD, where bytes that are not UTF-8 were,
+// or control and format characters.
+bool unreadable(const QString& text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c == QChar::ReplacementCharacter || c.category() == QChar::Other_Control ||
+               c.category() == QChar::Other_Format;
+    });
+}
+
 QString askNewPassword(const PasswordReader& read, QTextStream& err)
 {
     constexpr int kShortest = 4;
@@ -95,6 +105,12 @@ QString askNewPassword(const PasswordReader& read, QTextStream& err)
     }
     if (first.isEmpty()) {
         err << "La contraseña no puede quedar vacía; no se cambió nada.\n";
+        return QString();
+    }
+    // A password piped in another encoding (Latin-1 "ñ") would be stored as U+FFFD and could
+    // never be typed at the login.
+    if (unreadable(first)) {
+        err << "La contraseña tiene caracteres que no son texto UTF-8 o que no se pueden escribir; no se cambió nada.\n";
         return QString();
     }
     if (first.size() < kShortest) {
@@ -133,11 +149,7 @@ int users(const QStringList& args, QTextStream& out, QTextStream& err, const Pas
     }
     // A name that came with bytes that are not text decodes to U+FFFD, so two such names would
     // be one user; control characters would be printed raw by "listar".
-    const bool unreadable = std::any_of(name.cbegin(), name.cend(), [](QChar c) {
-        return c == QChar::ReplacementCharacter || c.category() == QChar::Other_Control ||
-               c.category() == QChar::Other_Format;
-    });
-    if (unreadable) {
+    if (unreadable(name)) {
         err << "El nombre de usuario solo puede tener letras, números, signos y espacios; no se cambió nada.\n";
         return 1;
     }

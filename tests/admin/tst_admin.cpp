@@ -318,6 +318,24 @@ private slots:
         QCOMPARE(count(u"Opcion.mdb"_s), 1);
     }
 
+    // A password that cannot be typed back at the login is refused, not stored.
+    void unreadablePasswordsRefused_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("latin-1 piped") << u"contrase\uFFFDa"_s;
+        QTest::newRow("escape") << u"\x1b[A1234"_s;
+        QTest::newRow("carriage return inside") << u"cla\rve"_s;
+    }
+    void unreadablePasswordsRefused()
+    {
+        QFETCH(QString, password);
+        QCOMPARE(admin({u"inicializar"_s}), 0);
+        typed_ = {password, password};
+        QCOMPARE(admin({u"usuario"_s, u"agregar"_s, u"PEPE"_s}), 1);
+        QVERIFY2(err_.contains(u"La contraseña tiene caracteres que no son texto UTF-8"_s), qPrintable(err_));
+        QCOMPARE(count(u"Opcion.mdb"_s), 1);
+    }
+
     void argumentsThatAreNotUtf8Refused()
     {
         QByteArray program("valdrameno-admin"), command("usuario"), action("agregar"), name("JOS\xC9");
