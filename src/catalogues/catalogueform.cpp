@@ -89,6 +89,7 @@ void CatalogueForm::build()
     date->setObjectName(u"Text17"_s);
     date->setGeometry(twips::rect(7560, 0, 1215, 315));
     date->setEnabled(false);
+    date->setAccessibleName(u"Fecha:"_s);
 
     auto* upper = new QGroupBox(this);
     upper->setObjectName(u"Frame1"_s);
@@ -97,6 +98,7 @@ void CatalogueForm::build()
         auto* l = new QLabel(text, frame);
         l->setObjectName(name);
         l->move(twips::point(left, top));
+        return l;
     };
     auto field = [](QWidget* frame, const QString& name, const QRect& where) {
         auto* edit = new QLineEdit(frame);
@@ -107,11 +109,11 @@ void CatalogueForm::build()
         edit->setPalette(blue);
         return edit;
     };
-    label(upper, u"Label1"_s, u"Codigo:"_s, 480, 360);
+    // Each caption is its box's buddy, so a screen reader hears the box by it.
+    QLabel* codeCaption = label(upper, u"Label1"_s, u"Codigo:"_s, 480, 360);
     makePictureButton(u"Command5"_s, upper)->setGeometry(twips::rect(1200, 240, 375, 375));
-    field(upper, u"Text1"_s, twips::rect(1800, 240, 1095, 315));
-    label(upper, u"Label2"_s, u"Marca:"_s, 3360, 360);
-    field(upper, u"Text2"_s, twips::rect(4080, 240, 4335, 330));
+    codeCaption->setBuddy(field(upper, u"Text1"_s, twips::rect(1800, 240, 1095, 315)));
+    label(upper, u"Label2"_s, u"Marca:"_s, 3360, 360)->setBuddy(field(upper, u"Text2"_s, twips::rect(4080, 240, 4335, 330)));
 
     auto* lower = new QGroupBox(this);
     lower->setObjectName(u"Frame2"_s);

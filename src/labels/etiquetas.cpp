@@ -159,6 +159,10 @@ void Etiquetas::build()
     setPointFont(price, 18, true);
     Text4 = field(u"Text4"_s, 60, twips::rect(1800, 2160, 3000, 615));
     setPointFont(Text4, 24, true);
+    // Each caption is its box's buddy, so a screen reader hears the box by it.
+    for (const auto& [caption, box] : std::initializer_list<std::pair<const char16_t*, QWidget*>>{
+             {u"Label1", Combo1}, {u"Label2", Text1}, {u"Label3", Text2}, {u"Label4", Text3}, {u"Label5", Text4}})
+        findChild<QLabel*>(QString::fromUtf16(caption))->setBuddy(box);
 
     auto button = [](QWidget* parent, const QString& name, const QString& caption, const QRect& where) {
         auto* b = new QPushButton(caption, parent);

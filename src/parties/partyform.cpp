@@ -155,6 +155,7 @@ PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& field
     head->addStretch();
     auto* date = new QLineEdit(form);
     date->setObjectName(u"Text17"_s);
+    date->setAccessibleName(u"Fecha:"_s);
     date->setEnabled(false);
     date->setFixedWidth(date->fontMetrics().horizontalAdvance(u"00/00/0000"_s) * 3 / 2);
     head->addWidget(date);

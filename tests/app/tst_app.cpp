@@ -1,10 +1,12 @@
 // The program's wiring: the windows the main window opens and the lookup dialogs the record
 // forms open, working together on the demo store.
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QSpinBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -279,6 +281,50 @@ private slots:
         nuevo->setFocus();
         QTest::keyClick(nuevo, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(main.form->findChild<QLineEdit*>(u"Text1"_s)->text(), u"0022"_s);
+    }
+
+    // Through the accessibility interface, as a screen reader hears each window: every box that
+    // takes input has a name of its own, not nothing and not its frame's title.
+    void everyBoxIsHeardByACaption_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char* window : {"Articulos", "Clientes", "Proveedores", "Marcas", "Rubros", "Departamentos",
+                                   "Etiquetas", "Actualizar", "Backup", "ForListaArticulos", "ForListaEtiqueta"})
+            QTest::newRow(window) << QString::fromLatin1(window);
+    }
+    void everyBoxIsHeardByACaption()
+    {
+        QFETCH(QString, window);
+        ScriptedMessageBoxes msg;
+        MainWindow main{&frame_, {}, nullptr};
+        QVERIFY(openInMainWindow(main, window));
+        QStringList unnamed;
+        int boxes = 0;
+        std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+            for (int i = 0; node && i < node->childCount(); ++i) {
+                QAccessibleInterface* child = node->child(i);
+                if (!child) continue;
+                const QAccessible::Role role = child->role();
+                auto* widget = qobject_cast<QWidget*>(child->object());
+                const bool input = role == QAccessible::EditableText || role == QAccessible::ComboBox ||
+                                   role == QAccessible::SpinBox || role == QAccessible::CheckBox;
+                if (input && widget && widget->isVisibleTo(main.form) && !child->state().invisible) {
+                    ++boxes;
+                    const QString name = child->text(QAccessible::Name).trimmed();
+                    // A frame's title names a box only when the box is all the frame holds.
+                    QString frameTitle;
+                    for (QWidget* w = widget->parentWidget(); w && frameTitle.isEmpty(); w = w->parentWidget())
+                        if (auto* frame = qobject_cast<QGroupBox*>(w); frame && frame->findChildren<QLineEdit*>().size() > 1)
+                            frameTitle = frame->title();
+                    if (name.isEmpty() || name == frameTitle) unnamed << widget->objectName() + u" \""_s + name + u'"';
+                }
+                if (role != QAccessible::ComboBox && role != QAccessible::SpinBox) walk(child);
+            }
+        };
+        walk(QAccessible::queryAccessibleInterface(main.form));
+        // The terminal update has buttons only.
+        QVERIFY(boxes > 0 || window == u"Actualizar");
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", "_s)));
     }
 
     // Pasted line breaks and tabs become spaces in every one-line box, before the form (and so
