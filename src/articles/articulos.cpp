@@ -215,6 +215,9 @@ private:
     std::vector<std::pair<QString, QRect>> captions_;
 };
 
+// The form's size as designed, which a form opened afresh has.
+QSize designedSize() { return twips::size(9405, 6495); }
+
 }  // namespace
 
 // ---------------------------------------------------------------- building
@@ -244,7 +247,7 @@ Articulos::~Articulos() { release(); }
 
 void Articulos::build()
 {
-    resize(twips::size(9405, 6495));
+    resize(designedSize());
     colours::fill(this, colours::kOlive);
     // The captions were laid out for an 8-point font.
     QFont small = font();
@@ -550,7 +553,12 @@ void Articulos::reopen()
     model_->startAfresh();
     prompt_->clear();
     if (!open()) return closeForm();
-    if (qobject_cast<QMdiSubWindow*>(parentWidget())) WindowRegistry::instance().show(u"Articulos"_s);
+    // A size the user gave the form goes, as it would with a new form.
+    resize(designedSize());
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        frame->resize(size().grownBy(frame->contentsMargins()));
+        WindowRegistry::instance().show(u"Articulos"_s);
+    }
 }
 
 void Articulos::guarded(const std::function<void()>& action)
@@ -634,14 +642,17 @@ void Articulos::refuse(const articles::Outcome& outcome)
 
 void Articulos::modificar()
 {
-    // Only the article on screen may be changed, never whatever record the binding stands on.
-    if (!shown_) {
+    // Only the article on screen may be changed, never whatever record the binding stands on;
+    // a new article dates its change and stays new.
+    if (!shown_ && !BanNuevo) {
         error(u"NO HAY ARTICULO SELECCIONADO"_s, nullptr);
         return;
     }
     Text19->setText(today());
-    Desbloquear();
-    Bandera = true;
+    if (!BanNuevo) {
+        Desbloquear();
+        Bandera = true;
+    }
     selectField(Text2);
 }
 

@@ -338,6 +338,8 @@ private slots:
             {u"Text19="_s + today(), u"Text3=YERBA MATE 1 KG"_s}, u"change"_s);
         const QString noArticle = u"16|ERROR|NO HAY ARTICULO SELECCIONADO"_s;
         row("Modificar with no article", {u"cmdModificar"_s}, {noArticle}, u"cmdModificar"_s, {u"Text19="_s}, u"browse"_s);
+        row("Modificar in the new mode", {u"cmdNuevo"_s, u"focus Text5"_s, u"cmdModificar"_s}, {}, u"Text2"_s,
+            {u"Text19="_s + today(), u"Text1=000201"_s}, u"new"_s);
         row("Modificar after a failed search", {load, enter1, u"Text1:9"_s, enter1, u"cmdModificar"_s},
             {noArticle}, u"cmdModificar"_s, {u"Text19="_s}, u"browse"_s);
         row("Eliminar with no article", {u"cmdEliminar"_s}, {noArticle}, u"cmdEliminar"_s, {}, u"browse"_s);
@@ -597,7 +599,7 @@ private slots:
     }
 
     // After a save the form stands exactly as a newly opened one: fields, locks, unit, prompt,
-    // mode, focus, place, and no editing to undo.
+    // mode, focus, place, size, and no editing to undo.
     void reopensAsANewForm()
     {
         ScriptedMessageBoxes boxes;
@@ -613,12 +615,14 @@ private slots:
                 if (label->objectName().startsWith(u"lbl")) seen << label->objectName() + u'=' + label->text();
             seen << modeOf(form) << fixture::focusName();
             seen << QString::number(form->parentWidget()->x()) + u',' + QString::number(form->parentWidget()->y());
+            seen << u"%1x%2"_s.arg(form->parentWidget()->width()).arg(form->parentWidget()->height());
             return seen;
         };
         Articulos* form = start();
         QTRY_COMPARE(fixture::focusName(), u"Text1"_s);
         const QStringList opened = state(form);
         form->parentWidget()->move(40, 60);
+        form->parentWidget()->resize(form->parentWidget()->size() + QSize(120, 90));
         fixture::run(form, boxes,
                      {u"Text1:123"_s, u"Text1 Enter"_s, u"cmdModificar"_s, u"Text3:X"_s, u"Text3 Backspace"_s,
                       u"focus Option2"_s, u"Option2 Enter"_s, u"Text13 clear"_s, u"Text13:4"_s, u"Text13 Backspace"_s,
