@@ -402,6 +402,9 @@ void Articulos::build()
     auto opener = [agregar](const QString& name, const QString& caption, const QString& window, int left) {
         auto* b = new QPushButton(caption, agregar);
         b->setObjectName(name);
+        // Below the form's visible area until the window is made taller: Tab does not stop
+        // there, and their accelerators and a click still press them.
+        b->setFocusPolicy(Qt::ClickFocus);
         b->setGeometry(twips::rect(left, 300, 1815, 435));
         connect(b, &QPushButton::clicked, b, [window] { WindowRegistry::instance().show(window); });
     };

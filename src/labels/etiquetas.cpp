@@ -133,7 +133,6 @@ void Etiquetas::build()
         edit->setObjectName(name);
         edit->setMaxLength(maxLength);
         edit->setGeometry(where);
-        setTextColour(edit, kBlue);
         edit->installEventFilter(this);
         return edit;
     };

@@ -1,6 +1,7 @@
 // The article form, driven from the keyboard on a throwaway store.
 
 #include <QAccessible>
+#include <QApplication>
 #include <QDate>
 #include <QDir>
 #include <QGroupBox>
@@ -245,6 +246,20 @@ private slots:
         // A long text shows its start, as it is read, in every box filled by a load.
         QVERIFY(!box->hasFocus());
         QCOMPARE(box->cursorPosition(), 0);
+    }
+
+    // Tab never stops on the buttons below the form's visible area, so the focus never vanishes.
+    void tabStaysInTheVisibleForm()
+    {
+        ScriptedMessageBoxes boxes;
+        Articulos* form = start();
+        form->findChild<QLineEdit*>(u"Text1"_s)->setFocus();
+        for (int i = 0; i < 60; ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            QVERIFY2(form->rect().contains(focus->mapTo(form, QPoint(0, 0))), qPrintable(focus->objectName()));
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
     }
 
     // Through the accessibility interface, as a screen reader hears the form: each box by its

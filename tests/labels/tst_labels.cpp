@@ -278,6 +278,10 @@ void TestLabels::focusHighlight()
         for (const QString& other : names)
             QCOMPARE(form->findChild<QWidget*>(other)->palette().color(QPalette::Base), other == name ? cyan : white);
     }
+    // Only the size list writes in blue; the entry boxes write as every box does.
+    QCOMPARE(form->findChild<QWidget*>(u"Combo1"_s)->palette().color(QPalette::Text), QColor(0, 0, 255));
+    for (const QString& name : names.mid(1))
+        QCOMPARE(form->findChild<QWidget*>(name)->palette().color(QPalette::Text), QLineEdit().palette().color(QPalette::Text));
 }
 
 int main(int argc, char* argv[])
