@@ -279,9 +279,10 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
     std::unique_ptr<FolderLock> lock;
     if (command == u"inicializar" || command == u"restaurar" ||
         (command == u"usuario" && args.value(1) != u"listar")) {
-        lock = FolderLock::acquire(nullptr, FolderLock::Holder::Command);
+        QString why;
+        lock = FolderLock::acquire(&why, FolderLock::Holder::Command);
         if (!lock) {
-            err << FolderLock::refusal() << '\n';
+            err << (why.isEmpty() ? FolderLock::refusal() : u"No se puede tomar la carpeta de datos: "_s + why) << '\n';
             return 1;
         }
     }

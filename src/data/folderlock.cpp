@@ -20,7 +20,17 @@ int openLockFile(QString* error)
 {
     QDir().mkpath(paths::mappedRoot());
     const int fd = ::open(QFile::encodeName(lockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0 && error) *error = QString::fromLocal8Bit(std::strerror(errno));
+    if (fd < 0 && error) {
+        // In Spanish whatever the system's language.
+        const int code = errno;
+        const QString reason = code == EACCES || code == EPERM ? QStringLiteral("no hay permiso para escribir allí")
+                               : code == EROFS                 ? QStringLiteral("el disco es de sólo lectura")
+                               : code == ENOSPC                ? QStringLiteral("el disco está lleno")
+                               : code == ENOENT || code == ENOTDIR
+                                   ? QStringLiteral("la carpeta no existe y no se puede crear")
+                                   : QStringLiteral("error del sistema %1").arg(code);
+        *error = QStringLiteral("no se puede crear el archivo de bloqueo %1: %2").arg(lockPath(), reason);
+    }
     return fd;
 }
 

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "admin/admin.h"
@@ -10,6 +11,7 @@
 #include "data/folderlock.h"
 #include "data/passwords.h"
 #include "data/paths.h"
+#include "envvar.h"
 #include "tempstore.h"
 
 using namespace Qt::StringLiterals;
@@ -296,6 +298,20 @@ private slots:
         typed_ = {u"Clave1"_s, u"Clave1"_s};
         QCOMPARE(admin({u"usuario"_s, u"agregar"_s, u"PEPE"_s}), 1);
         QVERIFY2(err_.startsWith(says), qPrintable(err_));
+    }
+
+    // A lock file that cannot be made is no open program: the refusal says what is wrong.
+    void lockFileThatCannotBeMadeIsNamed()
+    {
+        QTemporaryDir home;
+        QFile blocker(home.filePath(u"no-es-carpeta"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const fixture::EnvVar dataHome("XDG_DATA_HOME", QFile::encodeName(blocker.fileName()));
+        QCOMPARE(admin({u"inicializar"_s}), 1);
+        QVERIFY2(err_.startsWith(u"No se puede tomar la carpeta de datos: no se puede crear el archivo de bloqueo "_s) &&
+                     err_.contains(u": la carpeta no existe y no se puede crear"_s),
+                 qPrintable(err_));
     }
 
     // Names that are not text, or carry control characters, never become users: two such names
