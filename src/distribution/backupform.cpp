@@ -89,13 +89,17 @@ Backup::Backup(QWidget* parent) : QWidget(parent)
 
 QStringList Backup::drives()
 {
-    QStringList list{u"/"_s, QDir::homePath()};
+    // The first is the one proposed: a removable medium when one is mounted, otherwise the
+    // user's home; the root stays last, to be chosen on purpose.
+    QStringList list;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         const QString root = volume.rootPath();
         const bool removable = root.startsWith(u"/media/"_s) || root.startsWith(u"/run/media/"_s) ||
                                root.startsWith(u"/mnt/"_s);
         if (removable && volume.isReady() && !list.contains(root)) list << root;
     }
+    for (const QString& fixed : {QDir::homePath(), u"/"_s})
+        if (!list.contains(fixed)) list << fixed;
     return list;
 }
 
@@ -155,6 +159,9 @@ void Backup::RealizarBackup()
     } catch (const EngineError& error) {
         failure = u"Error %1: %2"_s.arg(error.number()).arg(error.text());
     }
+    // The day's backup already there is said while the wait window is still up.
+    if (failure.isEmpty() && outcome == backupcopy::Outcome::AlreadyDone)
+        MsgBox(u"YA SE HIZO BACKUP EL DIA "_s + dated, vbInformation, u"Informacion"_s, this);
     Pausa();
     Espere::Ocultar();
     setBusy(false);
@@ -164,9 +171,7 @@ void Backup::RealizarBackup()
         MsgBox(u"No se hizo el backup.\n"_s + failure +
                    u"\nNo quedó ninguna carpeta a medio copiar; puede volver a intentarlo."_s,
                vbCritical, u"Backup "_s, this);
-    } else if (outcome == backupcopy::Outcome::AlreadyDone) {
-        MsgBox(u"YA SE HIZO BACKUP EL DIA "_s + dated, vbInformation, u"Informacion"_s, this);
-    } else {
+    } else if (outcome == backupcopy::Outcome::Done) {
         inform(u"Done"_s);
     }
 }

@@ -96,6 +96,17 @@ TerminalView openAsTerminal(const QString& path)
     return view;
 }
 
+// Message boxes that also note whether the wait window was up as each one showed.
+class BoxesNotingTheWait : public ScriptedMessageBoxes {
+public:
+    QList<bool> waitShown;
+    MsgBoxResult show(QWidget* parent, const QString& prompt, int flags, const QString& title) override
+    {
+        waitShown << Espere::form()->isVisible();
+        return ScriptedMessageBoxes::show(parent, prompt, flags, title);
+    }
+};
+
 }  // namespace
 
 class DistributionTest : public QObject {
@@ -468,10 +479,15 @@ private slots:
         QVERIFY(QDir().mkpath(first));
         QVERIFY(QDir().mkpath(second));
 
-        ScriptedMessageBoxes boxes;
+        BoxesNotingTheWait boxes;
         Backup window;
         window.show();
         QCOMPARE(window.findChild<QLineEdit*>(u"txtFrom"_s)->text(), u"C:\\Norvik\\Bases"_s);
+        // The destination proposed is a removable medium or the home folder, never the root.
+        const QString proposed = window.findChild<QComboBox*>(u"Drive1"_s)->currentText();
+        QVERIFY2(proposed == QDir::homePath() || proposed.startsWith(u"/media/"_s) ||
+                     proposed.startsWith(u"/run/media/"_s) || proposed.startsWith(u"/mnt/"_s),
+                 qPrintable(proposed));
         QStringList shown;
         connect(&window, &Backup::informa, this, [&](const QString& text) { shown << text; });
         chooseDestination(window, first);
@@ -498,6 +514,8 @@ private slots:
         QCOMPARE(boxes.shown().front().prompt, u"YA SE HIZO BACKUP EL DIA "_s + today());
         QCOMPARE(boxes.shown().front().flags, 64);
         QCOMPARE(boxes.shown().front().title, u"Informacion"_s);
+        QCOMPARE(boxes.waitShown, QList<bool>{true});
+        QVERIFY(!Espere::form()->isVisible());
         QVERIFY(QFileInfo::exists(dated + u"/marca"_s));
         QCOMPARE(QDir(first).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{today()});
 
@@ -513,14 +531,16 @@ private slots:
     {
         Backup window;
         auto* drives = window.findChild<QComboBox*>(u"Drive1"_s);
-        QCOMPARE(drives->itemText(0), u"/"_s);
+        // The root is listed last, to be chosen on purpose.
+        QCOMPARE(drives->itemText(drives->count() - 1), u"/"_s);
         QVERIFY(Backup::drives().contains(QDir::homePath()));
+        const QString proposed = drives->itemText(0);
         drives->addItem(dir_->path() + u"/sin-medio"_s);
         drives->setCurrentIndex(drives->count() - 1);
         QCOMPARE(drives->currentIndex(), 0);
+        QCOMPARE(window.Destino(), proposed);
+        drives->setCurrentIndex(drives->count() - 2);
         QCOMPARE(window.Destino(), u"/"_s);
-        drives->setCurrentIndex(1);
-        QCOMPARE(window.Destino(), drives->itemText(1));
     }
 
     void backupWithoutSubfoldersAndOnTheNextDay()
