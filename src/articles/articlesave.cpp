@@ -73,6 +73,16 @@ Outcome saveArticle(ArticleModel& model, Recordset& articulos, std::optional<qin
     }
 }
 
+qint64 nextCode(Database& articulosFile)
+{
+    // The counter's own record of the highest code given (SQLite keeps it for AUTOINCREMENT
+    // keys), or the highest code stored where that record is behind.
+    const auto rows = articulosFile.Select(
+        u"SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'articulos'), 0), "
+        u"coalesce((SELECT max(codigo) FROM articulos), 0)) + 1"_s);
+    return rows.value(0).value(0).toLongLong();
+}
+
 QString deletionLogName(const QString& code, const QString& barcode)
 {
     QString name = code + u'-' + barcode;

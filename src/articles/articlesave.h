@@ -9,6 +9,7 @@
 #include "badinput.h"
 #include "data/errors.h"
 
+class Database;
 class Recordset;
 
 namespace articles {
@@ -21,6 +22,11 @@ class ArticleModel;
 // engine error (thrown; NoCurrentRecord when the article is gone) stores nothing and leaves
 // the model's texts as they were.
 Outcome saveArticle(ArticleModel& model, Recordset& articulos, std::optional<qint64> editing);
+
+// The code the store gives the next new article in the articles file `articulosFile`: one past
+// the highest ever given, a deleted article's included, since codes are never reused. Throws
+// EngineError.
+qint64 nextCode(Database& articulosFile);
 
 // The deletion log of one article: the file "code-barcode" in "c:\norvik\tempo\".
 // Characters that cannot stand in a file name ('/', '\', NUL) become '_', so the file never

@@ -228,14 +228,12 @@ Articulos::Articulos(QWidget* parent)
       Data1(new Data(this, RecordsetType::Table)),
       Data2(new Data(this, RecordsetType::Table)),
       Data3(new Data(this, RecordsetType::Table)),
-      Data4(new Data(this, RecordsetType::Table)),
-      Data6(new Data(this, RecordsetType::Dynaset))
+      Data4(new Data(this, RecordsetType::Table))
 {
     Data1->setObjectName(u"Data1"_s);
     Data2->setObjectName(u"Data2"_s);
     Data3->setObjectName(u"Data3"_s);
     Data4->setObjectName(u"Data4"_s);
-    Data6->setObjectName(u"Data6"_s);
     setObjectName(u"Articulos"_s);
     setWindowTitle(u"Articulos"_s);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -484,8 +482,8 @@ bool Articulos::open()
 {
     static constexpr std::array<const char16_t*, 4> kFiles = {u"Articulos.mdb", u"Proveedores.mdb",
                                                               u"Marcas.mdb", u"Rubros.mdb"};
-    const std::array<std::pair<size_t, Data*>, 5> bindings = {{
-        {0, Data1}, {1, Data2}, {2, Data3}, {3, Data4}, {0, Data6},
+    const std::array<std::pair<size_t, Data*>, 4> bindings = {{
+        {0, Data1}, {1, Data2}, {2, Data3}, {3, Data4},
     }};
     try {
         for (const auto& [file, data] : bindings) {
@@ -511,7 +509,7 @@ bool Articulos::open()
 
 void Articulos::release()
 {
-    for (Data* d : {Data1, Data2, Data3, Data4, Data6}) d->close();
+    for (Data* d : {Data1, Data2, Data3, Data4}) d->close();
     for (auto& file : files_) file.reset();
 }
 
@@ -662,11 +660,8 @@ void Articulos::modificar()
 void Articulos::nuevo()
 {
     guarded([&] {
-        // The last record in the table's own order proposes the next code.
-        Recordset& rs = Data6->Recordset();
-        rs.MoveLast();
-        const qint64 next = rs.Eof() ? 1 : rs.Fields(u"codigo").Value().toLongLong() + 1;
-        Text1->setText(numbertext::code(next, 6));
+        // The code the save will really give, a deleted last article's skipped.
+        Text1->setText(numbertext::code(articles::nextCode(*files_[0]), 6));
         Desbloquear();
         BanNuevo = Bandera = true;
         // The fields are a copy now, no longer a stored article.

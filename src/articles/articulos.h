@@ -98,8 +98,7 @@ private:
     Data* Data2;
     Data* Data3;
     Data* Data4;
-    Data* Data6;
-    // Articulos.mdb (Data1 and Data6), Proveedores.mdb, Marcas.mdb, Rubros.mdb.
+    // Articulos.mdb (Data1), Proveedores.mdb, Marcas.mdb, Rubros.mdb.
     std::array<std::shared_ptr<Database>, 4> files_;
 
     QLineEdit* Text1 = nullptr;

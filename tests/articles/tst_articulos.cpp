@@ -747,6 +747,18 @@ private slots:
                  (QStringList{u"Text1=000042"_s, u"Text2=555"_s, u"Text3=FIDEOS"_s, u"Text12=20"_s}));
         QCOMPARE(fixture::focusName(), u"Text2"_s);
         QVERIFY(boxes.shown().isEmpty());
+
+        // After the last article (42) was deleted, the code the save will give: 000043, which
+        // the save then gives.
+        form = reopenOn([](Database& db) {
+            db.Execute(u"INSERT INTO articulos (codigo, codbarra, descripcion, cos) VALUES (41, '555', 'FIDEOS', 20)"_s);
+            db.Execute(u"INSERT INTO articulos (codigo, codbarra, descripcion, cos) VALUES (42, '556', 'ARROZ', 20)"_s);
+            db.Execute(u"DELETE FROM articulos WHERE codigo = 42"_s);
+        });
+        fixture::run(form, boxes, {u"Text1:41"_s, u"Text1 Enter"_s, u"cmdNuevo"_s, u"Text2 clear"_s, u"Text2:557"_s});
+        QCOMPARE(form->findChild<QLineEdit*>(u"Text1"_s)->text(), u"000043"_s);
+        fixture::run(form, boxes, {u"cmdGrabar"_s});
+        QCOMPARE(storedArticle(43, {u"codbarra"_s}), u"557"_s);
     }
 
     // ------------------------------------------------------------ delete
