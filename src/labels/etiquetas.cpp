@@ -340,7 +340,26 @@ void Etiquetas::eliminarEtiquetas()
 void Etiquetas::imprimir()
 {
     const int position = Combo1->findText(Combo1->currentText(), Qt::MatchExactly);
-    if (position < 0) return;
+    if (position < 0) {
+        // Nothing chosen does nothing, as always; a size typed that is none of the list says so.
+        if (!Combo1->currentText().trimmed().isEmpty())
+            MsgBox(u"EL TAMAÑO \""_s + Combo1->currentText() + u"\" NO ESTA EN LA LISTA"_s, vbExclamation,
+                   u"Informacion"_s, this);
+        return;
+    }
+    // An empty queue would print blank sheets.
+    bool empty = true;
+    try {
+        Recordset& queue = Data2->Recordset();
+        queue.MoveFirst();
+        empty = queue.Eof();
+    } catch (const EngineError& error) {
+        return ShowErrorBox(error, this);
+    }
+    if (empty) {
+        MsgBox(u"NO HAY ETIQUETAS PARA IMPRIMIR"_s, vbExclamation, u"Informacion"_s, this);
+        return;
+    }
     WindowRegistry::instance().show(viewerForSize(position));
 }
 

@@ -205,18 +205,32 @@ void TestLabels::refusals()
 void TestLabels::printOpensTheSizesViewer_data()
 {
     QTest::addColumn<int>("downs");
+    QTest::addColumn<QString>("typed");  // a size typed instead of chosen
+    QTest::addColumn<bool>("queued");
     QTest::addColumn<QString>("viewer");
-    QTest::newRow("no size chosen") << 0 << QString();
-    QTest::newRow("ETIQUETA CHICA") << 1 << u"ForListaEtiqueta"_s;
-    QTest::newRow("ETIQUETA MEDIANA") << 2 << u"ForListaEtiqueta1"_s;
-    QTest::newRow("ETIQUETA GRANDE") << 3 << u"ForListaEtiqueta2"_s;
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("no size chosen") << 0 << QString() << true << QString() << QStringList();
+    QTest::newRow("ETIQUETA CHICA") << 1 << QString() << true << u"ForListaEtiqueta"_s << QStringList();
+    QTest::newRow("ETIQUETA MEDIANA") << 2 << QString() << true << u"ForListaEtiqueta1"_s << QStringList();
+    QTest::newRow("ETIQUETA GRANDE") << 3 << QString() << true << u"ForListaEtiqueta2"_s << QStringList();
+    QTest::newRow("a size that is none") << 0 << u"GIGANTE"_s << true << QString()
+                                         << QStringList{u"48|Informacion|EL TAMAÑO \"GIGANTE\" NO ESTA EN LA LISTA"_s};
+    QTest::newRow("empty queue") << 1 << QString() << false << QString()
+                                 << QStringList{u"48|Informacion|NO HAY ETIQUETAS PARA IMPRIMIR"_s};
 }
 
 void TestLabels::printOpensTheSizesViewer()
 {
     QFETCH(int, downs);
+    QFETCH(QString, typed);
+    QFETCH(bool, queued);
     QFETCH(QString, viewer);
+    QFETCH(QStringList, boxes);
 
+    if (queued) {
+        QFile::remove(paths::toNative(paths::inBases(u"Etiquetas.mdb"_s)));
+        folder_->create(u"Etiquetas.mdb"_s, {{{u"descripcion"_s, u"UNO"_s}}});
+    }
     QStringList opened;
     for (int i = 0; i < 3; ++i) {
         const QString name = Etiquetas::viewerForSize(i);
@@ -230,13 +244,14 @@ void TestLabels::printOpensTheSizesViewer()
     QVERIFY(form);
     QStringList steps{u"Text3:Leche"_s, u"Text1:1"_s};
     for (int i = 0; i < downs; ++i) steps.prepend(u"Combo1 Down"_s);
+    if (!typed.isEmpty()) steps.prepend(u"Combo1:"_s + typed);
     steps << u"cmdImprimir"_s;
     fixture::run(form, scripted, steps);
     QCOMPARE(opened, viewer.isEmpty() ? QStringList() : QStringList{viewer});
-    QCOMPARE(scripted.shown().size(), 0);
+    QCOMPARE(fixture::shown(scripted), boxes);
     // The form stays as it was.
     QVERIFY(form->isVisible());
-    const QString size = downs ? form->findChild<QComboBox*>(u"Combo1"_s)->itemText(downs - 1) : QString();
+    const QString size = downs ? form->findChild<QComboBox*>(u"Combo1"_s)->itemText(downs - 1) : typed;
     QCOMPARE(fixture::texts(form, kFields),
              (QStringList{u"Combo1="_s + size, u"Text1=1"_s, u"Text2="_s, u"Text3=Leche"_s, u"Text4="_s}));
     for (int i = 0; i < 3; ++i)
