@@ -732,6 +732,35 @@ private slots:
         QVERIFY(!QFileInfo::exists(destination + u'/' + backupcopy::nombreFechado(QDate::currentDate().addDays(1))));
     }
 
+    // Backups killed at random moments leave no dated folder half made, and the next backup
+    // removes the temporary folders they left.
+    void killedBackupsLeaveNothingBehind()
+    {
+        addArticles(3000);
+        const QString destination = dir_->path() + u"/destino"_s;
+        QVERIFY(QDir().mkpath(destination));
+        for (int trial = 0; trial < 15; ++trial) {
+            QProcess child;
+            child.start(QStringLiteral(BACKUP_CHILD), {destination});
+            QVERIFY(child.waitForReadyRead(10000));
+            QThread::usleep(QRandomGenerator::global()->bounded(300000u));
+            ::kill(pid_t(child.processId()), SIGKILL);
+            QVERIFY(child.waitForFinished(10000));
+        }
+        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
+                 backupcopy::Outcome::Done);
+        QCOMPARE(hiddenEntries(destination), QStringList());
+        // Every dated folder is a whole backup: its manifest holds for all ten files.
+        for (const QString& dated : QDir(destination).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QProcess sha;
+            sha.setWorkingDirectory(destination + u'/' + dated);
+            sha.start(u"sha256sum"_s, {u"--check"_s, u"--strict"_s, u"--quiet"_s, u"manifiesto.sha256"_s});
+            QVERIFY(sha.waitForFinished(30000));
+            QVERIFY2(sha.exitCode() == 0, qPrintable(dated));
+            QCOMPARE(QDir(destination + u'/' + dated).entryList(QDir::Files).size(), 11);
+        }
+    }
+
     // A backup that is not the store's as the program opens it is refused, naming the file and
     // why, and nothing changes.
     void restoreChecksEveryFileFirst_data()
