@@ -94,9 +94,14 @@ QWidget* WindowRegistry::showAt(const QString& key, std::optional<QPoint> pixels
         sub->resize(formSize.grownBy(frame));
         // A form of fixed size is never made smaller than that by arranging the windows.
         if (window->minimumSize() == window->maximumSize()) sub->setMinimumSize(sub->size());
+        // One larger than the frame's visible area is made to fit it, as far as it can shrink.
+        if (sub->mdiArea())
+            sub->resize(sub->size().boundedTo(sub->mdiArea()->viewport()->size()).expandedTo(sub->minimumSize()));
         if (pixels) moveTo(placed, *pixels);
     }
     placed->show();
+    // A window without a place of its own goes where the frame puts it, but inside.
+    if (fresh && sub && !pixels) moveTo(placed, placed->pos());
     if (sub) {
         sub->mdiArea()->setActiveSubWindow(sub);
     } else {

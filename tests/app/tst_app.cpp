@@ -400,6 +400,34 @@ private slots:
         return edit->width() - frame - 4 - margins.left() - margins.right();
     }
 
+    // A child window opens inside the frame's visible area: a list viewer larger than it is
+    // made to fit, and one without a place of its own is kept inside.
+    void childWindowsOpenInsideTheFrame_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("list viewer") << u"ForListaArticulos"_s;
+        QTest::newRow("label viewer") << u"ForListaEtiqueta"_s;
+        QTest::newRow("label queue") << u"Etiquetas"_s;
+    }
+    void childWindowsOpenInsideTheFrame()
+    {
+        QFETCH(QString, window);
+        ScriptedMessageBoxes msg;
+        MainWindow main{&frame_, {}, nullptr};
+        main.principal = std::make_unique<Principal>();
+        main.principal->resize(800, 560);
+        QVERIFY(fixture::activate(main.principal.get()));
+        QWidget* form = WindowRegistry::instance().show(window);
+        QVERIFY(form);
+        auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+        QVERIFY(sub);
+        const QRect visible(QPoint(0, 0), sub->mdiArea()->viewport()->size());
+        QVERIFY2(visible.contains(sub->geometry()) || sub->minimumSize() == sub->size(),
+                 qPrintable(u"%1,%2 %3x%4 in %5x%6"_s.arg(sub->x()).arg(sub->y()).arg(sub->width()).arg(sub->height())
+                                .arg(visible.width()).arg(visible.height())));
+        QVERIFY(sub->x() >= 0 && sub->y() >= 0);
+    }
+
     void arrangingNeverSquashesAForm()
     {
         ScriptedMessageBoxes msg;
