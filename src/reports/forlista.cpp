@@ -53,6 +53,15 @@ void ForLista::showEvent(QShowEvent* event)
     QTimer::singleShot(0, this, &ForLista::load);
 }
 
+bool ForLista::event(QEvent* event)
+{
+    // Brought forward again (a label sheet printed, the queue changed and printed again), the
+    // viewer shows the data as it is now, never the pages it read before.
+    if (event->type() == WindowRegistry::broughtForward() && loaded_ && report_ && report_->isOpen())
+        CRViewer1->Refresh();
+    return QWidget::event(event);
+}
+
 void ForLista::closeEvent(QCloseEvent* event)
 {
     if (report_) report_->close();

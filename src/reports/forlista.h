@@ -26,6 +26,7 @@ public:
     bool loaded() const { return loaded_; }
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

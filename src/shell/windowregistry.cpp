@@ -21,6 +21,12 @@ std::optional<QPoint> inPixels(std::optional<QPoint> twipsPosition)
 
 }  // namespace
 
+QEvent::Type WindowRegistry::broughtForward()
+{
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
 WindowRegistry& WindowRegistry::instance()
 {
     static WindowRegistry registry;
@@ -80,6 +86,10 @@ QWidget* WindowRegistry::showAt(const QString& key, std::optional<QPoint> pixels
     const bool fresh = !entry.window;
     QWidget* window = fresh ? create(entry) : entry.window.data();
     if (!window) return nullptr;
+    if (!fresh) {
+        QEvent forward(broughtForward());
+        QCoreApplication::sendEvent(window, &forward);
+    }
     const QSize formSize = window->size();
 
     auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());

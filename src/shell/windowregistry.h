@@ -9,6 +9,7 @@
 // A window unloads by closing itself (close()); the registry deletes it then, so its files
 // are released and the next show creates it afresh.
 
+#include <QEvent>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
@@ -49,8 +50,12 @@ public:
 
     // Shows the window `key` (creating it the first time), brings it to the front and moves
     // it to its position. Returns the window, or nullptr when no window of that name is
-    // registered or it could not be made.
+    // registered or it could not be made. A window already open is sent broughtForward()
+    // first, so that one showing data can show it as it is now.
     QWidget* show(const QString& key, At where = At::ItsPlace);
+
+    // The event a window already open receives when a show brings it forward.
+    static QEvent::Type broughtForward();
 
     // The position, in twips, a show of `key` moves it to; none when it has none (or `key`
     // is not registered).
