@@ -126,6 +126,17 @@ class DistributionTest : public QObject {
 
     QString today() const { return backupcopy::nombreFechado(QDate::currentDate()); }
 
+    // Backs the store up today into the folder "destino"; the dated folder, or empty on failure.
+    QString backUpToday()
+    {
+        const QString destination = dir_->path() + u"/destino"_s;
+        if (!QDir().mkpath(destination) ||
+            backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}) !=
+                backupcopy::Outcome::Done)
+            return QString();
+        return destination + u'/' + today();
+    }
+
     // Chooses `folder` in the backup window's folder tree, as a click would.
     static void chooseDestination(Backup& window, const QString& folder)
     {
@@ -611,11 +622,8 @@ private slots:
 
     void restoreRoundTrip()
     {
-        const QString destination = dir_->path() + u"/destino"_s;
-        QVERIFY(QDir().mkpath(destination));
-        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
-                 backupcopy::Outcome::Done);
-        const QString backup = destination + u'/' + today();
+        const QString backup = backUpToday();
+        QVERIFY(!backup.isEmpty());
         const qint64 saved = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
         addArticles(25);
         QCOMPARE(admin({u"restaurar"_s, backup}), 0);
@@ -651,11 +659,8 @@ private slots:
     {
         QFETCH(QString, how);
         QFETCH(QString, message);
-        const QString destination = dir_->path() + u"/destino"_s;
-        QVERIFY(QDir().mkpath(destination));
-        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
-                 backupcopy::Outcome::Done);
-        QString backup = destination + u'/' + today();
+        QString backup = backUpToday();
+        QVERIFY(!backup.isEmpty());
         addArticles(5);
         const qint64 current = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
         QProcess holder;
@@ -779,11 +784,8 @@ private slots:
     {
         QFETCH(QString, how);
         QFETCH(QString, message);
-        const QString destination = dir_->path() + u"/destino"_s;
-        QVERIFY(QDir().mkpath(destination));
-        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
-                 backupcopy::Outcome::Done);
-        const QString backup = destination + u'/' + today();
+        const QString backup = backUpToday();
+        QVERIFY(!backup.isEmpty());
         addArticles(5);
         const qint64 current = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
         auto sqlite = [](const QString& path, const char* sql) {
@@ -831,12 +833,9 @@ private slots:
     // the next restore finishes what a killed one left.
     void killedRestoreLeavesOneWholeStore()
     {
-        const QString destination = dir_->path() + u"/destino"_s;
-        QVERIFY(QDir().mkpath(destination));
         addArticles(3000);
-        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
-                 backupcopy::Outcome::Done);
-        const QString backup = destination + u'/' + today();
+        const QString backup = backUpToday();
+        QVERIFY(!backup.isEmpty());
         const qint64 saved = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
         addArticles(40);
         // A second file that changes with the first, so a mix of dates shows.
