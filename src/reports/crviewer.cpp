@@ -6,10 +6,12 @@
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
@@ -20,6 +22,8 @@
 #include <QWheelEvent>
 
 #include "data/errors.h"
+#include "data/numbertext.h"
+#include "forms/recordform.h"
 #include "report.h"
 #include "shell/msgbox.h"
 
@@ -62,28 +66,40 @@ std::function<QString(QWidget*)>& exportChooser()
 
 const int kZoomSteps[] = {50, 75, 88, 100, 125, 150, 200};
 
-// A box of a few millimetres where the full stop and the comma both type the decimal separator,
-// as in every number box of the program: read as a group separator, "1.5" would be 15 mm and
-// send the labels off the sheet.
+// A box of a few millimetres, written with the store's decimal comma whatever the system's
+// language, where a typed full stop is that comma as in every number box of the program: read
+// as a group separator, "1.5" would be 15 mm and send the labels off the sheet.
 class MillimetreBox : public QDoubleSpinBox {
 public:
     using QDoubleSpinBox::QDoubleSpinBox;
 
-    QValidator::State validate(QString& text, int& position) const override
+    QString textFromValue(double value) const override { return numbertext::fixed(value, decimals()); }
+    double valueFromText(const QString& text) const override { return numbertext::parse(number(text)).value_or(0); }
+    QValidator::State validate(QString& text, int&) const override
     {
-        text = withDecimalPoint(text);
-        return QDoubleSpinBox::validate(text, position);
+        const QStringView typed = number(text);
+        // A sign, digits and one comma with at most `decimals` digits after it may still become a value.
+        static const QRegularExpression shape(u"^[-+]?[0-9]*(,[0-9]*)?$"_s);
+        const QRegularExpressionMatch match = shape.match(typed);
+        if (!match.hasMatch() || match.capturedLength(1) > decimals() + 1) return QValidator::Invalid;
+        const std::optional<double> value = numbertext::parse(typed);
+        if (!value || *value < minimum() || *value > maximum()) return QValidator::Intermediate;
+        return QValidator::Acceptable;
     }
-    double valueFromText(const QString& text) const override
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
     {
-        return QDoubleSpinBox::valueFromText(withDecimalPoint(text));
+        if (!forms::typeIntoField(lineEdit(), event, forms::DecimalComma)) QDoubleSpinBox::keyPressEvent(event);
     }
 
 private:
-    QString withDecimalPoint(QString text) const
+    // The text without the prefix the box writes before the number.
+    QStringView number(const QString& text) const
     {
-        const QString point = locale().decimalPoint();
-        return text.replace(u'.', point).replace(u',', point);
+        QStringView view(text);
+        if (view.startsWith(prefix())) view = view.mid(prefix().size());
+        return view.trimmed();
     }
 };
 

@@ -473,29 +473,35 @@ void TestReports::printerOffsetTakesTheFullStopAsTheDecimalComma_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<double>("millimetres");
-    QTest::newRow("full stop") << u"1.5"_s << 1.5;
-    QTest::newRow("full stop, two and a half") << u"2.5"_s << 2.5;
-    QTest::newRow("comma") << u"1,5"_s << 1.5;
-    QTest::newRow("negative") << u"-0.5"_s << -0.5;
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("full stop") << u"1.5"_s << 1.5 << u"Horizontal 1,5"_s;
+    QTest::newRow("full stop, two and a half") << u"2.5"_s << 2.5 << u"Horizontal 2,5"_s;
+    QTest::newRow("comma") << u"1,5"_s << 1.5 << u"Horizontal 1,5"_s;
+    QTest::newRow("negative") << u"-0.5"_s << -0.5 << u"Horizontal -0,5"_s;
+    QTest::newRow("a second decimal is not taken") << u"1.25"_s << 1.2 << u"Horizontal 1,2"_s;
 }
+
 void TestReports::printerOffsetTakesTheFullStopAsTheDecimalComma()
 {
     QFETCH(QString, typed);
     QFETCH(double, millimetres);
+    QFETCH(QString, shown);
     folder_->create(u"Etiquetas.mdb"_s, labelRecords(2));
     ScriptedMessageBoxes boxes;
     ForLista* form = show(u"ForListaEtiqueta"_s);
     QVERIFY(form);
     auto* box = form->findChild<QDoubleSpinBox*>(u"txtCorrimientoX"_s);
     QVERIFY(box);
-    auto* edit = box->findChild<QLineEdit*>();
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, u"Horizontal "_s + typed);
-    QTest::keyClick(edit, Qt::Key_Return);
+    // Written as the store writes numbers, whatever the system's language.
+    QCOMPARE(box->text(), u"Horizontal 0,0"_s);
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, typed);
+    QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(box->value(), millimetres);
+    QCOMPARE(box->text(), shown);
     QCOMPARE(reports::savedLabelOffset().x(), millimetres);
+    QCOMPARE(boxes.shown().size(), 0);
 }
 
 void TestReports::barcodesScan_data()
