@@ -36,4 +36,11 @@ QIcon icon(const QString& name, QSize size)
     return QIcon(render(u"icons/"_s + name + u".svg"_s, size));
 }
 
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int side : {16, 24, 32, 48, 64}) icon.addPixmap(render(u"pictures/valdrameno.svg"_s, QSize(side, side)));
+    return icon;
+}
+
 }  // namespace pictures

@@ -15,4 +15,7 @@ QPixmap render(const QString& name, QSize size);
 // An icon of the built-in icon set ("printer") at `size`.
 QIcon icon(const QString& name, QSize size);
 
+// The program's own icon, the one its desktop entry shows, for the windows' title bars.
+QIcon programIcon();
+
 }  // namespace pictures

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "calendario.h"
+#include "pictures.h"
 #include "twips.h"
 
 using namespace Qt::StringLiterals;
@@ -127,6 +128,7 @@ QWidget* WindowRegistry::create(Entry& entry)
     QWidget* window = entry.def.create();
     if (!window) return nullptr;
     window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(pictures::programIcon());
     entry.window = window;
     if (entry.def.place == WindowPlace::InFrame && frame_) {
         QMdiSubWindow* sub = frame_->addSubWindow(window);

@@ -41,6 +41,7 @@
 #include "shell/login.h"
 #include "shell/msgbox.h"
 #include "shell/pausa.h"
+#include "shell/pictures.h"
 #include "shell/principal.h"
 #include "data/storelocale.h"
 #include "shell/translations.h"
@@ -824,6 +825,10 @@ private slots:
         QVERIFY(first->isVisible());
         QCOMPARE(placed(first)->pos(), pixels);
         if (inFrame) QCOMPARE(first->size(), QSize(200, 120));  // the child keeps the form's size
+        // Its title bar shows the program's icon, not the toolkit's.
+        const QImage programIcon = pictures::programIcon().pixmap(16).toImage();
+        QVERIFY(!programIcon.isNull() && programIcon.pixelColor(8, 8).alpha() > 0);
+        QCOMPARE(placed(first)->windowIcon().pixmap(16).toImage(), programIcon);
         // Moved away and covered by another window, it comes back to the front and to its place.
         placed(first)->move(pixels + QPoint(37, 23));
         QWidget* other = WindowRegistry::instance().show(u"Otra"_s);
