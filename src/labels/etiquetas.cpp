@@ -68,6 +68,17 @@ void setPointFont(QWidget* widget, int points, bool bold)
     widget->setFont(font);
 }
 
+// A caption keeps its designed size unless its text would not fit its box in that font (the
+// fonts here are wider than the ones it was drawn for): then the largest size that fits.
+void fitCaption(QLabel* caption)
+{
+    QFont font = caption->font();
+    while (font.pointSizeF() > 6 &&
+           QFontMetrics(font).horizontalAdvance(caption->text()) > caption->contentsRect().width())
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    caption->setFont(font);
+}
+
 // The refusal of a field's value, in the article rules' words, with the field selected.
 void refuse(const QString& prompt, QLineEdit* field, QWidget* parent)
 {
@@ -156,6 +167,7 @@ void Etiquetas::build()
     Text3 = field(u"Text3"_s, 60, twips::rect(1800, 1680, 6375, 315));
     QLabel* price = label(u"Label5"_s, u"Precio $"_s, twips::rect(240, 2220, 1500, 495));
     setPointFont(price, 18, true);
+    fitCaption(price);
     Text4 = field(u"Text4"_s, 60, twips::rect(1800, 2160, 3000, 615));
     setPointFont(Text4, 24, true);
     // Each caption is its box's buddy, so a screen reader hears the box by it.

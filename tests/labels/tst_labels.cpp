@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 
@@ -40,6 +41,7 @@ private slots:
     void searchButtonsOpenTheirLookups();
     void missingLabelFile();
     void focusHighlight();
+    void captionsShowWhole();
 
 private:
     Etiquetas* openForm();
@@ -297,6 +299,24 @@ void TestLabels::focusHighlight()
     QCOMPARE(form->findChild<QWidget*>(u"Combo1"_s)->palette().color(QPalette::Text), QColor(0, 0, 255));
     for (const QString& name : names.mid(1))
         QCOMPARE(form->findChild<QWidget*>(name)->palette().color(QPalette::Text), QLineEdit().palette().color(QPalette::Text));
+}
+
+void TestLabels::captionsShowWhole()
+{
+    Etiquetas* form = openForm();
+    QVERIFY(form);
+    const QList<QLabel*> captions = form->findChildren<QLabel*>();
+    QVERIFY(captions.size() >= 6);
+    for (QLabel* caption : captions) {
+        const QFontMetrics metrics(caption->font());
+        const QRect room = caption->contentsRect();
+        QVERIFY2(metrics.horizontalAdvance(caption->text()) <= room.width(), qPrintable(caption->text()));
+        QVERIFY2(metrics.height() <= room.height(), qPrintable(caption->text()));
+    }
+    // "Precio $" stays the large bold caption it is.
+    auto* price = form->findChild<QLabel*>(u"Label5"_s);
+    QVERIFY(price->font().bold());
+    QVERIFY(price->font().pointSizeF() >= 14);
 }
 
 int main(int argc, char* argv[])
