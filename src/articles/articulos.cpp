@@ -166,8 +166,6 @@ constexpr std::array kLocked = {F::Descripcion, F::CodP, F::DesP, F::CodM, F::De
                                 F::Min,         F::Ped,  F::Rec1, F::Lis1, F::Rec2, F::Lis2,
                                 F::Rec3,        F::Lis3};
 
-bool isPriceField(const QString& name) { return name == u"Text21" || name == u"Text23" || name == u"Text25"; }
-
 void setBase(QWidget* widget, const QColor& colour)
 {
     QPalette palette = widget->palette();
@@ -922,7 +920,8 @@ bool Articulos::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::FocusOut:
         if (qobject_cast<QLineEdit*>(widget))
-            setBase(widget, isPriceField(widget->objectName()) ? kPriceColour : kPlainColour);
+            // Every box left turns white, the grey price boxes too, as in every record form.
+            setBase(widget, kPlainColour);
         break;
     default:
         break;

@@ -179,6 +179,12 @@ private slots:
             QCOMPARE(price->font().pointSize(), 12);
             QVERIFY(price->font().bold());
         }
+        // A price box left goes white, as every box does.
+        auto* list1 = form->findChild<QLineEdit*>(u"Text21"_s);
+        list1->setFocus();
+        QCOMPARE(list1->palette().color(QPalette::Base), QColor(192, 255, 255));
+        form->findChild<QLineEdit*>(u"Text22"_s)->setFocus();
+        QCOMPARE(list1->palette().color(QPalette::Base), QColor(255, 255, 255));
         const QStringList captions = {u"&Modificar"_s, u"&Nuevo"_s, u"&Grabar"_s, u"&Eliminar"_s, u"&Cerrar"_s};
         const QStringList names = {u"cmdModificar"_s, u"cmdNuevo"_s, u"cmdGrabar"_s, u"cmdEliminar"_s, u"cmdCerrar"_s};
         int left = -1;
