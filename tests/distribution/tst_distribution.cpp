@@ -777,6 +777,7 @@ private slots:
         QTest::newRow("another program's file") << u"foreign"_s << u"El archivo Rubros.mdb de la copia no sirve"_s;
         QTest::newRow("a byte changed") << u"flipped"_s << u"no coincide con el manifiesto"_s;
         QTest::newRow("newer schema, no manifest") << u"newer"_s << u"Marcas.mdb de la copia no sirve: error 3041"_s;
+        QTest::newRow("another password, no manifest") << u"password"_s << u"Marcas.mdb de la copia no sirve: error 3031"_s;
         QTest::newRow("missing column, no manifest") << u"column"_s << u"Rubros.mdb de la copia no sirve: la tabla tiene otros campos"_s;
         QTest::newRow("half-saved current file") << u"journal"_s << u"quedó a medio guardar"_s;
     }
@@ -811,7 +812,15 @@ private slots:
             const char byte = f.peek(1).at(0);
             f.write(QByteArray(1, char(byte ^ 1)));
         }
-        if (how == u"newer" || how == u"column") QVERIFY(QFile::remove(backup + u"/manifiesto.sha256"_s));
+        if (how == u"newer" || how == u"column" || how == u"password")
+            QVERIFY(QFile::remove(backup + u"/manifiesto.sha256"_s));
+        if (how == u"password") {
+            // The program's own kind of file, but with another password.
+            catalogue::FileDef other = *catalogue::find(u"Marcas.mdb");
+            other.password = u"otra-clave"_s;
+            QVERIFY(QFile::remove(backup + u"/Marcas.mdb"_s));
+            catalogue::createFile(other, backup + u"/Marcas.mdb"_s);
+        }
         if (how == u"newer") sqlite(backup + u"/Marcas.mdb"_s, "UPDATE valdrameno_meta SET value = '999' WHERE key = 'schema_version'");
         if (how == u"column") {
             // Made by the program's own engine, with its password, but a field short.
