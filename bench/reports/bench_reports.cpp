@@ -139,7 +139,13 @@ public:
     {
         if (withTotals) {
             sqlite3_stmt* t;
-            sqlite3_prepare_v2(db_, "SELECT count(*), total(dept) FROM articulos", -1, &t, nullptr);
+            // The count and total, and the widest value of each column, which the widths of
+            // the columns follow.
+            sqlite3_prepare_v2(db_,
+                               "SELECT count(*), total(dept), max(codigo), max(length(codbarra)), "
+                               "max(length(descripcion)), max(abs(cos)), max(abs(lis1)), max(abs(lis2)), "
+                               "max(abs(lis3)), max(abs(dept)) FROM articulos",
+                               -1, &t, nullptr);
             sqlite3_step(t);
             count_ = sqlite3_column_int64(t, 0);
             sqlite3_finalize(t);

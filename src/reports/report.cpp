@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include <QDir>
 #include <QFile>
@@ -33,6 +34,11 @@ constexpr double kLeft = 150, kContentWidth = 1800;
 constexpr double kTitleTop = 100, kHeaderTop = 220, kFirstRowTop = 290, kRowHeight = 42;
 constexpr double kFooterTop = 2970 - 110;
 constexpr double kCellPadding = 10;
+// The list's font: its usual size, the smallest it takes so that every text shows whole, and
+// the smallest it takes so that every number and header does.
+constexpr double kListPoints = 7, kSmallestWholePoints = 6, kSmallestPoints = 4;
+// How many records near the longest texts are measured for the column widths.
+constexpr int kWidestRecords = 256;
 
 QFont makeFont(double points, bool bold = false)
 {
@@ -184,7 +190,14 @@ void Report::refresh()
 {
     close();
     auto source = std::make_unique<ReportSource>(def_, password_);
-    source->readTotals(summed_, count_, sums_);
+    const ListDef* list = def_.list();
+    std::vector<bool> numeric;
+    if (list)
+        for (const ColumnDef& column : list->columns) numeric.push_back(column.format != Format::Text);
+    ReportSource::Totals totals = source->readTotals(summed_, numeric);
+    count_ = totals.count;
+    sums_ = std::move(totals.sums);
+    if (list) layOutList(*source, totals.sizes);
     source_ = std::move(source);
     printed_ = QDateTime::currentDateTime();
 }
@@ -215,6 +228,72 @@ int Report::pageCount() const
     // Lists keep one line for the total; label sheets skip the positions before the start.
     const qint64 places = def_.labels() ? count_ + start_ - 1 : count_ + 1;
     return int(std::max<qint64>(1, (places + per - 1) / per));
+}
+
+void Report::layOutList(ReportSource& source, const std::vector<QVariant>& sizes)
+{
+    const std::vector<ColumnDef>& columns = def_.list()->columns;
+    const size_t n = columns.size();
+    auto isText = [&](size_t i) { return columns[i].format == Format::Text; };
+    // What each column may write at its widest: its values in the plain font (a number's
+    // largest, a text's longest ones), its header and total in bold.
+    std::vector<qint64> longest(n, 0);
+    for (size_t i = 0; i < n; ++i)
+        if (isText(i)) longest[i] = sizes[i].toLongLong();
+    std::vector<QStringList> plainTexts = source.longTexts(longest, kWidestRecords), boldTexts(n);
+    for (size_t i = 0; i < n; ++i) {
+        boldTexts[i] << columns[i].header;
+        if (!isText(i) && !sizes[i].isNull()) plainTexts[i] << cellText(sizes[i], columns[i].format);
+    }
+    for (size_t i = 0; i < summed_.size(); ++i) boldTexts[size_t(summed_[i])] << numbertext::fixed(sums_[i]);
+
+    // At a font size: the width each column needs to show everything whole, and the least a
+    // text column may have (its header).
+    std::vector<double> whole(n), least(n);
+    auto measure = [&](double points) {
+        const QFontMetricsF plain(makeFont(points)), bold(makeFont(points, true));
+        for (size_t i = 0; i < n; ++i) {
+            double wide = 0;
+            for (const QString& text : plainTexts[i]) wide = std::max(wide, plain.horizontalAdvance(text));
+            for (const QString& text : boldTexts[i]) wide = std::max(wide, bold.horizontalAdvance(text));
+            whole[i] = wide + 2 * kCellPadding;
+            least[i] = isText(i) ? bold.horizontalAdvance(columns[i].header) + 2 * kCellPadding : whole[i];
+        }
+    };
+    auto sum = [](const std::vector<double>& widths) { return std::accumulate(widths.begin(), widths.end(), 0.0); };
+    double points = kListPoints;
+    measure(points);
+    while (sum(whole) > kContentWidth && points > kSmallestWholePoints) measure(points -= 0.5);
+    while (sum(least) > kContentWidth && points > kSmallestPoints) measure(points -= 0.5);
+    listPoints_ = points;
+
+    widths_ = whole;
+    double textWidth = 0, numberWidth = 0;
+    for (size_t i = 0; i < n; ++i) (isText(i) ? textWidth : numberWidth) += whole[i];
+    const double spare = kContentWidth - textWidth - numberWidth;
+    if (spare >= 0) {
+        // The room left goes to the texts (to every column when there are none), as they need it.
+        const bool toTexts = textWidth > 0;
+        for (size_t i = 0; i < n; ++i)
+            if (isText(i) || !toTexts) widths_[i] += spare * whole[i] / (toTexts ? textWidth : numberWidth);
+        return;
+    }
+    // Numbers keep their width. The texts share the rest: each one up to the same width, so the
+    // shorter ones show whole and only the longest are cut, and never narrower than the header.
+    const double room = kContentWidth - numberWidth;
+    auto shared = [&](double cap) {
+        double used = 0;
+        for (size_t i = 0; i < n; ++i)
+            if (isText(i)) used += std::max(least[i], std::min(whole[i], cap));
+        return used;
+    };
+    double low = 0, high = kContentWidth;
+    for (int step = 0; step < 40; ++step) {
+        const double middle = (low + high) / 2;
+        (shared(middle) <= room ? low : high) = middle;
+    }
+    for (size_t i = 0; i < n; ++i)
+        if (isText(i)) widths_[i] = std::max(least[i], std::min(whole[i], low));
 }
 
 std::vector<Row> Report::rowsOfPage(int page)
@@ -248,28 +327,33 @@ void Report::paint(QPainter& painter, int page, const std::vector<Row>& rows, do
 void Report::paintList(QPainter& painter, int page, const std::vector<Row>& rows)
 {
     const ListDef& list = *def_.list();
-    const QFont plain = makeFont(7), bold = makeFont(7, true);
+    const QFont plain = makeFont(listPoints_), bold = makeFont(listPoints_, true);
     painter.setFont(makeFont(14, true));
     painter.drawText(QRectF(kLeft, kTitleTop, kContentWidth, 90), Qt::AlignLeft | Qt::AlignVCenter, list.title);
-    painter.setFont(plain);
+    painter.setFont(makeFont(7));
     painter.drawText(QRectF(kLeft, kTitleTop, kContentWidth, 90), Qt::AlignRight | Qt::AlignVCenter,
                      u"Impreso el "_s + printed_.toString(u"dd/MM/yyyy HH:mm"_s));
 
     // Column headers, repeated on every page.
     std::vector<double> lefts;
     double x = kLeft;
-    for (const ColumnDef& column : list.columns) {
+    for (const double width : widths_) {
         lefts.push_back(x);
-        x += column.widthMm * kUnitsPerMm;
+        x += width;
     }
     const QFontMetricsF plainMetrics(plain), boldMetrics(bold);
-    // The painter's font is set by the caller; a text too wide for its column is cut with "...".
+    // The painter's font is set by the caller. A number always shows whole (its column is as
+    // wide as the widest); a text too wide for its column is cut with "...".
     auto cell = [&](size_t index, double top, const QString& text, const QFontMetricsF& metrics) {
         const ColumnDef& column = list.columns[index];
-        const QRectF box(lefts[index] + kCellPadding, top, column.widthMm * kUnitsPerMm - 2 * kCellPadding, kRowHeight);
+        const QRectF box(lefts[index] + kCellPadding, top, widths_[index] - 2 * kCellPadding, kRowHeight);
+        const int align = (column.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        if (column.format != Format::Text) {
+            painter.drawText(box, align | Qt::TextDontClip, text);
+            return;
+        }
         const bool mayOverflow = text.size() * metrics.maxWidth() > box.width();
-        painter.drawText(box, (column.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
-                         mayOverflow ? metrics.elidedText(text, Qt::ElideRight, box.width()) : text);
+        painter.drawText(box, align, mayOverflow ? metrics.elidedText(text, Qt::ElideRight, box.width()) : text);
     };
     painter.setFont(bold);
     for (size_t i = 0; i < list.columns.size(); ++i) cell(i, kHeaderTop, list.columns[i].header, boldMetrics);
@@ -286,17 +370,18 @@ void Report::paintList(QPainter& painter, int page, const std::vector<Row>& rows
     }
     const int pages = pageCount();
     if (page == pages - 1) {
-        // The total line closes the list.
+        // The total line closes the list: the count up to the first sum, then the sums.
         painter.setPen(QPen(Qt::black, 3));
         painter.drawLine(QPointF(kLeft, top + 4), QPointF(kLeft + kContentWidth, top + 4));
         painter.setPen(Qt::black);
         painter.setFont(bold);
-        painter.drawText(QRectF(kLeft + kCellPadding, top + 8, kContentWidth / 2, kRowHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, u"Total: %1 registros"_s.arg(count_));
+        const double countRight = summed_.empty() ? kLeft + kContentWidth : lefts[size_t(summed_.front())];
+        painter.drawText(QRectF(kLeft + kCellPadding, top + 8, countRight - kLeft - 2 * kCellPadding, kRowHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, u"Total: %1 registros"_s.arg(count_));
         for (size_t i = 0; i < summed_.size(); ++i)
             cell(size_t(summed_[i]), top + 8, numbertext::fixed(sums_[i]), boldMetrics);
     }
-    painter.setFont(plain);
+    painter.setFont(makeFont(7));
     painter.drawText(QRectF(kLeft, kFooterTop, kContentWidth, 50), Qt::AlignHCenter | Qt::AlignVCenter,
                      u"Página %1 de %2"_s.arg(page + 1).arg(pages));
 }

@@ -68,6 +68,9 @@ private:
     void paint(QPainter& painter, int page, const std::vector<Row>& rows, double unitsPerMm);
     void paintList(QPainter& painter, int page, const std::vector<Row>& rows);
     void paintLabels(QPainter& painter, int page, const std::vector<Row>& rows);
+    // The list's font size and column widths for the data read: every number whole, every
+    // column inside the page.
+    void layOutList(ReportSource& source, const std::vector<QVariant>& sizes);
     // Draws every page in order, reading the records in one pass.
     void renderAll(QPagedPaintDevice& device, QPainter& painter, int from, int to, double unitsPerMm);
 
@@ -78,6 +81,8 @@ private:
     std::vector<double> sums_;
     std::vector<int> summed_;
     QDateTime printed_;
+    double listPoints_ = 7;      // the list's font size
+    std::vector<double> widths_;  // the list's column widths, in tenths of a millimetre
     int start_ = 1;
     QPointF offset_;
 };

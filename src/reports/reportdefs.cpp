@@ -6,17 +6,17 @@ namespace reports {
 
 namespace {
 
-ColumnDef text(const char16_t* header, const char16_t* field, double width)
+ColumnDef text(const char16_t* header, const char16_t* field)
 {
-    return {QString::fromUtf16(header), QString::fromUtf16(field), width};
+    return {QString::fromUtf16(header), QString::fromUtf16(field)};
 }
-ColumnDef whole(const char16_t* header, const char16_t* field, double width)
+ColumnDef whole(const char16_t* header, const char16_t* field)
 {
-    return {QString::fromUtf16(header), QString::fromUtf16(field), width, Align::Right, Format::Whole};
+    return {QString::fromUtf16(header), QString::fromUtf16(field), Align::Right, Format::Whole};
 }
-ColumnDef money(const char16_t* header, const char16_t* field, double width, bool total = false)
+ColumnDef money(const char16_t* header, const char16_t* field, bool total = false)
 {
-    return {QString::fromUtf16(header), QString::fromUtf16(field), width, Align::Right, Format::Fixed2, total};
+    return {QString::fromUtf16(header), QString::fromUtf16(field), Align::Right, Format::Fixed2, total};
 }
 
 // Common A4 label sheets: small 5 × 13, medium 3 × 7, large 2 × 4.
@@ -42,32 +42,32 @@ const std::vector<ReportDef>& reportDefs()
         {u"CryListaArticulos"_s, u"ForListaArticulos"_s, u"Lista Articulos"_s, u"Articulos.mdb"_s,
          u"Articulos"_s, u"Vek_Lom_26"_s,
          ListDef{u"Lista de Articulos"_s,
-                 {whole(u"CODIGO", u"codigo", 15), text(u"COD.BARRA", u"codbarra", 25),
-                  text(u"DESCRIPCION", u"descripcion", 60), money(u"COSTO", u"cos", 16),
-                  money(u"LISTA 1", u"lis1", 16), money(u"LISTA 2", u"lis2", 16),
-                  money(u"LISTA 3", u"lis3", 16), money(u"STOCK", u"dept", 16, true)},
+                 {whole(u"CODIGO", u"codigo"), text(u"COD.BARRA", u"codbarra"),
+                  text(u"DESCRIPCION", u"descripcion"), money(u"COSTO", u"cos"),
+                  money(u"LISTA 1", u"lis1"), money(u"LISTA 2", u"lis2"),
+                  money(u"LISTA 3", u"lis3"), money(u"STOCK", u"dept", true)},
                  u"codigo"_s}},
         {u"CryListaClientes"_s, u"ForListaClientes"_s, u"Lista Proveedores"_s, u"Clientes.mdb"_s,
          u"CLIENTES"_s, u"Vek_Dn83"_s,
          ListDef{u"Lista de Clientes"_s,
-                 {text(u"CODIGO", u"COD_CLIENT", 14), text(u"RAZON SOCIAL", u"RAZON_SOC", 38),
-                  text(u"DOMICILIO", u"DOMICILIO", 34), text(u"CIUDAD", u"CIUDAD", 22),
-                  text(u"TELEFONO", u"TEL_1", 24), text(u"CUIT", u"CUIT", 25),
-                  money(u"SALDO", u"SALDO", 23, true)},
+                 {text(u"CODIGO", u"COD_CLIENT"), text(u"RAZON SOCIAL", u"RAZON_SOC"),
+                  text(u"DOMICILIO", u"DOMICILIO"), text(u"CIUDAD", u"CIUDAD"),
+                  text(u"TELEFONO", u"TEL_1"), text(u"CUIT", u"CUIT"),
+                  money(u"SALDO", u"SALDO", true)},
                  u"COD_CLIENT"_s}},
         {u"CryListaProveedores"_s, u"ForListaProveedores"_s, u"Lista Proveedores"_s,
          u"Proveedores.mdb"_s, u"Proveedores"_s, u"Vek_Dn83"_s,
          ListDef{u"Lista de Proveedores"_s,
-                 {text(u"CODIGO", u"COD_PROV", 14), text(u"RAZON SOCIAL", u"RAZON_SOC", 36),
-                  text(u"DOMICILIO", u"DOMICILIO", 32), text(u"CIUDAD", u"CIUDAD", 22),
-                  text(u"TELEFONO", u"TEL_1", 22), text(u"CUIT", u"CUIT", 25),
-                  text(u"COND. IVA", u"TIPO_IVA", 29)},
+                 {text(u"CODIGO", u"COD_PROV"), text(u"RAZON SOCIAL", u"RAZON_SOC"),
+                  text(u"DOMICILIO", u"DOMICILIO"), text(u"CIUDAD", u"CIUDAD"),
+                  text(u"TELEFONO", u"TEL_1"), text(u"CUIT", u"CUIT"),
+                  text(u"COND. IVA", u"TIPO_IVA")},
                  u"COD_PROV"_s}},
         {u"CryListaDepartamentos"_s, u"ForListaDepartamentos"_s, u"Lista Departamentos"_s,
          u"Departamentos.mdb"_s, u"Rubros"_s, u"Vek_Hs83"_s,
          ListDef{u"Lista de Departamentos"_s,
-                 {text(u"CODIGO", u"COD_RUB", 20), text(u"DESCRIPCION", u"DESCRI", 120),
-                  text(u"LETRA", u"COD_LET", 40)},
+                 {text(u"CODIGO", u"COD_RUB"), text(u"DESCRIPCION", u"DESCRI"),
+                  text(u"LETRA", u"COD_LET")},
                  u"COD_RUB"_s}},
         {u"CryListaEtiqueta"_s, u"ForListaEtiqueta"_s, u"Lista Articulos"_s, u"Etiquetas.mdb"_s,
          u"Articulos"_s, u"Vek_Lom_26"_s, kSmall},

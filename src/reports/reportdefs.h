@@ -14,10 +14,10 @@ enum class Align { Left, Right };
 // How a column writes its value: as stored, as a whole number, or with the pattern "0.00".
 enum class Format { Text, Whole, Fixed2 };
 
+// A list's column; its width follows the data read (every number whole, within the page).
 struct ColumnDef {
     QString header;
     QString field;
-    double widthMm;
     Align align = Align::Left;
     Format format = Format::Text;
     bool total = false;  // summed on the total line

@@ -45,17 +45,48 @@ void ReportSource::prepareSql()
     order_ = sortColumn_.isEmpty() ? u" ORDER BY rowid"_s : u" ORDER BY %1, rowid"_s.arg(sortColumn_);
 }
 
-void ReportSource::readTotals(const std::vector<int>& summed, qint64& count, std::vector<double>& sums)
+ReportSource::Totals ReportSource::readTotals(const std::vector<int>& summed, const std::vector<bool>& numeric)
 {
     QStringList parts{u"count(*)"_s};
     for (int index : summed) parts << u"total(%1)"_s.arg(columns_[index]);
-    sums.clear();
+    for (size_t i = 0; i < numeric.size(); ++i)
+        parts << (numeric[i] ? u"max(CASE WHEN %1 < 0 THEN -10 * %1 ELSE %1 END)"_s : u"max(length(%1))"_s)
+                     .arg(columns_[qsizetype(i)]);
+    Totals totals;
     file_.select(u"SELECT %1 FROM %2"_s.arg(parts.join(u", "_s), quotedName(table_)), {},
                  [&](const QVariantList& row) {
-                     count = row[0].toLongLong();
-                     for (size_t i = 0; i < summed.size(); ++i) sums.push_back(row[qsizetype(i) + 1].toDouble());
+                     totals.count = row[0].toLongLong();
+                     qsizetype at = 1;
+                     for (size_t i = 0; i < summed.size(); ++i) totals.sums.push_back(row[at++].toDouble());
+                     for (size_t i = 0; i < numeric.size(); ++i) totals.sizes.push_back(row[at++]);
                      return false;
                  });
+    return totals;
+}
+
+std::vector<QStringList> ReportSource::longTexts(const std::vector<qint64>& longest, int limit)
+{
+    std::vector<QStringList> texts(longest.size());
+    QStringList near;
+    QVariantList least;
+    for (size_t i = 0; i < longest.size(); ++i) {
+        if (longest[i] <= 0) continue;
+        least << (longest[i] * 4 + 4) / 5;
+        near << u"length(%1) >= ?%2"_s.arg(columns_[qsizetype(i)]).arg(least.size());
+    }
+    if (near.isEmpty()) return texts;
+    least << limit;
+    const QString sql = u"SELECT %1 FROM %2 WHERE %3 LIMIT ?"_s.arg(columns_.join(u", "_s), quotedName(table_),
+                                                                    near.join(u" OR "_s)) +
+                        QString::number(least.size());
+    file_.select(sql, least, [&](const QVariantList& row) {
+        for (size_t i = 0; i < longest.size(); ++i) {
+            const QString text = row[qsizetype(i)].toString();
+            if (longest[i] > 0 && text.size() * 5 >= longest[i] * 4) texts[i] << text;
+        }
+        return true;
+    });
+    return texts;
 }
 
 std::vector<Row> ReportSource::fetch(const QString& sql, const QVariantList& params, std::vector<Place>* places)

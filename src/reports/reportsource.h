@@ -23,9 +23,21 @@ public:
     // files, password refused, table or field missing.
     ReportSource(const ReportDef& def, const QString& password);
 
-    // Records in the table and the sums of `summed` fields (by position in the report's
-    // fields), read in one pass.
-    void readTotals(const std::vector<int>& summed, qint64& count, std::vector<double>& sums);
+    struct Totals {
+        qint64 count = 0;
+        std::vector<double> sums;    // of the summed fields, in their order
+        std::vector<QVariant> sizes;  // of the sized fields' widest values, Null for an empty field
+    };
+    // Read in one pass: the records in the table, the sums of the `summed` fields (by position
+    // in the report's fields) and, when `numeric` names every field as a number or not, the
+    // size of each field's widest value: a number's largest magnitude (a negative one counted
+    // ten times, for its sign) or a text's most characters.
+    Totals readTotals(const std::vector<int>& summed, const std::vector<bool>& numeric = {});
+
+    // Field by field, the texts of at least four fifths of `longest` characters (none where
+    // `longest` is 0): in a proportional font one a little shorter than the longest may be the
+    // widest. From at most `limit` records.
+    std::vector<QStringList> longTexts(const std::vector<qint64>& longest, int limit);
 
     // Up to `limit` records from position `first` (0-based) in the report's order.
     std::vector<Row> rows(qint64 first, int limit);

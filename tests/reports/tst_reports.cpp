@@ -53,6 +53,7 @@ struct Word {
     int page;
     double x, y;  // top left, in millimetres
     QString text;
+    double right;  // in millimetres
 };
 
 // Every word of the PDF with its position.
@@ -64,7 +65,7 @@ QList<Word> pdfWords(const QString& pdf, const QString& folder)
     if (!file.open(QIODevice::ReadOnly)) return {};
     const QString text = QString::fromUtf8(file.readAll());
     static const QRegularExpression page(u"<page "_s), word(
-        uR"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)</word>)re"_s);
+        uR"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re"_s);
     QList<Word> words;
     int pageNumber = -1;
     qsizetype at = 0;
@@ -83,7 +84,7 @@ QList<Word> pdfWords(const QString& pdf, const QString& folder)
             std::from_chars(bytes.constData(), bytes.constData() + bytes.size(), v);
             return v * 25.4 / 72.0;
         };
-        words.push_back({pageNumber, mm(m.captured(1)), mm(m.captured(2)), m.captured(3)});
+        words.push_back({pageNumber, mm(m.captured(1)), mm(m.captured(2)), m.captured(4), mm(m.captured(3))});
     }
     Q_UNUSED(at);
     return words;
@@ -116,6 +117,8 @@ private slots:
     void cleanup();
     void listsThroughTheirPdf_data();
     void listsThroughTheirPdf();
+    void listColumnsFollowTheirData_data();
+    void listColumnsFollowTheirData();
     void threePageList();
     void navigationAndZoom();
     void printsARangeOfPages();
@@ -265,6 +268,82 @@ void TestReports::listsThroughTheirPdf()
         at = found + text.size();
     }
     QVERIFY(pages[0].contains(QDate::currentDate().toString(u"dd/MM/yyyy"_s)));
+}
+
+void TestReports::listColumnsFollowTheirData_data()
+{
+    QTest::addColumn<QString>("viewer");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QList<QVariantMap>>("records");
+    QTest::addColumn<QStringList>("whole");  // shown whole, each on one line of the page
+    QTest::addColumn<bool>("roomForAll");    // nothing is cut
+
+    QTest::newRow("seven-digit prices and stock total")
+        << u"ForListaArticulos"_s << u"Articulos.mdb"_s
+        << QList<QVariantMap>{{{u"descripcion"_s, u"HELADERA NO FROST"_s}, {u"codbarra"_s, u"7790895000997"_s},
+                               {u"cos"_s, 987654.32}, {u"lis1"_s, 1234567.89}, {u"lis2"_s, 1300000.0},
+                               {u"lis3"_s, 1450000.5}, {u"dept"_s, 204676.75}},
+                              {{u"descripcion"_s, u"FREEZER"_s}, {u"lis1"_s, -1234567.89}, {u"dept"_s, 204676.76}}}
+        << QStringList{u"987654,32"_s, u"1234567,89"_s, u"1300000,00"_s, u"1450000,50"_s, u"204676,75"_s,
+                       u"-1234567,89"_s, u"204676,76"_s, u"HELADERA NO FROST"_s, u"Total: 2 registros"_s,
+                       u"409353,51"_s}
+        << true;
+    QTest::newRow("supplier names take the room the others leave")
+        << u"ForListaProveedores"_s << u"Proveedores.mdb"_s
+        << QList<QVariantMap>{{{u"COD_PROV"_s, u"0001"_s}, {u"RAZON_SOC"_s, u"DISTRIBUIDORA DEL NOROESTE SRL"_s},
+                               {u"DOMICILIO"_s, u"AV. BELGRANO 1234 PISO 2 OF. B"_s}, {u"CIUDAD"_s, u"SALTA"_s},
+                               {u"TEL_1"_s, u"4211234"_s}, {u"CUIT"_s, u"30-12345678-9"_s},
+                               {u"TIPO_IVA"_s, u"RESP. INSCRIPTO"_s}}}
+        << QStringList{u"DISTRIBUIDORA DEL NOROESTE SRL"_s, u"AV. BELGRANO 1234 PISO 2 OF. B"_s,
+                       u"30-12345678-9"_s, u"RESP. INSCRIPTO"_s}
+        << true;
+    QTest::newRow("customer balances of seven digits")
+        << u"ForListaClientes"_s << u"Clientes.mdb"_s
+        << QList<QVariantMap>{{{u"COD_CLIENT"_s, u"0001"_s}, {u"RAZON_SOC"_s, u"ALMACEN LA ESQUINA DE ENFRENTE"_s},
+                               {u"SALDO"_s, -9876543.21}},
+                              {{u"COD_CLIENT"_s, u"0002"_s}, {u"RAZON_SOC"_s, u"ANA"_s}, {u"SALDO"_s, 1.0}}}
+        << QStringList{u"ALMACEN LA ESQUINA DE ENFRENTE"_s, u"-9876543,21"_s, u"-9876542,21"_s} << true;
+    // Every field at its longest: the page cannot hold them all, so the longest texts are cut
+    // alike, and the short ones and the headers still show whole.
+    const QString full = u"WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"_s;
+    QTest::newRow("every field at its longest")
+        << u"ForListaProveedores"_s << u"Proveedores.mdb"_s
+        << QList<QVariantMap>{{{u"COD_PROV"_s, u"9999"_s}, {u"RAZON_SOC"_s, full}, {u"DOMICILIO"_s, full},
+                               {u"CIUDAD"_s, u"SAN SALVADOR J."_s}, {u"TEL_1"_s, full},
+                               {u"CUIT"_s, u"30-12345678-9"_s}, {u"TIPO_IVA"_s, u"RESP. INSCRIPTO"_s}}}
+        << QStringList{u"9999"_s, u"SAN SALVADOR J."_s, u"30-12345678-9"_s, u"RESP. INSCRIPTO"_s,
+                       u"RAZON SOCIAL"_s, u"DOMICILIO"_s, u"TELEFONO"_s, u"COND. IVA"_s}
+        << false;
+}
+
+void TestReports::listColumnsFollowTheirData()
+{
+    QFETCH(QString, viewer);
+    QFETCH(QString, file);
+    QFETCH(QList<QVariantMap>, records);
+    QFETCH(QStringList, whole);
+    QFETCH(bool, roomForAll);
+
+    folder_->create(file, records);
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(viewer);
+    QVERIFY(form);
+    const QString pdf = exportPdf(form, u"columnas.pdf"_s);
+    QVERIFY(!pdf.isEmpty());
+    QCOMPARE(boxes.shown().size(), 0);
+    const QStringList pages = pdfPages(pdf);
+    QCOMPARE(pages.size(), 1);
+    const QStringList lines = pages[0].split(u'\n');
+    for (const QString& text : whole) {
+        static const QRegularExpression around(u"(^|\\s)(%1)(\\s|$)"_s);
+        const QRegularExpression alone(around.pattern().arg(QRegularExpression::escape(text)));
+        QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return alone.match(line).hasMatch(); }),
+                 qPrintable(text + u" in\n"_s + pages[0]));
+    }
+    QCOMPARE(!pages[0].contains(u"…"_s), roomForAll);
+    // Nothing runs past the right margin (15 mm).
+    for (const Word& word : pdfWords(pdf, folder_->path()))
+        QVERIFY2(word.right <= 195.5, qPrintable(word.text));
 }
 
 void TestReports::threePageList()
