@@ -60,6 +60,7 @@ LookupDialog::LookupDialog(const Member& member, QLineEdit* target, QWidget* par
     MSFlexGrid1->setObjectName(u"MSFlexGrid1"_s);
     MSFlexGrid1->setModel(grid_);
     MSFlexGrid1->installEventFilter(this);
+    MSFlexGrid1->viewport()->installEventFilter(this);
     layOutGrid();
     if (member_.doubleClickChooses)
         connect(MSFlexGrid1, &QTableView::doubleClicked, this,
@@ -93,6 +94,8 @@ void LookupDialog::layOutGrid()
     const QStringList headers = member_.headers();
     headerWidths_.assign(size_t(headers.size()), 0);
     for (int column = 1; column < headers.size(); ++column) {
+        // The unheaded columns never hold anything: hidden, the grid never scrolls sideways to them.
+        MSFlexGrid1->setColumnHidden(column, headers[column].isEmpty());
         if (headers[column].isEmpty()) continue;
         headerWidths_[size_t(column)] = metrics.horizontalAdvance(headers[column]) + 8;
         header->resizeSection(column, headerWidths_[size_t(column)]);
@@ -101,19 +104,27 @@ void LookupDialog::layOutGrid()
 
 void LookupDialog::fitColumns()
 {
-    // A headed column is as wide as its header or its longest text, whichever is wider, and
-    // never wider than the grid shows at once.
+    // A headed column is as wide as its header or its longest text, whichever is wider. The
+    // searched column (the name or description, whose header's blanks only ask for room)
+    // takes what the others leave of the grid, so that a row shows whole without scrolling
+    // sideways; a name longer than that is cut.
+    constexpr int kSearched = 2;
     const QFontMetrics metrics(MSFlexGrid1->font());
     const int margins =
         2 * (MSFlexGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, MSFlexGrid1) + 1) + 2;
-    const int widest = std::max(MSFlexGrid1->viewport()->width(), twips::toPixelsX(1000));
+    const int least = twips::toPixelsX(1000);
+    const int room = std::max(MSFlexGrid1->viewport()->width(), least);
+    int used = 0;
     for (int column = 1; column < int(headerWidths_.size()); ++column) {
-        if (headerWidths_[size_t(column)] == 0) continue;
+        if (headerWidths_[size_t(column)] == 0 || column == kSearched) continue;
         int width = headerWidths_[size_t(column)];
         for (int row = 0; row < grid_->filledRows(); ++row)
             width = std::max(width, metrics.horizontalAdvance(grid_->cellText(row, column)) + margins);
-        MSFlexGrid1->setColumnWidth(column, std::min(width, widest));
+        width = std::min(width, room);
+        MSFlexGrid1->setColumnWidth(column, width);
+        used += width;
     }
+    MSFlexGrid1->setColumnWidth(kSearched, std::max(room - used, least));
 }
 
 int LookupDialog::initialWidth() const
@@ -133,6 +144,7 @@ int LookupDialog::initialWidth() const
 
 bool LookupDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Resize && watched == MSFlexGrid1->viewport()) fitColumns();
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (watched == Text1) return searchBoxKey(key);

@@ -41,7 +41,7 @@ private:
     bool searchBoxKey(class QKeyEvent* key);
     bool gridKey(class QKeyEvent* key);
     void layOutGrid();
-    // Widens the headed columns to the found texts.
+    // Widens the headed columns to the found texts within the grid's width.
     void fitColumns();
     int initialWidth() const;
 

@@ -5,6 +5,7 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QTest>
@@ -50,6 +51,7 @@ private slots:
     void remitoMarksCustomerRowsOnly();
     void typedTextIsUpperCasePastedTextKeepsItsCase();
     void composedTextIsUpperCase();
+    void columnsShowWholeTexts_data();
     void columnsShowWholeTexts();
     void everyKeyMakesTheFirstCellCurrent();
     void escapeClosesWithoutWriting_data();
@@ -459,19 +461,34 @@ void TestLookups::composedTextIsUpperCase()
     dialog->close();
 }
 
+void TestLookups::columnsShowWholeTexts_data()
+{
+    QTest::addColumn<QString>("member");
+    QTest::addColumn<int>("width");  // the dialog's width; 0 as it opens
+    for (const QString& member : {u"ConsArticulo"_s, u"ConsArticuloPro"_s}) {
+        QTest::newRow(qPrintable(member + u" as it opens"_s)) << member << 0;
+        QTest::newRow(qPrintable(member + u" narrowed"_s)) << member << 640;
+    }
+}
+
 void TestLookups::columnsShowWholeTexts()
 {
+    QFETCH(QString, member);
+    QFETCH(int, width);
     // Prices wider than their headers ("LISTA 1").
     catalogue::open(u"Articulos.mdb"_s)
-        ->Execute(u"INSERT INTO articulos (descripcion, lis1, lis2, lis3) VALUES ('CAFE EN GRANO', 3764.35, 123456.78, 1)"_s);
+        ->Execute(u"INSERT INTO articulos (descripcion, codbarra, lis1, lis2, lis3) "
+                  "VALUES ('CAFE EN GRANO', '7790895000997', 3764.35, 123456.78, 1234567.89)"_s);
     const auto restore = qScopeGuard([] {
         catalogue::open(u"Articulos.mdb"_s)->Execute(u"DELETE FROM articulos WHERE descripcion = 'CAFE EN GRANO'"_s);
     });
-    LookupDialog* dialog = show(u"ConsArticulo"_s);
+    LookupDialog* dialog = show(member);
+    if (width) dialog->resize(width, dialog->height());
     searchFor(dialog, u"CAFE EN GRANO"_s);
     QCOMPARE(filledRows(dialog), 1);
     QCOMPARE(cell(dialog, 0, 3), u"3764,35"_s);
     QCOMPARE(cell(dialog, 0, 4), u"123456,78"_s);
+    QCOMPARE(cell(dialog, 0, 5), u"1234567,89"_s);
     QTableView* table = grid(dialog);
     const QFontMetrics metrics(table->font());
     const int margins = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
@@ -481,6 +498,16 @@ void TestLookups::columnsShowWholeTexts()
     // A header wider than the texts keeps its width.
     const QFontMetrics headerMetrics(table->horizontalHeader()->font());
     QVERIFY(table->columnWidth(5) >= headerMetrics.horizontalAdvance(u"LISTA 3"_s));
+    // The row shows whole, LISTA 3 included, without scrolling sideways; the description
+    // takes what the other columns leave.
+    int total = 0;
+    for (int column = 1; column <= 5; ++column) total += table->columnWidth(column);
+    QVERIFY2(total <= table->viewport()->width(), qPrintable(u"%1 > %2"_s.arg(total).arg(table->viewport()->width())));
+    QTRY_COMPARE(table->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(table->columnWidth(2) > 2 * table->columnWidth(3));
+    // Narrowed or widened by hand, the row still fits.
+    dialog->resize(dialog->width() - 60, dialog->height());
+    QTRY_COMPARE(table->horizontalScrollBar()->maximum(), 0);
     dialog->close();
 }
 
