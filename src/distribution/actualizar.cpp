@@ -26,6 +26,8 @@ Actualizar::Actualizar(QWidget* parent) : QWidget(parent)
     setObjectName(u"Actualizar"_s);
     setWindowTitle(u"Actualizar"_s);
     auto* grid = new QGridLayout(this);
+    // Never narrower than its captions, also as a child window.
+    grid->setSizeConstraint(QLayout::SetMinimumSize);
     QFont large = font();
     large.setPointSize(14);
     large.setBold(true);
@@ -45,6 +47,8 @@ Actualizar::Actualizar(QWidget* parent) : QWidget(parent)
             if (row < kTodos) {
                 auto* when = new QLabel(this);
                 when->setObjectName(u"lblFecha%1_%2"_s.arg(row + 1).arg(terminal));
+                // Room for a time from the start, so that the captions keep theirs when "nunca" goes.
+                when->setMinimumWidth(when->fontMetrics().horizontalAdvance(u"00/00/0000 00:00"_s));
                 grid->addWidget(when, row, terminal * 2);
                 times_.push_back(when);
             }

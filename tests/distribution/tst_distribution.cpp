@@ -10,7 +10,10 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLayout>
+#include <QMdiArea>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -28,9 +31,11 @@
 #include "distribution/actualizar.h"
 #include "distribution/backupcopy.h"
 #include "distribution/backupform.h"
+#include "distribution/distributionwindows.h"
 #include "distribution/terminals.h"
 #include "shell/espere.h"
 #include "shell/msgbox.h"
+#include "shell/windowregistry.h"
 #include "tempstore.h"
 
 using namespace Qt::StringLiterals;
@@ -279,6 +284,38 @@ private slots:
         QVERIFY2(prompt.contains(u"Actualizados: Articulos.mdb, Clientes.mdb."_s), qPrintable(prompt));
         QVERIFY2(prompt.contains(u"No actualizados: Proveedores.mdb, Departamentos.mdb, Rubros.mdb, Marcas.mdb."_s),
                  qPrintable(prompt));
+    }
+
+    // Inside the main window, the row captions and the times show whole once the times of a
+    // push replace "nunca".
+    void captionsStayWholeWhenTheTimesChange()
+    {
+        ScriptedMessageBoxes boxes;
+        QMdiArea frame;
+        frame.resize(1000, 700);
+        frame.show();
+        WindowRegistry& registry = WindowRegistry::instance();
+        registry.setFrame(&frame);
+        registerDistributionWindows(registry);
+        const auto forget = qScopeGuard([&registry] {
+            registry.clear();
+            registry.setFrame(nullptr);
+        });
+        QWidget* window = WindowRegistry::instance().show(u"Actualizar"_s);
+        QVERIFY(window);
+        auto cut = [window] {
+            window->layout()->activate();
+            QStringList cut;
+            for (const QLabel* label : window->findChildren<QLabel*>())
+                if (label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width())
+                    cut << label->text();
+            return cut;
+        };
+        QCOMPARE(cut(), QStringList());
+        QTest::mouseClick(window->findChild<QPushButton*>(u"Command7"_s), Qt::LeftButton);
+        QVERIFY(boxes.shown().isEmpty());
+        QVERIFY(window->findChild<QLabel*>(u"lblFecha6_1"_s)->text() != u"nunca"_s);
+        QCOMPARE(cut(), QStringList());
     }
 
     void hostNamesComeFromTheSettings()
