@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "data/errors.h"
 
@@ -10,13 +11,34 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A path (a word with a '/' or a backslash) is shown whole on one line: the line breaker would split it
+// after a separator, at a hyphen or between two backslashes. A word joiner between its
+// characters keeps it together, and the box grows to hold it.
+QString withWholePaths(const QString& prompt)
+{
+    static const QRegularExpression path(uR"re([^\s'"()]*[/\\][^\s'"()]*)re"_s);
+    QString shown;
+    qsizetype from = 0;
+    for (auto it = path.globalMatch(prompt); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        shown += QStringView(prompt).mid(from, match.capturedStart() - from);
+        const QString word = match.captured();
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            if (i > 0 && !word[i].isLowSurrogate()) shown += QChar(0x2060);
+            shown += word[i];
+        }
+        from = match.capturedEnd();
+    }
+    return shown + prompt.mid(from);
+}
+
 class RealMessageBoxes : public MessageBoxService {
 public:
     MsgBoxResult show(QWidget* parent, const QString& prompt, int flags, const QString& title) override
     {
         QMessageBox box(parent ? parent : QApplication::activeWindow());
         box.setWindowTitle(title.isEmpty() ? QApplication::applicationName() : title);
-        box.setText(prompt);
+        box.setText(withWholePaths(prompt));
         switch (flags & 0x70) {
         case vbCritical: box.setIcon(QMessageBox::Critical); break;
         case vbQuestion: box.setIcon(QMessageBox::Question); break;

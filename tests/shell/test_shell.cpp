@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -21,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -1033,6 +1035,53 @@ private slots:
         } else {
             QTRY_VERIFY(QFileInfo::exists(marker));
         }
+    }
+
+    // A path in a real message box stays whole on one line, wherever the box wraps the rest.
+    void messageBoxKeepsEachPathOnOneLine_data()
+    {
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<QStringList>("paths");
+        const QString share = u"\\\\MOSTRADOR-PRINCIPAL\\norvik\\Bases\\"_s;
+        const QString file = u"/home/tienda/.local/share/valdrameno/red/MOSTRADOR-PRINCIPAL/norvik/Bases/"
+                             ".Articulos.mdb.6dbd5521d8f44482a4a5879226ae7208.tmp"_s;
+        QTest::newRow("a terminal's share at the end of a line")
+            << u"No se pudo actualizar Departamentos.mdb en la Maq 2 (MOSTRADOR-PRINCIPAL, %1).\n"
+               "El archivo anterior de la caja quedó como estaba, y los demás archivos también."_s.arg(share)
+            << QStringList{share};
+        QTest::newRow("a long file path inside a sentence")
+            << u"Error 3027: No se puede actualizar. La base de datos o el objeto son de sólo lectura: '%1'. "
+               "(Sistema de archivos de sólo lectura)"_s.arg(file)
+            << QStringList{file};
+    }
+    void messageBoxKeepsEachPathOnOneLine()
+    {
+        QFETCH(QString, prompt);
+        QFETCH(QStringList, paths);
+        boxes_.reset();  // the real boxes
+        QStringList lines;
+        QTimer::singleShot(0, this, [&lines] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            const auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
+            // Laid out as the label draws its plain text.
+            QTextLayout layout(QString(label->text()).replace(u'\n', QChar::LineSeparator), label->font());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WordWrap);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(label->contentsRect().width());
+                lines << layout.text().mid(line.textStart(), line.textLength()).remove(QChar(0x2060));
+            }
+            layout.endLayout();
+            box->buttons().constFirst()->click();
+        });
+        MsgBox(prompt, vbCritical, u"Actualizar"_s);
+        QVERIFY(lines.size() > 1);
+        for (const QString& path : paths)
+            QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return line.contains(path); }),
+                     qPrintable(lines.join(u" | "_s)));
     }
 
     // --- auxiliary windows -------------------------------------------------------------
