@@ -123,6 +123,7 @@ private slots:
     void navigationAndZoom();
     void printsARangeOfPages();
     void openViewerComesForwardWithTheDataAsItIsNow();
+    void labelSheetBroughtForwardPrintsTheQueueAsItIsNow();
     void reopenedViewerReloadsTheSameReport();
     void viewerFillsTheForm();
     void labelSheetsPlaceEveryLabel_data();
@@ -462,6 +463,30 @@ void TestReports::openViewerComesForwardWithTheDataAsItIsNow()
     }
     QTest::mouseClick(form->findChild<QWidget*>(u"cmdActualizar"_s), Qt::LeftButton);
     QCOMPARE(form->report()->recordCount(), 3);
+}
+
+void TestReports::labelSheetBroughtForwardPrintsTheQueueAsItIsNow()
+{
+    folder_->create(u"Etiquetas.mdb"_s, labelRecords(2));
+    ForLista* form = show(u"ForListaEtiqueta1"_s);
+    QVERIFY(form);
+    QCOMPARE(form->viewer()->pageCount(), 1);
+    const QImage before = form->viewer()->pageImage();
+    // The queue emptied and filled again, with more than a sheet, while the sheet stays open.
+    {
+        auto db = catalogue::open(u"Etiquetas.mdb"_s);
+        db->Execute(u"DELETE FROM articulos"_s);
+        for (int i = 0; i < 25; ++i)
+            db->Execute(u"INSERT INTO articulos (descripcion, neto1) VALUES ('YERBA NUEVA', 99.5)"_s);
+    }
+    QCOMPARE(WindowRegistry::instance().show(u"ForListaEtiqueta1"_s), form);
+    QCOMPARE(form->viewer()->pageCount(), 2);
+    QCOMPARE(form->findChild<QLabel*>(u"lblPagina"_s)->text(), u"Página 1 de 2"_s);
+    QVERIFY(form->viewer()->pageImage() != before);
+    const QStringList pages = pdfPages(exportPdf(form, u"ahora.pdf"_s));
+    QCOMPARE(pages.size(), 2);
+    QCOMPARE(pages.join(QString()).count(u"YERBA NUEVA"_s), 25);
+    QVERIFY(!pages.join(QString()).contains(u"ART0"_s));
 }
 
 void TestReports::reopenedViewerReloadsTheSameReport()
