@@ -855,6 +855,49 @@ private slots:
         QVERIFY(other->isVisible());
     }
 
+    // A child window opens inside the frame's visible area: one too large is made to fit as far
+    // as it can shrink, and one whose place leaves too little room moves back just enough.
+    void childWindowsOpenInsideTheFrame_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("fixed");
+        QTest::addColumn<std::optional<QPoint>>("twipsPosition");
+        QTest::newRow("a viewer larger than the frame") << QSize(1200, 900) << false << std::optional<QPoint>();
+        QTest::newRow("a viewer placed too far right") << QSize(908, 668) << false << std::optional(QPoint(3400, 0));
+        QTest::newRow("a fixed form placed too low") << QSize(555, 345) << true << std::optional(QPoint(4500, 9000));
+    }
+    void childWindowsOpenInsideTheFrame()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, fixed);
+        QFETCH(std::optional<QPoint>, twipsPosition);
+        QMdiArea frame;
+        frame.resize(1000, 700);
+        frame.show();
+        WindowRegistry::instance().setFrame(&frame);
+        const auto forget = qScopeGuard([] { WindowRegistry::instance().setFrame(nullptr); });
+        WindowRegistry::instance().add({u"Grande"_s, WindowPlace::InFrame, twipsPosition, [size, fixed] {
+                                            auto* form = new Probe;
+                                            if (fixed) form->setFixedSize(size);
+                                            else form->resize(size);
+                                            return form;
+                                        }});
+        QWidget* form = WindowRegistry::instance().show(u"Grande"_s);
+        QVERIFY(form);
+        auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+        const QRect visible(QPoint(0, 0), frame.viewport()->size());
+        QVERIFY2(visible.contains(sub->geometry()), qPrintable(u"%1,%2 %3x%4"_s.arg(sub->x()).arg(sub->y())
+                                                                  .arg(sub->width()).arg(sub->height())));
+        // The child window wraps the form in its frame and title bar.
+        const QSize whole = size.grownBy(sub->contentsMargins());
+        QCOMPARE(sub->size(), whole.boundedTo(visible.size()));
+        if (twipsPosition) {
+            const QPoint place = twips::point(twipsPosition->x(), twipsPosition->y());
+            QCOMPARE(sub->pos(), QPoint(std::min(place.x(), visible.width() - sub->width()),
+                                        std::min(place.y(), visible.height() - sub->height())));
+        }
+    }
+
     void windowThatCannotBeMadeOpensNothing()
     {
         Login login(openMain());
