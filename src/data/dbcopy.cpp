@@ -36,10 +36,7 @@ struct Connection {
             const int rc = sqlite3_extended_errcode(db), err = sqlite3_system_errno(db);
             sqlite3_close_v2(db);
             db = nullptr;
-            // Refused to a reader, the file cannot be read: it is not a read-only file.
-            if ((err == EACCES || err == EPERM) && (flags & SQLITE_OPEN_READONLY))
-                throw EngineError(EngineErrorCode::NoReadPermission, subject, err);
-            if (err) throw fileSystemError(err, subject);
+            if (err) throw (flags & SQLITE_OPEN_READONLY) ? readError(err, subject) : fileSystemError(err, subject);
             sqliteutil::throwError(nullptr, rc, subject);
         }
         sqlite3_extended_result_codes(db, 1);
@@ -303,7 +300,7 @@ SnapshotCopy::SnapshotCopy(const QString& source, const QString& target) : d_(st
         });
         const Counts counts = countRecords(db);
         if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Read))
-            throw fileSystemError(injected, source);
+            throw readError(injected, source);
         // The copy reads back as the snapshot, byte for byte, and read as a database it holds
         // the snapshot's records.
         if (copyThrough(db, source, target)) {

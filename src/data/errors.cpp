@@ -91,3 +91,9 @@ EngineError fileSystemError(int errnum, const QString& path)
     default: return EngineError(EngineErrorCode::IoError, path, errnum);
     }
 }
+
+EngineError readError(int errnum, const QString& path)
+{
+    if (errnum == EACCES || errnum == EPERM) return EngineError(EngineErrorCode::NoReadPermission, path, errnum);
+    return fileSystemError(errnum, path);
+}

@@ -62,6 +62,9 @@ private:
 // The engine error for a file-system call on `path` that failed with `errnum` (ENOSPC is a
 // full disk, EROFS/EACCES a read-only file or folder, ENOENT a missing folder...).
 EngineError fileSystemError(int errnum, const QString& path);
+// The same for a call that reads the file `path`: refused to a reader (EACCES, EPERM), the file
+// lacks read permission, which is not a read-only file.
+EngineError readError(int errnum, const QString& path);
 
 // The text of an error number, with %1 left in place.
 QString engineErrorText(EngineErrorCode code);

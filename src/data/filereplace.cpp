@@ -174,9 +174,9 @@ void syncTree(const QString& folder)
 
 void copyPlainFile(const QString& source, const QString& target)
 {
-    if (const int injected = takeFault(FaultPoint::Read)) throw fileSystemError(injected, source);
+    if (const int injected = takeFault(FaultPoint::Read)) throw readError(injected, source);
     const Descriptor in{::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC)};
-    if (in.fd < 0) throw fileSystemError(errno, source);
+    if (in.fd < 0) throw readError(errno, source);
     if (const int injected = takeFault(FaultPoint::Create)) throw fileSystemError(injected, target);
     const Descriptor out{::open(QFile::encodeName(target).constData(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)};
@@ -188,7 +188,7 @@ void copyPlainFile(const QString& source, const QString& target)
         const ssize_t got = ::read(in.fd, buffer.data(), size_t(kBlock));
         if (got < 0) {
             if (errno == EINTR) continue;
-            throw fileSystemError(errno, source);
+            throw readError(errno, source);
         }
         if (got == 0) break;
         sourceHash.addData(QByteArrayView(buffer.constData(), got));

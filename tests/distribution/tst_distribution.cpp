@@ -1,11 +1,15 @@
 // The terminal update, the backup and the restore, through their windows and the admin tool.
+#include <linux/capability.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -20,6 +24,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTreeView>
+#include <algorithm>
 #include <cerrno>
 
 #include "admin/admin.h"
@@ -69,37 +74,64 @@ void writeFile(const QString& path, const QByteArray& data)
 }
 
 // The terminal's copy as the terminal's program finds it: opened read-write with SQLite alone,
-// which rolls a journal beside it into it first.
+// which rolls a journal (or log) beside it into it first; then given a full integrity check.
 struct TerminalView {
     double prices = 0;
-    QString integrity;
+    qint64 articles = -1;
+    QStringList problems;
 };
 TerminalView openAsTerminal(const QString& path)
 {
     TerminalView view;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        // The back office's collation, which the index on the barcode names; the check does not
-        // compare with it.
+        // The back office's collation, which the index on the barcode names; this reading does
+        // not compare with it (the check below uses the program's own).
         sqlite3_create_collation(db, "ES_NOCASE", SQLITE_UTF8, nullptr,
                                  [](void*, int a, const void* x, int b, const void* y) {
                                      const int c = std::memcmp(x, y, size_t(std::min(a, b)));
                                      return c ? c : a - b;
                                  });
         sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT total(lis1) FROM articulos", -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW)
+        if (sqlite3_prepare_v2(db, "SELECT total(lis1), count(*) FROM articulos", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW) {
             view.prices = sqlite3_column_double(st, 0);
-        sqlite3_finalize(st);
-        if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-            view.integrity = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        else
-            view.integrity = QString::fromUtf8(sqlite3_errmsg(db));
+            view.articles = sqlite3_column_int64(st, 1);
+        }
         sqlite3_finalize(st);
     }
     sqlite3_close(db);
+    view.problems = dbcopy::check(path);
     return view;
 }
+
+// The file's identity: the same while it is written in place, another once replaced.
+ino_t inodeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+// Root reads and writes any file whatever its mode. For as long as it lives, this lowers the
+// calling thread's power to do so (and that of the threads it starts), so that a file without
+// read permission cannot be read, as for any other user.
+class ByTheFilesModes {
+public:
+    ByTheFilesModes()
+    {
+        ::syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        ::syscall(SYS_capset, &header_, lowered);
+    }
+    ~ByTheFilesModes() { ::syscall(SYS_capset, &header_, saved_); }
+    ByTheFilesModes(const ByTheFilesModes&) = delete;
+    ByTheFilesModes& operator=(const ByTheFilesModes&) = delete;
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+};
 
 // Message boxes that also note whether the wait window was up as each one showed.
 class BoxesNotingTheWait : public ScriptedMessageBoxes {
@@ -384,11 +416,21 @@ private slots:
         QCOMPARE(fixture::articleCount(target), after);
     }
 
-    // A terminal's program killed in the middle of a save leaves its journal beside its copy. The
-    // push rolls it back before the new copy takes the name, so the terminal then reads what the
-    // back office holds, never old pages played into the new file.
+    // A terminal's program killed in the middle of a save leaves its journal (or its log) beside
+    // its copy. The push rolls it back before the new copy takes the name, so the terminal then
+    // reads what the back office holds, never old pages played into the new file.
+    void pushOverAKilledTerminalSave_data()
+    {
+        QTest::addColumn<QString>("save");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("prices raised") << u"precios"_s << u"-journal"_s;
+        QTest::newRow("articles deleted") << u"bajas"_s << u"-journal"_s;
+        QTest::newRow("write-ahead log") << u"wal"_s << u"-wal"_s;
+    }
     void pushOverAKilledTerminalSave()
     {
+        QFETCH(QString, save);
+        QFETCH(QString, left);
         addArticles(3000);
         const QString folder = terminalFolder(u"CAJA1"_s), target = folder + u"/Articulos.mdb"_s;
         const QString source = bases() + u"/Articulos.mdb"_s;
@@ -396,124 +438,151 @@ private slots:
         for (int trial = 0; trial < kTrials; ++trial) {
             const QString name = u"trial %1"_s.arg(trial);
             terminals::push(1, terminals::files().front());
-            fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), 50);
+            addArticles(50);
             QProcess till;
-            till.start(QStringLiteral(TERMINAL_CHILD), {target});
-            QVERIFY2(till.waitForReadyRead(20000), qPrintable(name));
+            till.start(QStringLiteral(TERMINAL_CHILD), {target, save});
+            QVERIFY2(till.waitForReadyRead(20000), qPrintable(name + u": "_s + QString::fromLocal8Bit(till.readAllStandardError())));
             // The moment of the kill is the point of the trial: anywhere in the till's save.
             QThread::usleep(QRandomGenerator::global()->bounded(50000u));
             ::kill(pid_t(till.processId()), SIGKILL);
             QVERIFY(till.waitForFinished(10000));
-            QVERIFY2(QFileInfo::exists(target + u"-journal"_s), qPrintable(name));
+            QVERIFY2(QFileInfo::exists(target + left), qPrintable(name));
 
             terminals::push(1, terminals::files().front());
             const TerminalView now = openAsTerminal(target), office = openAsTerminal(source);
-            QCOMPARE(now.integrity, u"ok"_s);
+            QCOMPARE(now.problems, QStringList());
             QVERIFY2(qFuzzyCompare(now.prices, office.prices),
                      qPrintable(u"%1: %2 / %3"_s.arg(name).arg(now.prices, 0, 'f', 2).arg(office.prices, 0, 'f', 2)));
-            QCOMPARE(fixture::articleCount(target), fixture::articleCount(source));
+            QCOMPARE(now.articles, office.articles);
             QCOMPARE(hiddenEntries(folder), QStringList());
-            QVERIFY(!QFileInfo::exists(target + u"-journal"_s));
+            for (const QString& suffix : {u"-journal"_s, u"-wal"_s, u"-shm"_s})
+                QVERIFY2(!QFileInfo::exists(target + suffix), qPrintable(name + suffix));
         }
     }
 
-    // Companions of a database that the new copy must never find beside it: a journal left with no
-    // file, a log and its index of a terminal that ran in WAL mode.
+    // Companions that belong to no database the new copy could be paired with: those of a file
+    // that is gone (the first push), or of one that is no database.
+    void pushLeavesNoCompanionOfTheOldFile_data()
+    {
+        QTest::addColumn<bool>("oldFile");
+        QTest::newRow("first push") << false;
+        QTest::newRow("old file no database") << true;
+    }
     void pushLeavesNoCompanionOfTheOldFile()
     {
-        const QString folder = terminalFolder(u"CAJA1"_s), target = folder + u"/Articulos.mdb"_s;
-        writeFile(target + u"-journal"_s, QByteArray(4096, 'x'));
-        terminals::push(1, terminals::files().front());
-        QVERIFY(!QFileInfo::exists(target + u"-journal"_s));
-
-        // The terminal switches its copy to WAL mode and leaves a committed change in the log.
-        {
-            sqlite3* db = nullptr;
-            QCOMPARE(sqlite3_open_v2(QFile::encodeName(target).constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
-                     SQLITE_OK);
-            QCOMPARE(sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; "
-                                      "UPDATE articulos SET lis1 = lis1 + 7;",
-                                  nullptr, nullptr, nullptr),
-                     SQLITE_OK);
-            // Kept open elsewhere while it is copied aside, as a terminal killed would leave it.
-            QVERIFY(QFile::copy(target, target + u".keep"_s));
-            QVERIFY(QFile::copy(target + u"-wal"_s, target + u".keep-wal"_s));
-            sqlite3_close(db);
-        }
-        QVERIFY(QFile::remove(target));
-        QVERIFY(QFile::rename(target + u".keep"_s, target));
-        QVERIFY(QFile::rename(target + u".keep-wal"_s, target + u"-wal"_s));
-        QVERIFY(QFileInfo(target + u"-wal"_s).size() > 0);
-
+        QFETCH(bool, oldFile);
+        const QString target = terminalFolder(u"CAJA1"_s) + u"/Articulos.mdb"_s;
+        if (oldFile) writeFile(target, QByteArray(8192, 'a'));
+        for (const QString& suffix : {u"-journal"_s, u"-wal"_s, u"-shm"_s})
+            writeFile(target + suffix, QByteArray(4096, 'x'));
         terminals::push(1, terminals::files().front());
         for (const QString& suffix : {u"-journal"_s, u"-wal"_s, u"-shm"_s})
             QVERIFY2(!QFileInfo::exists(target + suffix), qPrintable(suffix));
         const TerminalView now = openAsTerminal(target), office = openAsTerminal(bases() + u"/Articulos.mdb"_s);
-        QCOMPARE(now.integrity, u"ok"_s);
+        QCOMPARE(now.problems, QStringList());
         QVERIFY(qFuzzyCompare(now.prices, office.prices));
+        QCOMPARE(now.articles, office.articles);
     }
 
     // A terminal saving right now: the push waits a moment, then refuses naming the terminal and
-    // the file, and the terminal's file is left as it was.
+    // the file, and the terminal's file is left as it was, to be read as the terminal left it.
+    void pushRefusedWhileATerminalSaves_data()
+    {
+        QTest::addColumn<QString>("save");
+        QTest::addColumn<double>("committed");  // what the save's committed part adds to each price
+        QTest::newRow("writing into the file") << u"precios"_s << 0.0;
+        QTest::newRow("change still in memory") << u"reservado"_s << 0.0;
+        QTest::newRow("write-ahead log") << u"wal"_s << 7.0;
+    }
     void pushRefusedWhileATerminalSaves()
     {
+        QFETCH(QString, save);
+        QFETCH(double, committed);
         const QString folder = terminalFolder(u"CAJA1"_s), target = folder + u"/Articulos.mdb"_s;
         terminals::push(1, terminals::files().front());
         const TerminalView before = openAsTerminal(target);
+        const ino_t old = inodeOf(target);
         addArticles(10);
 
         QProcess till;
-        till.start(QStringLiteral(TERMINAL_CHILD), {target});
-        QVERIFY(till.waitForReadyRead(20000));
+        till.start(QStringLiteral(TERMINAL_CHILD), {target, save});
+        QVERIFY2(till.waitForReadyRead(20000), till.readAllStandardError().constData());
         ScriptedMessageBoxes boxes;
         Actualizar window;
         window.show();
+        QElapsedTimer waited;
+        waited.start();
         QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        QVERIFY2(waited.elapsed() < 10000, qPrintable(QString::number(waited.elapsed())));
         QCOMPARE(boxes.shown().size(), 1);
         const QString prompt = boxes.shown().front().prompt;
         for (const QString& part : {u"Articulos.mdb"_s, u"Maq 1"_s, u"CAJA1"_s, u"bloqueado"_s})
             QVERIFY2(prompt.contains(part), qPrintable(prompt + u" / "_s + part));
         QCOMPARE(hiddenEntries(folder), QStringList());
+        QCOMPARE(inodeOf(target), old);
         till.closeWriteChannel();
         QVERIFY(till.waitForFinished(10000));
         QCOMPARE(till.exitCode(), 0);
         const TerminalView after = openAsTerminal(target);
-        QCOMPARE(after.integrity, u"ok"_s);
-        QCOMPARE(after.prices, before.prices);
-        QVERIFY(fixture::articleCount(target) < fixture::articleCount(bases() + u"/Articulos.mdb"_s));
+        QCOMPARE(after.problems, QStringList());
+        QVERIFY(qFuzzyCompare(after.prices, before.prices + committed * double(before.articles)));
+        QCOMPARE(after.articles, before.articles);
     }
 
     // A back-office file that cannot be read, or that a killed save left with its journal, is
-    // named with what to do, not called read-only.
+    // named with what to do, not called read-only: by the push and by the backup, which copy it
+    // the same way.
+    void unreadableOrHalfSavedSourceIsNamed_data()
+    {
+        QTest::addColumn<bool>("backup");
+        QTest::addColumn<bool>("halfSaved");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("says");
+        const QStringList halfSaved = {u"quedó a medio guardar"_s, u"Abra el programa una vez"_s};
+        const QStringList unreadable = {u"No se puede leer"_s};
+        QTest::newRow("push, half-saved") << false << true << u"Articulos.mdb"_s << halfSaved;
+        QTest::newRow("push, unreadable") << false << false << u"Marcas.mdb"_s << unreadable;
+        QTest::newRow("backup, half-saved") << true << true << u"Articulos.mdb"_s << halfSaved;
+        QTest::newRow("backup, unreadable") << true << false << u"Marcas.mdb"_s << unreadable;
+    }
     void unreadableOrHalfSavedSourceIsNamed()
     {
-        const QString source = bases() + u"/Marcas.mdb"_s;
-        QProcess till;
-        till.start(QStringLiteral(TERMINAL_CHILD), {bases() + u"/Articulos.mdb"_s});
-        QVERIFY(till.waitForReadyRead(20000));
-        ::kill(pid_t(till.processId()), SIGKILL);
-        QVERIFY(till.waitForFinished(10000));
-        try {
-            terminals::push(1, terminals::files().front());
-            QFAIL("pushed a half-saved file");
-        } catch (const EngineError& e) {
-            QVERIFY2(e.text().contains(u"Articulos.mdb"_s) && e.text().contains(u"medio guardar"_s) &&
-                         e.text().contains(u"Abra el programa"_s),
-                     qPrintable(e.text()));
-        }
-        if (::geteuid() != 0) {
+        QFETCH(bool, backup);
+        QFETCH(bool, halfSaved);
+        QFETCH(QString, file);
+        QFETCH(QStringList, says);
+        const QString source = bases() + u'/' + file;
+        if (halfSaved) {
+            QProcess till;
+            till.start(QStringLiteral(TERMINAL_CHILD), {source});
+            QVERIFY(till.waitForReadyRead(20000));
+            ::kill(pid_t(till.processId()), SIGKILL);
+            QVERIFY(till.waitForFinished(10000));
+        } else {
             QVERIFY(QFile::setPermissions(source, QFileDevice::WriteOwner));
-            try {
-                terminals::push(1, terminals::files().back());
-                QFAIL("pushed an unreadable file");
-            } catch (const EngineError& e) {
-                QVERIFY2(e.text().contains(u"Marcas.mdb"_s) && e.text().contains(u"No se puede leer"_s),
-                         qPrintable(e.text()));
-            }
         }
-        // The program's own opening of the file recovers it; then the push goes through.
-        catalogue::open(u"Articulos.mdb"_s);
-        terminals::push(1, terminals::files().front());
+        const auto row = std::find_if(terminals::files().begin(), terminals::files().end(),
+                                      [&](const terminals::FileRow& r) { return r.target == file; });
+        const QString destination = dir_->path() + u"/destino"_s;
+        QVERIFY(QDir().mkpath(destination));
+        auto copy = [&] {
+            if (backup) backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {});
+            else terminals::push(1, *row);
+        };
+        try {
+            const ByTheFilesModes modes;
+            copy();
+            QFAIL("copied a file it could not read whole");
+        } catch (const EngineError& e) {
+            for (const QString& part : says + QStringList{file})
+                QVERIFY2(e.text().contains(part), qPrintable(e.text() + u" / "_s + part));
+            QVERIFY2(!e.text().contains(u"sólo lectura"_s), qPrintable(e.text()));
+        }
+        QCOMPARE(QDir(destination).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        // Once the program has opened the file (which recovers it) or it can be read, it is copied.
+        if (halfSaved) catalogue::open(file);
+        else QVERIFY(QFile::setPermissions(source, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        copy();
     }
 
     // --- backup ---
