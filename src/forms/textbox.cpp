@@ -1,6 +1,7 @@
 #include "textbox.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QPainter>
 #include <QStyle>
@@ -15,6 +16,19 @@ namespace {
 // The room a line edit keeps between its contents rectangle and its text.
 constexpr int kHorizontalMargin = 2;
 constexpr int kVerticalMargin = 1;
+
+// A screen reader started after the boxes were built must read their text too, and a box that
+// paints its own (NoEcho) reads as empty: when accessibility comes on, every box becomes a plain
+// line edit again.
+class ScreenReaderWatch : public QAccessible::ActivationObserver {
+public:
+    void accessibilityActiveChanged(bool active) override
+    {
+        if (!active) return;
+        for (QWidget* widget : QApplication::allWidgets())
+            if (auto* box = qobject_cast<TextBox*>(widget)) box->setEchoMode(QLineEdit::Normal);
+    }
+};
 
 // The text as a line edit shows it: control characters and separators as spaces.
 QString shownText(QString text)
@@ -50,6 +64,9 @@ bool startsEditing(QEvent::Type type)
 
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
 {
+    static ScreenReaderWatch watch;
+    static const bool watching = (QAccessible::installActivationObserver(&watch), true);
+    Q_UNUSED(watching);
     setPaintsItsText(true);
     // The box paints every pixel of its own, so the widgets under it are not painted again
     // whenever it changes.

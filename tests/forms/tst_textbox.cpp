@@ -1,9 +1,11 @@
 // The forms' text box against a plain line edit: it must look and edit exactly as one does.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTest>
 
 #include "forms/textbox.h"
@@ -66,6 +68,7 @@ private slots:
     void editsAsALineEdit();
     void paintsItsTextOnlyWithoutTheFocus();
     void takesTheInputMethodsText();
+    void readByAScreenReaderStartedLater();
 };
 
 void TextBoxTest::paintsAsALineEdit_data()
@@ -213,6 +216,23 @@ void TextBoxTest::takesTheInputMethodsText()
     QApplication::sendEvent(&box, &compose);
     QCOMPARE(box.text(), u"ACCIÓN"_s);
     QVERIFY(!box.paintsItsText());
+}
+
+// A screen reader started after the box was built reads the box's text, not the nothing a box
+// painting its own text would answer.
+void TextBoxTest::readByAScreenReaderStartedLater()
+{
+    QWidget window;
+    auto* box = new TextBox(&window);
+    auto* other = new QLineEdit(&window);
+    other->move(0, 30);
+    box->setText(u"COSTO 12,50"_s);
+    QVERIFY(activate(&window));
+    other->setFocus();
+    QVERIFY(box->paintsItsText());
+    QAccessible::setActive(true);
+    const auto off = qScopeGuard([] { QAccessible::setActive(false); });
+    QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Value), u"COSTO 12,50"_s);
 }
 
 RUN_TEST_CLASS(runTextBoxTest, TextBoxTest)
