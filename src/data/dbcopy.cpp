@@ -391,6 +391,15 @@ void replaceDatabase(const QString& temporary, const QString& target)
             }
             if (wal) sqliteutil::exec(old.db, u"PRAGMA journal_mode=DELETE"_s);
             exclusive.emplace(old.db, u"BEGIN EXCLUSIVE"_s);
+            // On a file this process may not write, SQLite takes BEGIN EXCLUSIVE for a read: the
+            // lock then keeps a writer from committing, not from starting a save (and its
+            // journal). So a writer that has started one makes the push refuse here too.
+            if (sqlite3_db_readonly(old.db, "main") == 1) {
+                sqlite3_file* file = fileOf(old.db);
+                int reserved = 0;
+                if (file->pMethods->xCheckReservedLock(file, &reserved) != SQLITE_OK || reserved)
+                    throw EngineError(EngineErrorCode::FileLocked, target);
+            }
         } catch (const EngineError& e) {
             // An old file that is not a database has no save to finish: its companions are
             // nobody's.

@@ -490,19 +490,23 @@ private slots:
     {
         QTest::addColumn<QString>("save");
         QTest::addColumn<double>("committed");  // what the save's committed part adds to each price
-        QTest::newRow("writing into the file") << u"precios"_s << 0.0;
-        QTest::newRow("change still in memory") << u"reservado"_s << 0.0;
-        QTest::newRow("write-ahead log") << u"wal"_s << 7.0;
+        QTest::addColumn<bool>("readOnly");     // the file is one the back office may not write
+        QTest::newRow("writing into the file") << u"precios"_s << 0.0 << false;
+        QTest::newRow("change still in memory") << u"reservado"_s << 0.0 << false;
+        QTest::newRow("write-ahead log") << u"wal"_s << 7.0 << false;
+        QTest::newRow("read-only file, change in memory") << u"reservado"_s << 0.0 << true;
     }
     void pushRefusedWhileATerminalSaves()
     {
         QFETCH(QString, save);
         QFETCH(double, committed);
+        QFETCH(bool, readOnly);
         const QString folder = terminalFolder(u"CAJA1"_s), target = folder + u"/Articulos.mdb"_s;
         terminals::push(1, terminals::files().front());
         const TerminalView before = openAsTerminal(target);
         const ino_t old = inodeOf(target);
         addArticles(10);
+        if (readOnly) QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadOther));
 
         QProcess till;
         till.start(QStringLiteral(TERMINAL_CHILD), {target, save});
@@ -512,7 +516,11 @@ private slots:
         window.show();
         QElapsedTimer waited;
         waited.start();
-        QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        {
+            std::optional<ByTheFilesModes> modes;
+            if (readOnly) modes.emplace();
+            QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        }
         QVERIFY2(waited.elapsed() < 10000, qPrintable(QString::number(waited.elapsed())));
         QCOMPARE(boxes.shown().size(), 1);
         const QString prompt = boxes.shown().front().prompt;
@@ -527,6 +535,23 @@ private slots:
         QCOMPARE(after.problems, QStringList());
         QVERIFY(qFuzzyCompare(after.prices, before.prices + committed * double(before.articles)));
         QCOMPARE(after.articles, before.articles);
+    }
+
+    // A terminal's file the back office may not write is still replaced when no terminal saves
+    // into it (the folder is what the replacing writes).
+    void pushReplacesAReadOnlyFile()
+    {
+        const QString target = terminalFolder(u"CAJA1"_s) + u"/Articulos.mdb"_s;
+        terminals::push(1, terminals::files().front());
+        addArticles(10);
+        QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+        {
+            const ByTheFilesModes modes;
+            terminals::push(1, terminals::files().front());
+        }
+        const TerminalView now = openAsTerminal(target), office = openAsTerminal(bases() + u"/Articulos.mdb"_s);
+        QCOMPARE(now.problems, QStringList());
+        QCOMPARE(now.articles, office.articles);
     }
 
     // A back-office file that cannot be read, or that a killed save left with its journal, is
