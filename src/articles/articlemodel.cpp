@@ -5,6 +5,7 @@
 
 #include "data/engine.h"
 #include "data/numbertext.h"
+#include "pricerules.h"
 
 using namespace Qt::StringLiterals;
 
@@ -157,13 +158,12 @@ Outcome ArticleModel::CalculoNeto()
     const std::optional<double> cost = number(F::Cos);
     if (!cost) return refuse(BadInput::NotANumber, F::Cos);
 
-    const double divisor = *rate / 100 + 1;
-    if (divisor == 0) return refuse(BadInput::OutOfRange, F::Iva);
-    const double net = *cost / divisor;
-    if (!std::isfinite(net)) return refuse(BadInput::OutOfRange, F::Cos);
+    if (*rate / 100 + 1 == 0) return refuse(BadInput::OutOfRange, F::Iva);
+    const std::optional<double> net = netPrice(*cost, *rate);
+    if (!net) return refuse(BadInput::OutOfRange, F::Cos);
 
     if (noRate) setText(F::Iva, u"0"_s);
-    setText(F::Net, numbertext::fixed(net));
+    setText(F::Net, numbertext::fixed(*net));
     return {};
 }
 
@@ -186,11 +186,11 @@ Outcome ArticleModel::calculoLista(int list)
     const std::optional<double> cost = number(F::Cos);
     if (!cost) return refuse(BadInput::NotANumber, F::Cos);
 
-    const double price = *cost * surcharge / 100 + *cost;
-    if (!std::isfinite(price)) return refuse(BadInput::OutOfRange, p.surcharge);
+    const std::optional<double> price = listPrice(*cost, surcharge);
+    if (!price) return refuse(BadInput::OutOfRange, p.surcharge);
 
     rememberedSurcharge_[size_t(list)] = surcharge;
-    setText(p.price, numbertext::fixed(price));
+    setText(p.price, numbertext::fixed(*price));
     return {};
 }
 

@@ -103,7 +103,37 @@ TableDef salesDocuments()
             {index("numerocomp", true)}};
 }
 
+// One row per bulk price change (or undo of one), and one per article it changed, with the
+// values before and after: enough to show it, and to put the old values back.
+TableDef priceChanges()
+{
+    return {QStringLiteral("actualizaciones"),
+            {{QStringLiteral("numero"), FieldType::Counter, 0}, date("fecha"), text("usuario", 50),
+             text("condiciones", 255), text("regla", 255), whole("articulos"), whole("deshace"),
+             whole("deshecha")},
+            {index("numero", true)}};
+}
+
+TableDef priceChangeLines()
+{
+    return {QStringLiteral("cambios"),
+            {whole("numero"), whole("orden"), whole("codigo"), number("cos_antes"),
+             number("cos_nuevo"), number("net_antes"), number("net_nuevo"), number("rec1_antes"),
+             number("rec1_nuevo"), number("rec2_antes"), number("rec2_nuevo"),
+             number("rec3_antes"), number("rec3_nuevo"), number("lis1_antes"),
+             number("lis1_nuevo"), number("lis2_antes"), number("lis2_nuevo"),
+             number("lis3_antes"), number("lis3_nuevo")},
+            {{QStringLiteral("cambios_numero"), QStringLiteral("numero"), false}}};
+}
+
 }  // namespace
+
+const FileDef& priceHistory()
+{
+    static const FileDef history{QStringLiteral("Precios.mdb"), QStringLiteral("Vek_Pr_26"),
+                                 priceChanges(), {priceChangeLines()}};
+    return history;
+}
 
 const std::vector<FileDef>& files()
 {
@@ -126,6 +156,7 @@ const FileDef* find(QStringView fileName)
 {
     for (const FileDef& def : files())
         if (def.fileName.compare(fileName, Qt::CaseInsensitive) == 0) return &def;
+    if (priceHistory().fileName.compare(fileName, Qt::CaseInsensitive) == 0) return &priceHistory();
     return nullptr;
 }
 
@@ -163,6 +194,8 @@ void createFile(const FileDef& def, const QString& nativePath,
                                  ? QString()
                                  : passwords::hash(def.password, passwords::kFileIterations));
             for (const QString& sql : createTableSql(def.table)) sqliteutil::exec(db, sql);
+            for (const TableDef& table : def.moreTables)
+                for (const QString& sql : createTableSql(table)) sqliteutil::exec(db, sql);
             create.commit();
         }
         if (sqlite3_close(db) != SQLITE_OK) throw EngineError(EngineErrorCode::IoError, nativePath);

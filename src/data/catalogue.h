@@ -16,11 +16,16 @@ struct FileDef {
     QString fileName;  // "Articulos.mdb"
     QString password;
     TableDef table;  // the table the forms bind
+    std::vector<TableDef> moreTables = {};
 };
 
 // All ten files, in the order of the system's file list.
 const std::vector<FileDef>& files();
-// The file of that name, found without regard to case; nullptr when it is not one of ours.
+// The history of bulk price changes, "Precios.mdb": beside the ten, in the backup, but never
+// sent to the terminals, which have no use for it. Created on first use.
+const FileDef& priceHistory();
+// The file of that name (one of the ten or the price history), found without regard to case;
+// nullptr when it is not one of ours.
 const FileDef* find(QStringView fileName);
 
 // Opens the file `fileName` ("Articulos.mdb", any case) of the database folder with its own

@@ -202,6 +202,60 @@ std::function<void(const std::vector<QVariant>&)> Database::Inserter(const QStri
     };
 }
 
+void Database::ForEach(const QString& sql, const QVariantList& params,
+                       const std::function<void(const RowView&)>& each)
+{
+    Statement stmt(file_->db(), file_->cached(sql));
+    if (!sqlite3_stmt_readonly(stmt.get())) throw EngineError(EngineErrorCode::NotSupported);
+    stmt.bindAll(params);
+    const RowView row(stmt.get());
+    while (stmt.step()) each(row);
+}
+
+std::function<int(const QVariantList&)> Database::Writer(const QString& sql)
+{
+    sqlite3_stmt* prepared = file_->cached(sql);
+    return [file = file_, prepared](const QVariantList& values) {
+        Statement stmt(file->db(), prepared);
+        stmt.bindAll(values);
+        stmt.step();
+        file->bumpGeneration();
+        return sqlite3_changes(file->db());
+    };
+}
+
+void Database::Attach(const Database& other, const QString& alias)
+{
+    sqlite3* db = file_->db();
+    Statement attach(db, u"ATTACH DATABASE ?1 AS "_s + quotedName(alias));
+    attach.bindText(1, QString::fromUtf8(sqlite3_db_filename(other.file_->db(), "main")));
+    attach.step();
+    // The attached file keeps the store's journal and durability settings (see
+    // configureConnection); a write-ahead log would break the commit across files.
+    sqliteutil::exec(db, u"PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=EXTRA;"_s.arg(
+                             quotedName(alias)));
+}
+
+void Database::Detach(const QString& alias)
+{
+    sqliteutil::exec(file_->db(), u"DETACH DATABASE "_s + quotedName(alias));
+}
+
+bool Database::RowView::isNull(int column) const
+{
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+double Database::RowView::number(int column) const { return sqlite3_column_double(stmt_, column); }
+
+qint64 Database::RowView::whole(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+QString Database::RowView::text(int column) const
+{
+    const auto* utf8 = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return QString::fromUtf8(utf8, sqlite3_column_bytes(stmt_, column));
+}
+
 QStringList Database::pragmaLines(const QString& pragma)
 {
     Statement stmt(file_->db(), u"PRAGMA "_s + pragma);

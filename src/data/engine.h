@@ -70,8 +70,40 @@ public:
     // Runs `check` ("integrity_check") and returns its lines.
     QStringList pragmaLines(const QString& pragma);
 
+    // Walks the rows of one read-only SQL query (?1, ?2... bound to `params`) without copying
+    // them: `each` reads the current row through the view, which is valid during the call only.
+    // For reading many rows quickly, where Select's QVariants would cost more than the query.
+    class RowView;
+    void ForEach(const QString& sql, const QVariantList& params,
+                 const std::function<void(const RowView&)>& each);
+
+    // A prepared writing statement (UPDATE, INSERT or DELETE with ?1, ?2...): each call binds
+    // its values, runs it and returns the number of records it changed. Throws what the file
+    // refuses; inside BeginTrans the writes stay pending until CommitTrans.
+    std::function<int(const QVariantList&)> Writer(const QString& sql);
+
+    // Makes the tables of another open file readable and writable from this one's SQL as
+    // `alias.table`, so that one transaction spans both files: with rollback journals SQLite
+    // commits them together or not at all. Not inside a transaction. Detach ends it.
+    void Attach(const Database& other, const QString& alias);
+    void Detach(const QString& alias);
+
 private:
     std::shared_ptr<FileConnection> file_;
+};
+
+// The current row of Database::ForEach.
+class Database::RowView {
+public:
+    explicit RowView(sqlite3_stmt* stmt) : stmt_(stmt) {}
+    bool isNull(int column) const;
+    // A number column; 0 for Null.
+    double number(int column) const;
+    qint64 whole(int column) const;
+    QString text(int column) const;
+
+private:
+    sqlite3_stmt* stmt_;
 };
 
 // BeginTrans on a database for the length of a scope: rolled back when the scope ends without

@@ -5,5 +5,5 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    return runTestClasses(argc, argv, {runArticlesTest, runArticulosTest});
+    return runTestClasses(argc, argv, {runArticlesTest, runArticulosTest, runPriceUpdateTest});
 }

@@ -3,3 +3,4 @@
 
 int runArticlesTest(int argc, char* argv[]);
 int runArticulosTest(int argc, char* argv[]);
+int runPriceUpdateTest(int argc, char* argv[]);
