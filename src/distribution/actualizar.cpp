@@ -3,12 +3,15 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QPushButton>
+#include <algorithm>
 
 #include "data/errors.h"
 #include "shell/espere.h"
 #include "shell/msgbox.h"
 #include "shell/pausa.h"
+#include "shell/windowregistry.h"
 #include "terminals.h"
 
 using namespace Qt::StringLiterals;
@@ -18,6 +21,33 @@ namespace {
 constexpr int kTodos = 6;
 
 QString machine(int terminal) { return u"Maq %1"_s.arg(terminal); }
+
+// A terminal's copy as the window words it.
+QString statusWord(terminals::Freshness freshness)
+{
+    switch (freshness) {
+    case terminals::Freshness::UpToDate: return u"al día"_s;
+    case terminals::Freshness::Behind: return u"desactualizada"_s;
+    case terminals::Freshness::SourceMissing: return u"falta el archivo"_s;
+    }
+    return QString();
+}
+
+// The same at length, for a screen reader and the tool tip.
+QString statusDetail(terminals::Freshness freshness, const terminals::FileRow& file, int terminal, bool everPushed)
+{
+    const QString where = u"la %1 (%2)"_s.arg(machine(terminal), terminals::host(terminal));
+    switch (freshness) {
+    case terminals::Freshness::UpToDate: return u"%1 tiene %2 tal como está ahora."_s.arg(where, file.target);
+    case terminals::Freshness::Behind:
+        return everPushed ? u"%1 cambió después de su última copia a %2: la caja tiene datos anteriores."_s.arg(
+                                file.target, where)
+                          : u"%1 nunca se copió a %2."_s.arg(file.target, where);
+    case terminals::Freshness::SourceMissing:
+        return u"No se encuentra %1: no hay nada que copiar a %2."_s.arg(file.source, where);
+    }
+    return QString();
+}
 
 }  // namespace
 
@@ -42,34 +72,64 @@ Actualizar::Actualizar(QWidget* parent) : QWidget(parent)
             auto* button = new QPushButton(machine(terminal), this);
             button->setObjectName(u"Command%1"_s.arg(row + 1 + (terminal - 1) * 7));
             connect(button, &QPushButton::clicked, this, [this, row, terminal] { Copiar(row, terminal); });
-            grid->addWidget(button, row, terminal * 2 - 1);
+            grid->addWidget(button, row, terminal * 3 - 2);
             buttons_.push_back(button);
             if (row < kTodos) {
                 auto* when = new QLabel(this);
                 when->setObjectName(u"lblFecha%1_%2"_s.arg(row + 1).arg(terminal));
                 // Room for a time from the start, so that the captions keep theirs when "nunca" goes.
                 when->setMinimumWidth(when->fontMetrics().horizontalAdvance(u"00/00/0000 00:00"_s));
-                grid->addWidget(when, row, terminal * 2);
+                grid->addWidget(when, row, terminal * 3 - 1);
                 times_.push_back(when);
+                auto* status = new QLabel(this);
+                status->setObjectName(u"lblEstado%1_%2"_s.arg(row + 1).arg(terminal));
+                // Room for the widest word, marked, so that no column moves when a state changes.
+                QFont marked = status->font();
+                marked.setBold(true);
+                const QFontMetrics metrics(marked);
+                int widest = 0;
+                for (auto state : {terminals::Freshness::UpToDate, terminals::Freshness::Behind,
+                                   terminals::Freshness::SourceMissing})
+                    widest = std::max(widest, metrics.horizontalAdvance(statusWord(state)));
+                status->setMinimumWidth(widest);
+                grid->addWidget(status, row, terminal * 3);
+                statuses_.push_back(status);
             }
         }
     }
     cmdCerrar_ = new QPushButton(u"&Cerrar"_s, this);
     cmdCerrar_->setObjectName(u"cmdCerrar"_s);
     connect(cmdCerrar_, &QPushButton::clicked, this, &QWidget::close);
-    grid->addWidget(cmdCerrar_, kTodos + 1, 0, 1, 5);
-    showTimes();
+    grid->addWidget(cmdCerrar_, kTodos + 1, 0, 1, 1 + 3 * terminals::kCount);
+    showStatus();
     adjustSize();
 }
 
-void Actualizar::showTimes()
+void Actualizar::showStatus()
 {
     const auto& files = terminals::files();
     for (int row = 0; row < kTodos; ++row)
         for (int terminal = 1; terminal <= terminals::kCount; ++terminal) {
-            const QDateTime when = terminals::lastUpdate(terminal, files[size_t(row)].target);
-            times_[size_t(row * 2 + terminal - 1)]->setText(
-                when.isValid() ? when.toString(u"dd/MM/yyyy HH:mm"_s) : u"nunca"_s);
+            const terminals::FileRow& file = files[size_t(row)];
+            const size_t cell = size_t(row * 2 + terminal - 1);
+            const QDateTime when = terminals::lastUpdate(terminal, file.target);
+            times_[cell]->setText(when.isValid() ? when.toString(u"dd/MM/yyyy HH:mm"_s) : u"nunca"_s);
+
+            // A copy the clerk must push stands out in bold red; the word says it without the colour.
+            const terminals::Freshness freshness = terminals::freshness(terminal, file);
+            const bool mark = freshness != terminals::Freshness::UpToDate;
+            QLabel* status = statuses_[cell];
+            status->setText(statusWord(freshness));
+            QFont font = status->font();
+            font.setBold(mark);
+            status->setFont(font);
+            QPalette colours = palette();
+            if (mark) colours.setColor(QPalette::WindowText, QColor(255, 0, 0));
+            status->setPalette(colours);
+            status->setAccessibleName(u"%1 en la %2: %3"_s.arg(file.target, machine(terminal), status->text()));
+            const QString detail = statusDetail(freshness, file, terminal, when.isValid());
+            status->setAccessibleDescription(detail);
+            status->setToolTip(detail);
         }
 }
 
@@ -78,6 +138,18 @@ void Actualizar::setBusy(bool busy)
     busy_ = busy;
     for (QPushButton* button : buttons_) button->setEnabled(!busy);
     cmdCerrar_->setEnabled(!busy);
+}
+
+bool Actualizar::event(QEvent* event)
+{
+    // Brought forward again, or its frame activated by a click, the window shows the files as
+    // they are now: a price change made in another window while this one stood open leaves
+    // Articulos behind on both terminals.
+    if (event->type() == WindowRegistry::broughtForward()) showStatus();
+    if (event->type() == QEvent::ParentChange)
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            connect(frame, &QMdiSubWindow::aboutToActivate, this, &Actualizar::showStatus, Qt::UniqueConnection);
+    return QWidget::event(event);
 }
 
 void Actualizar::closeEvent(QCloseEvent* event)
@@ -112,7 +184,7 @@ void Actualizar::Copiar(int row, int terminal)
             break;
         }
         updated << name;
-        showTimes();
+        showStatus();
         Pausa();
         emit copiado(name, terminal);
     }

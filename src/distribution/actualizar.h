@@ -1,6 +1,7 @@
 #pragma once
 // The terminal update: pushes the back-office copy of a master-data file, or all six, to
-// terminal 1 or 2. Each row shows when each terminal last received that file.
+// terminal 1 or 2. Each row shows when each terminal last received that file and whether the
+// terminal's copy is older than the back office's file.
 
 #include <QWidget>
 #include <vector>
@@ -24,14 +25,16 @@ signals:
     void copiado(const QString& fileName, int terminal);
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void setBusy(bool busy);
-    void showTimes();
+    void showStatus();
 
     std::vector<QPushButton*> buttons_;  // Command1..Command14
     QPushButton* cmdCerrar_ = nullptr;
-    std::vector<QLabel*> times_;  // row * 2 + terminal - 1
+    std::vector<QLabel*> times_;     // row * 2 + terminal - 1
+    std::vector<QLabel*> statuses_;  // the same
     bool busy_ = false;
 };

@@ -1,7 +1,8 @@
 #pragma once
 // The store's two point-of-sale terminals and the six master-data files the back office hands
-// them. A terminal's copy lives in its share, "\\HOST\norvik\Bases\"; the host names and when
-// each file last reached each terminal are kept in the program's settings.
+// them. A terminal's copy lives in its share, "\\HOST\norvik\Bases\"; the host names, when
+// each file last reached each terminal and which state of the file reached it are kept in the
+// program's settings.
 
 #include <QDateTime>
 #include <QString>
@@ -31,10 +32,18 @@ QString shareFolder(int terminal);
 // When `fileName` last reached the terminal; invalid when never.
 QDateTime lastUpdate(int terminal, const QString& fileName);
 
+// Whether the terminal holds the back-office file as it is now.
+enum class Freshness {
+    UpToDate,       // the file has not changed since its last push to the terminal
+    Behind,         // it has changed since, or it never reached the terminal
+    SourceMissing,  // the back office has no such file, so there is nothing to push
+};
+Freshness freshness(int terminal, const FileRow& file);
+
 // Replaces the terminal's copy of `file` with a checked snapshot of the back-office file and
-// records the time. The share folder must be there (a share that is not mounted is an error,
-// never a folder made on the local disk). Throws EngineError; the terminal's old copy then
-// stays and no temporary is left.
+// records the time and the state pushed. The share folder must be there (a share that is not
+// mounted is an error, never a folder made on the local disk). Throws EngineError; the
+// terminal's old copy then stays and no temporary is left.
 void push(int terminal, const FileRow& file);
 
 }  // namespace terminals

@@ -1,4 +1,5 @@
 // The terminal update, the backup and the restore, through their windows and the admin tool.
+#include <fcntl.h>
 #include <linux/capability.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QLayout>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QPushButton>
@@ -46,6 +48,7 @@
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(filereplace::FaultPoint)
+Q_DECLARE_METATYPE(terminals::Freshness)
 
 namespace {
 
@@ -58,6 +61,27 @@ QString beside() { return QFileInfo(bases()).absolutePath(); }
 QString terminalFolder(const QString& host) { return paths::mappedRoot() + u"/red/"_s + host + u"/norvik/Bases"_s; }
 
 void addArticles(int count) { fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), count); }
+
+// Sets the first article's price in the articles file `db`, as the article form saves it.
+void setFirstPrice(Database& db, double price)
+{
+    const auto articles = db.OpenRecordset(u"articulos"_s);
+    QVERIFY(!articles->Eof());
+    articles->Edit();
+    articles->Fields(u"lis1"_s).setValue(price);
+    articles->Update();
+}
+void setFirstPrice(double price) { setFirstPrice(*catalogue::open(u"Articulos.mdb"_s), price); }
+
+// The status of `row`'s file (1 to 6) on `terminal` in the terminal update window.
+QLabel* statusLabel(const QWidget* window, int row, int terminal)
+{
+    return window->findChild<QLabel*>(u"lblEstado%1_%2"_s.arg(row).arg(terminal));
+}
+bool markedBehind(const QLabel* status)
+{
+    return status->font().bold() && status->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
+}
 
 QStringList hiddenEntries(const QString& folder)
 {
@@ -348,6 +372,157 @@ private slots:
         QVERIFY(boxes.shown().isEmpty());
         QVERIFY(window->findChild<QLabel*>(u"lblFecha6_1"_s)->text() != u"nunca"_s);
         QCOMPARE(cut(), QStringList());
+    }
+
+    // Each terminal's copy is "al día" only while the back-office file is as it was when pushed
+    // to that terminal; otherwise the word says so, in bold red.
+    void statusShowsWhichTerminalHoldsAnOlderFile()
+    {
+        ScriptedMessageBoxes boxes;
+        Actualizar window;
+        window.show();
+        for (int row = 1; row <= 6; ++row)
+            for (int terminal = 1; terminal <= 2; ++terminal) {
+                const QLabel* status = statusLabel(&window, row, terminal);
+                QCOMPARE(status->text(), u"desactualizada"_s);
+                QVERIFY(markedBehind(status));
+                QCOMPARE(status->accessibleName(),
+                         u"%1 en la Maq %2: desactualizada"_s.arg(kSix[row - 1]).arg(terminal));
+            }
+        QCOMPARE(statusLabel(&window, 2, 2)->accessibleDescription(), u"Clientes.mdb nunca se copió a la Maq 2 (CAJA2)."_s);
+
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command8"_s), Qt::LeftButton);
+        for (int terminal = 1; terminal <= 2; ++terminal) {
+            const QLabel* status = statusLabel(&window, 1, terminal);
+            QCOMPARE(status->text(), u"al día"_s);
+            QVERIFY(!status->font().bold());
+            QVERIFY(status->palette().color(QPalette::WindowText) != QColor(255, 0, 0));
+            QCOMPARE(status->accessibleName(), u"Articulos.mdb en la Maq %1: al día"_s.arg(terminal));
+            QCOMPARE(statusLabel(&window, 2, terminal)->text(), u"desactualizada"_s);
+        }
+
+        // A bulk price change, then a push to terminal 1 only: terminal 2 keeps the old prices.
+        catalogue::open(u"Articulos.mdb"_s)->Execute(u"UPDATE articulos SET lis1 = lis1 * 1.1"_s);
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        QCOMPARE(statusLabel(&window, 1, 1)->text(), u"al día"_s);
+        const QLabel* behind = statusLabel(&window, 1, 2);
+        QCOMPARE(behind->text(), u"desactualizada"_s);
+        QVERIFY(markedBehind(behind));
+        QCOMPARE(behind->accessibleName(), u"Articulos.mdb en la Maq 2: desactualizada"_s);
+        QCOMPARE(behind->accessibleDescription(),
+                 u"Articulos.mdb cambió después de su última copia a la Maq 2 (CAJA2): la caja tiene datos anteriores."_s);
+        QVERIFY(boxes.shown().isEmpty());
+    }
+
+    // What counts as a change of the back-office file since its push to terminal 1 (terminal 2
+    // never had it).
+    void freshnessAfterAChange_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<terminals::Freshness>("expected");
+        QTest::newRow("none") << u"none"_s << terminals::Freshness::UpToDate;
+        QTest::newRow("read through the engine") << u"read"_s << terminals::Freshness::UpToDate;
+        QTest::newRow("saved through the engine") << u"saved"_s << terminals::Freshness::Behind;
+        // Same size and modification time: only the header's commit counter tells.
+        QTest::newRow("saved within the same clock tick") << u"same tick"_s << terminals::Freshness::Behind;
+        // Same counter, size and time: only the file's identity tells.
+        QTest::newRow("another file put in its place") << u"replaced"_s << terminals::Freshness::Behind;
+        QTest::newRow("removed") << u"removed"_s << terminals::Freshness::SourceMissing;
+    }
+    void freshnessAfterAChange()
+    {
+        QFETCH(QString, change);
+        QFETCH(terminals::Freshness, expected);
+        const QString source = bases() + u"/Articulos.mdb"_s, other = dir_->path() + u"/Articulos.mdb"_s;
+        const terminals::FileRow& row = terminals::files().front();
+        if (change == u"replaced") {
+            dbcopy::snapshotInto(source, other);
+            setFirstPrice(1.5);
+        }
+        terminals::push(1, row);
+        QCOMPARE(terminals::freshness(1, row), terminals::Freshness::UpToDate);
+        struct stat pushed {};
+        QCOMPARE(::stat(QFile::encodeName(source).constData(), &pushed), 0);
+        auto header = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.read(100) : QByteArray();
+        };
+        if (change == u"read") {
+            const auto articles = catalogue::open(u"Articulos.mdb"_s)->OpenRecordset(u"articulos"_s);
+            for (; !articles->Eof(); articles->MoveNext()) QVERIFY(articles->Fields(u"lis1"_s).Value().isValid());
+        }
+        if (change == u"saved") setFirstPrice(2.5);
+        if (change == u"same tick") setFirstPrice(2.5);
+        if (change == u"replaced") {
+            setFirstPrice(*catalogue::openAt(*catalogue::find(u"Articulos.mdb"), other), 2.5);
+            QCOMPARE(header(other), header(source));
+            QCOMPARE(QFileInfo(other).size(), QFileInfo(source).size());
+            QCOMPARE(::rename(QFile::encodeName(other).constData(), QFile::encodeName(source).constData()), 0);
+        }
+        if (change == u"same tick" || change == u"replaced") {
+            const timespec times[2] = {pushed.st_atim, pushed.st_mtim};
+            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(source).constData(), times, 0), 0);
+            QCOMPARE(QFileInfo(source).size(), qint64(pushed.st_size));
+        }
+        if (change == u"removed") QVERIFY(QFile::remove(source));
+        QCOMPARE(terminals::freshness(1, row), expected);
+        QCOMPARE(terminals::freshness(2, row), expected == terminals::Freshness::SourceMissing
+                                                   ? terminals::Freshness::SourceMissing
+                                                   : terminals::Freshness::Behind);
+    }
+
+    // The window shows a missing back-office file as such and still pushes the others.
+    void missingSourceIsNamed()
+    {
+        QVERIFY(QFile::remove(bases() + u"/Rubros.mdb"_s));
+        ScriptedMessageBoxes boxes;
+        Actualizar window;
+        window.show();
+        const QLabel* status = statusLabel(&window, 5, 1);
+        QCOMPARE(status->text(), u"falta el archivo"_s);
+        QVERIFY(markedBehind(status));
+        QCOMPARE(status->accessibleDescription(),
+                 u"No se encuentra c:\\norvik\\Bases\\Rubros.mdb: no hay nada que copiar a la Maq 1 (CAJA1)."_s);
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command6"_s), Qt::LeftButton);
+        QCOMPARE(statusLabel(&window, 6, 1)->text(), u"al día"_s);
+        QVERIFY(boxes.shown().isEmpty());
+    }
+
+    // A change saved in another window while the terminal update stood open shows once the window
+    // is brought forward again or its frame is activated.
+    void aChangeElsewhereShowsWhenTheWindowComesForward()
+    {
+        ScriptedMessageBoxes boxes;
+        QMdiArea frame;
+        frame.resize(1000, 700);
+        frame.show();
+        WindowRegistry& registry = WindowRegistry::instance();
+        registry.setFrame(&frame);
+        registerDistributionWindows(registry);
+        const auto forget = qScopeGuard([&registry] {
+            registry.clear();
+            registry.setFrame(nullptr);
+        });
+        QWidget* window = registry.show(u"Actualizar"_s);
+        QVERIFY(window);
+        QTest::mouseClick(window->findChild<QPushButton*>(u"Command7"_s), Qt::LeftButton);
+        for (int row = 1; row <= 6; ++row) QCOMPARE(statusLabel(window, row, 1)->text(), u"al día"_s);
+
+        setFirstPrice(3.25);
+        QCOMPARE(registry.show(u"Actualizar"_s), window);
+        QCOMPARE(statusLabel(window, 1, 1)->text(), u"desactualizada"_s);
+        QCOMPARE(statusLabel(window, 2, 1)->text(), u"al día"_s);
+
+        QTest::mouseClick(window->findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        QCOMPARE(statusLabel(window, 1, 1)->text(), u"al día"_s);
+        QMdiSubWindow* other = frame.addSubWindow(new QWidget);
+        other->show();
+        frame.setActiveSubWindow(other);
+        setFirstPrice(4.5);
+        frame.setActiveSubWindow(qobject_cast<QMdiSubWindow*>(window->parentWidget()));
+        QCOMPARE(statusLabel(window, 1, 1)->text(), u"desactualizada"_s);
+        QVERIFY(boxes.shown().isEmpty());
     }
 
     void hostNamesComeFromTheSettings()
