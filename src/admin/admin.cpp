@@ -20,6 +20,7 @@
 #include "distribution/restore.h"
 #include "distribution/terminals.h"
 #include "importer/legacyimport.h"
+#include "prices.h"
 
 using namespace Qt::StringLiterals;
 
@@ -41,6 +42,13 @@ const QString kUsage =
     "  restaurar CARPETA        vuelve los archivos de datos a los de un backup\n"
     "  importar CARPETA [--prueba] [--reemplazar]\n"
     "                           pasa los datos del sistema anterior (--prueba solo informa)\n"
+    "  precios [--proveedor COD] [--marca COD] [--rubro COD] [--descripcion TEXTO]\n"
+    "          [--desde CODIGO --hasta CODIGO]\n"
+    "          (--costo PORC | --lista N --porcentaje PORC | --lista N --recargo PORC)\n"
+    "          [--redondeo PASO] [--hacia-arriba] [--sin-etiquetas] [--prueba]\n"
+    "                           cambia los precios de muchos artículos (--prueba solo informa)\n"
+    "  precios historial        muestra las actualizaciones de precios, la última primero\n"
+    "  precios deshacer NUMERO  vuelve los precios de una actualización\n"
     "  --version                muestra la versión\n"
     "  --help                   muestra esta ayuda\n"_s;
 
@@ -278,7 +286,8 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
     // program (or another command) has it.
     std::unique_ptr<FolderLock> lock;
     if (command == u"inicializar" || command == u"restaurar" ||
-        (command == u"usuario" && args.value(1) != u"listar")) {
+        (command == u"usuario" && args.value(1) != u"listar") ||
+        (command == u"precios" && pricesWrite(args.mid(1)))) {
         QString why;
         lock = FolderLock::acquire(&why, FolderLock::Holder::Command);
         if (!lock) {
@@ -294,6 +303,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
         if (command == u"cajas" && args.size() == 1) return showTerminals(out);
         if (command == u"caja" && args.size() == 3) return setTerminal(args[1], args[2], out, err);
         if (command == u"restaurar" && args.size() == 2) return restoreBackup(args[1], out, err);
+        if (command == u"precios") return prices(args.mid(1), out, err);
         if (command == u"importar") {
             legacyimport::Options options;
             QStringList folders;

@@ -159,9 +159,11 @@ std::shared_ptr<Database> openHistory(bool create)
 // transaction spans them all; detached however the scope ends.
 class ChangeFiles {
 public:
-    explicit ChangeFiles(bool withLabels)
-        : articulos(catalogue::open(u"Articulos.mdb"_s)), history_(openHistory(true))
+    // Without `createHistory`, a missing history refuses: there is nothing to undo.
+    ChangeFiles(bool withLabels, bool createHistory)
+        : articulos(catalogue::open(u"Articulos.mdb"_s)), history_(openHistory(createHistory))
     {
+        if (!history_) throw PriceChangeRefused(u"No hay actualizaciones de precios guardadas."_s);
         articulos->Attach(*history_, u"historial"_s);
         if (!withLabels) return;
         try {
@@ -312,9 +314,9 @@ QString PriceChange::describe() const
     if (stepCents <= 1) return rule + u", sin redondeo"_s;
     for (const RoundingStep& step : roundingSteps())
         if (step.cents == stepCents)
-            return rule + u", redondeo a "_s + step.caption +
+            return rule + u", redondeo a $ "_s + step.caption +
                    (direction == RoundingDirection::Up ? u" hacia arriba"_s : u" al más cercano"_s);
-    return rule + u", redondeo a "_s + numbertext::fixed(fromCents(stepCents)) +
+    return rule + u", redondeo a $ "_s + numbertext::fixed(fromCents(stepCents)) +
            (direction == RoundingDirection::Up ? u" hacia arriba"_s : u" al más cercano"_s);
 }
 
@@ -390,7 +392,7 @@ PriceReview reviewNewCosts(Database& articulos, const std::vector<NewCost>& cost
 
 AppliedChange applyPriceChange(const PriceReview& review, const QString& user, bool withLabels)
 {
-    ChangeFiles files(withLabels);
+    ChangeFiles files(withLabels, true);
     Database& db = *files.articulos;
     Transaction transaction(db);
     AppliedChange applied;
@@ -421,7 +423,7 @@ std::vector<PriceHistoryEntry> priceHistory()
 
 UndoneChange undoPriceChange(qint64 number, const QString& user, bool withLabels)
 {
-    ChangeFiles files(withLabels);
+    ChangeFiles files(withLabels, false);
     Database& db = *files.articulos;
     const QList<QVariantList> header = db.Select(
         u"SELECT regla, deshecha FROM historial.actualizaciones WHERE numero = ?1"_s, {number});

@@ -165,16 +165,92 @@ private slots:
                                             QStringList{u"usuario"_s, u"clave"_s, u"VUMRE"_s},
                                             QStringList{u"usuario"_s, u"borrar"_s, u"VUMRE"_s},
                                             QStringList{u"inicializar"_s, u"--demo"_s},
-                                            QStringList{u"restaurar"_s, folder_->path()}}) {
+                                            QStringList{u"restaurar"_s, folder_->path()},
+                                            QStringList{u"precios"_s, u"--costo"_s, u"5"_s},
+                                            QStringList{u"precios"_s, u"deshacer"_s, u"1"_s}}) {
                 QCOMPARE(admin(args), 1);
                 QVERIFY2(err_.contains(u"El programa está abierto"_s), qPrintable(args.join(u' ')));
             }
             QCOMPARE(admin({u"usuario"_s, u"listar"_s}), 0);
             QCOMPARE(admin({u"verificar"_s}), 0);
+            QCOMPARE(admin({u"precios"_s, u"historial"_s}), 0);
         }
         QCOMPARE(digestOfFolder(), before);
         typed_ = {u"Clave1"_s, u"Clave1"_s};
         QCOMPARE(admin({u"usuario"_s, u"agregar"_s, u"PEPE"_s}), 0);
+    }
+
+    // The monthly update from a script: a trial writes nothing; the change stores the prices,
+    // the history and the labels; the history lists it and the undo puts the prices back.
+    void pricesFromTheCommandLine()
+    {
+        QCOMPARE(admin({u"inicializar"_s, u"--demo"_s}), 0);
+        const QString supplier1 = u"codp = '0001'"_s;
+        const auto sum = [](const QString& where) {
+            return catalogue::open(u"Articulos.mdb"_s)
+                ->Select(u"SELECT round(sum(lis1), 2) FROM articulos WHERE "_s + where).value(0).value(0).toDouble();
+        };
+        const double before = sum(supplier1), others = sum(u"codp <> '0001'"_s);
+        const QByteArray untouched = digestOfFolder();
+        const int labels = count(u"Etiquetas.mdb"_s);
+
+        QCOMPARE(admin({u"precios"_s, u"--proveedor"_s, u"1"_s, u"--costo"_s, u"8"_s, u"--redondeo"_s,
+                        u"10"_s, u"--prueba"_s}), 0);
+        QVERIFY2(out_.contains(u"Artículos que cambian: "_s) && out_.contains(u"Suma de la lista 1: antes"_s), qPrintable(out_));
+        QCOMPARE(digestOfFolder(), untouched);
+
+        QCOMPARE(admin({u"precios"_s, u"--proveedor"_s, u"1"_s, u"--costo"_s, u"8,5"_s, u"--redondeo"_s,
+                        u"10"_s, u"--hacia-arriba"_s}), 0);
+        QVERIFY(out_.contains(u"(actualización número 1)"_s));
+        QVERIFY(sum(supplier1) > before);
+        QCOMPARE(sum(u"codp <> '0001'"_s), others);
+        QCOMPARE(count(u"Articulos.mdb"_s, supplier1 + u" AND cast(lis1 * 100 AS INTEGER) % 1000 <> 0"_s), 0);
+        QVERIFY(count(u"Etiquetas.mdb"_s) > labels);
+
+        QCOMPARE(admin({u"precios"_s, u"--lista"_s, u"2"_s, u"--recargo"_s, u"40"_s, u"--sin-etiquetas"_s,
+                        u"--desde"_s, u"1"_s, u"--hasta"_s, u"3"_s}), 0);
+        QCOMPARE(admin({u"precios"_s, u"historial"_s}), 0);
+        const QStringList lines = out_.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[0].startsWith(u"2 "_s));
+        QVERIFY(lines[1].startsWith(u"1 "_s) && lines[1].contains(u"costo +8,5 %"_s));
+
+        QCOMPARE(admin({u"precios"_s, u"deshacer"_s, u"1"_s}), 0);
+        QCOMPARE(sum(supplier1), before);
+        QCOMPARE(admin({u"precios"_s, u"deshacer"_s, u"1"_s}), 1);
+        QVERIFY(err_.contains(u"ya se deshizo"_s));
+    }
+
+    void pricesRefused_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no rule") << QStringList{u"--proveedor"_s, u"1"_s} << u"Indique una sola regla"_s;
+        QTest::newRow("two rules") << QStringList{u"--costo"_s, u"5"_s, u"--lista"_s, u"1"_s, u"--porcentaje"_s, u"3"_s}
+                                   << u"Indique una sola regla"_s;
+        QTest::newRow("not a number") << QStringList{u"--costo"_s, u"8%"_s} << u"no es un número"_s;
+        QTest::newRow("two separators") << QStringList{u"--costo"_s, u"1.000,5"_s} << u"no es un número"_s;
+        QTest::newRow("list 4") << QStringList{u"--lista"_s, u"4"_s, u"--porcentaje"_s, u"3"_s} << u"La lista es 1, 2 o 3"_s;
+        QTest::newRow("list without number") << QStringList{u"--porcentaje"_s, u"3"_s} << u"--lista N"_s;
+        QTest::newRow("step below a cent") << QStringList{u"--costo"_s, u"5"_s, u"--redondeo"_s, u"0,001"_s}
+                                           << u"centavos"_s;
+        QTest::newRow("up without a step") << QStringList{u"--costo"_s, u"5"_s, u"--hacia-arriba"_s} << u"--redondeo"_s;
+        QTest::newRow("unknown option") << QStringList{u"--costo"_s, u"5"_s, u"--todo"_s} << u"Opción desconocida"_s;
+        QTest::newRow("missing value") << QStringList{u"--costo"_s} << u"Falta el valor"_s;
+        QTest::newRow("nothing matches") << QStringList{u"--proveedor"_s, u"999"_s, u"--costo"_s, u"5"_s}
+                                         << u"Ningún artículo cambia"_s;
+        QTest::newRow("unknown change") << QStringList{u"deshacer"_s, u"7"_s} << u"No hay actualizaciones de precios"_s;
+        QTest::newRow("bad number") << QStringList{u"deshacer"_s, u"siete"_s} << u"no es un número"_s;
+    }
+    void pricesRefused()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        QCOMPARE(admin({u"inicializar"_s, u"--demo"_s}), 0);
+        const QByteArray before = digestOfFolder();
+        QCOMPARE(admin(QStringList{u"precios"_s} + args), 1);
+        QVERIFY2(err_.contains(message), qPrintable(err_));
+        QCOMPARE(digestOfFolder(), before);
     }
 
     void newPasswordRefused_data()

@@ -250,7 +250,7 @@ private slots:
         QCOMPARE(history.size(), size_t(1));
         QCOMPARE(history[0].user, u"VUMRE"_s);
         QCOMPARE(history[0].conditions, u"todos los artículos"_s);
-        QCOMPARE(history[0].rule, u"costo +8 %, redondeo a 10 al más cercano"_s);
+        QCOMPARE(history[0].rule, u"costo +8 %, redondeo a $ 10 al más cercano"_s);
         QCOMPARE(history[0].articles, 30);
 
         // Article 5 changes after the update.
