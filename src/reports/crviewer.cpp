@@ -239,6 +239,12 @@ void CRViewer::buildToolbar()
     button(u"cmdActualizar"_s, u"Actualizar"_s, QStyle::SP_BrowserReload, [this] { Refresh(); });
     button(u"cmdImprimir"_s, u"Imprimir"_s, QStyle::SP_FileDialogDetailedView, [this] { PrintReport(); });
     button(u"cmdExportar"_s, u"Exportar PDF"_s, QStyle::SP_DialogSaveButton, [this] { ExportReport(); });
+    QToolButton* excel = button(u"cmdExportarExcel"_s, u"Exportar Excel"_s, QStyle::SP_DialogSaveButton,
+                                [this] { ExportSpreadsheet(); });
+    // Reached with Tab and pressed with the space bar (a click leaves the focus on the page); a
+    // screen reader reads its caption.
+    excel->setFocusPolicy(Qt::TabFocus);
+    excel->setAccessibleName(excel->text());
 }
 
 void CRViewer::setReportSource(Report* report)
@@ -348,7 +354,7 @@ void CRViewer::updateStatus()
         toolbar_->findChild<QWidget*>(name)->setEnabled(pages && page_ > 0);
     for (const QString& name : {u"cmdSiguiente"_s, u"cmdUltima"_s})
         toolbar_->findChild<QWidget*>(name)->setEnabled(pages && page_ < pages - 1);
-    for (const QString& name : {u"cmdImprimir"_s, u"cmdExportar"_s})
+    for (const QString& name : {u"cmdImprimir"_s, u"cmdExportar"_s, u"cmdExportarExcel"_s})
         toolbar_->findChild<QWidget*>(name)->setEnabled(pages > 0);
     int index = -1;
     if (zoomMode_ == ZoomMode::FitWidth) index = zoomBox_->findData(-1);
@@ -423,16 +429,20 @@ bool CRViewer::printTo(QPrinter& printer, int from, int to)
     return true;
 }
 
+QString CRViewer::askExportPath(const QString& title, const QString& suffix, const QString& filter)
+{
+    QString path = exportChooser()
+                       ? exportChooser()(this)
+                       : QFileDialog::getSaveFileName(this, title, report_->def().caption + suffix, filter);
+    if (!path.isEmpty() && !path.endsWith(suffix, Qt::CaseInsensitive)) path += suffix;
+    return path;
+}
+
 bool CRViewer::ExportReport()
 {
     if (!pageCount()) return false;
-    QString path = exportChooser()
-                       ? exportChooser()(this)
-                       : QFileDialog::getSaveFileName(this, u"Exportar PDF"_s,
-                                                      report_->def().caption + u".pdf"_s, u"PDF (*.pdf)"_s);
-    if (path.isEmpty()) return false;
-    if (!path.endsWith(u".pdf"_s, Qt::CaseInsensitive)) path += u".pdf"_s;
-    return exportTo(path);
+    const QString path = askExportPath(u"Exportar PDF"_s, u".pdf"_s, u"PDF (*.pdf)"_s);
+    return !path.isEmpty() && exportTo(path);
 }
 
 bool CRViewer::exportTo(const QString& path)
@@ -440,6 +450,26 @@ bool CRViewer::exportTo(const QString& path)
     if (!pageCount()) return false;
     try {
         report_->exportPdf(path);
+    } catch (const EngineError& error) {
+        ShowErrorBox(error, this);
+        return false;
+    }
+    return true;
+}
+
+bool CRViewer::ExportSpreadsheet()
+{
+    if (!pageCount()) return false;
+    const QString path =
+        askExportPath(u"Exportar Excel"_s, u".xlsx"_s, u"Libro de Excel (*.xlsx)"_s);
+    return !path.isEmpty() && exportSpreadsheetTo(path);
+}
+
+bool CRViewer::exportSpreadsheetTo(const QString& path)
+{
+    if (!pageCount()) return false;
+    try {
+        report_->exportSpreadsheet(path);
     } catch (const EngineError& error) {
         ShowErrorBox(error, this);
         return false;

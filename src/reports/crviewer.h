@@ -1,7 +1,7 @@
 #pragma once
 // The report viewer control (`CRViewer1`): shows one page of a report at a time, drawn when it
 // is shown, with page navigation, zoom, printing through the platform's print dialog and
-// export to PDF. Every failure shows the error box and leaves the viewer empty.
+// export to PDF or Excel. Every failure shows the error box and leaves the viewer empty.
 
 #include <QImage>
 #include <QWidget>
@@ -55,8 +55,11 @@ public:
     // Asks for a file and writes the report to it; returns false when nothing was written.
     bool ExportReport();
     bool exportTo(const QString& path);
+    // The same for the report's records as an Excel workbook (.xlsx).
+    bool ExportSpreadsheet();
+    bool exportSpreadsheetTo(const QString& path);
 
-    // For tests: what the save dialog of "Exportar PDF" answers.
+    // For tests: what the save dialogs of "Exportar PDF" and "Exportar Excel" answer.
     static void setExportPathChooser(std::function<QString(QWidget*)> chooser);
 
     // The page on screen as drawn, for tests and screenshots.
@@ -71,6 +74,9 @@ protected:
 
 private:
     void buildToolbar();
+    // The file an export writes: asked in the save dialog, with `suffix` added when missing;
+    // empty when the dialog is cancelled.
+    QString askExportPath(const QString& title, const QString& suffix, const QString& filter);
     // Draws the current page at the current zoom; a failure empties the viewer.
     void showPage();
     void failed(const EngineError& error);

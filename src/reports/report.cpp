@@ -18,6 +18,7 @@
 #include "data/errors.h"
 #include "data/numbertext.h"
 #include "data/settings.h"
+#include "spreadsheetexport.h"
 
 using namespace Qt::StringLiterals;
 
@@ -539,6 +540,11 @@ void Report::exportPdf(const QString& path)
         QFile::remove(temp);
         throw EngineError(EngineErrorCode::IoError, path);
     }
+}
+
+void Report::exportSpreadsheet(const QString& path)
+{
+    if (source_) writeSpreadsheet(def_, *source_, path);
 }
 
 QPointF savedLabelOffset()

@@ -1,7 +1,7 @@
 #pragma once
 // The report object: one report definition, the credentials it was given, and the data it
 // read at its last refresh. Draws any page on demand (only that page's records are read),
-// prints a range of pages and exports the whole report to PDF.
+// prints a range of pages and exports the whole report to PDF or its records to Excel.
 
 #include <QDateTime>
 #include <QPointF>
@@ -61,6 +61,9 @@ public:
     // Writes the whole report to `path` as PDF: under a temporary name in the same folder,
     // put in place only when complete. Throws EngineError.
     void exportPdf(const QString& path);
+    // Writes the report's records to `path` as an Excel workbook (.xlsx), in the same way.
+    // Throws EngineError.
+    void exportSpreadsheet(const QString& path);
 
 private:
     std::vector<Row> rowsOfPage(int page);

@@ -26,13 +26,17 @@ const LabelDef kLarge{99.1, 67.7, 2, 4, 4.65, 13.1, 101.6, 67.7, 13.0, 8.0, 30.0
 
 }  // namespace
 
+std::vector<ColumnDef> ReportDef::columns() const
+{
+    if (const ListDef* l = list()) return l->columns;
+    return {whole(u"CODIGO", u"codigo"), text(u"COD.BARRA", u"codbarra"),
+            text(u"DESCRIPCION", u"descripcion"), money(u"PRECIO", u"neto1")};
+}
+
 std::vector<QString> ReportDef::fields() const
 {
     std::vector<QString> out;
-    if (const ListDef* l = list())
-        for (const ColumnDef& c : l->columns) out.push_back(c.field);
-    else
-        out = {u"codigo"_s, u"codbarra"_s, u"descripcion"_s, u"neto1"_s};
+    for (const ColumnDef& c : columns()) out.push_back(c.field);
     return out;
 }
 

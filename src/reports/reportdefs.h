@@ -54,6 +54,8 @@ struct ReportDef {
 
     const ListDef* list() const { return std::get_if<ListDef>(&layout); }
     const LabelDef* labels() const { return std::get_if<LabelDef>(&layout); }
+    // The columns of the report's rows: a list's own, or the label table's fields (LabelField).
+    std::vector<ColumnDef> columns() const;
     // The fields the report reads, in the order its rows hold them.
     std::vector<QString> fields() const;
 };

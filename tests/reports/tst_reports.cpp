@@ -1,8 +1,12 @@
-// The report viewers and their reports, checked through the PDF they write.
+// The report viewers and their reports, checked through the PDF they write and the Excel
+// workbook read back with openpyxl.
 
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -12,9 +16,14 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QSettings>
+#include <QToolButton>
 #include <QWheelEvent>
 #include <charconv>
+#include <csignal>
+#include <sys/resource.h>
 
+#include "admin/demo.h"
+#include "data/filereplace.h"
 #include "data/numbertext.h"
 #include "data/settings.h"
 #include "guards.h"
@@ -90,6 +99,50 @@ QList<Word> pdfWords(const QString& pdf, const QString& folder)
     return words;
 }
 
+// The first sheet of an .xlsx as openpyxl reads it: rows of cells, each one [value, Python type
+// name, number format].
+QJsonArray workbookCells(const QString& xlsx)
+{
+    static const QString script = uR"(
+import json, sys, openpyxl
+sheet = openpyxl.load_workbook(sys.argv[1]).worksheets[0]
+print(json.dumps([[[c.value, type(c.value).__name__, c.number_format] for c in row] for row in sheet.iter_rows()]))
+)"_s;
+    // Debian's interpreter, where python3-openpyxl is installed.
+    return QJsonDocument::fromJson(run(u"/usr/bin/python3"_s, {u"-c"_s, script, xlsx}).toUtf8()).array();
+}
+
+// The files of `folder` that the safe replace leaves only when it fails half-way.
+QStringList temporaries(const QString& folder)
+{
+    return QDir(folder).entryList({u".*.tmp"_s}, QDir::Hidden | QDir::Files);
+}
+
+// Files written by this process may not grow past `bytes` while the object lives: a write past
+// it fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previousSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousSignal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previousSignal_)(int) = nullptr;
+};
+
 // EAN-13, EAN-8 and Code 128 barcodes for the labels.
 const QStringList kBarcodes = {u"7790895000997"_s, u"40123455"_s, u"ABC-123"_s, u"5012345678900"_s,
                                u"95011011"_s, u"LOTE 77"_s, u"4006381333931"_s};
@@ -142,10 +195,18 @@ private slots:
     void readsOnlyWhatIsCommitted();
     void listsOpenFromTheMainWindowsMenu_data();
     void listsOpenFromTheMainWindowsMenu();
+    void spreadsheetHoldsThePdfsRecords_data();
+    void spreadsheetHoldsThePdfsRecords();
+    void labelSheetSpreadsheetHoldsTheQueue_data();
+    void labelSheetSpreadsheetHoldsTheQueue();
+    void spreadsheetExportByKeyboard();
+    void failedSpreadsheetKeepsTheOldFile_data();
+    void failedSpreadsheetKeepsTheOldFile();
 
 private:
     ForLista* show(const QString& viewer);
     QString exportPdf(ForLista* form, const QString& name);
+    QString exportSpreadsheet(ForLista* form, const QString& name);
 
     QTemporaryDir config_;
     fixture::EnvVar configHome_{"XDG_CONFIG_HOME", QFile::encodeName(config_.path())};
@@ -178,6 +239,7 @@ void TestReports::cleanup()
     QTRY_VERIFY(frame_.subWindowList().isEmpty());
     registry_.reset();
     folder_.reset();
+    filereplace::clearFaults();
 }
 
 ForLista* TestReports::show(const QString& viewer)
@@ -191,6 +253,13 @@ QString TestReports::exportPdf(ForLista* form, const QString& name)
 {
     exportPath_ = folder_->path() + u'/' + name;
     QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportar"_s), Qt::LeftButton);
+    return QFileInfo::exists(exportPath_) ? exportPath_ : QString();
+}
+
+QString TestReports::exportSpreadsheet(ForLista* form, const QString& name)
+{
+    exportPath_ = folder_->path() + u'/' + name;
+    QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportarExcel"_s), Qt::LeftButton);
     return QFileInfo::exists(exportPath_) ? exportPath_ : QString();
 }
 
@@ -707,6 +776,7 @@ void TestReports::failures()
     QCOMPARE(form->viewer()->pageCount(), 0);
     QCOMPARE(form->findChild<QLabel*>(u"lblPagina"_s)->text(), u"Página 0 de 0"_s);
     QVERIFY(!form->findChild<QWidget*>(u"cmdExportar"_s)->isEnabled());
+    QVERIFY(!form->findChild<QWidget*>(u"cmdExportarExcel"_s)->isEnabled());
     folder_->create(u"Proveedores.mdb"_s);
     ForLista* other = show(u"ForListaProveedores"_s);
     QVERIFY(other);
@@ -819,6 +889,213 @@ void TestReports::listsOpenFromTheMainWindowsMenu()
         QCOMPARE(pages.size(), 1);
         QVERIFY(pages[0].contains(title));
     }
+}
+
+void TestReports::spreadsheetHoldsThePdfsRecords_data()
+{
+    QTest::addColumn<QString>("viewer");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("count");
+    QTest::newRow("articles") << u"ForListaArticulos"_s << u"Articulos.mdb"_s << 200;
+    QTest::newRow("customers") << u"ForListaClientes"_s << u"Clientes.mdb"_s << 50;
+    QTest::newRow("suppliers") << u"ForListaProveedores"_s << u"Proveedores.mdb"_s << 20;
+    QTest::newRow("departments") << u"ForListaDepartamentos"_s << u"Departamentos.mdb"_s << 8;
+}
+
+// The demo store's list as a workbook: the title, the column captions, then each record as one
+// line of the PDF, with numbers as number cells.
+void TestReports::spreadsheetHoldsThePdfsRecords()
+{
+    QFETCH(QString, viewer);
+    QFETCH(QString, file);
+    QFETCH(int, count);
+
+    folder_->createFilled(file, [&](Database& db) { demo::fill(file, db); });
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(viewer);
+    QVERIFY(form);
+    const QString pdf = exportPdf(form, u"lista.pdf"_s);
+    const QString xlsx = exportSpreadsheet(form, u"lista.xlsx"_s);
+    QVERIFY(!pdf.isEmpty());
+    QVERIFY(!xlsx.isEmpty());
+    QCOMPARE(boxes.shown().size(), 0);
+    QCOMPARE(temporaries(folder_->path()), QStringList());
+
+    const reports::ReportDef& def = *reports::findByViewer(viewer);
+    const std::vector<reports::ColumnDef> columns = def.columns();
+    const QJsonArray rows = workbookCells(xlsx);
+    QCOMPARE(rows.size(), count + 2);
+    QCOMPARE(rows[0][0][0].toString(), def.list()->title);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (i > 0) QVERIFY(rows[0][qsizetype(i)][0].isNull());
+        QCOMPARE(rows[1][qsizetype(i)][0].toString(), columns[i].header);
+    }
+
+    // The PDF's record lines: all but the title, headers, total and page footers.
+    QStringList lines;
+    for (const QString& line : pdfPages(pdf).join(u'\n').split(u'\n')) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(def.list()->title) || trimmed.startsWith(columns[0].header) ||
+            trimmed.startsWith(u"Total:"_s) || trimmed.startsWith(u"Página "_s))
+            continue;
+        lines << line;
+    }
+    QCOMPARE(lines.size(), qsizetype(count));
+    for (qsizetype r = 2; r < rows.size(); ++r) {
+        const QJsonArray row = rows[r].toArray();
+        const QString& line = lines[r - 2];
+        QCOMPARE(row.size(), qsizetype(columns.size()));
+        qsizetype at = 0;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const QJsonArray cell = row[qsizetype(i)].toArray();
+            const QString type = cell[1].toString(), where = u"row %1 column %2: "_s.arg(r + 1).arg(i + 1);
+            QString shown;
+            if (columns[i].format == reports::Format::Text) {
+                QVERIFY2(type == u"str"_s, qPrintable(where + type));
+                shown = cell[0].toString();
+            } else {
+                QVERIFY2(type == u"int"_s || type == u"float"_s, qPrintable(where + type));
+                const bool price = columns[i].format == reports::Format::Fixed2;
+                QCOMPARE(cell[2].toString(), price ? u"0.00"_s : u"General"_s);
+                shown = price ? numbertext::fixed(cell[0].toDouble()) : numbertext::shortest(cell[0].toDouble());
+            }
+            // Every cell as the PDF writes it, in the same order on the record's line.
+            const qsizetype found = line.indexOf(shown, at);
+            QVERIFY2(found >= 0, qPrintable(where + shown + u" in "_s + line));
+            at = found + shown.size();
+        }
+    }
+}
+
+void TestReports::labelSheetSpreadsheetHoldsTheQueue_data()
+{
+    QTest::addColumn<QString>("viewer");
+    QTest::newRow("small") << u"ForListaEtiqueta"_s;
+    QTest::newRow("medium") << u"ForListaEtiqueta1"_s;
+    QTest::newRow("large") << u"ForListaEtiqueta2"_s;
+}
+
+// Every queued label, also those before the sheet's first free position, with the fields the
+// labels print: the barcode stays a text, the price is a number with two decimals.
+void TestReports::labelSheetSpreadsheetHoldsTheQueue()
+{
+    QFETCH(QString, viewer);
+    QList<QVariantMap> records = labelRecords(3);
+    records << QVariantMap{{u"descripcion"_s, u"SIN PRECIO"_s}};
+    folder_->create(u"Etiquetas.mdb"_s, records);
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(viewer);
+    QVERIFY(form);
+    form->findChild<QSpinBox*>(u"txtEmpezar"_s)->setValue(3);
+    const QString xlsx = exportSpreadsheet(form, u"etiquetas.xlsx"_s);
+    QVERIFY(!xlsx.isEmpty());
+    QCOMPARE(boxes.shown().size(), 0);
+
+    QStringList cells;
+    for (const QJsonValue& row : workbookCells(xlsx)) {
+        QStringList line;
+        for (const QJsonValue& cell : row.toArray()) {
+            const QJsonArray c = cell.toArray();
+            const QString type = c[1].toString();
+            QString value = type == u"str"_s ? c[0].toString() : QString::number(c[0].toDouble());
+            if (type == u"NoneType"_s) value.clear();
+            line << value + u':' + type + (type == u"float"_s ? u':' + c[2].toString() : QString());
+        }
+        cells << line.join(u" | "_s);
+    }
+    const QStringList expected = {
+        u"Lista Articulos:str | :NoneType | :NoneType | :NoneType"_s,
+        u"CODIGO:str | COD.BARRA:str | DESCRIPCION:str | PRECIO:str"_s,
+        u"1:int | 7790895000997:str | ART01 PRODUCTO:str | 11.5:float:0.00"_s,
+        u"2:int | 40123455:str | ART02 PRODUCTO:str | 12.5:float:0.00"_s,
+        u"3:int | ABC-123:str | ART03 PRODUCTO:str | 13.5:float:0.00"_s,
+        u":NoneType | :NoneType | SIN PRECIO:str | :NoneType"_s,
+    };
+    QCOMPARE(cells, expected);
+}
+
+void TestReports::spreadsheetExportByKeyboard()
+{
+    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(u"ForListaDepartamentos"_s);
+    QVERIFY(form);
+    auto* excel = form->findChild<QToolButton*>(u"cmdExportarExcel"_s);
+    QWidget* pdf = form->findChild<QWidget*>(u"cmdExportar"_s);
+    QVERIFY(excel);
+    QCOMPARE(excel->text(), u"Exportar Excel"_s);
+    QCOMPARE(excel->accessibleName(), excel->text());
+    // Beside "Exportar PDF", enabled with it.
+    QLayout* row = pdf->parentWidget()->layout();
+    QCOMPARE(row->indexOf(excel), row->indexOf(pdf) + 1);
+    QVERIFY(excel->isEnabled());
+
+    // Tab from the page reaches the button; the space bar exports, the name given without
+    // its suffix.
+    frame_.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame_));
+    form->findChild<QWidget*>(u"scrollArea"_s)->setFocus();
+    for (int i = 0; i < 10 && QApplication::focusWidget() && QApplication::focusWidget() != excel; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), excel);
+    exportPath_ = folder_->path() + u"/rubros"_s;
+    QTest::keyClick(excel, Qt::Key_Space);
+    QCOMPARE(boxes.shown().size(), 0);
+    const QJsonArray rows = workbookCells(exportPath_ + u".xlsx"_s);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[2][0][0].toString(), u"0001"_s);
+    QCOMPARE(rows[2][1][0].toString(), u"ALMACEN"_s);
+}
+
+void TestReports::failedSpreadsheetKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("folder missing") << u"folder"_s << u"Error 3044: "_s;
+    QTest::newRow("disk full at the start") << u"create"_s << u"Error 3026: "_s;
+    QTest::newRow("the library cannot write the file") << u"size"_s << u"Error 3043: "_s;
+    QTest::newRow("disk error putting it in place") << u"rename"_s << u"Error 3043: "_s;
+}
+
+void TestReports::failedSpreadsheetKeepsTheOldFile()
+{
+    QFETCH(QString, failure);
+    QFETCH(QString, message);
+    QList<QVariantMap> records;
+    for (int i = 1; i <= 40; ++i)
+        records << QVariantMap{{u"COD_RUB"_s, numbertext::code(i, 4)}, {u"DESCRI"_s, u"RUBRO %1"_s.arg(i)}};
+    folder_->create(u"Departamentos.mdb"_s, records);
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(u"ForListaDepartamentos"_s);
+    QVERIFY(form);
+    const QString folder = folder_->path() + u"/exportados"_s;
+    QVERIFY(QDir().mkpath(folder));
+    exportPath_ = folder + u"/rubros.xlsx"_s;
+    QFile old(exportPath_);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("el libro anterior");
+    old.close();
+
+    {
+        std::optional<FileSizeLimit> limit;
+        if (failure == u"folder"_s) exportPath_ = folder + u"/no/existe/rubros.xlsx"_s;
+        else if (failure == u"create"_s) filereplace::injectFault(filereplace::FaultPoint::Create, ENOSPC);
+        else if (failure == u"rename"_s) filereplace::injectFault(filereplace::FaultPoint::Rename, EIO);
+        else limit.emplace(2048);
+        QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportarExcel"_s), Qt::LeftButton);
+    }
+    QCOMPARE(boxes.shown().size(), 1);
+    QVERIFY2(boxes.shown()[0].prompt.startsWith(message), qPrintable(boxes.shown()[0].prompt));
+    QCOMPARE(boxes.shown()[0].flags, 16);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("el libro anterior"));
+    QCOMPARE(temporaries(folder), QStringList());
+    // The viewer goes on; the next export writes the file.
+    QCOMPARE(form->viewer()->pageCount(), 1);
+    exportPath_ = folder + u"/rubros.xlsx"_s;
+    QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportarExcel"_s), Qt::LeftButton);
+    QCOMPARE(boxes.shown().size(), 1);
+    QCOMPARE(workbookCells(exportPath_).size(), 42);
 }
 
 QTEST_MAIN(TestReports)
