@@ -13,7 +13,7 @@
 // leaves its button and menu item doing nothing. A record form that reopens itself after a
 // save comes back through the registry as well.
 // Names in use: Articulos, Clientes, Proveedores, Departamentos, Marcas, Rubros, Etiquetas,
-// Actualizar, Backup, ForListaArticulos, ForListaClientes, ForListaProveedores,
+// Actualizar, Backup, ActualizacionPrecios, ForListaArticulos, ForListaClientes, ForListaProveedores,
 // ForListaDepartamentos (and Calendario, from the shell).
 
 #include "appwindows.h"
@@ -25,6 +25,7 @@
 #include "labels/etiquetas.h"
 #include "lookups/lookups.h"
 #include "parties/partyform.h"
+#include "prices/actualizacionprecios.h"
 #include "reports/forlista.h"
 #include "shell/windowregistry.h"
 
@@ -39,6 +40,7 @@ void registerWindows(WindowRegistry& registry)
     registerLabelWindows(registry);
     reports::registerReportWindows(registry);
     registerDistributionWindows(registry);
+    prices::registerPriceWindows(registry);
     forms::setLookupOpener([](const QString& name, QLineEdit* target, QWidget* caller,
                               forms::LookupTrigger how) {
         lookups::openLookup(name, target, caller,

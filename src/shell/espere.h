@@ -19,3 +19,12 @@ public:
 private:
     Espere();
 };
+
+// The wait window over `owner` for the life of a scope, however the scope ends.
+class EspereMientras {
+public:
+    explicit EspereMientras(QWidget* owner) { Espere::Mostrar(owner); }
+    ~EspereMientras() { Espere::Ocultar(); }
+    EspereMientras(const EspereMientras&) = delete;
+    EspereMientras& operator=(const EspereMientras&) = delete;
+};
