@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -157,6 +158,15 @@ Result restaurar(const QString& backupFolder, const QDateTime& now)
         result.refusal = u"A la copia le falta "_s + missing.join(u", "_s) + u"; no se restauró nada."_s;
         return result;
     }
+    // The price history came after the first backups: restored when the backup holds it, kept
+    // as it is otherwise.
+    const catalogue::FileDef& history = catalogue::priceHistory();
+    if (const QString path = fileIn(from, history.fileName); !path.isEmpty()) files.emplace_back(&history, path);
+    const auto restored = [&files](const QString& name) {
+        return std::any_of(files.begin(), files.end(), [&name](const auto& file) {
+            return file.first->fileName.compare(name, Qt::CaseInsensitive) == 0;
+        });
+    };
     for (const auto& [def, path] : files) {
         QString problem;
         try {
@@ -178,8 +188,8 @@ Result restaurar(const QString& backupFolder, const QDateTime& now)
                          u"). Cierre el programa y vuelva a intentar."_s;
         return result;
     }
-    for (const catalogue::FileDef& def : catalogue::files())
-        if (const QString current = fileIn(bases, def.fileName); !current.isEmpty() && QFileInfo::exists(current + u"-journal"_s)) {
+    for (const auto& file : files)
+        if (const QString current = fileIn(bases, file.first->fileName); !current.isEmpty() && QFileInfo::exists(current + u"-journal"_s)) {
             result.refusal = u"El archivo "_s + QFileInfo(current).fileName() +
                              u" quedó a medio guardar. Abra el programa una vez para que lo recupere y vuelva a intentar."_s;
             return result;
@@ -197,8 +207,7 @@ Result restaurar(const QString& backupFolder, const QDateTime& now)
         if (::mkdir(QFile::encodeName(staging).constData(), 0755) != 0) throw fileSystemError(errno, staging);
         for (const QString& name :
              QDir(bases).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-            const bool storeFile = catalogue::find(name) ||
-                                   (name.endsWith(u"-journal"_s) && catalogue::find(name.chopped(8)));
+            const bool storeFile = restored(name) || (name.endsWith(u"-journal"_s) && restored(name.chopped(8)));
             if (!storeFile && !filereplace::isTemporaryName(name))
                 filereplace::linkTree(QDir(bases).filePath(name), QDir(staging).filePath(name));
         }

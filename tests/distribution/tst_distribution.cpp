@@ -30,6 +30,7 @@
 #include <cerrno>
 
 #include "admin/admin.h"
+#include "articles/priceupdate.h"
 #include "data/catalogue.h"
 #include "data/dbcopy.h"
 #include "data/engine.h"
@@ -950,6 +951,44 @@ private slots:
         QCOMPARE(admin({u"restaurar"_s, backup}), 0);
         QCOMPARE(admin({u"restaurar"_s, backup}), 0);
         QCOMPARE(QDir(beside()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs).size(), 3);
+    }
+
+    // The price history goes into the backup with the store, never to a terminal; a restore
+    // brings it back when the backup holds it and keeps the current one when the backup is older.
+    void priceHistoryIsBackedUpAndRestored()
+    {
+        const auto historyCount = [this] {
+            return catalogue::open(u"Precios.mdb"_s)
+                ->Select(u"SELECT count(*) FROM actualizaciones"_s).value(0).value(0).toInt();
+        };
+        const auto change = [] {
+            articles::PriceChange rise;
+            rise.value = 5;
+            articles::applyPriceChange(
+                articles::reviewPriceChange(*catalogue::open(u"Articulos.mdb"_s), {}, rise), u"PRUEBA"_s, false);
+        };
+        const QString older = backUpToday();
+        QVERIFY(!older.isEmpty());
+        QVERIFY(!QFileInfo::exists(older + u"/Precios.mdb"_s));
+        change();
+        QCOMPARE(historyCount(), 1);
+        QCOMPARE(admin({u"restaurar"_s, older}), 0);
+        QCOMPARE(historyCount(), 1);
+
+        QVERIFY(QDir(older).removeRecursively());
+        const QString newer = backUpToday();
+        QVERIFY(QFileInfo::exists(newer + u"/Precios.mdb"_s));
+        change();
+        QCOMPARE(historyCount(), 2);
+        QCOMPARE(admin({u"restaurar"_s, newer}), 0);
+        QCOMPARE(historyCount(), 1);
+
+        for (int terminal = 1; terminal <= terminals::kCount; ++terminal)
+            for (const terminals::FileRow& file : terminals::files()) {
+                QVERIFY(!file.source.contains(u"Precios"_s, Qt::CaseInsensitive));
+                terminals::push(terminal, file);
+            }
+        QVERIFY(!QFileInfo::exists(terminalFolder(terminals::host(1)) + u"/Precios.mdb"_s));
     }
 
     void restoreRefusals_data()
