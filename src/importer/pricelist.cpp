@@ -16,10 +16,10 @@
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
+#include <unzip.h>
 
 #include "data/engine.h"
 #include "data/errors.h"
@@ -213,19 +213,65 @@ Sheet readCsv(QFile& file, const QString& path)
 
 // ---------------------------------------------------------------- zip packages (.xlsx, .ods)
 
+// minizip reads a package through these, from the file already open (the one checked to be a
+// regular file), never by opening its name again.
+namespace zipio {
+
+voidpf open(voidpf, const void* file, int) { return const_cast<void*>(file); }
+
+uLong read(voidpf, voidpf file, void* buffer, uLong size)
+{
+    const qint64 n = static_cast<QFile*>(file)->read(static_cast<char*>(buffer), qint64(size));
+    return n < 0 ? 0 : uLong(n);
+}
+
+uLong write(voidpf, voidpf, const void*, uLong) { return 0; }
+
+ZPOS64_T tell(voidpf, voidpf file) { return ZPOS64_T(static_cast<QFile*>(file)->pos()); }
+
+long seek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+{
+    QFile* file = static_cast<QFile*>(stream);
+    const qint64 base = origin == ZLIB_FILEFUNC_SEEK_CUR ? file->pos()
+                        : origin == ZLIB_FILEFUNC_SEEK_END ? file->size()
+                                                            : 0;
+    // An offset from a damaged header may be anything.
+    if (offset > ZPOS64_T(std::numeric_limits<qint64>::max() - base)) return -1;
+    return file->seek(base + qint64(offset)) ? 0 : -1;
+}
+
+int close(voidpf, voidpf) { return 0; }  // the file is its caller's
+
+int error(voidpf, voidpf file) { return static_cast<QFile*>(file)->error() != QFileDevice::NoError; }
+
+}  // namespace zipio
+
 class Package {
 public:
-    Package(QFile& file, const QString& path, const QString& kind) : zip_(&file), path_(path), kind_(kind)
+    Package(QFile& file, const QString& path, const QString& kind) : path_(path), kind_(kind)
     {
-        if (!zip_.open(QuaZip::mdUnzip))
+        zlib_filefunc64_def io{zipio::open, zipio::read, zipio::write, zipio::tell,
+                               zipio::seek, zipio::close, zipio::error, nullptr};
+        zip_ = unzOpen2_64(&file, &io);
+        if (!zip_)
             throw damaged(path_, QStringLiteral("no es un %1: no es un archivo comprimido o está dañado").arg(kind_));
     }
+    ~Package() { unzClose(zip_); }  // closes the part being read too
+    Package(const Package&) = delete;
+    Package& operator=(const Package&) = delete;
 
-    bool has(const QString& name) { return zip_.setCurrentFile(name, QuaZip::csInsensitive); }
+    // Makes `name` (without regard to ASCII case) the current part; false when there is none.
+    bool has(const QString& name)
+    {
+        const int found = unzLocateFile(zip_, name.toUtf8().constData(), kCaseInsensitive);
+        if (found == UNZ_END_OF_LIST_OF_FILE || found == UNZ_PARAMERROR) return false;  // too long a name
+        if (found != UNZ_OK) throw brokenPart(name);
+        return true;
+    }
 
     // Reads the part `name` through `parse`; a part that cannot be unpacked or is not
     // well-formed XML makes the file damaged. The part is unpacked whole first: its checksum
-    // is checked at its end, and a reader on a device that fails would wait for more data.
+    // is checked at its end.
     void readXml(const QString& name, const std::function<void(QXmlStreamReader&)>& parse)
     {
         QXmlStreamReader xml(unpack(name));
@@ -234,21 +280,27 @@ public:
     }
 
 private:
+    static constexpr int kCaseInsensitive = 2;
+
     QByteArray unpack(const QString& name)
     {
         if (!has(name)) throw damaged(path_, QStringLiteral("no es un %1: le falta %2").arg(kind_, name));
-        QuaZipFile part(&zip_);
-        if (!part.open(QIODevice::ReadOnly)) throw brokenPart(name);
+        unz_file_info64 info{};
+        if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) throw brokenPart(name);
+        if (info.uncompressed_size > quint64(kMaxPartBytes)) throw tooBig(name);
+        if (unzOpenCurrentFile(zip_) != UNZ_OK) throw brokenPart(name);
+        // minizip stops at the size the entry declares; the limit is checked again while
+        // reading all the same, and a part that ends before that size is damaged.
         QByteArray bytes;
         std::array<char, 64 * 1024> buffer;
-        for (qint64 n; (n = part.read(buffer.data(), buffer.size())) != 0;) {
+        for (int n; (n = unzReadCurrentFile(zip_, buffer.data(), unsigned(buffer.size()))) != 0;) {
             if (n < 0) throw brokenPart(name);
-            if (bytes.size() + n > kMaxPartBytes)
-                throw damaged(path_, QStringLiteral("%1 pasa de %2 MB").arg(name).arg(kMaxPartBytes / (1024 * 1024)));
+            if (bytes.size() + n > kMaxPartBytes) throw tooBig(name);
             bytes.append(buffer.data(), n);
         }
-        part.close();
-        if (part.getZipError() != UNZ_OK) throw brokenPart(name);
+        // The checksum is compared when the whole part has been read.
+        if (unzCloseCurrentFile(zip_) != UNZ_OK || quint64(bytes.size()) != info.uncompressed_size)
+            throw brokenPart(name);
         return bytes;
     }
 
@@ -257,7 +309,12 @@ private:
         return damaged(path_, QStringLiteral("el %1 está dañado (no se puede leer %2)").arg(kind_, name));
     }
 
-    QuaZip zip_;
+    EngineError tooBig(const QString& name) const
+    {
+        return damaged(path_, QStringLiteral("%1 pasa de %2 MB").arg(name).arg(kMaxPartBytes / (1024 * 1024)));
+    }
+
+    unzFile zip_ = nullptr;
     QString path_, kind_;
 };
 

@@ -4,9 +4,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <linux/capability.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <xlsxwriter.h>
 
 #include "data/catalogue.h"
 #include "data/engine.h"
@@ -99,6 +101,29 @@ huge.save(at("enorme.ods"))
 
 with zipfile.ZipFile(at("sin-contenido.ods"), "w") as z:
     z.writestr("mimetype", "application/vnd.oasis.opendocument.spreadsheet")
+
+# A part that unpacks to more than the reader takes, whose entry says so.
+with zipfile.ZipFile(at("parte-enorme.ods"), "w", zipfile.ZIP_DEFLATED, compresslevel=1) as z:
+    z.writestr("mimetype", "application/vnd.oasis.opendocument.spreadsheet")
+    with z.open("content.xml", "w") as part:
+        for _ in range(257):
+            part.write(b" " * (1024 * 1024))
+
+# A copy of `src` whose entry for `part` declares `size` bytes unpacked, in both its headers.
+def declare_size(src, dst, part, size):
+    data = bytearray(open(at(src), "rb").read())
+    name = part.encode()
+    with zipfile.ZipFile(at(src)) as z:
+        struct.pack_into("<I", data, z.getinfo(part).header_offset + 22, size)
+    entry = data.find(b"PK\x01\x02")
+    while struct.unpack_from("<H", data, entry + 28)[0] != len(name) or data[entry + 46:entry + 46 + len(name)] != name:
+        entry = data.find(b"PK\x01\x02", entry + 4)
+    struct.pack_into("<I", data, entry + 24, size)
+    open(at(dst), "wb").write(data)
+
+declare_size("parte-enorme.ods", "parte-enorme-oculta.ods", "content.xml", 1000)
+with zipfile.ZipFile(at("lista.ods")) as z:
+    declare_size("lista.ods", "parte-corta.ods", "content.xml", z.getinfo("content.xml").file_size + 1000)
 )PY";
 
 // The Python that has openpyxl and odfpy (scripts/setup installs them for the system's
@@ -165,6 +190,39 @@ QString shown(const Rows& rows)
     return lines.join(u'\n');
 }
 
+// libxlsxwriter writes numbers with printf in the thread's locale, so the Excel export writes
+// under the C locale; so do these fixtures, while this lives.
+class CNumbers {
+public:
+    CNumbers() : c_(::newlocale(LC_ALL_MASK, "C", locale_t(nullptr))), previous_(::uselocale(c_)) {}
+    ~CNumbers()
+    {
+        ::uselocale(previous_);
+        ::freelocale(c_);
+    }
+    CNumbers(const CNumbers&) = delete;
+    CNumbers& operator=(const CNumbers&) = delete;
+
+private:
+    locale_t c_, previous_;
+};
+
+// Writes with libxlsxwriter, the Excel export's library, in this process: strings shared, kept
+// in xl/sharedStrings.xml.
+void writeWithXlsxwriter(const QString& path)
+{
+    const CNumbers cNumbers;
+    lxw_workbook* workbook = workbook_new(QFile::encodeName(path).constData());
+    QVERIFY(workbook);
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Precios");
+    worksheet_write_string(sheet, 0, 0, "Código", nullptr);
+    worksheet_write_number(sheet, 0, 2, 1.5, nullptr);
+    worksheet_write_boolean(sheet, 1, 1, 0, nullptr);
+    worksheet_write_string(sheet, 2, 0, "ÑANDÚ", nullptr);
+    worksheet_write_string(sheet, 2, 1, "Código", nullptr);
+    QCOMPARE(int(workbook_close(workbook)), int(LXW_NO_ERROR));
+}
+
 QString describe(const pricelist::Matching& m)
 {
     QStringList lines;
@@ -189,7 +247,8 @@ private slots:
         const QString python = pythonWithLibraries();
         QVERIFY2(!python.isEmpty(), "python3 with openpyxl and odfpy is missing (scripts/setup installs them)");
         run(python, {u"-c"_s, QString::fromUtf8(kFixtureScript), dir_.path()});
-        run(QStringLiteral(XLSXWRITER_FIXTURE), {at(u"COMPARTIDO.XLSX"_s)});
+        writeWithXlsxwriter(at(u"COMPARTIDO.XLSX"_s));
+        QVERIFY(QFile::copy(at(u"lista.xlsx"_s), at(u"Precios año 2026 — ÑANDÚ.xlsx"_s)));
         // Windows-1252, semicolons and decimal commas, as a spreadsheet in Spanish saves it.
         writeFile(at(u"windows.csv"_s), "C\xf3" "digo;Descripci\xf3n;Costo\r\n"
                                         "7790001000017;CA\xd1" "A \xc1RBOL;1234,56\r\n"
@@ -213,14 +272,15 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<Rows>("rows");
-        QTest::newRow("openpyxl .xlsx, inline strings") << u"lista.xlsx"_s
-                                        << Rows{{u"Código de barras"_s, u"Descripción"_s, u"Costo"_s},
-                                                {u"7790001000017"_s, u"YERBA MATE 1 KG"_s, u"1234.5"_s},
-                                                {u"7790001000024"_s, u""_s, u"980"_s},
-                                                {u"7790001000031"_s, u"ACEITE ÑANDÚ"_s, u"1.234,56"_s},
-                                                {},
-                                                {u""_s, u"0.3"_s, u""_s, u"VERDADERO"_s},
-                                                {u"-2.5"_s, u"1234567.125"_s}};
+        const Rows openpyxlRows{{u"Código de barras"_s, u"Descripción"_s, u"Costo"_s},
+                                {u"7790001000017"_s, u"YERBA MATE 1 KG"_s, u"1234.5"_s},
+                                {u"7790001000024"_s, u""_s, u"980"_s},
+                                {u"7790001000031"_s, u"ACEITE ÑANDÚ"_s, u"1.234,56"_s},
+                                {},
+                                {u""_s, u"0.3"_s, u""_s, u"VERDADERO"_s},
+                                {u"-2.5"_s, u"1234567.125"_s}};
+        QTest::newRow("openpyxl .xlsx, inline strings") << u"lista.xlsx"_s << openpyxlRows;
+        QTest::newRow("a name with accents and a dash") << u"Precios año 2026 — ÑANDÚ.xlsx"_s << openpyxlRows;
         QTest::newRow("libxlsxwriter .XLSX, shared strings")
             << u"COMPARTIDO.XLSX"_s
             << Rows{{u"Código"_s, u""_s, u"1.5"_s}, {u""_s, u"FALSO"_s}, {u"ÑANDÚ"_s, u"Código"_s}};
@@ -277,6 +337,11 @@ private slots:
         QTest::newRow("damaged worksheet") << u"hoja-danada.xlsx"_s << notOurs << u"está dañado"_s;
         QTest::newRow(".ods that is not a zip") << u"texto.ods"_s << notOurs << u"no es un archivo comprimido"_s;
         QTest::newRow(".ods without content") << u"sin-contenido.ods"_s << notOurs << u"le falta content.xml"_s;
+        QTest::newRow("a part over 256 MB") << u"parte-enorme.ods"_s << notOurs << u"content.xml pasa de 256 MB"_s;
+        QTest::newRow("a part over 256 MB, its entry says 1000 bytes")
+            << u"parte-enorme-oculta.ods"_s << notOurs << u"dañado (no se puede leer content.xml)"_s;
+        QTest::newRow("a part shorter than its entry says")
+            << u"parte-corta.ods"_s << notOurs << u"dañado (no se puede leer content.xml)"_s;
         QTest::newRow(".ods beyond the cell limit") << u"enorme.ods"_s << notOurs << u"más de 4000000 celdas"_s;
         QTest::newRow("old .xls") << u"lista.xls"_s << notOurs << u".csv, .xlsx u .ods"_s;
         QTest::newRow(".csv with open quotes") << u"comillas.csv"_s << notOurs << u"línea 2 no se cierran"_s;
@@ -295,6 +360,25 @@ private slots:
             QCOMPARE(e.number(), code);
             QVERIFY2(e.text().contains(at(file)), qPrintable(e.text()));
             QVERIFY2(e.text().contains(reason), qPrintable(e.text()));
+        }
+    }
+
+    // The Excel export writes with libxlsxwriter, which unpacks and packs through the system's
+    // minizip as the reader does: in one process, writing and reading both work, in turns.
+    void excelLibraryAndReaderInOneProcess()
+    {
+        const QList<std::pair<double, QString>> rounds{{1234.5, u"1234.5"_s}, {7790001000017.0, u"7790001000017"_s}};
+        for (const auto& [value, text] : rounds) {
+            const QString path = at(u"exportado-%1.xlsx"_s.arg(text));
+            {
+                const CNumbers cNumbers;
+                lxw_workbook* workbook = workbook_new(QFile::encodeName(path).constData());
+                QVERIFY(workbook);
+                lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
+                QCOMPARE(int(worksheet_write_number(sheet, 1, 1, value, nullptr)), int(LXW_NO_ERROR));
+                QCOMPARE(int(workbook_close(workbook)), int(LXW_NO_ERROR));
+            }
+            QCOMPARE(pricelist::read(path).rows, (Rows{{}, {u""_s, text}}));
         }
     }
 
