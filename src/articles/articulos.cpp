@@ -765,6 +765,24 @@ void Articulos::searchCode()
     });
 }
 
+void Articulos::showStoredAgain()
+{
+    if (Bandera || !shown_) return;
+    const qint64 code = *shown_;
+    guarded([&] {
+        Recordset& rs = Data1->Recordset();
+        if (rs.Index().compare(u"codigo", Qt::CaseInsensitive) != 0) rs.setIndex(u"codigo"_s);
+        rs.Seek(code);
+        if (rs.NoMatch()) {
+            Blanquear();
+            shown_.reset();
+            rs.MoveFirst();
+            return;
+        }
+        showArticle();
+    });
+}
+
 void Articulos::searchBarcode()
 {
     if (refuseSearchWhilePending(Text2) || Text2->text().isEmpty()) return;

@@ -43,6 +43,10 @@ public:
     bool newArticle() const { return BanNuevo; }
     // The code of the stored article the form shows, if any.
     std::optional<qint64> shownArticle() const { return shown_; }
+    // Shows the stored article again when nothing is pending: another window (a bulk price
+    // change) has stored new values, which a later Modificar and Grabar must not overwrite
+    // with the old ones still on the form.
+    void showStoredAgain();
     articles::ArticleModel& model() { return *model_; }
 
 protected:

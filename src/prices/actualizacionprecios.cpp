@@ -571,6 +571,7 @@ void ActualizacionPrecios::Aplicar()
         ShowErrorBox(error, this);
         return;
     }
+    showStoredPrices();
     // What is stored is no longer a review: a second Aplicar must not find it.
     showReview({});
     lblResumen_->setText(u"Actualización número %1 guardada."_s.arg(applied.number));
@@ -604,6 +605,12 @@ void ActualizacionPrecios::Historial()
     history->show();
     history->raise();
     history->activateWindow();
+}
+
+void showStoredPrices()
+{
+    if (auto* form = qobject_cast<Articulos*>(WindowRegistry::instance().openWindow(u"Articulos"_s)))
+        form->showStoredAgain();
 }
 
 void registerPriceWindows(WindowRegistry& registry)

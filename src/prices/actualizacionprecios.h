@@ -79,6 +79,10 @@ private:
     articles::PriceReview review_;
 };
 
+// The article form, when open on an article without a pending change, shows its stored prices
+// again after a change or an undo stored new ones.
+void showStoredPrices();
+
 // Registers the window in the window table.
 void registerPriceWindows(WindowRegistry& registry);
 

@@ -5,6 +5,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "actualizacionprecios.h"
 #include "articles/priceupdate.h"
 #include "data/catalogue.h"
 #include "data/engine.h"
@@ -136,6 +137,7 @@ void HistorialPrecios::Deshacer()
             done += u"\n%1 %2: %3"_s.arg(numbertext::code(a.codigo, 6), a.descripcion, a.reason);
         }
     }
+    showStoredPrices();
     MsgBox(done, vbInformation, kTitle, this);
     refresh();
 }

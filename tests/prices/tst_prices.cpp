@@ -181,6 +181,25 @@ private slots:
         form->close();
     }
 
+    // The article form showing one of the articles (nothing pending) shows the new prices, so
+    // that a later Modificar and Grabar keeps them.
+    void theArticleFormShowsTheStoredPrices()
+    {
+        ScriptedMessageBoxes boxes;
+        auto* form = qobject_cast<Articulos*>(WindowRegistry::instance().show(u"Articulos"_s));
+        QVERIFY(form);
+        fixture::activate(form);
+        fixture::run(form, boxes, {u"Text1:1"_s, u"Text1 Enter"_s});
+        QCOMPARE(form->findChild<QLineEdit*>(u"Text12"_s)->text(), u"1000"_s);
+        ActualizacionPrecios* window = open();
+        fixture::run(window, boxes, {u"txtValor:8"_s, u"cmdVistaPrevia"_s, u"yes"_s, u"no"_s, u"cmdAplicar"_s});
+        QCOMPARE(form->findChild<QLineEdit*>(u"Text12"_s)->text(), u"1080"_s);
+        QCOMPARE(form->findChild<QLineEdit*>(u"Text21"_s)->text(), u"1404"_s);
+        fixture::activate(form);
+        fixture::run(form, boxes, {u"cmdModificar"_s, u"cmdGrabar"_s});
+        QCOMPARE(stored().first(), u"1|1080|1404"_s);
+    }
+
     // A supplier's list written by a real spreadsheet program: matched rows change, the others
     // are listed with their row; the history lists the change and its undo puts it back.
     void supplierListAndUndo()
