@@ -109,19 +109,20 @@ void LookupDialog::fitColumns()
     // takes what the others leave of the grid, so that a row shows whole without scrolling
     // sideways; a name longer than that is cut.
     constexpr int kSearched = 2;
-    const QFontMetrics metrics(MSFlexGrid1->font());
+    if (!widthBound_ || widthBound_->font() != MSFlexGrid1->font())
+        widthBound_.emplace(MSFlexGrid1->font());
+    std::vector<int> fitted;
+    for (int column = 1; column < int(headerWidths_.size()); ++column)
+        if (headerWidths_[size_t(column)] != 0 && column != kSearched) fitted.push_back(column);
+    const std::vector<int> widest = grid_->widestTexts(fitted, *widthBound_);
     const int margins =
         2 * (MSFlexGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, MSFlexGrid1) + 1) + 2;
     const int least = twips::toPixelsX(1000);
     const int room = std::max(MSFlexGrid1->viewport()->width(), least);
     int used = 0;
-    for (int column = 1; column < int(headerWidths_.size()); ++column) {
-        if (headerWidths_[size_t(column)] == 0 || column == kSearched) continue;
-        int width = headerWidths_[size_t(column)];
-        for (int row = 0; row < grid_->filledRows(); ++row)
-            width = std::max(width, metrics.horizontalAdvance(grid_->cellText(row, column)) + margins);
-        width = std::min(width, room);
-        MSFlexGrid1->setColumnWidth(column, width);
+    for (size_t i = 0; i < fitted.size(); ++i) {
+        const int width = std::min(std::max(headerWidths_[size_t(fitted[i])], widest[i] + margins), room);
+        MSFlexGrid1->setColumnWidth(fitted[i], width);
         used += width;
     }
     MSFlexGrid1->setColumnWidth(kSearched, std::max(room - used, least));

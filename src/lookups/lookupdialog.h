@@ -5,9 +5,11 @@
 #include <QDialog>
 #include <QPointer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "members.h"
+#include "textwidth.h"
 
 class QLineEdit;
 class QTableView;
@@ -49,6 +51,7 @@ private:
     QPointer<QLineEdit> target_;
     std::shared_ptr<Database> file_;
     std::vector<int> headerWidths_;  // by column; 0 for the unheaded ones
+    std::optional<TextWidthBound> widthBound_;  // for the grid's font
 
     QLineEdit* Text1;
     QTableView* MSFlexGrid1;

@@ -10,10 +10,16 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <random>
 
 #include "data/catalogue.h"
 #include "data/engine.h"
+#include "data/numbertext.h"
 #include "lookups/lookups.h"
+#include "lookups/textwidth.h"
 #include "shell/msgbox.h"
 #include "store.h"
 
@@ -53,6 +59,11 @@ private slots:
     void composedTextIsUpperCase();
     void columnsShowWholeTexts_data();
     void columnsShowWholeTexts();
+    void longTextBeyondTheFirstScreenWidensItsColumn_data();
+    void longTextBeyondTheFirstScreenWidensItsColumn();
+    void numberMakeupMatchesItsText_data();
+    void numberMakeupMatchesItsText();
+    void widthBoundNeverUnderstates();
     void everyKeyMakesTheFirstCellCurrent();
     void escapeClosesWithoutWriting_data();
     void escapeClosesWithoutWriting();
@@ -509,6 +520,124 @@ void TestLookups::columnsShowWholeTexts()
     dialog->resize(dialog->width() - 60, dialog->height());
     QTRY_COMPARE(table->horizontalScrollBar()->maximum(), 0);
     dialog->close();
+}
+
+void TestLookups::longTextBeyondTheFirstScreenWidensItsColumn_data()
+{
+    QTest::addColumn<QString>("member");
+    QTest::addColumn<QString>("assignment");  // given to one article far down the list
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("price") << u"ConsArticulo"_s << u"lis1 = 123456789.125"_s << 3 << u"123456789,125"_s;
+    QTest::newRow("negative price") << u"ConsArticulo"_s << u"lis2 = -9876543.5"_s << 4 << u"-9876543,5"_s;
+    QTest::newRow("fifteen digits") << u"ConsArticulo"_s << u"lis3 = 1.23456789012345"_s << 5
+                                    << u"1,23456789012345"_s;
+    QTest::newRow("price below one") << u"ConsArticuloPro"_s << u"lis3 = 0.000123456789"_s << 5
+                                     << u"0,000123456789"_s;
+    QTest::newRow("long code") << u"ConsArticuloPro"_s << u"codbarra = '7790895000997000123'"_s << 1
+                               << u"7790895000997000123"_s;
+    QTest::newRow("code with letters") << u"ConsArticuloPro"_s << u"codbarra = 'ÑANDÚ-WWW-1234'"_s << 1
+                                       << u"ÑANDÚ-WWW-1234"_s;
+}
+
+void TestLookups::longTextBeyondTheFirstScreenWidensItsColumn()
+{
+    QFETCH(QString, member);
+    QFETCH(QString, assignment);
+    QFETCH(int, column);
+    QFETCH(QString, shown);
+    // The grid fits its columns to every listed text, not only to those of the first screen.
+    const QString where = u"descripcion = 'ARTICULO 0900'"_s;
+    catalogue::open(u"Articulos.mdb"_s)->Execute(u"UPDATE articulos SET %1 WHERE %2"_s.arg(assignment, where));
+    const auto restore = qScopeGuard([&] {
+        catalogue::open(u"Articulos.mdb"_s)
+            ->Execute(u"UPDATE articulos SET codbarra = '7800900', lis1 = 902, lis2 = NULL, lis3 = NULL WHERE %1"_s
+                          .arg(where));
+    });
+    LookupDialog* dialog = show(member);
+    searchFor(dialog, u"ARTICULO"_s);
+    QTableView* table = grid(dialog);
+    const int row = 900;
+    QCOMPARE(cell(dialog, row, 2), u"ARTICULO 0900"_s);
+    QCOMPARE(cell(dialog, row, column), shown);
+    // As wide as measuring every text makes it.
+    const QFontMetrics metrics(table->font());
+    const int margins = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1) + 2;
+    const QFontMetrics headerMetrics(table->horizontalHeader()->font());
+    int plain = headerMetrics.horizontalAdvance(table->model()->headerData(column, Qt::Horizontal).toString()) + 8;
+    for (int r = 0; r < filledRows(dialog); ++r)
+        plain = std::max(plain, metrics.horizontalAdvance(cell(dialog, r, column)) + margins);
+    QCOMPARE(table->columnWidth(column), plain);
+    QVERIFY(plain >= metrics.horizontalAdvance(shown) + margins);
+    dialog->close();
+}
+
+void TestLookups::numberMakeupMatchesItsText_data()
+{
+    QTest::addColumn<double>("value");
+    for (const double value : {0.0, -0.0, 1.0, 12.5, 100.0, 1234.75, -1234.75, 0.1 + 0.2, 0.5, -0.25,
+                               16.909750000000003, 18.603749999999998, 999.9999999999999,
+                               999999999999999.9, 123456789012345.0, 1e15, 1e20, 1e-20, 2.5e-7,
+                               9.999999999999999, 1.0 / 3.0, 2.0 / 3.0, 1234567.89, 99.95})
+        QTest::newRow(qPrintable(QString::number(value, 'g', 17))) << value;
+}
+
+void TestLookups::numberMakeupMatchesItsText()
+{
+    // Counted from the value, the characters are those of the written number; and a number
+    // said to fit in some digits has no more.
+    QFETCH(double, value);
+    std::vector<double> values{value};
+    std::mt19937_64 random(QTest::currentDataTag()[0]);
+    for (int i = 0; i < 2000; ++i) {
+        const double cents = double(random() % 100'000'000) / 100;
+        const double scaled = cents * std::pow(10.0, int(random() % 12) - 4);
+        values.push_back(scaled * (value == 0 ? 1 : value) * (random() % 2 ? 1 : -1));
+        values.push_back(std::bit_cast<double>(random()));
+    }
+    for (const double v : values) {
+        const QString text = numbertext::shortest(v);
+        const lookups::TextMakeup counted = lookups::makeupOf(text);
+        if (const auto makeup = lookups::shortestMakeup(v))
+            QVERIFY2(*makeup == counted, qPrintable(text));
+        for (int digits = 0; digits <= 17; ++digits)
+            if (lookups::shortestWithin(v, digits)) QVERIFY2(counted.digits <= digits, qPrintable(text));
+    }
+    for (const qint64 code : {0LL, 12LL, 12345678LL, 123456789LL, -5LL})
+        QCOMPARE(lookups::codeMakeup(code, 8), lookups::makeupOf(numbertext::code(code, 8)));
+}
+
+void TestLookups::widthBoundNeverUnderstates()
+{
+    // Whatever the text, its measured advance is within the bound of its makeup, in the grid's
+    // font as in bolder and larger ones.
+    QFont big = QTableView().font();
+    big.setPointSize(big.pointSize() * 2);
+    QFont bold = QTableView().font();
+    bold.setBold(true);
+    const QString alphabet = u"0123456789,-0123456789 AWMmiÑÁéü.%/()'"_s;
+    std::mt19937 random(7);
+    for (const QFont& font : {QTableView().font(), big, bold}) {
+        const lookups::TextWidthBound widths(font);
+        const QFontMetrics metrics(font);
+        for (int i = 0; i < 3000; ++i) {
+            QString text;
+            const int length = int(random() % 24);
+            const int kinds = i % 2 ? 13 : int(alphabet.size());  // half of them numbers only
+            for (int c = 0; c < length; ++c) text += alphabet[int(random() % kinds)];
+            const lookups::TextMakeup makeup = lookups::makeupOf(text);
+            QVERIFY2(metrics.horizontalAdvance(text) <= widths.bound(makeup), qPrintable(text));
+        }
+        // A number with as many digits as a width leaves room for is bounded by that width.
+        for (int width = 0; width < 300; ++width)
+            for (const bool negative : {false, true}) {
+                const int digits = widths.digitsWithin(width, negative);
+                if (digits < 0) continue;
+                const lookups::TextMakeup number{.digits = qint16(digits), .commas = 1, .minus = qint16(negative)};
+                QVERIFY2(widths.bound(number) <= width, qPrintable(QString::number(width)));
+            }
+        QCOMPARE(widths.bound(lookups::makeupOf(u"\u4e2d"_s)), INT_MAX);
+    }
 }
 
 void TestLookups::everyKeyMakesTheFirstCellCurrent()
