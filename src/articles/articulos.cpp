@@ -641,6 +641,7 @@ void Articulos::refuse(const articles::Outcome& outcome)
 
 void Articulos::modificar()
 {
+    justSaved_ = false;
     // Only the article on screen may be changed, never whatever record the binding stands on;
     // a new article dates its change and stays new.
     if (!shown_ && !BanNuevo) {
@@ -657,6 +658,7 @@ void Articulos::modificar()
 
 void Articulos::nuevo()
 {
+    justSaved_ = false;
     guarded([&] {
         // The code the save will really give, a deleted last article's skipped.
         Text1->setText(numbertext::code(articles::nextCode(*files_[0]), 6));
@@ -670,6 +672,12 @@ void Articulos::nuevo()
 
 void Articulos::grabar()
 {
+    if (!Bandera && justSaved_) {
+        // A second click right after a save: the article is stored, nothing went wrong.
+        MsgBox(u"EL ARTICULO YA ESTA GUARDADO"_s, vbInformation, u"GRABAR"_s, this);
+        Text1->setFocus();
+        return;
+    }
     if (!Bandera) return error(u"NO HAY DATOS QUE GUARDAR"_s, Text1);
     if (Text1->text().isEmpty()) return error(u"FALTA INGRESAR EL CODIGO"_s, Text1);
     if (Text2->text().isEmpty()) return error(u"FALTA INGRESAR EL CODIGO DE BARRA"_s, Text2);
@@ -682,7 +690,9 @@ void Articulos::grabar()
         if (!outcome.ok()) return refuse(outcome);
         stored = true;
     });
-    if (stored) reopen();
+    if (!stored) return;
+    reopen();
+    justSaved_ = true;
 }
 
 void Articulos::eliminar()
@@ -716,6 +726,7 @@ void Articulos::cerrar()
 
 void Articulos::browse(int direction)
 {
+    justSaved_ = false;
     if (Bandera)
         return error(direction > 0 ? u"DEBE GUARDAR LOS CAMBIOS PARA PODER AVANZAR"_s
                                    : u"DEBE GUARDAR LOS CAMBIOS PARA PODER RETROCEDER"_s,
@@ -746,6 +757,7 @@ bool Articulos::refuseSearchWhilePending(QLineEdit* field)
 
 void Articulos::searchCode()
 {
+    justSaved_ = false;
     if (refuseSearchWhilePending(Text1) || Text1->text().isEmpty()) return;
     const QString typed = Text1->text();
     guarded([&] {
@@ -785,6 +797,7 @@ void Articulos::showStoredAgain()
 
 void Articulos::searchBarcode()
 {
+    justSaved_ = false;
     if (refuseSearchWhilePending(Text2) || Text2->text().isEmpty()) return;
     const QString typed = Text2->text();
     guarded([&] {
@@ -866,6 +879,7 @@ void Articulos::tabFrom(QWidget* field)
 
 bool Articulos::keyPress(QWidget* field, QKeyEvent* event)
 {
+    justSaved_ = false;
     const FieldKeysDef* keys = keysOf(field->objectName());
     auto* e = qobject_cast<QLineEdit*>(field);
     switch (event->key()) {

@@ -97,6 +97,8 @@ private:
     bool Bandera = false;
     bool BanNuevo = false;
     std::optional<qint64> shown_;
+    // Nothing has happened on the form since a save reopened it.
+    bool justSaved_ = false;
 
     Data* Data1;
     Data* Data2;

@@ -383,6 +383,10 @@ private slots:
         // The save's checks, in order.
         row("Grabar with nothing pending", {load, enter1, u"cmdGrabar"_s},
             {u"16|ERROR|NO HAY DATOS QUE GUARDAR"_s}, u"Text1"_s, {u"Text1=123"_s}, u"browse"_s);
+        row("Grabar twice", {load, enter1, u"cmdModificar"_s, u"cmdGrabar"_s, u"cmdGrabar"_s},
+            {u"64|GRABAR|EL ARTICULO YA ESTA GUARDADO"_s}, u"Text1"_s, {u"Text1="_s}, u"browse"_s);
+        row("Grabar twice, then a search", {load, enter1, u"cmdModificar"_s, u"cmdGrabar"_s, load, enter1, u"cmdGrabar"_s},
+            {u"16|ERROR|NO HAY DATOS QUE GUARDAR"_s}, u"Text1"_s, {u"Text1=123"_s}, u"browse"_s);
         row("Grabar without a code", {load, enter1, u"cmdNuevo"_s, u"Text1 clear"_s, u"Text2 Alt+G"_s},
             {u"16|ERROR|FALTA INGRESAR EL CODIGO"_s}, u"Text1"_s, {u"Text3=YERBA MATE 1 KG"_s}, u"new"_s);
         row("Grabar without a barcode", {u"cmdNuevo"_s, u"cmdGrabar"_s},
