@@ -147,8 +147,33 @@ void RecordForm::release()
 
 void RecordForm::closeEvent(QCloseEvent* event)
 {
+    // Every way of closing (the button, Ctrl+W, the title bar, the program's end) asks before
+    // typed changes go, with No as the default, as the article form does.
+    if (!closingToReopen_ && hasUnsavedChange() &&
+        MsgBox(u"DEBE GUARDAR LOS CAMBIOS PARA PODER SALIR\n¿Sale sin guardar los cambios?"_s,
+               vbYesNo | vbCritical | vbDefaultButton2, u"ERROR"_s, this) != MsgBoxResult::Yes) {
+        event->ignore();
+        return;
+    }
     release();
     event->accept();
+}
+
+void RecordForm::rememberFields()
+{
+    remembered_.clear();
+    for (const RingEntry& entry : ring_) remembered_.push_back(fieldText(entry));
+}
+
+bool RecordForm::hasUnsavedChange() const
+{
+    if (remembered_.size() != ring_.size()) return false;
+    for (size_t i = 0; i < ring_.size(); ++i) {
+        const RingEntry& entry = ring_[i];
+        if (entry.edit == code_ || entry.edit == dateBox_) continue;
+        if (fieldText(entry) != remembered_[i]) return true;
+    }
+    return false;
 }
 
 void RecordForm::guarded(const std::function<void()>& action)
@@ -173,6 +198,7 @@ void RecordForm::Blanquear()
         combo->setCurrentIndex(-1);
         combo->setEditText(QString());
     }
+    rememberFields();
 }
 
 void RecordForm::CargaDesdeBaseDatos()
@@ -189,6 +215,7 @@ void RecordForm::CargaDesdeBaseDatos()
             entry.edit->setText(text);
     }
     afterLoad(rs);
+    rememberFields();
 }
 
 void RecordForm::CargaBaseDatos()
@@ -293,6 +320,7 @@ void RecordForm::grabar()
         stored = true;
     });
     if (!stored) return;
+    rememberFields();
     MsgBox(def_.texts.saved, vbExclamation, u"Guardar"_s, this);
     if (def_.afterSave != AfterSave::KeepShowing) reopen();
 }
@@ -373,7 +401,10 @@ void RecordForm::reopen()
     // The form comes back blank through the window registry, by its object name; a form the
     // registry does not know only closes.
     WindowRegistry::instance().reopen(objectName(), this, def_.reopensAtItsPlace);
+    // Grabar with no code reopens the form blank as well: that is its way out.
+    closingToReopen_ = true;
     cerrar();
+    closingToReopen_ = false;
 }
 
 // ------------------------------------------------------------------ keys

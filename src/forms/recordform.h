@@ -155,6 +155,10 @@ private:
     void reopen();
     void release();
     QString fieldText(const RingEntry& entry) const;
+    // The fields' texts as last blanked, loaded or stored, and whether any differs now. The
+    // code and the date stay out: typing a code is a search, and the form writes the date.
+    void rememberFields();
+    bool hasUnsavedChange() const;
 
     FormDef def_;
     Data* data1_;
@@ -163,6 +167,8 @@ private:
     std::vector<RingEntry> ring_;
     QLineEdit* code_ = nullptr;
     QLineEdit* dateBox_ = nullptr;
+    std::vector<QString> remembered_;
+    bool closingToReopen_ = false;
 };
 
 // `form` with its file open, or nullptr (after the error box, the form deleted) when the

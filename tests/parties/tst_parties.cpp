@@ -151,6 +151,7 @@ private slots:
     void customerSaveReopens();
     void customerNuevoLimit();
     void customerReopensInTheFrame();
+    void closingAsksBeforeDroppingTypedChanges();
     void lookupDialogs();
     void missingFile();
 };
@@ -510,6 +511,36 @@ void TestParties::customerReopensInTheFrame()
     QCOMPARE(fresh->parentWidget()->pos(), QPoint(30, 45));
     QCOMPARE(fixture::texts(fresh, {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1="_s, u"Text2="_s}));
     QCOMPARE(frame.subWindowList().size(), 2);
+}
+
+// Closing in any way (here as the title bar's button does) with a typed change asks first,
+// default No; a form loaded or blanked and left as it was closes without a word.
+void TestParties::closingAsksBeforeDroppingTypedChanges()
+{
+    fixture::DataFolder folder;
+    folder.create(u"Clientes.mdb"_s, customers());
+    const QString ask = u"276|ERROR|DEBE GUARDAR LOS CAMBIOS PARA PODER SALIR\n¿Sale sin guardar los cambios?"_s;
+    for (const QStringList& steps : {QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"Text2:X"_s},
+                                     QStringList{u"cmdNuevo"_s, u"Text2:nuevo"_s}}) {
+        ScriptedMessageBoxes msg;
+        QPointer<QWidget> form = newPartyForm(Party::Clientes);
+        fixture::showActive(form);
+        fixture::run(form, msg, steps);
+        msg.clear();
+        QVERIFY(!form->close());
+        QCOMPARE(fixture::shown(msg), QStringList{ask});
+        QVERIFY(form && form->isVisible());
+        msg.answer(MsgBoxResult::Yes);
+        QVERIFY(form->close());
+        delete form;
+    }
+    ScriptedMessageBoxes msg;
+    QPointer<QWidget> form = newPartyForm(Party::Clientes);
+    fixture::showActive(form);
+    fixture::run(form, msg, {u"Text1:1"_s, u"Text1 Enter"_s, u"Text1:2"_s});
+    QVERIFY(form->close());
+    QCOMPARE(fixture::shown(msg), QStringList());
+    delete form;
 }
 
 void TestParties::lookupDialogs()
