@@ -54,6 +54,8 @@ LookupDialog::LookupDialog(const Member& member, QLineEdit* target, QWidget* par
     blue.setColor(QPalette::Text, QColor(0, 0, 255));
     Text1->setPalette(blue);
     Text1->installEventFilter(this);
+    // The box has no caption beside it: a screen reader hears it by the dialog's ("Buscar Marca").
+    Text1->setAccessibleName(member_.caption);
 
     grid_ = new LookupGrid(member_, this);
     MSFlexGrid1 = new QTableView(this);

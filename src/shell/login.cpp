@@ -55,6 +55,7 @@ Login::Login(OpenMain openMain, QWidget* parent) : QDialog(parent), openMain_(st
     txtUserName = new QLineEdit(this);
     txtUserName->setObjectName(u"txtUserName"_s);
     txtUserName->setGeometry(twips::rect(1290, 135, 2325, 345));
+    lblUserName->setBuddy(txtUserName);
 
     auto* lblPassword = new QLabel(u"Contraseña:"_s, this);
     lblPassword->setObjectName(u"lblPassword"_s);
@@ -62,6 +63,7 @@ Login::Login(OpenMain openMain, QWidget* parent) : QDialog(parent), openMain_(st
     txtPassword = new QLineEdit(this);
     txtPassword->setObjectName(u"txtPassword"_s);
     txtPassword->setGeometry(twips::rect(1290, 555, 2325, 345));
+    lblPassword->setBuddy(txtPassword);
     txtPassword->setEchoMode(QLineEdit::Password);
     auto* asterisk = new AsteriskStyle;
     asterisk->setParent(txtPassword);

@@ -28,7 +28,9 @@
 #include "app/commandline.h"
 #include "guards.h"
 #include "scenario.h"
+#include "lookups/lookups.h"
 #include "shell/application.h"
+#include "shell/login.h"
 #include "shell/msgbox.h"
 #include "shell/principal.h"
 #include "shell/twips.h"
@@ -285,21 +287,11 @@ private slots:
 
     // Through the accessibility interface, as a screen reader hears each window: every box that
     // takes input has a name of its own, not nothing and not its frame's title.
-    void everyBoxIsHeardByACaption_data()
+    // The entry boxes of `window` (visible ones) that a screen reader hears by no caption of
+    // their own, and how many boxes it hears.
+    static QStringList unnamedBoxes(QWidget* window, int* boxes)
     {
-        QTest::addColumn<QString>("window");
-        for (const char* window : {"Articulos", "Clientes", "Proveedores", "Marcas", "Rubros", "Departamentos",
-                                   "Etiquetas", "Actualizar", "Backup", "ForListaArticulos", "ForListaEtiqueta"})
-            QTest::newRow(window) << QString::fromLatin1(window);
-    }
-    void everyBoxIsHeardByACaption()
-    {
-        QFETCH(QString, window);
-        ScriptedMessageBoxes msg;
-        MainWindow main{&frame_, {}, nullptr};
-        QVERIFY(openInMainWindow(main, window));
         QStringList unnamed;
-        int boxes = 0;
         std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
             for (int i = 0; node && i < node->childCount(); ++i) {
                 QAccessibleInterface* child = node->child(i);
@@ -308,8 +300,8 @@ private slots:
                 auto* widget = qobject_cast<QWidget*>(child->object());
                 const bool input = role == QAccessible::EditableText || role == QAccessible::ComboBox ||
                                    role == QAccessible::SpinBox || role == QAccessible::CheckBox;
-                if (input && widget && widget->isVisibleTo(main.form) && !child->state().invisible) {
-                    ++boxes;
+                if (input && widget && widget->isVisibleTo(window) && !child->state().invisible) {
+                    ++*boxes;
                     const QString name = child->text(QAccessible::Name).trimmed();
                     // A frame's title names a box only when the box is all the frame holds.
                     QString frameTitle;
@@ -321,9 +313,49 @@ private slots:
                 if (role != QAccessible::ComboBox && role != QAccessible::SpinBox) walk(child);
             }
         };
-        walk(QAccessible::queryAccessibleInterface(main.form));
+        walk(QAccessible::queryAccessibleInterface(window));
+        return unnamed;
+    }
+
+    void everyBoxIsHeardByACaption_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char* window : {"Articulos", "Clientes", "Proveedores", "Marcas", "Rubros", "Departamentos",
+                                   "Etiquetas", "Actualizar", "Backup", "ActualizacionPrecios", "ForListaArticulos",
+                                   "ForListaClientes", "ForListaProveedores", "ForListaDepartamentos",
+                                   "ForListaEtiqueta"})
+            QTest::newRow(window) << QString::fromLatin1(window);
+    }
+    void everyBoxIsHeardByACaption()
+    {
+        QFETCH(QString, window);
+        ScriptedMessageBoxes msg;
+        MainWindow main{&frame_, {}, nullptr};
+        QVERIFY(openInMainWindow(main, window));
+        int boxes = 0;
+        const QStringList unnamed = unnamedBoxes(main.form, &boxes);
         // The terminal update has buttons only.
-        QVERIFY(boxes > 0 || window == u"Actualizar");
+        QVERIFY(boxes > 0 || window == u"Actualizar"_s);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", "_s)));
+    }
+
+    // The same for the login and every lookup dialog.
+    void dialogBoxesAreHeardByACaption()
+    {
+        ScriptedMessageBoxes msg;
+        Login login([](const QString&) {});
+        login.show();
+        int boxes = 0;
+        QStringList unnamed = unnamedBoxes(&login, &boxes);
+        QVERIFY(boxes >= 2);
+        QLineEdit target;
+        for (const lookups::Member& member : lookups::members()) {
+            lookups::LookupDialog dialog(member, &target);
+            dialog.show();
+            boxes = 0;
+            for (const QString& box : unnamedBoxes(&dialog, &boxes)) unnamed << member.name + u": "_s + box;
+            QVERIFY2(boxes > 0, qPrintable(member.name));
+        }
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", "_s)));
     }
 
