@@ -1,5 +1,10 @@
 #include "commandline.h"
 
+#include <xcb/xcb.h>
+
+#include <QDir>
+#include <QFileInfo>
+
 using namespace Qt::StringLiterals;
 
 std::optional<int> answerCommandLine(const QStringList& args, QTextStream& out)
@@ -27,10 +32,26 @@ std::optional<int> answerCommandLine(const QStringList& args, QTextStream& out)
     return std::nullopt;
 }
 
-QString missingDisplay(const QProcessEnvironment& env)
+bool displayAnswers(DisplayKind kind, const QString& display, const QProcessEnvironment& env)
 {
-    const bool x11 = !env.value(u"DISPLAY"_s).isEmpty();
-    const bool wayland = !env.value(u"WAYLAND_DISPLAY"_s).isEmpty();
+    if (kind == DisplayKind::Wayland) {
+        // The compositor's socket, by its absolute path or in the user's runtime folder.
+        const QString socket = QDir::isAbsolutePath(display)
+                                   ? display
+                                   : env.value(u"XDG_RUNTIME_DIR"_s) + u'/' + display;
+        return QFileInfo(socket).exists();
+    }
+    xcb_connection_t* connection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+    const bool answered = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return answered;
+}
+
+QString missingDisplay(const QProcessEnvironment& env, const DisplayProbe& answers)
+{
+    const QString xDisplay = env.value(u"DISPLAY"_s), waylandDisplay = env.value(u"WAYLAND_DISPLAY"_s);
+    const bool x11 = !xDisplay.isEmpty() && answers(DisplayKind::X11, xDisplay, env);
+    const bool wayland = !waylandDisplay.isEmpty() && answers(DisplayKind::Wayland, waylandDisplay, env);
     // QT_QPA_PLATFORM names one platform or several to try in turn ("wayland;xcb"), each maybe
     // with options after a colon. Platforms other than these two need no display variable.
     bool available = false;

@@ -622,6 +622,10 @@ private slots:
         QTest::newRow("either, X there") << u"wayland;xcb"_s << u":0"_s << QString() << true;
         QTest::newRow("offscreen") << u"offscreen"_s << QString() << QString() << true;
         QTest::newRow("xcb with options") << u"xcb:nomitshm"_s << QString() << QString() << false;
+        // The probe says no display named "gone" answers.
+        QTest::newRow("X that does not answer") << QString() << u"gone"_s << QString() << false;
+        QTest::newRow("Wayland that does not answer, X there") << QString() << u":0"_s << u"gone"_s << true;
+        QTest::newRow("xcb, X that does not answer") << u"xcb"_s << u"gone"_s << u"wayland-0"_s << false;
     }
     void displayNeededByThePlatform()
     {
@@ -633,7 +637,8 @@ private slots:
         if (!platform.isEmpty()) env.insert(u"QT_QPA_PLATFORM"_s, platform);
         if (!x11.isEmpty()) env.insert(u"DISPLAY"_s, x11);
         if (!wayland.isEmpty()) env.insert(u"WAYLAND_DISPLAY"_s, wayland);
-        const QString message = missingDisplay(env);
+        const QString message = missingDisplay(
+            env, [](DisplayKind, const QString& display, const QProcessEnvironment&) { return display != u"gone"; });
         QCOMPARE(message.isEmpty(), available);
         if (!available) QVERIFY2(message.startsWith(u"No hay ninguna pantalla gráfica disponible"_s), qPrintable(message));
     }
@@ -645,13 +650,18 @@ private slots:
         QTest::addColumn<QString>("platform");
         QTest::newRow("no platform named") << QString();
         QTest::newRow("xcb") << u"xcb"_s;
+        // An X display that nothing serves, as after logging in remotely without one.
+        QTest::newRow("display that does not answer") << u"unix:97"_s;
     }
     void programWithoutDisplaySaysSo()
     {
         QFETCH(QString, platform);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s}) env.remove(name);
-        if (!platform.isEmpty()) env.insert(u"QT_QPA_PLATFORM"_s, platform);
+        if (platform.startsWith(u"unix:"))
+            env.insert(u"DISPLAY"_s, platform);
+        else if (!platform.isEmpty())
+            env.insert(u"QT_QPA_PLATFORM"_s, platform);
         QProcess program;
         program.setProcessEnvironment(env);
         program.start(QString::fromUtf8(PROGRAM_PATH), QStringList());
