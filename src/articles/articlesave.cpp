@@ -1,12 +1,12 @@
 #include "articlesave.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <unistd.h>
 
 #include "articlemodel.h"
 #include "data/engine.h"
+#include "data/filereplace.h"
 #include "data/paths.h"
 #include "data/storelocale.h"
 
@@ -106,12 +106,23 @@ std::optional<EngineError> writeDeletionLog(const QString& code, const QString& 
     const QString path = QDir(folder).filePath(deletionLogName(code, barcode));
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
         return EngineError(EngineErrorCode::CannotOpenFile, path);
-    // Written under a temporary name and put in place once flushed to disk.
-    QSaveFile file(path);
+    // Written under a temporary name and put in place once flushed, as every file the program
+    // writes.
+    const QString temporary = filereplace::temporaryFor(path);
+    QFile file(temporary);
     const QByteArray line = deletionLogLine(code, barcode, when);
-    if (!file.open(QIODevice::WriteOnly) || file.write(line) != line.size() || !file.flush() ||
-        ::fsync(file.handle()) != 0 || !file.commit())
+    const bool written = file.open(QIODevice::NewOnly | QIODevice::WriteOnly) && file.write(line) == line.size() &&
+                         file.flush();
+    file.close();
+    if (!written) {
+        filereplace::discard(temporary);
         return EngineError(EngineErrorCode::CannotOpenFile, path);
+    }
+    try {
+        filereplace::putInPlace(temporary, path, filereplace::Mode::Replace);
+    } catch (const EngineError& error) {
+        return error;
+    }
     return std::nullopt;
 }
 

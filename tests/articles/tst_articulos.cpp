@@ -16,6 +16,7 @@
 
 #include "articles/articlesave.h"
 #include "articles/articulos.h"
+#include "data/filereplace.h"
 #include "forms/lookuphook.h"
 #include "forms/recordform.h"
 #include "guards.h"
@@ -849,6 +850,22 @@ private slots:
         QCOMPARE(storedArticle(7, {u"descripcion"_s}), u"ACEITE GIRASOL"_s);
         QCOMPARE(form->shownArticle(), std::optional<qint64>(7));
         QVERIFY(blocker.remove());
+    }
+
+    // The log goes through the program's safe replacement: a disk that refuses it leaves no
+    // temporary behind, and the article stays.
+    void deleteWhenTheDiskRefusesTheLog()
+    {
+        ScriptedMessageBoxes boxes;
+        Articulos* form = start();
+        QVERIFY(QDir().mkpath(tempoFolder()));
+        filereplace::injectFault(filereplace::FaultPoint::Sync, ENOSPC);
+        fixture::run(form, boxes, {u"Text1:7"_s, u"Text1 Enter"_s, u"yes"_s, u"cmdEliminar"_s});
+        filereplace::clearFaults();
+        QCOMPARE(boxes.shown().size(), 2);
+        QCOMPARE(boxes.shown()[1].flags, 16);
+        QCOMPARE(storedArticle(7, {u"descripcion"_s}), u"ACEITE GIRASOL"_s);
+        QCOMPARE(QDir(tempoFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     // ------------------------------------------------------------ lookups and the IVA pass
