@@ -137,6 +137,32 @@ QString percentText(double value)
     return (value > 0 ? u"+"_s : QString()) + numbertext::shortest(value) + u" %"_s;
 }
 
+// Walks the articles `selection` chooses, in code order, reading `columns`; the column
+// `descriptionColumn` holds the description, which is matched case and accents aside.
+void forEachChosen(Database& articulos, const PriceSelection& selection, const QString& columns,
+                   int descriptionColumn, const std::function<void(const Database::RowView&)>& each)
+{
+    QStringList where;
+    QVariantList params;
+    const auto condition = [&](const QString& sql, const QVariant& value) {
+        params << value;
+        where << sql.arg(params.size());
+    };
+    if (!selection.supplier.isEmpty()) condition(u"codp = ?%1"_s, selection.supplier);
+    if (!selection.brand.isEmpty()) condition(u"codm = ?%1"_s, selection.brand);
+    if (!selection.category.isEmpty()) condition(u"codr = ?%1"_s, selection.category);
+    if (selection.fromCode) condition(u"codigo >= ?%1"_s, *selection.fromCode);
+    if (selection.toCode) condition(u"codigo <= ?%1"_s, *selection.toCode);
+    const QString sql = u"SELECT "_s + columns + u" FROM articulos"_s +
+                        (where.isEmpty() ? QString() : u" WHERE "_s + where.join(u" AND "_s)) +
+                        u" ORDER BY codigo"_s;
+    const QString wanted = foldForSearch(selection.description.trimmed());
+    articulos.ForEach(sql, params, [&](const Database::RowView& row) {
+        if (!wanted.isEmpty() && !foldForSearch(row.text(descriptionColumn)).contains(wanted)) return;
+        each(row);
+    });
+}
+
 // ---------------------------------------------------------------- the history file
 
 std::shared_ptr<Database> openHistory(bool create)
@@ -339,29 +365,11 @@ double PriceLine::changePercent() const
 PriceReview reviewPriceChange(Database& articulos, const PriceSelection& selection,
                               const PriceChange& change)
 {
-    QStringList where;
-    QVariantList params;
-    const auto condition = [&](const QString& sql, const QVariant& value) {
-        params << value;
-        where << sql.arg(params.size());
-    };
-    if (!selection.supplier.isEmpty()) condition(u"codp = ?%1"_s, selection.supplier);
-    if (!selection.brand.isEmpty()) condition(u"codm = ?%1"_s, selection.brand);
-    if (!selection.category.isEmpty()) condition(u"codr = ?%1"_s, selection.category);
-    if (selection.fromCode) condition(u"codigo >= ?%1"_s, *selection.fromCode);
-    if (selection.toCode) condition(u"codigo <= ?%1"_s, *selection.toCode);
-    const QString sql = u"SELECT "_s + kPriceColumns + u" FROM articulos"_s +
-                        (where.isEmpty() ? QString() : u" WHERE "_s + where.join(u" AND "_s)) +
-                        u" ORDER BY codigo"_s;
-
     PriceReview review;
     review.conditions = selection.describe();
     review.change = change;
-    const QString wanted = foldForSearch(selection.description.trimmed());
-    articulos.ForEach(sql, params, [&](const Database::RowView& row) {
-        if (!wanted.isEmpty() && !foldForSearch(row.text(1)).contains(wanted)) return;
-        addLine(review, readArticle(row));
-    });
+    forEachChosen(articulos, selection, kPriceColumns, 1,
+                  [&](const Database::RowView& row) { addLine(review, readArticle(row)); });
     return review;
 }
 
@@ -482,6 +490,45 @@ UndoneChange undoPriceChange(qint64 number, const QString& user, bool withLabels
     transaction.CommitTrans();
     applied.articles = int(restorable.size());
     return undone;
+}
+
+std::vector<LabelArticle> articlesForLabels(Database& articulos, const PriceSelection& selection)
+{
+    std::vector<LabelArticle> articles;
+    const auto value = [](const Database::RowView& row, int column, bool number) {
+        if (row.isNull(column)) return QVariant();
+        return number ? QVariant(row.number(column)) : QVariant(row.text(column));
+    };
+    forEachChosen(articulos, selection, u"codigo, codbarra, descripcion, lis1"_s, 2,
+                  [&](const Database::RowView& row) {
+                      articles.push_back({row.whole(0), value(row, 1, false), value(row, 2, false),
+                                          value(row, 3, true)});
+                  });
+    return articles;
+}
+
+int queueArticleLabels(Database& etiquetas, const std::vector<LabelArticle>& articles, int quantity)
+{
+    if (quantity < 1 || quantity > kMaxLabelsPerArticle)
+        throw PriceChangeRefused(u"La cantidad por artículo va de 1 a %1."_s.arg(kMaxLabelsPerArticle));
+    const auto fitted = [](const QVariant& text, int length) {
+        return text.isNull() ? text : QVariant(text.toString().left(length));
+    };
+    Transaction transaction(etiquetas);
+    auto insert = etiquetas.Writer(u"INSERT INTO articulos (codigo, codbarra, descripcion, neto1) "
+                                   u"VALUES (?1, ?2, ?3, ?4)"_s);
+    for (const LabelArticle& article : articles) {
+        const QVariantList values = {article.codigo, fitted(article.codbarra, 50),
+                                     fitted(article.descripcion, 255), article.lis1};
+        for (int i = 0; i < quantity; ++i) insert(values);
+    }
+    transaction.CommitTrans();
+    return int(articles.size()) * quantity;
+}
+
+int queueLabelsFor(Database& articulos, Database& etiquetas, const PriceSelection& selection, int quantity)
+{
+    return queueArticleLabels(etiquetas, articlesForLabels(articulos, selection), quantity);
 }
 
 }  // namespace articles

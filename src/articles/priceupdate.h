@@ -4,11 +4,13 @@
 // list's price by a percentage, or one list's surcharge), how the list prices are rounded; a
 // review of every change before anything is stored; one transaction that stores the prices,
 // the record of the change in the price history and, if asked, the shelf labels; and the undo
-// of a recorded change. Without widgets: the price window and valdrameno-admin share it.
+// of a recorded change. Also the shelf labels of chosen articles queued without a change, many
+// per article. Without widgets: the price window, the label queue and valdrameno-admin share it.
 
 #include <QDateTime>
 #include <exception>
 #include <QString>
+#include <QVariant>
 #include <array>
 #include <optional>
 #include <vector>
@@ -154,5 +156,30 @@ struct UndoneChange {
 // it stored, in one transaction, and records the undo (with labels as applyPriceChange). Throws
 // PriceChangeRefused for an unknown change or one already undone; EngineError otherwise.
 UndoneChange undoPriceChange(qint64 number, const QString& user, bool queueLabels);
+
+// ---------------------------------------------------------------- labels without a change
+
+// The labels queued for one article go from one to this many, one per unit on the shelf.
+constexpr int kMaxLabelsPerArticle = 999;
+
+// An article as its label shows it; an empty field stays Null (QVariant()).
+struct LabelArticle {
+    qint64 codigo = 0;
+    QVariant codbarra, descripcion, lis1;
+};
+
+// The articles `selection` chooses, in code order, as reviewPriceChange chooses them. Reads
+// only. Throws EngineError.
+std::vector<LabelArticle> articlesForLabels(Database& articulos, const PriceSelection& selection);
+
+// Queues `quantity` labels of each article in the label table of `etiquetas` (Etiquetas.mdb),
+// in the articles' order, with its list 1 price: one transaction, so all or none. Returns the
+// labels queued. Throws PriceChangeRefused for a quantity outside 1 to kMaxLabelsPerArticle;
+// EngineError otherwise.
+int queueArticleLabels(Database& etiquetas, const std::vector<LabelArticle>& articles, int quantity);
+
+// Both at once: the labels of the articles `selection` chooses.
+int queueLabelsFor(Database& articulos, Database& etiquetas, const PriceSelection& selection,
+                   int quantity);
 
 }  // namespace articles

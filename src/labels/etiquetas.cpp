@@ -12,6 +12,7 @@
 #include <cmath>
 #include <limits>
 
+#include "agregarvarias.h"
 #include "data/catalogue.h"
 #include "data/numbertext.h"
 #include "forms/formbuttons.h"
@@ -183,6 +184,8 @@ void Etiquetas::build()
     };
     auto* eliminar = button(this, u"cmdEliminar"_s, u"Eliminar Etiquetas"_s, twips::rect(600, 2940, 2775, 495));
     auto* nueva = button(this, u"cmdNuevo"_s, u"Nueva Etiqueta"_s, twips::rect(4800, 2940, 2775, 495));
+    auto* varias = button(this, u"cmdAgregarVarias"_s, u"Agregar &varias..."_s, twips::rect(5040, 2220, 2535, 495));
+    varias->setAccessibleName(u"Agregar varias..."_s);
     auto* lower = new QGroupBox(this);
     lower->setObjectName(u"Frame1"_s);
     lower->setGeometry(twips::rect(120, 3600, 8085, 1455));
@@ -199,9 +202,11 @@ void Etiquetas::build()
     // From the price, Tab goes on to queue the label, never to emptying the queue.
     setTabOrder(Text4, nueva);
     setTabOrder(nueva, eliminar);
+    setTabOrder(eliminar, varias);
 
     connect(nueva, &QPushButton::clicked, this, &Etiquetas::nuevaEtiqueta);
     connect(eliminar, &QPushButton::clicked, this, &Etiquetas::eliminarEtiquetas);
+    connect(varias, &QPushButton::clicked, this, &Etiquetas::agregarVarias);
     connect(imprimirButton, &QPushButton::clicked, this, &Etiquetas::imprimir);
     connect(cerrarButton, &QPushButton::clicked, this, &Etiquetas::cerrar);
     connect(findChild<QPushButton*>(u"cmdBuscar1"_s), &QPushButton::clicked, this,
@@ -321,6 +326,13 @@ void Etiquetas::nuevaEtiqueta()
     }
     Blanquear();
     MsgBox(u"Etiqueta Agregada, Precione Aceptar para Continuar"_s, vbExclamation, u"Informacion"_s, this);
+}
+
+void Etiquetas::agregarVarias()
+{
+    if (!etiquetas_) return;
+    // Window-modal: the queue waits while the dialog is open; its lookups, its children, do not.
+    (new AgregarVarias(articulos_, etiquetas_, this))->open();
 }
 
 void Etiquetas::eliminarEtiquetas()

@@ -1,7 +1,7 @@
 #pragma once
 // The label queue (`Etiquetas`): fills a label in from an article found by code or barcode,
-// queues it in the label table of Etiquetas.mdb, empties the queue and opens the label sheet
-// of the chosen size.
+// queues it in the label table of Etiquetas.mdb, queues many articles' labels at once
+// (AgregarVarias), empties the queue and opens the label sheet of the chosen size.
 
 #include <QWidget>
 #include <memory>
@@ -39,6 +39,8 @@ private:
     // Enter in "Cod Interno:" (by code) or "Cod.Barra:" (by barcode).
     void fillIn(bool byBarcode);
     void nuevaEtiqueta();
+    // Opens "Agregar varias etiquetas" over the form.
+    void agregarVarias();
     void eliminarEtiquetas();
     void imprimir();
     void cerrar();

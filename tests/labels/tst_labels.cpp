@@ -2,12 +2,18 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 
+#include "forms/lookuphook.h"
+#include "guards.h"
 #include "labels/etiquetas.h"
 #include "lookups/lookups.h"
+#include "reports/report.h"
+#include "reports/reportdefs.h"
 #include "scenario.h"
 #include "shell/keyboard.h"
 #include "shell/windowregistry.h"
@@ -22,6 +28,9 @@ const QStringList kFields = {u"Combo1"_s, u"Text1"_s, u"Text2"_s, u"Text3"_s, u"
 const QString kAdded = u"48|Informacion|Etiqueta Agregada, Precione Aceptar para Continuar"_s;
 const QString kEmptied = u"48|Informacion|Etiquetas Eliminadas, Precione Aceptar para Continuar"_s;
 const QString kAskEmpty = u"292|Eliminar Etiquetas|¿Elimina todas las etiquetas pendientes?"_s;
+
+const QString kManyTitle = u"Agregar varias etiquetas"_s;
+QString manyBox(int flags, const QString& prompt) { return u"%1|%2|%3"_s.arg(flags).arg(kManyTitle, prompt); }
 
 QStringList blankFields() { return {u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3="_s, u"Text4="_s}; }
 
@@ -42,9 +51,20 @@ private slots:
     void missingLabelFile();
     void focusHighlight();
     void captionsShowWhole();
+    void addMany_data();
+    void addMany();
+    void addManyThroughTheKeyboardOnly();
+    void addManyCodeBoxesOpenTheirLookups();
+    void addManyFailureQueuesNothing();
+    void addManyCaptionsAndNames();
 
 private:
     Etiquetas* openForm();
+    // The store of the many-labels tests: suppliers, brands and an accented description; the
+    // queue holds one label before.
+    void createShelf();
+    // Opens the form, then "Agregar varias etiquetas" with Alt+V.
+    QDialog* openAddMany();
 
     std::unique_ptr<fixture::DataFolder> folder_;
     QPointer<Etiquetas> form_;
@@ -317,6 +337,225 @@ void TestLabels::captionsShowWhole()
     auto* price = form->findChild<QLabel*>(u"Label5"_s);
     QVERIFY(price->font().bold());
     QVERIFY(price->font().pointSizeF() >= 14);
+}
+
+void TestLabels::createShelf()
+{
+    QFile::remove(paths::toNative(paths::inBases(u"Articulos.mdb"_s)));
+    QFile::remove(paths::toNative(paths::inBases(u"Etiquetas.mdb"_s)));
+    // Codes 1 to 4 in this order.
+    folder_->create(u"Articulos.mdb"_s,
+                    {{{u"descripcion"_s, u"LECHE ENTERA"_s}, {u"codbarra"_s, u"7790001000013"_s},
+                      {u"codp"_s, u"0003"_s}, {u"codm"_s, u"0002"_s}, {u"codr"_s, u"0001"_s}, {u"lis1"_s, 12.5}},
+                     {{u"descripcion"_s, u"PAN FRANCES"_s}, {u"codp"_s, u"0001"_s}, {u"codm"_s, u"0002"_s},
+                      {u"lis1"_s, 100.0}},
+                     {{u"descripcion"_s, u"AZÚCAR REFINADA"_s}, {u"codbarra"_s, u"40123455"_s},
+                      {u"codp"_s, u"0003"_s}, {u"codr"_s, u"0001"_s}, {u"lis1"_s, 950.0}},
+                     {{u"descripcion"_s, u"SAL FINA"_s}, {u"codp"_s, u"0001"_s}}});
+    folder_->create(u"Etiquetas.mdb"_s, {{{u"codigo"_s, 9}, {u"descripcion"_s, u"VIEJA"_s}, {u"neto1"_s, 1.0}}});
+}
+
+QDialog* TestLabels::openAddMany()
+{
+    Etiquetas* form = openForm();
+    if (!form) return nullptr;
+    // An accelerator clicks its button a moment after the key.
+    QTest::keyClick(form, Qt::Key_V, Qt::AltModifier);
+    QDialog* dialog = nullptr;
+    if (!QTest::qWaitFor([&] { return (dialog = form->findChild<QDialog*>(u"AgregarVarias"_s)); }) ||
+        !fixture::activate(dialog))
+        return nullptr;
+    // A dialog counts as active while its parent is (QWindow::isActive): the offscreen platform
+    // leaves the focus in the form unless told.
+    QApplication::setActiveWindow(dialog);
+    if (!QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; })) return nullptr;
+    return dialog;
+}
+
+void TestLabels::addMany_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QStringList>("added");  // after the label queued before
+
+    const QString leche = u"1|7790001000013|LECHE ENTERA|12.5"_s, pan = u"2|<null>|PAN FRANCES|100"_s,
+                  azucar = u"3|40123455|AZÚCAR REFINADA|950"_s, sal = u"4|<null>|SAL FINA|<null>"_s;
+    const QString quantity = manyBox(48, u"La cantidad por artículo es un número de 1 a 999."_s);
+    QTest::newRow("supplier as typed, 3 each, in code order")
+        << QStringList{u"txtProveedor:3"_s, u"txtCantidad clear"_s, u"txtCantidad:3"_s, u"yes"_s, u"cmdAceptar"_s}
+        << QStringList{manyBox(36, u"¿Agrega 6 etiquetas de 2 artículos a la cola?"_s),
+                       manyBox(64, u"Se agregaron 6 etiquetas a la cola."_s)}
+        << QString() << QStringList{leche, leche, leche, azucar, azucar, azucar};
+    QTest::newRow("description without accents finds the accented one")
+        << QStringList{u"txtDescripcion:azucar"_s, u"yes"_s, u"cmdAceptar"_s}
+        << QStringList{manyBox(36, u"¿Agrega 1 etiqueta de 1 artículo a la cola?"_s),
+                       manyBox(64, u"Se agregó 1 etiqueta a la cola."_s)}
+        << QString() << QStringList{azucar};
+    QTest::newRow("brand and code range together; an empty price stays empty")
+        << QStringList{u"txtMarca:0002"_s, u"txtDesde:2"_s, u"txtHasta:4"_s, u"yes"_s, u"cmdAceptar"_s}
+        << QStringList{manyBox(36, u"¿Agrega 1 etiqueta de 1 artículo a la cola?"_s),
+                       manyBox(64, u"Se agregó 1 etiqueta a la cola."_s)}
+        << QString() << QStringList{pan};
+    QTest::newRow("category and codes from")
+        << QStringList{u"txtRubro:1"_s, u"txtDesde:2"_s, u"yes"_s, u"cmdAceptar"_s}
+        << QStringList{manyBox(36, u"¿Agrega 1 etiqueta de 1 artículo a la cola?"_s),
+                       manyBox(64, u"Se agregó 1 etiqueta a la cola."_s)}
+        << QString() << QStringList{azucar};
+    QTest::newRow("codes up to, 2 each")
+        << QStringList{u"txtHasta:2"_s, u"txtCantidad clear"_s, u"txtCantidad:2"_s, u"yes"_s, u"cmdAceptar"_s}
+        << QStringList{manyBox(36, u"¿Agrega 4 etiquetas de 2 artículos a la cola?"_s),
+                       manyBox(64, u"Se agregaron 4 etiquetas a la cola."_s)}
+        << QString() << QStringList{leche, leche, pan, pan};
+    QTest::newRow("No queues nothing")
+        << QStringList{u"txtProveedor:1"_s, u"no"_s, u"cmdAceptar"_s}
+        << QStringList{manyBox(36, u"¿Agrega 2 etiquetas de 2 artículos a la cola?"_s)} << u"cmdAceptar"_s
+        << QStringList();
+    QTest::newRow("no article matches")
+        << QStringList{u"txtDescripcion:fideos"_s, u"cmdAceptar"_s}
+        << QStringList{manyBox(48, u"Ningún artículo cumple las condiciones: no se agregó ninguna etiqueta."_s)}
+        << u"cmdAceptar"_s << QStringList();
+    QTest::newRow("nothing chosen")
+        << QStringList{u"cmdAceptar"_s}
+        << QStringList{manyBox(48, u"Elija qué artículos: proveedor, marca, rubro, descripción o códigos."_s)}
+        << u"txtProveedor"_s << QStringList();
+    QTest::newRow("quantity 0") << QStringList{u"txtProveedor:3"_s, u"txtCantidad clear"_s, u"txtCantidad:0"_s,
+                                               u"cmdAceptar"_s}
+                                << QStringList{quantity} << u"txtCantidad"_s << QStringList();
+    QTest::newRow("quantity abc") << QStringList{u"txtProveedor:3"_s, u"txtCantidad clear"_s,
+                                                 u"txtCantidad:abc"_s, u"cmdAceptar"_s}
+                                  << QStringList{quantity} << u"txtCantidad"_s << QStringList();
+    QTest::newRow("quantity 1000") << QStringList{u"txtProveedor:3"_s, u"txtCantidad:000"_s, u"cmdAceptar"_s}
+                                   << QStringList{quantity} << u"txtCantidad"_s << QStringList();
+    QTest::newRow("quantity empty") << QStringList{u"txtProveedor:3"_s, u"txtCantidad clear"_s, u"cmdAceptar"_s}
+                                    << QStringList{quantity} << u"txtCantidad"_s << QStringList();
+    QTest::newRow("a code that is none")
+        << QStringList{u"txtDesde:1,5"_s, u"cmdAceptar"_s}
+        << QStringList{manyBox(48, u"\"1,5\" no es un código de artículo."_s)} << u"txtDesde"_s << QStringList();
+}
+
+void TestLabels::addMany()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, focus);
+    QFETCH(QStringList, added);
+
+    createShelf();
+    ScriptedMessageBoxes scripted;
+    QPointer<QDialog> dialog = openAddMany();
+    QVERIFY(dialog);
+    fixture::run(dialog, scripted, steps);
+    QCOMPARE(fixture::shown(scripted), boxes);
+    // Queued: the dialog closes; otherwise it stays with the box at fault.
+    if (focus.isEmpty()) {
+        QVERIFY(QTest::qWaitFor([&dialog] { return !dialog; }));
+    } else {
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(fixture::focusName(), focus);
+    }
+    QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, kQueueFields),
+             QStringList{u"9|<null>|VIEJA|1"_s} + added);
+}
+
+void TestLabels::addManyThroughTheKeyboardOnly()
+{
+    createShelf();
+    ScriptedMessageBoxes scripted;
+    QPointer<QDialog> dialog = openAddMany();
+    QVERIFY(dialog);
+    QCOMPARE(fixture::focusName(), u"txtProveedor"_s);
+    // Enter moves on from box to box and then to Aceptar, which Enter presses.
+    QStringList steps{u"txtProveedor:3"_s};
+    for (int i = 0; i < 6; ++i) steps << u"focused Enter"_s;
+    fixture::run(dialog, scripted, steps);
+    QCOMPARE(fixture::focusName(), u"txtCantidad"_s);
+    // Reached by Enter, the quantity is selected: typing replaces it.
+    QTest::keyClicks(QApplication::focusWidget(), u"3"_s);
+    QCOMPARE(dialog->findChild<QLineEdit*>(u"txtCantidad"_s)->text(), u"3"_s);
+    fixture::run(dialog, scripted, {u"focused Enter"_s});
+    QCOMPARE(fixture::focusName(), u"cmdAceptar"_s);
+    fixture::run(dialog, scripted, {u"yes"_s, u"focused Enter"_s});
+    QCOMPARE(fixture::shown(scripted),
+             (QStringList{manyBox(36, u"¿Agrega 6 etiquetas de 2 artículos a la cola?"_s),
+                          manyBox(64, u"Se agregaron 6 etiquetas a la cola."_s)}));
+    QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, {u"codigo"_s}),
+             (QStringList{u"9"_s, u"1"_s, u"1"_s, u"1"_s, u"3"_s, u"3"_s, u"3"_s}));
+    QVERIFY(QTest::qWaitFor([&dialog] { return !dialog; }));
+
+    // The small label sheet holds them: three of each, with their prices, after the old one.
+    const reports::ReportDef& sheet = *reports::findByViewer(u"ForListaEtiqueta"_s);
+    reports::Report report(sheet);
+    report.SetLogOnInfo(QString(), u"\n"_s + sheet.password);
+    report.refresh();
+    const QString pdf = folder_->path() + u"/etiquetas.pdf"_s;
+    report.exportPdf(pdf);
+    QProcess pdftotext;
+    pdftotext.start(u"pdftotext"_s, {pdf, u"-"_s});
+    QVERIFY(pdftotext.waitForFinished(60000) && pdftotext.exitCode() == 0);
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    for (const auto& [word, count] : {std::pair{u"VIEJA"_s, 1}, {u"LECHE"_s, 3}, {u"12,50"_s, 3},
+                                      {u"AZÚCAR"_s, 3}, {u"950,00"_s, 3}})
+        QVERIFY2(text.count(word) == count, qPrintable(word + u" in "_s + text));
+}
+
+void TestLabels::addManyCodeBoxesOpenTheirLookups()
+{
+    createShelf();
+    QStringList opened;
+    fixture::LookupOpenerGuard guard([&opened](const QString& name, QLineEdit* target, QWidget* caller,
+                                               forms::LookupTrigger how) {
+        opened << u"%1 %2 %3 %4"_s.arg(name, target->objectName(), caller->objectName())
+                      .arg(how == forms::LookupTrigger::EscapeKey ? u"Esc"_s : u"button"_s);
+    });
+    ScriptedMessageBoxes scripted;
+    QPointer<QDialog> dialog = openAddMany();
+    QVERIFY(dialog);
+    fixture::run(dialog, scripted, {u"txtProveedor Escape"_s, u"txtMarca Escape"_s, u"txtRubro Escape"_s});
+    QCOMPARE(opened, (QStringList{u"ConsuProveedor1 txtProveedor AgregarVarias Esc"_s,
+                                  u"ConsuMarcas1 txtMarca AgregarVarias Esc"_s,
+                                  u"ConsuRubros1 txtRubro AgregarVarias Esc"_s}));
+    QVERIFY(dialog && dialog->isVisible());
+    // Esc elsewhere cancels, as in every dialog.
+    fixture::run(dialog, scripted, {u"txtDescripcion Escape"_s});
+    QVERIFY(QTest::qWaitFor([&dialog] { return !dialog; }));
+    QCOMPARE(scripted.shown().size(), 0);
+}
+
+void TestLabels::addManyFailureQueuesNothing()
+{
+    createShelf();
+    // The file refuses the second new label: the first must not stay.
+    catalogue::open(u"Etiquetas.mdb"_s)
+        ->Writer(u"CREATE TRIGGER lleno BEFORE INSERT ON articulos WHEN (SELECT count(*) FROM articulos) >= 2 "
+                 u"BEGIN SELECT RAISE(ABORT, 'cola llena'); END"_s)({});
+    ScriptedMessageBoxes scripted;
+    QPointer<QDialog> dialog = openAddMany();
+    QVERIFY(dialog);
+    fixture::run(dialog, scripted, {u"txtProveedor:3"_s, u"yes"_s, u"cmdAceptar"_s});
+    QCOMPARE(scripted.shown().size(), 2);
+    QCOMPARE(scripted.shown()[1].flags, 16);
+    QVERIFY2(scripted.shown()[1].prompt.startsWith(u"Error "_s), qPrintable(scripted.shown()[1].prompt));
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, kQueueFields), QStringList{u"9|<null>|VIEJA|1"_s});
+}
+
+void TestLabels::addManyCaptionsAndNames()
+{
+    ScriptedMessageBoxes scripted;
+    QDialog* dialog = openAddMany();
+    QVERIFY(dialog);
+    auto* button = form_->findChild<QPushButton*>(u"cmdAgregarVarias"_s);
+    QCOMPARE(button->accessibleName(), u"Agregar varias..."_s);
+    for (QLabel* caption : dialog->findChildren<QLabel*>()) {
+        QVERIFY2(QFontMetrics(caption->font()).horizontalAdvance(caption->text().remove(u'&')) <=
+                     caption->contentsRect().width(),
+                 qPrintable(caption->text()));
+        QVERIFY(caption->buddy());
+        QCOMPARE(caption->buddy()->accessibleName(), caption->text().remove(u'&').remove(u':'));
+    }
+    for (auto* b : dialog->findChildren<QPushButton*>()) QCOMPARE(b->accessibleName(), b->text().remove(u'&'));
+    QCOMPARE(dialog->findChild<QLineEdit*>(u"txtCantidad"_s)->text(), u"1"_s);
 }
 
 int main(int argc, char* argv[])
