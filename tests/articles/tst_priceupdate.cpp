@@ -223,6 +223,47 @@ private slots:
         QCOMPARE(s.describe(), u"códigos 2 a 4"_s);
     }
 
+    // Labels without a change choose as the review does (an article without a cost too), queue
+    // so many per article in code order, and refuse a quantity outside 1 to 999 writing nothing.
+    void labelsForChosen()
+    {
+        folder_->create(u"Articulos.mdb"_s,
+                        {article(1, 100, 21, {30, 0, 0}, u"0003"_s, u"AZÚCAR 1 KG"_s),
+                         article(2, 100, 21, {30, 0, 0}, u"0003"_s, u"AÑO NUEVO"_s),
+                         article(3, 0, 21, {30, 0, 0}, u"0003"_s, u"azucar sin costo"_s),
+                         article(4, 100, 21, {30, 0, 0}, u"0004"_s, u"AZUCAR NEGRA"_s)});
+        folder_->create(u"Etiquetas.mdb"_s);
+        const std::shared_ptr<Database> articulosFile = catalogue::open(u"Articulos.mdb"_s);
+        const std::shared_ptr<Database> etiquetasFile = catalogue::open(u"Etiquetas.mdb"_s);
+        Database &articulos = *articulosFile, &etiquetas = *etiquetasFile;
+        const auto codes = [&](const PriceSelection& s) {
+            QList<qint64> c;
+            for (const LabelArticle& a : articlesForLabels(articulos, s)) c << a.codigo;
+            return c;
+        };
+        PriceSelection s;
+        s.description = u"azucar"_s;
+        QCOMPARE(codes(s), (QList<qint64>{1, 3, 4}));
+        s.supplier = u"0003"_s;
+        QCOMPARE(codes(s), (QList<qint64>{1, 3}));
+        s.description = u"ano"_s;
+        QCOMPARE(codes(s), QList<qint64>());
+
+        s.description = u"azucar"_s;
+        for (int refused : {0, -1, kMaxLabelsPerArticle + 1}) {
+            QVERIFY_THROWS_EXCEPTION(PriceChangeRefused, queueLabelsFor(articulos, etiquetas, s, refused));
+            QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, {u"codigo"_s}), QStringList());
+        }
+        QCOMPARE(queueLabelsFor(articulos, etiquetas, s, 2), 4);
+        QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, {u"codigo"_s, u"codbarra"_s, u"descripcion"_s,
+                                                               u"neto1"_s}),
+                 (QStringList{u"1|7790000000001|AZÚCAR 1 KG|130"_s, u"1|7790000000001|AZÚCAR 1 KG|130"_s,
+                              u"3|7790000000003|azucar sin costo|<null>"_s,
+                              u"3|7790000000003|azucar sin costo|<null>"_s}));
+        s.fromCode = 2;
+        QCOMPARE(queueLabelsFor(articulos, etiquetas, s, kMaxLabelsPerArticle), kMaxLabelsPerArticle);
+    }
+
     // Apply stores every line, the history and the labels; undo puts every value back exactly,
     // except an article changed in between, which it lists and leaves alone.
     void applyAndUndo()
