@@ -1,6 +1,9 @@
 #include "report.h"
 
 #include <algorithm>
+#include <array>
+#include <map>
+#include <memory>
 #include <numeric>
 
 #include <QDir>
@@ -8,6 +11,7 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QMutex>
 #include <QPainter>
 #include <QPrinter>
 #include <QUuid>
@@ -40,6 +44,65 @@ constexpr double kCellPadding = 10;
 constexpr double kListPoints = 7, kSmallestWholePoints = 6, kSmallestPoints = 4;
 // How many records near the longest texts are measured for the column widths.
 constexpr int kWidestRecords = 256;
+
+// A bound on a text's advance that lays nothing out: the sum of its characters' own advances,
+// plus for each pair of neighbours the most that kerning widens any pair in the font (nothing
+// in most fonts). A list cell elides its text only when that bound does not fit, so the check
+// costs a table look-up per character where eliding would shape the text. Characters outside
+// the table (Latin-1 printables) leave the text unbounded.
+class AdvanceBound {
+public:
+    explicit AdvanceBound(const QFont& font)
+    {
+        const QFontMetricsF metrics(font);
+        std::vector<char16_t> known;
+        for (char16_t c = 0x20; c <= 0xff; ++c)
+            if (c < 0x7f || c >= 0xa0) {
+                advances_[c] = metrics.horizontalAdvance(QString(QChar(c)));
+                known.push_back(c);
+            }
+        for (const char16_t first : known)
+            for (const char16_t second : known) {
+                const char16_t pair[] = {first, second};
+                widening_ = std::max(widening_, metrics.horizontalAdvance(QStringView(pair, 2).toString()) -
+                                                    advances_[first] - advances_[second]);
+            }
+    }
+
+    // Whether `text` surely shows whole in `width`; false where only laying it out tells.
+    bool fits(QStringView text, double width) const
+    {
+        double advance = widening_ * double(std::max<qsizetype>(text.size() - 1, 0));
+        for (const QChar c : text) {
+            if (c.unicode() > 0xff || advances_[c.unicode()] < 0) return false;
+            advance += advances_[c.unicode()];
+        }
+        // A 64th of a pixel to spare for the rounding of the width eliding compares with.
+        return advance + 1.0 / 32 <= width;
+    }
+
+    // The bound of each font used, made once.
+    static const AdvanceBound& of(const QFont& font)
+    {
+        static QMutex mutex;
+        static std::map<QString, std::unique_ptr<AdvanceBound>> made;
+        const QMutexLocker lock(&mutex);
+        std::unique_ptr<AdvanceBound>& bound = made[font.key()];
+        if (!bound) bound = std::make_unique<AdvanceBound>(font);
+        return *bound;
+    }
+
+private:
+    std::array<double, 256> advances_ = filled(-1);  // -1 for a character not in the table
+    double widening_ = 0;
+
+    static std::array<double, 256> filled(double value)
+    {
+        std::array<double, 256> values;
+        values.fill(value);
+        return values;
+    }
+};
 
 QFont makeFont(double points, bool bold = false)
 {
@@ -343,9 +406,10 @@ void Report::paintList(QPainter& painter, int page, const std::vector<Row>& rows
         x += width;
     }
     const QFontMetricsF plainMetrics(plain), boldMetrics(bold);
+    const AdvanceBound &plainBound = AdvanceBound::of(plain), &boldBound = AdvanceBound::of(bold);
     // The painter's font is set by the caller. A number always shows whole (its column is as
     // wide as the widest); a text too wide for its column is cut with "...".
-    auto cell = [&](size_t index, double top, const QString& text, const QFontMetricsF& metrics) {
+    auto cell = [&](size_t index, double top, const QString& text, bool inBold) {
         const ColumnDef& column = list.columns[index];
         const QRectF box(lefts[index] + kCellPadding, top, widths_[index] - 2 * kCellPadding, kRowHeight);
         const int align = (column.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
@@ -353,11 +417,12 @@ void Report::paintList(QPainter& painter, int page, const std::vector<Row>& rows
             painter.drawText(box, align | Qt::TextDontClip, text);
             return;
         }
-        const bool mayOverflow = text.size() * metrics.maxWidth() > box.width();
-        painter.drawText(box, align, mayOverflow ? metrics.elidedText(text, Qt::ElideRight, box.width()) : text);
+        const bool fits = (inBold ? boldBound : plainBound).fits(text, box.width());
+        const QFontMetricsF& metrics = inBold ? boldMetrics : plainMetrics;
+        painter.drawText(box, align, fits ? text : metrics.elidedText(text, Qt::ElideRight, box.width()));
     };
     painter.setFont(bold);
-    for (size_t i = 0; i < list.columns.size(); ++i) cell(i, kHeaderTop, list.columns[i].header, boldMetrics);
+    for (size_t i = 0; i < list.columns.size(); ++i) cell(i, kHeaderTop, list.columns[i].header, true);
     painter.setPen(QPen(Qt::black, 3));
     painter.drawLine(QPointF(kLeft, kHeaderTop + kRowHeight + 8), QPointF(kLeft + kContentWidth, kHeaderTop + kRowHeight + 8));
     painter.setPen(Qt::black);
@@ -366,7 +431,7 @@ void Report::paintList(QPainter& painter, int page, const std::vector<Row>& rows
     painter.setFont(plain);
     for (const Row& row : rows) {
         for (size_t i = 0; i < list.columns.size(); ++i)
-            cell(i, top, cellText(row[i], list.columns[i].format), plainMetrics);
+            cell(i, top, cellText(row[i], list.columns[i].format), false);
         top += kRowHeight;
     }
     const int pages = pageCount();
@@ -380,7 +445,7 @@ void Report::paintList(QPainter& painter, int page, const std::vector<Row>& rows
         painter.drawText(QRectF(kLeft + kCellPadding, top + 8, countRight - kLeft - 2 * kCellPadding, kRowHeight),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, u"Total: %1 registros"_s.arg(count_));
         for (size_t i = 0; i < summed_.size(); ++i)
-            cell(size_t(summed_[i]), top + 8, numbertext::fixed(sums_[i]), boldMetrics);
+            cell(size_t(summed_[i]), top + 8, numbertext::fixed(sums_[i]), true);
     }
     painter.setFont(makeFont(7));
     painter.drawText(QRectF(kLeft, kFooterTop, kContentWidth, 50), Qt::AlignHCenter | Qt::AlignVCenter,
