@@ -741,7 +741,7 @@ private slots:
         QVERIFY(principal);
         const QStringList expected = {
             u"&Archivo: Calendario, Calculadora, -, &Impresora [Ctrl+I]"_s,
-            u"&Base de Datos: Articulos, Clientes, Proveedores, -, Departamentos, -, Marcas, Rubros"_s,
+            u"&Base de Datos: Articulos, Clientes, Proveedores, -, Departamentos, -, Marcas, Rubros, -, Actualización de &Precios"_s,
             u"&Listados: Articulos, Clientes, Proveedores, -, Departamentos, -, Marcas, Rubros"_s,
             u"&Ventanas: &Cascada, &Mosaico, &Oganizar Iconos"_s,
             u"&Salir: &Acerca de . . ., -, &Salir [Ctrl+S]"_s,
