@@ -22,6 +22,8 @@
 #include <QWheelEvent>
 
 #include "data/errors.h"
+#include "data/filestate.h"
+#include "data/paths.h"
 #include "data/numbertext.h"
 #include "forms/recordform.h"
 #include "report.h"
@@ -276,13 +278,22 @@ void CRViewer::failed(const EngineError& error)
 bool CRViewer::reread()
 {
     if (!report_) return false;
+    // Taken before the read: a save landing meanwhile makes the next refresh read again.
+    const QString state = fileState();
     try {
         report_->refresh();
     } catch (const EngineError& error) {
+        readState_.clear();
         failed(error);
         return false;
     }
+    readState_ = state;
     return true;
+}
+
+QString CRViewer::fileState() const
+{
+    return filestate::committedState(paths::toNative(paths::inBases(report_->def().fileName)));
 }
 
 void CRViewer::ViewReport()
@@ -294,6 +305,8 @@ void CRViewer::ViewReport()
 
 void CRViewer::Refresh()
 {
+    // The file as it was when the shown page was read: nothing to read or draw again.
+    if (report_ && report_->isOpen() && !readState_.isEmpty() && fileState() == readState_) return;
     if (!reread()) return;
     page_ = std::clamp(page_, 0, std::max(0, report_->pageCount() - 1));
     showPage();
@@ -369,7 +382,9 @@ void CRViewer::updateStatus()
 
 void CRViewer::Zoom(int percent)
 {
-    percent_ = std::clamp(percent, 10, 400);
+    percent = std::clamp(percent, 10, 400);
+    if (zoomMode_ == ZoomMode::Percent && percent == percent_ && !view_->image().isNull()) return;
+    percent_ = percent;
     zoomMode_ = ZoomMode::Percent;
     showPage();
 }

@@ -82,11 +82,14 @@ private:
     void failed(const EngineError& error);
     // Re-reads the report's data; false (after the error box) when there is no report or it fails.
     bool reread();
+    // The committed state of the report's file (data/filestate.h) as a reread found it.
+    QString fileState() const;
     double unitsPerMm() const;
     void updateStatus();
 
     Report* report_ = nullptr;
     int page_ = 0;
+    QString readState_;  // the file's state when the report last read it
     int percent_ = 88;
     ZoomMode zoomMode_ = ZoomMode::Percent;
 

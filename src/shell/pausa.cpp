@@ -13,6 +13,6 @@ void Pausa()
     while (!clock.hasExpired(kWaitMs)) {
         QEventLoop loop;
         QTimer::singleShot(int(kWaitMs - clock.elapsed()) + 1, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        loop.exec();
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
 }

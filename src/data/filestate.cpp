@@ -1,0 +1,46 @@
+#include "filestate.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <QFile>
+
+namespace filestate {
+
+namespace {
+
+// How long a look at a file's state waits for a save under way to end.
+constexpr int kSaveWaitMs = 2000;
+
+}  // namespace
+
+QString committedState(const QString& path)
+{
+    // Opened through SQLite, which keeps its descriptors to itself: closing a descriptor of our
+    // own would drop the locks this program's open connections hold on the file.
+    const QByteArray name = QFile::encodeName(path);
+    sqlite3* db = nullptr;
+    QString state;
+    if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, kSaveWaitMs);
+        sqlite3_file* file = nullptr;
+        unsigned char counter[4] = {};
+        struct stat info {};
+        // The first read takes the shared lock, which the transaction keeps until the close.
+        if (sqlite3_exec(db, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK &&
+            sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file &&
+            file->pMethods && file->pMethods->xRead(file, counter, 4, 24) == SQLITE_OK &&
+            ::stat(name.constData(), &info) == 0) {
+            const quint32 commits =
+                quint32(counter[0]) << 24 | quint32(counter[1]) << 16 | quint32(counter[2]) << 8 | counter[3];
+            state = QStringLiteral("%1 %2 %3.%4 %5")
+                        .arg(QString::number(commits), QString::number(qint64(info.st_size)),
+                             QString::number(qint64(info.st_mtim.tv_sec)),
+                             QString::number(qint64(info.st_mtim.tv_nsec)), QString::number(quint64(info.st_ino)));
+        }
+    }
+    sqlite3_close_v2(db);
+    return state;
+}
+
+}  // namespace filestate
