@@ -41,4 +41,15 @@ int createMissing(const std::function<void(const QString& fileName, Database&)>&
     return created;
 }
 
+QString activeUser()
+{
+    try {
+        const QList<QVariantList> rows = catalogue::open(QStringLiteral("Opcion.mdb"))
+                                             ->Select(QStringLiteral("SELECT usuario FROM Usuarios WHERE estado = 'Activo' LIMIT 1"));
+        if (!rows.isEmpty()) return rows[0].value(0).toString();
+    } catch (const EngineError&) {
+    }
+    return QString();
+}
+
 }  // namespace storefiles

@@ -24,4 +24,8 @@ const LookupOpener& lookupOpener();
 // Does nothing while no opener is set.
 void openLookup(const QString& dialogName, QLineEdit* target, QWidget* caller, LookupTrigger how);
 
+// Makes Esc in the code box `box` open the lookup dialog `dialogName` for it, as in the record
+// forms; the box's window is the caller.
+void lookUpOnEscape(QLineEdit* box, const QString& dialogName);
+
 }  // namespace forms

@@ -17,28 +17,6 @@ namespace {
 
 const QString kTitle = u"Agregar varias etiquetas"_s;
 
-// Esc in a code box opens its lookup dialog, as in the other forms.
-class LookupOnEscape : public QObject {
-public:
-    LookupOnEscape(QLineEdit* box, QString dialog) : QObject(box), box_(box), dialog_(std::move(dialog))
-    {
-        box->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
-            return false;
-        forms::openLookup(dialog_, box_, box_->window(), forms::LookupTrigger::EscapeKey);
-        return true;
-    }
-
-private:
-    QLineEdit* box_;
-    QString dialog_;
-};
-
 QString counted(qint64 count, const QString& one, const QString& many)
 {
     return QString::number(count) + u' ' + (count == 1 ? one : many);
@@ -94,7 +72,7 @@ void AgregarVarias::build()
     for (auto [code, dialog] : {std::pair{txtProveedor_, u"ConsuProveedor1"_s}, {txtMarca_, u"ConsuMarcas1"_s},
                                 {txtRubro_, u"ConsuRubros1"_s}}) {
         code->setMaxLength(10);
-        new LookupOnEscape(code, dialog);
+        forms::lookUpOnEscape(code, dialog);
     }
     txtDescripcion_ = row(u"txtDescripcion"_s, u"&Descripción contiene:"_s, 1380, 3720);
     txtDescripcion_->setMaxLength(255);

@@ -24,6 +24,7 @@
 #include "data/catalogue.h"
 #include "data/engine.h"
 #include "data/numbertext.h"
+#include "data/storefiles.h"
 #include "forms/lookuphook.h"
 #include "historialprecios.h"
 #include "importer/pricelist.h"
@@ -76,28 +77,6 @@ QPushButton* button(const QString& name, const QString& caption, QWidget* parent
     b->setAccessibleName(QString(caption).remove(u'&'));
     return b;
 }
-
-// Esc in a code box opens its lookup dialog, as in the article form.
-class LookupOnEscape : public QObject {
-public:
-    LookupOnEscape(QLineEdit* box, QString dialog) : QObject(box), box_(box), dialog_(std::move(dialog))
-    {
-        box->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
-            return false;
-        forms::openLookup(dialog_, box_, box_->window(), forms::LookupTrigger::EscapeKey);
-        return true;
-    }
-
-private:
-    QLineEdit* box_;
-    QString dialog_;
-};
 
 }  // namespace
 
@@ -278,7 +257,7 @@ QWidget* ActualizacionPrecios::buildConditions()
                            QLabel*& nameLabel) {
         QLineEdit* code = box(name, caption, grid, row, 0, page);
         code->setMaxLength(10);
-        new LookupOnEscape(code, dialog);
+        forms::lookUpOnEscape(code, dialog);
         nameLabel = new QLabel(page);
         nameLabel->setObjectName(u"lbl"_s + name.mid(3));
         nameLabel->setMinimumWidth(180);
@@ -341,7 +320,7 @@ QWidget* ActualizacionPrecios::buildSupplierList()
     connect(cmdElegir, &QPushButton::clicked, this, &ActualizacionPrecios::ElegirArchivo);
     grid->addWidget(cmdElegir, 0, 2);
     txtProveedorLista_ = box(u"txtProveedorLista"_s, u"&Proveedor:"_s, grid, 1, 0, page);
-    new LookupOnEscape(txtProveedorLista_, u"ConsuProveedor1"_s);
+    forms::lookUpOnEscape(txtProveedorLista_, u"ConsuProveedor1"_s);
     lblProveedorLista_ = new QLabel(page);
     lblProveedorLista_->setObjectName(u"lblProveedorLista"_s);
     grid->addWidget(lblProveedorLista_, 1, 2, 1, 2);
@@ -533,18 +512,6 @@ QString ActualizacionPrecios::pendingArticle() const
     return QString();
 }
 
-QString ActualizacionPrecios::activeUser()
-{
-    try {
-        const QList<QVariantList> rows = catalogue::open(u"Opcion.mdb"_s)->Select(
-            u"SELECT usuario FROM Usuarios WHERE estado = 'Activo' LIMIT 1"_s);
-        if (!rows.isEmpty()) return rows[0].value(0).toString();
-    } catch (const EngineError&) {
-        // The history names no user rather than refusing the change.
-    }
-    return QString();
-}
-
 void ActualizacionPrecios::Aplicar()
 {
     if (review_.lines.empty()) {
@@ -563,7 +530,7 @@ void ActualizacionPrecios::Aplicar()
     AppliedChange applied;
     try {
         EspereMientras wait(this);
-        applied = applyPriceChange(review_, activeUser(), chkEtiquetas_->isChecked());
+        applied = applyPriceChange(review_, storefiles::activeUser(), chkEtiquetas_->isChecked());
     } catch (const PriceChangeRefused& refused) {
         MsgBox(refused.message(), vbExclamation, kTitle, this);
         return;

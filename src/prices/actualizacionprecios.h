@@ -57,7 +57,6 @@ private:
     // The article form's pending change on one of the articles under review, in words; empty
     // when there is none.
     QString pendingArticle() const;
-    static QString activeUser();
 
     QTabWidget* tabs_;
     QLineEdit *txtProveedor_, *txtMarca_, *txtRubro_, *txtDescripcion_, *txtDesde_, *txtHasta_;

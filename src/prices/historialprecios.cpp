@@ -10,6 +10,7 @@
 #include "data/catalogue.h"
 #include "data/engine.h"
 #include "data/numbertext.h"
+#include "data/storefiles.h"
 #include "data/storelocale.h"
 #include "shell/espere.h"
 #include "shell/msgbox.h"
@@ -22,18 +23,6 @@ namespace prices {
 namespace {
 
 const QString kTitle = u"Historial de Precios"_s;
-
-QString activeUser()
-{
-    // The same user the window records: the one marked active at the login.
-    try {
-        const QList<QVariantList> rows = catalogue::open(u"Opcion.mdb"_s)->Select(
-            u"SELECT usuario FROM Usuarios WHERE estado = 'Activo' LIMIT 1"_s);
-        if (!rows.isEmpty()) return rows[0].value(0).toString();
-    } catch (const EngineError&) {
-    }
-    return QString();
-}
 
 }  // namespace
 
@@ -112,7 +101,7 @@ void HistorialPrecios::Deshacer()
     UndoneChange undone;
     try {
         EspereMientras wait(this);
-        undone = undoPriceChange(number, activeUser(), true);
+        undone = undoPriceChange(number, storefiles::activeUser(), true);
     } catch (const PriceChangeRefused& refused) {
         MsgBox(refused.message(), vbExclamation, kTitle, this);
         return;

@@ -11,6 +11,7 @@
 
 #include "articles/articulos.h"
 #include "distribution/distributionwindows.h"
+#include "labels/etiquetas.h"
 #include "prices/actualizacionprecios.h"
 #include "prices/historialprecios.h"
 #include "scenario.h"
@@ -63,6 +64,7 @@ private slots:
         prices::registerPriceWindows(WindowRegistry::instance());
         registerDistributionWindows(WindowRegistry::instance());
         registerArticleWindows(WindowRegistry::instance());
+        registerLabelWindows(WindowRegistry::instance());
         frame_.resize(1200, 900);
         frame_.show();
     }
@@ -82,7 +84,7 @@ private slots:
     void cleanup()
     {
         ScriptedMessageBoxes leave;
-        for (const QString& name : {u"ActualizacionPrecios"_s, u"Actualizar"_s, u"Articulos"_s})
+        for (const QString& name : {u"ActualizacionPrecios"_s, u"Actualizar"_s, u"Articulos"_s, u"Etiquetas"_s})
             if (QWidget* window = WindowRegistry::instance().openWindow(name)) {
                 leave.answer(MsgBoxResult::Yes);
                 window->close();
@@ -198,6 +200,22 @@ private slots:
         fixture::activate(form);
         fixture::run(form, boxes, {u"cmdModificar"_s, u"cmdGrabar"_s});
         QCOMPARE(stored().first(), u"1|1080|1404"_s);
+    }
+
+    // The label queue open, with a label filled in from an article, does not keep the change
+    // from queueing its labels.
+    void applyWithTheLabelQueueOpen()
+    {
+        ScriptedMessageBoxes boxes;
+        QWidget* queue = WindowRegistry::instance().show(u"Etiquetas"_s);
+        QVERIFY(queue);
+        fixture::activate(queue);
+        fixture::run(queue, boxes, {u"Text1:1"_s, u"Text1 Enter"_s});
+        ActualizacionPrecios* window = open();
+        fixture::run(window, boxes, {u"txtValor:8"_s, u"cmdVistaPrevia"_s, u"yes"_s, u"no"_s, u"cmdAplicar"_s});
+        QVERIFY2(fixture::shown(boxes).join(u'\n').contains(u"Etiquetas: 3 nuevas en la cola"_s),
+                 qPrintable(fixture::shown(boxes).join(u'\n')));
+        QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, {u"codigo"_s}), (QStringList{u"1"_s, u"2"_s, u"4"_s}));
     }
 
     // A supplier's list written by a real spreadsheet program: matched rows change, the others
