@@ -1,10 +1,8 @@
 // The terminal update, the backup and the restore, through their windows and the admin tool.
 #include <fcntl.h>
-#include <linux/capability.h>
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -44,6 +42,7 @@
 #include "shell/espere.h"
 #include "shell/msgbox.h"
 #include "shell/windowregistry.h"
+#include "filemodes.h"
 #include "tempstore.h"
 
 using namespace Qt::StringLiterals;
@@ -136,28 +135,6 @@ ino_t inodeOf(const QString& path)
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
-
-// Root reads and writes any file whatever its mode. For as long as it lives, this lowers the
-// calling thread's power to do so (and that of the threads it starts), so that a file without
-// read permission cannot be read, as for any other user.
-class ByTheFilesModes {
-public:
-    ByTheFilesModes()
-    {
-        ::syscall(SYS_capget, &header_, saved_);
-        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
-        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        ::syscall(SYS_capset, &header_, lowered);
-    }
-    ~ByTheFilesModes() { ::syscall(SYS_capset, &header_, saved_); }
-    ByTheFilesModes(const ByTheFilesModes&) = delete;
-    ByTheFilesModes& operator=(const ByTheFilesModes&) = delete;
-
-private:
-    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved_[2]{};
-};
-
 // Message boxes that also note whether the wait window was up as each one showed.
 class BoxesNotingTheWait : public ScriptedMessageBoxes {
 public:
@@ -693,7 +670,7 @@ private slots:
         QElapsedTimer waited;
         waited.start();
         {
-            std::optional<ByTheFilesModes> modes;
+            std::optional<fixture::ByTheFilesModes> modes;
             if (readOnly) modes.emplace();
             QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
         }
@@ -722,7 +699,7 @@ private slots:
         addArticles(10);
         QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadOther));
         {
-            const ByTheFilesModes modes;
+            const fixture::ByTheFilesModes modes;
             terminals::push(1, terminals::files().front());
         }
         const TerminalView now = openAsTerminal(target), office = openAsTerminal(bases() + u"/Articulos.mdb"_s);
@@ -771,7 +748,7 @@ private slots:
             else terminals::push(1, *row);
         };
         try {
-            const ByTheFilesModes modes;
+            const fixture::ByTheFilesModes modes;
             copy();
             QFAIL("copied a file it could not read whole");
         } catch (const EngineError& e) {

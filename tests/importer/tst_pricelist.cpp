@@ -3,16 +3,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <linux/capability.h>
 #include <locale.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
 #include "data/catalogue.h"
 #include "data/engine.h"
 #include "importer/pricelist.h"
+#include "filemodes.h"
 #include "tempstore.h"
 
 using namespace Qt::StringLiterals;
@@ -161,26 +160,6 @@ void run(const QString& program, const QStringList& arguments)
     QVERIFY2(process.waitForFinished(-1), qPrintable(program));
     QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, process.readAll().constData());
 }
-
-// Root reads any file whatever its mode. While it lives, the calling thread loses that power,
-// so a file without read permission cannot be read, as for any other user.
-class ByTheFilesModes {
-public:
-    ByTheFilesModes()
-    {
-        ::syscall(SYS_capget, &header_, saved_);
-        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
-        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        ::syscall(SYS_capset, &header_, lowered);
-    }
-    ~ByTheFilesModes() { ::syscall(SYS_capset, &header_, saved_); }
-    ByTheFilesModes(const ByTheFilesModes&) = delete;
-    ByTheFilesModes& operator=(const ByTheFilesModes&) = delete;
-
-private:
-    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct saved_[2]{};
-};
 
 // Rows as "[a|b]" lines, so that an empty cell and a missing one differ in a failure's output.
 QString shown(const Rows& rows)
@@ -352,7 +331,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(int, code);
         QFETCH(QString, reason);
-        const ByTheFilesModes asAnyUser;
+        const fixture::ByTheFilesModes asAnyUser;
         try {
             pricelist::read(at(file));
             QFAIL("read without an error");
