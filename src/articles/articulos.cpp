@@ -496,7 +496,7 @@ bool Articulos::open()
         ShowErrorBox(error, parentWidget());
         return false;
     }
-    BanNuevo = Bandera = false;
+    newArticle_ = pending_ = false;
     shown_.reset();
     Blanquear();
     Bloquear();
@@ -513,7 +513,7 @@ void Articulos::release()
 
 bool Articulos::mayClose()
 {
-    if (!Bandera) return true;
+    if (!pending_) return true;
     // Every way of closing (the button, the title bar, Ctrl+W, the main window's close) asks the
     // same, No by default; Yes is also the way out of a new article that will not be saved.
     if (MsgBox(u"DEBE GUARDAR LOS CAMBIOS PARA PODER SALIR\n¿Sale sin guardar los cambios?"_s,
@@ -521,7 +521,7 @@ bool Articulos::mayClose()
         selectField(Text2);
         return false;
     }
-    BanNuevo = Bandera = false;
+    newArticle_ = pending_ = false;
     return true;
 }
 
@@ -644,14 +644,14 @@ void Articulos::modificar()
     justSaved_ = false;
     // Only the article on screen may be changed, never whatever record the binding stands on;
     // a new article dates its change and stays new.
-    if (!shown_ && !BanNuevo) {
+    if (!shown_ && !newArticle_) {
         error(u"NO HAY ARTICULO SELECCIONADO"_s, nullptr);
         return;
     }
     Text19->setText(today());
-    if (!BanNuevo) {
+    if (!newArticle_) {
         Desbloquear();
-        Bandera = true;
+        pending_ = true;
     }
     selectField(Text2);
 }
@@ -663,7 +663,7 @@ void Articulos::nuevo()
         // The code the save will really give, a deleted last article's skipped.
         Text1->setText(numbertext::code(articles::nextCode(*files_[0]), 6));
         Desbloquear();
-        BanNuevo = Bandera = true;
+        newArticle_ = pending_ = true;
         // The fields are a copy now, no longer a stored article.
         shown_.reset();
         selectField(Text2);
@@ -672,21 +672,21 @@ void Articulos::nuevo()
 
 void Articulos::grabar()
 {
-    if (!Bandera && justSaved_) {
+    if (!pending_ && justSaved_) {
         // A second click right after a save: the article is stored, nothing went wrong.
         MsgBox(u"EL ARTICULO YA ESTA GUARDADO"_s, vbInformation, u"GRABAR"_s, this);
         Text1->setFocus();
         return;
     }
-    if (!Bandera) return error(u"NO HAY DATOS QUE GUARDAR"_s, Text1);
+    if (!pending_) return error(u"NO HAY DATOS QUE GUARDAR"_s, Text1);
     if (Text1->text().isEmpty()) return error(u"FALTA INGRESAR EL CODIGO"_s, Text1);
     if (Text2->text().isEmpty()) return error(u"FALTA INGRESAR EL CODIGO DE BARRA"_s, Text2);
     if (Text12->text().isEmpty()) return error(u"FALTA INGRESAR EL PRECIO."_s, Text12);
-    if (!BanNuevo && !shown_) return error(u"NO HAY ARTICULO SELECCIONADO"_s, nullptr);
+    if (!newArticle_ && !shown_) return error(u"NO HAY ARTICULO SELECCIONADO"_s, nullptr);
     bool stored = false;
     guarded([&] {
         const articles::Outcome outcome =
-            articles::saveArticle(*model_, Data1->Recordset(), BanNuevo ? std::nullopt : shown_);
+            articles::saveArticle(*model_, Data1->Recordset(), newArticle_ ? std::nullopt : shown_);
         if (!outcome.ok()) return refuse(outcome);
         stored = true;
     });
@@ -727,7 +727,7 @@ void Articulos::cerrar()
 void Articulos::browse(int direction)
 {
     justSaved_ = false;
-    if (Bandera)
+    if (pending_)
         return error(direction > 0 ? u"DEBE GUARDAR LOS CAMBIOS PARA PODER AVANZAR"_s
                                    : u"DEBE GUARDAR LOS CAMBIOS PARA PODER RETROCEDER"_s,
                      Text1);
@@ -750,7 +750,7 @@ void Articulos::rellenarIva()
 bool Articulos::refuseSearchWhilePending(QLineEdit* field)
 {
     // A search would move the binding away from the article under change.
-    if (!Bandera) return false;
+    if (!pending_) return false;
     error(u"DEBE GUARDAR LOS CAMBIOS PARA PODER BUSCAR"_s, field);
     return true;
 }
@@ -779,7 +779,7 @@ void Articulos::searchCode()
 
 void Articulos::showStoredAgain()
 {
-    if (Bandera || !shown_) return;
+    if (pending_ || !shown_) return;
     const qint64 code = *shown_;
     guarded([&] {
         Recordset& rs = Data1->Recordset();
@@ -891,11 +891,11 @@ bool Articulos::keyPress(QWidget* field, QKeyEvent* event)
         }
         switch (keys->enter) {
         case OnEnter::SearchCode:
-            if (BanNuevo) selectField(Text2);
+            if (newArticle_) selectField(Text2);
             else searchCode();
             break;
         case OnEnter::SearchBarcode:
-            if (BanNuevo) selectField(Text3);
+            if (newArticle_) selectField(Text3);
             else searchBarcode();
             break;
         case OnEnter::Select: selectField(named(keys->next)); break;

@@ -38,9 +38,10 @@ public:
     void Bloquear();
     void Desbloquear();
 
-    // The mode flags: a new or changed article is pending; the pending article is new.
-    bool pending() const { return Bandera; }
-    bool newArticle() const { return BanNuevo; }
+    // The mode flags (the system's Bandera and BanNuevo): a new or changed article is
+    // pending; the pending article is new.
+    bool pending() const { return pending_; }
+    bool newArticle() const { return newArticle_; }
     // The code of the stored article the form shows, if any.
     std::optional<qint64> shownArticle() const { return shown_; }
     // Shows the stored article again when nothing is pending: another window (a bulk price
@@ -94,8 +95,8 @@ private:
     void release();
 
     articles::ArticleModel* model_;
-    bool Bandera = false;
-    bool BanNuevo = false;
+    bool pending_ = false;
+    bool newArticle_ = false;
     std::optional<qint64> shown_;
     // Nothing has happened on the form since a save reopened it.
     bool justSaved_ = false;

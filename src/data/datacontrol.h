@@ -19,7 +19,9 @@ public:
     void setSource(std::shared_ptr<Database> file, const QString& table);
 
     // The recordset over the whole table, opened at the first use after setSource. Throws
-    // EngineError (FileNotFound when the control is bound to no file).
+    // EngineError (FileNotFound when the control is bound to no file). It keeps the name of the
+    // data control's property that forms and tests call (Data1.Recordset), so inside this class
+    // the type is spelt ::Recordset.
     ::Recordset& Recordset();
     bool isOpen() const { return recordset_ != nullptr; }
     // Closes the recordset and lets go of the file.
