@@ -184,10 +184,8 @@ void createFile(const FileDef& def, const QString& nativePath,
     const QString temp = filereplace::temporaryFor(nativePath);
     sqlite3* db = nullptr;
     try {
-        if (sqlite3_open_v2(temp.toUtf8().constData(), &db,
-                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        if (sqliteutil::openStoreFile(temp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &db) != SQLITE_OK)
             throw EngineError(EngineErrorCode::CannotOpenFile, nativePath);
-        sqliteutil::configureConnection(db);
         {
             sqliteutil::Transaction create(db);
             meta::create(db, def.password.isEmpty()

@@ -27,22 +27,19 @@ namespace dbcopy {
 
 namespace {
 
-// An open SQLite connection, closed when the scope ends.
+// An open SQLite connection, closed when the scope ends. A writer finds the file's journal as
+// it is (replaceDatabase must see a write-ahead log before it ends it).
 struct Connection {
     sqlite3* db = nullptr;
-    Connection(const QString& path, int flags, const QString& subject, int busyWait = 5000)
+    Connection(const QString& path, int flags, const QString& subject, int busyWait = sqliteutil::kBusyWaitMs)
     {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
+        if (sqliteutil::openStoreFile(path, flags, &db, busyWait, sqliteutil::Journal::AsFound) != SQLITE_OK) {
             const int rc = sqlite3_extended_errcode(db), err = sqlite3_system_errno(db);
             sqlite3_close_v2(db);
             db = nullptr;
             if (err) throw (flags & SQLITE_OPEN_READONLY) ? readError(err, subject) : fileSystemError(err, subject);
             sqliteutil::throwError(nullptr, rc, subject);
         }
-        sqlite3_extended_result_codes(db, 1);
-        sqlite3_busy_timeout(db, busyWait);
-        // The indexes of text fields use it; an integrity check compares with it.
-        sqliteutil::registerCollation(db);
     }
     ~Connection() { sqlite3_close_v2(db); }
     Connection(const Connection&) = delete;
@@ -227,7 +224,7 @@ bool isDatabaseFile(const QString& path)
     // Read through SQLite, which keeps its descriptors (and the locks on them) to itself.
     sqlite3* db = nullptr;
     bool database = false;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqliteutil::openStoreFile(path, SQLITE_OPEN_READONLY, &db) == SQLITE_OK) {
         sqlite3_file* file = nullptr;
         QByteArray header(16, '\0');
         database = sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file &&

@@ -230,10 +230,9 @@ void Database::Attach(const Database& other, const QString& alias)
     Statement attach(db, u"ATTACH DATABASE ?1 AS "_s + quotedName(alias));
     attach.bindText(1, QString::fromUtf8(sqlite3_db_filename(other.file_->db(), "main")));
     attach.step();
-    // The attached file keeps the store's journal and durability settings (see
-    // configureConnection); a write-ahead log would break the commit across files.
-    sqliteutil::exec(db, u"PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=EXTRA;"_s.arg(
-                             quotedName(alias)));
+    // The attached file keeps the store's journal and durability settings; a write-ahead log
+    // would break the commit across files.
+    sqliteutil::exec(db, sqliteutil::writerSettingsSql(quotedName(alias)));
 }
 
 void Database::Detach(const QString& alias)

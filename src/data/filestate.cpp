@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include "internal/sqliteutil.h"
+
 namespace filestate {
 
 namespace {
@@ -21,8 +23,7 @@ QString committedState(const QString& path)
     const QByteArray name = QFile::encodeName(path);
     sqlite3* db = nullptr;
     QString state;
-    if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(db, kSaveWaitMs);
+    if (sqliteutil::openStoreFile(path, SQLITE_OPEN_READONLY, &db, kSaveWaitMs) == SQLITE_OK) {
         sqlite3_file* file = nullptr;
         unsigned char counter[4] = {};
         struct stat info {};

@@ -16,15 +16,11 @@ ReadOnlyFile::ReadOnlyFile(const QString& path, const QString& password)
     const QFileInfo info(native);
     if (!info.exists()) throw EngineError(EngineErrorCode::FileNotFound, path);
     if (info.isDir()) throw EngineError(EngineErrorCode::CannotOpenFile, path);
-    if (sqlite3_open_v2(native.toUtf8().constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
+    if (sqliteutil::openStoreFile(native, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, &db_) != SQLITE_OK) {
         sqlite3_close_v2(db_);
         throw EngineError(EngineErrorCode::CannotOpenFile, path);
     }
     try {
-        sqliteutil::registerCollation(db_);
-        sqlite3_busy_timeout(db_, 5000);
-        sqlite3_extended_result_codes(db_, 1);
         meta::Values values;
         try {
             values = meta::read(db_);

@@ -35,11 +35,9 @@ std::shared_ptr<FileConnection> FileConnection::open(const QString& windowsPath)
 
     std::shared_ptr<FileConnection> file(new FileConnection);
     file->displayName_ = windowsPath;
-    const int rc = sqlite3_open_v2(native.toUtf8().constData(), &file->db_,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) throw EngineError(EngineErrorCode::CannotOpenFile, windowsPath);
     try {
-        sqliteutil::configureConnection(file->db_);
+        if (sqliteutil::openStoreFile(native, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, &file->db_) != SQLITE_OK)
+            throw EngineError(EngineErrorCode::CannotOpenFile, windowsPath);
         file->load();
         sqlite3_file_control(file->db_, "main", SQLITE_FCNTL_FILE_POINTER, &file->osFile_);
         file->lookForOtherWriters();

@@ -1,6 +1,7 @@
 #include "sqliteutil.h"
 
 #include <QChar>
+#include <QFile>
 #include <QFileInfo>
 
 namespace sqliteutil {
@@ -49,17 +50,33 @@ void registerCollation(sqlite3* db)
     sqlite3_create_collation(db, "ES_NOCASE", SQLITE_UTF8, nullptr, compareNoCase);
 }
 
-void configureConnection(sqlite3* db)
+QString writerSettingsSql(const QString& schema)
 {
-    registerCollation(db);
-    sqlite3_busy_timeout(db, 5000);
-    sqlite3_extended_result_codes(db, 1);
     // The file must stay one file that can be copied whole to the terminals, so the journal is
     // the rollback journal, deleted at each commit, not a write-ahead log beside the file.
     // synchronous=FULL syncs the journal before the file is changed and the file before the
     // commit; EXTRA also flushes the folder after the journal is deleted, without which a power
     // cut can bring the journal back and roll an acknowledged commit away.
-    exec(db, QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=EXTRA;"));
+    return QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=EXTRA;").arg(schema);
+}
+
+void configureConnection(sqlite3* db)
+{
+    registerCollation(db);
+    sqlite3_busy_timeout(db, kBusyWaitMs);
+    sqlite3_extended_result_codes(db, 1);
+    exec(db, writerSettingsSql());
+}
+
+int openStoreFile(const QString& path, int flags, sqlite3** db, int busyWaitMs, Journal journal)
+{
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), db, flags, nullptr);
+    if (rc != SQLITE_OK) return rc;
+    registerCollation(*db);
+    sqlite3_busy_timeout(*db, busyWaitMs);
+    sqlite3_extended_result_codes(*db, 1);
+    if (!(flags & SQLITE_OPEN_READONLY) && journal == Journal::Store) exec(*db, writerSettingsSql());
+    return rc;
 }
 
 [[noreturn]] void throwError(sqlite3* db, int rc, const QString& subject)

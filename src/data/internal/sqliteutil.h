@@ -15,6 +15,30 @@ namespace sqliteutil {
 // to case, Spanish letters included (Ñ/ñ, Á/á, Ü/ü); accents still count.
 void registerCollation(sqlite3* db);
 
+// How long a connection waits for another connection's save to end before it reports the file
+// locked.
+constexpr int kBusyWaitMs = 5000;
+
+// What a connection that writes a store file does with the file's journal.
+enum class Journal {
+    Store,    // the store's rollback journal and durability (writerSettingsSql)
+    AsFound,  // left as the file has it, for code that must first see what it is
+};
+
+// Opens the store file at the native `path` the one way the program does: sqlite3_open_v2 with
+// `flags`, then extended result codes, the busy wait and the collation of the text columns
+// (without which the store's indexes cannot be read); a connection that may write also gets the
+// store's journal settings unless `journal` says otherwise. A read-only connection writes no
+// journal, so it is spared the read those settings cost. Returns sqlite3_open_v2's result: on
+// failure *db is still to be closed with sqlite3_close_v2 and tells why. The journal settings
+// throw as exec does.
+int openStoreFile(const QString& path, int flags, sqlite3** db, int busyWaitMs = kBusyWaitMs,
+                  Journal journal = Journal::Store);
+
+// The journal and durability settings of a connection that writes a store file, for the
+// database `schema` of the connection ("main", or the quoted alias of an attached file).
+QString writerSettingsSql(const QString& schema = QStringLiteral("main"));
+
 // Throws the engine error that matches a failed SQLite call; `subject` names the file,
 // table or index in the message.
 [[noreturn]] void throwError(sqlite3* db, int rc, const QString& subject);
