@@ -230,7 +230,7 @@ bool Etiquetas::open()
         return false;
     }
     Blanquear();
-    CargarComboIVA();
+    fillSizeList();
     Combo1->setFocus();
     return true;
 }
@@ -256,7 +256,7 @@ void Etiquetas::Blanquear()
     Combo1->setEditText(QString());
 }
 
-void Etiquetas::CargarComboIVA()
+void Etiquetas::fillSizeList()
 {
     for (const Size& size : sizes()) Combo1->addItem(size.entry);
     Combo1->setCurrentIndex(-1);

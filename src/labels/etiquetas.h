@@ -24,8 +24,9 @@ public:
 
     // Empties the four fields and the size list's shown text (the entries stay).
     void Blanquear();
-    // Fills the size list: "ETIQUETA CHICA", "ETIQUETA MEDIANA", "ETIQUETA GRANDE".
-    void CargarComboIVA();
+    // Fills the size list: "ETIQUETA CHICA", "ETIQUETA MEDIANA", "ETIQUETA GRANDE" (the
+    // system's CargarComboIVA, a name the label form took from the party forms).
+    void fillSizeList();
 
     // The label sheets' viewers, by the position of the size chosen.
     static const QString& viewerForSize(int position);
