@@ -3,12 +3,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTimer>
 #include <cmath>
 
 #include "data/catalogue.h"
@@ -53,14 +50,6 @@ std::optional<qint64> codeNumber(const QString& text)
     return qint64(*value);
 }
 
-QString typedText(const QString& text, int flags)
-{
-    QString typed = text;
-    if (flags & DecimalComma) typed.replace(u'.', u',');
-    if (flags & UpperCase) typed = typed.toUpper();
-    return typed;
-}
-
 QString formatCode(const QString& text)
 {
     const std::optional<qint64> number = codeNumber(text);
@@ -78,7 +67,7 @@ RecordForm::RecordForm(const FormDef& def, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
 }
 
-RecordForm::~RecordForm() { release(); }
+RecordForm::~RecordForm() { files_.release(); }
 
 void RecordForm::wire()
 {
@@ -120,42 +109,22 @@ void RecordForm::wire()
 
 bool RecordForm::open()
 {
-    try {
-        file_ = catalogue::open(def_.fileName);
-        const QString& table = catalogue::find(def_.fileName)->table.name;
-        data1_->setSource(file_, table);
-        data1_->Recordset();
-        data2_->setSource(file_, table);
-        data2_->Recordset();
-    } catch (const EngineError& error) {
-        release();
-        ShowErrorBox(error, parentWidget());
-        return false;
-    }
+    if (!files_.open({{def_.fileName, data1_}, {def_.fileName, data2_}}, parentWidget())) return false;
     Blanquear();
     if (dateBox_) dateBox_->setText(storelocale::shortDate(QDate::currentDate()));
     code_->setFocus();
     return true;
 }
 
-void RecordForm::release()
-{
-    data1_->close();
-    data2_->close();
-    file_.reset();
-}
-
 void RecordForm::closeEvent(QCloseEvent* event)
 {
     // Every way of closing (the button, Ctrl+W, the title bar, the program's end) asks before
     // typed changes go, with No as the default, as the article form does.
-    if (!closingToReopen_ && hasUnsavedChange() &&
-        MsgBox(u"DEBE GUARDAR LOS CAMBIOS PARA PODER SALIR\n¿Sale sin guardar los cambios?"_s,
-               vbYesNo | vbCritical | vbDefaultButton2, u"ERROR"_s, this) != MsgBoxResult::Yes) {
+    if (!closingToReopen_ && hasUnsavedChange() && !leaveUnsaved(this)) {
         event->ignore();
         return;
     }
-    release();
+    files_.release();
     event->accept();
 }
 
@@ -178,14 +147,11 @@ bool RecordForm::hasUnsavedChange() const
 
 void RecordForm::guarded(const std::function<void()>& action)
 {
-    try {
-        action();
-    } catch (const EngineError& error) {
+    forms::guarded(this, action, [this] {
         // Nothing half-typed may be stored later: drop the pending record, keep the form.
         if (data1_->isOpen() && data1_->Recordset().editMode() != EditMode::None)
             data1_->Recordset().CancelUpdate();
-        ShowErrorBox(error, this);
-    }
+    });
 }
 
 // ------------------------------------------------------------------ routines
@@ -351,37 +317,7 @@ void RecordForm::borrar()
     });
 }
 
-void RecordForm::cerrar()
-{
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        frame->close();
-    else
-        close();
-}
-
-bool step(Recordset& rs, int direction, QWidget* parent)
-{
-    if (rs.Eof() && rs.Bof()) {
-        // The flags say empty; records may have been added since.
-        rs.MoveFirst();
-        return !rs.Eof();
-    }
-    if (direction > 0) {
-        rs.MoveNext();
-        if (rs.Eof()) {
-            MsgBox(u"Fin del Archivo, Aceptar para ir al Primer Registro"_s, vbExclamation, u"Mensaje"_s, parent);
-            rs.MoveFirst();
-        }
-    } else {
-        rs.MovePrevious();
-        if (rs.Bof()) {
-            MsgBox(u"Comienzo del Archivo, Aceptar para ir al Ultimo Registro"_s, vbExclamation,
-                   u"Mensaje"_s, parent);
-            rs.MoveLast();
-        }
-    }
-    return true;
-}
+void RecordForm::cerrar() { closeWindow(this); }
 
 void RecordForm::siguiente() { browse(1); }
 void RecordForm::anterior() { browse(-1); }
@@ -416,60 +352,22 @@ void RecordForm::focusField(int index)
     if (!entry.combo) entry.edit->selectAll();
 }
 
-bool RecordForm::keyPress(int index, QKeyEvent* event)
+void RecordForm::enterIn(int index)
 {
-    const RingEntry& entry = ring_[size_t(index)];
+    if (index == 0)
+        lookUp();
+    else if (index < int(ring_.size()) - 1)
+        focusField(index + 1);
+}
+
+void RecordForm::arrowFrom(int index, int direction)
+{
     const int last = int(ring_.size()) - 1;
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (index == 0)
-            lookUp();
-        else if (index < last)
-            focusField(index + 1);
-        return true;
-    case Qt::Key_Up:
-    case Qt::Key_Down: {
-        if (entry.combo) return false;  // steps through the list
-        const int target = index + (event->key() == Qt::Key_Up ? -1 : 1);
-        if (target >= 0 && target <= last)
-            focusField(target);
-        else if (def_.ringWraps)
-            focusField(target < 0 ? last : 0);
-        return true;
-    }
-    case Qt::Key_Escape:
-        if (index != 0) return false;
-        openLookup(def_.lookupDialog, code_, this, LookupTrigger::EscapeKey);
-        return true;
-    default:
-        break;
-    }
-    return typeIntoField(entry.edit, event, entry.def.flags);
-}
-
-bool typeIntoField(QLineEdit* edit, QKeyEvent* event, int flags)
-{
-    // Typed characters only; pasted text keeps its case.
-    const QString text = event->text();
-    if (edit->isReadOnly() || text.isEmpty() ||
-        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-        return false;
-    for (QChar c : text)
-        if (!c.isPrint()) return false;
-    const QString typed = typedText(text, flags);
-    if (typed == text) return false;
-    edit->insert(typed);
-    return true;
-}
-
-void composeIntoField(QInputMethodEvent* input, int flags)
-{
-    // A dead key's accent with its letter, or an input method's text, arrives as composed
-    // text instead of a key press: it follows the same rules.
-    const QString typed = typedText(input->commitString(), flags);
-    if (typed != input->commitString())
-        input->setCommitString(typed, input->replacementStart(), input->replacementLength());
+    const int target = index + direction;
+    if (target >= 0 && target <= last)
+        focusField(target);
+    else if (def_.ringWraps)
+        focusField(target < 0 ? last : 0);
 }
 
 bool RecordForm::eventFilter(QObject* watched, QEvent* event)
@@ -477,22 +375,23 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
     for (size_t i = 0; i < ring_.size(); ++i) {
         const RingEntry& entry = ring_[i];
         if (watched != entry.widget) continue;
+        if (event->type() == QEvent::KeyPress) {
+            const int index = int(i);
+            FieldKeys keys;
+            keys.enter = [this, index] { enterIn(index); };
+            // A list steps through its entries with the arrows.
+            if (!entry.combo) keys.arrow = [this, index](int direction) { arrowFrom(index, direction); };
+            if (index == 0)
+                keys.escape = [this] { openLookup(def_.lookupDialog, code_, this, LookupTrigger::EscapeKey); };
+            return fieldKeyPress(entry.edit, static_cast<QKeyEvent*>(event), entry.def.flags, keys);
+        }
+        fieldEvent(entry.edit, event, entry.combo ? entry.def.flags & ~SelectOnClick : entry.def.flags);
         switch (event->type()) {
-        case QEvent::KeyPress:
-            return keyPress(int(i), static_cast<QKeyEvent*>(event));
-        case QEvent::InputMethod:
-            composeIntoField(static_cast<QInputMethodEvent*>(event), entry.def.flags);
-            break;
         case QEvent::FocusIn:
             if (entry.def.flags & Highlight) setBackground(entry.widget, kFocusColour);
             break;
         case QEvent::FocusOut:
             if (entry.def.flags & Highlight) setBackground(entry.widget, kPlainColour);
-            break;
-        case QEvent::MouseButtonRelease:
-            // After the line edit has placed the cursor (or cleared a selection).
-            if (!entry.combo && (entry.def.flags & SelectOnClick))
-                QTimer::singleShot(0, entry.edit, &QLineEdit::selectAll);
             break;
         default:
             break;

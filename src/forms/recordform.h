@@ -14,6 +14,7 @@
 
 #include "data/datacontrol.h"
 #include "formmessages.h"
+#include "formparts.h"
 
 class QComboBox;
 class QKeyEvent;
@@ -21,14 +22,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace forms {
-
-// How one entry field reacts to typing, focus and clicks.
-enum FieldFlag {
-    UpperCase = 1,      // typed characters become upper case
-    DecimalComma = 2,   // a typed full stop becomes a comma
-    Highlight = 4,      // light cyan while it has the focus
-    SelectOnClick = 8,  // a click selects the whole text
-};
 
 struct FormField {
     QString name;        // object name of a QLineEdit or QComboBox ("Text2", "Combo1")
@@ -66,26 +59,10 @@ struct FormDef {
     bool blankingKeepsDate = false;  // the date box survives Blanquear
 };
 
-// A key typed into an entry field with `flags` (UpperCase, DecimalComma): inserts the
-// converted characters and returns true, or returns false to leave the key to the field.
-// A read-only field takes no typing.
-bool typeIntoField(QLineEdit* edit, QKeyEvent* event, int flags);
-// "&Siguiente" (direction 1) or "&Anterior" (-1) on `rs`: past either end it says so in a box
-// and goes round to the other end. False when the table is empty (nothing to show).
-bool step(Recordset& rs, int direction, QWidget* parent);
-
-// Text composed into an entry field with `flags` (a dead key's accent with its letter, an
-// input method's text), rewritten as typedText() does before the field takes it.
-void composeIntoField(QInputMethodEvent* event, int flags);
-
 // A code as the code format reads it: a whole number from 0 up, written with digits, an
 // optional sign and an optional decimal comma ("+3", "0012", "3,0"); nullopt for any other
 // text ("-1", "1,5", "AB", empty).
 std::optional<qint64> codeNumber(const QString& text);
-
-// A typed or composed text as a field with `flags` takes it: full stops become commas
-// (DecimalComma), then letters upper case (UpperCase).
-QString typedText(const QString& text, int flags);
 
 // The code format "0000": a text that reads as a code number becomes that number with at
 // least four digits; any other text is left as it is.
@@ -144,16 +121,17 @@ private:
         FormField def;
     };
 
+    // Runs a command under the engine-error guard; an error drops the pending record.
     void guarded(const std::function<void()>& action);
     void lookUp();
     // The code Nuevo proposes, or why it proposes none.
     std::variant<qint64, FormMessage> nextCode();
     bool seekCode(const QString& code);
     void focusField(int index);
-    bool keyPress(int index, QKeyEvent* event);
+    void enterIn(int index);
+    void arrowFrom(int index, int direction);
     void browse(int direction);
     void reopen();
-    void release();
     QString fieldText(const RingEntry& entry) const;
     // The fields' texts as last blanked, loaded or stored, and whether any differs now. The
     // code and the date stay out: typing a code is a search, and the form writes the date.
@@ -163,7 +141,7 @@ private:
     FormDef def_;
     Data* data1_;
     Data* data2_;
-    std::shared_ptr<Database> file_;  // def_.fileName, which both data controls read
+    FormFiles files_;  // def_.fileName, which both data controls read
     std::vector<RingEntry> ring_;
     QLineEdit* code_ = nullptr;
     QLineEdit* dateBox_ = nullptr;
