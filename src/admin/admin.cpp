@@ -11,6 +11,7 @@
 
 #include "data/catalogue.h"
 #include "data/engine.h"
+#include "data/errors.h"
 #include "data/filereplace.h"
 #include "data/folderlock.h"
 #include "data/passwords.h"
@@ -316,7 +317,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
                 return legacyimport::run(folders[0], options, out, err);
         }
     } catch (const EngineError& e) {
-        err << "Error " << e.number() << ": " << e.text() << '\n';
+        err << errorMessage(e) << '\n';
         return 1;
     }
     err << kUsage;

@@ -634,8 +634,7 @@ void Articulos::error(const QString& prompt, QWidget* focus)
 
 void Articulos::refuse(const articles::Outcome& outcome)
 {
-    const articles::Message m = articles::refusalMessage(outcome);
-    MsgBox(m.prompt, m.flags, m.title, this);
+    MsgBox(articles::refusalMessage(outcome), this);
     selectField(edit(*outcome.focus));
 }
 
@@ -741,8 +740,7 @@ void Articulos::browse(int direction)
 void Articulos::rellenarIva()
 {
     if (const auto failed = articles::fillInIva(*files_[0])) return ShowErrorBox(*failed, this);
-    const articles::Message done = articles::ivaPassDone();
-    MsgBox(done.prompt, done.flags, done.title, this);
+    MsgBox(articles::ivaPassDone(), this);
 }
 
 // ---------------------------------------------------------------- field entry

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "articlefields.h"
+#include "data/message.h"
 
 namespace articles {
 
@@ -31,13 +32,6 @@ struct Outcome {
     int width = 0;  // the limit that TooLong names
     QString other;  // the article that has the barcode, for TakenBarcode: "000012 (YERBA)"
     bool ok() const { return !focus; }
-};
-
-// A message box as the window shows it.
-struct Message {
-    QString prompt;
-    QString title;
-    int flags;  // 16 critical, 48 exclamation, 64 information
 };
 
 // The box that refuses `outcome` (which is not ok): title "ERROR", critical icon.

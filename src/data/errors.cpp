@@ -60,6 +60,13 @@ QString engineErrorText(EngineErrorCode code)
     return QString::fromUtf8("Error %1").arg(int(code));
 }
 
+QString errorMessage(int number, const QString& text)
+{
+    return u"Error %1: %2"_s.arg(number).arg(text);
+}
+
+QString errorMessage(const EngineError& error) { return errorMessage(error.number(), error.text()); }
+
 EngineError::EngineError(EngineErrorCode code, const QString& detail) : code_(code)
 {
     QString text = engineErrorText(code);

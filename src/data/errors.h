@@ -66,5 +66,9 @@ EngineError fileSystemError(int errnum, const QString& path);
 // lacks read permission, which is not a read-only file.
 EngineError readError(int errnum, const QString& path);
 
+// An error as a person reads it, in a box or on the command line: "Error N: text".
+QString errorMessage(int number, const QString& text);
+QString errorMessage(const EngineError& error);
+
 // The text of an error number, with %1 left in place.
 QString engineErrorText(EngineErrorCode code);

@@ -180,7 +180,7 @@ void Actualizar::Copiar(int row, int terminal)
             terminals::push(terminal, chosen[i]);
         } catch (const EngineError& error) {
             failedAt = qsizetype(i);
-            reason = u"Error %1: %2"_s.arg(error.number()).arg(error.text());
+            reason = errorMessage(error);
             break;
         }
         updated << name;

@@ -157,7 +157,7 @@ void Backup::RealizarBackup()
             paths::toNative(txtFrom_->text()), destination, today, chkRecourse_->isChecked(),
             txtPattern_->text(), [this](const QString& folder) { inform(u"Making directory "_s + folder); });
     } catch (const EngineError& error) {
-        failure = u"Error %1: %2"_s.arg(error.number()).arg(error.text());
+        failure = errorMessage(error);
     }
     // The day's backup already there is said while the wait window is still up.
     if (failure.isEmpty() && outcome == backupcopy::Outcome::AlreadyDone)

@@ -8,9 +8,9 @@ using namespace Qt::StringLiterals;
 
 namespace forms {
 
-const MessageText& formMessage(FormMessage message)
+const Message& formMessage(FormMessage message)
 {
-    static const std::array<MessageText, 3> texts = {{
+    static const std::array<Message, 3> texts = {{
         {u"El Ultimo Codigo no es un Numero, Escriba el Codigo Nuevo"_s, u"Error"_s, vbExclamation},
         {u"No Quedan Codigos Libres despues del Ultimo, Escriba el Codigo Nuevo"_s, u"Error"_s,
          vbExclamation},
@@ -21,8 +21,7 @@ const MessageText& formMessage(FormMessage message)
 
 void showFormMessage(FormMessage message, QWidget* parent)
 {
-    const MessageText& text = formMessage(message);
-    MsgBox(text.prompt, text.flags, text.title, parent);
+    MsgBox(formMessage(message), parent);
 }
 
 }  // namespace forms

@@ -1,7 +1,7 @@
 #pragma once
 // Messages for input the record forms refuse, kept in one table.
 
-#include <QString>
+#include "data/message.h"
 
 class QWidget;
 
@@ -13,13 +13,7 @@ enum class FormMessage {
     CodeNotNumber,      // Grabar on the department form: the code must be a number
 };
 
-struct MessageText {
-    QString prompt;
-    QString title;
-    int flags;
-};
-
-const MessageText& formMessage(FormMessage message);
+const Message& formMessage(FormMessage message);
 void showFormMessage(FormMessage message, QWidget* parent);
 
 }  // namespace forms

@@ -21,6 +21,7 @@
 #include <optional>
 
 #include "data/engine.h"
+#include "data/errors.h"
 #include "data/filereplace.h"
 #include "data/folderlock.h"
 #include "data/numbertext.h"
@@ -645,7 +646,7 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
             removeTree(staging);  // the old folder; its files live on in the new one
         } catch (const EngineError& e) {
             removeTree(staging);
-            err << "Error " << e.number() << ": " << e.text() << "\nLa carpeta de datos quedó como estaba.\n";
+            err << errorMessage(e) << "\nLa carpeta de datos quedó como estaba.\n";
             return 1;
         } catch (const std::exception& e) {
             removeTree(staging);

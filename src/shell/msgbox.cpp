@@ -73,9 +73,14 @@ MsgBoxResult MsgBox(const QString& prompt, int flags, const QString& title, QWid
     return current()->show(parent, prompt, flags, title);
 }
 
+MsgBoxResult MsgBox(const Message& message, QWidget* parent)
+{
+    return MsgBox(message.prompt, message.flags, message.title, parent);
+}
+
 void ShowErrorBox(int number, const QString& text, QWidget* parent)
 {
-    MsgBox(QStringLiteral("Error %1: %2").arg(number).arg(text), vbCritical,
+    MsgBox(errorMessage(number, text), vbCritical,
            u"-=: Sistema Valdrameno :=-"_s, parent);
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <deque>
 
+#include "data/message.h"
+
 class QWidget;
 class EngineError;
 
@@ -34,6 +36,9 @@ public:
 // otherwise.
 MsgBoxResult MsgBox(const QString& prompt, int flags = vbOKOnly, const QString& title = QString(),
                     QWidget* parent = nullptr);
+
+// Shows the box a routine without widgets described.
+MsgBoxResult MsgBox(const Message& message, QWidget* parent = nullptr);
 
 // The error box for an engine, file-system or shell error: its number and text.
 void ShowErrorBox(int number, const QString& text, QWidget* parent = nullptr);

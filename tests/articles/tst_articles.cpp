@@ -110,7 +110,7 @@ private:
     // The box the form shows for a refusal, as "flags|title|prompt".
     static QString box(const Outcome& outcome)
     {
-        const articles::Message m = articles::refusalMessage(outcome);
+        const Message m = articles::refusalMessage(outcome);
         return u"%1|%2|%3"_s.arg(m.flags).arg(m.title, m.prompt);
     }
 
@@ -695,7 +695,7 @@ void TestArticles::ivaPass()
         QCOMPARE(stored(codes[i], u"lis2"_s), QVariant());
         QCOMPARE(stored(codes[i], u"rec3"_s), QVariant(5.0));
     }
-    const articles::Message done = articles::ivaPassDone();
+    const Message done = articles::ivaPassDone();
     QCOMPARE(done.prompt, u"PROCESO TERMINADO ... PRECIONE ACEPTAR PARA PODER SALIR"_s);
     QCOMPARE(done.title, u"FINALIZADO"_s);
     QCOMPARE(done.flags, 64);
