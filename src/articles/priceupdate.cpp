@@ -7,6 +7,7 @@
 
 #include "data/catalogue.h"
 #include "data/engine.h"
+#include "data/labelqueue.h"
 #include "data/numbertext.h"
 #include "data/paths.h"
 
@@ -272,16 +273,18 @@ std::pair<int, int> queueLabels(Database& db, const std::vector<PriceLine>& line
     std::unordered_map<qint64, qint64> queued;  // codigo -> rowid of its first label
     db.ForEach(u"SELECT codigo, rowid FROM etiquetas.articulos WHERE codigo IS NOT NULL"_s, {},
                [&](const Database::RowView& row) { queued.try_emplace(row.whole(0), row.whole(1)); });
-    auto reprice = db.Writer(u"UPDATE etiquetas.articulos SET neto1 = ?1 WHERE codigo = ?2"_s);
-    auto insert = db.Writer(u"INSERT INTO etiquetas.articulos (codigo, codbarra, descripcion, neto1) "
-                            u"VALUES (?1, ?2, ?3, ?4)"_s);
+    auto reprice = db.Writer(u"UPDATE etiquetas.articulos SET %1 = ?1 WHERE %2 = ?2"_s.arg(
+        labelqueue::Precio.name, labelqueue::Codigo.name));
+    auto insert = db.Writer(u"INSERT INTO etiquetas.articulos (%1) VALUES (?1, ?2, ?3, ?4)"_s.arg(
+        labelqueue::sqlList()));
     int added = 0, updated = 0;
     for (const PriceLine& line : lines) {
         if (queued.contains(line.codigo)) {
             reprice({line.after.lis[0], line.codigo});
             ++updated;
         } else {
-            insert({line.codigo, line.codbarra.left(50), line.descripcion.left(255), line.after.lis[0]});
+            insert({line.codigo, line.codbarra.left(labelqueue::CodBarra.width),
+                    line.descripcion.left(labelqueue::Descripcion.width), line.after.lis[0]});
             ++added;
         }
     }
@@ -499,7 +502,7 @@ std::vector<LabelArticle> articlesForLabels(Database& articulos, const PriceSele
         if (row.isNull(column)) return QVariant();
         return number ? QVariant(row.number(column)) : QVariant(row.text(column));
     };
-    forEachChosen(articulos, selection, u"codigo, codbarra, descripcion, lis1"_s, 2,
+    forEachChosen(articulos, selection, labelqueue::sqlList(true), 2,
                   [&](const Database::RowView& row) {
                       articles.push_back({row.whole(0), value(row, 1, false), value(row, 2, false),
                                           value(row, 3, true)});
@@ -515,11 +518,12 @@ int queueArticleLabels(Database& etiquetas, const std::vector<LabelArticle>& art
         return text.isNull() ? text : QVariant(text.toString().left(length));
     };
     Transaction transaction(etiquetas);
-    auto insert = etiquetas.Writer(u"INSERT INTO articulos (codigo, codbarra, descripcion, neto1) "
-                                   u"VALUES (?1, ?2, ?3, ?4)"_s);
+    auto insert = etiquetas.Writer(
+        u"INSERT INTO articulos (%1) VALUES (?1, ?2, ?3, ?4)"_s.arg(labelqueue::sqlList()));
     for (const LabelArticle& article : articles) {
-        const QVariantList values = {article.codigo, fitted(article.codbarra, 50),
-                                     fitted(article.descripcion, 255), article.lis1};
+        const QVariantList values = {article.codigo, fitted(article.codbarra, labelqueue::CodBarra.width),
+                                     fitted(article.descripcion, labelqueue::Descripcion.width),
+                                     article.lis1};
         for (int i = 0; i < quantity; ++i) insert(values);
     }
     transaction.CommitTrans();

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,8 +15,11 @@
 
 #include "agregarvarias.h"
 #include "data/catalogue.h"
+#include "data/labelqueue.h"
 #include "data/numbertext.h"
+#include "forms/focuscolour.h"
 #include "forms/formbuttons.h"
+#include "forms/recordform.h"
 #include "lookups/lookups.h"
 #include "shell/colours.h"
 #include "shell/msgbox.h"
@@ -26,8 +30,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QColor kFocusColour(192, 255, 255);
-const QColor kPlainColour(255, 255, 255);
 const QColor kBlue(0, 0, 255);
 
 const QString kArticles = u"Articulos.mdb"_s;
@@ -44,13 +46,6 @@ const std::array<Size, 3>& sizes()
                                              {u"ETIQUETA MEDIANA"_s, u"ForListaEtiqueta1"_s},
                                              {u"ETIQUETA GRANDE"_s, u"ForListaEtiqueta2"_s}}};
     return all;
-}
-
-void setBackground(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, colour);
-    widget->setPalette(palette);
 }
 
 void setTextColour(QWidget* widget, const QColor& colour)
@@ -277,19 +272,17 @@ void Etiquetas::fillIn(bool byBarcode)
             rs.MoveFirst();
             return;
         }
-        // An empty or Null column leaves the field's text as it is.
-        auto copy = [&rs](const QString& column, QLineEdit* target, bool price) {
-            const QVariant value = rs.Fields(column).Value();
-            if (value.isNull()) return;
+        // Every field but the key takes its article field; an empty or Null one leaves the
+        // field's text as it is.
+        const std::array<QLineEdit*, 4> boxes = fields();
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            const labelqueue::Column& column = labelqueue::columns[i];
+            const QVariant value = rs.Fields(column.articleField.toString()).Value();
+            if (boxes[i] == key || value.isNull()) continue;
+            const bool price = column.name == labelqueue::Precio.name;
             const QString text = price ? numbertext::shortest(value.toDouble()) : value.toString();
-            if (!text.isEmpty()) target->setText(text);
-        };
-        if (byBarcode)
-            copy(u"codigo"_s, Text1, false);
-        else
-            copy(u"codbarra"_s, Text2, false);
-        copy(u"descripcion"_s, Text3, false);
-        copy(u"lis1"_s, Text4, true);
+            if (!text.isEmpty()) boxes[i]->setText(text);
+        }
     } catch (const EngineError& error) {
         ShowErrorBox(error, this);
         return;
@@ -310,11 +303,11 @@ void Etiquetas::nuevaEtiqueta()
     try {
         Recordset& rs = Data2->Recordset();
         rs.AddNew();
-        const std::array<std::pair<QString, QLineEdit*>, 4> columns = {
-            {{u"codigo"_s, Text1}, {u"codbarra"_s, Text2}, {u"descripcion"_s, Text3}, {u"neto1"_s, Text4}}};
+        const std::array<QLineEdit*, 4> boxes = fields();
         try {
-            for (const auto& [column, field] : columns)
-                if (!field->text().isEmpty()) rs.Fields(column).setValue(field->text());
+            for (size_t i = 0; i < boxes.size(); ++i)
+                if (!boxes[i]->text().isEmpty())
+                    rs.Fields(labelqueue::columns[i].name.toString()).setValue(boxes[i]->text());
             rs.Update();
         } catch (const EngineError&) {
             rs.CancelUpdate();
@@ -342,18 +335,12 @@ void Etiquetas::eliminarEtiquetas()
                u"Eliminar Etiquetas"_s, this) != MsgBoxResult::Yes)
         return;
     // The whole queue goes in one transaction: a failure half-way leaves it as it was.
-    Database& file = *etiquetas_;
     try {
         Recordset& rs = Data2->Recordset();
-        file.BeginTrans();
-        try {
-            // After a delete there is no current record: each round starts from the first again.
-            for (rs.MoveFirst(); !rs.Eof(); rs.MoveFirst()) rs.Delete();
-            file.CommitTrans();
-        } catch (const EngineError&) {
-            file.Rollback();
-            throw;
-        }
+        Transaction transaction(*etiquetas_);
+        // After a delete there is no current record: each round starts from the first again.
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveFirst()) rs.Delete();
+        transaction.CommitTrans();
     } catch (const EngineError& error) {
         ShowErrorBox(error, this);
         return;
@@ -401,10 +388,12 @@ bool Etiquetas::eventFilter(QObject* watched, QEvent* event)
     if (!widget || (widget != Combo1 && widget->parentWidget() != this)) return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::FocusIn:
-        setBackground(widget, kFocusColour);
-        break;
     case QEvent::FocusOut:
-        setBackground(widget, kPlainColour);
+        forms::showFocus(widget, event->type() == QEvent::FocusIn);
+        break;
+    case QEvent::InputMethod:
+        if (widget == Text1 || widget == Text2)
+            forms::composeIntoField(static_cast<QInputMethodEvent*>(event), forms::UpperCase);
         break;
     case QEvent::KeyPress: {
         if (widget != Text1 && widget != Text2) break;
@@ -418,16 +407,9 @@ bool Etiquetas::eventFilter(QObject* watched, QEvent* event)
                                 static_cast<QLineEdit*>(widget), this, lookups::OpenedBy::EscapeKey);
             return true;
         }
-        // Typed characters turn upper case; pasted text keeps its case.
-        const QString text = key->text();
-        if (text.isEmpty() || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-            break;
-        for (QChar c : text)
-            if (!c.isPrint()) return false;
-        const QString upper = text.toUpper();
-        if (upper == text) break;
-        static_cast<QLineEdit*>(widget)->insert(upper);
-        return true;
+        // The codes are typed in upper case, composed letters too; pasted text keeps its case.
+        if (forms::typeIntoField(static_cast<QLineEdit*>(widget), key, forms::UpperCase)) return true;
+        break;
     }
     default:
         break;

@@ -4,6 +4,7 @@
 // (AgregarVarias), empties the queue and opens the label sheet of the chosen size.
 
 #include <QWidget>
+#include <array>
 #include <memory>
 
 #include "data/datacontrol.h"
@@ -46,6 +47,8 @@ private:
     void imprimir();
     void cerrar();
     void release();
+    // Text1 to Text4, in the order of the label queue's columns (data/labelqueue.h).
+    std::array<QLineEdit*, 4> fields() const { return {Text1, Text2, Text3, Text4}; }
 
     Data* Data1;
     Data* Data2;

@@ -1,22 +1,21 @@
 #include "reportdefs.h"
 
+#include "data/labelqueue.h"
+
 using namespace Qt::StringLiterals;
 
 namespace reports {
 
 namespace {
 
-ColumnDef text(const char16_t* header, const char16_t* field)
+ColumnDef text(QStringView header, QStringView field) { return {header.toString(), field.toString()}; }
+ColumnDef whole(QStringView header, QStringView field)
 {
-    return {QString::fromUtf16(header), QString::fromUtf16(field)};
+    return {header.toString(), field.toString(), Align::Right, Format::Whole};
 }
-ColumnDef whole(const char16_t* header, const char16_t* field)
+ColumnDef money(QStringView header, QStringView field, bool total = false)
 {
-    return {QString::fromUtf16(header), QString::fromUtf16(field), Align::Right, Format::Whole};
-}
-ColumnDef money(const char16_t* header, const char16_t* field, bool total = false)
-{
-    return {QString::fromUtf16(header), QString::fromUtf16(field), Align::Right, Format::Fixed2, total};
+    return {header.toString(), field.toString(), Align::Right, Format::Fixed2, total};
 }
 
 // Common A4 label sheets: small 5 × 13, medium 3 × 7, large 2 × 4.
@@ -29,8 +28,10 @@ const LabelDef kLarge{99.1, 67.7, 2, 4, 4.65, 13.1, 101.6, 67.7, 13.0, 8.0, 30.0
 std::vector<ColumnDef> ReportDef::columns() const
 {
     if (const ListDef* l = list()) return l->columns;
-    return {whole(u"CODIGO", u"codigo"), text(u"COD.BARRA", u"codbarra"),
-            text(u"DESCRIPCION", u"descripcion"), money(u"PRECIO", u"neto1")};
+    // A label sheet lists the queued labels.
+    using namespace labelqueue;
+    return {whole(Codigo.heading, Codigo.name), text(CodBarra.heading, CodBarra.name),
+            text(Descripcion.heading, Descripcion.name), money(Precio.heading, Precio.name)};
 }
 
 std::vector<QString> ReportDef::fields() const

@@ -139,6 +139,13 @@ void TestLabels::scenarios_data()
         << none << QStringList{u"Text2:ab"_s, u"Text3:ab"_s, u"Text4:1.5"_s} << QStringList()
         << QStringList{u"Combo1="_s, u"Text1="_s, u"Text2=AB"_s, u"Text3=ab"_s, u"Text4=1.5"_s} << u"Combo1"_s
         << QStringList();
+    // A dead key's accent with its letter arrives composed, not as a key press; pasted text
+    // keeps its case.
+    QTest::newRow("composed letters upper case in the two codes only, pasted text as it is")
+        << none
+        << QStringList{u"Text1 compose:á"_s, u"Text2 compose:ñ"_s, u"Text2 paste:b"_s, u"Text3 compose:é"_s}
+        << QStringList() << QStringList{u"Combo1="_s, u"Text1=Á"_s, u"Text2=Ñb"_s, u"Text3=é"_s, u"Text4="_s}
+        << u"Combo1"_s << QStringList();
     QTest::newRow("Enter does not move between fields")
         << none << QStringList{u"Text3:x"_s, u"Text3 Enter"_s} << QStringList()
         << QStringList{u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3=x"_s, u"Text4="_s} << u"Combo1"_s
