@@ -2,19 +2,19 @@
 //
 // To add a window:
 //   1. link its library to the `valdrameno` target in src/app/CMakeLists.txt;
-//   2. include its header here and add one line to registerWindows(); the area's own
+//   2. give it a name in src/shell/windownames.h (and its list `all`);
+//   3. include its header here and add one line to registerWindows(); the area's own
 //      function adds its rows to the table (name, place, position in twips, factory):
-//        registry.add({u"Marcas"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return new Marcas; }});
+//        registry.add({windownames::Marcas, WindowPlace::InFrame, QPoint(3100, 0),
+//                      [] { return new Marcas; }});
 //      InFrame for the child windows of the main window (record forms, labels, reports,
 //      terminal update, backup), OnScreen for separate windows.
 // The factory makes a new window without a parent. The registry shows it at its position
 // when the toolbar or a menu names it (a row may give its menu item another position) and
-// deletes it when it closes (close() unloads it); a window whose name is not registered
-// leaves its button and menu item doing nothing. A record form that reopens itself after a
-// save comes back through the registry as well.
-// Names in use: Articulos, Clientes, Proveedores, Departamentos, Marcas, Rubros, Etiquetas,
-// Actualizar, Backup, ActualizacionPrecios, ForListaArticulos, ForListaClientes, ForListaProveedores,
-// ForListaDepartamentos (and Calendario, from the shell).
+// deletes it when it closes (close() unloads it). The toolbar, the menus, the label queue and
+// the reports name windows through the constants of windownames.h only, so a misspelt name
+// does not build; tst_app checks that every one of them is registered. A record form that
+// reopens itself after a save comes back through the registry as well.
 
 #include "appwindows.h"
 

@@ -30,6 +30,7 @@
 #include "shell/colours.h"
 #include "shell/msgbox.h"
 #include "shell/twips.h"
+#include "shell/windownames.h"
 #include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -232,7 +233,7 @@ Articulos::Articulos(QWidget* parent)
     Data2->setObjectName(u"Data2"_s);
     Data3->setObjectName(u"Data3"_s);
     Data4->setObjectName(u"Data4"_s);
-    setObjectName(u"Articulos"_s);
+    setObjectName(windownames::Articulos);
     setWindowTitle(u"Articulos"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     build();
@@ -395,7 +396,8 @@ void Articulos::build()
 
     // Further down still: open the supplier and category forms.
     CaptionedFrame* agregar = group(u"Frame6"_s, u"Agregar"_s, 120, 7200, 4215, 855);
-    auto opener = [agregar](const QString& name, const QString& caption, const QString& window, int left) {
+    auto opener = [agregar](const QString& name, const QString& caption, WindowName window,
+                            int left) {
         auto* b = new QPushButton(caption, agregar);
         b->setObjectName(name);
         // Below the form's visible area until the window is made taller: Tab does not stop
@@ -404,8 +406,8 @@ void Articulos::build()
         b->setGeometry(twips::rect(left, 300, 1815, 435));
         connect(b, &QPushButton::clicked, b, [window] { WindowRegistry::instance().show(window); });
     };
-    opener(u"cmdProveedor"_s, u"&Proveedor"_s, u"Proveedores"_s, 120);
-    opener(u"cmdRubro"_s, u"&Rubro"_s, u"Rubros"_s, 2040);
+    opener(u"cmdProveedor"_s, u"&Proveedor"_s, windownames::Proveedores, 120);
+    opener(u"cmdRubro"_s, u"&Rubro"_s, windownames::Rubros, 2040);
 
     // Every named control, looked up once.
     for (QWidget* w : findChildren<QWidget*>())
@@ -556,7 +558,7 @@ void Articulos::reopen()
     resize(designedSize());
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
         frame->resize(size().grownBy(frame->contentsMargins()));
-        WindowRegistry::instance().show(u"Articulos"_s);
+        WindowRegistry::instance().show(windownames::Articulos);
     }
 }
 
@@ -971,5 +973,5 @@ QWidget* newArticulos()
 
 void registerArticleWindows(WindowRegistry& registry)
 {
-    registry.add({u"Articulos"_s, WindowPlace::InFrame, kPlaceTwips, newArticulos});
+    registry.add({windownames::Articulos, WindowPlace::InFrame, kPlaceTwips, newArticulos});
 }

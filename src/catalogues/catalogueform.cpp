@@ -9,6 +9,7 @@
 #include "forms/formbuttons.h"
 #include "shell/colours.h"
 #include "shell/twips.h"
+#include "shell/windownames.h"
 #include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -30,19 +31,19 @@ struct Member {
 const Member& member(Catalogue which)
 {
     static const std::array<Member, 3> members = {{
-        {u"Marcas"_s, u"Marcas.mdb"_s, u"ConsuMarcas"_s,
+        {windownames::Marcas, u"Marcas.mdb"_s, u"ConsuMarcas"_s,
          {u"Marca no encontrado en la Base de Datos"_s,
           u"Marca Guardada, Precione Aceptar para Continuar"_s,
           u"Debe poner el Codigo de la Marca a Borrar"_s,
           u"¿Confirme la Eliminación de la Marca? --> "_s, u"Eliminar Proveedor --> "_s},
          false, false},
-        {u"Rubros"_s, u"Rubros.mdb"_s, u"ConsuRubros"_s,
+        {windownames::Rubros, u"Rubros.mdb"_s, u"ConsuRubros"_s,
          {u"Rubro no encontrado en la Base de Datos"_s,
           u"Rubro Guardado, Precione Aceptar para Continuar"_s,
           u"Debe poner el Codigo del Rubro a Borrar"_s,
           u"¿Confirme la Eliminación del Rubro? --> "_s, u"Eliminar Proveedor --> "_s},
          false, false},
-        {u"Departamentos"_s, u"Departamentos.mdb"_s, u"ConsuDepartamentos"_s,
+        {windownames::Departamentos, u"Departamentos.mdb"_s, u"ConsuDepartamentos"_s,
          {u"Departamento no encontrado en la Base de Datos"_s,
           u"Departamento Guardado, Precione Aceptar para Continuar"_s,
           u"Debe poner el Codigo de la Marca a Borrar"_s,
@@ -145,11 +146,11 @@ QWidget* newCatalogueForm(Catalogue which) { return opened(new CatalogueForm(whi
 
 void registerCatalogueWindows(WindowRegistry& registry)
 {
-    registry.add({u"Marcas"_s, WindowPlace::InFrame, QPoint(3100, 0),
+    registry.add({windownames::Marcas, WindowPlace::InFrame, QPoint(3100, 0),
                   [] { return newCatalogueForm(Catalogue::Marcas); }});
-    registry.add({u"Rubros"_s, WindowPlace::InFrame, QPoint(3100, 0),
+    registry.add({windownames::Rubros, WindowPlace::InFrame, QPoint(3100, 0),
                   [] { return newCatalogueForm(Catalogue::Rubros); }});
     // The Base de Datos menu puts the departments further left than the toolbar does.
-    registry.add({u"Departamentos"_s, WindowPlace::InFrame, QPoint(3100, 0),
+    registry.add({windownames::Departamentos, WindowPlace::InFrame, QPoint(3100, 0),
                   [] { return newCatalogueForm(Catalogue::Departamentos); }, QPoint(1900, 0)});
 }

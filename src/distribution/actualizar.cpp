@@ -11,6 +11,7 @@
 #include "shell/espere.h"
 #include "shell/msgbox.h"
 #include "shell/pausa.h"
+#include "shell/windownames.h"
 #include "shell/windowregistry.h"
 #include "terminals.h"
 
@@ -53,7 +54,7 @@ QString statusDetail(terminals::Freshness freshness, const terminals::FileRow& f
 
 Actualizar::Actualizar(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(u"Actualizar"_s);
+    setObjectName(windownames::Actualizar);
     setWindowTitle(u"Actualizar"_s);
     auto* grid = new QGridLayout(this);
     // Never narrower than its captions, also as a child window.

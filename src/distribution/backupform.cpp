@@ -21,12 +21,13 @@
 #include "shell/espere.h"
 #include "shell/msgbox.h"
 #include "shell/pausa.h"
+#include "shell/windownames.h"
 
 using namespace Qt::StringLiterals;
 
 Backup::Backup(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(u"Backup"_s);
+    setObjectName(windownames::Backup);
     setWindowTitle(u"Backup "_s);
     auto* layout = new QVBoxLayout(this);
 

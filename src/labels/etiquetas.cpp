@@ -24,6 +24,7 @@
 #include "shell/colours.h"
 #include "shell/msgbox.h"
 #include "shell/twips.h"
+#include "shell/windownames.h"
 #include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -38,13 +39,14 @@ const QString kLabels = u"Etiquetas.mdb"_s;
 // The sizes in the list's order, with the viewer each one opens.
 struct Size {
     QString entry;
-    QString viewer;
+    WindowName viewer;
 };
 const std::array<Size, 3>& sizes()
 {
-    static const std::array<Size, 3> all = {{{u"ETIQUETA CHICA"_s, u"ForListaEtiqueta"_s},
-                                             {u"ETIQUETA MEDIANA"_s, u"ForListaEtiqueta1"_s},
-                                             {u"ETIQUETA GRANDE"_s, u"ForListaEtiqueta2"_s}}};
+    static const std::array<Size, 3> all = {
+        {{u"ETIQUETA CHICA"_s, windownames::ForListaEtiqueta},
+         {u"ETIQUETA MEDIANA"_s, windownames::ForListaEtiqueta1},
+         {u"ETIQUETA GRANDE"_s, windownames::ForListaEtiqueta2}}};
     return all;
 }
 
@@ -96,7 +98,7 @@ bool isNegative(const QString& text) { return numbertext::parse(text).value_or(0
 
 }  // namespace
 
-const QString& Etiquetas::viewerForSize(int position) { return sizes()[size_t(position)].viewer; }
+QString Etiquetas::viewerForSize(int position) { return sizes()[size_t(position)].viewer; }
 
 Etiquetas::Etiquetas(QWidget* parent)
     : QWidget(parent),
@@ -113,7 +115,7 @@ Etiquetas::~Etiquetas() { release(); }
 
 void Etiquetas::build()
 {
-    setObjectName(u"Etiquetas"_s);
+    setObjectName(windownames::Etiquetas);
     setWindowTitle(u"Etiquetas"_s);
     setFixedSize(twips::size(8325, 5175));
     colours::fill(this, colours::kOlive);
@@ -419,7 +421,7 @@ bool Etiquetas::eventFilter(QObject* watched, QEvent* event)
 
 void registerLabelWindows(WindowRegistry& registry)
 {
-    registry.add({u"Etiquetas"_s, WindowPlace::InFrame, QPoint(3400, 0), []() -> QWidget* {
+    registry.add({windownames::Etiquetas, WindowPlace::InFrame, QPoint(3400, 0), []() -> QWidget* {
                       auto* form = new Etiquetas;
                       if (form->open()) return form;
                       delete form;

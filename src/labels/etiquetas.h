@@ -30,7 +30,7 @@ public:
     void fillSizeList();
 
     // The label sheets' viewers, by the position of the size chosen.
-    static const QString& viewerForSize(int position);
+    static QString viewerForSize(int position);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -16,6 +16,7 @@
 
 #include "forms/formbuttons.h"
 #include "shell/colours.h"
+#include "shell/windownames.h"
 #include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -96,12 +97,12 @@ struct Member {
 const Member& memberOf(Party which)
 {
     static const std::array<Member, 2> members = {{
-        {u"Clientes"_s, u"Clientes.mdb"_s, u"COD_CLIENT"_s, u"ConsuCliente"_s, u"EXENTO"_s,
+        {windownames::Clientes, u"Clientes.mdb"_s, u"COD_CLIENT"_s, u"ConsuCliente"_s, u"EXENTO"_s,
          {u"Cliente no encontrado en la Base de Datos"_s, u"Cliente Guardado, Precione Aceptar para Continuar"_s,
           u"Debe poner el Codigo del Cliente a Borrar"_s, u"¿Confirme la Eliminación del Cliente? --> "_s,
           u"Eliminar Cliente --> "_s},
          false, 32767, NuevoFocus::SecondField, AfterSave::ReopenAfterSaved, true, true, true, true, true},
-        {u"Proveedores"_s, u"Proveedores.mdb"_s, u"COD_PROV"_s, u"ConsuProveedor"_s, u"EXCENTO"_s,
+        {windownames::Proveedores, u"Proveedores.mdb"_s, u"COD_PROV"_s, u"ConsuProveedor"_s, u"EXCENTO"_s,
          {u"Proveedor no encontrado en la Base de Datos"_s,
           u"Proveedor Guardado, Precione Aceptar para Continuar"_s, u"Debe poner el Codigo del Proveedor a Borrar"_s,
           u"¿Confirme la Eliminación del Proveedor? --> "_s, u"Eliminar Proveedor --> "_s},

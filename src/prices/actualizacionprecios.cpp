@@ -30,6 +30,7 @@
 #include "importer/pricelist.h"
 #include "shell/espere.h"
 #include "shell/msgbox.h"
+#include "shell/windownames.h"
 #include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -162,7 +163,7 @@ private:
 
 ActualizacionPrecios::ActualizacionPrecios(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(u"ActualizacionPrecios"_s);
+    setObjectName(windownames::ActualizacionPrecios);
     setWindowTitle(kTitle);
     auto* layout = new QVBoxLayout(this);
 
@@ -503,7 +504,8 @@ void ActualizacionPrecios::showReview(PriceReview review)
 
 QString ActualizacionPrecios::pendingArticle() const
 {
-    const auto* form = qobject_cast<Articulos*>(WindowRegistry::instance().openWindow(u"Articulos"_s));
+    const auto* form =
+        qobject_cast<Articulos*>(WindowRegistry::instance().openWindow(windownames::Articulos));
     if (!form || !form->pending() || form->newArticle()) return QString();
     const std::optional<qint64> code = form->shownArticle();
     if (!code) return QString();
@@ -552,7 +554,7 @@ void ActualizacionPrecios::Aplicar()
     if (MsgBox(u"Las cajas tienen los precios anteriores hasta que se les copie Articulos.\n"
                u"¿Actualiza ahora las cajas?"_s,
                vbYesNo | vbQuestion, kTitle, this) == MsgBoxResult::Yes)
-        WindowRegistry::instance().show(u"Actualizar"_s);
+        WindowRegistry::instance().show(windownames::Actualizar);
 }
 
 void ActualizacionPrecios::ElegirArchivo()
@@ -576,13 +578,14 @@ void ActualizacionPrecios::Historial()
 
 void showStoredPrices()
 {
-    if (auto* form = qobject_cast<Articulos*>(WindowRegistry::instance().openWindow(u"Articulos"_s)))
+    if (auto* form =
+            qobject_cast<Articulos*>(WindowRegistry::instance().openWindow(windownames::Articulos)))
         form->showStoredAgain();
 }
 
 void registerPriceWindows(WindowRegistry& registry)
 {
-    registry.add({u"ActualizacionPrecios"_s, WindowPlace::InFrame, QPoint(300, 300),
+    registry.add({windownames::ActualizacionPrecios, WindowPlace::InFrame, QPoint(300, 300),
                   [] { return new ActualizacionPrecios; }});
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The seven reports as data: each one's file, table and password, and its layout, either a
-// list (title, columns, sort key, totals) or a label sheet (geometry in millimetres). One
-// engine (Report) reads and draws them all; a new list is a new entry here.
+// The seven reports as data: each one's viewer, the store file it reads (its table and
+// password are the file catalogue's) and its layout, either a list (title, columns, sort key,
+// totals) or a label sheet (geometry in millimetres). One engine (Report) reads and draws them
+// all; a new list is a new entry here.
 
 #include <QString>
 #include <variant>
@@ -47,6 +48,7 @@ struct ReportDef {
     QString name;     // "CryListaArticulos"
     QString viewer;   // the viewer form, "ForListaArticulos"
     QString caption;  // the viewer form's caption
+    // The file the report reads, with the table and password the file catalogue gives it.
     QString fileName;
     QString table;  // found without regard to case
     QString password;

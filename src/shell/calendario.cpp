@@ -4,11 +4,13 @@
 #include <QDate>
 #include <QVBoxLayout>
 
+#include "windownames.h"
+
 using namespace Qt::StringLiterals;
 
 Calendario::Calendario(QWidget* parent) : QWidget(parent, Qt::Window)
 {
-    setObjectName(u"Calendario"_s);
+    setObjectName(windownames::Calendario);
     setWindowTitle(u"Calendario"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     MonthView1 = new QCalendarWidget(this);

@@ -23,6 +23,7 @@
 #include "msgbox.h"
 #include "pictures.h"
 #include "twips.h"
+#include "windownames.h"
 #include "windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -36,12 +37,12 @@ enum class Act { ShowWindow, Calculator, Exit, About, Cascade, Tile, ArrangeIcon
 // What a button or menu item does; for ShowWindow the window's name (the registry knows where
 // it goes).
 struct Action {
-    Action(Act what = Act::Nothing, const char16_t* name = nullptr) : act(what), window(name) {}
+    Action(Act what = Act::Nothing, WindowName name = {}) : act(what), window(name) {}
     Act act;
-    const char16_t* window;
+    WindowName window;
 };
 
-Action show(const char16_t* window) { return {Act::ShowWindow, window}; }
+Action show(WindowName window) { return {Act::ShowWindow, window}; }
 const Action kCalculator{Act::Calculator};
 const Action kNothing{Act::Nothing};
 
@@ -54,15 +55,17 @@ struct ToolButtonDef {
 };
 
 const ToolButtonDef kToolbar[] = {
-    {u"Command6", u"Articulos", u"Articulos", u"package-x-generic", show(u"Articulos")},
-    {u"Command1", u"Clientes", u"Clientes", u"system-users", show(u"Clientes")},
-    {u"Command2", u"Proveed.", u"Proveedores", u"x-office-address-book", show(u"Proveedores")},
-    {u"Command9", u"Departamentos", u"Departamentos", u"folder", show(u"Departamentos")},
-    {u"Command4", u"Etiquetas", u"Etiquetas", u"printer", show(u"Etiquetas")},
-    {u"Command3", u"Actualizar", u"Actualizar", u"network-transmit-receive", show(u"Actualizar")},
+    {u"Command6", u"Articulos", u"Articulos", u"package-x-generic", show(windownames::Articulos)},
+    {u"Command1", u"Clientes", u"Clientes", u"system-users", show(windownames::Clientes)},
+    {u"Command2", u"Proveed.", u"Proveedores", u"x-office-address-book",
+     show(windownames::Proveedores)},
+    {u"Command9", u"Departamentos", u"Departamentos", u"folder", show(windownames::Departamentos)},
+    {u"Command4", u"Etiquetas", u"Etiquetas", u"printer", show(windownames::Etiquetas)},
+    {u"Command3", u"Actualizar", u"Actualizar", u"network-transmit-receive",
+     show(windownames::Actualizar)},
     {u"", nullptr, nullptr, nullptr, kNothing},
-    {u"Command10", u"Backup", u"Backup", u"media-floppy", show(u"Backup")},
-    {u"Command7", u"Calen.", u"Calendario", u"office-calendar", show(u"Calendario")},
+    {u"Command10", u"Backup", u"Backup", u"media-floppy", show(windownames::Backup)},
+    {u"Command7", u"Calen.", u"Calendario", u"office-calendar", show(windownames::Calendario)},
     {u"Command8", u"Calc.", u"Calculadora", u"accessories-calculator", kCalculator},
     {u"Salir", u"Salir", u"Salir del Programa", u"system-log-out", {Act::Exit}},
 };
@@ -87,27 +90,27 @@ const std::vector<MenuDef>& menus()
 {
     static const std::vector<MenuDef> all = {
         {u"mnuArchivo", u"&Archivo",
-         {{u"mnuCalendario", u"Calendario", {}, show(u"Calendario")},
+         {{u"mnuCalendario", u"Calendario", {}, show(windownames::Calendario)},
           {u"mnuCalculadora", u"Calculadora", {}, kCalculator},
           kRule,
           {u"mnuImpresora", u"&Impresora", QKeySequence(Qt::CTRL | Qt::Key_I), kNothing}}},
         {u"mnuBaseDatos", u"&Base de Datos",
-         {{u"mnuArticulos", u"Articulos", {}, show(u"Articulos")},
-          {u"mnuClientes", u"Clientes", {}, show(u"Clientes")},
-          {u"mnuProveedores", u"Proveedores", {}, show(u"Proveedores")},
+         {{u"mnuArticulos", u"Articulos", {}, show(windownames::Articulos)},
+          {u"mnuClientes", u"Clientes", {}, show(windownames::Clientes)},
+          {u"mnuProveedores", u"Proveedores", {}, show(windownames::Proveedores)},
           kRule,
-          {u"mnuDepartamentos", u"Departamentos", {}, show(u"Departamentos")},
+          {u"mnuDepartamentos", u"Departamentos", {}, show(windownames::Departamentos)},
           kRule,
-          {u"mnuMarcas", u"Marcas", {}, show(u"Marcas")},
-          {u"mnuRubros", u"Rubros", {}, show(u"Rubros")},
+          {u"mnuMarcas", u"Marcas", {}, show(windownames::Marcas)},
+          {u"mnuRubros", u"Rubros", {}, show(windownames::Rubros)},
           kRule,
-          {u"mnuActualizacionPrecios", u"Actualización de &Precios", {}, show(u"ActualizacionPrecios")}}},
+          {u"mnuActualizacionPrecios", u"Actualización de &Precios", {}, show(windownames::ActualizacionPrecios)}}},
         {u"mnuListados", u"&Listados",
-         {{u"mnuListArticulos", u"Articulos", {}, show(u"ForListaArticulos")},
-          {u"mnuListClientes", u"Clientes", {}, show(u"ForListaClientes")},
-          {u"mnuListProveedores", u"Proveedores", {}, show(u"ForListaProveedores")},
+         {{u"mnuListArticulos", u"Articulos", {}, show(windownames::ForListaArticulos)},
+          {u"mnuListClientes", u"Clientes", {}, show(windownames::ForListaClientes)},
+          {u"mnuListProveedores", u"Proveedores", {}, show(windownames::ForListaProveedores)},
           kRule,
-          {u"mnuListDepartamentos", u"Departamentos", {}, show(u"ForListaDepartamentos")},
+          {u"mnuListDepartamentos", u"Departamentos", {}, show(windownames::ForListaDepartamentos)},
           kRule,
           {u"mnuListMarcas", u"Marcas", {}, kNothing},
           {u"mnuListRubros", u"Rubros", {}, kNothing}}},
@@ -194,7 +197,7 @@ void arrangeIcons(QMdiArea* frame)
 void perform(Principal* principal, QMdiArea* frame, const Action& action, WindowRegistry::At where)
 {
     switch (action.act) {
-    case Act::ShowWindow: WindowRegistry::instance().show(text(action.window), where); break;
+    case Act::ShowWindow: WindowRegistry::instance().show(action.window, where); break;
     case Act::Calculator: Principal::startCalculator(); break;
     case Act::Exit: Principal::EndProgram(0); break;
     case Act::About: {

@@ -9,6 +9,7 @@
 #include "calendario.h"
 #include "pictures.h"
 #include "twips.h"
+#include "windownames.h"
 
 using namespace Qt::StringLiterals;
 
@@ -154,6 +155,6 @@ void WindowRegistry::moveTo(QWidget* frameOrWindow, QPoint pixels)
 
 void registerShellWindows(WindowRegistry& registry)
 {
-    registry.add({u"Calendario"_s, WindowPlace::OnScreen, QPoint(4500, 3050), [] { return new Calendario; },
-                  QPoint(4500, 3500)});
+    registry.add({windownames::Calendario, WindowPlace::OnScreen, QPoint(4500, 3050),
+                  [] { return new Calendario; }, QPoint(4500, 3500)});
 }

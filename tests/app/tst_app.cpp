@@ -34,6 +34,7 @@
 #include "shell/msgbox.h"
 #include "shell/principal.h"
 #include "shell/twips.h"
+#include "shell/windownames.h"
 #include "shell/windowregistry.h"
 #include "tempstore.h"
 
@@ -85,6 +86,14 @@ private slots:
         registerWindows(WindowRegistry::instance());
         frame_.resize(1000, 700);
         frame_.show();
+    }
+
+    // The toolbar, the menus, the label queue and the reports name windows only through these
+    // names: a name without its row in the table would leave its button opening nothing.
+    void everyNamedWindowIsRegistered()
+    {
+        for (const WindowName& name : windownames::all)
+            QVERIFY2(WindowRegistry::instance().contains(name), qPrintable(QString(name)));
     }
 
     void everyWrittenWindowIsRegistered()
