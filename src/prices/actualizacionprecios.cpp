@@ -4,7 +4,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QGridLayout>
@@ -28,6 +27,7 @@
 #include "forms/lookuphook.h"
 #include "historialprecios.h"
 #include "importer/pricelist.h"
+#include "shell/dialogs.h"
 #include "shell/espere.h"
 #include "shell/msgbox.h"
 #include "shell/windownames.h"
@@ -41,12 +41,6 @@ namespace prices {
 namespace {
 
 const QString kTitle = u"Actualización de Precios"_s;
-
-ActualizacionPrecios::FileChooser& fileChooser()
-{
-    static ActualizacionPrecios::FileChooser chooser;
-    return chooser;
-}
 
 QString money(double value) { return numbertext::fixed(value); }
 
@@ -245,8 +239,6 @@ ActualizacionPrecios::ActualizacionPrecios(QWidget* parent) : QWidget(parent)
 }
 
 ActualizacionPrecios::~ActualizacionPrecios() = default;
-
-void ActualizacionPrecios::setFileChooser(FileChooser chooser) { fileChooser() = std::move(chooser); }
 
 QWidget* ActualizacionPrecios::buildConditions()
 {
@@ -559,10 +551,8 @@ void ActualizacionPrecios::Aplicar()
 
 void ActualizacionPrecios::ElegirArchivo()
 {
-    const QString path = fileChooser() ? fileChooser()(this)
-                                       : QFileDialog::getOpenFileName(
-                                             this, u"Lista de precios del proveedor"_s, QString(),
-                                             u"Planillas (*.csv *.xlsx *.ods);;Todos los archivos (*)"_s);
+    const QString path = ChooseFileToOpen(u"Lista de precios del proveedor"_s,
+                                          u"Planillas (*.csv *.xlsx *.ods);;Todos los archivos (*)"_s, this);
     if (!path.isEmpty()) txtArchivo_->setText(path);
 }
 

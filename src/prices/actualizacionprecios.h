@@ -6,7 +6,6 @@
 // queues their shelf labels; "Historial" lists the changes and undoes one.
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 #include "articles/priceupdate.h"
@@ -31,10 +30,6 @@ class ActualizacionPrecios : public QWidget {
 public:
     explicit ActualizacionPrecios(QWidget* parent = nullptr);
     ~ActualizacionPrecios() override;
-
-    // Where the supplier's list is read from: a file dialog, or what a test answers.
-    using FileChooser = std::function<QString(QWidget* parent)>;
-    static void setFileChooser(FileChooser chooser);
 
     // What the buttons do.
     void VistaPrevia();

@@ -4,12 +4,10 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -27,6 +25,7 @@
 #include "data/numbertext.h"
 #include "forms/recordform.h"
 #include "report.h"
+#include "shell/dialogs.h"
 #include "shell/msgbox.h"
 
 using namespace Qt::StringLiterals;
@@ -59,12 +58,6 @@ private:
 };
 
 namespace {
-
-std::function<QString(QWidget*)>& exportChooser()
-{
-    static std::function<QString(QWidget*)> chooser;
-    return chooser;
-}
 
 const int kZoomSteps[] = {50, 75, 88, 100, 125, 150, 200};
 
@@ -106,8 +99,6 @@ private:
 };
 
 }  // namespace
-
-void CRViewer::setExportPathChooser(std::function<QString(QWidget*)> chooser) { exportChooser() = std::move(chooser); }
 
 CRViewer::CRViewer(QWidget* parent) : QWidget(parent)
 {
@@ -417,11 +408,7 @@ bool CRViewer::PrintReport()
     if (!pages) return false;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
-    QPrintDialog dialog(&printer, this);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
-    dialog.setMinMax(1, pages);
-    dialog.setFromTo(1, pages);
-    if (dialog.exec() != QDialog::Accepted) return false;
+    if (!ChoosePrinter(printer, pages, this)) return false;
     int from = 1, to = pages;
     if (printer.printRange() == QPrinter::PageRange) {
         from = printer.fromPage();
@@ -446,9 +433,7 @@ bool CRViewer::printTo(QPrinter& printer, int from, int to)
 
 QString CRViewer::askExportPath(const QString& title, const QString& suffix, const QString& filter)
 {
-    QString path = exportChooser()
-                       ? exportChooser()(this)
-                       : QFileDialog::getSaveFileName(this, title, report_->def().caption + suffix, filter);
+    QString path = ChooseFileToSave(title, report_->def().caption + suffix, filter, this);
     if (!path.isEmpty() && !path.endsWith(suffix, Qt::CaseInsensitive)) path += suffix;
     return path;
 }

@@ -5,7 +5,6 @@
 
 #include <QImage>
 #include <QWidget>
-#include <functional>
 
 class EngineError;
 class QComboBox;
@@ -58,9 +57,6 @@ public:
     // The same for the report's records as an Excel workbook (.xlsx).
     bool ExportSpreadsheet();
     bool exportSpreadsheetTo(const QString& path);
-
-    // For tests: what the save dialogs of "Exportar PDF" and "Exportar Excel" answer.
-    static void setExportPathChooser(std::function<QString(QWidget*)> chooser);
 
     // The page on screen as drawn, for tests and screenshots.
     const QImage& pageImage() const;

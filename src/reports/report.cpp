@@ -7,19 +7,16 @@
 #include <numeric>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QMutex>
 #include <QPainter>
 #include <QPrinter>
-#include <QUuid>
-#include <cstdio>
-#include <unistd.h>
 
 #include "barcode.h"
 #include "data/errors.h"
+#include "data/filereplace.h"
 #include "data/numbertext.h"
 #include "data/settings.h"
 #include "spreadsheetexport.h"
@@ -223,13 +220,6 @@ Fitted fitDescription(const QString& text, double width, double height, std::vec
         rest = rest.mid(cut).trimmed();
     }
     return {font, lines, metrics.height()};
-}
-
-QString temporaryNameFor(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.absolutePath() + u"/."_s + info.fileName() + u'.' + QUuid::createUuid().toString(QUuid::Id128) +
-           u".tmp"_s;
 }
 
 }  // namespace
@@ -565,7 +555,9 @@ void Report::exportPdf(const QString& path)
     const QFileInfo target(path);
     if (path.isEmpty() || target.isDir() || !target.absoluteDir().exists())
         throw EngineError(EngineErrorCode::PathNotValid, path);
-    const QString temp = temporaryNameFor(path);
+    // Written under a temporary name and put in place once complete, as every file the program
+    // writes: the file the user named is the old one or the whole new one.
+    const QString temp = filereplace::temporaryFor(path);
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -577,34 +569,24 @@ void Report::exportPdf(const QString& path)
         printer.setFullPage(true);
         QPainter painter;
         if (!painter.begin(&printer)) {
-            QFile::remove(temp);
+            filereplace::discard(temp);
             throw EngineError(EngineErrorCode::PathNotValid, path);
         }
         try {
             renderAll(printer, painter, 0, pageCount() - 1, printer.resolution() / 25.4);
         } catch (...) {
             painter.end();
-            QFile::remove(temp);
+            filereplace::discard(temp);
             throw;
         }
-        if (!painter.end()) {
-            QFile::remove(temp);
+        // The printer writes the whole file when the painter ends; a file it could not write is
+        // missing or empty.
+        if (!painter.end() || QFileInfo(temp).size() == 0) {
+            filereplace::discard(temp);
             throw EngineError(EngineErrorCode::IoError, path);
         }
     }
-    // Only a complete file replaces the one the user named.
-    QFile written(temp);
-    if (!written.open(QIODevice::ReadWrite) || written.size() == 0 || !written.flush() ||
-        ::fsync(written.handle()) != 0) {
-        written.close();
-        QFile::remove(temp);
-        throw EngineError(EngineErrorCode::IoError, path);
-    }
-    written.close();
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-        QFile::remove(temp);
-        throw EngineError(EngineErrorCode::IoError, path);
-    }
+    filereplace::putInPlace(temp, path, filereplace::Mode::Replace);
 }
 
 void Report::exportSpreadsheet(const QString& path)

@@ -15,6 +15,7 @@
 #include "prices/actualizacionprecios.h"
 #include "prices/historialprecios.h"
 #include "scenario.h"
+#include "shell/dialogs.h"
 #include "shell/keyboard.h"
 #include "shell/windowregistry.h"
 #include "guards.h"
@@ -236,13 +237,17 @@ private slots:
         QCOMPARE(python.exitCode(), 0);
 
         ScriptedMessageBoxes boxes;
+        fixture::EnvVar configHome("XDG_CONFIG_HOME", QFile::encodeName(folder_->path() + u"/config"_s));
+        ScriptedDialogs dialogs;
+        dialogs.answerFile(path);
         ActualizacionPrecios* window = open();
-        ActualizacionPrecios::setFileChooser([path](QWidget*) { return path; });
         const QStringList before = stored();
         window->findChild<QTabWidget*>(u"tabOrigen"_s)->setCurrentIndex(1);
         fixture::run(window, boxes, {u"cmdElegir"_s, u"txtProveedorLista:3"_s, u"cmdVistaPrevia"_s});
-        ActualizacionPrecios::setFileChooser({});
         QCOMPARE(fixture::shown(boxes), QStringList());
+        QCOMPARE(dialogs.shown().size(), 1);
+        QCOMPARE(dialogs.shown()[0].kind, DialogKind::OpenFile);
+        QCOMPARE(dialogs.shown()[0].title, u"Lista de precios del proveedor"_s);
         auto* grid = window->findChild<QTableView*>(u"grdVista"_s)->model();
         QCOMPARE(grid->rowCount(), 1);
         QCOMPARE(grid->index(0, 3).data().toString(), u"1100,50"_s);

@@ -33,6 +33,7 @@
 #include "reports/report.h"
 #include "reports/reportdefs.h"
 #include "scenario.h"
+#include "shell/dialogs.h"
 #include "shell/principal.h"
 #include "shell/windowregistry.h"
 #include "tempstore.h"
@@ -144,6 +145,17 @@ private:
     void (*previousSignal_)(int) = nullptr;
 };
 
+// Answers every file chooser with the path the test is about to export to.
+class ExportPathDialogs : public DialogService {
+public:
+    explicit ExportPathDialogs(const QString& path) : path_(path) {}
+    QString chooseFile(QWidget*, DialogKind, const QString&, const QString&, const QString&) override { return path_; }
+    bool choosePrinter(QWidget*, QPrinter&, int) override { return false; }
+
+private:
+    const QString& path_;
+};
+
 // EAN-13, EAN-8 and Code 128 barcodes for the labels.
 const QStringList kBarcodes = {u"7790895000997"_s, u"40123455"_s, u"ABC-123"_s, u"5012345678900"_s,
                                u"95011011"_s, u"LOTE 77"_s, u"4006381333931"_s};
@@ -176,6 +188,9 @@ private slots:
     void threePageList();
     void navigationAndZoom();
     void printsARangeOfPages();
+    void printButtonPrintsWhatTheDialogChose_data();
+    void printButtonPrintsWhatTheDialogChose();
+    void fileChooserOpensInTheLastFolder();
     void openViewerComesForwardWithTheDataAsItIsNow();
     void labelSheetBroughtForwardPrintsTheQueueAsItIsNow();
     void reopenedViewerReloadsTheSameReport();
@@ -203,6 +218,8 @@ private slots:
     void spreadsheetExportByKeyboard();
     void failedSpreadsheetKeepsTheOldFile_data();
     void failedSpreadsheetKeepsTheOldFile();
+    void failedPdfKeepsTheOldFile_data();
+    void failedPdfKeepsTheOldFile();
 
 private:
     ForLista* show(const QString& viewer);
@@ -215,6 +232,7 @@ private:
     QMdiArea frame_;
     std::optional<fixture::RegistryGuard> registry_;  // each test starts in frame_
     QString exportPath_;
+    ExportPathDialogs exportDialogs_{exportPath_};
 };
 
 void TestReports::initTestCase()
@@ -223,7 +241,7 @@ void TestReports::initTestCase()
     frame_.show();
     frame_.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&frame_));
-    CRViewer::setExportPathChooser([this](QWidget*) { return exportPath_; });
+    setDialogService(&exportDialogs_);
 }
 
 void TestReports::init()
@@ -491,6 +509,88 @@ void TestReports::navigationAndZoom()
     viewer->setZoomMode(CRViewer::ZoomMode::FitPage);
     QVERIFY(viewer->findChild<QWidget*>(u"Pagina"_s)->height() <= viewport->height());
     QCOMPARE(viewer->currentPage(), 2);
+}
+
+void TestReports::printButtonPrintsWhatTheDialogChose_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QStringList>("printed");  // the pages' numbers as the PDF shows them
+    QTest::newRow("every page") << 0 << 0 << QStringList{u"1"_s, u"2"_s, u"3"_s};
+    QTest::newRow("pages 2 to 3") << 2 << 3 << QStringList{u"2"_s, u"3"_s};
+    QTest::newRow("cancelled") << -1 << 0 << QStringList();
+}
+
+void TestReports::printButtonPrintsWhatTheDialogChose()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QStringList, printed);
+    QList<QVariantMap> records;
+    for (int i = 1; i <= 150; ++i) records << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}};
+    folder_->create(u"Articulos.mdb"_s, records);
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(u"ForListaArticulos"_s);
+    QVERIFY(form);
+    const QString pdf = folder_->path() + u"/impreso.pdf"_s;
+    ScriptedDialogs dialogs;
+    if (from < 0) dialogs.answerCancel();
+    else dialogs.answerPrint(pdf, from, to);
+    QTest::mouseClick(form->findChild<QWidget*>(u"cmdImprimir"_s), Qt::LeftButton);
+
+    QCOMPARE(dialogs.shown().size(), 1);
+    QCOMPARE(dialogs.shown()[0].kind, DialogKind::Print);
+    QCOMPARE(dialogs.shown()[0].pages, 3);
+    QCOMPARE(boxes.shown().size(), 0);
+    QCOMPARE(QFileInfo::exists(pdf), !printed.isEmpty());
+    if (printed.isEmpty()) return;
+    const QStringList pages = pdfPages(pdf);
+    QCOMPARE(pages.size(), printed.size());
+    for (int i = 0; i < printed.size(); ++i)
+        QVERIFY2(pages[i].contains(u"Página %1 de 3"_s.arg(printed[i])), qPrintable(pages[i]));
+}
+
+void TestReports::fileChooserOpensInTheLastFolder()
+{
+    QTemporaryDir config;
+    fixture::EnvVar configHome("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(u"ForListaDepartamentos"_s);
+    QVERIFY(form);
+    const QString first = folder_->path() + u"/primera"_s, second = folder_->path() + u"/segunda"_s;
+    QVERIFY(QDir().mkpath(first) && QDir().mkpath(second));
+    ScriptedDialogs dialogs;
+    dialogs.answerFile(first + u"/lista.pdf"_s);
+    dialogs.answerFile(second + u"/libro"_s);
+    dialogs.answerCancel();
+    dialogs.answerCancel();
+    const auto click = [form](const QString& button) {
+        QTest::mouseClick(form->findChild<QWidget*>(button), Qt::LeftButton);
+    };
+    click(u"cmdExportar"_s);
+    click(u"cmdExportarExcel"_s);
+    QVERIFY(QFileInfo::exists(first + u"/lista.pdf"_s));
+    QVERIFY(QFileInfo::exists(second + u"/libro.xlsx"_s));
+    click(u"cmdExportar"_s);
+    QVERIFY(QDir(second).removeRecursively());
+    click(u"cmdExportar"_s);
+
+    QCOMPARE(boxes.shown().size(), 0);
+    const QList<ScriptedDialogs::Shown>& shown = dialogs.shown();
+    QCOMPARE(shown.size(), 4);
+    // Nothing chosen yet: the report's name alone, in the folder the dialog opens by itself.
+    QCOMPARE(shown[0].kind, DialogKind::SaveFile);
+    QCOMPARE(shown[0].title, u"Exportar PDF"_s);
+    QCOMPARE(shown[0].filter, u"PDF (*.pdf)"_s);
+    const QString name = QFileInfo(shown[0].start).completeBaseName();
+    QCOMPARE(shown[0].start, name + u".pdf"_s);
+    // Then the folder of the file chosen last, whichever export chose it; a folder removed
+    // since is forgotten.
+    QCOMPARE(shown[1].title, u"Exportar Excel"_s);
+    QCOMPARE(shown[1].start, first + u'/' + name + u".xlsx"_s);
+    QCOMPARE(shown[2].start, second + u'/' + name + u".pdf"_s);
+    QCOMPARE(shown[3].start, name + u".pdf"_s);
 }
 
 void TestReports::printsARangeOfPages()
@@ -1105,6 +1205,44 @@ void TestReports::failedSpreadsheetKeepsTheOldFile()
     QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportarExcel"_s), Qt::LeftButton);
     QCOMPARE(boxes.shown().size(), 1);
     QCOMPARE(workbookCells(exportPath_).size(), 42);
+}
+
+void TestReports::failedPdfKeepsTheOldFile_data()
+{
+    QTest::addColumn<int>("point");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("disk full flushing the file") << int(filereplace::FaultPoint::Sync) << u"Error 3026: "_s;
+    QTest::newRow("disk error putting it in place") << int(filereplace::FaultPoint::Rename) << u"Error 3043: "_s;
+}
+
+void TestReports::failedPdfKeepsTheOldFile()
+{
+    QFETCH(int, point);
+    QFETCH(QString, message);
+    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    ScriptedMessageBoxes boxes;
+    ForLista* form = show(u"ForListaDepartamentos"_s);
+    QVERIFY(form);
+    const QString folder = folder_->path() + u"/exportados"_s;
+    QVERIFY(QDir().mkpath(folder));
+    exportPath_ = folder + u"/rubros.pdf"_s;
+    QFile old(exportPath_);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("el listado anterior");
+    old.close();
+
+    filereplace::injectFault(filereplace::FaultPoint(point), point == int(filereplace::FaultPoint::Sync) ? ENOSPC : EIO);
+    QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportar"_s), Qt::LeftButton);
+    QCOMPARE(boxes.shown().size(), 1);
+    QVERIFY2(boxes.shown()[0].prompt.startsWith(message), qPrintable(boxes.shown()[0].prompt));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("el listado anterior"));
+    old.close();
+    QCOMPARE(temporaries(folder), QStringList());
+    // The next export replaces it.
+    QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportar"_s), Qt::LeftButton);
+    QCOMPARE(boxes.shown().size(), 1);
+    QVERIFY(pdfPages(exportPath_).value(0).contains(u"ALMACEN"_s));
 }
 
 QTEST_MAIN(TestReports)
