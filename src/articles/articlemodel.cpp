@@ -167,6 +167,20 @@ Outcome ArticleModel::CalculoNeto()
     return {};
 }
 
+Outcome ArticleModel::enterCost()
+{
+    if (text(F::Cos).isEmpty()) return {};
+    if (const Outcome outcome = CalculoNeto(); !outcome.ok()) return outcome;
+    const QString cost = numbertext::fixed(*numbertext::parse(text(F::Cos)));
+    setText(F::Cos, cost);
+    // List 1 is the price the shelf labels carry. A new cost makes the list 1 price computed
+    // from the old one stale, so list 1 takes the bare cost until Enter in its surcharge
+    // (further down the same entry) adds the surcharge: a label never shows a price of a cost
+    // that has changed, nor none at all for a new article.
+    setText(F::Lis1, cost);
+    return {};
+}
+
 Outcome ArticleModel::CalculoLista1() { return calculoLista(0); }
 Outcome ArticleModel::CalculoLista2() { return calculoLista(1); }
 Outcome ArticleModel::CalculoLista3() { return calculoLista(2); }

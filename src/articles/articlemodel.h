@@ -44,6 +44,9 @@ public:
 
     // Sets an empty IVA to "0" and writes COSTO / (1 + IVA / 100) into NETO.
     Outcome CalculoNeto();
+    // Enter in COSTO: nothing when COSTO is empty; otherwise CalculoNeto, then COSTO written
+    // with two decimals and copied into LISTA 1.
+    Outcome enterCost();
     // Write COSTO + COSTO × surcharge / 100 into the list's price. An empty surcharge of list 1
     // falls back to the one list 1 used last; lists 2 and 3 need theirs.
     Outcome CalculoLista1();

@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <array>
 
 #include "articlemodel.h"
 #include "data/engine.h"
 #include "data/filereplace.h"
+#include "data/numbertext.h"
 #include "data/paths.h"
 #include "data/storelocale.h"
 
@@ -39,6 +41,18 @@ std::optional<QString> barcodeOwner(Recordset& articulos, const QString& barcode
 }
 
 }  // namespace
+
+Outcome checkFilled(const ArticleModel& model)
+{
+    constexpr std::array<std::pair<ArticleField, BadInput>, 3> kNeeded = {{
+        {ArticleField::Codigo, BadInput::MissingCode},
+        {ArticleField::CodBarra, BadInput::MissingBarcode},
+        {ArticleField::Cos, BadInput::MissingPrice},
+    }};
+    for (const auto& [field, missing] : kNeeded)
+        if (model.text(field).isEmpty()) return Outcome{field, missing, 0, QString()};
+    return {};
+}
 
 Outcome saveArticle(ArticleModel& model, Recordset& articulos, std::optional<qint64> editing)
 {
@@ -81,6 +95,19 @@ qint64 nextCode(Database& articulosFile)
         u"SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'articulos'), 0), "
         u"coalesce((SELECT max(codigo) FROM articulos), 0)) + 1"_s);
     return rows.value(0).value(0).toLongLong();
+}
+
+QString proposedCode(Database& articulosFile) { return numbertext::code(nextCode(articulosFile), 6); }
+
+void deleteArticle(Recordset& articulos, qint64 code, const QDateTime& when)
+{
+    if (articulos.Eof() || articulos.Bof() || articulos.Fields(u"codigo").Value().toLongLong() != code)
+        throw EngineError(EngineErrorCode::NoCurrentRecord);
+    const QVariant barcode = articulos.Fields(u"codbarra").Value();
+    if (auto failed = writeDeletionLog(QString::number(code), barcode.isNull() ? QString() : barcode.toString(), when))
+        throw *failed;
+    articulos.Delete();
+    if (!(articulos.Eof() && articulos.Bof())) articulos.MoveFirst();
 }
 
 QString deletionLogName(const QString& code, const QString& barcode)

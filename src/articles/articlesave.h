@@ -1,6 +1,7 @@
 #pragma once
-// Storing an article and logging its deletion: what the article form's Grabar and Eliminar do
-// to the files, without widgets.
+// Storing an article, proposing a new one's code and deleting one with its log: what the
+// article form's Grabar, Nuevo and Eliminar do to the files, without widgets. The form shows
+// the outcome (a refusal's box, an engine error's box) and moves the focus.
 
 #include <QDateTime>
 #include <QString>
@@ -16,6 +17,10 @@ namespace articles {
 
 class ArticleModel;
 
+// The fields Grabar needs filled, checked in this order: "Cod Interno:", "Cod.Barra:" and
+// COSTO. A refusal names the first one empty.
+Outcome checkFilled(const ArticleModel& model);
+
 // Stores the article on `model` into `articulos` (the table-type recordset of
 // `Articulos.mdb`): a new record when `editing` is empty, otherwise the record whose `codigo`
 // is `*editing`. Runs ControloVacios, CargoBaseDatos and Update. A refusal (returned) or an
@@ -27,6 +32,14 @@ Outcome saveArticle(ArticleModel& model, Recordset& articulos, std::optional<qin
 // the highest ever given, a deleted article's included, since codes are never reused. Throws
 // EngineError.
 qint64 nextCode(Database& articulosFile);
+// That code as Nuevo proposes it in "Cod Interno:": six digits.
+QString proposedCode(Database& articulosFile);
+
+// Eliminar: writes the deletion log of the article `code` on which `articulos` (the keyed
+// recordset of `Articulos.mdb`) stands, then deletes it; the recordset then stands on the first
+// article, if any. Throws EngineError, and deletes nothing, when the recordset stands on another
+// article or none (another window removed it: NoCurrentRecord) or the log cannot be written.
+void deleteArticle(Recordset& articulos, qint64 code, const QDateTime& when);
 
 // The deletion log of one article: the file "code-barcode" in "c:\norvik\tempo\".
 // Characters that cannot stand in a file name ('/', '\', NUL) become '_', so the file never

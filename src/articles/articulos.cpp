@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QGroupBox>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,11 +17,10 @@
 #include <array>
 
 #include "articlesave.h"
-#include "data/catalogue.h"
 #include "data/datacontrol.h"
-#include "data/numbertext.h"
 #include "data/storelocale.h"
 #include "forms/formbuttons.h"
+#include "forms/formparts.h"
 #include "forms/lookuphook.h"
 #include "forms/recordform.h"
 #include "forms/textbox.h"
@@ -240,7 +238,7 @@ Articulos::Articulos(QWidget* parent)
     bind();
 }
 
-Articulos::~Articulos() { release(); }
+Articulos::~Articulos() { files_.release(); }
 
 void Articulos::build()
 {
@@ -480,24 +478,10 @@ QWidget* Articulos::named(const char16_t* name) const { return named_.value(QStr
 
 bool Articulos::open()
 {
-    static constexpr std::array<const char16_t*, 4> kFiles = {u"Articulos.mdb", u"Proveedores.mdb",
-                                                              u"Marcas.mdb", u"Rubros.mdb"};
-    const std::array<std::pair<size_t, Data*>, 4> bindings = {{
-        {0, Data1}, {1, Data2}, {2, Data3}, {3, Data4},
-    }};
-    try {
-        for (const auto& [file, data] : bindings) {
-            const QStringView name(kFiles[file]);
-            if (!files_[file]) files_[file] = catalogue::open(name);
-            data->setSource(files_[file], catalogue::find(name)->table.name);
-            data->Recordset();
-        }
-        Data1->Recordset().MoveFirst();
-    } catch (const EngineError& error) {
-        release();
-        ShowErrorBox(error, parentWidget());
+    if (!files_.open({{u"Articulos.mdb", Data1}, {u"Proveedores.mdb", Data2}, {u"Marcas.mdb", Data3},
+                      {u"Rubros.mdb", Data4}},
+                     parentWidget(), [this] { Data1->Recordset().MoveFirst(); }))
         return false;
-    }
     newArticle_ = pending_ = false;
     shown_.reset();
     Blanquear();
@@ -507,19 +491,12 @@ bool Articulos::open()
     return true;
 }
 
-void Articulos::release()
-{
-    for (Data* d : {Data1, Data2, Data3, Data4}) d->close();
-    for (auto& file : files_) file.reset();
-}
-
 bool Articulos::mayClose()
 {
     if (!pending_) return true;
     // Every way of closing (the button, the title bar, Ctrl+W, the main window's close) asks the
     // same, No by default; Yes is also the way out of a new article that will not be saved.
-    if (MsgBox(u"DEBE GUARDAR LOS CAMBIOS PARA PODER SALIR\n¿Sale sin guardar los cambios?"_s,
-               vbYesNo + vbCritical + vbDefaultButton2, u"ERROR"_s, this) != MsgBoxResult::Yes) {
+    if (!forms::leaveUnsaved(this)) {
         selectField(Text2);
         return false;
     }
@@ -533,16 +510,8 @@ void Articulos::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    release();
+    files_.release();
     event->accept();
-}
-
-void Articulos::closeForm()
-{
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        frame->close();
-    else
-        close();
 }
 
 void Articulos::reopen()
@@ -553,21 +522,12 @@ void Articulos::reopen()
     // (A save leaves no field empty, so each box is emptied anew and forgets its editing.)
     model_->startAfresh();
     prompt_->clear();
-    if (!open()) return closeForm();
+    if (!open()) return forms::closeWindow(this);
     // A size the user gave the form goes, as it would with a new form.
     resize(designedSize());
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
         frame->resize(size().grownBy(frame->contentsMargins()));
         WindowRegistry::instance().show(windownames::Articulos);
-    }
-}
-
-void Articulos::guarded(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const EngineError& error) {
-        ShowErrorBox(error, this);
     }
 }
 
@@ -660,9 +620,9 @@ void Articulos::modificar()
 void Articulos::nuevo()
 {
     justSaved_ = false;
-    guarded([&] {
+    forms::guarded(this, [&] {
         // The code the save will really give, a deleted last article's skipped.
-        Text1->setText(numbertext::code(articles::nextCode(*files_[0]), 6));
+        Text1->setText(articles::proposedCode(files_.file(u"Articulos.mdb")));
         Desbloquear();
         newArticle_ = pending_ = true;
         // The fields are a copy now, no longer a stored article.
@@ -680,12 +640,10 @@ void Articulos::grabar()
         return;
     }
     if (!pending_) return error(u"NO HAY DATOS QUE GUARDAR"_s, Text1);
-    if (Text1->text().isEmpty()) return error(u"FALTA INGRESAR EL CODIGO"_s, Text1);
-    if (Text2->text().isEmpty()) return error(u"FALTA INGRESAR EL CODIGO DE BARRA"_s, Text2);
-    if (Text12->text().isEmpty()) return error(u"FALTA INGRESAR EL PRECIO."_s, Text12);
+    if (const articles::Outcome missing = articles::checkFilled(*model_); !missing.ok()) return refuse(missing);
     if (!newArticle_ && !shown_) return error(u"NO HAY ARTICULO SELECCIONADO"_s, nullptr);
     bool stored = false;
-    guarded([&] {
+    forms::guarded(this, [&] {
         const articles::Outcome outcome =
             articles::saveArticle(*model_, Data1->Recordset(), newArticle_ ? std::nullopt : shown_);
         if (!outcome.ok()) return refuse(outcome);
@@ -704,25 +662,16 @@ void Articulos::eliminar()
     }
     if (MsgBox(u"¿DESEA ELIMINAR EL ARTICULO?"_s, vbCritical | vbYesNo, u"ELIMINAR"_s, this) != MsgBoxResult::Yes)
         return;
-    guarded([&] {
-        Recordset& rs = Data1->Recordset();
+    forms::guarded(this, [&] {
         // The binding stands on the article shown; another window may have removed it since.
-        if (rs.Eof() || rs.Bof() || rs.Fields(u"codigo").Value().toLongLong() != *shown_)
-            throw EngineError(EngineErrorCode::NoCurrentRecord);
-        const QVariant barcode = rs.Fields(u"codbarra").Value();
-        if (auto failed = articles::writeDeletionLog(QString::number(*shown_),
-                                                     barcode.isNull() ? QString() : barcode.toString(),
-                                                     QDateTime::currentDateTime()))
-            throw *failed;
-        rs.Delete();
+        articles::deleteArticle(Data1->Recordset(), *shown_, QDateTime::currentDateTime());
         shown_.reset();
-        if (!(rs.Eof() && rs.Bof())) rs.MoveFirst();
     });
 }
 
 void Articulos::cerrar()
 {
-    if (mayClose()) closeForm();
+    if (mayClose()) forms::closeWindow(this);
 }
 
 void Articulos::browse(int direction)
@@ -732,7 +681,7 @@ void Articulos::browse(int direction)
         return error(direction > 0 ? u"DEBE GUARDAR LOS CAMBIOS PARA PODER AVANZAR"_s
                                    : u"DEBE GUARDAR LOS CAMBIOS PARA PODER RETROCEDER"_s,
                      Text1);
-    guarded([&] {
+    forms::guarded(this, [&] {
         Recordset& rs = Data1->Recordset();
         if (!forms::step(rs, direction, this)) return;
         showArticle();
@@ -741,7 +690,7 @@ void Articulos::browse(int direction)
 
 void Articulos::rellenarIva()
 {
-    if (const auto failed = articles::fillInIva(*files_[0])) return ShowErrorBox(*failed, this);
+    if (const auto failed = articles::fillInIva(files_.file(u"Articulos.mdb"))) return ShowErrorBox(*failed, this);
     MsgBox(articles::ivaPassDone(), this);
 }
 
@@ -760,7 +709,7 @@ void Articulos::searchCode()
     justSaved_ = false;
     if (refuseSearchWhilePending(Text1) || Text1->text().isEmpty()) return;
     const QString typed = Text1->text();
-    guarded([&] {
+    forms::guarded(this, [&] {
         Recordset& rs = Data1->Recordset();
         // Choosing the index again would only drop the binding's prepared statements.
         if (rs.Index().compare(u"codigo", Qt::CaseInsensitive) != 0) rs.setIndex(u"codigo"_s);
@@ -781,7 +730,7 @@ void Articulos::showStoredAgain()
 {
     if (pending_ || !shown_) return;
     const qint64 code = *shown_;
-    guarded([&] {
+    forms::guarded(this, [&] {
         Recordset& rs = Data1->Recordset();
         if (rs.Index().compare(u"codigo", Qt::CaseInsensitive) != 0) rs.setIndex(u"codigo"_s);
         rs.Seek(code);
@@ -800,7 +749,7 @@ void Articulos::searchBarcode()
     justSaved_ = false;
     if (refuseSearchWhilePending(Text2) || Text2->text().isEmpty()) return;
     const QString typed = Text2->text();
-    guarded([&] {
+    forms::guarded(this, [&] {
         Recordset& rs = Data1->Recordset();
         if (rs.Index().compare(u"codbarra", Qt::CaseInsensitive) != 0) rs.setIndex(u"codbarra"_s);
         rs.Seek(typed);
@@ -825,7 +774,7 @@ void Articulos::relatedCode(QLineEdit* code)
     auto* name = qobject_cast<QLineEdit*>(named(keys->next));
     if (code->text().isEmpty()) return selectField(name);
     code->setText(forms::formatCode(code->text()));
-    guarded([&] {
+    forms::guarded(this, [&] {
         Recordset& rs = findChild<Data*>(QString::fromUtf16(related->binding))->Recordset();
         rs.setIndex(QString::fromUtf16(related->index));
         rs.Seek(code->text());
@@ -843,13 +792,7 @@ void Articulos::relatedCode(QLineEdit* code)
 
 void Articulos::priceEntry()
 {
-    if (!Text12->text().isEmpty()) {
-        const articles::Outcome outcome = model_->CalculoNeto();
-        if (!outcome.ok()) return refuse(outcome);
-        const QString cost = numbertext::fixed(*numbertext::parse(model_->text(F::Cos)));
-        model_->setText(F::Cos, cost);
-        model_->setText(F::Lis1, cost);
-    }
+    if (const articles::Outcome outcome = model_->enterCost(); !outcome.ok()) return refuse(outcome);
     selectField(Option1);
 }
 
@@ -881,50 +824,48 @@ bool Articulos::keyPress(QWidget* field, QKeyEvent* event)
 {
     justSaved_ = false;
     const FieldKeysDef* keys = keysOf(field->objectName());
+    if (!keys) {
+        // A unit option: Enter goes on to the deposits, the arrows move among the options.
+        if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
+        selectField(Text13);
+        return true;
+    }
     auto* e = qobject_cast<QLineEdit*>(field);
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (!keys) {
-            selectField(Text13);  // a unit option
-            return true;
-        }
-        switch (keys->enter) {
-        case OnEnter::SearchCode:
-            if (newArticle_) selectField(Text2);
-            else searchCode();
-            break;
-        case OnEnter::SearchBarcode:
-            if (newArticle_) selectField(Text3);
-            else searchBarcode();
-            break;
-        case OnEnter::Select: selectField(named(keys->next)); break;
-        case OnEnter::Related: relatedCode(e); break;
-        case OnEnter::ZeroThenSelect:
-            if (e->text().isEmpty()) e->setText(u"0"_s);
-            selectField(named(keys->next));
-            break;
-        case OnEnter::Price: priceEntry(); break;
-        case OnEnter::Tab: tabFrom(field); break;
-        case OnEnter::Surcharge: surchargeEntry(field == edit(F::Rec1) ? 1 : field == edit(F::Rec2) ? 2 : 3); break;
-        case OnEnter::Nothing: break;
-        }
-        return true;
-    case Qt::Key_Up:
-    case Qt::Key_Down: {
-        if (!keys) return false;  // the options move among themselves
-        const char16_t* target = event->key() == Qt::Key_Up ? keys->up : keys->down;
-        if (target) selectField(named(target));
-        return true;
-    }
-    case Qt::Key_Escape:
-        if (!keys || !keys->lookup) return false;
-        forms::openLookup(QString::fromUtf16(keys->lookup), e, this, forms::LookupTrigger::EscapeKey);
-        return true;
-    default:
+    forms::FieldKeys actions;
+    actions.enter = [this, e] { enterIn(e); };
+    actions.arrow = [this, keys](int direction) {
+        if (const char16_t* target = direction < 0 ? keys->up : keys->down) selectField(named(target));
+    };
+    if (keys->lookup)
+        actions.escape = [this, keys, e] {
+            forms::openLookup(QString::fromUtf16(keys->lookup), e, this, forms::LookupTrigger::EscapeKey);
+        };
+    return forms::fieldKeyPress(e, event, keys->flags, actions);
+}
+
+void Articulos::enterIn(QLineEdit* e)
+{
+    const FieldKeysDef& keys = *keysOf(e->objectName());
+    switch (keys.enter) {
+    case OnEnter::SearchCode:
+        if (newArticle_) selectField(Text2);
+        else searchCode();
         break;
+    case OnEnter::SearchBarcode:
+        if (newArticle_) selectField(Text3);
+        else searchBarcode();
+        break;
+    case OnEnter::Select: selectField(named(keys.next)); break;
+    case OnEnter::Related: relatedCode(e); break;
+    case OnEnter::ZeroThenSelect:
+        if (e->text().isEmpty()) e->setText(u"0"_s);
+        selectField(named(keys.next));
+        break;
+    case OnEnter::Price: priceEntry(); break;
+    case OnEnter::Tab: tabFrom(e); break;
+    case OnEnter::Surcharge: surchargeEntry(e == edit(F::Rec1) ? 1 : e == edit(F::Rec2) ? 2 : 3); break;
+    case OnEnter::Nothing: break;
     }
-    return keys ? forms::typeIntoField(e, event, keys->flags) : false;
 }
 
 bool Articulos::eventFilter(QObject* watched, QEvent* event)
@@ -937,7 +878,7 @@ bool Articulos::eventFilter(QObject* watched, QEvent* event)
         return keyPress(widget, static_cast<QKeyEvent*>(event));
     case QEvent::InputMethod:
         if (const FieldKeysDef* keys = keysOf(widget->objectName()))
-            forms::composeIntoField(static_cast<QInputMethodEvent*>(event), keys->flags);
+            forms::fieldEvent(qobject_cast<QLineEdit*>(widget), event, keys->flags);
         break;
     case QEvent::FocusIn:
         if (auto* option = qobject_cast<QRadioButton*>(widget)) {

@@ -7,16 +7,15 @@
 #include <QHash>
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "articlefields.h"
 #include "articlemodel.h"
+#include "forms/formparts.h"
 
 class Data;
-class Database;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -85,14 +84,13 @@ private:
     void surchargeEntry(int list);
 
     bool keyPress(QWidget* field, QKeyEvent* event);
+    // What Enter does in the entry field `field`, by its row of the field table.
+    void enterIn(QLineEdit* field);
     void selectField(QWidget* field);
     void tabFrom(QWidget* field);
     void refuse(const articles::Outcome& outcome);
     void error(const QString& prompt, QWidget* focus);
-    void guarded(const std::function<void()>& action);
     void reopen();
-    void closeForm();
-    void release();
 
     articles::ArticleModel* model_;
     bool pending_ = false;
@@ -105,8 +103,8 @@ private:
     Data* Data2;
     Data* Data3;
     Data* Data4;
-    // Articulos.mdb (Data1), Proveedores.mdb, Marcas.mdb, Rubros.mdb.
-    std::array<std::shared_ptr<Database>, 4> files_;
+    // Articulos.mdb (Data1), Proveedores.mdb (Data2), Marcas.mdb (Data3), Rubros.mdb (Data4).
+    forms::FormFiles files_;
 
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text2 = nullptr;

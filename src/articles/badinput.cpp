@@ -11,15 +11,17 @@ struct Entry {
     const char16_t* text;  // %1 is the field's name, %2 the character limit
 };
 
-constexpr std::array<Entry, 7> kTexts = {{
+constexpr std::array<Entry, 9> kTexts = {{
     {BadInput::NotANumber, u"EL CAMPO %1 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"},
-    // The same words as the save's own check of an empty cost.
+    // The same words for a computation and for Grabar with an empty cost.
     {BadInput::MissingPrice, u"FALTA INGRESAR EL PRECIO."},
     {BadInput::Missing, u"FALTA INGRESAR EL %1"},
     {BadInput::OutOfRange, u"EL CAMPO %1 DA UN RESULTADO FUERA DE RANGO"},
     {BadInput::TooLong, u"EL CAMPO %1 ADMITE HASTA %2 CARACTERES"},
     {BadInput::Negative, u"EL CAMPO %1 NO PUEDE SER NEGATIVO"},
     {BadInput::TakenBarcode, u"EL %1 YA LO TIENE EL ARTICULO %2"},
+    {BadInput::MissingCode, u"FALTA INGRESAR EL CODIGO"},
+    {BadInput::MissingBarcode, u"FALTA INGRESAR EL CODIGO DE BARRA"},
 }};
 
 }  // namespace

@@ -18,6 +18,8 @@ enum class BadInput {
     TooLong,       // more characters than the column holds
     Negative,      // a cost or a price below zero
     TakenBarcode,  // a barcode another article already has
+    MissingCode,     // Grabar with "Cod Interno:" empty
+    MissingBarcode,  // Grabar with "Cod.Barra:" empty
 };
 
 // The message for `kind` about `field`; `width` is the limit that TooLong names, `other` the
