@@ -34,9 +34,8 @@ std::optional<qint64> wholeFromZero(const QString& text)
 
 }  // namespace
 
-AgregarVarias::AgregarVarias(std::shared_ptr<Database> articulos, std::shared_ptr<Database> etiquetas,
-                             QWidget* parent)
-    : QDialog(parent), articulos_(std::move(articulos)), etiquetas_(std::move(etiquetas))
+AgregarVarias::AgregarVarias(Database& articulos, Database& etiquetas, QWidget* parent)
+    : QDialog(parent), articulos_(articulos), etiquetas_(etiquetas)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     build();
@@ -144,7 +143,7 @@ void AgregarVarias::aceptar()
         return;
     }
     try {
-        const std::vector<LabelArticle> chosen = articlesForLabels(*articulos_, selection);
+        const std::vector<LabelArticle> chosen = articlesForLabels(articulos_, selection);
         if (chosen.empty()) {
             MsgBox(u"Ningún artículo cumple las condiciones: no se agregó ninguna etiqueta."_s, vbExclamation,
                    kTitle, this);
@@ -156,7 +155,7 @@ void AgregarVarias::aceptar()
                                                                u"artículos"_s)),
                    vbYesNo + vbQuestion, kTitle, this) != MsgBoxResult::Yes)
             return;
-        const int queued = queueArticleLabels(*etiquetas_, chosen, quantity);
+        const int queued = queueArticleLabels(etiquetas_, chosen, quantity);
         MsgBox(queued == 1 ? u"Se agregó 1 etiqueta a la cola."_s
                            : u"Se agregaron %1 etiquetas a la cola."_s.arg(queued),
                vbInformation, kTitle, this);

@@ -5,7 +5,6 @@
 // stand on the shelf. It asks once and tells once, never a box per label.
 
 #include <QDialog>
-#include <memory>
 
 #include "articles/priceupdate.h"
 
@@ -15,9 +14,9 @@ class QLineEdit;
 class AgregarVarias : public QDialog {
     Q_OBJECT
 public:
-    // `articulos` and `etiquetas` are the open Articulos.mdb and Etiquetas.mdb of the queue.
-    AgregarVarias(std::shared_ptr<Database> articulos, std::shared_ptr<Database> etiquetas,
-                  QWidget* parent);
+    // `articulos` and `etiquetas` are the open Articulos.mdb and Etiquetas.mdb of the queue
+    // `parent`, which keeps them open while its child, the dialog, lives.
+    AgregarVarias(Database& articulos, Database& etiquetas, QWidget* parent);
 
 private:
     void build();
@@ -28,7 +27,8 @@ private:
     // The labels per article; otherwise the refusal, with its box focused.
     QString readQuantity(int& quantity);
 
-    std::shared_ptr<Database> articulos_, etiquetas_;
+    Database& articulos_;
+    Database& etiquetas_;
     QLineEdit* txtProveedor_;
     QLineEdit* txtMarca_;
     QLineEdit* txtRubro_;

@@ -7,19 +7,17 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <array>
 #include <cmath>
 #include <limits>
 
 #include "agregarvarias.h"
-#include "data/catalogue.h"
 #include "data/labelqueue.h"
 #include "data/numbertext.h"
 #include "forms/focuscolour.h"
 #include "forms/formbuttons.h"
-#include "forms/recordform.h"
+#include "forms/formparts.h"
 #include "lookups/lookups.h"
 #include "shell/colours.h"
 #include "shell/msgbox.h"
@@ -33,8 +31,11 @@ namespace {
 
 const QColor kBlue(0, 0, 255);
 
-const QString kArticles = u"Articulos.mdb"_s;
-const QString kLabels = u"Etiquetas.mdb"_s;
+constexpr QStringView kArticles = u"Articulos.mdb";
+constexpr QStringView kLabels = u"Etiquetas.mdb";
+// The lookups of the code and the barcode.
+const QString kCodeLookup = u"ConsArticuloEtiqueta"_s;
+const QString kBarcodeLookup = u"ConsArticuloEtiquetaDB"_s;
 
 // The sizes in the list's order, with the viewer each one opens.
 struct Size {
@@ -207,38 +208,21 @@ void Etiquetas::build()
     connect(imprimirButton, &QPushButton::clicked, this, &Etiquetas::imprimir);
     connect(cerrarButton, &QPushButton::clicked, this, &Etiquetas::cerrar);
     connect(findChild<QPushButton*>(u"cmdBuscar1"_s), &QPushButton::clicked, this,
-            [this] { lookups::openLookup(u"ConsArticuloEtiqueta"_s, Text1, this); });
+            [this] { lookups::openLookup(kCodeLookup, Text1, this); });
     connect(findChild<QPushButton*>(u"cmdBuscar4"_s), &QPushButton::clicked, this,
-            [this] { lookups::openLookup(u"ConsArticuloEtiquetaDB"_s, Text2, this); });
+            [this] { lookups::openLookup(kBarcodeLookup, Text2, this); });
 }
 
 bool Etiquetas::open()
 {
-    try {
-        articulos_ = catalogue::open(kArticles);
-        Data1->setSource(articulos_, catalogue::find(kArticles)->table.name);
-        Data1->Recordset();
-        etiquetas_ = catalogue::open(kLabels);
-        Data2->setSource(etiquetas_, catalogue::find(kLabels)->table.name);
-        Data2->Recordset();
-    } catch (const EngineError& error) {
-        release();
-        ShowErrorBox(error, parentWidget());
-        return false;
-    }
+    if (!files_.open({{kArticles, Data1}, {kLabels, Data2}}, parentWidget())) return false;
     Blanquear();
     fillSizeList();
     Combo1->setFocus();
     return true;
 }
 
-void Etiquetas::release()
-{
-    Data1->close();
-    Data2->close();
-    articulos_.reset();
-    etiquetas_.reset();
-}
+void Etiquetas::release() { files_.release(); }
 
 void Etiquetas::closeEvent(QCloseEvent* event)
 {
@@ -264,7 +248,8 @@ void Etiquetas::fillIn(bool byBarcode)
 {
     QLineEdit* key = byBarcode ? Text2 : Text1;
     if (key->text().isEmpty()) return;
-    try {
+    bool found = false;
+    const bool ran = forms::guarded(this, [&] {
         Recordset& rs = Data1->Recordset();
         rs.setIndex(byBarcode ? u"codbarra"_s : u"codigo"_s);
         rs.Seek(key->text());
@@ -274,6 +259,7 @@ void Etiquetas::fillIn(bool byBarcode)
             rs.MoveFirst();
             return;
         }
+        found = true;
         // Every field but the key takes its article field; an empty or Null one leaves the
         // field's text as it is.
         const std::array<QLineEdit*, 4> boxes = fields();
@@ -285,10 +271,8 @@ void Etiquetas::fillIn(bool byBarcode)
             const QString text = price ? numbertext::shortest(value.toDouble()) : value.toString();
             if (!text.isEmpty()) boxes[i]->setText(text);
         }
-    } catch (const EngineError& error) {
-        ShowErrorBox(error, this);
-        return;
-    }
+    });
+    if (!ran || !found) return;
     Text1->setFocus();
     Text1->selectAll();
 }
@@ -302,32 +286,30 @@ void Etiquetas::nuevaEtiqueta()
     if (!Text4->text().isEmpty() && !numbertext::parse(Text4->text()))
         return refuse(u"EL CAMPO PRECIO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s, Text4, this);
     if (isNegative(Text4->text())) return refuse(u"EL CAMPO PRECIO NO PUEDE SER NEGATIVO"_s, Text4, this);
-    try {
-        Recordset& rs = Data2->Recordset();
-        rs.AddNew();
-        const std::array<QLineEdit*, 4> boxes = fields();
-        try {
+    const bool queued = forms::guarded(
+        this,
+        [this] {
+            Recordset& rs = Data2->Recordset();
+            rs.AddNew();
+            const std::array<QLineEdit*, 4> boxes = fields();
             for (size_t i = 0; i < boxes.size(); ++i)
                 if (!boxes[i]->text().isEmpty())
                     rs.Fields(labelqueue::columns[i].name.toString()).setValue(boxes[i]->text());
             rs.Update();
-        } catch (const EngineError&) {
-            rs.CancelUpdate();
-            throw;
-        }
-    } catch (const EngineError& error) {
-        ShowErrorBox(error, this);
-        return;
-    }
+        },
+        [this] {
+            // A label the file refused is not left pending.
+            if (Data2->isOpen() && Data2->Recordset().editMode() != EditMode::None) Data2->Recordset().CancelUpdate();
+        });
+    if (!queued) return;
     Blanquear();
     MsgBox(u"Etiqueta Agregada, Precione Aceptar para Continuar"_s, vbExclamation, u"Informacion"_s, this);
 }
 
 void Etiquetas::agregarVarias()
 {
-    if (!etiquetas_) return;
     // Window-modal: the queue waits while the dialog is open; its lookups, its children, do not.
-    (new AgregarVarias(articulos_, etiquetas_, this))->open();
+    forms::guarded(this, [this] { (new AgregarVarias(files_.file(kArticles), files_.file(kLabels), this))->open(); });
 }
 
 void Etiquetas::eliminarEtiquetas()
@@ -337,16 +319,14 @@ void Etiquetas::eliminarEtiquetas()
                u"Eliminar Etiquetas"_s, this) != MsgBoxResult::Yes)
         return;
     // The whole queue goes in one transaction: a failure half-way leaves it as it was.
-    try {
+    const bool emptied = forms::guarded(this, [this] {
         Recordset& rs = Data2->Recordset();
-        Transaction transaction(*etiquetas_);
+        Transaction transaction(files_.file(kLabels));
         // After a delete there is no current record: each round starts from the first again.
         for (rs.MoveFirst(); !rs.Eof(); rs.MoveFirst()) rs.Delete();
         transaction.CommitTrans();
-    } catch (const EngineError& error) {
-        ShowErrorBox(error, this);
-        return;
-    }
+    });
+    if (!emptied) return;
     MsgBox(u"Etiquetas Eliminadas, Precione Aceptar para Continuar"_s, vbExclamation, u"Informacion"_s, this);
 }
 
@@ -362,13 +342,12 @@ void Etiquetas::imprimir()
     }
     // An empty queue would print blank sheets.
     bool empty = true;
-    try {
-        Recordset& queue = Data2->Recordset();
-        queue.MoveFirst();
-        empty = queue.Eof();
-    } catch (const EngineError& error) {
-        return ShowErrorBox(error, this);
-    }
+    if (!forms::guarded(this, [&] {
+            Recordset& queue = Data2->Recordset();
+            queue.MoveFirst();
+            empty = queue.Eof();
+        }))
+        return;
     if (empty) {
         MsgBox(u"NO HAY ETIQUETAS PARA IMPRIMIR"_s, vbExclamation, u"Informacion"_s, this);
         return;
@@ -376,46 +355,28 @@ void Etiquetas::imprimir()
     WindowRegistry::instance().show(viewerForSize(position));
 }
 
-void Etiquetas::cerrar()
-{
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        frame->close();
-    else
-        close();
-}
+void Etiquetas::cerrar() { forms::closeWindow(this); }
 
 bool Etiquetas::eventFilter(QObject* watched, QEvent* event)
 {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || (widget != Combo1 && widget->parentWidget() != this)) return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
         forms::showFocus(widget, event->type() == QEvent::FocusIn);
-        break;
-    case QEvent::InputMethod:
-        if (widget == Text1 || widget == Text2)
-            forms::composeIntoField(static_cast<QInputMethodEvent*>(event), forms::UpperCase);
-        break;
-    case QEvent::KeyPress: {
-        if (widget != Text1 && widget != Text2) break;
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            fillIn(widget == Text2);
-            return true;
-        }
-        if (key->key() == Qt::Key_Escape) {
-            lookups::openLookup(widget == Text1 ? u"ConsArticuloEtiqueta"_s : u"ConsArticuloEtiquetaDB"_s,
-                                static_cast<QLineEdit*>(widget), this, lookups::OpenedBy::EscapeKey);
-            return true;
-        }
-        // The codes are typed in upper case, composed letters too; pasted text keeps its case.
-        if (forms::typeIntoField(static_cast<QLineEdit*>(widget), key, forms::UpperCase)) return true;
-        break;
+    if (widget != Text1 && widget != Text2) return QWidget::eventFilter(watched, event);
+    // The two codes: Enter fills the label in from the article, Esc opens the code's lookup,
+    // letters typed or composed turn upper case (pasted text keeps its case).
+    auto* code = static_cast<QLineEdit*>(widget);
+    const bool byBarcode = code == Text2;
+    if (event->type() == QEvent::KeyPress) {
+        forms::FieldKeys keys;
+        keys.enter = [this, byBarcode] { fillIn(byBarcode); };
+        keys.escape = [this, code, byBarcode] {
+            lookups::openLookup(byBarcode ? kBarcodeLookup : kCodeLookup, code, this, lookups::OpenedBy::EscapeKey);
+        };
+        return forms::fieldKeyPress(code, static_cast<QKeyEvent*>(event), forms::UpperCase, keys);
     }
-    default:
-        break;
-    }
+    forms::fieldEvent(code, event, forms::UpperCase);
     return QWidget::eventFilter(watched, event);
 }
 

@@ -5,9 +5,9 @@
 
 #include <QWidget>
 #include <array>
-#include <memory>
 
 #include "data/datacontrol.h"
+#include "forms/formparts.h"
 
 class QComboBox;
 class QLineEdit;
@@ -52,7 +52,7 @@ private:
 
     Data* Data1;
     Data* Data2;
-    std::shared_ptr<Database> articulos_, etiquetas_;  // Articulos.mdb and Etiquetas.mdb
+    forms::FormFiles files_;  // Articulos.mdb (Data1) and Etiquetas.mdb (Data2)
     QComboBox* Combo1;
     QLineEdit* Text1;  // Cod Interno:
     QLineEdit* Text2;  // Cod.Barra:

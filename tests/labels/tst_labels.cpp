@@ -49,6 +49,8 @@ private slots:
     void printOpensTheSizesViewer();
     void searchButtonsOpenTheirLookups();
     void missingLabelFile();
+    void fileRefusals_data();
+    void fileRefusals();
     void focusHighlight();
     void captionsShowWhole();
     void addMany_data();
@@ -309,6 +311,51 @@ void TestLabels::missingLabelFile()
     QCOMPARE(scripted.shown().size(), 1);
     QCOMPARE(scripted.shown()[0].flags, 16);
     QVERIFY(scripted.shown()[0].prompt.contains(u"Etiquetas.mdb"_s));
+}
+
+void TestLabels::fileRefusals_data()
+{
+    QTest::addColumn<QString>("trigger");  // makes Etiquetas.mdb refuse a row
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("fields");  // after
+    QTest::addColumn<QStringList>("queue");   // after
+
+    const QString refuseNo = u"BEFORE INSERT ON articulos WHEN NEW.descripcion = 'NO' BEGIN SELECT RAISE(ABORT, 'no'); END"_s;
+    QTest::newRow("a refused label stays typed; nothing is left pending")
+        << refuseNo << QStringList{u"Text3:NO"_s, u"cmdNuevo"_s}
+        << QStringList{u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3=NO"_s, u"Text4="_s}
+        << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s};
+    QTest::newRow("after a refused label the next one is queued alone")
+        << refuseNo << QStringList{u"Text3:NO"_s, u"cmdNuevo"_s, u"Text3 clear"_s, u"Text3:SI"_s, u"cmdNuevo"_s}
+        << blankFields()
+        << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s, u"<null>|<null>|SI|<null>"_s};
+    // The second label refuses to go: the first, already gone, comes back.
+    QTest::newRow("emptying refused half-way leaves the whole queue")
+        << u"BEFORE DELETE ON articulos WHEN OLD.descripcion = 'DOS' BEGIN SELECT RAISE(ABORT, 'no'); END"_s
+        << QStringList{u"yes"_s, u"cmdEliminar"_s} << blankFields()
+        << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s};
+}
+
+void TestLabels::fileRefusals()
+{
+    QFETCH(QString, trigger);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, fields);
+    QFETCH(QStringList, queue);
+
+    QFile::remove(paths::toNative(paths::inBases(u"Etiquetas.mdb"_s)));
+    folder_->create(u"Etiquetas.mdb"_s, {{{u"codigo"_s, 5}, {u"descripcion"_s, u"UNO"_s}}, {{u"descripcion"_s, u"DOS"_s}}});
+    catalogue::open(u"Etiquetas.mdb"_s)->Writer(u"CREATE TRIGGER negarse "_s + trigger)({});
+    ScriptedMessageBoxes scripted;
+    Etiquetas* form = openForm();
+    QVERIFY(form);
+    fixture::run(form, scripted, steps);
+    const QList<ScriptedMessageBoxes::Shown> boxes = scripted.shown();
+    const auto error = std::find_if(boxes.begin(), boxes.end(), [](const auto& box) { return box.flags == 16; });
+    QVERIFY(error != boxes.end());
+    QVERIFY2(error->prompt.startsWith(u"Error "_s), qPrintable(error->prompt));
+    QCOMPARE(fixture::texts(form, kFields), fields);
+    QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, kQueueFields), queue);
 }
 
 void TestLabels::focusHighlight()
