@@ -1,7 +1,9 @@
 #include "dbcopy.h"
 
 #include <fcntl.h>
+#include <openssl/evp.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
@@ -13,12 +15,15 @@
 #include <cstring>
 #include <atomic>
 #include <exception>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "errors.h"
+#include "internal/filestateof.h"
 #include "internal/sqliteutil.h"
 
 using namespace Qt::StringLiterals;
@@ -125,6 +130,59 @@ sqlite3_file* fileOf(sqlite3* db)
 
 constexpr qint64 kChunk = qint64(4) << 20;
 
+// The committed state of each source file last found sound, with the SHA-256 of its bytes, by
+// the file's canonical path, for the life of the process: terminal pushes and backups of a file
+// nobody has saved into since share one check and one digest. Only sound states are kept, one
+// per file.
+class SoundStates {
+public:
+    // The digest of `path` in `state` when that state was found sound.
+    std::optional<QByteArray> digestOf(const QString& path, const QString& state)
+    {
+        const std::lock_guard lock(mutex_);
+        const auto found = states_.find(path);
+        if (state.isEmpty() || found == states_.end() || found->second.first != state) return std::nullopt;
+        return found->second.second;
+    }
+    void keep(const QString& path, const QString& state, const QByteArray& digest)
+    {
+        const std::lock_guard lock(mutex_);
+        if (!state.isEmpty()) states_[path] = {state, digest};
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<QString, std::pair<QString, QByteArray>> states_;
+};
+
+// SHA-256 through OpenSSL, which uses the processor's own instructions for it.
+class Sha256 {
+public:
+    Sha256() : context_(EVP_MD_CTX_new(), EVP_MD_CTX_free)
+    {
+        if (!context_ || EVP_DigestInit_ex(context_.get(), EVP_sha256(), nullptr) != 1)
+            throw EngineError(EngineErrorCode::Internal, u"SHA-256"_s);
+    }
+    void add(const char* data, qint64 length) { EVP_DigestUpdate(context_.get(), data, size_t(length)); }
+    // In hex, as sha256sum writes it.
+    QByteArray hex()
+    {
+        unsigned char digest[EVP_MAX_MD_SIZE];
+        unsigned int length = 0;
+        EVP_DigestFinal_ex(context_.get(), digest, &length);
+        return QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex();
+    }
+
+private:
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context_;
+};
+
+SoundStates& soundStates()
+{
+    static SoundStates states;
+    return states;
+}
+
 // The bytes of the file a connection has open, a chunk at a time: straight from SQLite's own
 // mapping of the file where it has one (no copy into a buffer), else through its read call.
 class SnapshotBytes {
@@ -158,9 +216,10 @@ private:
     QByteArray buffer_;
 };
 
-// Copies the bytes of the file `db` has open into the new file `target`, compares the copy with
-// them byte for byte and flushes it. Returns false when the copy differs; throws on a failure.
-bool copyThrough(sqlite3* db, const QString& source, const QString& target)
+// Copies the bytes of the file `db` has open into the new file `target`, adding them to `digest`
+// when given, checks the copy's size and first page against them and flushes it. Returns false
+// when the copy differs; throws on a failure.
+bool copyThrough(sqlite3* db, const QString& source, const QString& target, Sha256* digest)
 {
     SnapshotBytes bytes(db);
     const qint64 size = bytes.size();
@@ -180,6 +239,7 @@ bool copyThrough(sqlite3* db, const QString& source, const QString& target)
         const qint64 length = std::min(kChunk, size - offset);
         if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Write)) fail(injected, target);
         const bool read = bytes.with(offset, length, [&](const char* data) {
+            if (digest) digest->add(data, length);
             for (qint64 done = 0; done < length;) {
                 const ssize_t put = ::pwrite(out, data + done, size_t(length - done), offset + done);
                 if (put < 0 && errno != EINTR) {
@@ -195,22 +255,23 @@ bool copyThrough(sqlite3* db, const QString& source, const QString& target)
         // The disk starts on this chunk while the next one is copied; the flush below waits.
         ::sync_file_range(out, offset, length, SYNC_FILE_RANGE_WRITE);
     }
-    // The copy as it reads back is the snapshot, byte for byte. Read, not mapped: a read error
-    // on a share is an error to report, where a mapping would end the program.
-    bool same = true;
-    QByteArray back(qsizetype(std::min(kChunk, size)), Qt::Uninitialized);
-    for (qint64 offset = 0; same && offset < size; offset += kChunk) {
-        const qint64 length = std::min(kChunk, size - offset);
-        for (qint64 done = 0; done < length;) {
-            const ssize_t got = ::pread(out, back.data() + done, size_t(length - done), offset + done);
-            if (got < 0 && errno != EINTR) fail(errno, target);
-            if (got == 0) fail(EIO, target);
-            if (got > 0) done += got;
-        }
-        same = bytes.with(offset, length, [&](const char* data) {
-            return std::memcmp(back.constData(), data, size_t(length)) == 0;
-        });
+    // Every write above returned all its bytes, so the copy holds them; reading the whole copy
+    // back would only read the cache those writes just filled. What is read back is what a file
+    // system that cut the copy short or dropped it would show: its size and its first page (the
+    // header, with the page count and change counter). Read, not mapped: a read error on a share
+    // is an error to report, where a mapping would end the program.
+    struct stat written {};
+    if (::fstat(out, &written) != 0) fail(errno, target);
+    const qint64 head = std::min<qint64>(size, 4096);
+    QByteArray back(qsizetype(head), Qt::Uninitialized);
+    for (qint64 done = 0; done < head;) {
+        const ssize_t got = ::pread(out, back.data() + done, size_t(head - done), done);
+        if (got < 0 && errno != EINTR) fail(errno, target);
+        if (got == 0) fail(EIO, target);
+        if (got > 0) done += got;
     }
+    const bool same = qint64(written.st_size) == size &&
+                      bytes.with(0, head, [&](const char* data) { return std::memcmp(back.constData(), data, size_t(head)) == 0; });
     if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Sync)) fail(injected, target);
     if (::fsync(out) != 0) fail(errno, target);
     if (::close(out) != 0) throw fileSystemError(errno, target);
@@ -258,6 +319,10 @@ struct SnapshotCopy::State {
     std::atomic<bool> checked{false};
     std::thread checker;
     bool sameCopy = false;
+    // The source's committed state under the snapshot's lock; empty when it cannot be told.
+    QString sourceState, canonical;
+    // The SHA-256 of the copy, in hex.
+    QByteArray digest;
 
     // Ends the check and the read transaction; the copy stays.
     void stop()
@@ -284,6 +349,23 @@ SnapshotCopy::SnapshotCopy(const QString& source, const QString& target) : d_(st
         // Its first read takes the lock, before the checker below starts.
         d_->snapshot.emplace(db);
         sqliteutil::exec(db, u"SELECT count(*) FROM sqlite_master"_s);
+        d_->sourceState = filestate::stateOf(db, QFile::encodeName(source));
+        // A state already found sound needs neither the check nor the record counts again. The
+        // state (change counter, size, time to the nanosecond, inode, read under this lock and
+        // only while the name still leads to the file open) changes with every commit and with
+        // any write or replacement of the file by other means, so the bytes under the lock are
+        // the bytes that were checked. The copy is written from them as read through SQLite's own
+        // handle and its size and header are read back, so it holds that sound state, and its
+        // record counts are the snapshot's without counting them.
+        d_->canonical = QFileInfo(source).canonicalFilePath();
+        if (const auto digest = soundStates().digestOf(d_->canonical, d_->sourceState)) {
+            d_->checked = true;
+            d_->digest = *digest;
+            if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Read))
+                throw readError(injected, source);
+            d_->sameCopy = copyThrough(db, source, target, nullptr);
+            return;
+        }
         // The check, the longest step, reads while the copy is made: a second reader on its own
         // connection, which the lock above keeps on the same state.
         d_->checker = std::thread([state = d_.get()] {
@@ -298,13 +380,15 @@ SnapshotCopy::SnapshotCopy(const QString& source, const QString& target) : d_(st
         const Counts counts = countRecords(db);
         if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Read))
             throw readError(injected, source);
-        // The copy reads back as the snapshot, byte for byte, and read as a database it holds
-        // the snapshot's records.
-        if (copyThrough(db, source, target)) {
+        // The copy reads back with the snapshot's size and header, and read as a database it
+        // holds the snapshot's records.
+        Sha256 digest;
+        if (copyThrough(db, source, target, &digest)) {
             const Connection copy(target, SQLITE_OPEN_READONLY, target);
             mapWhenLocal(copy.db, target);
             d_->sameCopy = countRecords(copy.db) == counts;
         }
+        d_->digest = digest.hex();
     } catch (...) {
         d_->stop();
         filereplace::discard(target);
@@ -323,7 +407,7 @@ SnapshotCopy::SnapshotCopy(SnapshotCopy&&) noexcept = default;
 
 bool SnapshotCopy::checked() const { return d_->checked; }
 
-void SnapshotCopy::finish()
+QByteArray SnapshotCopy::finish()
 {
     const std::unique_ptr<State> state = std::move(d_);
     try {
@@ -333,6 +417,8 @@ void SnapshotCopy::finish()
             throw EngineError(EngineErrorCode::NotOurFormat,
                               state->source + u": "_s + state->problems.join(u"; "_s));
         if (!state->sameCopy) throw EngineError(EngineErrorCode::IoError, state->target);
+        soundStates().keep(state->canonical, state->sourceState, state->digest);
+        return state->digest;
     } catch (...) {
         filereplace::discard(state->target);
         throw;

@@ -3,7 +3,8 @@
 // restores). A copy is one consistent snapshot of the source: its bytes are copied while one
 // read transaction holds every writer out, so a save made meanwhile is wholly in it or wholly
 // out. It is checked (SQLite's quick integrity check, each table's record count equal to the
-// snapshot's) and flushed before it is put anywhere a reader can find it.
+// snapshot's; once per committed state of the source, see SnapshotCopy) and flushed before it is
+// put anywhere a reader can find it.
 
 #include <QString>
 #include <QStringList>
@@ -36,7 +37,8 @@ public:
 
     // True once the check has ended, so that finish() will not wait.
     bool checked() const;
-    void finish();
+    // Returns the SHA-256 of the copy, in hex.
+    QByteArray finish();
 
 private:
     struct State;
