@@ -23,7 +23,7 @@
 #include "data/filestate.h"
 #include "data/paths.h"
 #include "data/numbertext.h"
-#include "forms/recordform.h"
+#include "forms/formparts.h"
 #include "report.h"
 #include "shell/dialogs.h"
 #include "shell/msgbox.h"
