@@ -536,7 +536,7 @@ void TestReports::printButtonPrintsWhatTheDialogChose()
     ScriptedDialogs dialogs;
     if (from < 0) dialogs.answerCancel();
     else dialogs.answerPrint(pdf, from, to);
-    QTest::mouseClick(form->findChild<QWidget*>(u"cmdImprimir"_s), Qt::LeftButton);
+    QTest::keyClick(form->findChild<QWidget*>(u"cmdImprimir"_s), Qt::Key_Space);
 
     QCOMPARE(dialogs.shown().size(), 1);
     QCOMPARE(dialogs.shown()[0].kind, DialogKind::Print);
@@ -566,7 +566,7 @@ void TestReports::fileChooserOpensInTheLastFolder()
     dialogs.answerCancel();
     dialogs.answerCancel();
     const auto click = [form](const QString& button) {
-        QTest::mouseClick(form->findChild<QWidget*>(button), Qt::LeftButton);
+        QTest::keyClick(form->findChild<QWidget*>(button), Qt::Key_Space);
     };
     click(u"cmdExportar"_s);
     click(u"cmdExportarExcel"_s);
@@ -1232,7 +1232,7 @@ void TestReports::failedPdfKeepsTheOldFile()
     old.close();
 
     filereplace::injectFault(filereplace::FaultPoint(point), point == int(filereplace::FaultPoint::Sync) ? ENOSPC : EIO);
-    QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportar"_s), Qt::LeftButton);
+    QTest::keyClick(form->findChild<QWidget*>(u"cmdExportar"_s), Qt::Key_Space);
     QCOMPARE(boxes.shown().size(), 1);
     QVERIFY2(boxes.shown()[0].prompt.startsWith(message), qPrintable(boxes.shown()[0].prompt));
     QVERIFY(old.open(QIODevice::ReadOnly));
@@ -1240,7 +1240,7 @@ void TestReports::failedPdfKeepsTheOldFile()
     old.close();
     QCOMPARE(temporaries(folder), QStringList());
     // The next export replaces it.
-    QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportar"_s), Qt::LeftButton);
+    QTest::keyClick(form->findChild<QWidget*>(u"cmdExportar"_s), Qt::Key_Space);
     QCOMPARE(boxes.shown().size(), 1);
     QVERIFY(pdfPages(exportPath_).value(0).contains(u"ALMACEN"_s));
 }
