@@ -39,7 +39,8 @@ const QString kUsage =
     "  usuario listar           muestra los usuarios\n"
     "  verificar                comprueba cada archivo de datos\n"
     "  cajas                    muestra las cajas y sus carpetas compartidas\n"
-    "  caja N NOMBRE            cambia el nombre de equipo de la caja N (1 o 2)\n"
+    "  cajas CANTIDAD           fija cuántas cajas tiene el negocio (1 a 9; si no, son 2)\n"
+    "  caja N NOMBRE            cambia el nombre de equipo de la caja N (de 1 a la cantidad)\n"
     "  restaurar CARPETA        vuelve los archivos de datos a los de un backup\n"
     "  importar CARPETA [--prueba] [--reemplazar]\n"
     "                           pasa los datos del sistema anterior (--prueba solo informa)\n"
@@ -229,7 +230,7 @@ int verify(QTextStream& out)
 
 int showTerminals(QTextStream& out)
 {
-    for (int terminal = 1; terminal <= terminals::kCount; ++terminal) {
+    for (int terminal = 1; terminal <= terminals::count(); ++terminal) {
         const QString folder = paths::toNative(terminals::shareFolder(terminal));
         out << "Caja " << terminal << ": " << terminals::host(terminal) << "  "
             << terminals::shareFolder(terminal) << "  " << folder
@@ -238,11 +239,36 @@ int showTerminals(QTextStream& out)
     return 0;
 }
 
+// The terminal numbers a command takes, as the user reads them: "1 o 2", "1, 2 o 3".
+QString terminalNumbers(int count)
+{
+    QStringList numbers;
+    for (int terminal = 1; terminal < count; ++terminal) numbers << QString::number(terminal);
+    const QString last = QString::number(count);
+    return numbers.isEmpty() ? last : numbers.join(u", "_s) + u" o "_s + last;
+}
+
+int setTerminalCount(const QString& number, QTextStream& out, QTextStream& err)
+{
+    bool isNumber = false;
+    const int count = number.toInt(&isNumber);
+    if (!isNumber || count < 1 || count > terminals::kMost) {
+        err << "La cantidad de cajas debe ser un número de 1 a " << terminals::kMost << ".\n";
+        return 2;
+    }
+    if (!terminals::setCount(count)) {
+        err << "No se pudo guardar la configuración.\n";
+        return 1;
+    }
+    return showTerminals(out);
+}
+
 int setTerminal(const QString& number, const QString& name, QTextStream& out, QTextStream& err)
 {
-    const int terminal = number == u"1" ? 1 : number == u"2" ? 2 : 0;
-    if (!terminal) {
-        err << "La caja debe ser 1 o 2.\n";
+    bool isNumber = false;
+    const int terminal = number.toInt(&isNumber);
+    if (!isNumber || terminal < 1 || terminal > terminals::count()) {
+        err << "La caja debe ser " << terminalNumbers(terminals::count()) << ".\n";
         return 2;
     }
     if (!terminals::isHostName(name)) {
@@ -302,6 +328,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
         if (command == u"usuario") return users(args, out, err, readPassword);
         if (command == u"verificar" && args.size() == 1) return verify(out);
         if (command == u"cajas" && args.size() == 1) return showTerminals(out);
+        if (command == u"cajas" && args.size() == 2) return setTerminalCount(args[1], out, err);
         if (command == u"caja" && args.size() == 3) return setTerminal(args[1], args[2], out, err);
         if (command == u"restaurar" && args.size() == 2) return restoreBackup(args[1], out, err);
         if (command == u"precios") return prices(args.mid(1), out, err);

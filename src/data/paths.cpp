@@ -63,4 +63,14 @@ QString basesFolder() { return QStringLiteral("C:\\Norvik\\Bases\\"); }
 
 QString inBases(const QString& fileName) { return basesFolder() + fileName; }
 
+QString updateSource(const QString& fileName)
+{
+    return QStringLiteral("c:\\norvik\\Bases\\") + fileName;
+}
+
+QString terminalBases(const QString& host)
+{
+    return QStringLiteral("\\\\") + host + QStringLiteral("\\norvik\\Bases\\");
+}
+
 }  // namespace paths

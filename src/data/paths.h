@@ -26,4 +26,11 @@ QString basesFolder();
 // The Windows path of a file in the database folder ("C:\Norvik\Bases\" + name).
 QString inBases(const QString& fileName);
 
+// The same file as the terminal update names its source: "c:\norvik\Bases\" + name, the
+// system's other spelling of the database folder (both find the same file).
+QString updateSource(const QString& fileName);
+
+// A terminal's copy of the database folder, the share "\\HOST\norvik\Bases\" of its host.
+QString terminalBases(const QString& host);
+
 }  // namespace paths

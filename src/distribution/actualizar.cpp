@@ -52,7 +52,7 @@ QString statusDetail(terminals::Freshness freshness, const terminals::FileRow& f
 
 }  // namespace
 
-Actualizar::Actualizar(QWidget* parent) : QWidget(parent)
+Actualizar::Actualizar(QWidget* parent) : QWidget(parent), terminals_(terminals::count())
 {
     setObjectName(windownames::Actualizar);
     setWindowTitle(u"Actualizar"_s);
@@ -68,8 +68,8 @@ Actualizar::Actualizar(QWidget* parent) : QWidget(parent)
         label->setObjectName(u"Label%1"_s.arg(row + 1));
         label->setFont(large);
         grid->addWidget(label, row, 0);
-        for (int terminal = 1; terminal <= terminals::kCount; ++terminal) {
-            // Command1..Command7 for terminal 1, Command8..Command14 for terminal 2.
+        for (int terminal = 1; terminal <= terminals_; ++terminal) {
+            // Command1..Command7 for terminal 1, Command8..Command14 for terminal 2, and so on.
             auto* button = new QPushButton(machine(terminal), this);
             button->setObjectName(u"Command%1"_s.arg(row + 1 + (terminal - 1) * 7));
             connect(button, &QPushButton::clicked, this, [this, row, terminal] { Copiar(row, terminal); });
@@ -101,7 +101,7 @@ Actualizar::Actualizar(QWidget* parent) : QWidget(parent)
     cmdCerrar_ = new QPushButton(u"&Cerrar"_s, this);
     cmdCerrar_->setObjectName(u"cmdCerrar"_s);
     connect(cmdCerrar_, &QPushButton::clicked, this, &QWidget::close);
-    grid->addWidget(cmdCerrar_, kTodos + 1, 0, 1, 1 + 3 * terminals::kCount);
+    grid->addWidget(cmdCerrar_, kTodos + 1, 0, 1, 1 + 3 * terminals_);
     showStatus();
     adjustSize();
 }
@@ -110,9 +110,9 @@ void Actualizar::showStatus()
 {
     const auto& files = terminals::files();
     for (int row = 0; row < kTodos; ++row)
-        for (int terminal = 1; terminal <= terminals::kCount; ++terminal) {
+        for (int terminal = 1; terminal <= terminals_; ++terminal) {
             const terminals::FileRow& file = files[size_t(row)];
-            const size_t cell = size_t(row * 2 + terminal - 1);
+            const size_t cell = size_t(row * terminals_ + terminal - 1);
             const QDateTime when = terminals::lastUpdate(terminal, file.target);
             times_[cell]->setText(when.isValid() ? when.toString(u"dd/MM/yyyy HH:mm"_s) : u"nunca"_s);
 

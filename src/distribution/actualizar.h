@@ -1,7 +1,8 @@
 #pragma once
-// The terminal update: pushes the back-office copy of a master-data file, or all six, to
-// terminal 1 or 2. Each row shows when each terminal last received that file and whether the
-// terminal's copy is older than the back office's file.
+// The terminal update: pushes the back-office copy of a master-data file, or all six, to one
+// of the store's terminals ("Maq 1", "Maq 2", ...: as many as the settings give). Each row shows
+// when each terminal last received that file and whether the terminal's copy is older than the
+// back office's file.
 
 #include <QWidget>
 #include <vector>
@@ -16,7 +17,7 @@ public:
     explicit Actualizar(QWidget* parent = nullptr);
 
     // What the buttons do: `row` 0 to 5 copies that file, 6 ("Todos") all six in order, to
-    // `terminal` 1 or 2. A failure shows one message box and stops there.
+    // `terminal` (from 1). A failure shows one message box and stops there.
     void Copiar(int row, int terminal);
 
 signals:
@@ -32,9 +33,10 @@ private:
     void setBusy(bool busy);
     void showStatus();
 
-    std::vector<QPushButton*> buttons_;  // Command1..Command14
+    int terminals_;                      // how many there were when the window opened
+    std::vector<QPushButton*> buttons_;  // Command1..Command7 per terminal
     QPushButton* cmdCerrar_ = nullptr;
-    std::vector<QLabel*> times_;     // row * 2 + terminal - 1
+    std::vector<QLabel*> times_;     // row * terminals_ + terminal - 1
     std::vector<QLabel*> statuses_;  // the same
     bool busy_ = false;
 };

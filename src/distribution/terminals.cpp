@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "data/catalogue.h"
 #include "data/dbcopy.h"
 #include "data/errors.h"
 #include "data/filereplace.h"
@@ -16,6 +17,8 @@ namespace terminals {
 
 namespace {
 
+const QString kCountKey = u"cajas/cantidad"_s;
+
 QString hostKey(int terminal) { return u"cajas/%1/host"_s.arg(terminal); }
 QString timeKey(int terminal, const QString& fileName)
 {
@@ -27,17 +30,41 @@ QString stateKey(int terminal, const QString& fileName)
     return u"cajas/%1/estado/%2"_s.arg(terminal).arg(fileName.toLower());
 }
 
+// The row of `fileName`, one of the store's files, captioned `label`.
+FileRow row(const char16_t* label, QStringView fileName)
+{
+    const catalogue::FileDef* file = catalogue::find(fileName);
+    if (!file)
+        qFatal("The terminals get %s, which is not a store file", qPrintable(fileName.toString()));
+    return {QString::fromUtf16(label), paths::updateSource(file->fileName), file->fileName};
+}
+
 }  // namespace
+
+int count()
+{
+    const int set = settings::open()->value(kCountKey, kCount).toInt();
+    return set >= 1 && set <= kMost ? set : kCount;
+}
+
+bool setCount(int terminals)
+{
+    if (terminals < 1 || terminals > kMost) return false;
+    auto store = settings::open();
+    store->setValue(kCountKey, terminals);
+    store->sync();
+    return store->status() == QSettings::NoError;
+}
 
 const std::vector<FileRow>& files()
 {
     static const std::vector<FileRow> rows = {
-        {u"Articulos ------------>"_s, u"c:\\norvik\\Bases\\articulos.mdb"_s, u"Articulos.mdb"_s},
-        {u"Clientes ------------->"_s, u"c:\\norvik\\Bases\\Clientes.mdb"_s, u"Clientes.mdb"_s},
-        {u"Proveedores ------->"_s, u"c:\\norvik\\Bases\\Proveedores.mdb"_s, u"Proveedores.mdb"_s},
-        {u"Departamentos ---->"_s, u"c:\\norvik\\Bases\\Departamentos.mdb"_s, u"Departamentos.mdb"_s},
-        {u"Rubros -------------->"_s, u"c:\\norvik\\Bases\\Rubros.mdb"_s, u"Rubros.mdb"_s},
-        {u"Marcas -------------->"_s, u"c:\\norvik\\Bases\\Marcas.mdb"_s, u"Marcas.mdb"_s},
+        row(u"Articulos ------------>", u"Articulos.mdb"),
+        row(u"Clientes ------------->", u"Clientes.mdb"),
+        row(u"Proveedores ------->", u"Proveedores.mdb"),
+        row(u"Departamentos ---->", u"Departamentos.mdb"),
+        row(u"Rubros -------------->", u"Rubros.mdb"),
+        row(u"Marcas -------------->", u"Marcas.mdb"),
     };
     return rows;
 }
@@ -56,14 +83,14 @@ QString host(int terminal)
 
 bool setHost(int terminal, const QString& name)
 {
-    if (terminal < 1 || terminal > kCount || !isHostName(name)) return false;
+    if (terminal < 1 || terminal > count() || !isHostName(name)) return false;
     auto store = settings::open();
     store->setValue(hostKey(terminal), name);
     store->sync();
     return store->status() == QSettings::NoError;
 }
 
-QString shareFolder(int terminal) { return u"\\\\"_s + host(terminal) + u"\\norvik\\Bases\\"_s; }
+QString shareFolder(int terminal) { return paths::terminalBases(host(terminal)); }
 
 QDateTime lastUpdate(int terminal, const QString& fileName)
 {

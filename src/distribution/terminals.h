@@ -1,8 +1,8 @@
 #pragma once
-// The store's two point-of-sale terminals and the six master-data files the back office hands
-// them. A terminal's copy lives in its share, "\\HOST\norvik\Bases\"; the host names, when
-// each file last reached each terminal and which state of the file reached it are kept in the
-// program's settings.
+// The store's point-of-sale terminals (two unless set otherwise) and the six master-data files
+// the back office hands them. A terminal's copy lives in its share, "\\HOST\norvik\Bases\"; how
+// many terminals there are, their host names, when each file last reached each terminal and
+// which state of the file reached it are kept in the program's settings.
 
 #include <QDateTime>
 #include <QString>
@@ -10,18 +10,24 @@
 
 namespace terminals {
 
+// Terminals 1 to count(): kCount until the store sets from 1 to kMost (a value outside that in
+// the settings file counts as not set).
 inline constexpr int kCount = 2;
+inline constexpr int kMost = 9;
+int count();
+// False (and nothing changes) for a number outside 1 to kMost.
+bool setCount(int terminals);
 
 struct FileRow {
     QString label;   // "Articulos ------------>"
     QString source;  // the back-office file, as the system spells it
-    QString target;  // the name on the terminal
+    QString target;  // the name on the terminal: the file catalogue's
 };
 
 // The six files, in the order "Todos" copies them.
 const std::vector<FileRow>& files();
 
-// Terminal 1 or 2: its host name ("CAJA1" and "CAJA2" until changed).
+// A terminal's host name ("CAJA1", "CAJA2", ... until changed).
 QString host(int terminal);
 // False (and nothing changes) for a name that is not a host name.
 bool setHost(int terminal, const QString& name);

@@ -512,6 +512,47 @@ private slots:
         QVERIFY(!QFileInfo::exists(terminalFolder(u"CAJA1"_s) + u"/Marcas.mdb"_s));
     }
 
+    // The store sets how many terminals it has: the window gets a column of buttons and states
+    // for each, a push reaches the chosen terminal's share and shows there only, and the admin
+    // tool lists and names that many.
+    void terminalCountFromTheSettings_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("one") << 1;
+        QTest::newRow("three") << 3;
+    }
+    void terminalCountFromTheSettings()
+    {
+        QFETCH(int, count);
+        QCOMPARE(admin({u"cajas"_s, QString::number(count)}), 0);
+        QCOMPARE(out_.count(u"\nCaja "_s) + 1, count);
+        QVERIFY(QDir().mkpath(terminalFolder(u"CAJA%1"_s.arg(count))));
+        ScriptedMessageBoxes boxes;
+        Actualizar window;
+        window.show();
+        for (int terminal = 1; terminal <= count + 1; ++terminal) {
+            const auto* todos = window.findChild<QPushButton*>(u"Command%1"_s.arg(7 * terminal));
+            QCOMPARE(todos ? todos->text() : QString(),
+                     terminal <= count ? u"Maq %1"_s.arg(terminal) : QString());
+            QCOMPARE(statusLabel(&window, 6, terminal) != nullptr, terminal <= count);
+        }
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command%1"_s.arg(7 * count)), Qt::LeftButton);
+        QVERIFY(boxes.shown().isEmpty());
+        QCOMPARE(QDir(terminalFolder(u"CAJA%1"_s.arg(count))).entryList(QDir::Files).size(), 6);
+        for (int row = 1; row <= 6; ++row)
+            for (int terminal = 1; terminal <= count; ++terminal)
+                QCOMPARE(statusLabel(&window, row, terminal)->text(),
+                         terminal == count ? u"al día"_s : u"desactualizada"_s);
+
+        QCOMPARE(admin({u"caja"_s, QString::number(count), u"MOSTRADOR"_s}), 0);
+        QCOMPARE(admin({u"caja"_s, QString::number(count + 1), u"OTRA"_s}), 2);
+        QCOMPARE(err_, count == 1 ? u"La caja debe ser 1.\n"_s : u"La caja debe ser 1, 2 o 3.\n"_s);
+        for (const QString& refused : {u"0"_s, u"10"_s, u"dos"_s}) {
+            QCOMPARE(admin({u"cajas"_s, refused}), 2);
+            QCOMPARE(terminals::count(), count);
+        }
+    }
+
     // A second program saves articles in units of 100 while the pushes run: every copy holds
     // whole units only.
     void pushDuringSavesHoldsACommittedState()
