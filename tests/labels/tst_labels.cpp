@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QProcess>
 
+#include "data/catalogue.h"
+#include "data/labelqueue.h"
 #include "forms/lookuphook.h"
 #include "guards.h"
 #include "labels/etiquetas.h"
@@ -50,6 +52,7 @@ private slots:
     void searchButtonsOpenTheirLookups();
     void missingLabelFile();
     void fileRefusals_data();
+    void queueColumnsAreTheFilesColumns();
     void fileRefusals();
     void focusHighlight();
     void captionsShowWhole();
@@ -334,6 +337,25 @@ void TestLabels::fileRefusals_data()
         << u"BEFORE DELETE ON articulos WHEN OLD.descripcion = 'DOS' BEGIN SELECT RAISE(ABORT, 'no'); END"_s
         << QStringList{u"yes"_s, u"cmdEliminar"_s} << blankFields()
         << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s};
+}
+
+// The label queue's columns (data/labelqueue.h) are the label table's, text as wide as the
+// file holds it, and each takes a field the articles have, of the same kind.
+void TestLabels::queueColumnsAreTheFilesColumns()
+{
+    const auto field = [](const QString& fileName, QStringView name) -> std::optional<FieldDef> {
+        for (const FieldDef& f : catalogue::find(fileName)->table.fields)
+            if (f.name == name) return f;
+        return std::nullopt;
+    };
+    for (const labelqueue::Column& column : labelqueue::columns) {
+        const std::optional<FieldDef> label = field(u"Etiquetas.mdb"_s, column.name);
+        const std::optional<FieldDef> article = field(u"Articulos.mdb"_s, column.articleField);
+        QVERIFY2(label && article, qPrintable(column.name.toString()));
+        QCOMPARE(label->type == FieldType::Text, column.width > 0);
+        QCOMPARE(article->type == FieldType::Text, column.width > 0);
+        if (column.width > 0) QCOMPARE(label->width, column.width);
+    }
 }
 
 void TestLabels::fileRefusals()
