@@ -71,7 +71,9 @@ void removeLeftovers(const QString& destination)
 using Digests = QHash<QString, QByteArray>;
 
 // Writes the manifest of the store's files at the top of the backup folder `folder`; a file's
-// digest is taken from `copied` when its copy made it, else read from the file.
+// digest is taken from `copied` when its copy made it, else read from the file. `folder` is the
+// backup's temporary folder, which goes in place whole (filereplace::renameFolder), so the
+// manifest is written straight into it.
 void writeManifest(const QString& folder, const Digests& copied)
 {
     QByteArray lines;
