@@ -5,6 +5,7 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "data/articlesearch.h"
 #include "data/catalogue.h"
 #include "data/engine.h"
 #include "data/labelqueue.h"
@@ -301,21 +302,7 @@ QString storedPartyCode(const QString& typed)
     return digits && code.size() < 4 ? code.rightJustified(4, u'0') : code;
 }
 
-QString foldForSearch(const QString& text)
-{
-    QString folded;
-    folded.reserve(text.size());
-    for (QChar c : text.toUpper()) {
-        if (c == u'Ñ') {
-            folded += c;
-            continue;
-        }
-        const QString decomposed = QString(c).normalized(QString::NormalizationForm_D);
-        for (QChar part : decomposed)
-            if (part.category() != QChar::Mark_NonSpacing) folded += part;
-    }
-    return folded;
-}
+QString foldForSearch(const QString& text) { return articlesearch::fold(text); }
 
 QString PriceSelection::describe() const
 {

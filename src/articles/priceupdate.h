@@ -34,9 +34,8 @@ struct PriceSelection {
     QString describe() const;
 };
 
-// A text folded for searching: upper case, accents removed ("Azúcar" → "AZUCAR"). Ñ stays
-// itself: in Spanish it is a letter of its own, not an N with an accent, so "AÑO" and "ANO"
-// are different words.
+// A text folded for searching, as the article lookups fold it (articlesearch::fold): upper
+// case, accents removed ("Azúcar" → "AZUCAR"), Ñ kept apart from N.
 QString foldForSearch(const QString& text);
 
 enum class PriceChangeKind {

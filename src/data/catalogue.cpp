@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "articlesearch.h"
 #include "engine.h"
 #include "filereplace.h"
 #include "internal/fileconnection.h"
@@ -164,7 +165,10 @@ std::shared_ptr<Database> open(QStringView fileName)
 {
     const FileDef* def = find(fileName);
     if (!def) throw EngineError(EngineErrorCode::FileNotFound, paths::inBases(fileName.toString()));
-    return openAt(*def, paths::inBases(def->fileName));
+    auto database = openAt(*def, paths::inBases(def->fileName));
+    // Every write to the store's articles keeps their search index in step.
+    if (def->fileName == u"Articulos.mdb") articlesearch::attachIfPresent(*database);
+    return database;
 }
 
 std::shared_ptr<Database> openAt(const FileDef& def, const QString& path)

@@ -23,6 +23,7 @@
 
 struct sqlite3_stmt;
 class FileConnection;
+namespace articlesearch { struct Connection; }
 class Database;
 class Recordset;
 
@@ -89,6 +90,7 @@ public:
     void Detach(const QString& alias);
 
 private:
+    friend struct articlesearch::Connection;  // the article search's index lives on this connection
     std::shared_ptr<FileConnection> file_;
 };
 

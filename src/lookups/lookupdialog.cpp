@@ -10,9 +10,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "data/articlesearch.h"
 #include "data/catalogue.h"
 #include "data/engine.h"
 #include "lookupgrid.h"
+#include "shell/espere.h"
 #include "shell/msgbox.h"
 #include "shell/twips.h"
 
@@ -205,10 +207,22 @@ void LookupDialog::search()
 {
     if (!file_) return;  // a key still queued after the dialog closed
     QList<QVariantList> rows;
+    const QStringList columns = QStringList{member_.codeField, member_.searchField} + member_.moreFields;
     try {
-        rows = file_->FindContaining(member_.table, member_.searchField, Text1->text(),
-                                        QStringList{member_.codeField, member_.searchField} + member_.moreFields,
-                                        member_.dataRows());
+        if (member_.layout == Layout::Article) {
+            // The articles are searched case and accents aside, through their index, which is
+            // made again first (under the wait window) when missing or out of date.
+            if (Text1->text().size() >= 3) {
+                std::optional<EspereMientras> wait;
+                articlesearch::prepare(*file_, [&](qint64, qint64) {
+                    if (!wait) wait.emplace(this);
+                });
+            }
+            rows = articlesearch::find(*file_, Text1->text(), columns, member_.dataRows());
+        } else {
+            rows = file_->FindContaining(member_.table, member_.searchField, Text1->text(), columns,
+                                         member_.dataRows());
+        }
     } catch (const EngineError& error) {
         ShowErrorBox(error, this);
         reject();
