@@ -14,11 +14,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <array>
+#include <functional>
 
 #include "articlesave.h"
 #include "data/datacontrol.h"
 #include "data/storelocale.h"
+#include "forms/focuscolour.h"
 #include "forms/formbuttons.h"
 #include "forms/formparts.h"
 #include "forms/lookuphook.h"
@@ -75,8 +78,6 @@ constexpr std::array<std::pair<const char16_t*, const char16_t*>, 25> kSpokenNam
     {u"Text25", u"Lista de Precio 3: LISTA: $"},
 }};
 
-const QColor kFocusColour(192, 255, 255);
-const QColor kPlainColour(255, 255, 255);
 const QColor kPriceColour(224, 224, 224);
 const QPoint kPlaceTwips(2900, 0);
 
@@ -165,14 +166,20 @@ constexpr std::array kLocked = {F::Descripcion, F::CodP, F::DesP, F::CodM, F::De
                                 F::Min,         F::Ped,  F::Rec1, F::Lis1, F::Rec2, F::Lis2,
                                 F::Rec3,        F::Lis3};
 
-void setBase(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, colour);
-    widget->setPalette(palette);
-}
-
 QString today() { return storelocale::shortDate(QDate::currentDate()); }
+
+// A list price: large red figures on grey.
+void showAsPrice(QWidget* box)
+{
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, kPriceColour);
+    palette.setColor(QPalette::Text, Qt::red);
+    box->setPalette(palette);
+    QFont font = box->font();
+    font.setPointSize(12);
+    font.setBold(true);
+    box->setFont(font);
+}
 
 // The size of a label sized to `text` in `font`. The form's captions are the same at every
 // build, so each is measured (its text laid out) once for its font.
@@ -215,6 +222,222 @@ private:
 // The form's size as designed, which a form opened afresh has.
 QSize designedSize() { return twips::size(9405, 6495); }
 
+// What one piece of the form is.
+enum class Kind {
+    Group,        // a frame with a title; the pieces after it lie in it, and it paints their captions
+    Caption,      // a caption its frame paints
+    Label,        // a caption of its own, sized to its text
+    Box,          // an entry box
+    DateBox,      // a box the form writes a date into, never typed into
+    PriceBox,     // a list price: large red figures on grey
+    Search,       // a picture button that opens a lookup dialog for the box beside it
+    Tool,         // a small picture button, said by its tooltip
+    Browse,       // a browsing button with its caption and picture
+    Option,       // a unit option
+    UnitCaption,  // the chosen unit's code beside a deposit
+    Opener,       // a button that opens another window
+};
+
+// One piece of the form, in the order it is made (which is also the focus chain's before the
+// tab order is set). Places and sizes are in twips within the piece's frame.
+struct Piece {
+    Kind kind;
+    const char16_t* name;  // object name, or a caption's text
+    int left, top, width, height;
+    const char16_t* text = nullptr;    // a frame's title, a button's caption or tooltip, a lookup dialog
+    const char16_t* target = nullptr;  // the box a search button fills
+    QStyle::StandardPixmap picture = QStyle::SP_CustomBase;
+    Unit unit = Unit::None;
+    WindowName window{};
+};
+
+constexpr Piece group(const char16_t* name, const char16_t* title, int left, int top, int width, int height)
+{
+    return {Kind::Group, name, left, top, width, height, title};
+}
+constexpr Piece caption(const char16_t* text, int left, int top) { return {Kind::Caption, text, left, top, 0, 0}; }
+constexpr Piece box(const char16_t* name, int left, int top, int width, int height = 315, Kind kind = Kind::Box)
+{
+    return {kind, name, left, top, width, height};
+}
+constexpr Piece search(const char16_t* name, int left, int top, const char16_t* dialog, const char16_t* target)
+{
+    return {Kind::Search, name, left, top, 375, 375, dialog, target};
+}
+constexpr Piece browse(const char16_t* name, const char16_t* text, QStyle::StandardPixmap picture, int top)
+{
+    return {Kind::Browse, name, 7800, top, 1215, 735, text, nullptr, picture};
+}
+constexpr Piece option(Unit unit, int top) { return {Kind::Option, nullptr, 2400, top, 1335, 255, nullptr, nullptr, QStyle::SP_CustomBase, unit}; }
+constexpr Piece unitCaption(const char16_t* name, int top) { return {Kind::UnitCaption, name, 5940, top, 375, 255}; }
+constexpr Piece opener(const char16_t* name, const char16_t* text, WindowName window, int left)
+{
+    return {Kind::Opener, name, left, 300, 1815, 435, text, nullptr, QStyle::SP_CustomBase, Unit::None, window};
+}
+
+const std::vector<Piece>& pieces()
+{
+    static const std::vector<Piece> all = {
+        // Top line: the change date, the date and the IVA fill-in button.
+        {Kind::Label, u"Ultima Actual.:", 120, 30, 0, 0},
+        box(u"Text19", 1320, 0, 1215, 255, Kind::DateBox),
+        box(u"Text18", 7800, 0, 1215, 255, Kind::DateBox),
+        {Kind::Tool, u"Command1", 9120, 0, 255, 255, u"IVA 21", nullptr, QStyle::SP_BrowserReload},
+
+        group(u"Frame1", u"Datos:", 120, 240, 9165, 2175),
+        caption(u"Cod Interno:", 120, 300),
+        search(u"cmdBuscar1", 1140, 240, u"ConsArticulo", u"Text1"),
+        box(u"Text1", 1560, 270, 1335),
+        caption(u"Cod.Barra:", 3060, 300),
+        search(u"cmdBuscar4", 3960, 240, u"ConsArticuloPro", u"Text2"),
+        box(u"Text2", 4380, 270, 3255),
+        caption(u"Descripcion:", 120, 780),
+        box(u"Text3", 1560, 750, 6075),
+        caption(u"Proveedor:", 120, 1260),
+        search(u"cmdBuscar2", 1140, 1200, u"ConsuProveedor1", u"Text4"),
+        box(u"Text4", 1560, 1230, 735),
+        box(u"Text5", 2340, 1230, 2295),
+        caption(u"Marca:", 4740, 1260),
+        search(u"cmdBuscar3", 5400, 1200, u"ConsuMarcas1", u"Text6"),
+        box(u"Text6", 5820, 1230, 615),
+        box(u"Text7", 6480, 1230, 1155),
+        caption(u"Rubro:", 120, 1740),
+        search(u"cmdBuscar5", 1140, 1680, u"ConsuRubros1", u"Text8"),
+        box(u"Text8", 1560, 1710, 735),
+        box(u"Text9", 2340, 1710, 2295),
+        browse(u"cmdSiguiente", u"&Siguiente", QStyle::SP_ArrowForward, 240),
+        browse(u"cmdAnterior", u"&Anterior", QStyle::SP_ArrowBack, 1080),
+
+        group(u"Frame2", u"Articulo:", 120, 2400, 9165, 1695),
+        caption(u"NETO:  $", 120, 330),
+        box(u"Text10", 1020, 300, 1095),
+        caption(u"IVA:  %", 120, 750),
+        box(u"Text11", 1020, 720, 1095),
+        caption(u"COSTO:  $", 120, 1170),
+        box(u"Text12", 1020, 1140, 1095),
+        caption(u"Unidad de Medida:", 2280, 240),
+        // Top to bottom in tab order.
+        option(Unit::Unidades, 510),
+        option(Unit::Litros, 780),
+        option(Unit::Kilos, 1050),
+        option(Unit::Metros, 1320),
+        caption(u"Deposito 1", 3960, 330),
+        box(u"Text13", 4920, 300, 975),
+        unitCaption(u"lblUnidad1", 330),
+        caption(u"Deposito 2", 3960, 750),
+        box(u"Text14", 4920, 720, 975),
+        unitCaption(u"lblUnidad2", 750),
+        caption(u"Deposito 3", 3960, 1170),
+        box(u"Text15", 4920, 1140, 975),
+        unitCaption(u"lblUnidad3", 1170),
+        caption(u"Stock Min.", 6540, 330),
+        box(u"Text16", 7560, 300, 1215),
+        caption(u"Pedido:", 6540, 750),
+        box(u"Text17", 7560, 720, 1215),
+
+        group(u"Frame3", u"Lista de Precio 1:", 120, 4200, 3015, 1095),
+        caption(u"Recargo:  %", 120, 330),
+        box(u"Text20", 1380, 300, 1455),
+        caption(u"LISTA: $", 120, 720),
+        box(u"Text21", 1380, 660, 1455, 375, Kind::PriceBox),
+        group(u"Frame4", u"Lista de Precio 2:", 3195, 4200, 3015, 1095),
+        caption(u"Recargo:  %", 120, 330),
+        box(u"Text22", 1380, 300, 1455),
+        caption(u"LISTA: $", 120, 720),
+        box(u"Text23", 1380, 660, 1455, 375, Kind::PriceBox),
+        group(u"Frame5", u"Lista de Precio 3:", 6270, 4200, 3015, 1095),
+        caption(u"Recargo:  %", 120, 330),
+        box(u"Text24", 1380, 300, 1455),
+        caption(u"LISTA: $", 120, 720),
+        box(u"Text25", 1380, 660, 1455, 375, Kind::PriceBox),
+
+        // Below the form's visible area until the window is made taller: the supplier and
+        // category forms.
+        group(u"Frame6", u"Agregar", 120, 7200, 4215, 855),
+        opener(u"cmdProveedor", u"&Proveedor", windownames::Proveedores, 120),
+        opener(u"cmdRubro", u"&Rubro", windownames::Rubros, 2040),
+    };
+    return all;
+}
+
+// Makes the piece `p` in `parent` (a frame, or the form `form` itself) and returns it; a
+// frame's caption is the frame's own to paint.
+QWidget* makePiece(const Piece& p, QWidget* parent, QWidget* form)
+{
+    const QString name = p.name ? QString::fromUtf16(p.name) : QString();
+    const QString text = p.text ? QString::fromUtf16(p.text) : QString();
+    QWidget* made = nullptr;
+    switch (p.kind) {
+    case Kind::Group:
+        made = new CaptionedFrame(text, form);
+        break;
+    case Kind::Caption:
+        return nullptr;
+    case Kind::Label: {
+        auto* label = new QLabel(name, parent);
+        label->setGeometry(QRect(twips::point(p.left, p.top), captionSize(label->font(), name)));
+        return label;
+    }
+    case Kind::Box:
+    case Kind::DateBox:
+    case Kind::PriceBox:
+        made = new forms::TextBox(parent);
+        if (p.kind == Kind::DateBox) made->setEnabled(false);
+        if (p.kind == Kind::PriceBox) showAsPrice(made);
+        break;
+    case Kind::Search: {
+        // Opens its lookup dialog for the box beside it.
+        QPushButton* b = forms::makePictureButton(name, parent);
+        QObject::connect(b, &QPushButton::clicked, form, [form, text, target = QString::fromUtf16(p.target)] {
+            forms::openLookup(text, form->findChild<QLineEdit*>(target), form, forms::LookupTrigger::LookupButton);
+        });
+        made = b;
+        break;
+    }
+    case Kind::Tool: {
+        auto* b = new QPushButton(parent);
+        b->setIcon(forms::standardIcon(b, p.picture));
+        b->setToolTip(text);
+        made = b;
+        break;
+    }
+    case Kind::Browse:
+        made = forms::makeCommandButton({name, text, p.picture}, parent);
+        break;
+    case Kind::Option: {
+        const articles::UnitDef& unit = articles::def(p.unit);
+        made = new QRadioButton(QString::fromUtf16(unit.option), parent);
+        made->setObjectName(QString::fromUtf16(unit.control));
+        made->installEventFilter(form);
+        break;
+    }
+    case Kind::UnitCaption:
+        made = new QLabel(parent);
+        break;
+    case Kind::Opener: {
+        auto* b = new QPushButton(text, parent);
+        // Below the form's visible area until the window is made taller: Tab does not stop
+        // there, and their accelerators and a click still press them.
+        b->setFocusPolicy(Qt::ClickFocus);
+        QObject::connect(b, &QPushButton::clicked, b, [window = p.window] { WindowRegistry::instance().show(window); });
+        made = b;
+        break;
+    }
+    }
+    if (!name.isEmpty()) made->setObjectName(name);
+    made->setGeometry(twips::rect(p.left, p.top, p.width, p.height));
+    return made;
+}
+
+// Tab order: the entry fields as listed, the units as Unidades, Litros, Kilos, Metros, the
+// browsing buttons, then the command row.
+constexpr std::array kTabOrder = {u"Text1",   u"Text2",   u"Text3",   u"Text4",        u"Text5",       u"Text6",
+                                  u"Text7",   u"Text8",   u"Text9",   u"Text10",       u"Text11",      u"Text12",
+                                  u"Option1", u"Option3", u"Option2", u"Option4",      u"Text13",      u"Text14",
+                                  u"Text15",  u"Text16",  u"Text17",  u"Text20",       u"Text21",      u"Text22",
+                                  u"Text23",  u"Text24",  u"Text25",  u"cmdSiguiente", u"cmdAnterior", u"cmdModificar",
+                                  u"cmdNuevo", u"cmdGrabar", u"cmdEliminar", u"cmdCerrar"};
+
 }  // namespace
 
 // ---------------------------------------------------------------- building
@@ -252,139 +475,24 @@ void Articulos::build()
     small.setStyleStrategy(QFont::PreferNoShaping);
     setFont(small);
 
-    auto caption = [](CaptionedFrame* frame, const QString& text, int left, int top) {
-        frame->addCaption(text, twips::point(left, top));
-    };
-    auto field = [](QWidget* parent, const QString& name, int left, int top, int width, int height = 315) {
-        auto* e = new forms::TextBox(parent);
-        e->setObjectName(name);
-        e->setGeometry(twips::rect(left, top, width, height));
-        return e;
-    };
-    auto group = [this](const QString& name, const QString& title, int left, int top, int width, int height) {
-        auto* g = new CaptionedFrame(title, this);
-        g->setObjectName(name);
-        g->setGeometry(twips::rect(left, top, width, height));
-        return g;
-    };
-    // Each search button opens its lookup dialog for the field beside it.
-    auto search = [this](QWidget* parent, const QString& name, int left, int top, const QString& dialog,
-                         const QString& target) {
-        QPushButton* b = forms::makePictureButton(name, parent);
-        b->setGeometry(twips::rect(left, top, 375, 375));
-        connect(b, &QPushButton::clicked, this, [this, dialog, target] {
-            forms::openLookup(dialog, findChild<QLineEdit*>(target), this, forms::LookupTrigger::LookupButton);
-        });
-    };
-
-    // Top line: the change date, the date and the IVA fill-in button.
-    auto* changed = new QLabel(u"Ultima Actual.:"_s, this);
-    changed->setGeometry(QRect(twips::point(120, 30), captionSize(changed->font(), changed->text())));
-    Text19 = field(this, u"Text19"_s, 1320, 0, 1215, 255);
-    Text18 = field(this, u"Text18"_s, 7800, 0, 1215, 255);
-    Text19->setEnabled(false);
-    Text18->setEnabled(false);
-    auto* iva = new QPushButton(this);
-    iva->setObjectName(u"Command1"_s);
-    iva->setGeometry(twips::rect(9120, 0, 255, 255));
-    iva->setIcon(forms::standardIcon(iva, QStyle::SP_BrowserReload));
-    iva->setToolTip(u"IVA 21"_s);
-    connect(iva, &QPushButton::clicked, this, &Articulos::rellenarIva);
-
-    CaptionedFrame* datos = group(u"Frame1"_s, u"Datos:"_s, 120, 240, 9165, 2175);
-    caption(datos, u"Cod Interno:"_s, 120, 300);
-    search(datos, u"cmdBuscar1"_s, 1140, 240, u"ConsArticulo"_s, u"Text1"_s);
-    Text1 = field(datos, u"Text1"_s, 1560, 270, 1335);
-    caption(datos, u"Cod.Barra:"_s, 3060, 300);
-    search(datos, u"cmdBuscar4"_s, 3960, 240, u"ConsArticuloPro"_s, u"Text2"_s);
-    Text2 = field(datos, u"Text2"_s, 4380, 270, 3255);
-    caption(datos, u"Descripcion:"_s, 120, 780);
-    Text3 = field(datos, u"Text3"_s, 1560, 750, 6075);
-    caption(datos, u"Proveedor:"_s, 120, 1260);
-    search(datos, u"cmdBuscar2"_s, 1140, 1200, u"ConsuProveedor1"_s, u"Text4"_s);
-    field(datos, u"Text4"_s, 1560, 1230, 735);
-    field(datos, u"Text5"_s, 2340, 1230, 2295);
-    caption(datos, u"Marca:"_s, 4740, 1260);
-    search(datos, u"cmdBuscar3"_s, 5400, 1200, u"ConsuMarcas1"_s, u"Text6"_s);
-    field(datos, u"Text6"_s, 5820, 1230, 615);
-    field(datos, u"Text7"_s, 6480, 1230, 1155);
-    caption(datos, u"Rubro:"_s, 120, 1740);
-    search(datos, u"cmdBuscar5"_s, 1140, 1680, u"ConsuRubros1"_s, u"Text8"_s);
-    field(datos, u"Text8"_s, 1560, 1710, 735);
-    field(datos, u"Text9"_s, 2340, 1710, 2295);
-    auto browseButton = [&](const QString& name, const QString& caption, QStyle::StandardPixmap picture, int top) {
-        auto* b = forms::makeCommandButton({name, caption, picture}, datos);
-        b->setGeometry(twips::rect(7800, top, 1215, 735));
-        return b;
-    };
-    QPushButton* siguiente = browseButton(u"cmdSiguiente"_s, u"&Siguiente"_s, QStyle::SP_ArrowForward, 240);
-    QPushButton* anterior = browseButton(u"cmdAnterior"_s, u"&Anterior"_s, QStyle::SP_ArrowBack, 1080);
-    connect(siguiente, &QPushButton::clicked, this, [this] { browse(1); });
-    connect(anterior, &QPushButton::clicked, this, [this] { browse(-1); });
-
-    CaptionedFrame* articulo = group(u"Frame2"_s, u"Articulo:"_s, 120, 2400, 9165, 1695);
-    caption(articulo, u"NETO:  $"_s, 120, 330);
-    field(articulo, u"Text10"_s, 1020, 300, 1095);
-    caption(articulo, u"IVA:  %"_s, 120, 750);
-    field(articulo, u"Text11"_s, 1020, 720, 1095);
-    caption(articulo, u"COSTO:  $"_s, 120, 1170);
-    Text12 = field(articulo, u"Text12"_s, 1020, 1140, 1095);
-    caption(articulo, u"Unidad de Medida:"_s, 2280, 240);
-    // Top to bottom in tab order.
-    const std::array<std::pair<Unit, int>, 4> options = {{{Unit::Unidades, 510}, {Unit::Litros, 780},
-                                                         {Unit::Kilos, 1050}, {Unit::Metros, 1320}}};
-    for (const auto& [unit, top] : options) {
-        const articles::UnitDef& u = articles::def(unit);
-        auto* option = new QRadioButton(QString::fromUtf16(u.option), articulo);
-        option->setObjectName(QString::fromUtf16(u.control));
-        option->setGeometry(twips::rect(2400, top, 1335, 255));
-        option->installEventFilter(this);
-    }
-    for (int i = 0; i < 3; ++i) {
-        const int top = 300 + 420 * i;
-        caption(articulo, u"Deposito %1"_s.arg(i + 1), 3960, top + 30);
-        field(articulo, u"Text%1"_s.arg(13 + i), 4920, top, 975);
-        auto* unit = new QLabel(articulo);
-        unit->setObjectName(u"lblUnidad%1"_s.arg(i + 1));
-        unit->setGeometry(twips::rect(5940, top + 30, 375, 255));
-    }
-    caption(articulo, u"Stock Min."_s, 6540, 330);
-    field(articulo, u"Text16"_s, 7560, 300, 1215);
-    caption(articulo, u"Pedido:"_s, 6540, 750);
-    field(articulo, u"Text17"_s, 7560, 720, 1215);
-
-    for (int list = 0; list < 3; ++list) {
-        CaptionedFrame* g = group(u"Frame%1"_s.arg(3 + list), u"Lista de Precio %1:"_s.arg(list + 1),
-                             120 + 3075 * list, 4200, 3015, 1095);
-        caption(g, u"Recargo:  %"_s, 120, 330);
-        field(g, u"Text%1"_s.arg(20 + 2 * list), 1380, 300, 1455);
-        caption(g, u"LISTA: $"_s, 120, 720);
-        QLineEdit* price = field(g, u"Text%1"_s.arg(21 + 2 * list), 1380, 660, 1455, 375);
-        QPalette palette = price->palette();
-        palette.setColor(QPalette::Base, kPriceColour);
-        palette.setColor(QPalette::Text, Qt::red);
-        price->setPalette(palette);
-        QFont font = price->font();
-        font.setPointSize(12);
-        font.setBold(true);
-        price->setFont(font);
+    CaptionedFrame* frame = nullptr;
+    for (const Piece& p : pieces()) {
+        if (p.kind == Kind::Caption) {
+            frame->addCaption(QString::fromUtf16(p.name), twips::point(p.left, p.top));
+            continue;
+        }
+        QWidget* made = makePiece(p, frame ? static_cast<QWidget*>(frame) : this, this);
+        if (p.kind == Kind::Group) frame = static_cast<CaptionedFrame*>(made);
     }
 
+    // The command row.
     const std::array<forms::CommandButton, 5> commands = {{
         {u"cmdModificar"_s, u"&Modificar"_s, QStyle::SP_FileDialogDetailedView},
         forms::commandButtons()[0], forms::commandButtons()[1], forms::commandButtons()[2],
         forms::commandButtons()[3],
     }};
-    const std::array<void (Articulos::*)(), 5> actions = {&Articulos::modificar, &Articulos::nuevo,
-                                                          &Articulos::grabar, &Articulos::eliminar,
-                                                          &Articulos::cerrar};
-    std::vector<QPushButton*> row;
-    for (size_t i = 0; i < commands.size(); ++i) {
-        QPushButton* b = forms::makeCommandButton(commands[i], this);
-        b->setGeometry(twips::rect(120 + 1860 * int(i), 5400, 1695, 735));
-        connect(b, &QPushButton::clicked, this, [this, action = actions[i]] { (this->*action)(); });
-        row.push_back(b);
-    }
+    for (size_t i = 0; i < commands.size(); ++i)
+        forms::makeCommandButton(commands[i], this)->setGeometry(twips::rect(120 + 1860 * int(i), 5400, 1695, 735));
 
     // The prompt line lies below the first client area; it shows when the window is made taller.
     prompt_ = new QLabel(this);
@@ -392,41 +500,34 @@ void Articulos::build()
     prompt_->setGeometry(twips::rect(120, 6720, 9135, 255));
     colours::fill(prompt_, QColor(255, 255, 192), Qt::red);
 
-    // Further down still: open the supplier and category forms.
-    CaptionedFrame* agregar = group(u"Frame6"_s, u"Agregar"_s, 120, 7200, 4215, 855);
-    auto opener = [agregar](const QString& name, const QString& caption, WindowName window,
-                            int left) {
-        auto* b = new QPushButton(caption, agregar);
-        b->setObjectName(name);
-        // Below the form's visible area until the window is made taller: Tab does not stop
-        // there, and their accelerators and a click still press them.
-        b->setFocusPolicy(Qt::ClickFocus);
-        b->setGeometry(twips::rect(left, 300, 1815, 435));
-        connect(b, &QPushButton::clicked, b, [window] { WindowRegistry::instance().show(window); });
-    };
-    opener(u"cmdProveedor"_s, u"&Proveedor"_s, windownames::Proveedores, 120);
-    opener(u"cmdRubro"_s, u"&Rubro"_s, windownames::Rubros, 2040);
-
     // Every named control, looked up once.
     for (QWidget* w : findChildren<QWidget*>())
         if (!w->objectName().isEmpty()) named_.insert(w->objectName(), w);
-    Option1 = qobject_cast<QRadioButton*>(named(u"Option1"));
+    const std::array<std::pair<const char16_t*, std::function<void()>>, 8> actions = {{
+        {u"Command1", [this] { rellenarIva(); }},
+        {u"cmdSiguiente", [this] { browse(1); }},
+        {u"cmdAnterior", [this] { browse(-1); }},
+        {u"cmdModificar", [this] { modificar(); }},
+        {u"cmdNuevo", [this] { nuevo(); }},
+        {u"cmdGrabar", [this] { grabar(); }},
+        {u"cmdEliminar", [this] { eliminar(); }},
+        {u"cmdCerrar", [this] { cerrar(); }},
+    }};
+    for (const auto& [button, action] : actions)
+        connect(qobject_cast<QPushButton*>(named(button)), &QPushButton::clicked, this, action);
+    Text1 = qobject_cast<QLineEdit*>(named(u"Text1"));
+    Text2 = qobject_cast<QLineEdit*>(named(u"Text2"));
+    Text3 = qobject_cast<QLineEdit*>(named(u"Text3"));
+    Text12 = qobject_cast<QLineEdit*>(named(u"Text12"));
     Text13 = qobject_cast<QLineEdit*>(named(u"Text13"));
+    Text18 = qobject_cast<QLineEdit*>(named(u"Text18"));
+    Text19 = qobject_cast<QLineEdit*>(named(u"Text19"));
+    Option1 = qobject_cast<QRadioButton*>(named(u"Option1"));
     // The frames paint the captions, so each box carries its caption for a screen reader (or
     // it would be heard by its frame's title alone).
     for (const auto& [box, spoken] : kSpokenNames) named(box)->setAccessibleName(QString::fromUtf16(spoken));
 
-    // Tab order: the entry fields as listed, the units as Unidades, Litros, Kilos, Metros, then
-    // the buttons.
-    for (const char16_t* name : {u"Text1", u"Text2", u"Text3", u"Text4", u"Text5", u"Text6", u"Text7",
-                                 u"Text8", u"Text9", u"Text10", u"Text11", u"Text12", u"Option1",
-                                 u"Option3", u"Option2", u"Option4", u"Text13", u"Text14", u"Text15",
-                                 u"Text16", u"Text17", u"Text20", u"Text21", u"Text22", u"Text23",
-                                 u"Text24", u"Text25"})
-        tabOrder_.push_back(named(name));
-    tabOrder_.push_back(siguiente);
-    tabOrder_.push_back(anterior);
-    tabOrder_.insert(tabOrder_.end(), row.begin(), row.end());
+    for (const char16_t* name : kTabOrder) tabOrder_.push_back(named(name));
     for (size_t i = 1; i < tabOrder_.size(); ++i) setTabOrder(tabOrder_[i - 1], tabOrder_[i]);
 }
 
@@ -888,13 +989,13 @@ bool Articulos::eventFilter(QObject* watched, QEvent* event)
                 prompt_->setText(QString::fromUtf16(p.prompt));
             }
         } else {
-            setBase(widget, kFocusColour);
+            forms::showFocus(widget, true);
         }
         break;
     case QEvent::FocusOut:
         if (qobject_cast<QLineEdit*>(widget))
             // Every box left turns white, the grey price boxes too, as in every record form.
-            setBase(widget, kPlainColour);
+            forms::showFocus(widget, false);
         break;
     default:
         break;

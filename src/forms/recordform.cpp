@@ -13,6 +13,7 @@
 #include "lookuphook.h"
 #include "shell/msgbox.h"
 #include "data/storelocale.h"
+#include "focuscolour.h"
 #include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -21,22 +22,12 @@ namespace forms {
 
 namespace {
 
-const QColor kFocusColour(192, 255, 255);
-const QColor kPlainColour(255, 255, 255);
-
 bool allDigits(const QString& text)
 {
     if (text.isEmpty()) return false;
     for (QChar c : text)
         if (c < u'0' || c > u'9') return false;
     return true;
-}
-
-void setBackground(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, colour);
-    widget->setPalette(palette);
 }
 
 }  // namespace
@@ -386,16 +377,8 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
             return fieldKeyPress(entry.edit, static_cast<QKeyEvent*>(event), entry.def.flags, keys);
         }
         fieldEvent(entry.edit, event, entry.combo ? entry.def.flags & ~SelectOnClick : entry.def.flags);
-        switch (event->type()) {
-        case QEvent::FocusIn:
-            if (entry.def.flags & Highlight) setBackground(entry.widget, kFocusColour);
-            break;
-        case QEvent::FocusOut:
-            if (entry.def.flags & Highlight) setBackground(entry.widget, kPlainColour);
-            break;
-        default:
-            break;
-        }
+        if ((entry.def.flags & Highlight) && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+            showFocus(entry.widget, event->type() == QEvent::FocusIn);
         return false;
     }
     return QWidget::eventFilter(watched, event);

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <functional>
@@ -130,6 +131,11 @@ private slots:
     void badInputAtSave_data();
     void badInputAtSave();
     void barcodeOfAnotherArticle();
+    void costEntry_data();
+    void costEntry();
+    void filledBeforeSave_data();
+    void filledBeforeSave();
+    void deleteStandsOnTheArticle();
 
     void loadUnit_data();
     void loadUnit();
@@ -500,6 +506,97 @@ void TestArticles::barcodeOfAnotherArticle()
     seekCode(yerba);
     model.CargoDesdeBaseDatos(*rs_);
     QVERIFY(articles::saveArticle(model, *rs_, yerba).ok());
+}
+
+// Enter in COSTO, as the rules give it to the form: NETO from the cost, the cost in two
+// decimals, and the same cost in LISTA 1; an empty cost changes nothing, a refused one nothing.
+void TestArticles::costEntry_data()
+{
+    QTest::addColumn<QString>("cost");
+    QTest::addColumn<QString>("iva");
+    QTest::addColumn<QString>("after");  // "NETO|IVA|COSTO|LISTA 1"
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("with IVA") << u"121"_s << u"21"_s << u"100,00|21|121,00|121,00"_s << QString();
+    QTest::newRow("IVA empty") << u"12,5"_s << QString() << u"12,50|0|12,50|12,50"_s << QString();
+    QTest::newRow("cost empty") << QString() << u"21"_s << u"7|21||50"_s << QString();
+    QTest::newRow("cost not a number")
+        << u"1A"_s << u"21"_s << u"7|21|1A|50"_s << u"16|ERROR|EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
+}
+
+void TestArticles::costEntry()
+{
+    QFETCH(QString, cost);
+    QFETCH(QString, iva);
+    QFETCH(QString, after);
+    QFETCH(QString, refusal);
+    ArticleModel model;
+    model.setText(F::Net, u"7"_s);
+    model.setText(F::Lis1, u"50"_s);
+    model.setText(F::Cos, cost);
+    model.setText(F::Iva, iva);
+    const Outcome outcome = model.enterCost();
+    QCOMPARE(outcome.ok() ? QString() : box(outcome), refusal);
+    if (!outcome.ok()) QCOMPARE(outcome.focus, F::Cos);
+    QCOMPARE(QStringList({model.text(F::Net), model.text(F::Iva), model.text(F::Cos), model.text(F::Lis1)}).join(u'|'),
+             after);
+}
+
+// Grabar's checks of the fields it needs, in their order, each naming the first one empty.
+void TestArticles::filledBeforeSave_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("barcode");
+    QTest::addColumn<QString>("cost");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<int>("focus");
+    QTest::newRow("all filled") << u"000001"_s << u"779"_s << u"10"_s << QString() << -1;
+    QTest::newRow("no code") << QString() << QString() << QString() << u"16|ERROR|FALTA INGRESAR EL CODIGO"_s
+                             << int(F::Codigo);
+    QTest::newRow("no barcode") << u"000001"_s << QString() << QString()
+                                << u"16|ERROR|FALTA INGRESAR EL CODIGO DE BARRA"_s << int(F::CodBarra);
+    QTest::newRow("no cost") << u"000001"_s << u"779"_s << QString() << u"16|ERROR|FALTA INGRESAR EL PRECIO."_s
+                             << int(F::Cos);
+}
+
+void TestArticles::filledBeforeSave()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, barcode);
+    QFETCH(QString, cost);
+    QFETCH(QString, refusal);
+    QFETCH(int, focus);
+    ArticleModel model;
+    model.setText(F::Codigo, code);
+    model.setText(F::CodBarra, barcode);
+    model.setText(F::Cos, cost);
+    const Outcome outcome = articles::checkFilled(model);
+    QCOMPARE(outcome.ok() ? QString() : box(outcome), refusal);
+    QCOMPARE(outcome.focus ? int(*outcome.focus) : -1, focus);
+}
+
+// Eliminar deletes only the article the recordset stands on, its log written first.
+void TestArticles::deleteStandsOnTheArticle()
+{
+    openEmptyStore();
+    const int yerba = addArticle({{u"descripcion"_s, u"YERBA"_s}, {u"codbarra"_s, u"7790001"_s}});
+    const int azucar = addArticle({{u"descripcion"_s, u"AZUCAR"_s}, {u"codbarra"_s, u"7790002"_s}});
+    const QDateTime when(QDate(2024, 3, 5), QTime(9, 30));
+    seekCode(azucar);
+    try {
+        articles::deleteArticle(*rs_, yerba, when);
+        QFAIL("deleted an article the recordset does not stand on");
+    } catch (const EngineError& error) {
+        QCOMPARE(error.code(), EngineErrorCode::NoCurrentRecord);
+    }
+    QCOMPARE(stored(yerba, u"descripcion"_s), QVariant(u"YERBA"_s));
+
+    articles::deleteArticle(*rs_, azucar, when);
+    QCOMPARE(stored(azucar, u"descripcion"_s), QVariant(u"<missing>"_s));
+    QCOMPARE(rs_->Fields(u"codigo"_s).Value().toInt(), yerba);
+    QFile log(QDir(paths::toNative(u"c:\\norvik\\tempo\\"_s))
+                  .filePath(articles::deletionLogName(QString::number(azucar), u"7790002"_s)));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), articles::deletionLogLine(QString::number(azucar), u"7790002"_s, when));
 }
 
 void TestArticles::badInputAtSave()
