@@ -139,13 +139,11 @@ QString percentText(double value)
     return (value > 0 ? u"+"_s : QString()) + numbertext::shortest(value) + u" %"_s;
 }
 
-// Walks the articles `selection` chooses, in code order, reading `columns`; the column
-// `descriptionColumn` holds the description, which is matched case and accents aside.
-void forEachChosen(Database& articulos, const PriceSelection& selection, const QString& columns,
-                   int descriptionColumn, const std::function<void(const Database::RowView&)>& each)
+// " WHERE codp = ?1 AND ..." for the conditions of `selection` but its description (empty when
+// there are none), their values appended to `params`.
+QString chosenWhere(const PriceSelection& selection, QVariantList& params)
 {
     QStringList where;
-    QVariantList params;
     const auto condition = [&](const QString& sql, const QVariant& value) {
         params << value;
         where << sql.arg(params.size());
@@ -155,9 +153,17 @@ void forEachChosen(Database& articulos, const PriceSelection& selection, const Q
     if (!selection.category.isEmpty()) condition(u"codr = ?%1"_s, selection.category);
     if (selection.fromCode) condition(u"codigo >= ?%1"_s, *selection.fromCode);
     if (selection.toCode) condition(u"codigo <= ?%1"_s, *selection.toCode);
-    const QString sql = u"SELECT "_s + columns + u" FROM articulos"_s +
-                        (where.isEmpty() ? QString() : u" WHERE "_s + where.join(u" AND "_s)) +
-                        u" ORDER BY codigo"_s;
+    return where.isEmpty() ? QString() : u" WHERE "_s + where.join(u" AND "_s);
+}
+
+// Walks the articles `selection` chooses, in code order, reading `columns`; the column
+// `descriptionColumn` holds the description, which is matched case and accents aside.
+void forEachChosen(Database& articulos, const PriceSelection& selection, const QString& columns,
+                   int descriptionColumn, const std::function<void(const Database::RowView&)>& each)
+{
+    QVariantList params;
+    const QString sql =
+        u"SELECT "_s + columns + u" FROM articulos"_s + chosenWhere(selection, params) + u" ORDER BY codigo"_s;
     const QString wanted = foldForSearch(selection.description.trimmed());
     articulos.ForEach(sql, params, [&](const Database::RowView& row) {
         if (!wanted.isEmpty() && !foldForSearch(row.text(descriptionColumn)).contains(wanted)) return;
@@ -497,10 +503,49 @@ std::vector<LabelArticle> articlesForLabels(Database& articulos, const PriceSele
     return articles;
 }
 
-int queueArticleLabels(Database& etiquetas, const std::vector<LabelArticle>& articles, int quantity)
+namespace {
+
+void checkLabelQuantity(int quantity)
 {
     if (quantity < 1 || quantity > kMaxLabelsPerArticle)
         throw PriceChangeRefused(u"La cantidad por artículo va de 1 a %1."_s.arg(kMaxLabelsPerArticle));
+}
+
+// The article file as the label queue's connection sees it while labels are copied from it.
+class AttachedArticles {
+public:
+    AttachedArticles(Database& etiquetas, const Database& articulos) : etiquetas_(etiquetas)
+    {
+        etiquetas_.Attach(articulos, u"origen"_s);
+    }
+    ~AttachedArticles()
+    {
+        // A failed detach leaves only an alias on the connection; nothing is written by it.
+        try {
+            etiquetas_.Detach(u"origen"_s);
+        } catch (const EngineError&) {
+        }
+    }
+    AttachedArticles(const AttachedArticles&) = delete;
+    AttachedArticles& operator=(const AttachedArticles&) = delete;
+
+private:
+    Database& etiquetas_;
+};
+
+}  // namespace
+
+qint64 countForLabels(Database& articulos, const PriceSelection& selection)
+{
+    if (!selection.description.trimmed().isEmpty()) return qint64(articlesForLabels(articulos, selection).size());
+    QVariantList params;
+    const QString where = chosenWhere(selection, params);
+    return articulos.Select(u"SELECT count(*) FROM articulos"_s + where, params).value(0).value(0).toLongLong();
+}
+
+int queueArticleLabels(Database& etiquetas, const std::vector<LabelArticle>& articles, int quantity)
+{
+    checkLabelQuantity(quantity);
     const auto fitted = [](const QVariant& text, int length) {
         return text.isNull() ? text : QVariant(text.toString().left(length));
     };
@@ -519,7 +564,34 @@ int queueArticleLabels(Database& etiquetas, const std::vector<LabelArticle>& art
 
 int queueLabelsFor(Database& articulos, Database& etiquetas, const PriceSelection& selection, int quantity)
 {
-    return queueArticleLabels(etiquetas, articlesForLabels(articulos, selection), quantity);
+    if (!selection.description.trimmed().isEmpty())
+        return queueArticleLabels(etiquetas, articlesForLabels(articulos, selection), quantity);
+    checkLabelQuantity(quantity);
+    // Without a description, which only the program folds, SQL alone chooses the articles: one
+    // INSERT ... SELECT over the article file attached to the queue's connection stores the same
+    // labels queueArticleLabels would, in the same order, texts cut to the queue's widths,
+    // without bringing a row into the program.
+    QVariantList params;
+    const QString where = chosenWhere(selection, params);
+    params << quantity;
+    const int copies = int(params.size());
+    QStringList taken;
+    for (const labelqueue::Column& column : labelqueue::columns) {
+        const QString field = u"a."_s + column.articleField.toString();
+        taken << (column.width ? u"substr(%1, 1, %2)"_s.arg(field).arg(column.width) : field);
+    }
+    // The copies of one article are the same row, so their order among themselves is no matter:
+    // ordered by code alone, the articles are read in code order with no sort.
+    const QString sql =
+        u"WITH RECURSIVE copia(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM copia WHERE n < ?%1) "
+        u"INSERT INTO main.articulos (%2) SELECT %3 FROM origen.articulos a CROSS JOIN copia%4 "
+        u"ORDER BY a.codigo"_s.arg(copies)
+            .arg(labelqueue::sqlList(), taken.join(u", "_s), where);
+    const AttachedArticles attached(etiquetas, articulos);
+    Transaction transaction(etiquetas);
+    const int queued = etiquetas.Writer(sql)(params);
+    transaction.CommitTrans();
+    return queued;
 }
 
 }  // namespace articles

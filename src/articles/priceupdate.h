@@ -171,13 +171,18 @@ struct LabelArticle {
 // only. Throws EngineError.
 std::vector<LabelArticle> articlesForLabels(Database& articulos, const PriceSelection& selection);
 
+// How many articles `selection` chooses (articlesForLabels' count, read without the articles
+// when there is no description to match). Throws EngineError.
+qint64 countForLabels(Database& articulos, const PriceSelection& selection);
+
 // Queues `quantity` labels of each article in the label table of `etiquetas` (Etiquetas.mdb),
 // in the articles' order, with its list 1 price: one transaction, so all or none. Returns the
 // labels queued. Throws PriceChangeRefused for a quantity outside 1 to kMaxLabelsPerArticle;
 // EngineError otherwise.
 int queueArticleLabels(Database& etiquetas, const std::vector<LabelArticle>& articles, int quantity);
 
-// Both at once: the labels of the articles `selection` chooses.
+// Both at once: the labels of the articles `selection` chooses, in one SQL statement when
+// there is no description to match.
 int queueLabelsFor(Database& articulos, Database& etiquetas, const PriceSelection& selection,
                    int quantity);
 

@@ -143,19 +143,19 @@ void AgregarVarias::aceptar()
         return;
     }
     try {
-        const std::vector<LabelArticle> chosen = articlesForLabels(articulos_, selection);
-        if (chosen.empty()) {
+        const qint64 chosen = countForLabels(articulos_, selection);
+        if (chosen == 0) {
             MsgBox(u"Ningún artículo cumple las condiciones: no se agregó ninguna etiqueta."_s, vbExclamation,
                    kTitle, this);
             return;
         }
-        const qint64 labels = qint64(chosen.size()) * quantity;
+        const qint64 labels = chosen * quantity;
         if (MsgBox(u"¿Agrega %1 de %2 a la cola?"_s.arg(counted(labels, u"etiqueta"_s, u"etiquetas"_s),
-                                                       counted(qint64(chosen.size()), u"artículo"_s,
+                                                       counted(chosen, u"artículo"_s,
                                                                u"artículos"_s)),
                    vbYesNo + vbQuestion, kTitle, this) != MsgBoxResult::Yes)
             return;
-        const int queued = queueArticleLabels(etiquetas_, chosen, quantity);
+        const int queued = queueLabelsFor(articulos_, etiquetas_, selection, quantity);
         MsgBox(queued == 1 ? u"Se agregó 1 etiqueta a la cola."_s
                            : u"Se agregaron %1 etiquetas a la cola."_s.arg(queued),
                vbInformation, kTitle, this);

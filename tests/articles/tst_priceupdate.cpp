@@ -264,6 +264,48 @@ private slots:
         QCOMPARE(queueLabelsFor(articulos, etiquetas, s, kMaxLabelsPerArticle), kMaxLabelsPerArticle);
     }
 
+    // Without a description to match, the labels are stored by SQL alone: the same rows in the
+    // same order, the longest texts whole, as the articles read one by one give.
+    void labelsWithoutDescriptionAsReadOneByOne_data()
+    {
+        QTest::addColumn<QString>("supplier");
+        QTest::addColumn<int>("fromCode");  // 0: no lower bound
+        QTest::addColumn<int>("quantity");
+        QTest::newRow("one supplier, twice each") << u"0003"_s << 0 << 2;
+        QTest::newRow("every article, once") << QString() << 0 << 1;
+        QTest::newRow("a supplier from a code, three each") << u"0003"_s << 3 << 3;
+        QTest::newRow("nothing chosen") << u"0009"_s << 0 << 5;
+    }
+    void labelsWithoutDescriptionAsReadOneByOne()
+    {
+        QFETCH(QString, supplier);
+        QFETCH(int, fromCode);
+        QFETCH(int, quantity);
+        QVariantMap longTexts = article(4, 100, 21, {30, 0, 0}, u"0003"_s, u"AZÚCAR "_s + QString(248, u'Ñ'));
+        longTexts[u"codbarra"_s] = QString(50, u'7');
+        QVariantMap noBarcode = article(6, 100, 21, {30, 0, 0}, u"0003"_s);
+        noBarcode[u"codbarra"_s] = QVariant();
+        folder_->create(u"Articulos.mdb"_s,
+                        {article(5, 100, 21, {30, 0, 0}, u"0003"_s, u"AÑO NUEVO"_s),
+                         article(1, 100, 21, {30, 0, 0}, u"0004"_s), article(3, 0, 21, {30, 0, 0}, u"0003"_s),
+                         longTexts, noBarcode});
+        folder_->create(u"Etiquetas.mdb"_s);
+        const std::shared_ptr<Database> articulos = catalogue::open(u"Articulos.mdb"_s);
+        const std::shared_ptr<Database> etiquetas = catalogue::open(u"Etiquetas.mdb"_s);
+        PriceSelection s;
+        s.supplier = supplier;
+        if (fromCode) s.fromCode = fromCode;
+        const QStringList fields{u"codigo"_s, u"codbarra"_s, u"descripcion"_s, u"neto1"_s};
+
+        const int queued = queueLabelsFor(*articulos, *etiquetas, s, quantity);
+        const QStringList bySql = fixture::DataFolder::rows(u"Etiquetas.mdb"_s, fields);
+        QCOMPARE(qint64(queued), countForLabels(*articulos, s) * quantity);
+        etiquetas->Execute(u"DELETE FROM articulos"_s);
+        QCOMPARE(queueArticleLabels(*etiquetas, articlesForLabels(*articulos, s), quantity), queued);
+        QCOMPARE(bySql, fixture::DataFolder::rows(u"Etiquetas.mdb"_s, fields));
+        QCOMPARE(bySql.size(), queued);
+    }
+
     // Apply stores every line, the history and the labels; undo puts every value back exactly,
     // except an article changed in between, which it lists and leaves alone.
     void applyAndUndo()
