@@ -129,8 +129,8 @@ int main(int argc, char* argv[])
         const double ours = reporter.medians[std::string(name) + "_ours"];
         const double raw = reporter.medians[std::string(name) + "_raw"];
         const double ratio = raw > 0 ? ours / raw : 0;
-        met = met && ratio <= 2.0;
-        std::printf("  %-8s ratio %5.2f  (target <= 2.0)  ours %9.1f ms  plain %9.1f ms\n", name, ratio,
+        met = met && ratio <= 1.5;
+        std::printf("  %-8s ratio %5.2f  (target <= 1.5)  ours %9.1f ms  plain %9.1f ms\n", name, ratio,
                     ours, raw);
     }
     std::printf("%s\n", met ? "all targets met" : "SOME TARGETS MISSED");

@@ -1,4 +1,4 @@
-// The article lookup on a store of 200,000 articles: Enter in the search box until the grid is
+// The article lookup on a store of 200,000 articles (--rows=N for another number): Enter in the search box until the grid is
 // filled, against the raw SQLite C API returning the same rows from the same file, measured in
 // pairs in one run. Also the dialog's memory with 999 rows listed.
 
@@ -18,6 +18,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "benchsupport.h"
 #include "data/catalogue.h"
 #include "data/engine.h"
 #include "data/paths.h"
@@ -28,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kArticles = 200000;
+int gArticles = 200000;  // --rows=N
 constexpr int kEvery = 200;  // one article in 200 (0.5 %) carries the marker
 const QString kMarker = u"ZQXW"_s;
 
@@ -52,7 +53,7 @@ void check(int rc, sqlite3* db)
     }
 }
 
-// The article file with `kArticles` records filled like a store's, the marker spread evenly;
+// The article file with `gArticles` records filled like a store's, the marker spread evenly;
 // written through the engine in one statement, so its indexes use the engine's collation.
 void generate(const QString& nativePath)
 {
@@ -65,7 +66,7 @@ void generate(const QString& nativePath)
         "'0012', 'DISTRIBUIDORA NORTE', '0003', 'LA SERENISIMA', '0007', 'LACTEOS', 'UNIDAD', "
         "c, 21, c * 1.21, c * 1.21 * 1.3, c * 1.21 * 1.4, c * 1.21 * 1.5 "
         "FROM (SELECT i, 10 + (i % 1000) * 0.25 AS c FROM n)")
-                            .arg(kArticles - 1)
+                            .arg(gArticles - 1)
                             .arg(kEvery)
                             .arg(kEvery / 2)
                             .arg(kMarker);
@@ -206,6 +207,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
+    gArticles = std::max(kEvery, benchsupport::takeRows(argc, argv, gArticles));
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 
@@ -234,7 +236,7 @@ int main(int argc, char** argv)
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::printf("\n%d articles; medians, dialog = Enter until the grid is filled:\n", kArticles);
+    std::printf("\n%d articles; medians, dialog = Enter until the grid is filled:\n", gArticles);
     for (const std::string& l : gLines) std::printf("  %s\n", l.c_str());
     delete fixture.dialog;
     return 0;

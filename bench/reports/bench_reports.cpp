@@ -364,7 +364,7 @@ int main(int argc, char** argv)
              p.scale(kScreenPerMm / 10, kScreenPerMm / 10);
              raw.page(p, -1, true);
          });
-    pair("list to PDF", 1, 1.5, [&] { list->exportPdf(gFolder + u"/lista.pdf"_s); },
+    pair("list to PDF", 1, 1.2, [&] { list->exportPdf(gFolder + u"/lista.pdf"_s); },
          [] { rawExportList(gFolder + u"/lista-raw.pdf"_s); });
     for (const QString& viewer : {u"ForListaEtiqueta"_s, u"ForListaEtiqueta1"_s, u"ForListaEtiqueta2"_s}) {
         const std::string name = "2000 labels " + viewer.mid(8).toStdString();
