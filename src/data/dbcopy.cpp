@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <sqlite3.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -202,6 +203,9 @@ public:
         void* mapped = nullptr;
         if (io->iVersion >= 3 && io->xFetch &&
             io->xFetch(file_, offset, int(length), &mapped) == SQLITE_OK && mapped) {
+            // The chunk's pages are made present in one call rather than faulted in one at a
+            // time while the write reads them; where the system cannot, they are faulted in.
+            ::madvise(mapped, size_t(length), MADV_POPULATE_READ);
             const bool done = use(static_cast<const char*>(mapped));
             io->xUnfetch(file_, offset, mapped);
             return done;
