@@ -482,8 +482,13 @@ QList<QVariantList> find(Database& articulos, const QString& text, const QString
 {
     if (text.isEmpty()) return articulos.FindContaining(u"articulos"_s, u"descripcion"_s, text, columns, limit);
     sqlite3* db = Connection::of(articulos);
-    prepareConnection(db);
-    // inStep() through the connection's kept statements: a search pays no preparing.
+    // prepareConnection() and inStep() through the connection's kept statements: a search pays
+    // no preparing.
+    if (articulos.Select(u"SELECT count(*) FROM temp.sqlite_master WHERE name = 'busqueda_vista'"_s)
+            .value(0)
+            .value(0)
+            .toInt() == 0)
+        prepareConnection(db);
     const bool indexed =
         isAttached(db) &&
         articulos.Select(u"SELECT version = (SELECT data_version FROM pragma_data_version) FROM temp.busqueda_vista"_s)
