@@ -9,6 +9,7 @@
 #include <iostream>
 #include <string>
 
+#include "data/articlesearch.h"
 #include "data/catalogue.h"
 #include "data/engine.h"
 #include "data/errors.h"
@@ -42,6 +43,7 @@ const QString kUsage =
     "  cajas CANTIDAD           fija cuántas cajas tiene el negocio (1 a 9; si no, son 2)\n"
     "  caja N NOMBRE            cambia el nombre de equipo de la caja N (de 1 a la cantidad)\n"
     "  restaurar CARPETA        vuelve los archivos de datos a los de un backup\n"
+    "  indice                   rehace el índice de búsqueda de artículos si falta o no coincide\n"
     "  importar CARPETA [--prueba] [--reemplazar]\n"
     "                           pasa los datos del sistema anterior (--prueba solo informa)\n"
     "  precios [--proveedor COD] [--marca COD] [--rubro COD] [--descripcion TEXTO]\n"
@@ -296,6 +298,22 @@ int restoreBackup(const QString& folder, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+// Makes the article search's index match Articulos.mdb, rebuilding it with a progress line when
+// it is missing or does not match (the program would otherwise rebuild it at its first search).
+int searchIndex(QTextStream& out)
+{
+    auto articulos = catalogue::open(u"Articulos.mdb");
+    bool reported = false;
+    const bool matched = articlesearch::prepare(*articulos, [&](qint64 done, qint64 total) {
+        out << "\rÍndice de búsqueda: " << done << " de " << total << " artículos" << Qt::flush;
+        reported = true;
+    });
+    if (reported) out << '\n';
+    out << (matched ? "El índice de búsqueda ya coincidía con los artículos.\n"
+                    : "Índice de búsqueda rehecho.\n");
+    return 0;
+}
+
 }  // namespace
 
 int run(const QStringList& args, QTextStream& out, QTextStream& err, const PasswordReader& readPassword)
@@ -312,7 +330,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
     // Commands that write the data folder hold it as the program does, and refuse while the
     // program (or another command) has it.
     std::unique_ptr<FolderLock> lock;
-    if (command == u"inicializar" || command == u"restaurar" ||
+    if (command == u"inicializar" || command == u"restaurar" || command == u"indice" ||
         (command == u"usuario" && args.value(1) != u"listar") ||
         (command == u"precios" && pricesWrite(args.mid(1)))) {
         QString why;
@@ -331,6 +349,7 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
         if (command == u"cajas" && args.size() == 2) return setTerminalCount(args[1], out, err);
         if (command == u"caja" && args.size() == 3) return setTerminal(args[1], args[2], out, err);
         if (command == u"restaurar" && args.size() == 2) return restoreBackup(args[1], out, err);
+        if (command == u"indice" && args.size() == 1) return searchIndex(out);
         if (command == u"precios") return prices(args.mid(1), out, err);
         if (command == u"importar") {
             legacyimport::Options options;

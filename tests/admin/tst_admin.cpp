@@ -1,11 +1,13 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "admin/admin.h"
+#include "data/articlesearch.h"
 #include "data/catalogue.h"
 #include "data/engine.h"
 #include "data/folderlock.h"
@@ -109,6 +111,25 @@ private slots:
         QCOMPARE(out_.count(u"BIEN"_s), 10);
     }
 
+    // The search index is made with a progress line, left alone while it matches, and made
+    // again when it is gone.
+    void searchIndexFromTheCommandLine()
+    {
+        QCOMPARE(admin({u"inicializar"_s, u"--demo"_s}), 0);
+        const QString index = articlesearch::indexPath();
+        QFile::remove(index);
+        QCOMPARE(admin({u"indice"_s}), 0);
+        QVERIFY2(out_.contains(u"\rÍndice de búsqueda: 200 de 200 artículos\n"_s), qPrintable(out_));
+        QVERIFY(out_.endsWith(u"Índice de búsqueda rehecho.\n"_s));
+        QVERIFY(QFileInfo::exists(index));
+        QCOMPARE(admin({u"indice"_s}), 0);
+        QCOMPARE(out_, u"El índice de búsqueda ya coincidía con los artículos.\n"_s);
+        QVERIFY(QFile::remove(index));
+        QCOMPARE(admin({u"indice"_s}), 0);
+        QVERIFY(out_.endsWith(u"Índice de búsqueda rehecho.\n"_s));
+        QCOMPARE(admin({u"indice"_s, u"x"_s}), 2);
+    }
+
     void verifyFindsBrokenFiles()
     {
         QCOMPARE(admin({u"inicializar"_s}), 0);
@@ -167,7 +188,8 @@ private slots:
                                             QStringList{u"inicializar"_s, u"--demo"_s},
                                             QStringList{u"restaurar"_s, folder_->path()},
                                             QStringList{u"precios"_s, u"--costo"_s, u"5"_s},
-                                            QStringList{u"precios"_s, u"deshacer"_s, u"1"_s}}) {
+                                            QStringList{u"precios"_s, u"deshacer"_s, u"1"_s},
+                                            QStringList{u"indice"_s}}) {
                 QCOMPARE(admin(args), 1);
                 QVERIFY2(err_.contains(u"El programa está abierto"_s), qPrintable(args.join(u' ')));
             }
