@@ -335,6 +335,9 @@ bool matches(sqlite3* db)
 // fills it, opens no new files.
 void createEmptyIndex(const QString& path)
 {
+    // Not opened as a store file (sqliteutil::openStoreFile): the index is no store file. It
+    // keeps no journal and asks for no durability, since a crash only leaves it to be rebuilt,
+    // and it holds a virtual table, which the store's files refuse.
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
