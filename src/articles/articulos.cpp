@@ -679,11 +679,15 @@ void Articulos::showArticle()
         {
             // The box follows the model here; the model need not hear its own text back.
             const QSignalBlocker follows(box);
-            box->setText(text);
+            if (auto* textBox = qobject_cast<forms::TextBox*>(box)) {
+                textBox->showText(text);
+            } else {
+                box->setText(text);
+                showStart(box);
+            }
         }
         // A text longer than its box is cut to fit, and the model keeps what the box kept.
         if (box->text().size() != text.size()) model_->setText(s.field, box->text());
-        showStart(box);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTextLayout>
@@ -71,6 +72,27 @@ TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
     // The box paints every pixel of its own, so the widgets under it are not painted again
     // whenever it changes.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    for (QObject* child : children())
+        if (qstrcmp(child->metaObject()->className(), "QWidgetLineControl") == 0) lineControl_ = child;
+}
+
+void TextBox::showText(const QString& text)
+{
+    if (hasFocus()) return setText(text);
+    // A box without the focus nor a selection, painting its own text, hears nothing from its
+    // line control but that it must be painted again (the input method follows the focused
+    // box only; the screen reader's events go out from the line control itself): the control
+    // is quiet meanwhile, and the box is painted once.
+    const bool quiet = lineControl_ && paintsItsText() && !hasSelectedText();
+    const bool changed = text != this->text();
+    {
+        const QSignalBlocker held(quiet ? lineControl_ : nullptr);
+        setText(text);
+        setCursorPosition(0);
+    }
+    if (!quiet) return;
+    update();
+    if (changed) emit textChanged(this->text());
 }
 
 const QPixmap& TextBox::ground()
@@ -106,6 +128,11 @@ bool TextBox::event(QEvent* event)
 {
     if (startsEditing(event->type())) setPaintsItsText(false);
     const bool handled = QLineEdit::event(event);
+    // A key the program sends to a box without the focus leaves it as it found it: painting
+    // its own text. (An input method's text may leave a composition under way, which the line
+    // edit's own layout shows.)
+    const bool keySentWithoutFocus = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    if (keySentWithoutFocus && !hasFocus()) setPaintsItsText(true);
     if (event->type() == QEvent::FocusOut && !hasFocus()) {
         // Focus lent to another window or a popup comes back here, with the selection the
         // line edit keeps on show meanwhile.

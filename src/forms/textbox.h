@@ -31,6 +31,11 @@ public:
     // True while the box paints its text itself (it does not have the focus).
     bool paintsItsText() const { return echoMode() == QLineEdit::NoEcho; }
 
+    // Puts `text` in the box as a record loaded for reading: from its start (its cursor at 0),
+    // unless the box has the focus, where the cursor ends after it as setText leaves it. Emits
+    // textChanged when the text changes, as setText does, but not cursorPositionChanged.
+    void showText(const QString& text);
+
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -50,6 +55,7 @@ private:
     };
     QPixmap ground_;
     GroundKey groundKey_;
+    QObject* lineControl_ = nullptr;  // the line edit's own text and cursor keeper
 };
 
 }  // namespace forms
