@@ -69,6 +69,9 @@ private slots:
     void paintsItsTextOnlyWithoutTheFocus();
     void takesTheInputMethodsText();
     void readByAScreenReaderStartedLater();
+    void showsALoadedTextAsALineEdit_data();
+    void showsALoadedTextAsALineEdit();
+    void keySentWithoutFocusLeavesItPaintingItsText();
 };
 
 void TextBoxTest::paintsAsALineEdit_data()
@@ -233,6 +236,79 @@ void TextBoxTest::readByAScreenReaderStartedLater()
     QAccessible::setActive(true);
     const auto off = qScopeGuard([] { QAccessible::setActive(false); });
     QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Value), u"COSTO 12,50"_s);
+}
+
+void TextBoxTest::showsALoadedTextAsALineEdit_data()
+{
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<int>("settings");
+    QTest::addColumn<QString>("text");
+    const QString longText = u"DESCRIPCION MUY LARGA QUE NO ENTRA EN LA CAJA DE TEXTO 123456"_s;
+    for (const bool focused : {false, true}) {
+        const char* tag = focused ? "focused" : "without focus";
+        QTest::addRow("%s: short", tag) << focused << int(Plain) << u"ACEITE 1,5 L"_s;
+        QTest::addRow("%s: too long", tag) << focused << int(Plain) << longText;
+        QTest::addRow("%s: right-aligned", tag) << focused << int(RightAligned) << u"121,00"_s;
+        QTest::addRow("%s: emptied", tag) << focused << int(Plain) << QString();
+        QTest::addRow("%s: over a selection", tag) << focused << int(Selected) << u"XYZ"_s;
+    }
+}
+
+// A box filled by a load looks, reads and tells as a line edit given the text and then its
+// cursor at the start (the focused one keeps its cursor at the end).
+void TextBoxTest::showsALoadedTextAsALineEdit()
+{
+    QFETCH(bool, focused);
+    QFETCH(int, settings);
+    QFETCH(QString, text);
+    QWidget window;
+    auto* plain = new QLineEdit(&window);
+    auto* box = new TextBox(&window);
+    auto* other = new QLineEdit(&window);
+    box->move(0, 30);
+    other->move(0, 60);
+    for (QLineEdit* edit : {plain, static_cast<QLineEdit*>(box)}) setUp(edit, settings, u"ANTERIOR 99"_s);
+    QVERIFY(activate(&window));
+    (focused ? static_cast<QWidget*>(box) : other)->setFocus();
+    int heard = 0;
+    connect(box, &QLineEdit::textChanged, box, [&](const QString& now) {
+        QCOMPARE(now, text);
+        ++heard;
+    });
+    plain->setText(text);
+    box->showText(text);
+    if (!focused) plain->setCursorPosition(0);
+    QCOMPARE(heard, 1);
+    QCOMPARE(box->text(), text);
+    QCOMPARE(box->cursorPosition(), plain->cursorPosition());
+    QCOMPARE(box->selectedText(), plain->selectedText());
+    QCOMPARE(box->paintsItsText(), !focused);
+    // A box painting its own text looks as the line edit does (with the focus, as it does
+    // itself without the box's painting).
+    if (!focused) {
+        const QImage shown = window.grab().toImage();
+        QVERIFY2(shown.copy(box->geometry()) == shown.copy(plain->geometry()), "the box does not look as a line edit does");
+    }
+    box->setFocus();
+    QVERIFY(!box->paintsItsText());
+    QCOMPARE(box->cursorPosition(), plain->cursorPosition());
+}
+
+// The program may press Enter in a box that does not have the focus (a search it starts): the
+// box goes on painting its own text afterwards, as before the key.
+void TextBoxTest::keySentWithoutFocusLeavesItPaintingItsText()
+{
+    QWidget window;
+    auto* box = new TextBox(&window);
+    auto* other = new QLineEdit(&window);
+    other->move(0, 30);
+    box->setText(u"123"_s);
+    QVERIFY(activate(&window));
+    other->setFocus();
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClick(box, Qt::Key_4);
+    QCOMPARE(box->text(), u"1234"_s);
+    QVERIFY(box->paintsItsText());
 }
 
 RUN_TEST_CLASS(runTextBoxTest, TextBoxTest)
