@@ -48,6 +48,14 @@ void showStart(QLineEdit* box)
     if (!box->hasFocus()) box->setCursorPosition(0);
 }
 
+// Puts a loaded text in `box`, shown from its start as above.
+void fill(QLineEdit* box, const QString& text)
+{
+    if (auto* textBox = qobject_cast<forms::TextBox*>(box)) return textBox->showText(text);
+    box->setText(text);
+    showStart(box);
+}
+
 // Each box and the caption it is heard by; where two boxes share a caption (a code and its
 // name), the caption says which.
 constexpr std::array<std::pair<const char16_t*, const char16_t*>, 25> kSpokenNames = {{
@@ -543,10 +551,7 @@ void Articulos::bind()
     }
     connect(model_, &articles::ArticleModel::textChanged, this, [this](ArticleField field) {
         QLineEdit* e = edit(field);
-        if (e->text() != model_->text(field)) {
-            e->setText(model_->text(field));
-            showStart(e);
-        }
+        if (e->text() != model_->text(field)) fill(e, model_->text(field));
     });
     for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)] = qobject_cast<QLabel*>(named_.value(u"lblUnidad%1"_s.arg(i + 1)));
     for (const articles::UnitDef& u : articles::unitDefs())
@@ -679,12 +684,7 @@ void Articulos::showArticle()
         {
             // The box follows the model here; the model need not hear its own text back.
             const QSignalBlocker follows(box);
-            if (auto* textBox = qobject_cast<forms::TextBox*>(box)) {
-                textBox->showText(text);
-            } else {
-                box->setText(text);
-                showStart(box);
-            }
+            fill(box, text);
         }
         // A text longer than its box is cut to fit, and the model keeps what the box kept.
         if (box->text().size() != text.size()) model_->setText(s.field, box->text());
