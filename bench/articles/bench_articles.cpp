@@ -48,14 +48,16 @@ const char* const kColumns[] = {"codigo", "descripcion", "codbarra", "codp", "de
 void generate(fixture::DataFolder& folder)
 {
     benchsupport::writeArticles(fixture::DataFolder::nativePath(u"Articulos.mdb"_s), gRows);
-    for (const QString& file : {u"Proveedores.mdb"_s, u"Marcas.mdb"_s, u"Rubros.mdb"_s}) folder.create(file);
+    for (const QString& file : {u"Proveedores.mdb"_s, u"Marcas.mdb"_s, u"Rubros.mdb"_s})
+        folder.create(file);
 }
 
 std::shared_ptr<Database> openArticulos() { return catalogue::open(u"Articulos.mdb"_s); }
 
 void readAll(Recordset& rs)
 {
-    for (const char* column : kColumns) benchmark::DoNotOptimize(rs.Fields(QString::fromLatin1(column)).Value());
+    for (const char* column : kColumns)
+        benchmark::DoNotOptimize(rs.Fields(QString::fromLatin1(column)).Value());
 }
 
 // The form the main window shows, opened afresh when a save has replaced it.
@@ -66,7 +68,10 @@ Articulos* form()
     return qobject_cast<Articulos*>(open);
 }
 
-QLineEdit* field(Articulos* f, const char* name) { return f->findChild<QLineEdit*>(QString::fromLatin1(name)); }
+QLineEdit* field(Articulos* f, const char* name)
+{
+    return f->findChild<QLineEdit*>(QString::fromLatin1(name));
+}
 
 void pressEnter(QWidget* widget)
 {
@@ -153,14 +158,17 @@ void GrabarEngine(benchmark::State& state)
         for (const char* column : kColumns) {
             if (std::string(column) == "codigo") continue;
             Field f = rs->Fields(QString::fromLatin1(column));
-            f.setValue(std::string(column) == "descripcion" ? QVariant(u"CAMBIADO %1"_s.arg(++n)) : f.Value());
+            f.setValue(std::string(column) == "descripcion" ? QVariant(u"CAMBIADO %1"_s.arg(++n))
+                                                            : f.Value());
         }
         rs->Update();
         // The form's five bindings, in their order.
         Data data1, data2, data3, data4, data6(nullptr, RecordsetType::Dynaset);
-        const std::pair<const char16_t*, Data*> bindings[] = {
-            {u"Articulos.mdb", &data1}, {u"Proveedores.mdb", &data2}, {u"Marcas.mdb", &data3},
-            {u"Rubros.mdb", &data4}, {u"Articulos.mdb", &data6}};
+        const std::pair<const char16_t*, Data*> bindings[] = {{u"Articulos.mdb", &data1},
+                                                              {u"Proveedores.mdb", &data2},
+                                                              {u"Marcas.mdb", &data3},
+                                                              {u"Rubros.mdb", &data4},
+                                                              {u"Articulos.mdb", &data6}};
         for (const auto& [file, data] : bindings) {
             data->setSource(catalogue::open(file), catalogue::find(file)->table.name);
             data->Recordset();
@@ -240,19 +248,22 @@ int main(int argc, char* argv[])
     benchmark::Initialize(&argc, argv);
     // The save waits on the disk's sync, so it compares elapsed time; the others compare
     // processor time.
-    benchsupport::MedianReporter reporter([](const std::string& name) { return name.rfind("grabar", 0) == 0; });
+    benchsupport::MedianReporter reporter(
+        [](const std::string& name) { return name.rfind("grabar", 0) == 0; });
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    const std::pair<const char*, double> targets[] = {{"search", 3.0}, {"grabar", 1.6}, {"browse", 2.5}};
-    std::printf("\nArticle form / engine, median of %d repetitions, %d articles\n", repetitions, gRows);
+    const std::pair<const char*, double> targets[] = {
+        {"search", 3.0}, {"grabar", 1.6}, {"browse", 2.5}};
+    std::printf("\nArticle form / engine, median of %d repetitions, %d articles\n", repetitions,
+                gRows);
     bool met = true;
     for (const auto& [name, target] : targets) {
         const double ours = reporter.medians[std::string(name) + "_form"];
         const double engine = reporter.medians[std::string(name) + "_engine"];
         const double ratio = engine > 0 ? ours / engine : 0;
         met = met && ratio <= target;
-        std::printf("  %-8s ratio %5.2f  (target <= %.1f)  form %10.2f us  engine %10.2f us\n", name, ratio,
-                    target, ours, engine);
+        std::printf("  %-8s ratio %5.2f  (target <= %.1f)  form %10.2f us  engine %10.2f us\n",
+                    name, ratio, target, ours, engine);
     }
     std::printf("%s\n", met ? "all targets met" : "SOME TARGETS MISSED");
     if (QWidget* open = WindowRegistry::instance().openWindow(u"Articulos"_s)) open->close();

@@ -57,7 +57,8 @@ void PushOurs(benchmark::State& state)
 
 void PushRaw(benchmark::State& state)
 {
-    const std::string from = local(gBases + u"/Articulos.mdb"_s), to = local(gTerminal + u"/copia.mdb"_s);
+    const std::string from = local(gBases + u"/Articulos.mdb"_s),
+                      to = local(gTerminal + u"/copia.mdb"_s);
     for (auto _ : state) {
         if (!run({"cp", from, to})) state.SkipWithError("cp failed");
         const int fd = ::open(to.c_str(), O_RDONLY);
@@ -71,7 +72,8 @@ void BackupOurs(benchmark::State& state)
     QDate day(2000, 1, 1);
     for (auto _ : state) {
         day = day.addDays(1);
-        if (backupcopy::Realizar(gBases, gDestination, day, true, QString(), {}) != backupcopy::Outcome::Done)
+        if (backupcopy::Realizar(gBases, gDestination, day, true, QString(), {}) !=
+            backupcopy::Outcome::Done)
             state.SkipWithError("backup refused");
         state.PauseTiming();
         QDir(gDestination + u'/' + backupcopy::nombreFechado(day)).removeRecursively();
@@ -83,7 +85,8 @@ void BackupRaw(benchmark::State& state)
 {
     const std::string from = local(gBases), to = local(gDestination + u"/copia"_s);
     for (auto _ : state) {
-        if (!run({"cp", "-r", from, to}) || !run({"sync"})) state.SkipWithError("cp -r or sync failed");
+        if (!run({"cp", "-r", from, to}) || !run({"sync"}))
+            state.SkipWithError("cp -r or sync failed");
         state.PauseTiming();
         QDir(gDestination + u"/copia"_s).removeRecursively();
         state.ResumeTiming();
@@ -106,32 +109,38 @@ int main(int argc, char* argv[])
     QDir().mkpath(gDestination);
     benchsupport::writeArticles(gBases + u"/Articulos.mdb"_s, gRows);
     for (const catalogue::FileDef& def : catalogue::files())
-        if (!QFile::exists(gBases + u'/' + def.fileName)) catalogue::createFile(def, gBases + u'/' + def.fileName);
+        if (!QFile::exists(gBases + u'/' + def.fileName))
+            catalogue::createFile(def, gBases + u'/' + def.fileName);
 
     const int repetitions = 3;
     auto pair = [&](const char* name, auto ours, auto raw) {
         for (auto* bm : {benchmark::RegisterBenchmark((std::string(name) + "_ours").c_str(), ours),
                          benchmark::RegisterBenchmark((std::string(name) + "_raw").c_str(), raw)})
-            bm->Repetitions(repetitions)->Iterations(2)->ReportAggregatesOnly(true)->UseRealTime()->Unit(
-                benchmark::kMillisecond);
+            bm->Repetitions(repetitions)
+                ->Iterations(2)
+                ->ReportAggregatesOnly(true)
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond);
     };
     pair("push", PushOurs, PushRaw);
     pair("backup", BackupOurs, BackupRaw);
 
     benchmark::Initialize(&argc, argv);
-    benchsupport::MedianReporter reporter([](const std::string&) { return true; });  // copies wait on the disk
+    benchsupport::MedianReporter reporter(
+        [](const std::string&) { return true; });  // copies wait on the disk
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\nPush and backup / plain tools, median of %d repetitions, %d articles (%.1f MB)\n",
-                repetitions, gRows, double(QFileInfo(gBases + u"/Articulos.mdb"_s).size()) / 1e6);
+    std::printf(
+        "\nPush and backup / plain tools, median of %d repetitions, %d articles (%.1f MB)\n",
+        repetitions, gRows, double(QFileInfo(gBases + u"/Articulos.mdb"_s).size()) / 1e6);
     bool met = true;
     for (const char* name : {"push", "backup"}) {
         const double ours = reporter.medians[std::string(name) + "_ours"];
         const double raw = reporter.medians[std::string(name) + "_raw"];
         const double ratio = raw > 0 ? ours / raw : 0;
         met = met && ratio <= 1.5;
-        std::printf("  %-8s ratio %5.2f  (target <= 1.5)  ours %9.1f ms  plain %9.1f ms\n", name, ratio,
-                    ours, raw);
+        std::printf("  %-8s ratio %5.2f  (target <= 1.5)  ours %9.1f ms  plain %9.1f ms\n", name,
+                    ratio, ours, raw);
     }
     std::printf("%s\n", met ? "all targets met" : "SOME TARGETS MISSED");
     return 0;

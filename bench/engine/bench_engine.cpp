@@ -47,7 +47,8 @@ void SeekOurs(benchmark::State& state, const char* index, bool text)
     std::mt19937 random(1);
     for (auto _ : state) {
         const int i = int(random() % unsigned(gRows));
-        const QVariant key = text ? QVariant(QString::fromStdString(barcodeOf(i))) : QVariant(i + 1);
+        const QVariant key =
+            text ? QVariant(QString::fromStdString(barcodeOf(i))) : QVariant(i + 1);
         rs->Seek(key);
         benchmark::DoNotOptimize(rs->Fields(u"descripcion"_s).Value());
     }
@@ -55,8 +56,8 @@ void SeekOurs(benchmark::State& state, const char* index, bool text)
 
 void SeekRaw(benchmark::State& state, const char* index, bool text)
 {
-    const std::string sql = std::string("SELECT * FROM articulos WHERE ") + index + " = ?1 ORDER BY " +
-                            index + ", rowid LIMIT 1";
+    const std::string sql = std::string("SELECT * FROM articulos WHERE ") + index +
+                            " = ?1 ORDER BY " + index + ", rowid LIMIT 1";
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v3(gRaw, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
     std::mt19937 random(1);
@@ -69,7 +70,8 @@ void SeekRaw(benchmark::State& state, const char* index, bool text)
             sqlite3_bind_int(stmt, 1, i + 1);
         }
         if (sqlite3_step(stmt) == SQLITE_ROW)
-            benchmark::DoNotOptimize(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))));
+            benchmark::DoNotOptimize(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))));
         sqlite3_reset(stmt);
     }
     sqlite3_finalize(stmt);
@@ -97,7 +99,8 @@ void WalkRaw(benchmark::State& state)
         sqlite3_stmt* stmt = nullptr;
         sqlite3_prepare_v2(gRaw, "SELECT * FROM articulos ORDER BY codigo", -1, &stmt, nullptr);
         while (sqlite3_step(stmt) == SQLITE_ROW)
-            benchmark::DoNotOptimize(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))));
+            benchmark::DoNotOptimize(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))));
         sqlite3_finalize(stmt);
     }
 }
@@ -107,9 +110,10 @@ void WalkRaw(benchmark::State& state)
 void AddNewOurs(benchmark::State& state)
 {
     auto rs = gDb->OpenRecordset(u"articulos"_s);
-    const char* numbers[] = {"net", "iva", "cos", "dep1", "dep2", "dep3", "dept", "min", "ped",
-                             "rec1", "rec2", "rec3", "lis1", "lis2", "lis3"};
-    const char* texts[] = {"descripcion", "codbarra", "codp", "desp", "codm", "desm", "codr", "desr", "uni"};
+    const char* numbers[] = {"net", "iva",  "cos",  "dep1", "dep2", "dep3", "dept", "min",
+                             "ped", "rec1", "rec2", "rec3", "lis1", "lis2", "lis3"};
+    const char* texts[] = {"descripcion", "codbarra", "codp", "desp", "codm",
+                           "desm",        "codr",     "desr", "uni"};
     for (auto _ : state) {
         rs->AddNew();
         for (const char* f : texts) rs->Fields(QString::fromLatin1(f)).setValue(u"NUEVO"_s);
@@ -122,12 +126,13 @@ void AddNewOurs(benchmark::State& state)
 void AddNewRaw(benchmark::State& state)
 {
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(gRaw,
-                       "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr,"
-                       " uni, net, iva, cos, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1,"
-                       " lis2, lis3, fea) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13,"
-                       " ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23, ?24, ?25)",
-                       -1, &stmt, nullptr);
+    sqlite3_prepare_v2(
+        gRaw,
+        "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr,"
+        " uni, net, iva, cos, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1,"
+        " lis2, lis3, fea) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13,"
+        " ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23, ?24, ?25)",
+        -1, &stmt, nullptr);
     for (auto _ : state) {
         for (int i = 1; i <= 9; ++i) sqlite3_bind_text(stmt, i, "NUEVO", -1, SQLITE_STATIC);
         for (int i = 10; i <= 24; ++i) sqlite3_bind_double(stmt, i, 12.5);
@@ -158,10 +163,11 @@ void ScanRaw(benchmark::State& state)
         sqlite3_bind_text(stmt, 1, "LECHE", -1, SQLITE_STATIC);
         QList<QVariantList> rows;
         while (sqlite3_step(stmt) == SQLITE_ROW)
-            rows.push_back({QVariant(qint64(sqlite3_column_int64(stmt, 0))),
-                            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))),
-                            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2))),
-                            QVariant(sqlite3_column_double(stmt, 3))});
+            rows.push_back(
+                {QVariant(qint64(sqlite3_column_int64(stmt, 0))),
+                 QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))),
+                 QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2))),
+                 QVariant(sqlite3_column_double(stmt, 3))});
         benchmark::DoNotOptimize(rows);
         sqlite3_reset(stmt);
     }
@@ -207,10 +213,12 @@ int main(int argc, char* argv[])
             if (iterations) bm->Iterations(iterations);
         }
     };
-    pair("seek_codigo", [](benchmark::State& s) { SeekOurs(s, "codigo", false); },
-         [](benchmark::State& s) { SeekRaw(s, "codigo", false); });
-    pair("seek_codbarra", [](benchmark::State& s) { SeekOurs(s, "codbarra", true); },
-         [](benchmark::State& s) { SeekRaw(s, "codbarra", true); });
+    pair(
+        "seek_codigo", [](benchmark::State& s) { SeekOurs(s, "codigo", false); },
+        [](benchmark::State& s) { SeekRaw(s, "codigo", false); });
+    pair(
+        "seek_codbarra", [](benchmark::State& s) { SeekOurs(s, "codbarra", true); },
+        [](benchmark::State& s) { SeekRaw(s, "codbarra", true); });
     pair("walk_codigo", WalkOurs, WalkRaw, 1);
     pair("addnew_update", AddNewOurs, AddNewRaw, gRows >= 100000 ? 100 : 5);
     pair("substring_scan", ScanOurs, ScanRaw);
@@ -218,13 +226,17 @@ int main(int argc, char* argv[])
     benchmark::Initialize(&argc, argv);
     // Compute-bound pairs compare processor time, which other work on the machine does not
     // stretch; the store pair waits on the disk's sync, so it compares elapsed time.
-    benchsupport::MedianReporter reporter([](const std::string& name) { return name.rfind("addnew", 0) == 0; });
+    benchsupport::MedianReporter reporter(
+        [](const std::string& name) { return name.rfind("addnew", 0) == 0; });
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    const std::pair<const char*, double> targets[] = {{"seek_codigo", 2.0}, {"seek_codbarra", 2.0},
-                                                      {"walk_codigo", 4.0}, {"addnew_update", 1.3},
+    const std::pair<const char*, double> targets[] = {{"seek_codigo", 2.0},
+                                                      {"seek_codbarra", 2.0},
+                                                      {"walk_codigo", 4.0},
+                                                      {"addnew_update", 1.3},
                                                       {"substring_scan", 1.3}};
-    std::printf("\nEngine / raw SQLite, median of %d repetitions, %d articles\n", repetitions, gRows);
+    std::printf("\nEngine / raw SQLite, median of %d repetitions, %d articles\n", repetitions,
+                gRows);
     bool met = true;
     for (const auto& [name, target] : targets) {
         const double ours = reporter.medians[std::string(name) + "_ours"];

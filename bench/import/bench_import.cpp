@@ -62,7 +62,8 @@ void LibmdbRead(benchmark::State& state, bool bind)
     for (auto _ : state) {
         MdbHandle* mdb = mdb_open(QFile::encodeName(gFile).constData(), MDB_NOFLAGS);
         mdb_read_catalog(mdb, MDB_TABLE);
-        MdbTableDef* table = mdb_read_table_by_name(mdb, const_cast<gchar*>("articulos"), MDB_TABLE);
+        MdbTableDef* table =
+            mdb_read_table_by_name(mdb, const_cast<gchar*>("articulos"), MDB_TABLE);
         mdb_read_columns(table);
         mdb_rewind_table(table);
         std::vector<std::vector<char>> values(table->num_cols, std::vector<char>(mdb->bind_size));
@@ -86,7 +87,8 @@ void SqliteInsert(benchmark::State& state)
         params << QStringLiteral("?%1").arg(i + 1);
     }
     const QByteArray sql = QStringLiteral("INSERT INTO articulos (%1) VALUES (%2)")
-                               .arg(columns.join(u", "_s), params.join(u", "_s)).toUtf8();
+                               .arg(columns.join(u", "_s), params.join(u", "_s))
+                               .toUtf8();
     for (auto _ : state) {
         state.PauseTiming();
         const QString target = freshTarget();
@@ -103,11 +105,14 @@ void SqliteInsert(benchmark::State& state)
                 const QVariant& v = row[i];
                 const int n = int(i) + 1;
                 if (!v.isValid()) sqlite3_bind_null(stmt, n);
-                else if (v.typeId() == QMetaType::LongLong) sqlite3_bind_int64(stmt, n, v.toLongLong());
-                else if (v.typeId() == QMetaType::Double) sqlite3_bind_double(stmt, n, v.toDouble());
+                else if (v.typeId() == QMetaType::LongLong)
+                    sqlite3_bind_int64(stmt, n, v.toLongLong());
+                else if (v.typeId() == QMetaType::Double)
+                    sqlite3_bind_double(stmt, n, v.toDouble());
                 else {
                     const QString text = v.toString();
-                    sqlite3_bind_text16(stmt, n, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
+                    sqlite3_bind_text16(stmt, n, text.utf16(), int(text.size() * 2),
+                                        SQLITE_TRANSIENT);
                 }
             }
             sqlite3_step(stmt);
@@ -130,14 +135,14 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i) {
         if (std::string(argv[i]).rfind("--file=", 0) == 0)
             gFile = QString::fromLocal8Bit(argv[i] + 7);
-        else
-            args.push_back(argv[i]);
+        else args.push_back(argv[i]);
     }
     int count = int(args.size());
     QCoreApplication app(count, args.data());
     QTemporaryDir dir;
     gFolder = dir.path();
-    const auto report = legacyimport::readFile(gFile, articles(), [](const std::vector<QVariant>& row) { gRows.push_back(row); });
+    const auto report = legacyimport::readFile(
+        gFile, articles(), [](const std::vector<QVariant>& row) { gRows.push_back(row); });
     if (!report.failure.isEmpty()) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(gFile), qPrintable(report.failure));
         return 1;
@@ -153,7 +158,8 @@ int main(int argc, char* argv[])
     for (const auto& [name, fn] : benchmarks)
         benchmark::RegisterBenchmark(name, fn)
             ->Repetitions(repetitions)
-            ->Iterations(3)  // each one builds a whole file; the untimed clean-up would stretch an adaptive run
+            ->Iterations(3)  // each one builds a whole file; the untimed clean-up would stretch an
+                             // adaptive run
             ->ReportAggregatesOnly(true)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
@@ -165,13 +171,18 @@ int main(int argc, char* argv[])
     const double ours = reporter.medians["import"];
     const double raw = reporter.medians["libmdb_read"] + reporter.medians["sqlite_insert"];
     const double ratio = raw > 0 ? ours / raw : 0;
-    std::printf("\nImport / (libmdb read + SQLite insert), median of %d repetitions, %zu articles\n",
-                repetitions, gRows.size());
-    std::printf("  import ratio %5.2f  (target <= 2.0)  import %8.2f ms  read %8.2f ms  insert %8.2f ms\n",
-                ratio, ours, reporter.medians["libmdb_read"], reporter.medians["sqlite_insert"]);
+    std::printf(
+        "\nImport / (libmdb read + SQLite insert), median of %d repetitions, %zu articles\n",
+        repetitions, gRows.size());
+    std::printf(
+        "  import ratio %5.2f  (target <= 2.0)  import %8.2f ms  read %8.2f ms  insert %8.2f ms\n",
+        ratio, ours, reporter.medians["libmdb_read"], reporter.medians["sqlite_insert"]);
     const double scan = reporter.medians["libmdb_scan"];
-    std::printf("  (rows split without reading values: %8.2f ms; import / (that + insert) %5.2f)\n", scan,
-                scan + reporter.medians["sqlite_insert"] > 0 ? ours / (scan + reporter.medians["sqlite_insert"]) : 0);
+    std::printf("  (rows split without reading values: %8.2f ms; import / (that + insert) %5.2f)\n",
+                scan,
+                scan + reporter.medians["sqlite_insert"] > 0
+                    ? ours / (scan + reporter.medians["sqlite_insert"])
+                    : 0);
     std::printf("%s\n", ratio <= 2.0 ? "target met" : "TARGET MISSED");
     return 0;
 }

@@ -32,15 +32,16 @@ namespace {
 int gRows = 20000;
 const char* const kChosen =
     "SELECT codigo, codbarra, descripcion, lis1 FROM articulos WHERE codp = '0001' ORDER BY codigo";
-const char* const kInsert = "INSERT INTO articulos (codigo, codbarra, descripcion, neto1) VALUES (?1, ?2, ?3, ?4)";
+const char* const kInsert =
+    "INSERT INTO articulos (codigo, codbarra, descripcion, neto1) VALUES (?1, ?2, ?3, ?4)";
 
 // A raw connection with the store's settings, closed with the scope.
 class RawFile {
 public:
     explicit RawFile(const QString& fileName)
     {
-        sqlite3_open_v2(QFile::encodeName(fixture::DataFolder::nativePath(fileName)).constData(), &db,
-                        SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_open_v2(QFile::encodeName(fixture::DataFolder::nativePath(fileName)).constData(),
+                        &db, SQLITE_OPEN_READWRITE, nullptr);
         sqliteutil::configureConnection(db);
     }
     ~RawFile() { sqlite3_close_v2(db); }
@@ -87,7 +88,8 @@ void insertRaw(sqlite3* db, const std::vector<LabelRow>& rows)
     for (const LabelRow& row : rows) {
         sqlite3_bind_int64(insert, 1, row.codigo);
         sqlite3_bind_text(insert, 2, row.codbarra.c_str(), int(row.codbarra.size()), SQLITE_STATIC);
-        sqlite3_bind_text(insert, 3, row.descripcion.c_str(), int(row.descripcion.size()), SQLITE_STATIC);
+        sqlite3_bind_text(insert, 3, row.descripcion.c_str(), int(row.descripcion.size()),
+                          SQLITE_STATIC);
         sqlite3_bind_double(insert, 4, row.lis1);
         sqlite3_step(insert);
         sqlite3_reset(insert);
@@ -157,7 +159,8 @@ int main(int argc, char* argv[])
     const int repetitions = 5;
     using Function = void (*)(benchmark::State&);
     for (auto [name, function] : {std::pair<const char*, Function>{"queue_ours", QueueOurs},
-                                  {"queue_insert", QueueInsert}, {"queue_read", QueueRead}})
+                                  {"queue_insert", QueueInsert},
+                                  {"queue_read", QueueRead}})
         benchmark::RegisterBenchmark(name, function)
             ->Repetitions(repetitions)
             ->ReportAggregatesOnly(true)
@@ -170,13 +173,15 @@ int main(int argc, char* argv[])
     const double ours = reporter.medians["queue_ours"];
     const double insert = reporter.medians["queue_insert"];
     const double read = reporter.medians["queue_read"];
-    std::printf("\nLabel queue of %d articles / raw SQLite, median of %d repetitions (elapsed)\n", gRows,
-                repetitions);
+    std::printf("\nLabel queue of %d articles / raw SQLite, median of %d repetitions (elapsed)\n",
+                gRows, repetitions);
     const double vsInsert = insert > 0 ? ours / insert : 0, vsRead = read > 0 ? ours / read : 0;
-    std::printf("  vs raw INSERT          ratio %5.2f  (target <= 2.0)  ours %8.2f ms  raw %8.2f ms\n", vsInsert,
-                ours, insert);
-    std::printf("  vs raw SELECT+INSERT   ratio %5.2f                   ours %8.2f ms  raw %8.2f ms\n", vsRead,
-                ours, read);
+    std::printf(
+        "  vs raw INSERT          ratio %5.2f  (target <= 2.0)  ours %8.2f ms  raw %8.2f ms\n",
+        vsInsert, ours, insert);
+    std::printf(
+        "  vs raw SELECT+INSERT   ratio %5.2f                   ours %8.2f ms  raw %8.2f ms\n",
+        vsRead, ours, read);
     std::printf("%s\n", vsInsert <= 2.0 ? "target met" : "TARGET MISSED");
     return 0;
 }

@@ -1,10 +1,11 @@
-// The article lookup on a store of 200,000 articles (--rows=N for another number): Enter in the search box until the grid is
-// filled, against the raw SQLite C API returning the same rows from the same file, measured in
-// pairs in one run. Also the dialog's memory with 999 rows listed.
+// The article lookup on a store of 200,000 articles (--rows=N for another number): Enter in the
+// search box until the grid is filled, against the raw SQLite C API returning the same rows from
+// the same file, measured in pairs in one run. Also the dialog's memory with 999 rows listed.
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
@@ -15,7 +16,6 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "benchsupport.h"
@@ -29,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-int gArticles = 200000;  // --rows=N
+int gArticles = 200000;      // --rows=N
 constexpr int kEvery = 200;  // one article in 200 (0.5 %) carries the marker
 const QString kMarker = u"ZQXW"_s;
 
@@ -57,19 +57,22 @@ void check(int rc, sqlite3* db)
 // written through the engine in one statement, so its indexes use the engine's collation.
 void generate(const QString& nativePath)
 {
-    const QString sql = QStringLiteral(
-        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-        "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr, uni, "
-        "cos, iva, net, lis1, lis2, lis3) "
-        "SELECT printf('ARTICULO %06d %s PRESENTACION X %d', i, "
-        "CASE WHEN i % %2 = %3 THEN '%4' ELSE '' END, i % 97), CAST(7790000000000 + i AS TEXT), "
-        "'0012', 'DISTRIBUIDORA NORTE', '0003', 'LA SERENISIMA', '0007', 'LACTEOS', 'UNIDAD', "
-        "c, 21, c * 1.21, c * 1.21 * 1.3, c * 1.21 * 1.4, c * 1.21 * 1.5 "
-        "FROM (SELECT i, 10 + (i % 1000) * 0.25 AS c FROM n)")
-                            .arg(gArticles - 1)
-                            .arg(kEvery)
-                            .arg(kEvery / 2)
-                            .arg(kMarker);
+    const QString sql =
+        QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+            "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr, "
+            "uni, "
+            "cos, iva, net, lis1, lis2, lis3) "
+            "SELECT printf('ARTICULO %06d %s PRESENTACION X %d', i, "
+            "CASE WHEN i % %2 = %3 THEN '%4' ELSE '' END, i % 97), CAST(7790000000000 + i AS "
+            "TEXT), "
+            "'0012', 'DISTRIBUIDORA NORTE', '0003', 'LA SERENISIMA', '0007', 'LACTEOS', 'UNIDAD', "
+            "c, 21, c * 1.21, c * 1.21 * 1.3, c * 1.21 * 1.4, c * 1.21 * 1.5 "
+            "FROM (SELECT i, 10 + (i % 1000) * 0.25 AS c FROM n)")
+            .arg(gArticles - 1)
+            .arg(kEvery)
+            .arg(kEvery / 2)
+            .arg(kMarker);
     catalogue::createFile(*catalogue::find(u"Articulos.mdb"_s), nativePath,
                           [&](Database& db) { db.Execute(sql); });
 }
@@ -82,11 +85,12 @@ public:
         check(sqlite3_open_v2(QFile::encodeName(nativePath).constData(), &db_, SQLITE_OPEN_READONLY,
                               nullptr),
               db_);
-        check(sqlite3_prepare_v2(db_,
-                                 "SELECT codigo, descripcion, lis1, lis2, lis3 FROM articulos "
-                                 "WHERE instr(descripcion, ?1) > 0 AND descripcion <> '' COLLATE BINARY "
-                                 "ORDER BY rowid LIMIT 999",
-                                 -1, &stmt_, nullptr),
+        check(sqlite3_prepare_v2(
+                  db_,
+                  "SELECT codigo, descripcion, lis1, lis2, lis3 FROM articulos "
+                  "WHERE instr(descripcion, ?1) > 0 AND descripcion <> '' COLLATE BINARY "
+                  "ORDER BY rowid LIMIT 999",
+                  -1, &stmt_, nullptr),
               db_);
     }
     ~RawSearch()
@@ -136,7 +140,8 @@ int filledRows(QTableView* grid)
 {
     auto* model = grid->model();
     int rows = 0;
-    while (rows < model->rowCount() && !model->data(model->index(rows, 2)).toString().isEmpty()) ++rows;
+    while (rows < model->rowCount() && !model->data(model->index(rows, 2)).toString().isEmpty())
+        ++rows;
     return rows;
 }
 
@@ -177,7 +182,8 @@ void search(benchmark::State& state, const QString& text, const char* label)
         state.SetIterationTime(dialogTimes.back());
     }
     const int rows = filledRows(f.grid);
-    if (size_t(rows) != rawRows) state.SkipWithError("the dialog and the raw query listed different rows");
+    if (size_t(rows) != rawRows)
+        state.SkipWithError("the dialog and the raw query listed different rows");
     const double ratio = median(dialogTimes) / median(rawTimes);
     const double paintRatio = median(paintTimes) / median(rawTimes);
     state.counters["rows"] = rows;
@@ -186,15 +192,19 @@ void search(benchmark::State& state, const QString& text, const char* label)
     state.counters["ratio"] = ratio;
     state.counters["ratio_with_paint"] = paintRatio;
     char line[200];
-    std::snprintf(line, sizeof line,
-                  "%-28s rows %4d  dialog %8.3f ms  raw %8.3f ms  ratio %.2f  (with first paint %.2f)",
-                  label, rows, median(dialogTimes) * 1e3, median(rawTimes) * 1e3, ratio, paintRatio);
+    std::snprintf(
+        line, sizeof line,
+        "%-28s rows %4d  dialog %8.3f ms  raw %8.3f ms  ratio %.2f  (with first paint %.2f)", label,
+        rows, median(dialogTimes) * 1e3, median(rawTimes) * 1e3, ratio, paintRatio);
     gLines.emplace_back(line);
 }
 
 void BM_EmptyText(benchmark::State& state) { search(state, QString(), "(a) empty text"); }
 void BM_HalfPercent(benchmark::State& state) { search(state, kMarker, "(b) 0.5 % matching"); }
-void BM_NoMatch(benchmark::State& state) { search(state, u"NADA QUE COINCIDA"_s, "(c) nothing matching"); }
+void BM_NoMatch(benchmark::State& state)
+{
+    search(state, u"NADA QUE COINCIDA"_s, "(c) nothing matching");
+}
 
 BENCHMARK(BM_EmptyText)->UseManualTime()->Iterations(300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HalfPercent)->UseManualTime()->Iterations(25)->Unit(benchmark::kMillisecond);
@@ -221,7 +231,8 @@ int main(int argc, char** argv)
 
     // Memory: the program before the dialog opens, then the dialog open with 999 rows drawn.
     const long before = residentKiB();
-    fixture.dialog = new lookups::LookupDialog(*lookups::findMember(u"ConsArticulo"_s), &fixture.target);
+    fixture.dialog =
+        new lookups::LookupDialog(*lookups::findMember(u"ConsArticulo"_s), &fixture.target);
     fixture.dialog->show();
     fixture.text1 = fixture.dialog->findChild<QLineEdit*>(u"Text1"_s);
     fixture.grid = fixture.dialog->findChild<QTableView*>(u"MSFlexGrid1"_s);
@@ -230,7 +241,8 @@ int main(int argc, char** argv)
     QCoreApplication::processEvents();
     const long after = residentKiB();
     char line[200];
-    std::snprintf(line, sizeof line, "memory: dialog with %d rows  %.1f MB above the program's %.1f MB",
+    std::snprintf(line, sizeof line,
+                  "memory: dialog with %d rows  %.1f MB above the program's %.1f MB",
                   filledRows(fixture.grid), (after - before) / 1024.0, before / 1024.0);
     gLines.emplace_back(line);
 

@@ -67,8 +67,10 @@ void ApplyRaw(benchmark::State& state)
         state.PauseTiming();
         freshStore();
         sqlite3* db = nullptr;
-        sqlite3_open_v2(QFile::encodeName(articlesPath()).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-        sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=EXTRA;", nullptr, nullptr, nullptr);
+        sqlite3_open_v2(QFile::encodeName(articlesPath()).constData(), &db, SQLITE_OPEN_READWRITE,
+                        nullptr);
+        sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=EXTRA;", nullptr, nullptr,
+                     nullptr);
         state.ResumeTiming();
         sqlite3_exec(db,
                      "BEGIN IMMEDIATE;"
@@ -97,12 +99,14 @@ void ReviewRaw(benchmark::State& state)
 {
     freshStore();
     sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(articlesPath()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(QFile::encodeName(articlesPath()).constData(), &db, SQLITE_OPEN_READONLY,
+                    nullptr);
     sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT codigo, descripcion, codbarra, cos, iva, net, rec1, rec2, rec3, lis1, lis2, "
-                       "lis3 FROM articulos WHERE codigo >= ?1 AND codigo <= ?2 ORDER BY codigo",
-                       -1, &select, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "SELECT codigo, descripcion, codbarra, cos, iva, net, rec1, rec2, rec3, lis1, lis2, "
+        "lis3 FROM articulos WHERE codigo >= ?1 AND codigo <= ?2 ORDER BY codigo",
+        -1, &select, nullptr);
     for (auto _ : state) {
         sqlite3_bind_int64(select, 1, 1);
         sqlite3_bind_int64(select, 2, gReviewed);
@@ -135,7 +139,10 @@ int main(int argc, char* argv[])
         auto* a = benchmark::RegisterBenchmark((std::string(name) + "_ours").c_str(), ours);
         auto* b = benchmark::RegisterBenchmark((std::string(name) + "_raw").c_str(), raw);
         for (auto* bm : {a, b})
-            bm->Repetitions(repetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)->Iterations(iterations);
+            bm->Repetitions(repetitions)
+                ->ReportAggregatesOnly(true)
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(iterations);
     };
     pair("apply", ApplyOurs, ApplyRaw, 2);
     pair("review", ReviewOurs, ReviewRaw, 10);
@@ -143,20 +150,22 @@ int main(int argc, char* argv[])
     benchmark::Initialize(&argc, argv);
     // Storing waits on the disk's syncs, so it compares elapsed time; the review compares
     // processor time.
-    benchsupport::MedianReporter reporter([](const std::string& name) { return name.rfind("apply", 0) == 0; });
+    benchsupport::MedianReporter reporter(
+        [](const std::string& name) { return name.rfind("apply", 0) == 0; });
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     const std::pair<const char*, double> targets[] = {{"apply", 2.0}, {"review", 2.0}};
-    std::printf("\nBulk price change / raw SQLite, median of %d repetitions, %d articles (%d reviewed)\n",
-                repetitions, gRows, gReviewed);
+    std::printf(
+        "\nBulk price change / raw SQLite, median of %d repetitions, %d articles (%d reviewed)\n",
+        repetitions, gRows, gReviewed);
     bool met = true;
     for (const auto& [name, target] : targets) {
         const double ours = reporter.medians[std::string(name) + "_ours"];
         const double raw = reporter.medians[std::string(name) + "_raw"];
         const double ratio = raw > 0 ? ours / raw : 0;
         met = met && ratio <= target;
-        std::printf("  %-8s ratio %5.2f  (target <= %.1f)  ours %10.2f ms  raw %10.2f ms\n", name, ratio, target,
-                    ours, raw);
+        std::printf("  %-8s ratio %5.2f  (target <= %.1f)  ours %10.2f ms  raw %10.2f ms\n", name,
+                    ratio, target, ours, raw);
     }
     std::printf("%s\n", met ? "all targets met" : "SOME TARGETS MISSED");
     return 0;

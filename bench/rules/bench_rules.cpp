@@ -64,10 +64,12 @@ void generate(const QString& path)
             QString::number(gArticles) +
             u") "
             "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr, "
-            "net, iva, cos, uni, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1, lis2, lis3) "
+            "net, iva, cos, uni, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1, lis2, "
+            "lis3) "
             "SELECT 'ARTICULO ' || i, printf('779%09d', i), printf('%04d', i % 20), 'PROVEEDOR', "
             "printf('%04d', i % 10), 'MARCA', printf('%04d', i % 10), 'RUBRO', "
-            "i % 500 + 0.5, CASE i % 4 WHEN 0 THEN 0 WHEN 1 THEN NULL WHEN 2 THEN 21 ELSE 10.5 END, "
+            "i % 500 + 0.5, CASE i % 4 WHEN 0 THEN 0 WHEN 1 THEN NULL WHEN 2 THEN 21 ELSE 10.5 "
+            "END, "
             "i % 500 + 1.25, 'Un', 1, 2, 0, 3, 1, 5, 30, 40, 50, 1.3 * (i % 500), "
             "1.4 * (i % 500), 1.5 * (i % 500) FROM n"_s);
     });
@@ -96,7 +98,8 @@ Sample runEngine()
     bool done = false;
     const Sample sample = timed([&] { done = !articles::fillInIva(*db); });
     if (!done) std::abort();
-    const int changed = db->Select(u"SELECT count(*) FROM articulos WHERE iva = 21"_s)[0][0].toInt();
+    const int changed =
+        db->Select(u"SELECT count(*) FROM articulos WHERE iva = 21"_s)[0][0].toInt();
     if (changed != gArticles / 4 + gToChange) std::abort();
     return sample;
 }
@@ -109,10 +112,12 @@ Sample runRaw()
         SQLITE_OK)
         std::abort();
     // The same journal and durability as the store's own connections.
-    sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=EXTRA;", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=EXTRA;", nullptr, nullptr,
+                 nullptr);
     const QByteArray sql = kUpdate.toUtf8();
     int rc = SQLITE_OK;
-    const Sample sample = timed([&] { rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr); });
+    const Sample sample =
+        timed([&] { rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr); });
     if (rc != SQLITE_OK || sqlite3_changes(db) != gToChange) std::abort();
     if (countWithRate21(db) != gArticles / 4 + gToChange) std::abort();
     sqlite3_close(db);
@@ -147,7 +152,10 @@ void BM_IvaPassAgainstRawUpdate(benchmark::State& state)
         state.counters["cpu_ratio"] = engine.cpu / raw.cpu;
     }
 }
-BENCHMARK(BM_IvaPassAgainstRawUpdate)->Iterations(1)->Repetitions(11)->UseManualTime()
+BENCHMARK(BM_IvaPassAgainstRawUpdate)
+    ->Iterations(1)
+    ->Repetitions(11)
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
@@ -159,7 +167,8 @@ int main(int argc, char** argv)
     gToChange = gArticles / 2;
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
-    files = {dir.filePath(u"master.mdb"_s), dir.filePath(u"engine.mdb"_s), dir.filePath(u"raw.mdb"_s)};
+    files = {dir.filePath(u"master.mdb"_s), dir.filePath(u"engine.mdb"_s),
+             dir.filePath(u"raw.mdb"_s)};
     generate(files.master);
 
     benchmark::Initialize(&argc, argv);
@@ -176,9 +185,10 @@ int main(int argc, char** argv)
         rawWall.push_back(rawRuns[i].wall);
     }
     const double ratio = median(wallRatios);
-    std::printf("IVA fill-in pass on %d articles (%d changed): median %.1f ms; raw UPDATE median "
-                "%.1f ms; median ratio %.3f wall clock, %.3f processor time (limit %.1f)\n",
-                gArticles, gToChange, median(engineWall) * 1000, median(rawWall) * 1000, ratio,
-                median(cpuRatios), kLimit);
+    std::printf(
+        "IVA fill-in pass on %d articles (%d changed): median %.1f ms; raw UPDATE median "
+        "%.1f ms; median ratio %.3f wall clock, %.3f processor time (limit %.1f)\n",
+        gArticles, gToChange, median(engineWall) * 1000, median(rawWall) * 1000, ratio,
+        median(cpuRatios), kLimit);
     return ratio <= kLimit ? 0 : 1;
 }

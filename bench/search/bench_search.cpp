@@ -1,7 +1,7 @@
 // The article search by description, case and accents aside, through its trigram index, against
 // the plain search the lookups made before it (Database::FindContaining: SQLite's instr over
-// every description, exact bytes, the same rows and columns), on the same file in the same run. Prints each figure as the
-// median ratio ours / the plain search:
+// every description, exact bytes, the same rows and columns), on the same file in the same run.
+// Prints each figure as the median ratio ours / the plain search:
 //   rare      a word in one article of 10,000            (target <= 0.05)
 //   common    a word in one article of 20                (target <= 1)
 //   everyone  a word in every article                    (target <= 1)
@@ -50,22 +50,28 @@ double median(std::vector<double> values)
 // accents; every article holds PRESENTACION, one in 20 a product word, one in 10,000 the marker.
 void writeArticles(const QString& path, int rows)
 {
-    static const char* products[] = {"AZÚCAR", "ARROZ LARGO FINO", "FIDEOS TIRABUZÓN", "ACEITE GIRASOL",
-                                     "GALLETITAS DULCES", "QUESO CREMOSO", "JAMÓN COCIDO", "GASEOSA COLA",
-                                     "AGUA MINERAL", "LAVANDINA", "DETERGENTE LIMÓN", "PAN LACTAL",
-                                     "PAPAS FRITAS", "PURÉ DE TOMATE", "HARINA 000", "DULCE DE LECHE",
-                                     "CAFÉ MOLIDO", "JABÓN EN POLVO", "YERBA MATE", "TÉ EN SAQUITOS"};
-    static const char* brands[] = {"LEDESMA", "GALLO", "MATARAZZO", "NATURA", "ARCOR", "LA SERENÍSIMA",
-                                   "PALADINI", "COCA", "VILLAVICENCIO", "AYUDÍN", "MAGISTRAL", "BIMBO",
-                                   "LAY'S", "ARCOR", "PUREZA", "SANCOR", "LA VIRGINIA", "ALA", "TARAGÜÍ", "TARAGÜÍ"};
+    static const char* products[] = {"AZÚCAR",         "ARROZ LARGO FINO",  "FIDEOS TIRABUZÓN",
+                                     "ACEITE GIRASOL", "GALLETITAS DULCES", "QUESO CREMOSO",
+                                     "JAMÓN COCIDO",   "GASEOSA COLA",      "AGUA MINERAL",
+                                     "LAVANDINA",      "DETERGENTE LIMÓN",  "PAN LACTAL",
+                                     "PAPAS FRITAS",   "PURÉ DE TOMATE",    "HARINA 000",
+                                     "DULCE DE LECHE", "CAFÉ MOLIDO",       "JABÓN EN POLVO",
+                                     "YERBA MATE",     "TÉ EN SAQUITOS"};
+    static const char* brands[] = {"LEDESMA",       "GALLO",         "MATARAZZO", "NATURA",
+                                   "ARCOR",         "LA SERENÍSIMA", "PALADINI",  "COCA",
+                                   "VILLAVICENCIO", "AYUDÍN",        "MAGISTRAL", "BIMBO",
+                                   "LAY'S",         "ARCOR",         "PUREZA",    "SANCOR",
+                                   "LA VIRGINIA",   "ALA",           "TARAGÜÍ",   "TARAGÜÍ"};
     // Written through the engine, so the barcode index gets the store's collation.
     catalogue::createFile(*catalogue::find(u"Articulos.mdb"), path, [&](Database& db) {
-        auto insert = db.Writer(u"INSERT INTO articulos (descripcion, lis1, lis2, lis3) VALUES (?1, ?2, ?3, ?4)"_s);
+        auto insert = db.Writer(
+            u"INSERT INTO articulos (descripcion, lis1, lis2, lis3) VALUES (?1, ?2, ?3, ?4)"_s);
         std::mt19937 random(11);
         for (int i = 0; i < rows; ++i) {
             const int product = int(random() % 20);
-            QString description = QString::fromUtf8(products[product]) + u' ' + QString::fromUtf8(brands[product]) +
-                                  u" PRESENTACION %1 G X %2"_s.arg(1 + random() % 999).arg(1 + random() % 24);
+            QString description =
+                QString::fromUtf8(products[product]) + u' ' + QString::fromUtf8(brands[product]) +
+                u" PRESENTACION %1 G X %2"_s.arg(1 + random() % 999).arg(1 + random() % 24);
             if (i % 10000 == 5000) description += u" ZQXW"_s;
             const double price = 10 + double(random() % 100000) / 100;
             insert({description, price, price * 1.1, price * 1.2});
@@ -122,12 +128,14 @@ int main(int argc, char* argv[])
                 found = articlesearch::find(*db, search.typed, kColumns, kLimit).size();
                 ours.push_back(seconds(Clock::now() - start));
                 start = Clock::now();
-                plainFound = db->FindContaining(u"articulos"_s, u"descripcion"_s, search.stored, kColumns, kLimit).size();
+                plainFound = db->FindContaining(u"articulos"_s, u"descripcion"_s, search.stored,
+                                                kColumns, kLimit)
+                                 .size();
                 theirs.push_back(seconds(Clock::now() - start));
             }
             if (found != plainFound) {
-                std::fprintf(stderr, "%s: the index found %lld rows, the plain search %lld\n", search.name,
-                             qint64(found), qint64(plainFound));
+                std::fprintf(stderr, "%s: the index found %lld rows, the plain search %lld\n",
+                             search.name, qint64(found), qint64(plainFound));
                 return 1;
             }
             figures.push_back({search.name, median(ours), median(theirs), search.target,
@@ -158,7 +166,8 @@ int main(int argc, char* argv[])
                     rs->Edit();
                     rs->Fields(u"descripcion").setValue(u"AZÚCAR REFINADO %1 G"_s.arg(article));
                     rs->Update();
-                    if (save > 0) (indexed ? with : without).push_back(seconds(Clock::now() - start));
+                    if (save > 0)
+                        (indexed ? with : without).push_back(seconds(Clock::now() - start));
                 }
                 if (indexed) continue;
                 // Put back as the index knows them, outside the timing.
@@ -173,17 +182,20 @@ int main(int argc, char* argv[])
                 QFile::rename(aside, index);
             }
         }
-        figures.push_back({"save", median(with), median(without), 1.2, u"elapsed, with the disk's syncs"_s});
+        figures.push_back(
+            {"save", median(with), median(without), 1.2, u"elapsed, with the disk's syncs"_s});
     }
 
-    std::printf("\nArticle search through the index / the lookups' plain search (exact bytes), median, %d articles\n",
-                rows);
+    std::printf(
+        "\nArticle search through the index / the lookups' plain search (exact bytes), median, %d "
+        "articles\n",
+        rows);
     bool met = true;
     for (const Figure& f : figures) {
         const double ratio = f.plain > 0 ? f.ours / f.plain : 0;
         met = met && ratio <= f.target;
-        std::printf("  %-9s ratio %7.4f  (target <= %4.2f)  ours %9.3f ms  plain %9.3f ms  %s\n", f.name, ratio,
-                    f.target, f.ours * 1e3, f.plain * 1e3, qPrintable(f.note));
+        std::printf("  %-9s ratio %7.4f  (target <= %4.2f)  ours %9.3f ms  plain %9.3f ms  %s\n",
+                    f.name, ratio, f.target, f.ours * 1e3, f.plain * 1e3, qPrintable(f.note));
     }
     met = met && build <= 3.0;
     std::printf("  build     %.2f s  (target <= 3 s), index file %.1f MB\n", build,

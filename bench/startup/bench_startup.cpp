@@ -5,19 +5,19 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
+#include "benchsupport.h"
 #include "data/catalogue.h"
 #include "data/engine.h"
-#include "benchsupport.h"
 #include "data/passwords.h"
 #include "tempstore.h"
 
@@ -89,10 +89,13 @@ void BM_StartupToLogin(benchmark::State& state)
     state.counters["minimal_ms"] = median(minimal);
     state.counters["ratio"] = ratio;
     if (std::getenv("STARTUP_SAMPLES")) {
-        for (size_t i = 0; i < program.size(); ++i) std::printf("%.1f %.1f\n", minimal[i], program[i]);
+        for (size_t i = 0; i < program.size(); ++i)
+            std::printf("%.1f %.1f\n", minimal[i], program[i]);
     }
-    std::printf("startup, %d articles: valdrameno %.1f ms, minimal dialog %.1f ms, ratio %.2f (target <= 1.25)\n",
-                gRows, median(program), median(minimal), ratio);
+    std::printf(
+        "startup, %d articles: valdrameno %.1f ms, minimal dialog %.1f ms, ratio %.2f (target <= "
+        "1.25)\n",
+        gRows, median(program), median(minimal), ratio);
 }
 
 }  // namespace

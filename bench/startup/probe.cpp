@@ -1,11 +1,11 @@
 // Reports on standard output when the process's first window has been shown and painted,
 // then ends the process at once.
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QGenericPlugin>
 #include <QWindow>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -19,11 +19,14 @@ public:
         if (event->type() == QEvent::Expose && window && window->isExposed() && !seen_) {
             seen_ = true;
             // Queued: reported after the expose has painted the window.
-            QMetaObject::invokeMethod(this, [] {
-                const char shown[] = "shown\n";
-                if (write(STDOUT_FILENO, shown, sizeof shown - 1) < 0) _exit(3);
-                _exit(0);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [] {
+                    const char shown[] = "shown\n";
+                    if (write(STDOUT_FILENO, shown, sizeof shown - 1) < 0) _exit(3);
+                    _exit(0);
+                },
+                Qt::QueuedConnection);
         }
         return false;
     }

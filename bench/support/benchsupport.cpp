@@ -14,10 +14,11 @@ namespace benchsupport {
 
 namespace {
 
-const char* kProducts[] = {"LECHE ENTERA", "YERBA MATE", "AZUCAR", "ARROZ LARGO FINO", "FIDEOS",
-                           "ACEITE GIRASOL", "GALLETITAS", "QUESO CREMOSO", "JAMON COCIDO",
-                           "GASEOSA COLA", "AGUA MINERAL", "LAVANDINA", "DETERGENTE", "PAN LACTAL",
-                           "PAPAS", "TOMATES", "HARINA 000", "DULCE DE LECHE", "CAFE", "JABON"};
+const char* kProducts[] = {"LECHE ENTERA", "YERBA MATE",     "AZUCAR",       "ARROZ LARGO FINO",
+                           "FIDEOS",       "ACEITE GIRASOL", "GALLETITAS",   "QUESO CREMOSO",
+                           "JAMON COCIDO", "GASEOSA COLA",   "AGUA MINERAL", "LAVANDINA",
+                           "DETERGENTE",   "PAN LACTAL",     "PAPAS",        "TOMATES",
+                           "HARINA 000",   "DULCE DE LECHE", "CAFE",         "JABON"};
 
 }  // namespace
 
@@ -28,8 +29,7 @@ int takeRows(int& argc, char** argv, int rows)
         const std::string_view arg = argv[i];
         if (arg.starts_with("--rows="))
             std::from_chars(arg.data() + 7, arg.data() + arg.size(), rows);
-        else
-            argv[kept++] = argv[i];
+        else argv[kept++] = argv[i];
     }
     argc = kept;
     return rows;
@@ -45,12 +45,13 @@ void writeArticles(const QString& nativePath, int rows)
     sqliteutil::configureConnection(db);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr,"
-                       " net, iva, cos, uni, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1,"
-                       " lis2, lis3) VALUES (?1, ?2, '0001', 'PROVEEDOR', '0002', 'MARCA', '0003',"
-                       " 'RUBRO', ?3, 21, ?4, 'Un', 1, 2, 3, 6, 5, 10, 30, 40, 50, ?5, ?6, ?7)",
-                       -1, &insert, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr,"
+        " net, iva, cos, uni, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1,"
+        " lis2, lis3) VALUES (?1, ?2, '0001', 'PROVEEDOR', '0002', 'MARCA', '0003',"
+        " 'RUBRO', ?3, 21, ?4, 'Un', 1, 2, 3, 6, 5, 10, 30, 40, 50, ?5, ?6, ?7)",
+        -1, &insert, nullptr);
     std::mt19937 random(7);
     for (int i = 0; i < rows; ++i) {
         const std::string description =

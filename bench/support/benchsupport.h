@@ -27,7 +27,9 @@ void writeArticles(const QString& nativePath, int rows);
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
     explicit MedianReporter(std::function<bool(const std::string& name)> byWallClock)
-        : byWallClock_(std::move(byWallClock)) {}
+        : byWallClock_(std::move(byWallClock))
+    {
+    }
     void ReportRuns(const std::vector<Run>& runs) override;
 
     std::map<std::string, double> medians;

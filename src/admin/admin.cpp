@@ -122,11 +122,13 @@ QString askNewPassword(const PasswordReader& read, QTextStream& err)
     // A password piped in another encoding (Latin-1 "ñ") would be stored as U+FFFD and could
     // never be typed at the login.
     if (unreadable(first)) {
-        err << "La contraseña tiene caracteres que no son texto UTF-8 o que no se pueden escribir; no se cambió nada.\n";
+        err << "La contraseña tiene caracteres que no son texto UTF-8 o que no se pueden escribir; "
+               "no se cambió nada.\n";
         return QString();
     }
     if (first.size() < kShortest) {
-        err << "La contraseña debe tener al menos " << kShortest << " caracteres; no se cambió nada.\n";
+        err << "La contraseña debe tener al menos " << kShortest
+            << " caracteres; no se cambió nada.\n";
         return QString();
     }
     // End of input at the confirmation is no confirmation.
@@ -151,7 +153,8 @@ int users(const QStringList& args, QTextStream& out, QTextStream& err, const Pas
     if (action == u"listar") {
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
             out << rs->Fields(u"usuario"_s).Value().toString()
-                << (rs->Fields(u"estado"_s).Value().toString() == u"Activo" ? u"  (Activo)"_s : QString())
+                << (rs->Fields(u"estado"_s).Value().toString() == u"Activo" ? u"  (Activo)"_s
+                                                                            : QString())
                 << '\n';
         return 0;
     }
@@ -162,7 +165,8 @@ int users(const QStringList& args, QTextStream& out, QTextStream& err, const Pas
     // A name that came with bytes that are not text decodes to U+FFFD, so two such names would
     // be one user; control characters would be printed raw by "listar".
     if (unreadable(name)) {
-        err << "El nombre de usuario solo puede tener letras, números, signos y espacios; no se cambió nada.\n";
+        err << "El nombre de usuario solo puede tener letras, números, signos y espacios; no se "
+               "cambió nada.\n";
         return 1;
     }
     const bool exists = seekUser(*rs, name);
@@ -217,7 +221,8 @@ int verify(QTextStream& out)
             // The message names the file as the store's programs always have; say where it
             // is looked for on this computer too.
             if (e.number() == int(EngineErrorCode::FileNotFound))
-                problem += u" (en esta computadora: "_s + paths::toNative(paths::inBases(def.fileName)) + u')';
+                problem += u" (en esta computadora: "_s +
+                           paths::toNative(paths::inBases(def.fileName)) + u')';
         }
         out << (problem.isEmpty() ? u"BIEN   "_s : u"FALLA  "_s) << def.fileName;
         if (!problem.isEmpty()) out << " - " << problem;
@@ -316,7 +321,8 @@ int searchIndex(QTextStream& out)
 
 }  // namespace
 
-int run(const QStringList& args, QTextStream& out, QTextStream& err, const PasswordReader& readPassword)
+int run(const QStringList& args, QTextStream& out, QTextStream& err,
+        const PasswordReader& readPassword)
 {
     const QString command = args.value(0);
     if (args.size() == 1 && command == u"--version") {
@@ -336,13 +342,16 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, const Passw
         QString why;
         lock = FolderLock::acquire(&why, FolderLock::Holder::Command);
         if (!lock) {
-            err << (why.isEmpty() ? FolderLock::refusal() : u"No se puede tomar la carpeta de datos: "_s + why) << '\n';
+            err << (why.isEmpty() ? FolderLock::refusal()
+                                  : u"No se puede tomar la carpeta de datos: "_s + why)
+                << '\n';
             return 1;
         }
     }
     try {
         if (command == u"inicializar" && args.size() == 1) return initialize(false, out);
-        if (command == u"inicializar" && args.size() == 2 && args[1] == u"--demo") return initialize(true, out);
+        if (command == u"inicializar" && args.size() == 2 && args[1] == u"--demo")
+            return initialize(true, out);
         if (command == u"usuario") return users(args, out, err, readPassword);
         if (command == u"verificar" && args.size() == 1) return verify(out);
         if (command == u"cajas" && args.size() == 1) return showTerminals(out);

@@ -13,7 +13,8 @@ using PasswordReader = std::function<QString(const QString& prompt)>;
 
 // Runs one command line (without the program name). Returns the exit code: 0 success,
 // 1 failure, 2 wrong arguments.
-int run(const QStringList& args, QTextStream& out, QTextStream& err, const PasswordReader& readPassword);
+int run(const QStringList& args, QTextStream& out, QTextStream& err,
+        const PasswordReader& readPassword);
 
 // The command line's arguments (without the program name) decoded as UTF-8; nothing, after
 // saying which, when one is not valid UTF-8.

@@ -14,23 +14,24 @@ namespace demo {
 
 namespace {
 
-const QStringList kBrands = {u"LA SERENISIMA"_s, u"ARCOR"_s, u"MOLINOS"_s, u"BAGLEY"_s,
-                             u"CAÑUELAS"_s, u"MAROLIO"_s, u"QUILMES"_s, u"COCINERO"_s,
-                             u"ÑANDÚ"_s, u"TERRABUSI"_s};
-const QStringList kCategories = {u"LACTEOS"_s, u"ALMACEN"_s, u"BEBIDAS"_s, u"LIMPIEZA"_s,
-                                 u"GALLETITAS"_s, u"FIAMBRERIA"_s, u"PANADERIA"_s,
-                                 u"VERDULERIA"_s, u"PERFUMERIA"_s, u"CONGELADOS"_s};
-const QStringList kDepartments = {u"ALMACEN"_s, u"BAZAR"_s, u"CARNICERIA"_s, u"FIAMBRERIA"_s,
-                                  u"VERDULERIA"_s, u"PANADERIA"_s, u"BEBIDAS"_s, u"LIMPIEZA"_s};
-const QStringList kProducts = {u"LECHE ENTERA"_s, u"YERBA MATE"_s, u"AZUCAR"_s, u"ARROZ LARGO FINO"_s,
-                               u"FIDEOS TIRABUZON"_s, u"ACEITE GIRASOL"_s, u"GALLETITAS DULCES"_s,
-                               u"QUESO CREMOSO"_s, u"JAMON COCIDO"_s, u"GASEOSA COLA"_s,
-                               u"AGUA MINERAL"_s, u"LAVANDINA"_s, u"DETERGENTE"_s, u"PAN LACTAL"_s,
-                               u"PAPAS"_s, u"TOMATES"_s, u"HARINA 000"_s, u"DULCE DE LECHE"_s,
-                               u"CAFE MOLIDO"_s, u"JABON EN POLVO"_s};
+const QStringList kBrands = {u"LA SERENISIMA"_s, u"ARCOR"_s,    u"MOLINOS"_s, u"BAGLEY"_s,
+                             u"CAÑUELAS"_s,      u"MAROLIO"_s,  u"QUILMES"_s, u"COCINERO"_s,
+                             u"ÑANDÚ"_s,         u"TERRABUSI"_s};
+const QStringList kCategories = {u"LACTEOS"_s,    u"ALMACEN"_s,    u"BEBIDAS"_s,   u"LIMPIEZA"_s,
+                                 u"GALLETITAS"_s, u"FIAMBRERIA"_s, u"PANADERIA"_s, u"VERDULERIA"_s,
+                                 u"PERFUMERIA"_s, u"CONGELADOS"_s};
+const QStringList kDepartments = {u"ALMACEN"_s,    u"BAZAR"_s,     u"CARNICERIA"_s, u"FIAMBRERIA"_s,
+                                  u"VERDULERIA"_s, u"PANADERIA"_s, u"BEBIDAS"_s,    u"LIMPIEZA"_s};
+const QStringList kProducts = {u"LECHE ENTERA"_s,      u"YERBA MATE"_s,       u"AZUCAR"_s,
+                               u"ARROZ LARGO FINO"_s,  u"FIDEOS TIRABUZON"_s, u"ACEITE GIRASOL"_s,
+                               u"GALLETITAS DULCES"_s, u"QUESO CREMOSO"_s,    u"JAMON COCIDO"_s,
+                               u"GASEOSA COLA"_s,      u"AGUA MINERAL"_s,     u"LAVANDINA"_s,
+                               u"DETERGENTE"_s,        u"PAN LACTAL"_s,       u"PAPAS"_s,
+                               u"TOMATES"_s,           u"HARINA 000"_s,       u"DULCE DE LECHE"_s,
+                               u"CAFE MOLIDO"_s,       u"JABON EN POLVO"_s};
 const QStringList kSizes = {u"1 L"_s, u"500 G"_s, u"1 KG"_s, u"X UNIDAD"_s, u"2,25 L"_s};
-const QStringList kNames = {u"GOMEZ"_s, u"FERNANDEZ"_s, u"RODRIGUEZ"_s, u"LOPEZ"_s, u"MARTINEZ"_s,
-                            u"GARCIA"_s, u"PEREZ"_s, u"SANCHEZ"_s, u"ROMERO"_s, u"NUÑEZ"_s};
+const QStringList kNames = {u"GOMEZ"_s,  u"FERNANDEZ"_s, u"RODRIGUEZ"_s, u"LOPEZ"_s,  u"MARTINEZ"_s,
+                            u"GARCIA"_s, u"PEREZ"_s,     u"SANCHEZ"_s,   u"ROMERO"_s, u"NUÑEZ"_s};
 const QStringList kFirstNames = {u"JUAN"_s, u"MARIA"_s, u"CARLOS"_s, u"ANA"_s, u"JOSE"_s};
 const QStringList kCities = {u"ROSARIO"_s, u"CORDOBA"_s, u"SANTA FE"_s, u"PARANA"_s, u"RAFAELA"_s};
 const QStringList kUnits = {u"Un"_s, u"Kg"_s, u"Lt"_s, u"Mt"_s};
@@ -63,15 +64,18 @@ void articles(Database& db)
     std::mt19937 random(20261210);
     const QDate day(2026, 11, 2);
     for (int i = 0; i < 200; ++i) {
-        const int brand = int(random() % 10), category = int(random() % 10), supplier = int(random() % 20);
+        const int brand = int(random() % 10), category = int(random() % 10),
+                  supplier = int(random() % 20);
         const double cos = round2(50 + double(random() % 500000) / 100.0);
-        QVariant iva = (i % 50 == 7) ? QVariant() : (i % 40 == 3) ? QVariant(0.0)
-                                                   : (i % 4 == 0) ? QVariant(10.5)
-                                                                  : QVariant(21.0);
+        QVariant iva = (i % 50 == 7)   ? QVariant()
+                       : (i % 40 == 3) ? QVariant(0.0)
+                       : (i % 4 == 0)  ? QVariant(10.5)
+                                       : QVariant(21.0);
         const double rate = iva.isNull() ? 0 : iva.toDouble();
         const double dep1 = random() % 60, dep2 = random() % 20, dep3 = random() % 5;
         const double rec1 = 30, rec2 = 40, rec3 = 50;
-        QString description = kProducts[i % kProducts.size()] + u' ' + kSizes[(i / 20) % kSizes.size()];
+        QString description =
+            kProducts[i % kProducts.size()] + u' ' + kSizes[(i / 20) % kSizes.size()];
         if (i == 11) description = u"Leche descremada 1 L"_s;  // typed before upper-case entry
         setAll(*rs, {{"descripcion", description},
                      {"codbarra", barcode(i)},
@@ -108,8 +112,9 @@ void parties(Database& db, const QString& table, int count, bool customers)
     const QStringList conditions = {u"RESP. INSCRIPTO"_s, u"RESP. NO INSCR."_s, u"MONOTRIBUTO"_s,
                                     u"CONS. FINAL"_s, customers ? u"EXENTO"_s : u"EXCENTO"_s};
     for (int i = 0; i < count; ++i) {
-        const QString name = customers ? kFirstNames[i % kFirstNames.size()] + u' ' + kNames[i % kNames.size()]
-                                       : supplierName(i);
+        const QString name =
+            customers ? kFirstNames[i % kFirstNames.size()] + u' ' + kNames[i % kNames.size()]
+                      : supplierName(i);
         rs->AddNew();
         rs->Fields(u"RAZON_SOC"_s).setValue(name.left(30));
         rs->Fields(u"CONTACTO"_s).setValue(kFirstNames[(i + 2) % kFirstNames.size()]);
@@ -121,7 +126,8 @@ void parties(Database& db, const QString& table, int count, bool customers)
         rs->Fields(u"TIPO_IVA"_s).setValue(conditions[i % conditions.size()]);
         rs->Fields(u"COD_POSTAL"_s).setValue(QString::number(2000 + i % 10));
         rs->Fields(u"MAIL"_s).setValue(QStringLiteral("contacto%1@ejemplo.com.ar").arg(i + 1));
-        rs->Fields(u"CUIT"_s).setValue(QStringLiteral("20%1").arg(20000000 + i * 311, 8, 10, QLatin1Char('0')) + u'9');
+        rs->Fields(u"CUIT"_s).setValue(
+            QStringLiteral("20%1").arg(20000000 + i * 311, 8, 10, QLatin1Char('0')) + u'9');
         if (customers) {
             rs->Fields(u"COD_CLIENT"_s).setValue(code4(i + 1));
             rs->Fields(u"SALDO"_s).setValue(double((i * 1731) % 50000) / 100.0);

@@ -61,10 +61,10 @@ QString parse(const QStringList& args, Request& request)
             request.trial = true;
             continue;
         }
-        static const QStringList withValue = {u"--proveedor"_s, u"--marca"_s, u"--rubro"_s,
-                                              u"--descripcion"_s, u"--desde"_s, u"--hasta"_s,
-                                              u"--costo"_s, u"--porcentaje"_s, u"--recargo"_s,
-                                              u"--lista"_s, u"--redondeo"_s};
+        static const QStringList withValue = {u"--proveedor"_s,   u"--marca"_s,      u"--rubro"_s,
+                                              u"--descripcion"_s, u"--desde"_s,      u"--hasta"_s,
+                                              u"--costo"_s,       u"--porcentaje"_s, u"--recargo"_s,
+                                              u"--lista"_s,       u"--redondeo"_s};
         if (!withValue.contains(option)) return u"Opción desconocida: "_s + option;
         if (i + 1 >= args.size()) return u"Falta el valor de "_s + option + u'.';
         const QString value = args[++i];
@@ -75,7 +75,8 @@ QString parse(const QStringList& args, Request& request)
         const auto code = [&](std::optional<qint64>& into) {
             bool ok = false;
             const qint64 c = value.trimmed().toLongLong(&ok);
-            if (!ok || c < 0) return u"\"%1\" no es un código de artículo (%2)."_s.arg(value, option);
+            if (!ok || c < 0)
+                return u"\"%1\" no es un código de artículo (%2)."_s.arg(value, option);
             into = c;
             return QString();
         };
@@ -111,8 +112,9 @@ QString parse(const QStringList& args, Request& request)
     if (cost && list) return u"--lista no va con --costo."_s;
     if ((percent || surcharge) && !list) return u"Indique la lista con --lista N."_s;
     if (up && request.change.stepCents <= 1) return u"--hacia-arriba necesita --redondeo PASO."_s;
-    request.change.kind = cost ? PriceChangeKind::CostPercent
-                               : percent ? PriceChangeKind::ListPercent : PriceChangeKind::ListSurcharge;
+    request.change.kind = cost      ? PriceChangeKind::CostPercent
+                          : percent ? PriceChangeKind::ListPercent
+                                    : PriceChangeKind::ListSurcharge;
     request.change.value = cost ? *cost : percent ? *percent : *surcharge;
     request.change.list = list.value_or(1);
     request.change.direction = up ? RoundingDirection::Up : RoundingDirection::Nearest;
@@ -135,7 +137,8 @@ void printReview(const PriceReview& review, QTextStream& out)
         out << u"  %1 %2  costo %3 -> %4  lista 1 %5 -> %6  lista 2 %7 -> %8  lista 3 %9 -> %10"_s
                    .arg(numbertext::code(line.codigo, 6), line.descripcion, money(line.before.cos),
                         money(line.after.cos), money(line.before.lis[0]), money(line.after.lis[0]),
-                        money(line.before.lis[1]), money(line.after.lis[1]), money(line.before.lis[2]))
+                        money(line.before.lis[1]), money(line.after.lis[1]),
+                        money(line.before.lis[2]))
                    .arg(money(line.after.lis[2]))
             << '\n';
     }
@@ -148,7 +151,8 @@ void printReview(const PriceReview& review, QTextStream& out)
 void printLabels(const AppliedChange& applied, bool labels, QTextStream& out)
 {
     if (labels)
-        out << u"Etiquetas: %1 nuevas en la cola, %2 con el precio nuevo."_s.arg(applied.labelsQueued)
+        out << u"Etiquetas: %1 nuevas en la cola, %2 con el precio nuevo."_s
+                   .arg(applied.labelsQueued)
                    .arg(applied.labelsUpdated)
             << '\n';
 }
@@ -159,8 +163,8 @@ int history(QTextStream& out)
     if (entries.empty()) out << u"No hay actualizaciones de precios."_s << '\n';
     for (const PriceHistoryEntry& e : entries) {
         out << e.number << u"  "_s << storelocale::shortDate(e.when.date()) << u' '
-            << storelocale::longTime(e.when.time()) << u"  "_s << e.user << u"  "_s
-            << e.articles << u" artículos  "_s << e.rule << u"  ("_s << e.conditions << u')';
+            << storelocale::longTime(e.when.time()) << u"  "_s << e.user << u"  "_s << e.articles
+            << u" artículos  "_s << e.rule << u"  ("_s << e.conditions << u')';
         if (e.undoneBy) out << u"  deshecha por la "_s << e.undoneBy;
         out << '\n';
     }
@@ -182,7 +186,9 @@ int undo(const QString& number, QTextStream& out, QTextStream& err)
         << '\n';
     printLabels(undone.applied, true, out);
     for (const LeftOutArticle& a : undone.leftAlone)
-        out << u"  sin cambio %1 %2: %3"_s.arg(numbertext::code(a.codigo, 6), a.descripcion, a.reason) << '\n';
+        out << u"  sin cambio %1 %2: %3"_s.arg(numbertext::code(a.codigo, 6), a.descripcion,
+                                               a.reason)
+            << '\n';
     return 0;
 }
 
@@ -204,8 +210,8 @@ int prices(const QStringList& args, QTextStream& out, QTextStream& err)
             err << problem << '\n';
             return 1;
         }
-        const PriceReview review =
-            reviewPriceChange(*catalogue::open(u"Articulos.mdb"_s), request.selection, request.change);
+        const PriceReview review = reviewPriceChange(*catalogue::open(u"Articulos.mdb"_s),
+                                                     request.selection, request.change);
         if (request.trial) {
             printReview(review, out);
             return 0;
@@ -222,7 +228,8 @@ int prices(const QStringList& args, QTextStream& out, QTextStream& err)
             << '\n';
         printLabels(applied, request.labels, out);
         if (!review.leftOut.empty())
-            out << u"Quedaron sin cambio %1 artículos (vea --prueba)."_s.arg(review.leftOut.size()) << '\n';
+            out << u"Quedaron sin cambio %1 artículos (vea --prueba)."_s.arg(review.leftOut.size())
+                << '\n';
         return 0;
     } catch (const PriceChangeRefused& refused) {
         err << refused.message() << '\n';

@@ -49,9 +49,11 @@ bool displayAnswers(DisplayKind kind, const QString& display, const QProcessEnvi
 
 QString missingDisplay(const QProcessEnvironment& env, const DisplayProbe& answers)
 {
-    const QString xDisplay = env.value(u"DISPLAY"_s), waylandDisplay = env.value(u"WAYLAND_DISPLAY"_s);
+    const QString xDisplay = env.value(u"DISPLAY"_s),
+                  waylandDisplay = env.value(u"WAYLAND_DISPLAY"_s);
     const bool x11 = !xDisplay.isEmpty() && answers(DisplayKind::X11, xDisplay, env);
-    const bool wayland = !waylandDisplay.isEmpty() && answers(DisplayKind::Wayland, waylandDisplay, env);
+    const bool wayland =
+        !waylandDisplay.isEmpty() && answers(DisplayKind::Wayland, waylandDisplay, env);
     // QT_QPA_PLATFORM names one platform or several to try in turn ("wayland;xcb"), each maybe
     // with options after a colon. Platforms other than these two need no display variable.
     bool available = false;

@@ -15,10 +15,12 @@ std::optional<int> answerCommandLine(const QStringList& args, QTextStream& out);
 // Whether the display a variable names answers: an X server (DISPLAY, connected to as Qt would
 // connect) or a Wayland compositor's socket (WAYLAND_DISPLAY).
 enum class DisplayKind { X11, Wayland };
-using DisplayProbe = std::function<bool(DisplayKind kind, const QString& display, const QProcessEnvironment& env)>;
+using DisplayProbe =
+    std::function<bool(DisplayKind kind, const QString& display, const QProcessEnvironment& env)>;
 bool displayAnswers(DisplayKind kind, const QString& display, const QProcessEnvironment& env);
 
 // Empty when Qt can open a window in `env`; otherwise, in Spanish, that no graphical display is
 // available. Qt itself would abort the program there (its own English message, exit 134), also
 // when a display variable names a display that does not answer.
-QString missingDisplay(const QProcessEnvironment& env, const DisplayProbe& answers = displayAnswers);
+QString missingDisplay(const QProcessEnvironment& env,
+                       const DisplayProbe& answers = displayAnswers);

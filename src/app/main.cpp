@@ -18,7 +18,8 @@ int main(int argc, char** argv)
 
     // Checked first, so that a terminal shows what is missing even where no window can open.
     const QString missingData = checkDataFolder();
-    if (const QString noDisplay = missingDisplay(QProcessEnvironment::systemEnvironment()); !noDisplay.isEmpty()) {
+    if (const QString noDisplay = missingDisplay(QProcessEnvironment::systemEnvironment());
+        !noDisplay.isEmpty()) {
         QTextStream(stderr) << noDisplay << '\n';
         return 1;
     }

@@ -41,10 +41,11 @@ void registerWindows(WindowRegistry& registry)
     reports::registerReportWindows(registry);
     registerDistributionWindows(registry);
     prices::registerPriceWindows(registry);
-    forms::setLookupOpener([](const QString& name, QLineEdit* target, QWidget* caller,
-                              forms::LookupTrigger how) {
-        lookups::openLookup(name, target, caller,
-                            how == forms::LookupTrigger::EscapeKey ? lookups::OpenedBy::EscapeKey
-                                                                   : lookups::OpenedBy::SearchButton);
-    });
+    forms::setLookupOpener(
+        [](const QString& name, QLineEdit* target, QWidget* caller, forms::LookupTrigger how) {
+            lookups::openLookup(name, target, caller,
+                                how == forms::LookupTrigger::EscapeKey
+                                    ? lookups::OpenedBy::EscapeKey
+                                    : lookups::OpenedBy::SearchButton);
+        });
 }

@@ -9,8 +9,29 @@ namespace articles {
 
 // In the form's tab order.
 enum class ArticleField {
-    Codigo, CodBarra, Descripcion, CodP, DesP, CodM, DesM, CodR, DesR,
-    Net, Iva, Cos, Dep1, Dep2, Dep3, Min, Ped, Rec1, Lis1, Rec2, Lis2, Rec3, Lis3,
+    Codigo,
+    CodBarra,
+    Descripcion,
+    CodP,
+    DesP,
+    CodM,
+    DesM,
+    CodR,
+    DesR,
+    Net,
+    Iva,
+    Cos,
+    Dep1,
+    Dep2,
+    Dep3,
+    Min,
+    Ped,
+    Rec1,
+    Lis1,
+    Rec2,
+    Lis2,
+    Rec3,
+    Lis3,
 };
 inline constexpr int kFieldCount = int(ArticleField::Lis3) + 1;
 

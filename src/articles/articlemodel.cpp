@@ -33,9 +33,8 @@ constexpr std::array kStoredNumbers = {F::Min,  F::Ped,  F::Net,  F::Iva,  F::Co
                                        F::Lis1, F::Rec2, F::Lis2, F::Rec3, F::Lis3};
 
 // The load order: identity, then the unit, then the numbers.
-constexpr std::array kLoadedBeforeUnit = {F::Codigo, F::Descripcion, F::CodBarra,
-                                          F::CodP,   F::DesP,        F::CodM,
-                                          F::DesM,   F::CodR,        F::DesR};
+constexpr std::array kLoadedBeforeUnit = {F::Codigo, F::Descripcion, F::CodBarra, F::CodP, F::DesP,
+                                          F::CodM,   F::DesM,        F::CodR,     F::DesR};
 constexpr std::array kLoadedAfterUnit = {F::Dep1, F::Dep2, F::Dep3, F::Min,  F::Ped,
                                          F::Net,  F::Iva,  F::Cos,  F::Rec1, F::Lis1,
                                          F::Rec2, F::Lis2, F::Rec3, F::Lis3};
@@ -54,7 +53,8 @@ QString ArticleModel::shownText(const Field& field, ArticleField f)
         if (!number) return QString();
         // Browsing shows mostly the same numbers again; each is written out once.
         ShownNumber& last = shownNumbers_[size_t(f)];
-        if (last.text.isNull() || std::bit_cast<quint64>(last.number) != std::bit_cast<quint64>(*number))
+        if (last.text.isNull() ||
+            std::bit_cast<quint64>(last.number) != std::bit_cast<quint64>(*number))
             last = {*number, numbertext::shortest(*number)};
         return last.text;
     }
@@ -63,7 +63,8 @@ QString ArticleModel::shownText(const Field& field, ArticleField f)
             // Neighbouring articles share their supplier, brand and category: a text the
             // field showed last is not decoded again.
             ShownText& last = shownTexts_[size_t(f)];
-            if (last.stored != *stored || last.text.isNull()) last = {stored->toByteArray(), QString::fromUtf8(*stored)};
+            if (last.stored != *stored || last.text.isNull())
+                last = {stored->toByteArray(), QString::fromUtf8(*stored)};
             return last.text;
         }
     }
@@ -72,8 +73,10 @@ QString ArticleModel::shownText(const Field& field, ArticleField f)
     switch (field.Type()) {
     case FieldType::Counter:
     case FieldType::Integer:
-    case FieldType::Short: return QString::number(value.toLongLong());
-    default: return value.toString();
+    case FieldType::Short:
+        return QString::number(value.toLongLong());
+    default:
+        return value.toString();
     }
 }
 
@@ -255,8 +258,7 @@ Outcome ArticleModel::CargoBaseDatos(Recordset& articulos)
 
     auto store = [&](ArticleField f) { field(articulos, f).setValue(values[size_t(f)]); };
     for (ArticleField f : kStoredTexts) store(f);
-    if (unit_ != Unit::None)
-        articulos.Fields(u"uni").setValue(QString::fromUtf16(def(unit_).code));
+    if (unit_ != Unit::None) articulos.Fields(u"uni").setValue(QString::fromUtf16(def(unit_).code));
     for (ArticleField f : kDeposits) store(f);
     // The total is read back from the pending record, as the deposits now stand there.
     double total = 0;

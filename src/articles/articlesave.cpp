@@ -23,17 +23,23 @@ const QString kLogFolder = u"c:\\norvik\\tempo\\"_s;
 // The article other than `editing` that already has `barcode`, as "000012 (YERBA)". A barcode
 // names one article: a search by it finds only the first that has it. The recordset's index is
 // put back as it was, since browsing follows it.
-std::optional<QString> barcodeOwner(Recordset& articulos, const QString& barcode, std::optional<qint64> editing)
+std::optional<QString> barcodeOwner(Recordset& articulos, const QString& barcode,
+                                    std::optional<qint64> editing)
 {
     const QString index = articulos.Index();
     std::optional<QString> owner;
     articulos.setIndex(u"codbarra"_s);
     articulos.Seek(barcode);
     for (bool found = !articulos.NoMatch(); found && !articulos.Eof(); articulos.MoveNext()) {
-        if (articulos.Fields(u"codbarra").Value().toString().compare(barcode, Qt::CaseInsensitive) != 0) break;
+        if (articulos.Fields(u"codbarra")
+                .Value()
+                .toString()
+                .compare(barcode, Qt::CaseInsensitive) != 0)
+            break;
         const qint64 code = articulos.Fields(u"codigo").Value().toLongLong();
         if (editing && code == *editing) continue;
-        owner = u"%1 (%2)"_s.arg(code, 6, 10, QLatin1Char('0')).arg(articulos.Fields(u"descripcion").Value().toString());
+        owner = u"%1 (%2)"_s.arg(code, 6, 10, QLatin1Char('0'))
+                    .arg(articulos.Fields(u"descripcion").Value().toString());
         break;
     }
     articulos.setIndex(index);
@@ -60,7 +66,9 @@ Outcome saveArticle(ArticleModel& model, Recordset& articulos, std::optional<qin
     try {
         // An empty barcode names no article (the form asks for one before it saves).
         const QString barcode = model.texts()[size_t(ArticleField::CodBarra)];
-        if (const auto owner = barcode.trimmed().isEmpty() ? std::nullopt : barcodeOwner(articulos, barcode, editing)) {
+        if (const auto owner = barcode.trimmed().isEmpty()
+                                   ? std::nullopt
+                                   : barcodeOwner(articulos, barcode, editing)) {
             return Outcome{ArticleField::CodBarra, BadInput::TakenBarcode, 0, *owner};
         }
         if (editing) {
@@ -97,14 +105,19 @@ qint64 nextCode(Database& articulosFile)
     return rows.value(0).value(0).toLongLong();
 }
 
-QString proposedCode(Database& articulosFile) { return numbertext::code(nextCode(articulosFile), 6); }
+QString proposedCode(Database& articulosFile)
+{
+    return numbertext::code(nextCode(articulosFile), 6);
+}
 
 void deleteArticle(Recordset& articulos, qint64 code, const QDateTime& when)
 {
-    if (articulos.Eof() || articulos.Bof() || articulos.Fields(u"codigo").Value().toLongLong() != code)
+    if (articulos.Eof() || articulos.Bof() ||
+        articulos.Fields(u"codigo").Value().toLongLong() != code)
         throw EngineError(EngineErrorCode::NoCurrentRecord);
     const QVariant barcode = articulos.Fields(u"codbarra").Value();
-    if (auto failed = writeDeletionLog(QString::number(code), barcode.isNull() ? QString() : barcode.toString(), when))
+    if (auto failed = writeDeletionLog(QString::number(code),
+                                       barcode.isNull() ? QString() : barcode.toString(), when))
         throw *failed;
     articulos.Delete();
     if (!(articulos.Eof() && articulos.Bof())) articulos.MoveFirst();
@@ -138,8 +151,8 @@ std::optional<EngineError> writeDeletionLog(const QString& code, const QString& 
     const QString temporary = filereplace::temporaryFor(path);
     QFile file(temporary);
     const QByteArray line = deletionLogLine(code, barcode, when);
-    const bool written = file.open(QIODevice::NewOnly | QIODevice::WriteOnly) && file.write(line) == line.size() &&
-                         file.flush();
+    const bool written = file.open(QIODevice::NewOnly | QIODevice::WriteOnly) &&
+                         file.write(line) == line.size() && file.flush();
     file.close();
     if (!written) {
         filereplace::discard(temporary);

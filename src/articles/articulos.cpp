@@ -92,17 +92,28 @@ const QPoint kPlaceTwips(2900, 0);
 constexpr int kUpper = forms::UpperCase;
 constexpr int kNumber = forms::UpperCase | forms::DecimalComma;
 
-enum class OnEnter { SearchCode, SearchBarcode, Select, Related, ZeroThenSelect, Price, Tab, Surcharge, Nothing };
+enum class OnEnter {
+    SearchCode,
+    SearchBarcode,
+    Select,
+    Related,
+    ZeroThenSelect,
+    Price,
+    Tab,
+    Surcharge,
+    Nothing
+};
 
 // What each entry field does with typing, Enter, Esc and the arrows.
 struct FieldKeysDef {
     const char16_t* control;
     int flags;
     OnEnter enter;
-    const char16_t* next;    // the field Enter selects (Select, Related: the name field, ZeroThenSelect, Surcharge)
+    const char16_t* next;    // the field Enter selects (Select, Related: the name field,
+                             // ZeroThenSelect, Surcharge)
     const char16_t* lookup;  // the dialog Esc opens
     const char16_t* up;
-    const char16_t* down;    // nullptr: the key does nothing
+    const char16_t* down;  // nullptr: the key does nothing
 };
 
 const std::array<FieldKeysDef, 23>& fieldKeys()
@@ -169,10 +180,9 @@ constexpr std::array<UnitPromptDef, 4> kUnitPrompts = {{
 }};
 
 // The fields Bloquear makes read-only.
-constexpr std::array kLocked = {F::Descripcion, F::CodP, F::DesP, F::CodM, F::DesM, F::CodR,
-                                F::Net,         F::Iva,  F::Cos,  F::Dep1, F::Dep2, F::Dep3,
-                                F::Min,         F::Ped,  F::Rec1, F::Lis1, F::Rec2, F::Lis2,
-                                F::Rec3,        F::Lis3};
+constexpr std::array kLocked = {F::Descripcion, F::CodP, F::DesP, F::CodM, F::DesM, F::CodR, F::Net,
+                                F::Iva,         F::Cos,  F::Dep1, F::Dep2, F::Dep3, F::Min,  F::Ped,
+                                F::Rec1,        F::Lis1, F::Rec2, F::Lis2, F::Rec3, F::Lis3};
 
 QString today() { return storelocale::shortDate(QDate::currentDate()); }
 
@@ -210,7 +220,10 @@ class CaptionedFrame : public QGroupBox {
 public:
     using QGroupBox::QGroupBox;
 
-    void addCaption(const QString& text, QPoint at) { captions_.push_back({text, QRect(at, captionSize(font(), text))}); }
+    void addCaption(const QString& text, QPoint at)
+    {
+        captions_.push_back({text, QRect(at, captionSize(font(), text))});
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override
@@ -219,7 +232,8 @@ protected:
         QPainter painter(this);
         for (const auto& [text, rect] : captions_)
             if (rect.intersects(event->rect()))
-                style()->drawItemText(&painter, rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextForceLeftToRight,
+                style()->drawItemText(&painter, rect,
+                                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextForceLeftToRight,
                                       palette(), isEnabled(), text, QPalette::WindowText);
     }
 
@@ -232,16 +246,16 @@ QSize designedSize() { return twips::size(9405, 6495); }
 
 // What one piece of the form is.
 enum class Kind {
-    Group,        // a frame with a title; the pieces after it lie in it, and it paints their captions
-    Caption,      // a caption its frame paints
-    Label,        // a caption of its own, sized to its text
-    Box,          // an entry box
-    DateBox,      // a box the form writes a date into, never typed into
-    PriceBox,     // a list price: large red figures on grey
-    Search,       // a picture button that opens a lookup dialog for the box beside it
-    Tool,         // a small picture button, said by its tooltip
-    Browse,       // a browsing button with its caption and picture
-    Option,       // a unit option
+    Group,     // a frame with a title; the pieces after it lie in it, and it paints their captions
+    Caption,   // a caption its frame paints
+    Label,     // a caption of its own, sized to its text
+    Box,       // an entry box
+    DateBox,   // a box the form writes a date into, never typed into
+    PriceBox,  // a list price: large red figures on grey
+    Search,    // a picture button that opens a lookup dialog for the box beside it
+    Tool,      // a small picture button, said by its tooltip
+    Browse,    // a browsing button with its caption and picture
+    Option,    // a unit option
     UnitCaption,  // the chosen unit's code beside a deposit
     Opener,       // a button that opens another window
 };
@@ -252,35 +266,51 @@ struct Piece {
     Kind kind;
     const char16_t* name;  // object name, or a caption's text
     int left, top, width, height;
-    const char16_t* text = nullptr;    // a frame's title, a button's caption or tooltip, a lookup dialog
+    const char16_t* text =
+        nullptr;  // a frame's title, a button's caption or tooltip, a lookup dialog
     const char16_t* target = nullptr;  // the box a search button fills
     QStyle::StandardPixmap picture = QStyle::SP_CustomBase;
     Unit unit = Unit::None;
     WindowName window{};
 };
 
-constexpr Piece group(const char16_t* name, const char16_t* title, int left, int top, int width, int height)
+constexpr Piece group(const char16_t* name, const char16_t* title, int left, int top, int width,
+                      int height)
 {
     return {Kind::Group, name, left, top, width, height, title};
 }
-constexpr Piece caption(const char16_t* text, int left, int top) { return {Kind::Caption, text, left, top, 0, 0}; }
-constexpr Piece box(const char16_t* name, int left, int top, int width, int height = 315, Kind kind = Kind::Box)
+constexpr Piece caption(const char16_t* text, int left, int top)
+{
+    return {Kind::Caption, text, left, top, 0, 0};
+}
+constexpr Piece box(const char16_t* name, int left, int top, int width, int height = 315,
+                    Kind kind = Kind::Box)
 {
     return {kind, name, left, top, width, height};
 }
-constexpr Piece search(const char16_t* name, int left, int top, const char16_t* dialog, const char16_t* target)
+constexpr Piece search(const char16_t* name, int left, int top, const char16_t* dialog,
+                       const char16_t* target)
 {
     return {Kind::Search, name, left, top, 375, 375, dialog, target};
 }
-constexpr Piece browse(const char16_t* name, const char16_t* text, QStyle::StandardPixmap picture, int top)
+constexpr Piece browse(const char16_t* name, const char16_t* text, QStyle::StandardPixmap picture,
+                       int top)
 {
     return {Kind::Browse, name, 7800, top, 1215, 735, text, nullptr, picture};
 }
-constexpr Piece option(Unit unit, int top) { return {Kind::Option, nullptr, 2400, top, 1335, 255, nullptr, nullptr, QStyle::SP_CustomBase, unit}; }
-constexpr Piece unitCaption(const char16_t* name, int top) { return {Kind::UnitCaption, name, 5940, top, 375, 255}; }
+constexpr Piece option(Unit unit, int top)
+{
+    return {Kind::Option,          nullptr, 2400, top, 1335, 255, nullptr, nullptr,
+            QStyle::SP_CustomBase, unit};
+}
+constexpr Piece unitCaption(const char16_t* name, int top)
+{
+    return {Kind::UnitCaption, name, 5940, top, 375, 255};
+}
 constexpr Piece opener(const char16_t* name, const char16_t* text, WindowName window, int left)
 {
-    return {Kind::Opener, name, left, 300, 1815, 435, text, nullptr, QStyle::SP_CustomBase, Unit::None, window};
+    return {Kind::Opener,          name,       left,  300, 1815, 435, text, nullptr,
+            QStyle::SP_CustomBase, Unit::None, window};
 }
 
 const std::vector<Piece>& pieces()
@@ -396,9 +426,11 @@ QWidget* makePiece(const Piece& p, QWidget* parent, QWidget* form)
     case Kind::Search: {
         // Opens its lookup dialog for the box beside it.
         QPushButton* b = forms::makePictureButton(name, parent);
-        QObject::connect(b, &QPushButton::clicked, form, [form, text, target = QString::fromUtf16(p.target)] {
-            forms::openLookup(text, form->findChild<QLineEdit*>(target), form, forms::LookupTrigger::LookupButton);
-        });
+        QObject::connect(b, &QPushButton::clicked, form,
+                         [form, text, target = QString::fromUtf16(p.target)] {
+                             forms::openLookup(text, form->findChild<QLineEdit*>(target), form,
+                                               forms::LookupTrigger::LookupButton);
+                         });
         made = b;
         break;
     }
@@ -427,7 +459,8 @@ QWidget* makePiece(const Piece& p, QWidget* parent, QWidget* form)
         // Below the form's visible area until the window is made taller: Tab does not stop
         // there, and their accelerators and a click still press them.
         b->setFocusPolicy(Qt::ClickFocus);
-        QObject::connect(b, &QPushButton::clicked, b, [window = p.window] { WindowRegistry::instance().show(window); });
+        QObject::connect(b, &QPushButton::clicked, b,
+                         [window = p.window] { WindowRegistry::instance().show(window); });
         made = b;
         break;
     }
@@ -439,12 +472,13 @@ QWidget* makePiece(const Piece& p, QWidget* parent, QWidget* form)
 
 // Tab order: the entry fields as listed, the units as Unidades, Litros, Kilos, Metros, the
 // browsing buttons, then the command row.
-constexpr std::array kTabOrder = {u"Text1",   u"Text2",   u"Text3",   u"Text4",        u"Text5",       u"Text6",
-                                  u"Text7",   u"Text8",   u"Text9",   u"Text10",       u"Text11",      u"Text12",
-                                  u"Option1", u"Option3", u"Option2", u"Option4",      u"Text13",      u"Text14",
-                                  u"Text15",  u"Text16",  u"Text17",  u"Text20",       u"Text21",      u"Text22",
-                                  u"Text23",  u"Text24",  u"Text25",  u"cmdSiguiente", u"cmdAnterior", u"cmdModificar",
-                                  u"cmdNuevo", u"cmdGrabar", u"cmdEliminar", u"cmdCerrar"};
+constexpr std::array kTabOrder = {
+    u"Text1",    u"Text2",     u"Text3",       u"Text4",        u"Text5",       u"Text6",
+    u"Text7",    u"Text8",     u"Text9",       u"Text10",       u"Text11",      u"Text12",
+    u"Option1",  u"Option3",   u"Option2",     u"Option4",      u"Text13",      u"Text14",
+    u"Text15",   u"Text16",    u"Text17",      u"Text20",       u"Text21",      u"Text22",
+    u"Text23",   u"Text24",    u"Text25",      u"cmdSiguiente", u"cmdAnterior", u"cmdModificar",
+    u"cmdNuevo", u"cmdGrabar", u"cmdEliminar", u"cmdCerrar"};
 
 }  // namespace
 
@@ -496,11 +530,14 @@ void Articulos::build()
     // The command row.
     const std::array<forms::CommandButton, 5> commands = {{
         {u"cmdModificar"_s, u"&Modificar"_s, QStyle::SP_FileDialogDetailedView},
-        forms::commandButtons()[0], forms::commandButtons()[1], forms::commandButtons()[2],
+        forms::commandButtons()[0],
+        forms::commandButtons()[1],
+        forms::commandButtons()[2],
         forms::commandButtons()[3],
     }};
     for (size_t i = 0; i < commands.size(); ++i)
-        forms::makeCommandButton(commands[i], this)->setGeometry(twips::rect(120 + 1860 * int(i), 5400, 1695, 735));
+        forms::makeCommandButton(commands[i], this)
+            ->setGeometry(twips::rect(120 + 1860 * int(i), 5400, 1695, 735));
 
     // The prompt line lies below the first client area; it shows when the window is made taller.
     prompt_ = new QLabel(this);
@@ -533,7 +570,8 @@ void Articulos::build()
     Option1 = qobject_cast<QRadioButton*>(named(u"Option1"));
     // The frames paint the captions, so each box carries its caption for a screen reader (or
     // it would be heard by its frame's title alone).
-    for (const auto& [box, spoken] : kSpokenNames) named(box)->setAccessibleName(QString::fromUtf16(spoken));
+    for (const auto& [box, spoken] : kSpokenNames)
+        named(box)->setAccessibleName(QString::fromUtf16(spoken));
 
     for (const char16_t* name : kTabOrder) tabOrder_.push_back(named(name));
     for (size_t i = 1; i < tabOrder_.size(); ++i) setTabOrder(tabOrder_[i - 1], tabOrder_[i]);
@@ -546,14 +584,16 @@ void Articulos::bind()
         Q_ASSERT(e);
         edits_[size_t(s.field)] = e;
         const ArticleField field = s.field;
-        connect(e, &QLineEdit::textChanged, model_, [this, field](const QString& text) { model_->setText(field, text); });
+        connect(e, &QLineEdit::textChanged, model_,
+                [this, field](const QString& text) { model_->setText(field, text); });
         e->installEventFilter(this);
     }
     connect(model_, &articles::ArticleModel::textChanged, this, [this](ArticleField field) {
         QLineEdit* e = edit(field);
         if (e->text() != model_->text(field)) fill(e, model_->text(field));
     });
-    for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)] = qobject_cast<QLabel*>(named_.value(u"lblUnidad%1"_s.arg(i + 1)));
+    for (int i = 0; i < 3; ++i)
+        unitCaptions_[size_t(i)] = qobject_cast<QLabel*>(named_.value(u"lblUnidad%1"_s.arg(i + 1)));
     for (const articles::UnitDef& u : articles::unitDefs())
         unitOptions_[size_t(u.unit)] = qobject_cast<QRadioButton*>(named(u.control));
     connect(model_, &articles::ArticleModel::unitChanged, this, &Articulos::showUnit);
@@ -567,7 +607,8 @@ QLineEdit* Articulos::edit(ArticleField field) const { return edits_[size_t(fiel
 
 void Articulos::showUnit()
 {
-    for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)]->setText(model_->unitCaptions()[size_t(i)]);
+    for (int i = 0; i < 3; ++i)
+        unitCaptions_[size_t(i)]->setText(model_->unitCaptions()[size_t(i)]);
     if (model_->unit() != Unit::None) return unitOptions_[size_t(model_->unit())]->setChecked(true);
     // No unit: no option chosen, which options that exclude each other allow only like this.
     for (QRadioButton* option : unitOptions_) {
@@ -578,13 +619,18 @@ void Articulos::showUnit()
     }
 }
 
-QWidget* Articulos::named(const char16_t* name) const { return named_.value(QString::fromUtf16(name)); }
+QWidget* Articulos::named(const char16_t* name) const
+{
+    return named_.value(QString::fromUtf16(name));
+}
 
 // ---------------------------------------------------------------- open and close
 
 bool Articulos::open()
 {
-    if (!files_.open({{u"Articulos.mdb", Data1}, {u"Proveedores.mdb", Data2}, {u"Marcas.mdb", Data3},
+    if (!files_.open({{u"Articulos.mdb", Data1},
+                      {u"Proveedores.mdb", Data2},
+                      {u"Marcas.mdb", Data3},
                       {u"Rubros.mdb", Data4}},
                      parentWidget(), [this] { Data1->Recordset().MoveFirst(); }))
         return false;
@@ -745,7 +791,8 @@ void Articulos::grabar()
         return;
     }
     if (!pending_) return error(u"NO HAY DATOS QUE GUARDAR"_s, Text1);
-    if (const articles::Outcome missing = articles::checkFilled(*model_); !missing.ok()) return refuse(missing);
+    if (const articles::Outcome missing = articles::checkFilled(*model_); !missing.ok())
+        return refuse(missing);
     if (!newArticle_ && !shown_) return error(u"NO HAY ARTICULO SELECCIONADO"_s, nullptr);
     bool stored = false;
     forms::guarded(this, [&] {
@@ -765,7 +812,8 @@ void Articulos::eliminar()
         error(u"NO HAY ARTICULO SELECCIONADO"_s, nullptr);
         return;
     }
-    if (MsgBox(u"¿DESEA ELIMINAR EL ARTICULO?"_s, vbCritical | vbYesNo, u"ELIMINAR"_s, this) != MsgBoxResult::Yes)
+    if (MsgBox(u"¿DESEA ELIMINAR EL ARTICULO?"_s, vbCritical | vbYesNo, u"ELIMINAR"_s, this) !=
+        MsgBoxResult::Yes)
         return;
     forms::guarded(this, [&] {
         // The binding stands on the article shown; another window may have removed it since.
@@ -795,7 +843,8 @@ void Articulos::browse(int direction)
 
 void Articulos::rellenarIva()
 {
-    if (const auto failed = articles::fillInIva(files_.file(u"Articulos.mdb"))) return ShowErrorBox(*failed, this);
+    if (const auto failed = articles::fillInIva(files_.file(u"Articulos.mdb")))
+        return ShowErrorBox(*failed, this);
     MsgBox(articles::ivaPassDone(), this);
 }
 
@@ -897,7 +946,8 @@ void Articulos::relatedCode(QLineEdit* code)
 
 void Articulos::priceEntry()
 {
-    if (const articles::Outcome outcome = model_->enterCost(); !outcome.ok()) return refuse(outcome);
+    if (const articles::Outcome outcome = model_->enterCost(); !outcome.ok())
+        return refuse(outcome);
     selectField(Option1);
 }
 
@@ -939,11 +989,13 @@ bool Articulos::keyPress(QWidget* field, QKeyEvent* event)
     forms::FieldKeys actions;
     actions.enter = [this, e] { enterIn(e); };
     actions.arrow = [this, keys](int direction) {
-        if (const char16_t* target = direction < 0 ? keys->up : keys->down) selectField(named(target));
+        if (const char16_t* target = direction < 0 ? keys->up : keys->down)
+            selectField(named(target));
     };
     if (keys->lookup)
         actions.escape = [this, keys, e] {
-            forms::openLookup(QString::fromUtf16(keys->lookup), e, this, forms::LookupTrigger::EscapeKey);
+            forms::openLookup(QString::fromUtf16(keys->lookup), e, this,
+                              forms::LookupTrigger::EscapeKey);
         };
     return forms::fieldKeyPress(e, event, keys->flags, actions);
 }
@@ -960,16 +1012,27 @@ void Articulos::enterIn(QLineEdit* e)
         if (newArticle_) selectField(Text3);
         else searchBarcode();
         break;
-    case OnEnter::Select: selectField(named(keys.next)); break;
-    case OnEnter::Related: relatedCode(e); break;
+    case OnEnter::Select:
+        selectField(named(keys.next));
+        break;
+    case OnEnter::Related:
+        relatedCode(e);
+        break;
     case OnEnter::ZeroThenSelect:
         if (e->text().isEmpty()) e->setText(u"0"_s);
         selectField(named(keys.next));
         break;
-    case OnEnter::Price: priceEntry(); break;
-    case OnEnter::Tab: tabFrom(e); break;
-    case OnEnter::Surcharge: surchargeEntry(e == edit(F::Rec1) ? 1 : e == edit(F::Rec2) ? 2 : 3); break;
-    case OnEnter::Nothing: break;
+    case OnEnter::Price:
+        priceEntry();
+        break;
+    case OnEnter::Tab:
+        tabFrom(e);
+        break;
+    case OnEnter::Surcharge:
+        surchargeEntry(e == edit(F::Rec1) ? 1 : e == edit(F::Rec2) ? 2 : 3);
+        break;
+    case OnEnter::Nothing:
+        break;
     }
 }
 

@@ -40,7 +40,8 @@ QString badInputText(BadInput kind, ArticleField field, int width, const QString
 Message refusalMessage(const Outcome& outcome)
 {
     Q_ASSERT(outcome.focus);
-    return {badInputText(outcome.kind, *outcome.focus, outcome.width, outcome.other), QStringLiteral("ERROR"), 16};
+    return {badInputText(outcome.kind, *outcome.focus, outcome.width, outcome.other),
+            QStringLiteral("ERROR"), 16};
 }
 
 }  // namespace articles

@@ -11,20 +11,21 @@
 namespace articles {
 
 enum class BadInput {
-    NotANumber,    // letters or stray signs where a number belongs
-    MissingPrice,  // COSTO empty where a price is computed
-    Missing,       // an empty field that a computation needs
-    OutOfRange,    // the computation gives no finite number (IVA -100, huge values)
-    TooLong,       // more characters than the column holds
-    Negative,      // a cost or a price below zero
-    TakenBarcode,  // a barcode another article already has
+    NotANumber,      // letters or stray signs where a number belongs
+    MissingPrice,    // COSTO empty where a price is computed
+    Missing,         // an empty field that a computation needs
+    OutOfRange,      // the computation gives no finite number (IVA -100, huge values)
+    TooLong,         // more characters than the column holds
+    Negative,        // a cost or a price below zero
+    TakenBarcode,    // a barcode another article already has
     MissingCode,     // Grabar with "Cod Interno:" empty
     MissingBarcode,  // Grabar with "Cod.Barra:" empty
 };
 
 // The message for `kind` about `field`; `width` is the limit that TooLong names, `other` the
 // article that TakenBarcode names.
-QString badInputText(BadInput kind, ArticleField field, int width = 0, const QString& other = QString());
+QString badInputText(BadInput kind, ArticleField field, int width = 0,
+                     const QString& other = QString());
 
 // What a routine tells the form: done, or refused because of bad input in `focus`, the field
 // that should get the focus. The form shows the refusal's message box.

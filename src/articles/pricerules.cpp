@@ -51,10 +51,8 @@ qint64 roundToStep(qint64 cents, qint64 stepCents, RoundingDirection direction)
     const qint64 rest = magnitude - below;
     qint64 rounded = below;
     if (rest != 0) {
-        if (direction == RoundingDirection::Up)
-            rounded = sign > 0 ? below + stepCents : below;
-        else if (rest * 2 >= stepCents)
-            rounded = below + stepCents;
+        if (direction == RoundingDirection::Up) rounded = sign > 0 ? below + stepCents : below;
+        else if (rest * 2 >= stepCents) rounded = below + stepCents;
     }
     return rounded * sign;
 }

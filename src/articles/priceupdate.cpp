@@ -19,8 +19,9 @@ namespace articles {
 namespace {
 
 // The columns every routine reads, in this order.
-const QString kPriceColumns = u"codigo, descripcion, codbarra, cos, iva, net, rec1, rec2, rec3, "
-                              u"lis1, lis2, lis3"_s;
+const QString kPriceColumns =
+    u"codigo, descripcion, codbarra, cos, iva, net, rec1, rec2, rec3, "
+    u"lis1, lis2, lis3"_s;
 
 struct StoredArticle {
     qint64 codigo = 0;
@@ -100,7 +101,8 @@ std::optional<QString> changePrices(const StoredArticle& article, const PriceCha
     switch (change.kind) {
     case PriceChangeKind::CostPercent:
         if (!article.hasCost) return u"sin costo"_s;
-        return followCost(after, article.prices.cos * (1 + change.value / 100), article.iva, change);
+        return followCost(after, article.prices.cos * (1 + change.value / 100), article.iva,
+                          change);
     case PriceChangeKind::ListPercent: {
         if (article.prices.lis[list] <= 0) return u"sin precio en la lista %1"_s.arg(list + 1);
         const std::optional<double> price =
@@ -129,7 +131,8 @@ void addLine(PriceReview& review, const StoredArticle& article)
         review.leftOut.push_back({article.codigo, article.descripcion, *reason});
         return;
     }
-    review.lines.push_back({article.codigo, article.descripcion, article.codbarra, article.prices, after});
+    review.lines.push_back(
+        {article.codigo, article.descripcion, article.codbarra, article.prices, after});
     review.list1Before += article.prices.lis[0];
     review.list1After += after.lis[0];
 }
@@ -162,11 +165,12 @@ void forEachChosen(Database& articulos, const PriceSelection& selection, const Q
                    int descriptionColumn, const std::function<void(const Database::RowView&)>& each)
 {
     QVariantList params;
-    const QString sql =
-        u"SELECT "_s + columns + u" FROM articulos"_s + chosenWhere(selection, params) + u" ORDER BY codigo"_s;
+    const QString sql = u"SELECT "_s + columns + u" FROM articulos"_s +
+                        chosenWhere(selection, params) + u" ORDER BY codigo"_s;
     const QString wanted = foldForSearch(selection.description.trimmed());
     articulos.ForEach(sql, params, [&](const Database::RowView& row) {
-        if (!wanted.isEmpty() && !foldForSearch(row.text(descriptionColumn)).contains(wanted)) return;
+        if (!wanted.isEmpty() && !foldForSearch(row.text(descriptionColumn)).contains(wanted))
+            return;
         each(row);
     });
 }
@@ -237,10 +241,14 @@ qint64 recordChange(Database& db, const QString& user, const QString& conditions
 {
     const catalogue::FileDef& def = catalogue::priceHistory();
     const QVariant when = convertForField(def.table.fields[1], QDateTime::currentDateTime());
-    db.Writer(u"INSERT INTO historial.actualizaciones (fecha, usuario, condiciones, regla, "
-              u"articulos, deshace, deshecha) VALUES (?1, ?2, ?3, ?4, ?5, ?6, 0)"_s)(
+    db.Writer(
+        u"INSERT INTO historial.actualizaciones (fecha, usuario, condiciones, regla, "
+        u"articulos, deshace, deshecha) VALUES (?1, ?2, ?3, ?4, ?5, ?6, 0)"_s)(
         {when, user.left(50), conditions.left(255), rule.left(255), articles, undoes});
-    return db.Select(u"SELECT max(numero) FROM historial.actualizaciones"_s).value(0).value(0).toLongLong();
+    return db.Select(u"SELECT max(numero) FROM historial.actualizaciones"_s)
+        .value(0)
+        .value(0)
+        .toLongLong();
 }
 
 // Stores the lines' new prices and their history; the transaction is open.
@@ -263,8 +271,8 @@ void storeLines(Database& db, qint64 number, const std::vector<PriceLine>& lines
         if (update(values) != 1)
             throw PriceChangeRefused(
                 u"El artículo %1 (%2) cambió o se eliminó después de la vista previa.\n"
-                u"Pida la vista previa otra vez: no se guardó ningún precio."_s
-                    .arg(numbertext::code(line.codigo, 6), line.descripcion));
+                u"Pida la vista previa otra vez: no se guardó ningún precio."_s.arg(
+                    numbertext::code(line.codigo, 6), line.descripcion));
         const StoredPrices &a = line.before, &b = line.after;
         record({number, ++order, line.codigo, a.cos, b.cos, a.net, b.net, a.rec[0], b.rec[0],
                 a.rec[1], b.rec[1], a.rec[2], b.rec[2], a.lis[0], b.lis[0], a.lis[1], b.lis[1],
@@ -278,8 +286,9 @@ std::pair<int, int> queueLabels(Database& db, const std::vector<PriceLine>& line
 {
     // The label table has no index: the queued articles are read once, not searched per line.
     std::unordered_map<qint64, qint64> queued;  // codigo -> rowid of its first label
-    db.ForEach(u"SELECT codigo, rowid FROM etiquetas.articulos WHERE codigo IS NOT NULL"_s, {},
-               [&](const Database::RowView& row) { queued.try_emplace(row.whole(0), row.whole(1)); });
+    db.ForEach(
+        u"SELECT codigo, rowid FROM etiquetas.articulos WHERE codigo IS NOT NULL"_s, {},
+        [&](const Database::RowView& row) { queued.try_emplace(row.whole(0), row.whole(1)); });
     auto reprice = db.Writer(u"UPDATE etiquetas.articulos SET %1 = ?1 WHERE %2 = ?2"_s.arg(
         labelqueue::Precio.name, labelqueue::Codigo.name));
     auto insert = db.Writer(u"INSERT INTO etiquetas.articulos (%1) VALUES (?1, ?2, ?3, ?4)"_s.arg(
@@ -327,8 +336,12 @@ QString PriceChange::describe() const
 {
     QString rule;
     switch (kind) {
-    case PriceChangeKind::CostPercent: rule = u"costo "_s + percentText(value); break;
-    case PriceChangeKind::ListPercent: rule = u"lista %1 "_s.arg(list) + percentText(value); break;
+    case PriceChangeKind::CostPercent:
+        rule = u"costo "_s + percentText(value);
+        break;
+    case PriceChangeKind::ListPercent:
+        rule = u"lista %1 "_s.arg(list) + percentText(value);
+        break;
     case PriceChangeKind::ListSurcharge:
         rule = u"recargo de la lista %1 = %2 %"_s.arg(list).arg(numbertext::shortest(value));
         break;
@@ -345,7 +358,7 @@ QString PriceChange::describe() const
 const std::vector<RoundingStep>& roundingSteps()
 {
     static const std::vector<RoundingStep> steps = {
-        {1, u"sin redondeo"_s}, {5, u"0,05"_s},   {10, u"0,10"_s},   {100, u"1"_s},
+        {1, u"sin redondeo"_s}, {5, u"0,05"_s},  {10, u"0,10"_s}, {100, u"1"_s},
         {500, u"5"_s},          {1000, u"10"_s}, {5000, u"50"_s}, {10000, u"100"_s},
     };
     return steps;
@@ -381,12 +394,13 @@ PriceReview reviewNewCosts(Database& articulos, const std::vector<NewCost>& cost
         articulos.ForEach(sql, {cost.codigo}, [&](const Database::RowView& row) {
             const StoredArticle article = readArticle(row);
             StoredPrices after = article.prices;
-            if (const std::optional<QString> reason = followCost(after, cost.cost, article.iva, rounding)) {
+            if (const std::optional<QString> reason =
+                    followCost(after, cost.cost, article.iva, rounding)) {
                 review.leftOut.push_back({article.codigo, article.descripcion, *reason});
                 return;
             }
-            review.lines.push_back({article.codigo, article.descripcion, article.codbarra,
-                                    article.prices, after});
+            review.lines.push_back(
+                {article.codigo, article.descripcion, article.codbarra, article.prices, after});
             review.list1Before += article.prices.lis[0];
             review.list1After += after.lis[0];
         });
@@ -403,7 +417,8 @@ AppliedChange applyPriceChange(const PriceReview& review, const QString& user, b
     applied.number = recordChange(db, user, review.conditions, review.change.describe(),
                                   int(review.lines.size()), 0);
     storeLines(db, applied.number, review.lines);
-    if (withLabels) std::tie(applied.labelsQueued, applied.labelsUpdated) = queueLabels(db, review.lines);
+    if (withLabels)
+        std::tie(applied.labelsQueued, applied.labelsUpdated) = queueLabels(db, review.lines);
     transaction.CommitTrans();
     applied.articles = int(review.lines.size());
     return applied;
@@ -414,14 +429,15 @@ std::vector<PriceHistoryEntry> priceHistory()
     std::vector<PriceHistoryEntry> entries;
     const std::shared_ptr<Database> history = openHistory(false);
     if (!history) return entries;
-    history->ForEach(u"SELECT numero, fecha, usuario, condiciones, regla, articulos, deshace, "
-                     u"deshecha FROM actualizaciones ORDER BY numero DESC"_s,
-                     {}, [&](const Database::RowView& row) {
-                         entries.push_back({row.whole(0),
-                                            QDateTime::fromString(row.text(1), u"yyyy-MM-dd HH:mm:ss"_s),
-                                            row.text(2), row.text(3), row.text(4), int(row.whole(5)),
-                                            row.whole(6), row.whole(7)});
-                     });
+    history->ForEach(
+        u"SELECT numero, fecha, usuario, condiciones, regla, articulos, deshace, "
+        u"deshecha FROM actualizaciones ORDER BY numero DESC"_s,
+        {}, [&](const Database::RowView& row) {
+            entries.push_back({row.whole(0),
+                               QDateTime::fromString(row.text(1), u"yyyy-MM-dd HH:mm:ss"_s),
+                               row.text(2), row.text(3), row.text(4), int(row.whole(5)),
+                               row.whole(6), row.whole(7)});
+        });
     return entries;
 }
 
@@ -432,31 +448,34 @@ UndoneChange undoPriceChange(qint64 number, const QString& user, bool withLabels
     const QList<QVariantList> header = db.Select(
         u"SELECT regla, deshecha FROM historial.actualizaciones WHERE numero = ?1"_s, {number});
     if (header.isEmpty())
-        throw PriceChangeRefused(u"No hay ninguna actualización de precios número %1."_s.arg(number));
+        throw PriceChangeRefused(
+            u"No hay ninguna actualización de precios número %1."_s.arg(number));
     if (header[0].value(1).toLongLong() != 0)
-        throw PriceChangeRefused(u"La actualización de precios número %1 ya se deshizo con la número %2."_s
-                                     .arg(number)
-                                     .arg(header[0].value(1).toLongLong()));
+        throw PriceChangeRefused(
+            u"La actualización de precios número %1 ya se deshizo con la número %2."_s.arg(number)
+                .arg(header[0].value(1).toLongLong()));
 
     // The recorded lines, and each article's prices now.
     std::vector<PriceLine> lines;
     UndoneChange undone;
     const QString current = u"SELECT "_s + kPriceColumns + u" FROM articulos WHERE codigo = ?1"_s;
-    db.ForEach(u"SELECT codigo, cos_antes, cos_nuevo, net_antes, net_nuevo, rec1_antes, rec1_nuevo, "
-               u"rec2_antes, rec2_nuevo, rec3_antes, rec3_nuevo, lis1_antes, lis1_nuevo, lis2_antes, "
-               u"lis2_nuevo, lis3_antes, lis3_nuevo FROM historial.cambios WHERE numero = ?1 ORDER BY orden"_s,
-               {number}, [&](const Database::RowView& row) {
-                   StoredPrices old, stored;
-                   double* oldValues[] = {&old.cos, &old.net, &old.rec[0], &old.rec[1], &old.rec[2],
-                                          &old.lis[0], &old.lis[1], &old.lis[2]};
-                   double* storedValues[] = {&stored.cos, &stored.net, &stored.rec[0], &stored.rec[1],
-                                             &stored.rec[2], &stored.lis[0], &stored.lis[1], &stored.lis[2]};
-                   for (int i = 0; i < 8; ++i) {
-                       *oldValues[i] = row.number(1 + 2 * i);
-                       *storedValues[i] = row.number(2 + 2 * i);
-                   }
-                   lines.push_back({row.whole(0), QString(), QString(), stored, old});
-               });
+    db.ForEach(
+        u"SELECT codigo, cos_antes, cos_nuevo, net_antes, net_nuevo, rec1_antes, rec1_nuevo, "
+        u"rec2_antes, rec2_nuevo, rec3_antes, rec3_nuevo, lis1_antes, lis1_nuevo, lis2_antes, "
+        u"lis2_nuevo, lis3_antes, lis3_nuevo FROM historial.cambios WHERE numero = ?1 ORDER BY orden"_s,
+        {number}, [&](const Database::RowView& row) {
+            StoredPrices old, stored;
+            double* oldValues[] = {&old.cos,    &old.net,    &old.rec[0], &old.rec[1],
+                                   &old.rec[2], &old.lis[0], &old.lis[1], &old.lis[2]};
+            double* storedValues[] = {&stored.cos,    &stored.net,    &stored.rec[0],
+                                      &stored.rec[1], &stored.rec[2], &stored.lis[0],
+                                      &stored.lis[1], &stored.lis[2]};
+            for (int i = 0; i < 8; ++i) {
+                *oldValues[i] = row.number(1 + 2 * i);
+                *storedValues[i] = row.number(2 + 2 * i);
+            }
+            lines.push_back({row.whole(0), QString(), QString(), stored, old});
+        });
     std::vector<PriceLine> restorable;
     for (PriceLine& line : lines) {
         bool found = false;
@@ -465,11 +484,11 @@ UndoneChange undoPriceChange(qint64 number, const QString& user, bool withLabels
             found = true;
             line.descripcion = article.descripcion;
             line.codbarra = article.codbarra;
-            if (article.prices == line.before)
-                restorable.push_back(line);
+            if (article.prices == line.before) restorable.push_back(line);
             else
-                undone.leftAlone.push_back({line.codigo, line.descripcion,
-                                            u"sus precios cambiaron después de la actualización"_s});
+                undone.leftAlone.push_back(
+                    {line.codigo, line.descripcion,
+                     u"sus precios cambiaron después de la actualización"_s});
         });
         if (!found) undone.leftAlone.push_back({line.codigo, QString(), u"ya no existe"_s});
     }
@@ -482,7 +501,8 @@ UndoneChange undoPriceChange(qint64 number, const QString& user, bool withLabels
     storeLines(db, applied.number, restorable);
     db.Writer(u"UPDATE historial.actualizaciones SET deshecha = ?1 WHERE numero = ?2"_s)(
         {applied.number, number});
-    if (withLabels) std::tie(applied.labelsQueued, applied.labelsUpdated) = queueLabels(db, restorable);
+    if (withLabels)
+        std::tie(applied.labelsQueued, applied.labelsUpdated) = queueLabels(db, restorable);
     transaction.CommitTrans();
     applied.articles = int(restorable.size());
     return undone;
@@ -495,11 +515,11 @@ std::vector<LabelArticle> articlesForLabels(Database& articulos, const PriceSele
         if (row.isNull(column)) return QVariant();
         return number ? QVariant(row.number(column)) : QVariant(row.text(column));
     };
-    forEachChosen(articulos, selection, labelqueue::sqlList(true), 2,
-                  [&](const Database::RowView& row) {
-                      articles.push_back({row.whole(0), value(row, 1, false), value(row, 2, false),
-                                          value(row, 3, true)});
-                  });
+    forEachChosen(
+        articulos, selection, labelqueue::sqlList(true), 2, [&](const Database::RowView& row) {
+            articles.push_back(
+                {row.whole(0), value(row, 1, false), value(row, 2, false), value(row, 3, true)});
+        });
     return articles;
 }
 
@@ -508,7 +528,8 @@ namespace {
 void checkLabelQuantity(int quantity)
 {
     if (quantity < 1 || quantity > kMaxLabelsPerArticle)
-        throw PriceChangeRefused(u"La cantidad por artículo va de 1 a %1."_s.arg(kMaxLabelsPerArticle));
+        throw PriceChangeRefused(
+            u"La cantidad por artículo va de 1 a %1."_s.arg(kMaxLabelsPerArticle));
 }
 
 // The article file as the label queue's connection sees it while labels are copied from it.
@@ -537,10 +558,14 @@ private:
 
 qint64 countForLabels(Database& articulos, const PriceSelection& selection)
 {
-    if (!selection.description.trimmed().isEmpty()) return qint64(articlesForLabels(articulos, selection).size());
+    if (!selection.description.trimmed().isEmpty())
+        return qint64(articlesForLabels(articulos, selection).size());
     QVariantList params;
     const QString where = chosenWhere(selection, params);
-    return articulos.Select(u"SELECT count(*) FROM articulos"_s + where, params).value(0).value(0).toLongLong();
+    return articulos.Select(u"SELECT count(*) FROM articulos"_s + where, params)
+        .value(0)
+        .value(0)
+        .toLongLong();
 }
 
 int queueArticleLabels(Database& etiquetas, const std::vector<LabelArticle>& articles, int quantity)
@@ -553,16 +578,17 @@ int queueArticleLabels(Database& etiquetas, const std::vector<LabelArticle>& art
     auto insert = etiquetas.Writer(
         u"INSERT INTO articulos (%1) VALUES (?1, ?2, ?3, ?4)"_s.arg(labelqueue::sqlList()));
     for (const LabelArticle& article : articles) {
-        const QVariantList values = {article.codigo, fitted(article.codbarra, labelqueue::CodBarra.width),
-                                     fitted(article.descripcion, labelqueue::Descripcion.width),
-                                     article.lis1};
+        const QVariantList values = {
+            article.codigo, fitted(article.codbarra, labelqueue::CodBarra.width),
+            fitted(article.descripcion, labelqueue::Descripcion.width), article.lis1};
         for (int i = 0; i < quantity; ++i) insert(values);
     }
     transaction.CommitTrans();
     return int(articles.size()) * quantity;
 }
 
-int queueLabelsFor(Database& articulos, Database& etiquetas, const PriceSelection& selection, int quantity)
+int queueLabelsFor(Database& articulos, Database& etiquetas, const PriceSelection& selection,
+                   int quantity)
 {
     if (!selection.description.trimmed().isEmpty())
         return queueArticleLabels(etiquetas, articlesForLabels(articulos, selection), quantity);

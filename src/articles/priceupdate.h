@@ -8,10 +8,10 @@
 // per article. Without widgets: the price window, the label queue and valdrameno-admin share it.
 
 #include <QDateTime>
-#include <exception>
 #include <QString>
 #include <QVariant>
 #include <array>
+#include <exception>
 #include <optional>
 #include <vector>
 
@@ -46,8 +46,8 @@ enum class PriceChangeKind {
 
 struct PriceChange {
     PriceChangeKind kind = PriceChangeKind::CostPercent;
-    int list = 1;       // 1 to 3, for the list kinds
-    double value = 0;   // the percentage, or the surcharge
+    int list = 1;          // 1 to 3, for the list kinds
+    double value = 0;      // the percentage, or the surcharge
     qint64 stepCents = 1;  // list prices rounded to this step: 1 (the cent), 5, 10, 100, 500...
     RoundingDirection direction = RoundingDirection::Nearest;
     // In words for the history: "costo +8 %, redondeo a 10 pesos hacia arriba".
@@ -107,7 +107,7 @@ PriceReview reviewNewCosts(Database& articulos, const std::vector<NewCost>& cost
                            const PriceChange& rounding, const QString& conditions);
 
 struct AppliedChange {
-    qint64 number = 0;   // the change's number in the price history
+    qint64 number = 0;  // the change's number in the price history
     int articles = 0;
     int labelsQueued = 0;  // new labels; queued articles whose price was updated not counted
     int labelsUpdated = 0;
@@ -147,7 +147,7 @@ struct PriceHistoryEntry {
 std::vector<PriceHistoryEntry> priceHistory();
 
 struct UndoneChange {
-    AppliedChange applied;  // the undo, itself recorded
+    AppliedChange applied;                  // the undo, itself recorded
     std::vector<LeftOutArticle> leftAlone;  // changed since, or deleted: not touched
 };
 
@@ -179,7 +179,8 @@ qint64 countForLabels(Database& articulos, const PriceSelection& selection);
 // in the articles' order, with its list 1 price: one transaction, so all or none. Returns the
 // labels queued. Throws PriceChangeRefused for a quantity outside 1 to kMaxLabelsPerArticle;
 // EngineError otherwise.
-int queueArticleLabels(Database& etiquetas, const std::vector<LabelArticle>& articles, int quantity);
+int queueArticleLabels(Database& etiquetas, const std::vector<LabelArticle>& articles,
+                       int quantity);
 
 // Both at once: the labels of the articles `selection` chooses, in one SQL statement when
 // there is no description to match.

@@ -31,24 +31,33 @@ struct Member {
 const Member& member(Catalogue which)
 {
     static const std::array<Member, 3> members = {{
-        {windownames::Marcas, u"Marcas.mdb"_s, u"ConsuMarcas"_s,
+        {windownames::Marcas,
+         u"Marcas.mdb"_s,
+         u"ConsuMarcas"_s,
          {u"Marca no encontrado en la Base de Datos"_s,
           u"Marca Guardada, Precione Aceptar para Continuar"_s,
           u"Debe poner el Codigo de la Marca a Borrar"_s,
           u"¿Confirme la Eliminación de la Marca? --> "_s, u"Eliminar Proveedor --> "_s},
-         false, false},
-        {windownames::Rubros, u"Rubros.mdb"_s, u"ConsuRubros"_s,
+         false,
+         false},
+        {windownames::Rubros,
+         u"Rubros.mdb"_s,
+         u"ConsuRubros"_s,
          {u"Rubro no encontrado en la Base de Datos"_s,
           u"Rubro Guardado, Precione Aceptar para Continuar"_s,
           u"Debe poner el Codigo del Rubro a Borrar"_s,
           u"¿Confirme la Eliminación del Rubro? --> "_s, u"Eliminar Proveedor --> "_s},
-         false, false},
-        {windownames::Departamentos, u"Departamentos.mdb"_s, u"ConsuDepartamentos"_s,
+         false,
+         false},
+        {windownames::Departamentos,
+         u"Departamentos.mdb"_s,
+         u"ConsuDepartamentos"_s,
          {u"Departamento no encontrado en la Base de Datos"_s,
           u"Departamento Guardado, Precione Aceptar para Continuar"_s,
           u"Debe poner el Codigo de la Marca a Borrar"_s,
           u"¿Confirme la Eliminación del Departamento? --> "_s, u"Eliminar Departamento --> "_s},
-         true, true},
+         true,
+         true},
     }};
     return members[size_t(which)];
 }
@@ -63,7 +72,7 @@ FormDef formDefOf(Catalogue which)
     def.lookupDialog = m.lookupDialog;
     def.texts = m.texts;
     def.ring = {{u"Text1"_s, u"COD_RUB"_s, UpperCase | SelectOnClick | highlight},
-                 {u"Text2"_s, u"DESCRI"_s, UpperCase | DecimalComma | SelectOnClick | highlight}};
+                {u"Text2"_s, u"DESCRI"_s, UpperCase | DecimalComma | SelectOnClick | highlight}};
     def.afterSave = AfterSave::ReopenAlways;
     def.reopensAtItsPlace = true;
     return def;
@@ -114,13 +123,15 @@ void CatalogueForm::build()
     QLabel* codeCaption = label(upper, u"Label1"_s, u"Codigo:"_s, 480, 360);
     makePictureButton(u"Command5"_s, upper)->setGeometry(twips::rect(1200, 240, 375, 375));
     codeCaption->setBuddy(field(upper, u"Text1"_s, twips::rect(1800, 240, 1095, 315)));
-    label(upper, u"Label2"_s, u"Marca:"_s, 3360, 360)->setBuddy(field(upper, u"Text2"_s, twips::rect(4080, 240, 4335, 330)));
+    label(upper, u"Label2"_s, u"Marca:"_s, 3360, 360)
+        ->setBuddy(field(upper, u"Text2"_s, twips::rect(4080, 240, 4335, 330)));
 
     auto* lower = new QGroupBox(this);
     lower->setObjectName(u"Frame2"_s);
     lower->setGeometry(twips::rect(120, 1200, 8655, 975));
     // Left edges and widths of the command row, in its order.
-    static const std::array<std::pair<int, int>, 4> places = {{{360, 1575}, {2520, 1455}, {4560, 1575}, {6720, 1575}}};
+    static const std::array<std::pair<int, int>, 4> places = {
+        {{360, 1575}, {2520, 1455}, {4560, 1575}, {6720, 1575}}};
     for (size_t i = 0; i < places.size(); ++i)
         makeCommandButton(commandButtons()[i], lower)
             ->setGeometry(twips::rect(places[i].first, 240, places[i].second, 615));

@@ -167,7 +167,8 @@ void sqlContains(sqlite3_context* context, int, sqlite3_value** args)
     const bool folds = std::any_of(text.begin(), text.end(), [](char byte) {
         return (byte >= 'a' && byte <= 'z') || static_cast<unsigned char>(byte) >= 0x80;
     });
-    if (!folds) return sqlite3_result_int(context, text.find(textOf(args[1])) != std::string_view::npos);
+    if (!folds)
+        return sqlite3_result_int(context, text.find(textOf(args[1])) != std::string_view::npos);
     thread_local std::string folded;
     foldUtf8(text, folded);
     sqlite3_result_int(context, folded.find(textOf(args[1])) != std::string::npos);
@@ -177,12 +178,14 @@ void sqlContains(sqlite3_context* context, int, sqlite3_value** args)
 // added or taken away.
 void sqlAdd(sqlite3_context* context, int, sqlite3_value** args)
 {
-    sqlite3_result_int64(context, qint64(quint64(sqlite3_value_int64(args[0])) + shareOf(args[1], args[2])));
+    sqlite3_result_int64(context,
+                         qint64(quint64(sqlite3_value_int64(args[0])) + shareOf(args[1], args[2])));
 }
 
 void sqlSubtract(sqlite3_context* context, int, sqlite3_value** args)
 {
-    sqlite3_result_int64(context, qint64(quint64(sqlite3_value_int64(args[0])) - shareOf(args[1], args[2])));
+    sqlite3_result_int64(context,
+                         qint64(quint64(sqlite3_value_int64(args[0])) - shareOf(args[1], args[2])));
 }
 
 // ---------------------------------------------------------------- the connection
@@ -205,17 +208,22 @@ qint64 wholeValue(sqlite3* db, const QString& sql)
 // triggers in place.
 void prepareConnection(sqlite3* db)
 {
-    static const char* const marked = "SELECT 1 FROM temp.sqlite_master WHERE name = 'busqueda_vista'";
+    static const char* const marked =
+        "SELECT 1 FROM temp.sqlite_master WHERE name = 'busqueda_vista'";
     sqlite3_stmt* lookup = nullptr;
     sqlite3_prepare_v2(db, marked, -1, &lookup, nullptr);
     const bool done = lookup && sqlite3_step(lookup) == SQLITE_ROW;
     sqlite3_finalize(lookup);
     if (done) return;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    sqlite3_create_function_v2(db, "busqueda_plegar", 1, flags, nullptr, sqlFold, nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(db, "busqueda_contiene", 2, flags, nullptr, sqlContains, nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(db, "busqueda_mas", 3, flags, nullptr, sqlAdd, nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(db, "busqueda_menos", 3, flags, nullptr, sqlSubtract, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "busqueda_plegar", 1, flags, nullptr, sqlFold, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(db, "busqueda_contiene", 2, flags, nullptr, sqlContains, nullptr,
+                               nullptr, nullptr);
+    sqlite3_create_function_v2(db, "busqueda_mas", 3, flags, nullptr, sqlAdd, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(db, "busqueda_menos", 3, flags, nullptr, sqlSubtract, nullptr,
+                               nullptr, nullptr);
     sqliteutil::exec(db, u"CREATE TEMP TABLE busqueda_vista (version INTEGER)"_s);
 }
 
@@ -242,7 +250,8 @@ void markInStep(sqlite3* db, qint64 version)
 // The triggers that keep the attached index in step with the table, in the same transaction as
 // each write. Temporary triggers may write another attached file; the index's tables are named
 // without their file, as a trigger must, with names no store file uses.
-const QString kTriggers = uR"(
+const QString kTriggers =
+    uR"(
 CREATE TEMP TRIGGER busqueda_alta AFTER INSERT ON main.articulos BEGIN
   INSERT INTO busqueda_articulos (rowid, texto) VALUES (new.rowid, busqueda_plegar(new.descripcion));
   UPDATE busqueda_estado SET suma = busqueda_mas(suma, new.rowid, new.descripcion);
@@ -264,8 +273,10 @@ END;)"_s;
 void detachIndex(sqlite3* db)
 {
     if (!isAttached(db)) return;
-    sqliteutil::exec(db, u"DROP TRIGGER IF EXISTS temp.busqueda_alta; DROP TRIGGER IF EXISTS temp.busqueda_baja; "
-                         u"DROP TRIGGER IF EXISTS temp.busqueda_cambio; DETACH DATABASE busqueda"_s);
+    sqliteutil::exec(
+        db,
+        u"DROP TRIGGER IF EXISTS temp.busqueda_alta; DROP TRIGGER IF EXISTS temp.busqueda_baja; "
+        u"DROP TRIGGER IF EXISTS temp.busqueda_cambio; DETACH DATABASE busqueda"_s);
 }
 
 // Attaches the index file at `path` with its triggers; false, with nothing attached, when the
@@ -279,8 +290,10 @@ bool attachIndex(sqlite3* db, const QString& path)
         // The index is made again from the table whenever it does not match, so it needs no
         // journal on disk nor waits for the disk: a save writes the article file as it would
         // without it, and a crash halfway leaves an index that no longer matches.
-        sqliteutil::exec(db, u"PRAGMA busqueda.journal_mode=MEMORY; PRAGMA busqueda.synchronous=OFF"_s);
-        const bool ours = wholeValue(db, u"SELECT formato FROM busqueda.busqueda_estado"_s) == kFormat;
+        sqliteutil::exec(db,
+                         u"PRAGMA busqueda.journal_mode=MEMORY; PRAGMA busqueda.synchronous=OFF"_s);
+        const bool ours =
+            wholeValue(db, u"SELECT formato FROM busqueda.busqueda_estado"_s) == kFormat;
         // Reads the full-text table's own settings, which a damaged file fails.
         wholeValue(db, u"SELECT count(*) FROM busqueda.busqueda_articulos_config"_s);
         if (!ours) throw EngineError(EngineErrorCode::NotOurFormat, path);
@@ -301,7 +314,8 @@ quint64 tableChecksum(sqlite3* db)
         sqlite3_stmt* row = rows.get();
         const bool null = sqlite3_column_type(row, 1) == SQLITE_NULL;
         const unsigned char* text = null ? nullptr : sqlite3_column_text(row, 1);
-        sum += shareOf(sqlite3_column_int64(row, 0), text, null ? 0 : sqlite3_column_bytes(row, 1), null);
+        sum += shareOf(sqlite3_column_int64(row, 0), text, null ? 0 : sqlite3_column_bytes(row, 1),
+                       null);
     }
     return sum;
 }
@@ -322,7 +336,8 @@ bool matches(sqlite3* db)
         Statement recorded(db, u"SELECT suma, articulos FROM busqueda.busqueda_estado"_s);
         if (!recorded.step()) return false;
         const bool sameState = !state.isEmpty() && recorded.columnText(1) == state;
-        if (!sameState && quint64(sqlite3_column_int64(recorded.get(), 0)) != tableChecksum(db)) return false;
+        if (!sameState && quint64(sqlite3_column_int64(recorded.get(), 0)) != tableChecksum(db))
+            return false;
     }
     Statement record(db, u"UPDATE busqueda.busqueda_estado SET articulos = ?1"_s);
     record.bindText(1, state);
@@ -345,7 +360,8 @@ void createEmptyIndex(const QString& path)
         if (rc != SQLITE_OK) throw EngineError(EngineErrorCode::CannotOpenFile, path);
         // detail=none keeps rowids only: half the size and time of positions. The search then
         // asks for every trigram of the text and checks the rows found for the text itself.
-        sqliteutil::exec(db, uR"(
+        sqliteutil::exec(db,
+                         uR"(
 CREATE VIRTUAL TABLE busqueda_articulos USING fts5(texto,
   tokenize = 'trigram case_sensitive 1', detail = none, columnsize = 0, content = '');
 CREATE TABLE busqueda_estado (formato INTEGER, suma INTEGER, articulos TEXT);)"_s);
@@ -368,17 +384,18 @@ void rebuild(sqlite3* db, const QString& path, const Progress& progress)
         Statement attach(db, u"ATTACH DATABASE ?1 AS busqueda_nueva"_s);
         attach.bindText(1, temporary);
         attach.step();
-        sqliteutil::exec(db, u"PRAGMA busqueda_nueva.journal_mode=OFF; PRAGMA busqueda_nueva.synchronous=OFF"_s);
+        sqliteutil::exec(
+            db, u"PRAGMA busqueda_nueva.journal_mode=OFF; PRAGMA busqueda_nueva.synchronous=OFF"_s);
         quint64 checksum = 0;
-        sqlite3_create_function_v2(db, "busqueda_plegar_sumando", 2, SQLITE_UTF8, &checksum, sqlFoldAndAdd,
-                                   nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db, "busqueda_plegar_sumando", 2, SQLITE_UTF8, &checksum,
+                                   sqlFoldAndAdd, nullptr, nullptr, nullptr);
         // Taken away again before `checksum` goes, after the statement that uses it.
         struct Unregister {
             sqlite3* db;
             ~Unregister()
             {
-                sqlite3_create_function_v2(db, "busqueda_plegar_sumando", 2, SQLITE_UTF8, nullptr, nullptr, nullptr,
-                                           nullptr, nullptr);
+                sqlite3_create_function_v2(db, "busqueda_plegar_sumando", 2, SQLITE_UTF8, nullptr,
+                                           nullptr, nullptr, nullptr, nullptr);
             }
         } unregister{db};
         sqliteutil::Transaction building(db);
@@ -387,9 +404,11 @@ void rebuild(sqlite3* db, const QString& path, const Progress& progress)
         if (progress) progress(0, total);
         const qint64 first = wholeValue(db, u"SELECT min(rowid) FROM main.articulos"_s);
         const qint64 last = wholeValue(db, u"SELECT max(rowid) FROM main.articulos"_s);
-        Statement insert(db, u"INSERT INTO busqueda_nueva.busqueda_articulos (rowid, texto) "
-                             u"SELECT rowid, busqueda_plegar_sumando(rowid, descripcion) FROM main.articulos "
-                             u"WHERE rowid >= ?1 AND rowid < ?2"_s);
+        Statement insert(
+            db,
+            u"INSERT INTO busqueda_nueva.busqueda_articulos (rowid, texto) "
+            u"SELECT rowid, busqueda_plegar_sumando(rowid, descripcion) FROM main.articulos "
+            u"WHERE rowid >= ?1 AND rowid < ?2"_s);
         qint64 done = 0;
         for (qint64 from = first; total > 0 && from <= last; from += kBuildBatch) {
             insert.bindInt64(1, from);
@@ -423,7 +442,8 @@ QString trigramQuery(const QString& folded)
     const QList<uint> characters = folded.toUcs4();
     QStringList terms;
     for (qsizetype i = 0; i + 3 <= characters.size(); ++i) {
-        QString term = QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData() + i), 3);
+        QString term =
+            QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData() + i), 3);
         term.replace(u'"', u"\"\""_s);
         term = u'"' + term + u'"';
         if (!terms.contains(term)) terms << term;
@@ -453,7 +473,8 @@ void attachIfPresent(Database& articulos)
     try {
         prepareConnection(db);
         // An attach needs a connection outside any transaction; prepare() tries again later.
-        if (isAttached(db) || !sqlite3_get_autocommit(db) || !QFileInfo::exists(indexPath())) return;
+        if (isAttached(db) || !sqlite3_get_autocommit(db) || !QFileInfo::exists(indexPath()))
+            return;
         attachIndex(db, indexPath());
     } catch (const EngineError&) {
         // The search then reads the table until prepare() rebuilds the index.
@@ -471,7 +492,8 @@ bool prepare(Database& articulos, const Progress& progress)
         // Every commit since the last look was made here, with the triggers: the index still
         // matches. The file's state is recorded for the next start of the program.
         const QString state = filestate::committedState(mainPath(db));
-        Statement record(db, u"UPDATE busqueda.busqueda_estado SET articulos = ?1 WHERE articulos IS NOT ?1"_s);
+        Statement record(
+            db, u"UPDATE busqueda.busqueda_estado SET articulos = ?1 WHERE articulos IS NOT ?1"_s);
         record.bindText(1, state);
         record.step();
         return true;
@@ -481,9 +503,11 @@ bool prepare(Database& articulos, const Progress& progress)
     return false;
 }
 
-QList<QVariantList> find(Database& articulos, const QString& text, const QStringList& columns, int limit)
+QList<QVariantList> find(Database& articulos, const QString& text, const QStringList& columns,
+                         int limit)
 {
-    if (text.isEmpty()) return articulos.FindContaining(u"articulos"_s, u"descripcion"_s, text, columns, limit);
+    if (text.isEmpty())
+        return articulos.FindContaining(u"articulos"_s, u"descripcion"_s, text, columns, limit);
     sqlite3* db = Connection::of(articulos);
     // prepareConnection() and inStep() through the connection's kept statements: a search pays
     // no preparing.
@@ -494,7 +518,9 @@ QList<QVariantList> find(Database& articulos, const QString& text, const QString
         prepareConnection(db);
     const bool indexed =
         isAttached(db) &&
-        articulos.Select(u"SELECT version = (SELECT data_version FROM pragma_data_version) FROM temp.busqueda_vista"_s)
+        articulos
+            .Select(
+                u"SELECT version = (SELECT data_version FROM pragma_data_version) FROM temp.busqueda_vista"_s)
             .value(0)
             .value(0)
             .toBool();
@@ -502,10 +528,12 @@ QList<QVariantList> find(Database& articulos, const QString& text, const QString
     QStringList quoted;
     for (const QString& column : columns) quoted << u"a."_s + quotedName(column);
     const QString select = u"SELECT "_s + quoted.join(u", "_s);
-    const QString found = u"busqueda_contiene(a.descripcion, ?1) AND a.descripcion <> '' COLLATE BINARY"_s;
+    const QString found =
+        u"busqueda_contiene(a.descripcion, ?1) AND a.descripcion <> '' COLLATE BINARY"_s;
     if (characterCount(folded.toStdString()) < 3 || !indexed)
-        return articulos.Select(select + u" FROM articulos a WHERE "_s + found + u" ORDER BY a.rowid LIMIT ?2"_s,
-                                {folded, limit});
+        return articulos.Select(
+            select + u" FROM articulos a WHERE "_s + found + u" ORDER BY a.rowid LIMIT ?2"_s,
+            {folded, limit});
     const QString leading = u" a.rowid < (SELECT min(rowid) FROM articulos) + ?3 AND "_s;
     const QString rest = u" a.rowid >= (SELECT min(rowid) FROM articulos) + ?3 AND "_s;
     QList<QVariantList> rows = articulos.Select(
@@ -513,13 +541,16 @@ QList<QVariantList> find(Database& articulos, const QString& text, const QString
         {folded, limit, kLeadingCodes});
     if (rows.size() >= limit) return rows;
     if (rows.size() * 100 >= kLeadingCodes * kReadOnPercent)
-        rows += articulos.Select(select + u" FROM articulos a WHERE"_s + rest + found + u" ORDER BY a.rowid LIMIT ?2"_s,
-                                 {folded, limit - rows.size(), kLeadingCodes});
+        rows += articulos.Select(
+            select + u" FROM articulos a WHERE"_s + rest + found + u" ORDER BY a.rowid LIMIT ?2"_s,
+            {folded, limit - rows.size(), kLeadingCodes});
     else
-        rows += articulos.Select(select + u" FROM busqueda_articulos b JOIN articulos a ON a.rowid = b.rowid "
-                                          u"WHERE b.busqueda_articulos MATCH ?4 AND"_s +
-                                     rest + found + u" ORDER BY b.rowid LIMIT ?2"_s,
-                                 {folded, limit - rows.size(), kLeadingCodes, trigramQuery(folded)});
+        rows += articulos.Select(
+            select +
+                u" FROM busqueda_articulos b JOIN articulos a ON a.rowid = b.rowid "
+                u"WHERE b.busqueda_articulos MATCH ?4 AND"_s +
+                rest + found + u" ORDER BY b.rowid LIMIT ?2"_s,
+            {folded, limit - rows.size(), kLeadingCodes, trigramQuery(folded)});
     return rows;
 }
 

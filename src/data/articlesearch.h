@@ -49,6 +49,7 @@ bool prepare(Database& articulos, const Progress& progress = {});
 // The articles whose description contains `text`, case and accents aside (prepare() first), and
 // is not empty, in code order, at most `limit`; each row holds `columns` in order. The same rows
 // and order as Database::FindContaining, with the comparison folded.
-QList<QVariantList> find(Database& articulos, const QString& text, const QStringList& columns, int limit);
+QList<QVariantList> find(Database& articulos, const QString& text, const QStringList& columns,
+                         int limit);
 
 }  // namespace articlesearch

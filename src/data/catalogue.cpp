@@ -19,7 +19,10 @@ namespace catalogue {
 
 namespace {
 
-FieldDef text(const char* name, int width) { return {QString::fromLatin1(name), FieldType::Text, width}; }
+FieldDef text(const char* name, int width)
+{
+    return {QString::fromLatin1(name), FieldType::Text, width};
+}
 FieldDef number(const char* name) { return {QString::fromLatin1(name), FieldType::Double, 0}; }
 FieldDef whole(const char* name) { return {QString::fromLatin1(name), FieldType::Integer, 0}; }
 FieldDef date(const char* name) { return {QString::fromLatin1(name), FieldType::Date, 0}; }
@@ -38,12 +41,32 @@ TableDef usuarios()
 TableDef articulos()
 {
     return {QStringLiteral("articulos"),
-            {{QStringLiteral("codigo"), FieldType::Counter, 0}, text("descripcion", 255),
-             text("codbarra", 50), text("codp", 10), text("desp", 50), text("codm", 10),
-             text("desm", 50), text("codr", 10), text("desr", 50), number("net"), number("iva"),
-             number("cos"), text("uni", 10), number("dep1"), number("dep2"), number("dep3"),
-             number("dept"), number("min"), number("ped"), number("rec1"), number("rec2"),
-             number("rec3"), number("lis1"), number("lis2"), number("lis3"), date("fea"),
+            {{QStringLiteral("codigo"), FieldType::Counter, 0},
+             text("descripcion", 255),
+             text("codbarra", 50),
+             text("codp", 10),
+             text("desp", 50),
+             text("codm", 10),
+             text("desm", 50),
+             text("codr", 10),
+             text("desr", 50),
+             number("net"),
+             number("iva"),
+             number("cos"),
+             text("uni", 10),
+             number("dep1"),
+             number("dep2"),
+             number("dep3"),
+             number("dept"),
+             number("min"),
+             number("ped"),
+             number("rec1"),
+             number("rec2"),
+             number("rec3"),
+             number("lis1"),
+             number("lis2"),
+             number("lis3"),
+             date("fea"),
              date("fec")},
             {index("codigo", true), index("codbarra", false)}};
 }
@@ -51,26 +74,26 @@ TableDef articulos()
 TableDef clientes()
 {
     return {QStringLiteral("clientes"),
-            {text("RAZON_SOC", 30), text("CONTACTO", 30), text("DOMICILIO", 30),
-             text("CIUDAD", 15), text("PROVINCIA", 15), text("TEL_1", 30), text("TEL_2", 30),
-             text("TIPO_IVA", 15), text("COD_POSTAL", 5), number("SALDO"), text("MAIL", 50),
-             text("CUIT", 13), text("COD_CLIENT", 8), text("ESTADO", 12), text("SERVICIO", 10)},
+            {text("RAZON_SOC", 30), text("CONTACTO", 30), text("DOMICILIO", 30), text("CIUDAD", 15),
+             text("PROVINCIA", 15), text("TEL_1", 30), text("TEL_2", 30), text("TIPO_IVA", 15),
+             text("COD_POSTAL", 5), number("SALDO"), text("MAIL", 50), text("CUIT", 13),
+             text("COD_CLIENT", 8), text("ESTADO", 12), text("SERVICIO", 10)},
             {index("COD_CLIENT", true), index("CONTACTO", false)}};
 }
 
 TableDef proveedores()
 {
     return {QStringLiteral("proveedores"),
-            {text("RAZON_SOC", 30), text("CONTACTO", 30), text("DOMICILIO", 30),
-             text("CIUDAD", 15), text("PROVINCIA", 15), text("TEL_1", 30), text("TEL_2", 30),
-             text("TIPO_IVA", 15), text("COD_POSTAL", 5), text("MAIL", 50), text("CUIT", 13),
-             text("COD_PROV", 4)},
+            {text("RAZON_SOC", 30), text("CONTACTO", 30), text("DOMICILIO", 30), text("CIUDAD", 15),
+             text("PROVINCIA", 15), text("TEL_1", 30), text("TEL_2", 30), text("TIPO_IVA", 15),
+             text("COD_POSTAL", 5), text("MAIL", 50), text("CUIT", 13), text("COD_PROV", 4)},
             {index("COD_PROV", true)}};
 }
 
 TableDef rubros(bool withLetterCode)
 {
-    TableDef table{QStringLiteral("rubros"), {text("DESCRI", 30), text("COD_RUB", 4)},
+    TableDef table{QStringLiteral("rubros"),
+                   {text("DESCRI", 30), text("COD_RUB", 4)},
                    {index("COD_RUB", true)}};
     if (withLetterCode) table.fields.push_back(text("COD_LET", 5));
     return table;
@@ -79,11 +102,26 @@ TableDef rubros(bool withLetterCode)
 TableDef etiquetas()
 {
     return {QStringLiteral("articulos"),
-            {whole("codigo"), text("codbarra", 50), text("descripcion", 255), number("neto1"),
-             text("desrubro", 50), text("talle", 5), text("codprov", 5), text("desprov", 50),
-             text("pack", 15), text("unidad", 15), text("fechaact", 15), number("costo"),
-             number("flete"), number("otros"), number("va1"), number("iva1"), number("va2"),
-             number("iva2"), number("neto2"), {QStringLiteral("stock"), FieldType::Short, 0}},
+            {whole("codigo"),
+             text("codbarra", 50),
+             text("descripcion", 255),
+             number("neto1"),
+             text("desrubro", 50),
+             text("talle", 5),
+             text("codprov", 5),
+             text("desprov", 50),
+             text("pack", 15),
+             text("unidad", 15),
+             text("fechaact", 15),
+             number("costo"),
+             number("flete"),
+             number("otros"),
+             number("va1"),
+             number("iva1"),
+             number("va2"),
+             number("iva2"),
+             number("neto2"),
+             {QStringLiteral("stock"), FieldType::Short, 0}},
             {}};
 }
 
@@ -91,8 +129,8 @@ TableDef etiquetas()
 TableDef salesLines()
 {
     return {QStringLiteral("articulo"),
-            {text("numerocomp", 20), whole("codigo"), text("descripcion", 255),
-             number("cantidad"), number("precio"), number("importe")},
+            {text("numerocomp", 20), whole("codigo"), text("descripcion", 255), number("cantidad"),
+             number("precio"), number("importe")},
             {index("numerocomp", false)}};
 }
 
@@ -109,8 +147,13 @@ TableDef salesDocuments()
 TableDef priceChanges()
 {
     return {QStringLiteral("actualizaciones"),
-            {{QStringLiteral("numero"), FieldType::Counter, 0}, date("fecha"), text("usuario", 50),
-             text("condiciones", 255), text("regla", 255), whole("articulos"), whole("deshace"),
+            {{QStringLiteral("numero"), FieldType::Counter, 0},
+             date("fecha"),
+             text("usuario", 50),
+             text("condiciones", 255),
+             text("regla", 255),
+             whole("articulos"),
+             whole("deshace"),
              whole("deshecha")},
             {index("numero", true)}};
 }
@@ -120,10 +163,9 @@ TableDef priceChangeLines()
     return {QStringLiteral("cambios"),
             {whole("numero"), whole("orden"), whole("codigo"), number("cos_antes"),
              number("cos_nuevo"), number("net_antes"), number("net_nuevo"), number("rec1_antes"),
-             number("rec1_nuevo"), number("rec2_antes"), number("rec2_nuevo"),
-             number("rec3_antes"), number("rec3_nuevo"), number("lis1_antes"),
-             number("lis1_nuevo"), number("lis2_antes"), number("lis2_nuevo"),
-             number("lis3_antes"), number("lis3_nuevo")},
+             number("rec1_nuevo"), number("rec2_antes"), number("rec2_nuevo"), number("rec3_antes"),
+             number("rec3_nuevo"), number("lis1_antes"), number("lis1_nuevo"), number("lis2_antes"),
+             number("lis2_nuevo"), number("lis3_antes"), number("lis3_nuevo")},
             {{QStringLiteral("cambios_numero"), QStringLiteral("numero"), false}}};
 }
 
@@ -131,8 +173,10 @@ TableDef priceChangeLines()
 
 const FileDef& priceHistory()
 {
-    static const FileDef history{QStringLiteral("Precios.mdb"), QStringLiteral("Vek_Pr_26"),
-                                 priceChanges(), {priceChangeLines()}};
+    static const FileDef history{QStringLiteral("Precios.mdb"),
+                                 QStringLiteral("Vek_Pr_26"),
+                                 priceChanges(),
+                                 {priceChangeLines()}};
     return history;
 }
 
@@ -188,7 +232,8 @@ void createFile(const FileDef& def, const QString& nativePath,
     const QString temp = filereplace::temporaryFor(nativePath);
     sqlite3* db = nullptr;
     try {
-        if (sqliteutil::openStoreFile(temp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &db) != SQLITE_OK)
+        if (sqliteutil::openStoreFile(temp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &db) !=
+            SQLITE_OK)
             throw EngineError(EngineErrorCode::CannotOpenFile, nativePath);
         {
             sqliteutil::Transaction create(db);

@@ -12,9 +12,9 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <atomic>
 #include <exception>
 #include <map>
 #include <mutex>
@@ -37,13 +37,17 @@ namespace {
 // it is (replaceDatabase must see a write-ahead log before it ends it).
 struct Connection {
     sqlite3* db = nullptr;
-    Connection(const QString& path, int flags, const QString& subject, int busyWait = sqliteutil::kBusyWaitMs)
+    Connection(const QString& path, int flags, const QString& subject,
+               int busyWait = sqliteutil::kBusyWaitMs)
     {
-        if (sqliteutil::openStoreFile(path, flags, &db, busyWait, sqliteutil::Journal::AsFound) != SQLITE_OK) {
+        if (sqliteutil::openStoreFile(path, flags, &db, busyWait, sqliteutil::Journal::AsFound) !=
+            SQLITE_OK) {
             const int rc = sqlite3_extended_errcode(db), err = sqlite3_system_errno(db);
             sqlite3_close_v2(db);
             db = nullptr;
-            if (err) throw (flags & SQLITE_OPEN_READONLY) ? readError(err, subject) : fileSystemError(err, subject);
+            if (err)
+                throw(flags & SQLITE_OPEN_READONLY) ? readError(err, subject)
+                                                    : fileSystemError(err, subject);
             sqliteutil::throwError(nullptr, rc, subject);
         }
     }
@@ -100,7 +104,8 @@ void mapWhenLocal(sqlite3* db, const QString& path)
     case 0x65735546:  // FUSE
     case 0x01021997:  // 9P
         return;
-    default: sqliteutil::exec(db, u"PRAGMA mmap_size=%1"_s.arg(kMapSize));
+    default:
+        sqliteutil::exec(db, u"PRAGMA mmap_size=%1"_s.arg(kMapSize));
     }
 }
 
@@ -142,7 +147,8 @@ public:
     {
         const std::lock_guard lock(mutex_);
         const auto found = states_.find(path);
-        if (state.isEmpty() || found == states_.end() || found->second.first != state) return std::nullopt;
+        if (state.isEmpty() || found == states_.end() || found->second.first != state)
+            return std::nullopt;
         return found->second.second;
     }
     void keep(const QString& path, const QString& state, const QByteArray& digest)
@@ -164,7 +170,10 @@ public:
         if (!context_ || EVP_DigestInit_ex(context_.get(), EVP_sha256(), nullptr) != 1)
             throw EngineError(EngineErrorCode::Internal, u"SHA-256"_s);
     }
-    void add(const char* data, qint64 length) { EVP_DigestUpdate(context_.get(), data, size_t(length)); }
+    void add(const char* data, qint64 length)
+    {
+        EVP_DigestUpdate(context_.get(), data, size_t(length));
+    }
     // In hex, as sha256sum writes it.
     QByteArray hex()
     {
@@ -211,7 +220,8 @@ public:
             return done;
         }
         buffer_.resize(length);
-        return io->xRead(file_, buffer_.data(), int(length), offset) == SQLITE_OK && use(buffer_.constData());
+        return io->xRead(file_, buffer_.data(), int(length), offset) == SQLITE_OK &&
+               use(buffer_.constData());
     }
 
 private:
@@ -241,11 +251,13 @@ bool copyThrough(sqlite3* db, const QString& source, const QString& target, Sha2
     int writeError = 0;
     for (qint64 offset = 0; offset < size; offset += kChunk) {
         const qint64 length = std::min(kChunk, size - offset);
-        if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Write)) fail(injected, target);
+        if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Write))
+            fail(injected, target);
         const bool read = bytes.with(offset, length, [&](const char* data) {
             if (digest) digest->add(data, length);
             for (qint64 done = 0; done < length;) {
-                const ssize_t put = ::pwrite(out, data + done, size_t(length - done), offset + done);
+                const ssize_t put =
+                    ::pwrite(out, data + done, size_t(length - done), offset + done);
                 if (put < 0 && errno != EINTR) {
                     writeError = errno;
                     return true;
@@ -274,9 +286,11 @@ bool copyThrough(sqlite3* db, const QString& source, const QString& target, Sha2
         if (got == 0) fail(EIO, target);
         if (got > 0) done += got;
     }
-    const bool same = qint64(written.st_size) == size &&
-                      bytes.with(0, head, [&](const char* data) { return std::memcmp(back.constData(), data, size_t(head)) == 0; });
-    if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Sync)) fail(injected, target);
+    const bool same = qint64(written.st_size) == size && bytes.with(0, head, [&](const char* data) {
+        return std::memcmp(back.constData(), data, size_t(head)) == 0;
+    });
+    if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Sync))
+        fail(injected, target);
     if (::fsync(out) != 0) fail(errno, target);
     if (::close(out) != 0) throw fileSystemError(errno, target);
     return same;
@@ -292,9 +306,11 @@ bool isDatabaseFile(const QString& path)
     if (sqliteutil::openStoreFile(path, SQLITE_OPEN_READONLY, &db) == SQLITE_OK) {
         sqlite3_file* file = nullptr;
         QByteArray header(16, '\0');
-        database = sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file &&
-                   file->pMethods && file->pMethods->xRead(file, header.data(), 16, 0) == SQLITE_OK &&
-                   header == QByteArrayView("SQLite format 3\0", 16);
+        database =
+            sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK &&
+            file && file->pMethods &&
+            file->pMethods->xRead(file, header.data(), 16, 0) == SQLITE_OK &&
+            header == QByteArrayView("SQLite format 3\0", 16);
     }
     sqlite3_close_v2(db);
     return database;
@@ -337,7 +353,8 @@ struct SnapshotCopy::State {
     }
 };
 
-SnapshotCopy::SnapshotCopy(const QString& source, const QString& target) : d_(std::make_unique<State>())
+SnapshotCopy::SnapshotCopy(const QString& source, const QString& target)
+    : d_(std::make_unique<State>())
 {
     d_->source = source;
     d_->target = target;
@@ -429,7 +446,10 @@ QByteArray SnapshotCopy::finish()
     }
 }
 
-void snapshotInto(const QString& source, const QString& target) { SnapshotCopy(source, target).finish(); }
+void snapshotInto(const QString& source, const QString& target)
+{
+    SnapshotCopy(source, target).finish();
+}
 
 namespace {
 
@@ -498,7 +518,8 @@ void replaceDatabase(const QString& temporary, const QString& target)
         filereplace::putInPlace(temporary, target, filereplace::Mode::Replace);
     } catch (const EngineError& e) {
         filereplace::discard(temporary);
-        if (e.code() == EngineErrorCode::FileLocked) throw EngineError(EngineErrorCode::FileLocked, target);
+        if (e.code() == EngineErrorCode::FileLocked)
+            throw EngineError(EngineErrorCode::FileLocked, target);
         throw;
     }
 }
@@ -508,7 +529,8 @@ void replaceDatabase(const QString& temporary, const QString& target)
 void copyDatabase(const QString& source, const QString& target, filereplace::Mode mode)
 {
     const QString folder = QFileInfo(target).absolutePath();
-    if (!QFileInfo(folder).isDir()) throw EngineError(EngineErrorCode::PathNotValid, folder, ENOENT);
+    if (!QFileInfo(folder).isDir())
+        throw EngineError(EngineErrorCode::PathNotValid, folder, ENOENT);
     if (mode == filereplace::Mode::NeverReplace && QFileInfo::exists(target))
         throw EngineError(EngineErrorCode::FileExists, target);
     const QString temporary = filereplace::temporaryFor(target);

@@ -85,10 +85,18 @@ QVariant toText(const FieldDef& field, const QVariant& value)
 {
     QString text;
     switch (value.typeId()) {
-    case QMetaType::Double: text = numbertext::shortest(value.toDouble()); break;
-    case QMetaType::QDate: text = value.toDate().toString(u"dd/MM/yyyy"_s); break;
-    case QMetaType::QDateTime: text = value.toDateTime().toString(u"dd/MM/yyyy HH:mm:ss"_s); break;
-    default: text = value.toString(); break;
+    case QMetaType::Double:
+        text = numbertext::shortest(value.toDouble());
+        break;
+    case QMetaType::QDate:
+        text = value.toDate().toString(u"dd/MM/yyyy"_s);
+        break;
+    case QMetaType::QDateTime:
+        text = value.toDateTime().toString(u"dd/MM/yyyy HH:mm:ss"_s);
+        break;
+    default:
+        text = value.toString();
+        break;
     }
     if (text.size() > field.width) throw EngineError(EngineErrorCode::FieldTooSmall, field.name);
     return QVariant(text);
@@ -100,16 +108,20 @@ QVariant convertForField(const FieldDef& field, const QVariant& value)
 {
     if (value.isNull()) return QVariant();
     switch (field.type) {
-    case FieldType::Text: return toText(field, value);
+    case FieldType::Text:
+        return toText(field, value);
     case FieldType::Integer:
         return toWholeNumber(field, value, std::numeric_limits<qint32>::min(),
                              std::numeric_limits<qint32>::max());
     case FieldType::Short:
         return toWholeNumber(field, value, std::numeric_limits<qint16>::min(),
                              std::numeric_limits<qint16>::max());
-    case FieldType::Double: return toDouble(field, value);
-    case FieldType::Date: return toDate(field, value);
-    case FieldType::Counter: break;
+    case FieldType::Double:
+        return toDouble(field, value);
+    case FieldType::Date:
+        return toDate(field, value);
+    case FieldType::Counter:
+        break;
     }
     throw EngineError(EngineErrorCode::FieldNotUpdatable, field.name);
 }
@@ -162,21 +174,22 @@ void Database::Rollback()
 }
 
 QList<QVariantList> Database::FindContaining(const QString& table, const QString& field,
-                                             const QString& text, const QStringList& columns, int limit)
+                                             const QString& text, const QStringList& columns,
+                                             int limit)
 {
     QStringList quoted;
     for (const QString& column : columns) quoted << quotedName(column);
     const QString searched = quotedName(field);
-    return Select(u"SELECT %1 FROM %2 WHERE instr(%3, ?1) > 0 AND %3 <> '' COLLATE BINARY "
-                  u"ORDER BY rowid LIMIT ?2"_s.arg(quoted.join(u", "_s), quotedName(table), searched),
-                  {text, limit});
+    return Select(
+        u"SELECT %1 FROM %2 WHERE instr(%3, ?1) > 0 AND %3 <> '' COLLATE BINARY "
+        u"ORDER BY rowid LIMIT ?2"_s.arg(quoted.join(u", "_s), quotedName(table), searched),
+        {text, limit});
 }
 
 QList<QVariantList> Database::Select(const QString& sql, const QVariantList& params)
 {
     Statement stmt(file_->db(), file_->cached(sql));
-    if (!sqlite3_stmt_readonly(stmt.get()))
-        throw EngineError(EngineErrorCode::NotSupported);
+    if (!sqlite3_stmt_readonly(stmt.get())) throw EngineError(EngineErrorCode::NotSupported);
     stmt.bindAll(params);
     QList<QVariantList> rows;
     while (stmt.step()) rows.push_back(stmt.row());
@@ -275,7 +288,8 @@ int Field::Size() const { return rs_->table_.fields[size_t(index_)].width; }
 
 // ---------------------------------------------------------------- Recordset
 
-Recordset::Recordset(std::shared_ptr<FileConnection> file, const TableDef& table, RecordsetType type)
+Recordset::Recordset(std::shared_ptr<FileConnection> file, const TableDef& table,
+                     RecordsetType type)
     : file_(std::move(file)), table_(table), type_(type)
 {
     selectList_ = QStringLiteral("rowid");
@@ -338,7 +352,8 @@ void Recordset::setIndex(const QString& indexName)
 
 QString Recordset::orderColumn() const
 {
-    return keyField_ < 0 ? QStringLiteral("rowid") : quotedName(table_.fields[size_t(keyField_)].name);
+    return keyField_ < 0 ? QStringLiteral("rowid")
+                         : quotedName(table_.fields[size_t(keyField_)].name);
 }
 
 Recordset::Row Recordset::readRow(sqlite3_stmt* stmt) const
@@ -351,9 +366,14 @@ Recordset::Row Recordset::readRow(sqlite3_stmt* stmt) const
         Cell& cell = row.cells[size_t(i)];
         cell.storage = sqlite3_column_type(stmt, i + 1);
         switch (cell.storage) {
-        case SQLITE_INTEGER: cell.whole = sqlite3_column_int64(stmt, i + 1); break;
-        case SQLITE_FLOAT: cell.number = sqlite3_column_double(stmt, i + 1); break;
-        case SQLITE_NULL: break;
+        case SQLITE_INTEGER:
+            cell.whole = sqlite3_column_int64(stmt, i + 1);
+            break;
+        case SQLITE_FLOAT:
+            cell.number = sqlite3_column_double(stmt, i + 1);
+            break;
+        case SQLITE_NULL:
+            break;
         default: {
             cell.storage = SQLITE_TEXT;
             const auto text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i + 1));
@@ -384,10 +404,14 @@ QVariant Recordset::cellValue(const Row& row, int index) const
     switch (table_.fields[size_t(index)].type) {
     case FieldType::Integer:
     case FieldType::Short:
-    case FieldType::Counter: return QVariant(int(number()));
-    case FieldType::Double: return QVariant(number());
-    case FieldType::Date: return QVariant(QDateTime::fromString(text(), kDateFormat));
-    case FieldType::Text: break;
+    case FieldType::Counter:
+        return QVariant(int(number()));
+    case FieldType::Double:
+        return QVariant(number());
+    case FieldType::Date:
+        return QVariant(QDateTime::fromString(text(), kDateFormat));
+    case FieldType::Text:
+        break;
     }
     return QVariant(text());
 }
@@ -399,18 +423,28 @@ sqlite3_stmt* Recordset::statement(Where where, int direction)
     const QString k = orderColumn();
     QString condition;
     switch (where) {
-    case Where::All: break;
-    case Where::RowidAfter: condition = direction > 0 ? u"rowid > ?2"_s : u"rowid < ?2"_s; break;
-    case Where::NullKeyAfter:
-        condition = k + (direction > 0 ? u" IS NULL AND rowid > ?2"_s : u" IS NULL AND rowid < ?2"_s);
+    case Where::All:
         break;
-    case Where::KeyNotNull: condition = k + u" IS NOT NULL"_s; break;
-    case Where::KeyIsNull: condition = k + u" IS NULL"_s; break;
+    case Where::RowidAfter:
+        condition = direction > 0 ? u"rowid > ?2"_s : u"rowid < ?2"_s;
+        break;
+    case Where::NullKeyAfter:
+        condition =
+            k + (direction > 0 ? u" IS NULL AND rowid > ?2"_s : u" IS NULL AND rowid < ?2"_s);
+        break;
+    case Where::KeyNotNull:
+        condition = k + u" IS NOT NULL"_s;
+        break;
+    case Where::KeyIsNull:
+        condition = k + u" IS NULL"_s;
+        break;
     case Where::KeyAfter:
         condition = direction > 0 ? k + u" >= ?1 AND ("_s + k + u" > ?1 OR rowid > ?2)"_s
                                   : k + u" <= ?1 AND ("_s + k + u" < ?1 OR rowid < ?2)"_s;
         break;
-    case Where::KeyEquals: condition = k + u" = ?1"_s; break;
+    case Where::KeyEquals:
+        condition = k + u" = ?1"_s;
+        break;
     }
     const QString desc = direction > 0 ? QString() : QStringLiteral(" DESC");
     const QString order = keyField_ < 0 ? u"rowid"_s + desc : k + desc + u", rowid"_s + desc;
@@ -434,8 +468,8 @@ void Recordset::fetch(int direction, int limit, std::vector<Row>& rows)
 {
     rows.clear();
     const bool forward = direction > 0;
-    const bool fromEnd = (forward && place_ == Place::BeforeFirst) ||
-                         (!forward && place_ == Place::AfterLast);
+    const bool fromEnd =
+        (forward && place_ == Place::BeforeFirst) || (!forward && place_ == Place::AfterLast);
     if (fromEnd) {
         fetchWhere(Where::All, {}, 0, direction, limit, rows);
         return;
@@ -476,7 +510,8 @@ void Recordset::step(int direction)
 {
     if (mode_ != EditMode::None) CancelUpdate();
     file_->lookForOtherWriters();
-    if (!ahead_.empty() && aheadDirection_ == direction && aheadGeneration_ == file_->generation()) {
+    if (!ahead_.empty() && aheadDirection_ == direction &&
+        aheadGeneration_ == file_->generation()) {
         setCurrent(std::move(ahead_.front()));
         ahead_.pop_front();
         return;
@@ -527,8 +562,9 @@ void Recordset::MovePrevious()
 
 bool Recordset::tableIsEmpty()
 {
-    Statement stmt(file_->db(),
-                   file_->cached(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quotedName(table_.name))));
+    Statement stmt(
+        file_->db(),
+        file_->cached(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quotedName(table_.name))));
     return !stmt.step();
 }
 
@@ -550,13 +586,10 @@ void Recordset::Seek(const QVariant& key)
         value = QVariant();  // a value the key cannot hold ("abc" for a number) matches nothing
     }
     std::vector<Row> rows;
-    if (!value.isNull())
-        fetchWhere(Where::KeyEquals, value, 0, 1, 1, rows);
+    if (!value.isNull()) fetchWhere(Where::KeyEquals, value, 0, 1, 1, rows);
     noMatch_ = rows.empty();
-    if (noMatch_)
-        noCurrent();
-    else
-        setCurrent(std::move(rows[0]));
+    if (noMatch_) noCurrent();
+    else setCurrent(std::move(rows[0]));
 }
 
 bool Recordset::refreshCurrent()
@@ -678,15 +711,18 @@ void Recordset::Update()
     QString sql;
     if (mode_ == EditMode::AddNew) {
         for (size_t i = 0; i < values.size(); ++i) params << QStringLiteral("?%1").arg(i + 1);
-        sql = values.empty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quotedName(table_.name))
-                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(quotedName(table_.name), columns.join(u", "_s), params.join(u", "_s));
+        sql = values.empty()
+                  ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quotedName(table_.name))
+                  : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                        .arg(quotedName(table_.name), columns.join(u", "_s), params.join(u", "_s));
     } else {
-        for (qsizetype i = 0; i < columns.size(); ++i) params << columns[i] + QStringLiteral(" = ?%1").arg(i + 1);
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            params << columns[i] + QStringLiteral(" = ?%1").arg(i + 1);
         if (params.isEmpty()) params << QStringLiteral("rowid = rowid");
         // One arg() call: a chained one would rewrite a "%1" standing in a name.
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                  .arg(quotedName(table_.name), params.join(u", "_s), QString::number(values.size() + 1));
+                  .arg(quotedName(table_.name), params.join(u", "_s),
+                       QString::number(values.size() + 1));
     }
     try {
         Statement stmt(file_->db(), file_->cached(sql));
@@ -712,8 +748,10 @@ void Recordset::Delete()
     if (mode_ != EditMode::None) CancelUpdate();
     file_->lookForOtherWriters();
     requireCurrent();
-    Statement stmt(file_->db(), file_->cached(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1")
-                                                  .arg(quotedName(table_.name))));
+    Statement stmt(
+        file_->db(),
+        file_->cached(
+            QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quotedName(table_.name))));
     stmt.bindInt64(1, current_.rowid);
     stmt.step();
     file_->bumpGeneration();

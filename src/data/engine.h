@@ -23,7 +23,9 @@
 
 struct sqlite3_stmt;
 class FileConnection;
-namespace articlesearch { struct Connection; }
+namespace articlesearch {
+struct Connection;
+}
 class Database;
 class Recordset;
 
@@ -59,8 +61,8 @@ public:
     // The records of `table` whose `field` holds `text` (exact: case and accents count) and is
     // not empty, in table order, at most `limit`; each row holds `columns` in order. The lookup
     // dialogs' search: one query, since walking the records one by one would be slow.
-    QList<QVariantList> FindContaining(const QString& table, const QString& field, const QString& text,
-                                       const QStringList& columns, int limit);
+    QList<QVariantList> FindContaining(const QString& table, const QString& field,
+                                       const QString& text, const QStringList& columns, int limit);
 
     // A writer of new records into `table`: each call stores one row as it comes, one value per
     // field in the table's order, counters included, for records copied from elsewhere (the

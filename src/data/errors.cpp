@@ -40,7 +40,8 @@ constexpr std::array kErrorTexts = {
     Entry{EngineErrorCode::FieldNotFound, "Elemento no encontrado en esta colección: '%1'."},
     Entry{EngineErrorCode::FileLocked, "El archivo '%1' está bloqueado por otro proceso."},
     Entry{EngineErrorCode::FileExists, "Ya existe el archivo '%1'."},
-    Entry{EngineErrorCode::NoReadPermission, "No se puede leer el archivo '%1': no tiene permiso de lectura."},
+    Entry{EngineErrorCode::NoReadPermission,
+          "No se puede leer el archivo '%1': no tiene permiso de lectura."},
     Entry{EngineErrorCode::UnfinishedSave,
           "El archivo '%1' quedó a medio guardar (el programa que lo usaba se cerró mientras "
           "guardaba). Abra el programa una vez para que lo recupere y vuelva a intentarlo."},
@@ -65,7 +66,10 @@ QString errorMessage(int number, const QString& text)
     return u"Error %1: %2"_s.arg(number).arg(text);
 }
 
-QString errorMessage(const EngineError& error) { return errorMessage(error.number(), error.text()); }
+QString errorMessage(const EngineError& error)
+{
+    return errorMessage(error.number(), error.text());
+}
 
 EngineError::EngineError(EngineErrorCode code, const QString& detail) : code_(code)
 {
@@ -86,21 +90,28 @@ EngineError fileSystemError(int errnum, const QString& path)
 {
     switch (errnum) {
     case ENOSPC:
-    case EDQUOT: return EngineError(EngineErrorCode::DiskFull, path, errnum);
+    case EDQUOT:
+        return EngineError(EngineErrorCode::DiskFull, path, errnum);
     case EROFS:
     case EACCES:
-    case EPERM: return EngineError(EngineErrorCode::ReadOnlyFile, path, errnum);
+    case EPERM:
+        return EngineError(EngineErrorCode::ReadOnlyFile, path, errnum);
     case ENOENT:
-    case ENOTDIR: return EngineError(EngineErrorCode::PathNotValid, path, errnum);
+    case ENOTDIR:
+        return EngineError(EngineErrorCode::PathNotValid, path, errnum);
     case EBUSY:
-    case ETXTBSY: return EngineError(EngineErrorCode::FileLocked, path, errnum);
-    case EEXIST: return EngineError(EngineErrorCode::FileExists, path, errnum);
-    default: return EngineError(EngineErrorCode::IoError, path, errnum);
+    case ETXTBSY:
+        return EngineError(EngineErrorCode::FileLocked, path, errnum);
+    case EEXIST:
+        return EngineError(EngineErrorCode::FileExists, path, errnum);
+    default:
+        return EngineError(EngineErrorCode::IoError, path, errnum);
     }
 }
 
 EngineError readError(int errnum, const QString& path)
 {
-    if (errnum == EACCES || errnum == EPERM) return EngineError(EngineErrorCode::NoReadPermission, path, errnum);
+    if (errnum == EACCES || errnum == EPERM)
+        return EngineError(EngineErrorCode::NoReadPermission, path, errnum);
     return fileSystemError(errnum, path);
 }

@@ -91,7 +91,8 @@ void syncFile(const QString& path)
 
 void syncFolder(const QString& folder)
 {
-    if (const int err = syncPath(folder, O_RDONLY | O_DIRECTORY)) throw fileSystemError(err, folder);
+    if (const int err = syncPath(folder, O_RDONLY | O_DIRECTORY))
+        throw fileSystemError(err, folder);
 }
 
 void putInPlace(const QString& temporary, const QString& target, Mode mode)
@@ -141,8 +142,8 @@ void renameFolder(const QString& from, const QString& to)
 void exchangeFolders(const QString& a, const QString& b)
 {
     if (const int injected = takeFault(FaultPoint::Rename)) throw fileSystemError(injected, b);
-    if (::renameat2(AT_FDCWD, QFile::encodeName(a).constData(), AT_FDCWD, QFile::encodeName(b).constData(),
-                    RENAME_EXCHANGE) != 0)
+    if (::renameat2(AT_FDCWD, QFile::encodeName(a).constData(), AT_FDCWD,
+                    QFile::encodeName(b).constData(), RENAME_EXCHANGE) != 0)
         throw fileSystemError(errno, b);
     syncFolder(QFileInfo(b).absolutePath());
 }
@@ -152,17 +153,19 @@ void linkTree(const QString& from, const QString& to)
     const QFileInfo info(from);
     if (info.isDir() && !info.isSymLink()) {
         if (!QDir().mkpath(to)) throw EngineError(EngineErrorCode::PathNotValid, to);
-        for (const QString& name :
-             QDir(from).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        for (const QString& name : QDir(from).entryList(QDir::AllEntries | QDir::Hidden |
+                                                        QDir::System | QDir::NoDotAndDotDot))
             linkTree(from + u'/' + name, to + u'/' + name);
         return;
     }
-    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) copyPlainFile(from, to);
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        copyPlainFile(from, to);
 }
 
 void syncTree(const QString& folder)
 {
-    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo entry(it.next());
         if (entry.isSymLink()) continue;
@@ -193,7 +196,8 @@ void copyPlainFile(const QString& source, const QString& target)
         if (got == 0) break;
         sourceHash.addData(QByteArrayView(buffer.constData(), got));
         for (ssize_t done = 0; done < got;) {
-            if (const int injected = takeFault(FaultPoint::Write)) throw fileSystemError(injected, target);
+            if (const int injected = takeFault(FaultPoint::Write))
+                throw fileSystemError(injected, target);
             const ssize_t put = ::write(out.fd, buffer.constData() + done, size_t(got - done));
             if (put < 0) {
                 if (errno == EINTR) continue;

@@ -31,9 +31,11 @@ QString stateOf(sqlite3* db, const QByteArray& name)
         ::stat(name.constData(), &info) != 0 ||
         sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved)
         return {};
-    const quint32 commits = quint32(counter[0]) << 24 | quint32(counter[1]) << 16 | quint32(counter[2]) << 8 | counter[3];
+    const quint32 commits = quint32(counter[0]) << 24 | quint32(counter[1]) << 16 |
+                            quint32(counter[2]) << 8 | counter[3];
     return QStringLiteral("%1 %2 %3.%4 %5")
-        .arg(QString::number(commits), QString::number(qint64(info.st_size)), QString::number(qint64(info.st_mtim.tv_sec)),
+        .arg(QString::number(commits), QString::number(qint64(info.st_size)),
+             QString::number(qint64(info.st_mtim.tv_sec)),
              QString::number(qint64(info.st_mtim.tv_nsec)), QString::number(quint64(info.st_ino)));
 }
 
@@ -46,7 +48,8 @@ QString committedState(const QString& path)
     QString state;
     if (sqliteutil::openStoreFile(path, SQLITE_OPEN_READONLY, &db, kSaveWaitMs) == SQLITE_OK) {
         // The first read takes the shared lock, which the transaction keeps until the close.
-        if (sqlite3_exec(db, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK)
+        if (sqlite3_exec(db, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr,
+                         nullptr) == SQLITE_OK)
             state = stateOf(db, name);
     }
     sqlite3_close_v2(db);

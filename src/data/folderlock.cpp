@@ -19,17 +19,20 @@ QString lockPath() { return paths::mappedRoot() + QStringLiteral("/valdrameno.lo
 int openLockFile(QString* error)
 {
     QDir().mkpath(paths::mappedRoot());
-    const int fd = ::open(QFile::encodeName(lockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(QFile::encodeName(lockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0 && error) {
         // In Spanish whatever the system's language.
         const int code = errno;
-        const QString reason = code == EACCES || code == EPERM ? QStringLiteral("no hay permiso para escribir allí")
-                               : code == EROFS                 ? QStringLiteral("el disco es de sólo lectura")
-                               : code == ENOSPC                ? QStringLiteral("el disco está lleno")
+        const QString reason = code == EACCES || code == EPERM
+                                   ? QStringLiteral("no hay permiso para escribir allí")
+                               : code == EROFS  ? QStringLiteral("el disco es de sólo lectura")
+                               : code == ENOSPC ? QStringLiteral("el disco está lleno")
                                : code == ENOENT || code == ENOTDIR
                                    ? QStringLiteral("la carpeta no existe y no se puede crear")
                                    : QStringLiteral("error del sistema %1").arg(code);
-        *error = QStringLiteral("no se puede crear el archivo de bloqueo %1: %2").arg(lockPath(), reason);
+        *error = QStringLiteral("no se puede crear el archivo de bloqueo %1: %2")
+                     .arg(lockPath(), reason);
     }
     return fd;
 }
@@ -67,9 +70,12 @@ FolderLock::Holder FolderLock::holder()
 QString FolderLock::refusal()
 {
     return holder() == Holder::Command
-               ? QStringLiteral("Otra orden de valdrameno-admin está trabajando con los datos. Espere a que "
-                                "termine y repita la orden.")
-               : QStringLiteral("El programa está abierto y trabajando con los datos. Ciérrelo y repita la orden.");
+               ? QStringLiteral(
+                     "Otra orden de valdrameno-admin está trabajando con los datos. Espere a que "
+                     "termine y repita la orden.")
+               : QStringLiteral(
+                     "El programa está abierto y trabajando con los datos. Ciérrelo y repita la "
+                     "orden.");
 }
 
 bool FolderLock::held()

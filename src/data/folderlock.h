@@ -14,7 +14,8 @@ public:
 
     // Takes the lock, or returns nullptr when another holder has it (or the lock file cannot
     // be made: `error` then tells why).
-    static std::unique_ptr<FolderLock> acquire(QString* error = nullptr, Holder holder = Holder::Program);
+    static std::unique_ptr<FolderLock> acquire(QString* error = nullptr,
+                                               Holder holder = Holder::Program);
     // True while some holder (this process included) has the lock.
     static bool held();
     // Who holds the lock now, as the holder wrote it; the program when it cannot be told.

@@ -42,7 +42,8 @@ std::optional<Decimal> toDecimal15Exact(double value)
     if (!(magnitude >= 1e-13 && magnitude < 1e15)) return std::nullopt;
     // A normal double: 52 stored bits under an implicit 1, and a biased exponent.
     const auto bits = std::bit_cast<std::uint64_t>(magnitude);
-    const std::uint64_t mantissa = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
+    const std::uint64_t mantissa =
+        (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
     const int mantissaShift = int(bits >> 52) - 1075;  // magnitude = mantissa × 2^mantissaShift
     const int binaryExponent = mantissaShift + 53;     // magnitude < 2^binaryExponent
     constexpr std::uint64_t kLowest = 100'000'000'000'000;  // 10^14: fifteen digits
@@ -78,7 +79,9 @@ std::optional<Decimal> toDecimal15Exact(double value)
         Decimal d;
         d.negative = value < 0;
         char digits[20];
-        d.digits.assign(digits, std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(whole)).ptr);
+        d.digits.assign(
+            digits,
+            std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(whole)).ptr);
         d.pointPos = exponent + 1;
         return d;
     }
@@ -90,7 +93,8 @@ Decimal toDecimal15(double value)
     if (std::optional<Decimal> exact = toDecimal15Exact(value)) return *exact;
     // to_chars ignores the C library's locale: the point is always '.'.
     char buf[40];
-    const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
+    const auto end =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
     Decimal d;
     const char* p = buf;
     if (*p == '-') {
@@ -121,7 +125,8 @@ QString withSign(bool negative, const std::string& body)
 QString plainText(bool negative, std::string_view digits, int pointPos)
 {
     const auto count = qsizetype(digits.size());
-    QString out(3 + std::max(0, -pointPos) + std::max<qsizetype>(count, pointPos), Qt::Uninitialized);
+    QString out(3 + std::max(0, -pointPos) + std::max<qsizetype>(count, pointPos),
+                Qt::Uninitialized);
     QChar* at = out.data();
     const auto put = [&at](char c) { *at++ = QLatin1Char(c); };
     if (negative && digits.find_first_not_of('0') != std::string_view::npos) put('-');
@@ -185,10 +190,8 @@ QString fixed(double value, int decimals)
         if (roundUp) {
             int i = keep - 1;
             while (i >= 0 && kept[size_t(i)] == '9') kept[size_t(i--)] = '0';
-            if (i >= 0)
-                ++kept[size_t(i)];
-            else
-                kept.insert(kept.begin(), '1');
+            if (i >= 0) ++kept[size_t(i)];
+            else kept.insert(kept.begin(), '1');
         }
     }
     // kept holds the value times 10^decimals as an integer digit string.
@@ -208,6 +211,9 @@ QString shortest(double value)
     return plainText(d.negative, digits, d.pointPos);
 }
 
-QString code(qint64 number, int width) { return QString::number(number).rightJustified(width, u'0'); }
+QString code(qint64 number, int width)
+{
+    return QString::number(number).rightJustified(width, u'0');
+}
 
 }  // namespace numbertext

@@ -56,8 +56,10 @@ std::optional<SaltedHash> parse(const QString& stored)
     bool ok = false;
     const int iterations = parts[1].toInt(&ok);
     if (!ok || iterations < 1 || iterations > 10'000'000) return std::nullopt;
-    const auto salt = QByteArray::fromBase64Encoding(parts[2].toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
-    const auto hash = QByteArray::fromBase64Encoding(parts[3].toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    const auto salt = QByteArray::fromBase64Encoding(parts[2].toLatin1(),
+                                                     QByteArray::AbortOnBase64DecodingErrors);
+    const auto hash = QByteArray::fromBase64Encoding(parts[3].toLatin1(),
+                                                     QByteArray::AbortOnBase64DecodingErrors);
     if (!salt || !hash || salt.decoded.isEmpty() || hash.decoded.size() != 32) return std::nullopt;
     return SaltedHash{iterations, salt.decoded, hash.decoded};
 }
@@ -80,8 +82,8 @@ bool loginMatches(const QVariant& stored, const QString& typed)
     const QString text = stored.toString();
     if (isSaltedHash(text)) return verify(typed, text);
     // Written by hand into the table: the text itself, compared exactly.
-    return text.size() == typed.size() &&
-           CRYPTO_memcmp(text.constData(), typed.constData(), size_t(text.size()) * sizeof(QChar)) == 0;
+    return text.size() == typed.size() && CRYPTO_memcmp(text.constData(), typed.constData(),
+                                                        size_t(text.size()) * sizeof(QChar)) == 0;
 }
 
 bool needsNewHash(const QVariant& stored)

@@ -16,7 +16,8 @@ ReadOnlyFile::ReadOnlyFile(const QString& path, const QString& password)
     const QFileInfo info(native);
     if (!info.exists()) throw EngineError(EngineErrorCode::FileNotFound, path);
     if (info.isDir()) throw EngineError(EngineErrorCode::CannotOpenFile, path);
-    if (sqliteutil::openStoreFile(native, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, &db_) != SQLITE_OK) {
+    if (sqliteutil::openStoreFile(native, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, &db_) !=
+        SQLITE_OK) {
         sqlite3_close_v2(db_);
         throw EngineError(EngineErrorCode::CannotOpenFile, path);
     }

@@ -4,19 +4,28 @@
 
 using namespace Qt::StringLiterals;
 
-QString quotedName(const QString& name) { return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"'; }
+QString quotedName(const QString& name)
+{
+    return u'"' + QString(name).replace(u'"', u"\"\""_s) + u'"';
+}
 
 namespace {
 
 QString declaredType(const FieldDef& f)
 {
     switch (f.type) {
-    case FieldType::Text: return QStringLiteral("TEXT(%1) COLLATE ES_NOCASE").arg(f.width);
-    case FieldType::Integer: return QStringLiteral("INTEGER");
-    case FieldType::Short: return QStringLiteral("SMALLINT");
-    case FieldType::Double: return QStringLiteral("DOUBLE");
-    case FieldType::Date: return QStringLiteral("DATETIME");
-    case FieldType::Counter: return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case FieldType::Text:
+        return QStringLiteral("TEXT(%1) COLLATE ES_NOCASE").arg(f.width);
+    case FieldType::Integer:
+        return QStringLiteral("INTEGER");
+    case FieldType::Short:
+        return QStringLiteral("SMALLINT");
+    case FieldType::Double:
+        return QStringLiteral("DOUBLE");
+    case FieldType::Date:
+        return QStringLiteral("DATETIME");
+    case FieldType::Counter:
+        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
     }
     return QString();
 }
@@ -43,12 +52,13 @@ std::vector<QString> createTableSql(const TableDef& table)
 {
     QStringList columns;
     for (const FieldDef& f : table.fields) columns << quotedName(f.name) + u' ' + declaredType(f);
-    std::vector<QString> sql{u"CREATE TABLE "_s + quotedName(table.name) + u" ("_s + columns.join(u", "_s) +
-                             u")"_s};
+    std::vector<QString> sql{u"CREATE TABLE "_s + quotedName(table.name) + u" ("_s +
+                             columns.join(u", "_s) + u")"_s};
     for (const IndexDef& index : table.indexes)
         sql.push_back(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                           .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
-                               quotedName(index.name), quotedName(table.name), quotedName(index.field)));
+                               quotedName(index.name), quotedName(table.name),
+                               quotedName(index.field)));
     return sql;
 }
 

@@ -44,8 +44,10 @@ int createMissing(const std::function<void(const QString& fileName, Database&)>&
 QString activeUser()
 {
     try {
-        const QList<QVariantList> rows = catalogue::open(QStringLiteral("Opcion.mdb"))
-                                             ->Select(QStringLiteral("SELECT usuario FROM Usuarios WHERE estado = 'Activo' LIMIT 1"));
+        const QList<QVariantList> rows =
+            catalogue::open(QStringLiteral("Opcion.mdb"))
+                ->Select(
+                    QStringLiteral("SELECT usuario FROM Usuarios WHERE estado = 'Activo' LIMIT 1"));
         if (!rows.isEmpty()) return rows[0].value(0).toString();
     } catch (const EngineError&) {
     }

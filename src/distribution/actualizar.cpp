@@ -27,23 +27,29 @@ QString machine(int terminal) { return u"Maq %1"_s.arg(terminal); }
 QString statusWord(terminals::Freshness freshness)
 {
     switch (freshness) {
-    case terminals::Freshness::UpToDate: return u"al día"_s;
-    case terminals::Freshness::Behind: return u"desactualizada"_s;
-    case terminals::Freshness::SourceMissing: return u"falta el archivo"_s;
+    case terminals::Freshness::UpToDate:
+        return u"al día"_s;
+    case terminals::Freshness::Behind:
+        return u"desactualizada"_s;
+    case terminals::Freshness::SourceMissing:
+        return u"falta el archivo"_s;
     }
     return QString();
 }
 
 // The same at length, for a screen reader and the tool tip.
-QString statusDetail(terminals::Freshness freshness, const terminals::FileRow& file, int terminal, bool everPushed)
+QString statusDetail(terminals::Freshness freshness, const terminals::FileRow& file, int terminal,
+                     bool everPushed)
 {
     const QString where = u"la %1 (%2)"_s.arg(machine(terminal), terminals::host(terminal));
     switch (freshness) {
-    case terminals::Freshness::UpToDate: return u"%1 tiene %2 tal como está ahora."_s.arg(where, file.target);
+    case terminals::Freshness::UpToDate:
+        return u"%1 tiene %2 tal como está ahora."_s.arg(where, file.target);
     case terminals::Freshness::Behind:
-        return everPushed ? u"%1 cambió después de su última copia a %2: la caja tiene datos anteriores."_s.arg(
-                                file.target, where)
-                          : u"%1 nunca se copió a %2."_s.arg(file.target, where);
+        return everPushed
+                   ? u"%1 cambió después de su última copia a %2: la caja tiene datos anteriores."_s
+                         .arg(file.target, where)
+                   : u"%1 nunca se copió a %2."_s.arg(file.target, where);
     case terminals::Freshness::SourceMissing:
         return u"No se encuentra %1: no hay nada que copiar a %2."_s.arg(file.source, where);
     }
@@ -64,7 +70,8 @@ Actualizar::Actualizar(QWidget* parent) : QWidget(parent), terminals_(terminals:
     large.setBold(true);
     const auto& files = terminals::files();
     for (int row = 0; row <= kTodos; ++row) {
-        auto* label = new QLabel(row < kTodos ? files[size_t(row)].label : u"Todos --------------->"_s, this);
+        auto* label =
+            new QLabel(row < kTodos ? files[size_t(row)].label : u"Todos --------------->"_s, this);
         label->setObjectName(u"Label%1"_s.arg(row + 1));
         label->setFont(large);
         grid->addWidget(label, row, 0);
@@ -72,13 +79,15 @@ Actualizar::Actualizar(QWidget* parent) : QWidget(parent), terminals_(terminals:
             // Command1..Command7 for terminal 1, Command8..Command14 for terminal 2, and so on.
             auto* button = new QPushButton(machine(terminal), this);
             button->setObjectName(u"Command%1"_s.arg(row + 1 + (terminal - 1) * 7));
-            connect(button, &QPushButton::clicked, this, [this, row, terminal] { Copiar(row, terminal); });
+            connect(button, &QPushButton::clicked, this,
+                    [this, row, terminal] { Copiar(row, terminal); });
             grid->addWidget(button, row, terminal * 3 - 2);
             buttons_.push_back(button);
             if (row < kTodos) {
                 auto* when = new QLabel(this);
                 when->setObjectName(u"lblFecha%1_%2"_s.arg(row + 1).arg(terminal));
-                // Room for a time from the start, so that the captions keep theirs when "nunca" goes.
+                // Room for a time from the start, so that the captions keep theirs when "nunca"
+                // goes.
                 when->setMinimumWidth(when->fontMetrics().horizontalAdvance(u"00/00/0000 00:00"_s));
                 grid->addWidget(when, row, terminal * 3 - 1);
                 times_.push_back(when);
@@ -114,9 +123,11 @@ void Actualizar::showStatus()
             const terminals::FileRow& file = files[size_t(row)];
             const size_t cell = size_t(row * terminals_ + terminal - 1);
             const QDateTime when = terminals::lastUpdate(terminal, file.target);
-            times_[cell]->setText(when.isValid() ? when.toString(u"dd/MM/yyyy HH:mm"_s) : u"nunca"_s);
+            times_[cell]->setText(when.isValid() ? when.toString(u"dd/MM/yyyy HH:mm"_s)
+                                                 : u"nunca"_s);
 
-            // A copy the clerk must push stands out in bold red; the word says it without the colour.
+            // A copy the clerk must push stands out in bold red; the word says it without the
+            // colour.
             const terminals::Freshness freshness = terminals::freshness(terminal, file);
             const bool mark = freshness != terminals::Freshness::UpToDate;
             QLabel* status = statuses_[cell];
@@ -127,7 +138,8 @@ void Actualizar::showStatus()
             QPalette colours = palette();
             if (mark) colours.setColor(QPalette::WindowText, QColor(255, 0, 0));
             status->setPalette(colours);
-            status->setAccessibleName(u"%1 en la %2: %3"_s.arg(file.target, machine(terminal), status->text()));
+            status->setAccessibleName(
+                u"%1 en la %2: %3"_s.arg(file.target, machine(terminal), status->text()));
             const QString detail = statusDetail(freshness, file, terminal, when.isValid());
             status->setAccessibleDescription(detail);
             status->setToolTip(detail);
@@ -149,7 +161,8 @@ bool Actualizar::event(QEvent* event)
     if (event->type() == WindowRegistry::broughtForward()) showStatus();
     if (event->type() == QEvent::ParentChange)
         if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-            connect(frame, &QMdiSubWindow::aboutToActivate, this, &Actualizar::showStatus, Qt::UniqueConnection);
+            connect(frame, &QMdiSubWindow::aboutToActivate, this, &Actualizar::showStatus,
+                    Qt::UniqueConnection);
     return QWidget::event(event);
 }
 
@@ -193,9 +206,10 @@ void Actualizar::Copiar(int row, int terminal)
     setBusy(false);
     if (failedAt < 0) return;
 
-    QString message = u"No se pudo actualizar %1 en la %2 (%3, %4).\n%5\nEl archivo anterior de la caja quedó como estaba."_s
-                          .arg(chosen[size_t(failedAt)].target, machine(terminal), terminals::host(terminal),
-                               terminals::shareFolder(terminal), reason);
+    QString message =
+        u"No se pudo actualizar %1 en la %2 (%3, %4).\n%5\nEl archivo anterior de la caja quedó como estaba."_s
+            .arg(chosen[size_t(failedAt)].target, machine(terminal), terminals::host(terminal),
+                 terminals::shareFolder(terminal), reason);
     if (chosen.size() > 1) {
         QStringList pending;
         for (size_t i = size_t(failedAt); i < chosen.size(); ++i) pending << chosen[i].target;

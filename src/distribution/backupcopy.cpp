@@ -31,7 +31,8 @@ namespace {
 bool isCompanion(const QString& name)
 {
     for (const QString& suffix : {u"-journal"_s, u"-wal"_s, u"-shm"_s})
-        if (name.endsWith(suffix, Qt::CaseInsensitive) && catalogue::find(name.chopped(suffix.size())))
+        if (name.endsWith(suffix, Qt::CaseInsensitive) &&
+            catalogue::find(name.chopped(suffix.size())))
             return true;
     return false;
 }
@@ -46,8 +47,8 @@ QFileInfoList listFolder(const QString& folder, QDir::Filters kind, const QStrin
     // file is copied through its link: a backup never goes without one.
     QFileInfoList entries;
     // System entries are listed for the links that lead nowhere; pipes and devices stay out.
-    for (const QFileInfo& entry :
-         dir.entryInfoList(kind | QDir::System | QDir::NoDotAndDotDot | QDir::CaseSensitive, QDir::Name)) {
+    for (const QFileInfo& entry : dir.entryInfoList(
+             kind | QDir::System | QDir::NoDotAndDotDot | QDir::CaseSensitive, QDir::Name)) {
         if (isCompanion(entry.fileName())) continue;
         if (!entry.isSymLink() && !(kind & QDir::Files ? entry.isFile() : entry.isDir())) continue;
         if (entry.isSymLink()) {
@@ -63,8 +64,10 @@ QFileInfoList listFolder(const QString& folder, QDir::Filters kind, const QStrin
 void removeLeftovers(const QString& destination)
 {
     static const QRegularExpression temporary(u"^\\.\\d\\d-\\d\\d-\\d{4}\\.[0-9a-f]{32}\\.tmp$"_s);
-    for (const QString& name : QDir(destination).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
-        if (temporary.match(name).hasMatch()) QDir(QDir(destination).filePath(name)).removeRecursively();
+    for (const QString& name :
+         QDir(destination).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (temporary.match(name).hasMatch())
+            QDir(QDir(destination).filePath(name)).removeRecursively();
 }
 
 // The SHA-256 of each database copied into a folder, by file name, as the copy made it.
@@ -85,7 +88,8 @@ void writeManifest(const QString& folder, const Digests& copied)
     }
     const QString path = QDir(folder).filePath(QString::fromUtf16(kManifest));
     QFile file(path);
-    if (!file.open(QIODevice::NewOnly | QIODevice::WriteOnly) || file.write(lines) != lines.size() || !file.flush())
+    if (!file.open(QIODevice::NewOnly | QIODevice::WriteOnly) ||
+        file.write(lines) != lines.size() || !file.flush())
         throw fileSystemError(EIO, path);
     file.close();
     filereplace::syncFile(path);
@@ -96,12 +100,14 @@ constexpr size_t kChecking = 4;
 
 // CopiarCarpeta, keeping the digests of the databases copied into `destination` itself in
 // `digests` when given.
-void copyFolder(const QString& origin, const QString& destination, bool includeSubfolders, const QString& pattern,
-                const QString& shownAs, const Announce& announce, Digests* digests);
+void copyFolder(const QString& origin, const QString& destination, bool includeSubfolders,
+                const QString& pattern, const QString& shownAs, const Announce& announce,
+                Digests* digests);
 
 bool isInside(const QString& inner, const QString& outer)
 {
-    const QString a = QFileInfo(inner).canonicalFilePath(), b = QFileInfo(outer).canonicalFilePath();
+    const QString a = QFileInfo(inner).canonicalFilePath(),
+                  b = QFileInfo(outer).canonicalFilePath();
     return !a.isEmpty() && !b.isEmpty() && (a == b || a.startsWith(b + u'/'));
 }
 
@@ -115,8 +121,10 @@ QByteArray fileDigest(const QString& path)
     // times slower: the digest of the articles file was most of a backup's time.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw fileSystemError(EIO, path);
-    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> hash(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    if (!hash || EVP_DigestInit_ex(hash.get(), EVP_sha256(), nullptr) != 1) throw fileSystemError(ENOMEM, path);
+    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> hash(EVP_MD_CTX_new(),
+                                                                       EVP_MD_CTX_free);
+    if (!hash || EVP_DigestInit_ex(hash.get(), EVP_sha256(), nullptr) != 1)
+        throw fileSystemError(ENOMEM, path);
     QByteArray chunk(qsizetype(1) << 20, Qt::Uninitialized);
     for (;;) {
         const qint64 got = file.read(chunk.data(), chunk.size());
@@ -138,8 +146,9 @@ void CopiarCarpeta(const QString& origin, const QString& destination, bool inclu
 
 namespace {
 
-void copyFolder(const QString& origin, const QString& destination, bool includeSubfolders, const QString& pattern,
-                const QString& shownAs, const Announce& announce, Digests* digests)
+void copyFolder(const QString& origin, const QString& destination, bool includeSubfolders,
+                const QString& pattern, const QString& shownAs, const Announce& announce,
+                Digests* digests)
 {
     // Database copies whose check is still running while the next files are copied, with their
     // file names.
@@ -161,7 +170,8 @@ void copyFolder(const QString& origin, const QString& destination, bool includeS
     for (const QFileInfo& file : listFolder(origin, QDir::Files, pattern)) {
         const QString target = destination + u'/' + file.fileName();
         if (dbcopy::isDatabaseFile(file.filePath())) {
-            checking.emplace_back(std::piecewise_construct, std::forward_as_tuple(file.filePath(), target),
+            checking.emplace_back(std::piecewise_construct,
+                                  std::forward_as_tuple(file.filePath(), target),
                                   std::forward_as_tuple(file.fileName()));
             finishChecked();
             if (checking.size() > kChecking) {
@@ -200,14 +210,17 @@ Outcome Realizar(const QString& origin, const QString& destination, const QDate&
     struct stat st;
     if (::lstat(QFile::encodeName(dated).constData(), &st) == 0) return Outcome::AlreadyDone;
     if (isInside(destination, origin))
-        throw EngineError(EngineErrorCode::InvalidArgument, destination + u" está dentro de "_s + origin);
+        throw EngineError(EngineErrorCode::InvalidArgument,
+                          destination + u" está dentro de "_s + origin);
 
-    const QString temporary = QDir(destination).filePath(
-        u"."_s + nombreFechado(day) + u'.' + QUuid::createUuid().toString(QUuid::Id128) + u".tmp"_s);
+    const QString temporary = QDir(destination)
+                                  .filePath(u"."_s + nombreFechado(day) + u'.' +
+                                            QUuid::createUuid().toString(QUuid::Id128) + u".tmp"_s);
     if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Create))
         throw fileSystemError(injected, dated);
     removeLeftovers(destination);
-    if (::mkdir(QFile::encodeName(temporary).constData(), 0755) != 0) throw fileSystemError(errno, dated);
+    if (::mkdir(QFile::encodeName(temporary).constData(), 0755) != 0)
+        throw fileSystemError(errno, dated);
     try {
         Digests digests;
         copyFolder(origin, temporary, includeSubfolders, pattern, dated, announce, &digests);

@@ -156,7 +156,8 @@ void Backup::RealizarBackup()
     try {
         outcome = backupcopy::Realizar(
             paths::toNative(txtFrom_->text()), destination, today, chkRecourse_->isChecked(),
-            txtPattern_->text(), [this](const QString& folder) { inform(u"Making directory "_s + folder); });
+            txtPattern_->text(),
+            [this](const QString& folder) { inform(u"Making directory "_s + folder); });
     } catch (const EngineError& error) {
         failure = errorMessage(error);
     }

@@ -11,6 +11,6 @@ void registerDistributionWindows(WindowRegistry& registry)
 {
     registry.add({windownames::Actualizar, WindowPlace::InFrame, QPoint(4200, 0),
                   [] { return new Actualizar; }});
-    registry.add({windownames::Backup, WindowPlace::InFrame, QPoint(4900, 0),
-                  [] { return new Backup; }});
+    registry.add(
+        {windownames::Backup, WindowPlace::InFrame, QPoint(4900, 0), [] { return new Backup; }});
 }

@@ -3,11 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
+#include <algorithm>
 #include <cerrno>
 
 #include "backupcopy.h"
@@ -27,7 +27,10 @@ namespace {
 // The new data folder is made beside the old one under this name, with the old folder's inode
 // number in it: after the two are swapped the name holds the old folder, and a run stopped
 // before it gets its kept name can tell the two cases apart (see recoverLeftovers).
-QString stagingPrefix(const QString& bases) { return u"."_s + QFileInfo(bases).fileName() + u".restaurando-"_s; }
+QString stagingPrefix(const QString& bases)
+{
+    return u"."_s + QFileInfo(bases).fileName() + u".restaurando-"_s;
+}
 
 quint64 inodeOf(const QString& path)
 {
@@ -41,7 +44,8 @@ QString keep(const QString& folder, const QString& parent, const QDateTime& now)
 {
     const QString base = u"antes-de-restaurar-"_s + now.toString(u"yyyy-MM-dd-HHmmss"_s);
     for (int n = 1;; ++n) {
-        const QString kept = QDir(parent).filePath(n == 1 ? base : base + u'-' + QString::number(n));
+        const QString kept =
+            QDir(parent).filePath(n == 1 ? base : base + u'-' + QString::number(n));
         try {
             filereplace::renameFolder(folder, kept);
             return kept;
@@ -87,7 +91,8 @@ QHash<QString, QByteArray> manifest(const QString& folder)
 
 // Why the backup's file `path` cannot stand for `def`'s file, checked as the program opens it;
 // empty when it can.
-QString problemOf(const catalogue::FileDef& def, const QString& path, const QHash<QString, QByteArray>& digests)
+QString problemOf(const catalogue::FileDef& def, const QString& path,
+                  const QHash<QString, QByteArray>& digests)
 {
     if (!digests.isEmpty()) {
         const auto listed = digests.find(def.fileName.toLower());
@@ -155,13 +160,15 @@ Result restaurar(const QString& backupFolder, const QDateTime& now)
         return result;
     }
     if (!missing.isEmpty()) {
-        result.refusal = u"A la copia le falta "_s + missing.join(u", "_s) + u"; no se restauró nada."_s;
+        result.refusal =
+            u"A la copia le falta "_s + missing.join(u", "_s) + u"; no se restauró nada."_s;
         return result;
     }
     // The price history came after the first backups: restored when the backup holds it, kept
     // as it is otherwise.
     const catalogue::FileDef& history = catalogue::priceHistory();
-    if (const QString path = fileIn(from, history.fileName); !path.isEmpty()) files.emplace_back(&history, path);
+    if (const QString path = fileIn(from, history.fileName); !path.isEmpty())
+        files.emplace_back(&history, path);
     const auto restored = [&files](const QString& name) {
         return std::any_of(files.begin(), files.end(), [&name](const auto& file) {
             return file.first->fileName.compare(name, Qt::CaseInsensitive) == 0;
@@ -175,8 +182,8 @@ Result restaurar(const QString& backupFolder, const QDateTime& now)
             problem = u"error %1: %2"_s.arg(e.number()).arg(e.text());
         }
         if (!problem.isEmpty()) {
-            result.refusal = u"El archivo "_s + def->fileName + u" de la copia no sirve: "_s + problem +
-                             u". No se restauró nada."_s;
+            result.refusal = u"El archivo "_s + def->fileName + u" de la copia no sirve: "_s +
+                             problem + u". No se restauró nada."_s;
             return result;
         }
     }
@@ -189,9 +196,11 @@ Result restaurar(const QString& backupFolder, const QDateTime& now)
         return result;
     }
     for (const auto& file : files)
-        if (const QString current = fileIn(bases, file.first->fileName); !current.isEmpty() && QFileInfo::exists(current + u"-journal"_s)) {
-            result.refusal = u"El archivo "_s + QFileInfo(current).fileName() +
-                             u" quedó a medio guardar. Abra el programa una vez para que lo recupere y vuelva a intentar."_s;
+        if (const QString current = fileIn(bases, file.first->fileName);
+            !current.isEmpty() && QFileInfo::exists(current + u"-journal"_s)) {
+            result.refusal =
+                u"El archivo "_s + QFileInfo(current).fileName() +
+                u" quedó a medio guardar. Abra el programa una vez para que lo recupere y vuelva a intentar."_s;
             return result;
         }
 
@@ -201,13 +210,16 @@ Result restaurar(const QString& backupFolder, const QDateTime& now)
     // is then kept, whole, beside the data folder, where later backups do not copy it again.
     const QString parent = QFileInfo(bases).absolutePath();
     recoverLeftovers(bases, now);
-    const QString staging = QDir(parent).filePath(stagingPrefix(bases) + QString::number(inodeOf(bases)) + u'-' +
-                                                  QUuid::createUuid().toString(QUuid::Id128));
+    const QString staging =
+        QDir(parent).filePath(stagingPrefix(bases) + QString::number(inodeOf(bases)) + u'-' +
+                              QUuid::createUuid().toString(QUuid::Id128));
     try {
-        if (::mkdir(QFile::encodeName(staging).constData(), 0755) != 0) throw fileSystemError(errno, staging);
-        for (const QString& name :
-             QDir(bases).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-            const bool storeFile = restored(name) || (name.endsWith(u"-journal"_s) && restored(name.chopped(8)));
+        if (::mkdir(QFile::encodeName(staging).constData(), 0755) != 0)
+            throw fileSystemError(errno, staging);
+        for (const QString& name : QDir(bases).entryList(QDir::AllEntries | QDir::Hidden |
+                                                         QDir::System | QDir::NoDotAndDotDot)) {
+            const bool storeFile =
+                restored(name) || (name.endsWith(u"-journal"_s) && restored(name.chopped(8)));
             if (!storeFile && !filereplace::isTemporaryName(name))
                 filereplace::linkTree(QDir(bases).filePath(name), QDir(staging).filePath(name));
         }

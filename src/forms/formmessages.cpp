@@ -19,9 +19,6 @@ const Message& formMessage(FormMessage message)
     return texts[size_t(message)];
 }
 
-void showFormMessage(FormMessage message, QWidget* parent)
-{
-    MsgBox(formMessage(message), parent);
-}
+void showFormMessage(FormMessage message, QWidget* parent) { MsgBox(formMessage(message), parent); }
 
 }  // namespace forms

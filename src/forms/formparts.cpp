@@ -18,14 +18,16 @@ namespace forms {
 
 // ------------------------------------------------------------------ files
 
-bool FormFiles::open(const std::vector<Binding>& bindings, QWidget* boxParent, const std::function<void()>& ready)
+bool FormFiles::open(const std::vector<Binding>& bindings, QWidget* boxParent,
+                     const std::function<void()>& ready)
 {
     controls_.clear();
     for (const Binding& binding : bindings) controls_.push_back(binding.data);
     try {
         for (const Binding& binding : bindings) {
-            auto at = std::find_if(files_.begin(), files_.end(),
-                                   [&](const auto& file) { return file.first == binding.fileName; });
+            auto at = std::find_if(files_.begin(), files_.end(), [&](const auto& file) {
+                return file.first == binding.fileName;
+            });
             if (at == files_.end()) {
                 files_.emplace_back(binding.fileName.toString(), catalogue::open(binding.fileName));
                 at = files_.end() - 1;
@@ -58,7 +60,8 @@ Database& FormFiles::file(QStringView fileName) const
 
 // ------------------------------------------------------------------ commands
 
-bool guarded(QWidget* parent, const std::function<void()>& action, const std::function<void()>& onError)
+bool guarded(QWidget* parent, const std::function<void()>& action,
+             const std::function<void()>& onError)
 {
     try {
         action();
@@ -78,10 +81,8 @@ bool leaveUnsaved(QWidget* parent)
 
 void closeWindow(QWidget* form)
 {
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(form->parentWidget()))
-        frame->close();
-    else
-        form->close();
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(form->parentWidget())) frame->close();
+    else form->close();
 }
 
 bool step(Recordset& rs, int direction, QWidget* parent)
@@ -94,7 +95,8 @@ bool step(Recordset& rs, int direction, QWidget* parent)
     if (direction > 0) {
         rs.MoveNext();
         if (rs.Eof()) {
-            MsgBox(u"Fin del Archivo, Aceptar para ir al Primer Registro"_s, vbExclamation, u"Mensaje"_s, parent);
+            MsgBox(u"Fin del Archivo, Aceptar para ir al Primer Registro"_s, vbExclamation,
+                   u"Mensaje"_s, parent);
             rs.MoveFirst();
         }
     } else {

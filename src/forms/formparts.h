@@ -60,7 +60,8 @@ private:
 // Runs `action`. An engine error it throws runs `onError` (a form drops its half-made record
 // there), shows the error box over `parent` and abandons that one command. False after an
 // error.
-bool guarded(QWidget* parent, const std::function<void()>& action, const std::function<void()>& onError = {});
+bool guarded(QWidget* parent, const std::function<void()>& action,
+             const std::function<void()>& onError = {});
 
 // Asks whether to close with a change not saved, No by default: true for Yes.
 bool leaveUnsaved(QWidget* parent);
@@ -71,7 +72,7 @@ void closeWindow(QWidget* form);
 // What an entry field's own keys do in one form. Keys without an action here are left to
 // the field (a combo box steps through its list with the arrows).
 struct FieldKeys {
-    std::function<void()> enter;              // Enter and the keypad's Enter
+    std::function<void()> enter;               // Enter and the keypad's Enter
     std::function<void(int direction)> arrow;  // Up (-1) and Down (1)
     std::function<void()> escape;              // Esc (the field's lookup dialog)
 };

@@ -14,7 +14,8 @@ LookupOpener& opener()
 
 class LookupOnEscape : public QObject {
 public:
-    LookupOnEscape(QLineEdit* box, QString dialog) : QObject(box), box_(box), dialog_(std::move(dialog))
+    LookupOnEscape(QLineEdit* box, QString dialog)
+        : QObject(box), box_(box), dialog_(std::move(dialog))
     {
         box->installEventFilter(this);
     }
@@ -22,7 +23,8 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+        if (event->type() != QEvent::KeyPress ||
+            static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
             return false;
         openLookup(dialog_, box_, box_->window(), LookupTrigger::EscapeKey);
         return true;
@@ -34,7 +36,10 @@ private:
 };
 }  // namespace
 
-void lookUpOnEscape(QLineEdit* box, const QString& dialogName) { new LookupOnEscape(box, dialogName); }
+void lookUpOnEscape(QLineEdit* box, const QString& dialogName)
+{
+    new LookupOnEscape(box, dialogName);
+}
 
 void setLookupOpener(LookupOpener value) { opener() = std::move(value); }
 

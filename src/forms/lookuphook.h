@@ -15,8 +15,8 @@ enum class LookupTrigger { EscapeKey, LookupButton };
 
 // Shows the lookup dialog `dialogName` ("ConsuMarcas"...) for the code field `target` of the
 // form `caller`; the dialog writes the chosen code into `target`.
-using LookupOpener =
-    std::function<void(const QString& dialogName, QLineEdit* target, QWidget* caller, LookupTrigger how)>;
+using LookupOpener = std::function<void(const QString& dialogName, QLineEdit* target,
+                                        QWidget* caller, LookupTrigger how)>;
 
 void setLookupOpener(LookupOpener opener);
 // The opener set, empty when none.

@@ -10,10 +10,10 @@
 
 #include "data/catalogue.h"
 #include "data/numbertext.h"
-#include "lookuphook.h"
-#include "shell/msgbox.h"
 #include "data/storelocale.h"
 #include "focuscolour.h"
+#include "lookuphook.h"
+#include "shell/msgbox.h"
 #include "shell/windowregistry.h"
 
 using namespace Qt::StringLiterals;
@@ -37,7 +37,8 @@ std::optional<qint64> codeNumber(const QString& text)
     // Beyond nine digits no code field holds the number, and a double stays exact.
     constexpr double kLargest = 999'999'999;
     const std::optional<double> value = numbertext::parse(text);
-    if (!value || *value < 0 || *value > kLargest || *value != std::floor(*value)) return std::nullopt;
+    if (!value || *value < 0 || *value > kLargest || *value != std::floor(*value))
+        return std::nullopt;
     return qint64(*value);
 }
 
@@ -94,13 +95,15 @@ void RecordForm::wire()
     button(u"cmdSiguiente"_s, &RecordForm::siguiente);
     button(u"cmdAnterior"_s, &RecordForm::anterior);
     if (auto* lookup = findChild<QPushButton*>(u"Command5"_s))
-        connect(lookup, &QPushButton::clicked, this,
-                [this] { openLookup(def_.lookupDialog, code_, this, LookupTrigger::LookupButton); });
+        connect(lookup, &QPushButton::clicked, this, [this] {
+            openLookup(def_.lookupDialog, code_, this, LookupTrigger::LookupButton);
+        });
 }
 
 bool RecordForm::open()
 {
-    if (!files_.open({{def_.fileName, data1_}, {def_.fileName, data2_}}, parentWidget())) return false;
+    if (!files_.open({{def_.fileName, data1_}, {def_.fileName, data2_}}, parentWidget()))
+        return false;
     Blanquear();
     if (dateBox_) dateBox_->setText(storelocale::shortDate(QDate::currentDate()));
     code_->setFocus();
@@ -166,10 +169,8 @@ void RecordForm::CargaDesdeBaseDatos()
         const QVariant value = rs.Fields(entry.def.tableField).Value();
         const QString text = value.isNull() ? QString() : value.toString();
         if (text.isEmpty()) continue;
-        if (entry.combo)
-            entry.combo->setEditText(text);
-        else
-            entry.edit->setText(text);
+        if (entry.combo) entry.combo->setEditText(text);
+        else entry.edit->setText(text);
     }
     afterLoad(rs);
     rememberFields();
@@ -223,15 +224,11 @@ void RecordForm::crear()
     guarded([&] {
         prepareLists();
         std::variant<qint64, FormMessage> next = nextCode();
-        if (const auto* refusal = std::get_if<FormMessage>(&next))
-            showFormMessage(*refusal, this);
-        else
-            code_->setText(formatCode(QString::number(std::get<qint64>(next))));
+        if (const auto* refusal = std::get_if<FormMessage>(&next)) showFormMessage(*refusal, this);
+        else code_->setText(formatCode(QString::number(std::get<qint64>(next))));
     });
-    if (def_.nuevoFocus == NuevoFocus::SecondField)
-        focusField(1);
-    else if (auto* nuevo = findChild<QPushButton*>(u"cmdNuevo"_s))
-        nuevo->setFocus();
+    if (def_.nuevoFocus == NuevoFocus::SecondField) focusField(1);
+    else if (auto* nuevo = findChild<QPushButton*>(u"cmdNuevo"_s)) nuevo->setFocus();
 }
 
 std::variant<qint64, FormMessage> RecordForm::nextCode()
@@ -268,10 +265,8 @@ void RecordForm::grabar()
     bool stored = false;
     guarded([&] {
         Recordset& rs = keyed();
-        if (seekCode(code))
-            rs.Edit();
-        else
-            rs.AddNew();
+        if (seekCode(code)) rs.Edit();
+        else rs.AddNew();
         CargaBaseDatos();
         rs.Update();
         stored = true;
@@ -345,20 +340,16 @@ void RecordForm::focusField(int index)
 
 void RecordForm::enterIn(int index)
 {
-    if (index == 0)
-        lookUp();
-    else if (index < int(ring_.size()) - 1)
-        focusField(index + 1);
+    if (index == 0) lookUp();
+    else if (index < int(ring_.size()) - 1) focusField(index + 1);
 }
 
 void RecordForm::arrowFrom(int index, int direction)
 {
     const int last = int(ring_.size()) - 1;
     const int target = index + direction;
-    if (target >= 0 && target <= last)
-        focusField(target);
-    else if (def_.ringWraps)
-        focusField(target < 0 ? last : 0);
+    if (target >= 0 && target <= last) focusField(target);
+    else if (def_.ringWraps) focusField(target < 0 ? last : 0);
 }
 
 bool RecordForm::eventFilter(QObject* watched, QEvent* event)
@@ -371,13 +362,18 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
             FieldKeys keys;
             keys.enter = [this, index] { enterIn(index); };
             // A list steps through its entries with the arrows.
-            if (!entry.combo) keys.arrow = [this, index](int direction) { arrowFrom(index, direction); };
+            if (!entry.combo)
+                keys.arrow = [this, index](int direction) { arrowFrom(index, direction); };
             if (index == 0)
-                keys.escape = [this] { openLookup(def_.lookupDialog, code_, this, LookupTrigger::EscapeKey); };
+                keys.escape = [this] {
+                    openLookup(def_.lookupDialog, code_, this, LookupTrigger::EscapeKey);
+                };
             return fieldKeyPress(entry.edit, static_cast<QKeyEvent*>(event), entry.def.flags, keys);
         }
-        fieldEvent(entry.edit, event, entry.combo ? entry.def.flags & ~SelectOnClick : entry.def.flags);
-        if ((entry.def.flags & Highlight) && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        fieldEvent(entry.edit, event,
+                   entry.combo ? entry.def.flags & ~SelectOnClick : entry.def.flags);
+        if ((entry.def.flags & Highlight) &&
+            (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
             showFocus(entry.widget, event->type() == QEvent::FocusIn);
         return false;
     }

@@ -51,11 +51,12 @@ struct FormDef {
     QString lookupDialog;  // "ConsuProveedor"
     FormTexts texts;
     std::vector<FormField> ring;  // the code field first
-    bool ringWraps = true;        // Up in the first field goes to the last, Down in the last to the first
-    int highestCode = 9999;       // Nuevo proposes no code above this
+    bool ringWraps = true;  // Up in the first field goes to the last, Down in the last to the first
+    int highestCode = 9999;  // Nuevo proposes no code above this
     NuevoFocus nuevoFocus = NuevoFocus::NuevoButton;
     AfterSave afterSave = AfterSave::KeepShowing;
-    bool reopensAtItsPlace = false;  // inside the main window a reopened form goes to its registered place
+    bool reopensAtItsPlace =
+        false;  // inside the main window a reopened form goes to its registered place
     bool blankingKeepsDate = false;  // the date box survives Blanquear
 };
 

@@ -73,7 +73,8 @@ TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
     // whenever it changes.
     setAttribute(Qt::WA_OpaquePaintEvent);
     for (QObject* child : children())
-        if (qstrcmp(child->metaObject()->className(), "QWidgetLineControl") == 0) lineControl_ = child;
+        if (qstrcmp(child->metaObject()->className(), "QWidgetLineControl") == 0)
+            lineControl_ = child;
 }
 
 void TextBox::showText(const QString& text)
@@ -105,8 +106,9 @@ const QPixmap& TextBox::ground()
     }
     const qreal ratio = devicePixelRatioF();
     const QPalette& colours = under->palette();
-    const GroundKey key{geometry(), under->size(), colours.cacheKey(), int(colours.currentColorGroup()),
-                        under->style(), ratio};
+    const GroundKey key{geometry(),         under->size(),
+                        colours.cacheKey(), int(colours.currentColorGroup()),
+                        under->style(),     ratio};
     if (ground_.isNull() || key != groundKey_) {
         // What the widget under the box draws there, on its own background.
         ground_ = QPixmap((QSizeF(size()) * ratio).toSize());
@@ -131,13 +133,15 @@ bool TextBox::event(QEvent* event)
     // A key the program sends to a box without the focus leaves it as it found it: painting
     // its own text. (An input method's text may leave a composition under way, which the line
     // edit's own layout shows.)
-    const bool keySentWithoutFocus = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    const bool keySentWithoutFocus =
+        event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
     if (keySentWithoutFocus && !hasFocus()) setPaintsItsText(true);
     if (event->type() == QEvent::FocusOut && !hasFocus()) {
         // Focus lent to another window or a popup comes back here, with the selection the
         // line edit keeps on show meanwhile.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) setPaintsItsText(true);
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            setPaintsItsText(true);
     }
     return handled;
 }
@@ -153,8 +157,9 @@ void TextBox::paintEvent(QPaintEvent* event)
     // Where and how a line edit without the focus draws its text, worked out the same way.
     QStyleOptionFrame panel;
     initStyleOption(&panel);
-    const QRect contents =
-        style()->subElementRect(QStyle::SE_LineEditContents, &panel, this).marginsRemoved(textMargins());
+    const QRect contents = style()
+                               ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
+                               .marginsRemoved(textMargins());
     const QFontMetrics metrics = fontMetrics();
     const int lineHeight = std::max(metrics.boundingRect(text()).height(), metrics.height());
     const Qt::Alignment align = QStyle::visualAlignment(layoutDirection(), alignment());
@@ -169,8 +174,8 @@ void TextBox::paintEvent(QPaintEvent* event)
     default:
         break;
     }
-    const QRect lineRect(contents.x() + kHorizontalMargin, top, contents.width() - 2 * kHorizontalMargin,
-                         lineHeight);
+    const QRect lineRect(contents.x() + kHorizontalMargin, top,
+                         contents.width() - 2 * kHorizontalMargin, lineHeight);
 
     QTextLayout layout(shownText(text()), font());
     QTextOption option;
@@ -199,7 +204,8 @@ void TextBox::paintEvent(QPaintEvent* event)
     } else {
         scroll = std::max(0, qRound(line.cursorToX(cursorPosition())) - lineRect.width() + 1);
     }
-    const QPoint topLeft = lineRect.topLeft() - QPoint(scroll, qRound(line.ascent()) - metrics.ascent());
+    const QPoint topLeft =
+        lineRect.topLeft() - QPoint(scroll, qRound(line.ascent()) - metrics.ascent());
 
     const QPalette colours = palette();
     QList<QTextLayout::FormatRange> selection;

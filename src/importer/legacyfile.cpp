@@ -1,7 +1,7 @@
 #include "legacyfile.h"
 
-#include <mdbtools.h>
 #include <fcntl.h>
+#include <mdbtools.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,11 +55,13 @@ QString textDamage(const QString& text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c.isNull()) return QStringLiteral("el texto tiene un carácter nulo en la posición %1").arg(i + 1);
+        if (c.isNull())
+            return QStringLiteral("el texto tiene un carácter nulo en la posición %1").arg(i + 1);
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             ++i;
         } else if (c.isSurrogate()) {
-            return QStringLiteral("el texto tiene medio carácter UTF-16 suelto en la posición %1").arg(i + 1);
+            return QStringLiteral("el texto tiene medio carácter UTF-16 suelto en la posición %1")
+                .arg(i + 1);
         }
     }
     return QString();
@@ -116,7 +118,9 @@ QString memoBytes(MdbHandle* mdb, const unsigned char* p, int len, QByteArray& o
         out.append(reinterpret_cast<const char*>(row) + 4, qsizetype(size) - 4);
     }
     if (out.size() < bytes)
-        return QStringLiteral("el memo está dañado (dice tener %1 bytes y se pudieron leer %2)").arg(bytes).arg(out.size());
+        return QStringLiteral("el memo está dañado (dice tener %1 bytes y se pudieron leer %2)")
+            .arg(bytes)
+            .arg(out.size());
     out.truncate(bytes);
     return QString();
 }
@@ -125,39 +129,68 @@ QString memoBytes(MdbHandle* mdb, const unsigned char* p, int len, QByteArray& o
 QString openFailure(int error)
 {
     switch (error) {
-    case ENOENT: return u"no se encuentra (o es un enlace que no lleva a ningún archivo)"_s;
-    case ELOOP: return u"es un enlace que vuelve sobre sí mismo"_s;
-    case EACCES: case EPERM: return u"no hay permiso para leerlo"_s;
-    default: return QStringLiteral("no se puede abrir (error del sistema %1)").arg(error);
+    case ENOENT:
+        return u"no se encuentra (o es un enlace que no lleva a ningún archivo)"_s;
+    case ELOOP:
+        return u"es un enlace que vuelve sobre sí mismo"_s;
+    case EACCES:
+    case EPERM:
+        return u"no hay permiso para leerlo"_s;
+    default:
+        return QStringLiteral("no se puede abrir (error del sistema %1)").arg(error);
     }
 }
 
 QString typeName(int type)
 {
     switch (type) {
-    case MDB_BOOL: return u"Sí/No"_s;
-    case MDB_BYTE: return u"Byte"_s;
-    case MDB_INT: return u"Entero"_s;
-    case MDB_LONGINT: return u"Entero largo"_s;
-    case MDB_MONEY: return u"Moneda"_s;
-    case MDB_FLOAT: return u"Simple"_s;
-    case MDB_DOUBLE: return u"Doble"_s;
-    case MDB_DATETIME: return u"Fecha/Hora"_s;
-    case MDB_TEXT: return u"Texto"_s;
-    case MDB_MEMO: return u"Memo"_s;
-    case MDB_NUMERIC: return u"Decimal"_s;
-    case MDB_BINARY: return u"Binario"_s;
-    case MDB_OLE: return u"Objeto OLE"_s;
-    case MDB_REPID: return u"Id. de réplica"_s;
-    default: return QStringLiteral("tipo %1").arg(type);
+    case MDB_BOOL:
+        return u"Sí/No"_s;
+    case MDB_BYTE:
+        return u"Byte"_s;
+    case MDB_INT:
+        return u"Entero"_s;
+    case MDB_LONGINT:
+        return u"Entero largo"_s;
+    case MDB_MONEY:
+        return u"Moneda"_s;
+    case MDB_FLOAT:
+        return u"Simple"_s;
+    case MDB_DOUBLE:
+        return u"Doble"_s;
+    case MDB_DATETIME:
+        return u"Fecha/Hora"_s;
+    case MDB_TEXT:
+        return u"Texto"_s;
+    case MDB_MEMO:
+        return u"Memo"_s;
+    case MDB_NUMERIC:
+        return u"Decimal"_s;
+    case MDB_BINARY:
+        return u"Binario"_s;
+    case MDB_OLE:
+        return u"Objeto OLE"_s;
+    case MDB_REPID:
+        return u"Id. de réplica"_s;
+    default:
+        return QStringLiteral("tipo %1").arg(type);
     }
 }
 
 bool supportedType(int type)
 {
     switch (type) {
-    case MDB_BOOL: case MDB_BYTE: case MDB_INT: case MDB_LONGINT: case MDB_MONEY: case MDB_FLOAT:
-    case MDB_DOUBLE: case MDB_DATETIME: case MDB_TEXT: case MDB_MEMO: case MDB_NUMERIC:
+    case MDB_BOOL:
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT:
+    case MDB_MONEY:
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+    case MDB_DATETIME:
+    case MDB_TEXT:
+    case MDB_MEMO:
+    case MDB_NUMERIC:
         return true;
     default:
         return false;
@@ -192,7 +225,8 @@ QString dateText(double days)
     // Written digit by digit: the import writes two dates per article.
     char16_t out[19];
     auto put = [&out](int at, int value, int digits) {
-        for (int i = digits - 1; i >= 0; --i, value /= 10) out[at + i] = char16_t(u'0' + value % 10);
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            out[at + i] = char16_t(u'0' + value % 10);
     };
     put(0, date.year(), 4);
     out[4] = u'-';
@@ -215,10 +249,12 @@ File::File(const QString& path) : path_(path)
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) throw ReadError(openFailure(errno));
     if (!S_ISREG(st.st_mode))
-        throw ReadError(S_ISDIR(st.st_mode)  ? u"es una carpeta, no un archivo"_s
-                        : S_ISFIFO(st.st_mode) ? u"es una tubería (FIFO), no un archivo"_s
-                                               : u"no es un archivo común (es un dispositivo o un socket)"_s);
-    const int probe = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        throw ReadError(S_ISDIR(st.st_mode) ? u"es una carpeta, no un archivo"_s
+                        : S_ISFIFO(st.st_mode)
+                            ? u"es una tubería (FIFO), no un archivo"_s
+                            : u"no es un archivo común (es un dispositivo o un socket)"_s);
+    const int probe =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (probe < 0) throw ReadError(openFailure(errno));
     ::close(probe);
     size_ = st.st_size;
@@ -261,15 +297,17 @@ std::unique_ptr<Table> File::table(const QString& name)
         if (!def) throw ReadError(u"el archivo está dañado: no se puede leer la tabla "_s + name);
         if (!mdb_read_columns(def)) {
             mdb_free_tabledef(def);
-            throw ReadError(u"el archivo está dañado: no se pueden leer las columnas de la tabla "_s + name);
+            throw ReadError(
+                u"el archivo está dañado: no se pueden leer las columnas de la tabla "_s + name);
         }
         return std::make_unique<Table>(mdb_, def);
     }
     const qint64 page = mdb->fmt->pg_size;
     if (page > 0 && size_ % page != 0)
-        throw ReadError(QStringLiteral("el archivo está dañado: no tiene la tabla %1 y está cortado "
-                                       "(%2 bytes, no es un múltiplo de la página de %3)")
-                            .arg(name, QString::number(size_), QString::number(page)));
+        throw ReadError(
+            QStringLiteral("el archivo está dañado: no tiene la tabla %1 y está cortado "
+                           "(%2 bytes, no es un múltiplo de la página de %3)")
+                .arg(name, QString::number(size_), QString::number(page)));
     throw ReadError(u"no tiene la tabla "_s + name);
 }
 
@@ -297,7 +335,8 @@ bool Table::next() { return mdb_fetch_row(def_) != 0; }
 
 bool Table::storedNull(int column) const
 {
-    // libmdb leaves an empty text and a Null alike (no bytes); the row's null mask tells them apart.
+    // libmdb leaves an empty text and a Null alike (no bytes); the row's null mask tells them
+    // apart.
     auto mdb = static_cast<MdbHandle*>(mdb_);
     int start = 0;
     size_t size = 0;
@@ -327,11 +366,18 @@ Value Table::value(int column) const
         return v;
     }
     switch (col->col_type) {
-    case MDB_BYTE: v.kind = Value::Kind::Whole; v.whole = p[0]; break;
-    case MDB_INT: v.kind = Value::Kind::Whole; v.whole = qint16(p[0] | (p[1] << 8)); break;
+    case MDB_BYTE:
+        v.kind = Value::Kind::Whole;
+        v.whole = p[0];
+        break;
+    case MDB_INT:
+        v.kind = Value::Kind::Whole;
+        v.whole = qint16(p[0] | (p[1] << 8));
+        break;
     case MDB_LONGINT:
         v.kind = Value::Kind::Whole;
-        v.whole = qint32(quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24));
+        v.whole = qint32(quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) |
+                         (quint32(p[3]) << 24));
         break;
     case MDB_MONEY: {
         // Whole ten-thousandths; the division gives the double nearest the four-decimal value.
@@ -352,10 +398,17 @@ Value Table::value(int column) const
         v.number = parseDecimal(buffer).value_or(double(f));
         break;
     }
-    case MDB_DOUBLE: v.kind = Value::Kind::Number; v.number = readDouble(p); break;
-    case MDB_DATETIME: v.kind = Value::Kind::Date; v.number = readDouble(p); break;
+    case MDB_DOUBLE:
+        v.kind = Value::Kind::Number;
+        v.number = readDouble(p);
+        break;
+    case MDB_DATETIME:
+        v.kind = Value::Kind::Date;
+        v.number = readDouble(p);
+        break;
     case MDB_NUMERIC: {
-        char* text = mdb_numeric_to_string(mdb, col->cur_value_start, col->col_scale, col->col_prec);
+        char* text =
+            mdb_numeric_to_string(mdb, col->cur_value_start, col->col_scale, col->col_prec);
         const auto d = parseDecimal(text);
         g_free(text);
         if (d) {
@@ -372,7 +425,8 @@ Value Table::value(int column) const
             v.text = decodeJet4Text(p, len);
             v.damage = textDamage(v.text);
         } else {
-            char* text = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type, len);
+            char* text =
+                mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type, len);
             v.text = QString::fromUtf8(text);
             g_free(text);
         }
@@ -382,12 +436,15 @@ Value Table::value(int column) const
         QByteArray stored;
         v.damage = memoBytes(mdb, p, len, stored);
         if (v.damage.isEmpty()) {
-            v.text = decodeJet4Text(reinterpret_cast<const unsigned char*>(stored.constData()), int(stored.size()));
+            v.text = decodeJet4Text(reinterpret_cast<const unsigned char*>(stored.constData()),
+                                    int(stored.size()));
             v.damage = textDamage(v.text);
         }
         break;
     }
-    default: v.kind = Value::Kind::Unsupported; break;
+    default:
+        v.kind = Value::Kind::Unsupported;
+        break;
     }
     return v;
 }

@@ -15,7 +15,10 @@ namespace legacy {
 // A file or table that cannot be read; the text says why, in Spanish, for the report.
 class ReadError : public std::runtime_error {
 public:
-    explicit ReadError(const QString& reason) : std::runtime_error(reason.toStdString()), reason_(reason) {}
+    explicit ReadError(const QString& reason)
+        : std::runtime_error(reason.toStdString()), reason_(reason)
+    {
+    }
     const QString& reason() const { return reason_; }
 
 private:
@@ -37,9 +40,9 @@ struct Value {
 
 struct Column {
     QString name;
-    int type = 0;       // libmdb's column type (MDB_TEXT, MDB_DOUBLE...)
-    int width = 0;      // characters, for text columns
-    QString typeName;   // as the old system names it, for the report ("Texto", "Doble"...)
+    int type = 0;      // libmdb's column type (MDB_TEXT, MDB_DOUBLE...)
+    int width = 0;     // characters, for text columns
+    QString typeName;  // as the old system names it, for the report ("Texto", "Doble"...)
     bool supported = true;
 };
 

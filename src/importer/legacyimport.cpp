@@ -50,19 +50,23 @@ bool isUsers(const catalogue::FileDef& def) { return def.fileName == u"Opcion.md
 QString shown(const legacy::Value& v)
 {
     switch (v.kind) {
-    case legacy::Value::Kind::Null: return u"(nulo)"_s;
+    case legacy::Value::Kind::Null:
+        return u"(nulo)"_s;
     case legacy::Value::Kind::Text: {
         QString text = v.text;
         if (text.size() > 60) text = text.left(57) + u"..."_s;
         return u'"' + text + u'"';
     }
-    case legacy::Value::Kind::Whole: return QString::number(v.whole);
-    case legacy::Value::Kind::Number: return numbertext::shortest(v.number);
+    case legacy::Value::Kind::Whole:
+        return QString::number(v.whole);
+    case legacy::Value::Kind::Number:
+        return numbertext::shortest(v.number);
     case legacy::Value::Kind::Date: {
         const QString text = legacy::dateText(v.number);
         return text.isEmpty() ? u"(fecha fuera de rango)"_s : text;
     }
-    case legacy::Value::Kind::Unsupported: return u"(valor binario)"_s;
+    case legacy::Value::Kind::Unsupported:
+        return u"(valor binario)"_s;
     }
     return QString();
 }
@@ -80,7 +84,8 @@ std::optional<double> parseNumber(const QString& text)
     const QByteArray latin = text.trimmed().toLatin1();
     double d = 0;
     const auto [ptr, ec] = std::from_chars(latin.constData(), latin.constData() + latin.size(), d);
-    if (ec != std::errc() || ptr != latin.constData() + latin.size() || latin.isEmpty() || !std::isfinite(d))
+    if (ec != std::errc() || ptr != latin.constData() + latin.size() || latin.isEmpty() ||
+        !std::isfinite(d))
         return std::nullopt;
     return d;
 }
@@ -97,9 +102,15 @@ std::optional<QString> convert(const FieldDef& field, const legacy::Value& v, QV
     case FieldType::Text: {
         QString text;
         switch (v.kind) {
-        case Kind::Text: text = v.text; break;
-        case Kind::Whole: text = QString::number(v.whole); break;
-        case Kind::Number: text = numbertext::shortest(v.number); break;
+        case Kind::Text:
+            text = v.text;
+            break;
+        case Kind::Whole:
+            text = QString::number(v.whole);
+            break;
+        case Kind::Number:
+            text = numbertext::shortest(v.number);
+            break;
         case Kind::Date: {
             // Rewritten as text, without a time zone that could lack that hour.
             const QString when = legacy::dateText(v.number);
@@ -108,10 +119,12 @@ std::optional<QString> convert(const FieldDef& field, const legacy::Value& v, QV
             if (when.mid(11) != u"00:00:00") text += u' ' + when.mid(11);
             break;
         }
-        default: return u"valor de otro tipo: se esperaba un texto"_s;
+        default:
+            return u"valor de otro tipo: se esperaba un texto"_s;
         }
         if (text.size() > field.width)
-            return QStringLiteral("texto más largo que el campo (%1 caracteres; el campo admite %2)")
+            return QStringLiteral(
+                       "texto más largo que el campo (%1 caracteres; el campo admite %2)")
                 .arg(text.size())
                 .arg(field.width);
         result = text;
@@ -168,8 +181,10 @@ std::optional<QString> convert(const FieldDef& field, const legacy::Value& v, QV
             const QString dayPart = given.section(u' ', 0, 0), timePart = given.section(u' ', 1);
             QDate day = QDate::fromString(dayPart, u"dd/MM/yyyy"_s);
             if (!day.isValid()) day = QDate::fromString(dayPart, u"yyyy-MM-dd"_s);
-            const QTime time = timePart.isEmpty() ? QTime(0, 0) : QTime::fromString(timePart, u"HH:mm:ss"_s);
-            if (!day.isValid() || !time.isValid()) return u"valor de otro tipo: se esperaba una fecha"_s;
+            const QTime time =
+                timePart.isEmpty() ? QTime(0, 0) : QTime::fromString(timePart, u"HH:mm:ss"_s);
+            if (!day.isValid() || !time.isValid())
+                return u"valor de otro tipo: se esperaba una fecha"_s;
             text = day.toString(u"yyyy-MM-dd"_s) + u' ' + time.toString(u"HH:mm:ss"_s);
         } else {
             return u"valor de otro tipo: se esperaba una fecha"_s;
@@ -289,11 +304,13 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
     }
     const int letterCode = isDepartments(def) ? def.table.fieldIndex(u"COD_LET") : -1;
     for (size_t f = 0; f < fields.size(); ++f) {
-        const bool present = std::any_of(columns.begin(), columns.end(), [&](const legacy::Column& c) {
-            return c.name.compare(fields[f].name, Qt::CaseInsensitive) == 0;
-        });
+        const bool present =
+            std::any_of(columns.begin(), columns.end(), [&](const legacy::Column& c) {
+                return c.name.compare(fields[f].name, Qt::CaseInsensitive) == 0;
+            });
         if (source[f] < 0 && int(f) != letterCode)
-            notes << (present ? u"  columna %1: queda vacía"_s : u"  columna %1: no está en el archivo anterior; queda vacía"_s)
+            notes << (present ? u"  columna %1: queda vacía"_s
+                              : u"  columna %1: no está en el archivo anterior; queda vacía"_s)
                          .arg(fields[f].name);
     }
     std::vector<qint64> unplacedValues(unplaced.size(), 0);
@@ -331,10 +348,12 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
         auto rowName = [&] {
             return keyField >= 0 && !isBlank(values[size_t(keyField)])
                        ? QStringLiteral("fila %1 (%2 %3)")
-                             .arg(QString::number(number), fields[size_t(keyField)].name, shown(values[size_t(keyField)]))
+                             .arg(QString::number(number), fields[size_t(keyField)].name,
+                                  shown(values[size_t(keyField)]))
                        : QStringLiteral("fila %1").arg(number);
         };
-        auto problem = [&](const FieldDef& field, const legacy::Value& v, const QString& reason, bool skips) {
+        auto problem = [&](const FieldDef& field, const legacy::Value& v, const QString& reason,
+                           bool skips) {
             report.lines << QStringLiteral("  %1, %2 = %3: %4; %5")
                                 .arg(rowName(), fieldWord(field), shown(v), reason,
                                      skips ? u"no se importa"_s : u"se importa igual"_s);
@@ -364,25 +383,30 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
                 key.toString().trimmed().toLongLong(&numeric);
                 if (!numeric) {
                     problem(field, v,
-                            letterCode >= 0 ? u"el código no es un número (no se puede calcular COD_LET)"_s
-                                            : u"el código no es un número"_s,
+                            letterCode >= 0
+                                ? u"el código no es un número (no se puede calcular COD_LET)"_s
+                                : u"el código no es un número"_s,
                             true);
                     continue;
                 }
             }
             const auto seen = keys.constFind(keyOf(key));
             if (seen != keys.constEnd()) {
-                problem(field, v, QStringLiteral("clave repetida (queda la fila %1)").arg(*seen), true);
+                problem(field, v, QStringLiteral("clave repetida (queda la fila %1)").arg(*seen),
+                        true);
                 continue;
             }
             keys.insert(keyOf(key), number);
         }
-        if (letterCode >= 0 && row[size_t(letterCode)].toString().trimmed().isEmpty() && keyField >= 0)
-            row[size_t(letterCode)] = u"D"_s + QString::number(row[size_t(keyField)].toString().trimmed().toLongLong());
+        if (letterCode >= 0 && row[size_t(letterCode)].toString().trimmed().isEmpty() &&
+            keyField >= 0)
+            row[size_t(letterCode)] =
+                u"D"_s + QString::number(row[size_t(keyField)].toString().trimmed().toLongLong());
 
         // Imported as they are, but worth a look.
         if (descriptionField >= 0 && isBlank(values[size_t(descriptionField)]))
-            problem(fields[size_t(descriptionField)], values[size_t(descriptionField)], u"artículo sin descripción"_s, false);
+            problem(fields[size_t(descriptionField)], values[size_t(descriptionField)],
+                    u"artículo sin descripción"_s, false);
         if (isArticles(def))
             for (const char16_t* name : {u"net", u"cos", u"lis1", u"lis2", u"lis3"}) {
                 const int f = def.table.fieldIndex(name);
@@ -394,11 +418,11 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
             const auto seen = barcodes.constFind(barcode);
             if (seen != barcodes.constEnd())
                 problem(fields[size_t(barcodeField)], values[size_t(barcodeField)],
-                        QStringLiteral("código de barras repetido (también en la fila %1; el programa encuentra la primera)")
+                        QStringLiteral("código de barras repetido (también en la fila %1; el "
+                                       "programa encuentra la primera)")
                             .arg(*seen),
                         false);
-            else
-                barcodes.insert(barcode, number);
+            else barcodes.insert(barcode, number);
         }
         // No plain password lands in the program's files.
         if (passwordField >= 0 && !row[size_t(passwordField)].toString().isEmpty())
@@ -410,18 +434,25 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
     for (size_t u = 0; u < unplaced.size(); ++u) {
         const legacy::Column& column = columns[size_t(unplaced[u])];
         report.lostValues += unplacedValues[u];
-        notes << (column.supported
-                      ? QStringLiteral("  columna %1 (%2): el programa no la tiene; %3 valor(es) no se importan")
-                      : QStringLiteral("  columna %1 (%2): ese tipo no se puede importar; %3 valor(es) no se importan"))
-                     .arg(column.name, column.typeName, QString::number(unplacedValues[u]));
+        notes
+            << (column.supported
+                    ? QStringLiteral(
+                          "  columna %1 (%2): el programa no la tiene; %3 valor(es) no se importan")
+                    : QStringLiteral("  columna %1 (%2): ese tipo no se puede importar; %3 "
+                                     "valor(es) no se importan"))
+                   .arg(column.name, column.typeName, QString::number(unplacedValues[u]));
     }
     if (report.rowsRead < total)
-        notes << QStringLiteral("  la tabla declara %1 filas y solo se pudieron leer %2: el archivo puede estar dañado")
+        notes << QStringLiteral(
+                     "  la tabla declara %1 filas y solo se pudieron leer %2: el archivo puede "
+                     "estar dañado")
                      .arg(QString::number(total), QString::number(report.rowsRead));
     report.lostValues += std::max<qint64>(0, total - report.rowsRead);
     if (const int lines = libraryMessages.lines()) {
-        notes << QStringLiteral("  el lector del archivo anterior dio %1 aviso(s) de datos que no pudo interpretar: "
-                                "revise el archivo en el sistema anterior")
+        notes << QStringLiteral(
+                     "  el lector del archivo anterior dio %1 aviso(s) de datos que no pudo "
+                     "interpretar: "
+                     "revise el archivo en el sistema anterior")
                      .arg(lines);
         report.warnings += lines;
     }
@@ -438,10 +469,14 @@ void verifyBuilt(const catalogue::FileDef& def, const QString& path, qint64 rows
     const QStringList check = db->pragmaLines(u"integrity_check"_s);
     if (check != QStringList{u"ok"_s}) throw EngineError(EngineErrorCode::NotOurFormat, path);
     const qint64 stored =
-        db->Select(QStringLiteral("SELECT count(*) FROM %1").arg(quotedName(def.table.name))).value(0).value(0).toLongLong();
-    if (stored != rows) throw EngineError(EngineErrorCode::Internal,
-                                          QStringLiteral("%1: %2 filas escritas, %3 esperadas")
-                                              .arg(def.fileName, QString::number(stored), QString::number(rows)));
+        db->Select(QStringLiteral("SELECT count(*) FROM %1").arg(quotedName(def.table.name)))
+            .value(0)
+            .value(0)
+            .toLongLong();
+    if (stored != rows)
+        throw EngineError(EngineErrorCode::Internal,
+                          QStringLiteral("%1: %2 filas escritas, %3 esperadas")
+                              .arg(def.fileName, QString::number(stored), QString::number(rows)));
 }
 
 }  // namespace
@@ -479,12 +514,13 @@ namespace {
 // Whatever stands under such a name is listed, a folder or a pipe too, so that the report says
 // why it was not read. A file with two names in the folder ("ARTICULOS.MDB" and "Articulos.mdb")
 // is put in `ambiguous`, one line each.
-std::vector<std::pair<const catalogue::FileDef*, QString>> legacyFiles(const QString& folder, QStringList& ambiguous)
+std::vector<std::pair<const catalogue::FileDef*, QString>> legacyFiles(const QString& folder,
+                                                                       QStringList& ambiguous)
 {
     std::vector<std::pair<const catalogue::FileDef*, QString>> found;
     const QDir dir(folder);
-    const QStringList names =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList names = dir.entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const catalogue::FileDef& def : catalogue::files()) {
         QStringList same;
         for (const QString& name : names)
@@ -501,8 +537,9 @@ void printReport(const FileReport& r, bool dryRun, QTextStream& out)
         out << r.fileName << ": no se puede leer: " << r.failure << '\n';
     } else {
         const auto& def = *catalogue::find(r.fileName);
-        out << r.fileName << " (tabla " << def.table.name << "): " << r.rowsRead << " fila(s) leída(s), "
-            << r.rowsStored << (dryRun ? " se importarían" : " importada(s)");
+        out << r.fileName << " (tabla " << def.table.name << "): " << r.rowsRead
+            << " fila(s) leída(s), " << r.rowsStored
+            << (dryRun ? " se importarían" : " importada(s)");
         if (r.skipped) out << ", " << r.skipped << " no";
         if (r.warnings) out << ", " << r.warnings << " aviso(s)";
         out << '\n';
@@ -531,8 +568,10 @@ bool isDataFile(const QString& name)
     return false;
 }
 
-QString stagingPrefix(const QString& dataFolder) { return u"."_s + QFileInfo(dataFolder).fileName() + u".importando-"_s; }
-
+QString stagingPrefix(const QString& dataFolder)
+{
+    return u"."_s + QFileInfo(dataFolder).fileName() + u".importando-"_s;
+}
 
 }  // namespace
 
@@ -545,13 +584,16 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
     QStringList ambiguous;
     const auto sources = legacyFiles(legacyFolder, ambiguous);
     if (!ambiguous.isEmpty()) {
-        err << "La carpeta " << legacyFolder << " tiene dos archivos con el mismo nombre (sin contar mayúsculas):\n";
+        err << "La carpeta " << legacyFolder
+            << " tiene dos archivos con el mismo nombre (sin contar mayúsculas):\n";
         for (const QString& line : ambiguous) err << "  " << line << '\n';
-        err << "No se sabe cuál leer; deje uno solo de cada uno y repita la orden. No se cambió nada.\n";
+        err << "No se sabe cuál leer; deje uno solo de cada uno y repita la orden. No se cambió "
+               "nada.\n";
         return 1;
     }
     if (sources.empty()) {
-        err << "La carpeta " << legacyFolder << " no tiene ninguno de los archivos del sistema anterior (Opcion.mdb, "
+        err << "La carpeta " << legacyFolder
+            << " no tiene ninguno de los archivos del sistema anterior (Opcion.mdb, "
             << "Articulos.mdb, Clientes.mdb...).\n";
         return 1;
     }
@@ -580,10 +622,13 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
         const QString parent = QFileInfo(dataFolder).absolutePath();
         QStringList current;
         for (const catalogue::FileDef& def : catalogue::files())
-            if (const QString path = existingFile(dataFolder, def.fileName); !path.isEmpty()) current << path;
+            if (const QString path = existingFile(dataFolder, def.fileName); !path.isEmpty())
+                current << path;
         if (!current.isEmpty() && !options.replace) {
-            err << "La carpeta de datos " << dataFolder << " ya tiene archivos; no se cambió nada.\n"
-                << "Para reemplazarlos (quedan guardados en una carpeta antes-de-importar-...) agregue --reemplazar.\n";
+            err << "La carpeta de datos " << dataFolder
+                << " ya tiene archivos; no se cambió nada.\n"
+                << "Para reemplazarlos (quedan guardados en una carpeta antes-de-importar-...) "
+                   "agregue --reemplazar.\n";
             return 1;
         }
         if (!QDir().mkpath(parent)) {
@@ -591,14 +636,17 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
             return 1;
         }
         // What an import killed earlier left beside the data folder.
-        for (const QString& name : QDir(parent).entryList({stagingPrefix(dataFolder) + u'*'}, QDir::Dirs | QDir::Hidden))
+        for (const QString& name :
+             QDir(parent).entryList({stagingPrefix(dataFolder) + u'*'}, QDir::Dirs | QDir::Hidden))
             removeTree(parent + u'/' + name);
 
-        const QString staging = parent + u'/' + stagingPrefix(dataFolder) + QUuid::createUuid().toString(QUuid::Id128);
+        const QString staging =
+            parent + u'/' + stagingPrefix(dataFolder) + QUuid::createUuid().toString(QUuid::Id128);
         try {
             // A journal left by an interrupted write is rolled back before the files are kept.
             for (const catalogue::FileDef& def : catalogue::files())
-                if (const QString path = existingFile(dataFolder, def.fileName); !path.isEmpty()) try {
+                if (const QString path = existingFile(dataFolder, def.fileName); !path.isEmpty())
+                    try {
                         catalogue::openAt(def, path)->pragmaLines(u"quick_check"_s);
                     } catch (const EngineError&) {
                         // A damaged file is kept aside as it is.
@@ -606,7 +654,8 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
             if (!QDir().mkpath(staging)) throw EngineError(EngineErrorCode::PathNotValid, staging);
             for (const catalogue::FileDef& def : catalogue::files()) {
                 const QString target = staging + u'/' + def.fileName;
-                const auto source = std::find_if(sources.begin(), sources.end(), [&](const auto& s) { return s.first == &def; });
+                const auto source = std::find_if(sources.begin(), sources.end(),
+                                                 [&](const auto& s) { return s.first == &def; });
                 if (source != sources.end()) {
                     reports.push_back(buildFile(source->second, def, target, progress));
                     printReport(reports.back(), false, out);
@@ -614,26 +663,36 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
                 }
                 if (const QString now = existingFile(dataFolder, def.fileName); !now.isEmpty()) {
                     filereplace::linkTree(now, target);
-                    if (source != sources.end()) out << "  " << def.fileName << ": queda el archivo actual.\n";
+                    if (source != sources.end())
+                        out << "  " << def.fileName << ": queda el archivo actual.\n";
                 } else {
                     catalogue::createFile(def, target, [&](Database& db) {
                         if (isUsers(def)) storefiles::addInitialUser(db);
                     });
                     out << "  " << def.fileName << ": se crea vacío"
-                        << (isUsers(def) ? u" con el usuario VUMRE (contraseña VUMRE)"_s : QString()) << ".\n";
+                        << (isUsers(def) ? u" con el usuario VUMRE (contraseña VUMRE)"_s
+                                         : QString())
+                        << ".\n";
                 }
             }
             if (QFileInfo(dataFolder).isDir()) {
                 // Everything else in the data folder stays, earlier copies included.
-                for (const QString& name : QDir(dataFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-                    if (!isDataFile(name)) filereplace::linkTree(dataFolder + u'/' + name, staging + u'/' + name);
+                for (const QString& name : QDir(dataFolder)
+                                               .entryList(QDir::AllEntries | QDir::Hidden |
+                                                          QDir::System | QDir::NoDotAndDotDot))
+                    if (!isDataFile(name))
+                        filereplace::linkTree(dataFolder + u'/' + name, staging + u'/' + name);
             }
             if (!current.isEmpty()) {
-                QString keep = u"antes-de-importar-"_s + QDateTime::currentDateTime().toString(u"yyyy-MM-dd-HHmmss"_s);
+                QString keep = u"antes-de-importar-"_s +
+                               QDateTime::currentDateTime().toString(u"yyyy-MM-dd-HHmmss"_s);
                 for (int n = 2; QFileInfo::exists(staging + u'/' + keep); ++n)
                     keep = keep.section(u'_', 0, 0) + u'_' + QString::number(n);
-                if (!QDir().mkpath(staging + u'/' + keep)) throw EngineError(EngineErrorCode::PathNotValid, keep);
-                for (const QString& path : current) filereplace::copyPlainFile(path, staging + u'/' + keep + u'/' + QFileInfo(path).fileName());
+                if (!QDir().mkpath(staging + u'/' + keep))
+                    throw EngineError(EngineErrorCode::PathNotValid, keep);
+                for (const QString& path : current)
+                    filereplace::copyPlainFile(
+                        path, staging + u'/' + keep + u'/' + QFileInfo(path).fileName());
                 out << "Los archivos anteriores quedan en " << dataFolder << '/' << keep << ".\n";
             }
             filereplace::syncTree(staging);
@@ -665,15 +724,19 @@ int run(const QString& legacyFolder, const Options& options, QTextStream& out, Q
         lost += r.lostValues;
         unreadable += !r.failure.isEmpty();
     }
-    out << "Resumen: " << reports.size() - size_t(unreadable) << " archivo(s) leído(s), " << unreadable
-        << " sin leer; " << read << " fila(s) leída(s), " << stored << (options.dryRun ? " se importarían, " : " importada(s), ")
-        << skipped << " no, " << warnings << " aviso(s)";
+    out << "Resumen: " << reports.size() - size_t(unreadable) << " archivo(s) leído(s), "
+        << unreadable << " sin leer; " << read << " fila(s) leída(s), " << stored
+        << (options.dryRun ? " se importarían, " : " importada(s), ") << skipped << " no, "
+        << warnings << " aviso(s)";
     if (lost) out << ", " << lost << " valor(es) sin lugar";
     out << ".\n";
     const bool losesData = unreadable || skipped || lost;
-    out << (losesData ? (options.dryRun ? u"Atención: algunos datos no se importarían (vea las líneas de arriba)."_s
-                                        : u"Atención: algunos datos no se importaron (vea las líneas de arriba)."_s)
-                      : (options.dryRun ? u"No se perdería ningún dato."_s : u"Importación completa: no se perdió ningún dato."_s))
+    out << (losesData
+                ? (options.dryRun
+                       ? u"Atención: algunos datos no se importarían (vea las líneas de arriba)."_s
+                       : u"Atención: algunos datos no se importaron (vea las líneas de arriba)."_s)
+                : (options.dryRun ? u"No se perdería ningún dato."_s
+                                  : u"Importación completa: no se perdió ningún dato."_s))
         << '\n';
     return losesData ? 1 : 0;
 }

@@ -18,8 +18,8 @@ namespace legacyimport {
 
 // What became of one old file.
 struct FileReport {
-    QString fileName;      // the program's name ("Articulos.mdb")
-    QString failure;       // why the file could not be read; empty when it was
+    QString fileName;  // the program's name ("Articulos.mdb")
+    QString failure;   // why the file could not be read; empty when it was
     qint64 rowsRead = 0;
     qint64 rowsStored = 0;  // rows imported, or that a dry run would import
     qint64 skipped = 0;

@@ -54,10 +54,13 @@ std::unique_ptr<QFile> openForReading(const QString& path)
     if (fd < 0) {
         switch (errno) {
         case ENOENT:
-        case ENOTDIR: throw EngineError(EngineErrorCode::FileNotFound, path);
+        case ENOTDIR:
+            throw EngineError(EngineErrorCode::FileNotFound, path);
         case EACCES:
-        case EPERM: throw EngineError(EngineErrorCode::NoReadPermission, path);
-        default: throw EngineError(EngineErrorCode::CannotOpenFile, path);
+        case EPERM:
+            throw EngineError(EngineErrorCode::NoReadPermission, path);
+        default:
+            throw EngineError(EngineErrorCode::CannotOpenFile, path);
         }
     }
     struct stat st {};
@@ -87,13 +90,15 @@ public:
         if (row >= kMaxRows)
             throw damaged(path_, QStringLiteral("la hoja tiene más de %1 filas").arg(kMaxRows));
         if (column >= kMaxColumns)
-            throw damaged(path_, QStringLiteral("la hoja tiene más de %1 columnas").arg(kMaxColumns));
+            throw damaged(path_,
+                          QStringLiteral("la hoja tiene más de %1 columnas").arg(kMaxColumns));
         if (row >= sheet_.rows.size()) sheet_.rows.resize(row + 1);
         QStringList& cells = sheet_.rows[row];
         if (column >= cells.size()) {
             cellCount_ += column + 1 - cells.size();
             if (cellCount_ > kMaxCells)
-                throw damaged(path_, QStringLiteral("la hoja tiene más de %1 celdas").arg(kMaxCells));
+                throw damaged(path_,
+                              QStringLiteral("la hoja tiene más de %1 celdas").arg(kMaxCells));
             cells.resize(column + 1);
         }
         cells[column] = text;
@@ -113,8 +118,10 @@ QString numberText(QStringView stored)
 {
     const QByteArray latin = stored.trimmed().toLatin1();
     double value = 0;
-    const auto [end, ec] = std::from_chars(latin.constData(), latin.constData() + latin.size(), value);
-    if (latin.isEmpty() || ec != std::errc() || end != latin.constData() + latin.size() || !std::isfinite(value))
+    const auto [end, ec] =
+        std::from_chars(latin.constData(), latin.constData() + latin.size(), value);
+    if (latin.isEmpty() || ec != std::errc() || end != latin.constData() + latin.size() ||
+        !std::isfinite(value))
         return stored.toString();
     return numbertext::shortest(value).replace(u',', u'.');
 }
@@ -166,9 +173,11 @@ QChar csvSeparator(QStringView text)
 Sheet readCsv(QFile& file, const QString& path)
 {
     if (file.size() > kMaxCsvBytes)
-        throw damaged(path, QStringLiteral("el archivo pasa de %1 MB").arg(kMaxCsvBytes / (1024 * 1024)));
+        throw damaged(path,
+                      QStringLiteral("el archivo pasa de %1 MB").arg(kMaxCsvBytes / (1024 * 1024)));
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) throw EngineError(EngineErrorCode::CannotOpenFile, path);
+    if (file.error() != QFileDevice::NoError)
+        throw EngineError(EngineErrorCode::CannotOpenFile, path);
     const QString text = decodeCsv(bytes);
     const QChar separator = csvSeparator(text);
 
@@ -206,7 +215,9 @@ Sheet readCsv(QFile& file, const QString& path)
         }
     }
     if (inQuotes)
-        throw damaged(path, QStringLiteral("unas comillas abiertas en la línea %1 no se cierran").arg(quoteLine));
+        throw damaged(
+            path,
+            QStringLiteral("unas comillas abiertas en la línea %1 no se cierran").arg(quoteLine));
     sheet.put(row, column, field);
     return sheet.take();
 }
@@ -232,9 +243,9 @@ ZPOS64_T tell(voidpf, voidpf file) { return ZPOS64_T(static_cast<QFile*>(file)->
 long seek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
 {
     QFile* file = static_cast<QFile*>(stream);
-    const qint64 base = origin == ZLIB_FILEFUNC_SEEK_CUR ? file->pos()
+    const qint64 base = origin == ZLIB_FILEFUNC_SEEK_CUR   ? file->pos()
                         : origin == ZLIB_FILEFUNC_SEEK_END ? file->size()
-                                                            : 0;
+                                                           : 0;
     // An offset from a damaged header may be anything.
     if (offset > ZPOS64_T(std::numeric_limits<qint64>::max() - base)) return -1;
     return file->seek(base + qint64(offset)) ? 0 : -1;
@@ -242,7 +253,10 @@ long seek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
 
 int close(voidpf, voidpf) { return 0; }  // the file is its caller's
 
-int error(voidpf, voidpf file) { return static_cast<QFile*>(file)->error() != QFileDevice::NoError; }
+int error(voidpf, voidpf file)
+{
+    return static_cast<QFile*>(file)->error() != QFileDevice::NoError;
+}
 
 }  // namespace zipio
 
@@ -250,11 +264,13 @@ class Package {
 public:
     Package(QFile& file, const QString& path, const QString& kind) : path_(path), kind_(kind)
     {
-        zlib_filefunc64_def io{zipio::open, zipio::read, zipio::write, zipio::tell,
+        zlib_filefunc64_def io{zipio::open, zipio::read,  zipio::write, zipio::tell,
                                zipio::seek, zipio::close, zipio::error, nullptr};
         zip_ = unzOpen2_64(&file, &io);
         if (!zip_)
-            throw damaged(path_, QStringLiteral("no es un %1: no es un archivo comprimido o está dañado").arg(kind_));
+            throw damaged(path_,
+                          QStringLiteral("no es un %1: no es un archivo comprimido o está dañado")
+                              .arg(kind_));
     }
     ~Package() { unzClose(zip_); }  // closes the part being read too
     Package(const Package&) = delete;
@@ -264,7 +280,8 @@ public:
     bool has(const QString& name)
     {
         const int found = unzLocateFile(zip_, name.toUtf8().constData(), kCaseInsensitive);
-        if (found == UNZ_END_OF_LIST_OF_FILE || found == UNZ_PARAMERROR) return false;  // too long a name
+        if (found == UNZ_END_OF_LIST_OF_FILE || found == UNZ_PARAMERROR)
+            return false;  // too long a name
         if (found != UNZ_OK) throw brokenPart(name);
         return true;
     }
@@ -284,9 +301,11 @@ private:
 
     QByteArray unpack(const QString& name)
     {
-        if (!has(name)) throw damaged(path_, QStringLiteral("no es un %1: le falta %2").arg(kind_, name));
+        if (!has(name))
+            throw damaged(path_, QStringLiteral("no es un %1: le falta %2").arg(kind_, name));
         unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) throw brokenPart(name);
+        if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+            throw brokenPart(name);
         if (info.uncompressed_size > quint64(kMaxPartBytes)) throw tooBig(name);
         if (unzOpenCurrentFile(zip_) != UNZ_OK) throw brokenPart(name);
         // minizip stops at the size the entry declares; the limit is checked again while
@@ -306,12 +325,14 @@ private:
 
     EngineError brokenPart(const QString& name) const
     {
-        return damaged(path_, QStringLiteral("el %1 está dañado (no se puede leer %2)").arg(kind_, name));
+        return damaged(path_,
+                       QStringLiteral("el %1 está dañado (no se puede leer %2)").arg(kind_, name));
     }
 
     EngineError tooBig(const QString& name) const
     {
-        return damaged(path_, QStringLiteral("%1 pasa de %2 MB").arg(name).arg(kMaxPartBytes / (1024 * 1024)));
+        return damaged(
+            path_, QStringLiteral("%1 pasa de %2 MB").arg(name).arg(kMaxPartBytes / (1024 * 1024)));
     }
 
     unzFile zip_ = nullptr;
@@ -334,7 +355,8 @@ QList<Relationship> relationships(Package& package, const QString& name)
             if (!xml.isStartElement() || xml.name() != u"Relationship") continue;
             const QXmlStreamAttributes a = xml.attributes();
             if (a.value("TargetMode"_L1) == u"External") continue;
-            found.push_back({a.value("Id"_L1).toString(), a.value("Type"_L1).toString(), a.value("Target"_L1).toString()});
+            found.push_back({a.value("Id"_L1).toString(), a.value("Type"_L1).toString(),
+                             a.value("Target"_L1).toString()});
         }
     });
     return found;
@@ -356,7 +378,8 @@ QString richText(QXmlStreamReader& xml)
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement()) {
-            if (xml.name() == u"t") text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            if (xml.name() == u"t")
+                text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
             else if (xml.name() == u"rPh" || xml.name() == u"phoneticPr") xml.skipCurrentElement();
             else ++depth;
         } else if (xml.isEndElement()) {
@@ -399,7 +422,8 @@ bool cellReference(QStringView reference, qint64& column, qint64& row)
     return ok && row >= 0 && reference[i].isDigit();
 }
 
-void readWorksheet(QXmlStreamReader& xml, const QStringList& strings, SheetBuilder& sheet, const QString& path)
+void readWorksheet(QXmlStreamReader& xml, const QStringList& strings, SheetBuilder& sheet,
+                   const QString& path)
 {
     qint64 row = -1, column = -1;
     while (!xml.atEnd()) {
@@ -409,7 +433,8 @@ void readWorksheet(QXmlStreamReader& xml, const QStringList& strings, SheetBuild
             const QString number = xml.attributes().value("r"_L1).toString();
             bool ok = true;
             row = number.isEmpty() ? row + 1 : number.toLongLong(&ok) - 1;
-            if (!ok || row < 0) throw damaged(path, QStringLiteral("una fila tiene el número «%1»").arg(number));
+            if (!ok || row < 0)
+                throw damaged(path, QStringLiteral("una fila tiene el número «%1»").arg(number));
             column = -1;
         } else if (xml.name() == u"c") {
             const QXmlStreamAttributes a = xml.attributes();
@@ -419,7 +444,8 @@ void readWorksheet(QXmlStreamReader& xml, const QStringList& strings, SheetBuild
             } else {
                 qint64 referencedRow = 0;
                 if (!cellReference(reference, column, referencedRow))
-                    throw damaged(path, QStringLiteral("una celda tiene la referencia «%1»").arg(reference));
+                    throw damaged(
+                        path, QStringLiteral("una celda tiene la referencia «%1»").arg(reference));
                 row = referencedRow;
             }
             if (row < 0) row = 0;
@@ -434,7 +460,9 @@ void readWorksheet(QXmlStreamReader& xml, const QStringList& strings, SheetBuild
                 bool ok = false;
                 const qint64 index = value.trimmed().toLongLong(&ok);
                 if (!ok || index < 0 || index >= strings.size())
-                    throw damaged(path, QStringLiteral("la celda %1 remite a un texto que no existe").arg(reference));
+                    throw damaged(path,
+                                  QStringLiteral("la celda %1 remite a un texto que no existe")
+                                      .arg(reference));
                 text = strings[index];
             } else if (type == u"inlineStr") {
                 text = inlineText;
@@ -467,22 +495,26 @@ Sheet readXlsx(QFile& file, const QString& path)
             xml.readNext();
             if (!xml.isStartElement() || xml.name() != u"sheet") continue;
             for (const QXmlStreamAttribute& a : xml.attributes())
-                if (a.name() == u"id" && a.namespaceUri().endsWith(u"/relationships")) sheetIds << a.value().toString();
+                if (a.name() == u"id" && a.namespaceUri().endsWith(u"/relationships"))
+                    sheetIds << a.value().toString();
         }
     });
     QString worksheet, strings;
     for (const QString& id : sheetIds) {
         for (const Relationship& r : parts)
-            if (r.id == id && r.type.endsWith(u"/worksheet") && worksheet.isEmpty()) worksheet = partName(folder, r.target);
+            if (r.id == id && r.type.endsWith(u"/worksheet") && worksheet.isEmpty())
+                worksheet = partName(folder, r.target);
     }
     for (const Relationship& r : parts)
         if (r.type.endsWith(u"/sharedStrings")) strings = partName(folder, r.target);
     if (worksheet.isEmpty() || !package.has(worksheet))
         throw damaged(path, u"el libro no tiene ninguna hoja de cálculo"_s);
 
-    const QStringList shared = strings.isEmpty() ? QStringList() : sharedStrings(package, strings, path);
+    const QStringList shared =
+        strings.isEmpty() ? QStringList() : sharedStrings(package, strings, path);
     SheetBuilder sheet(path);
-    package.readXml(worksheet, [&](QXmlStreamReader& xml) { readWorksheet(xml, shared, sheet, path); });
+    package.readXml(worksheet,
+                    [&](QXmlStreamReader& xml) { readWorksheet(xml, shared, sheet, path); });
     return sheet.take();
 }
 
@@ -541,11 +573,13 @@ QString odsCellText(QXmlStreamReader& xml)
     const QXmlStreamAttributes a = xml.attributes();
     const QStringView type = a.value(kOffice, u"value-type"_s);
     const QString shown = shownText(xml);
-    if (type == u"float" || type == u"percentage" || type == u"currency") return numberText(a.value(kOffice, u"value"_s));
+    if (type == u"float" || type == u"percentage" || type == u"currency")
+        return numberText(a.value(kOffice, u"value"_s));
     if (type == u"boolean") return booleanText(a.value(kOffice, u"boolean-value"_s) == u"true");
     if (type == u"date") return a.value(kOffice, u"date-value"_s).toString();
     if (type == u"time") return a.value(kOffice, u"time-value"_s).toString();
-    if (a.hasAttribute(kOffice, u"string-value"_s)) return a.value(kOffice, u"string-value"_s).toString();
+    if (a.hasAttribute(kOffice, u"string-value"_s))
+        return a.value(kOffice, u"string-value"_s).toString();
     return shown;
 }
 
@@ -560,11 +594,13 @@ void readOdsRow(QXmlStreamReader& xml, qint64 row, qint64 repeat, SheetBuilder& 
     std::vector<OdsCell> cells;
     qint64 column = 0;
     while (xml.readNextStartElement()) {
-        if (xml.namespaceUri() != kTable || (xml.name() != u"table-cell" && xml.name() != u"covered-table-cell")) {
+        if (xml.namespaceUri() != kTable ||
+            (xml.name() != u"table-cell" && xml.name() != u"covered-table-cell")) {
             xml.skipCurrentElement();
             continue;
         }
-        const qint64 count = std::min(repeatCount(xml.attributes(), u"number-columns-repeated"_s), kMaxColumns + 1);
+        const qint64 count =
+            std::min(repeatCount(xml.attributes(), u"number-columns-repeated"_s), kMaxColumns + 1);
         QString text = odsCellText(xml);
         if (!text.isEmpty()) cells.push_back({column, count, std::move(text)});
         column += count;
@@ -584,8 +620,8 @@ void readOdsTable(QXmlStreamReader& xml, SheetBuilder& sheet)
         if (xml.isEndElement() && depth-- == 0) return;
         if (!xml.isStartElement()) continue;
         const bool rowGroup = xml.namespaceUri() == kTable &&
-                              (xml.name() == u"table-row-group" || xml.name() == u"table-header-rows" ||
-                               xml.name() == u"table-rows");
+                              (xml.name() == u"table-row-group" ||
+                               xml.name() == u"table-header-rows" || xml.name() == u"table-rows");
         if (rowGroup) {
             ++depth;
         } else if (xml.namespaceUri() == kTable && xml.name() == u"table-row") {
@@ -632,7 +668,8 @@ struct CostReading {
 QString ungrouped(QStringView text, QChar separator)
 {
     const QList<QStringView> groups = text.split(separator);
-    if (groups.front().isEmpty() || groups.front().size() > 3 || groups.front().front() == u'0') return QString();
+    if (groups.front().isEmpty() || groups.front().size() > 3 || groups.front().front() == u'0')
+        return QString();
     for (qsizetype i = 1; i < groups.size(); ++i)
         if (groups[i].size() != 3) return QString();
     QString digits;
@@ -695,7 +732,8 @@ CostReading readCost(const QString& cell)
     const QByteArray plain = (whole.isEmpty() ? u"0"_s : whole).toLatin1() +
                              (hasDecimals ? "." + decimals.toLatin1() : QByteArray());
     double value = 0;
-    const auto [end, ec] = std::from_chars(plain.constData(), plain.constData() + plain.size(), value);
+    const auto [end, ec] =
+        std::from_chars(plain.constData(), plain.constData() + plain.size(), value);
     if (ec != std::errc() || end != plain.constData() + plain.size() || !std::isfinite(value))
         return {0, CostProblem::NotANumber};
     return {value, CostProblem::None};
@@ -703,13 +741,17 @@ CostReading readCost(const QString& cell)
 
 // ---------------------------------------------------------------- matching
 
-QString cellAt(const QStringList& row, int column) { return column < row.size() ? row[column].trimmed() : QString(); }
+QString cellAt(const QStringList& row, int column)
+{
+    return column < row.size() ? row[column].trimmed() : QString();
+}
 
 // A supplier code as the comparison sees it: "3" and "0003" are the same supplier.
 QString supplierKey(const QString& code)
 {
     QString key = code.trimmed();
-    const bool allDigits = !key.isEmpty() && std::all_of(key.begin(), key.end(), [](QChar c) { return c.isDigit(); });
+    const bool allDigits =
+        !key.isEmpty() && std::all_of(key.begin(), key.end(), [](QChar c) { return c.isDigit(); });
     if (allDigits) {
         while (key.size() > 1 && key.front() == u'0') key.remove(0, 1);
         return key;
@@ -721,16 +763,20 @@ QString supplierKey(const QString& code)
 QString costReason(CostProblem problem, const QString& cell)
 {
     switch (problem) {
-    case CostProblem::Missing: return u"falta el costo"_s;
-    case CostProblem::NotANumber: return u"el costo no es un número"_s;
-    case CostProblem::Negative: return u"el costo es negativo"_s;
+    case CostProblem::Missing:
+        return u"falta el costo"_s;
+    case CostProblem::NotANumber:
+        return u"el costo no es un número"_s;
+    case CostProblem::Negative:
+        return u"el costo es negativo"_s;
     case CostProblem::Ambiguous: {
         const QString written = cell.trimmed();
         const QString number = QString(written).remove(u'$').trimmed();
         return QStringLiteral("el costo %1 es ambiguo (¿miles o decimales?): escriba %2 o %3")
             .arg(written, QString(number).remove(u'.'), QString(number).replace(u'.', u','));
     }
-    case CostProblem::None: break;
+    case CostProblem::None:
+        break;
     }
     return QString();
 }
@@ -754,14 +800,15 @@ std::optional<double> parseCost(const QString& cell)
     return cost.value;
 }
 
-Matching match(Database& articulos, const Sheet& sheet, int firstRow, int keyColumn, Key key, int costColumn,
-               const QString& supplier)
+Matching match(Database& articulos, const Sheet& sheet, int firstRow, int keyColumn, Key key,
+               int costColumn, const QString& supplier)
 {
     if (keyColumn < 0 || costColumn < 0)
         throw EngineError(EngineErrorCode::InvalidArgument, u"columna negativa"_s);
     const bool byBarcode = key == Key::Barcode;
-    const QString query = byBarcode ? u"SELECT codigo, codp FROM articulos WHERE codbarra = ?1 ORDER BY codigo"_s
-                                    : u"SELECT codigo, codp FROM articulos WHERE codigo = ?1"_s;
+    const QString query =
+        byBarcode ? u"SELECT codigo, codp FROM articulos WHERE codbarra = ?1 ORDER BY codigo"_s
+                  : u"SELECT codigo, codp FROM articulos WHERE codigo = ?1"_s;
     const QString wantedSupplier = supplierKey(supplier);
 
     struct Candidate {
@@ -776,11 +823,14 @@ Matching match(Database& articulos, const Sheet& sheet, int firstRow, int keyCol
     for (qsizetype i = std::max(firstRow, 0); i < sheet.rows.size(); ++i) {
         const QStringList& cells = sheet.rows[i];
         const int row = int(i) + 1;
-        if (std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.trimmed().isEmpty(); })) continue;
+        if (std::all_of(cells.begin(), cells.end(),
+                        [](const QString& c) { return c.trimmed().isEmpty(); }))
+            continue;
 
         const QString keyText = cellAt(cells, keyColumn);
         if (keyText.isEmpty()) {
-            reject(row, byBarcode ? u"falta el código de barras"_s : u"falta el código del artículo"_s);
+            reject(row,
+                   byBarcode ? u"falta el código de barras"_s : u"falta el código del artículo"_s);
             continue;
         }
         QVariant keyValue = keyText;
@@ -795,11 +845,14 @@ Matching match(Database& articulos, const Sheet& sheet, int firstRow, int keyCol
         }
         QList<QVariantList> articles = articulos.Select(query, {keyValue});
         if (articles.isEmpty()) {
-            reject(row, byBarcode ? u"no hay artículo con ese código de barras"_s : u"no hay artículo con ese código"_s);
+            reject(row, byBarcode ? u"no hay artículo con ese código de barras"_s
+                                  : u"no hay artículo con ese código"_s);
             continue;
         }
         if (!wantedSupplier.isEmpty()) {
-            articles.removeIf([&](const QVariantList& a) { return supplierKey(a.value(1).toString()) != wantedSupplier; });
+            articles.removeIf([&](const QVariantList& a) {
+                return supplierKey(a.value(1).toString()) != wantedSupplier;
+            });
             if (articles.isEmpty()) {
                 reject(row, u"el artículo es de otro proveedor"_s);
                 continue;
@@ -808,7 +861,9 @@ Matching match(Database& articulos, const Sheet& sheet, int firstRow, int keyCol
         if (articles.size() > 1) {
             QStringList codes;
             for (const QVariantList& a : articles) codes << a.value(0).toString();
-            reject(row, QStringLiteral("hay %1 artículos con ese código de barras (%2)").arg(articles.size()).arg(codes.join(u", "_s)));
+            reject(row, QStringLiteral("hay %1 artículos con ese código de barras (%2)")
+                            .arg(articles.size())
+                            .arg(codes.join(u", "_s)));
             continue;
         }
         const QString costText = cellAt(cells, costColumn);
@@ -824,9 +879,11 @@ Matching match(Database& articulos, const Sheet& sheet, int firstRow, int keyCol
         const qint64 codigo = articles.front().value(0).toLongLong();
         if (const auto earlier = firstOf.constFind(codigo); earlier != firstOf.cend()) {
             Candidate& first = candidates[*earlier];
-            reject(row, QStringLiteral("código repetido en la lista (fila %1)").arg(first.match.row));
+            reject(row,
+                   QStringLiteral("código repetido en la lista (fila %1)").arg(first.match.row));
             if (first.match.newCost != cost.value && first.withdrawn.isEmpty())
-                first.withdrawn = QStringLiteral("código repetido en la lista con otro costo (fila %1)").arg(row);
+                first.withdrawn =
+                    QStringLiteral("código repetido en la lista con otro costo (fila %1)").arg(row);
             continue;
         }
         firstOf.insert(codigo, candidates.size());

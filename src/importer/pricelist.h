@@ -56,8 +56,8 @@ std::optional<double> parseCost(const QString& cell);
 enum class Key { Barcode, Code };
 
 struct Match {
-    int row;          // 1-based row number in the sheet
-    qint64 codigo;    // the article's code
+    int row;        // 1-based row number in the sheet
+    qint64 codigo;  // the article's code
     double newCost;
 };
 struct Rejected {
@@ -65,8 +65,8 @@ struct Rejected {
     QString reason;  // in Spanish, for the person importing the list
 };
 struct Matching {
-    std::vector<Match> matched;     // in row order
-    std::vector<Rejected> rejected; // in row order
+    std::vector<Match> matched;      // in row order
+    std::vector<Rejected> rejected;  // in row order
 };
 
 // Matches each row of `sheet` from `firstRow` (0-based, so header rows can be skipped) to an
@@ -78,7 +78,7 @@ struct Matching {
 // "0003" are the same supplier), or when an earlier row already gave that article a cost (if
 // the costs differ, the earlier row is rejected as well). One indexed query per row.
 // Throws EngineError for a negative column and for what the file refuses.
-Matching match(Database& articulos, const Sheet& sheet, int firstRow, int keyColumn, Key key, int costColumn,
-               const QString& supplier);
+Matching match(Database& articulos, const Sheet& sheet, int firstRow, int keyColumn, Key key,
+               int costColumn, const QString& supplier);
 
 }  // namespace pricelist

@@ -63,12 +63,14 @@ void AgregarVarias::build()
         return edit;
     };
     auto row = [&box](const QString& name, const QString& caption, int top, int width) {
-        return box(name, caption, twips::rect(120, top + 60, 2280, 255), twips::rect(2520, top, width, 315));
+        return box(name, caption, twips::rect(120, top + 60, 2280, 255),
+                   twips::rect(2520, top, width, 315));
     };
     txtProveedor_ = row(u"txtProveedor"_s, u"&Proveedor:"_s, 120, 1215);
     txtMarca_ = row(u"txtMarca"_s, u"&Marca:"_s, 540, 1215);
     txtRubro_ = row(u"txtRubro"_s, u"R&ubro:"_s, 960, 1215);
-    for (auto [code, dialog] : {std::pair{txtProveedor_, u"ConsuProveedor1"_s}, {txtMarca_, u"ConsuMarcas1"_s},
+    for (auto [code, dialog] : {std::pair{txtProveedor_, u"ConsuProveedor1"_s},
+                                {txtMarca_, u"ConsuMarcas1"_s},
                                 {txtRubro_, u"ConsuRubros1"_s}}) {
         code->setMaxLength(10);
         forms::lookUpOnEscape(code, dialog);
@@ -103,7 +105,8 @@ QString AgregarVarias::readSelection(PriceSelection& selection)
     selection.brand = storedPartyCode(txtMarca_->text());
     selection.category = storedPartyCode(txtRubro_->text());
     selection.description = txtDescripcion_->text().trimmed();
-    for (auto [edit, into] : {std::pair{txtDesde_, &selection.fromCode}, {txtHasta_, &selection.toCode}}) {
+    for (auto [edit, into] :
+         {std::pair{txtDesde_, &selection.fromCode}, {txtHasta_, &selection.toCode}}) {
         if (edit->text().trimmed().isEmpty()) continue;
         *into = wholeFromZero(edit->text());
         if (!*into) {
@@ -145,14 +148,14 @@ void AgregarVarias::aceptar()
     try {
         const qint64 chosen = countForLabels(articulos_, selection);
         if (chosen == 0) {
-            MsgBox(u"Ningún artículo cumple las condiciones: no se agregó ninguna etiqueta."_s, vbExclamation,
-                   kTitle, this);
+            MsgBox(u"Ningún artículo cumple las condiciones: no se agregó ninguna etiqueta."_s,
+                   vbExclamation, kTitle, this);
             return;
         }
         const qint64 labels = chosen * quantity;
-        if (MsgBox(u"¿Agrega %1 de %2 a la cola?"_s.arg(counted(labels, u"etiqueta"_s, u"etiquetas"_s),
-                                                       counted(chosen, u"artículo"_s,
-                                                               u"artículos"_s)),
+        if (MsgBox(u"¿Agrega %1 de %2 a la cola?"_s.arg(
+                       counted(labels, u"etiqueta"_s, u"etiquetas"_s),
+                       counted(chosen, u"artículo"_s, u"artículos"_s)),
                    vbYesNo + vbQuestion, kTitle, this) != MsgBoxResult::Yes)
             return;
         const int queued = queueLabelsFor(articulos_, etiquetas_, selection, quantity);

@@ -170,26 +170,36 @@ void Etiquetas::build()
     Text4 = field(u"Text4"_s, 60, twips::rect(1800, 2160, 3000, 615));
     setPointFont(Text4, 24, true);
     // Each caption is its box's buddy, so a screen reader hears the box by it.
-    for (const auto& [caption, box] : std::initializer_list<std::pair<const char16_t*, QWidget*>>{
-             {u"Label1", Combo1}, {u"Label2", Text1}, {u"Label3", Text2}, {u"Label4", Text3}, {u"Label5", Text4}})
+    for (const auto& [caption, box] :
+         std::initializer_list<std::pair<const char16_t*, QWidget*>>{{u"Label1", Combo1},
+                                                                     {u"Label2", Text1},
+                                                                     {u"Label3", Text2},
+                                                                     {u"Label4", Text3},
+                                                                     {u"Label5", Text4}})
         findChild<QLabel*>(QString::fromUtf16(caption))->setBuddy(box);
 
-    auto button = [](QWidget* parent, const QString& name, const QString& caption, const QRect& where) {
+    auto button = [](QWidget* parent, const QString& name, const QString& caption,
+                     const QRect& where) {
         auto* b = new QPushButton(caption, parent);
         b->setObjectName(name);
         b->setGeometry(where);
         return b;
     };
-    auto* eliminar = button(this, u"cmdEliminar"_s, u"Eliminar Etiquetas"_s, twips::rect(600, 2940, 2775, 495));
-    auto* nueva = button(this, u"cmdNuevo"_s, u"Nueva Etiqueta"_s, twips::rect(4800, 2940, 2775, 495));
-    auto* varias = button(this, u"cmdAgregarVarias"_s, u"Agregar &varias..."_s, twips::rect(5040, 2220, 2535, 495));
+    auto* eliminar =
+        button(this, u"cmdEliminar"_s, u"Eliminar Etiquetas"_s, twips::rect(600, 2940, 2775, 495));
+    auto* nueva =
+        button(this, u"cmdNuevo"_s, u"Nueva Etiqueta"_s, twips::rect(4800, 2940, 2775, 495));
+    auto* varias = button(this, u"cmdAgregarVarias"_s, u"Agregar &varias..."_s,
+                          twips::rect(5040, 2220, 2535, 495));
     varias->setAccessibleName(u"Agregar varias..."_s);
     auto* lower = new QGroupBox(this);
     lower->setObjectName(u"Frame1"_s);
     lower->setGeometry(twips::rect(120, 3600, 8085, 1455));
-    auto* imprimirButton = button(lower, u"cmdImprimir"_s, u"Imprimir"_s, twips::rect(480, 240, 3255, 975));
+    auto* imprimirButton =
+        button(lower, u"cmdImprimir"_s, u"Imprimir"_s, twips::rect(480, 240, 3255, 975));
     imprimirButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    auto* cerrarButton = button(lower, u"cmdCerrar"_s, u"Cerrar"_s, twips::rect(4320, 240, 3255, 975));
+    auto* cerrarButton =
+        button(lower, u"cmdCerrar"_s, u"Cerrar"_s, twips::rect(4320, 240, 3255, 975));
     cerrarButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
 
     // The size list comes first in tab order, so it holds the focus on opening.
@@ -282,10 +292,12 @@ void Etiquetas::nuevaEtiqueta()
     // The two numeric columns take only numbers; anything else is refused before a record starts.
     if (!Text1->text().isEmpty() && !isCode(Text1->text()))
         return refuse(u"EL CAMPO CODIGO DEBE SER UN NUMERO (EJEMPLO: 1234)"_s, Text1, this);
-    if (isNegative(Text1->text())) return refuse(u"EL CAMPO CODIGO NO PUEDE SER NEGATIVO"_s, Text1, this);
+    if (isNegative(Text1->text()))
+        return refuse(u"EL CAMPO CODIGO NO PUEDE SER NEGATIVO"_s, Text1, this);
     if (!Text4->text().isEmpty() && !numbertext::parse(Text4->text()))
         return refuse(u"EL CAMPO PRECIO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s, Text4, this);
-    if (isNegative(Text4->text())) return refuse(u"EL CAMPO PRECIO NO PUEDE SER NEGATIVO"_s, Text4, this);
+    if (isNegative(Text4->text()))
+        return refuse(u"EL CAMPO PRECIO NO PUEDE SER NEGATIVO"_s, Text4, this);
     const bool queued = forms::guarded(
         this,
         [this] {
@@ -299,24 +311,29 @@ void Etiquetas::nuevaEtiqueta()
         },
         [this] {
             // A label the file refused is not left pending.
-            if (Data2->isOpen() && Data2->Recordset().editMode() != EditMode::None) Data2->Recordset().CancelUpdate();
+            if (Data2->isOpen() && Data2->Recordset().editMode() != EditMode::None)
+                Data2->Recordset().CancelUpdate();
         });
     if (!queued) return;
     Blanquear();
-    MsgBox(u"Etiqueta Agregada, Precione Aceptar para Continuar"_s, vbExclamation, u"Informacion"_s, this);
+    MsgBox(u"Etiqueta Agregada, Precione Aceptar para Continuar"_s, vbExclamation, u"Informacion"_s,
+           this);
 }
 
 void Etiquetas::agregarVarias()
 {
     // Window-modal: the queue waits while the dialog is open; its lookups, its children, do not.
-    forms::guarded(this, [this] { (new AgregarVarias(files_.file(kArticles), files_.file(kLabels), this))->open(); });
+    forms::guarded(this, [this] {
+        (new AgregarVarias(files_.file(kArticles), files_.file(kLabels), this))->open();
+    });
 }
 
 void Etiquetas::eliminarEtiquetas()
 {
     // A whole day's queue can go with one key: it is asked first, and No is the default.
-    if (MsgBox(u"¿Elimina todas las etiquetas pendientes?"_s, vbYesNo + vbQuestion + vbDefaultButton2,
-               u"Eliminar Etiquetas"_s, this) != MsgBoxResult::Yes)
+    if (MsgBox(u"¿Elimina todas las etiquetas pendientes?"_s,
+               vbYesNo + vbQuestion + vbDefaultButton2, u"Eliminar Etiquetas"_s,
+               this) != MsgBoxResult::Yes)
         return;
     // The whole queue goes in one transaction: a failure half-way leaves it as it was.
     const bool emptied = forms::guarded(this, [this] {
@@ -327,7 +344,8 @@ void Etiquetas::eliminarEtiquetas()
         transaction.CommitTrans();
     });
     if (!emptied) return;
-    MsgBox(u"Etiquetas Eliminadas, Precione Aceptar para Continuar"_s, vbExclamation, u"Informacion"_s, this);
+    MsgBox(u"Etiquetas Eliminadas, Precione Aceptar para Continuar"_s, vbExclamation,
+           u"Informacion"_s, this);
 }
 
 void Etiquetas::imprimir()
@@ -336,8 +354,8 @@ void Etiquetas::imprimir()
     if (position < 0) {
         // Nothing chosen does nothing, as always; a size typed that is none of the list says so.
         if (!Combo1->currentText().trimmed().isEmpty())
-            MsgBox(u"EL TAMAÑO \""_s + Combo1->currentText() + u"\" NO ESTA EN LA LISTA"_s, vbExclamation,
-                   u"Informacion"_s, this);
+            MsgBox(u"EL TAMAÑO \""_s + Combo1->currentText() + u"\" NO ESTA EN LA LISTA"_s,
+                   vbExclamation, u"Informacion"_s, this);
         return;
     }
     // An empty queue would print blank sheets.
@@ -360,7 +378,8 @@ void Etiquetas::cerrar() { forms::closeWindow(this); }
 bool Etiquetas::eventFilter(QObject* watched, QEvent* event)
 {
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || (widget != Combo1 && widget->parentWidget() != this)) return QWidget::eventFilter(watched, event);
+    if (!widget || (widget != Combo1 && widget->parentWidget() != this))
+        return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
         forms::showFocus(widget, event->type() == QEvent::FocusIn);
     if (widget != Text1 && widget != Text2) return QWidget::eventFilter(watched, event);
@@ -372,7 +391,8 @@ bool Etiquetas::eventFilter(QObject* watched, QEvent* event)
         forms::FieldKeys keys;
         keys.enter = [this, byBarcode] { fillIn(byBarcode); };
         keys.escape = [this, code, byBarcode] {
-            lookups::openLookup(byBarcode ? kBarcodeLookup : kCodeLookup, code, this, lookups::OpenedBy::EscapeKey);
+            lookups::openLookup(byBarcode ? kBarcodeLookup : kCodeLookup, code, this,
+                                lookups::OpenedBy::EscapeKey);
         };
         return forms::fieldKeyPress(code, static_cast<QKeyEvent*>(event), forms::UpperCase, keys);
     }

@@ -31,7 +31,8 @@ std::shared_ptr<Database> openFile(const Member& member)
     auto database = catalogue::open(member.fileName);
     const TableDef* table = database->tableDef(member.table);
     if (!table) throw EngineError(EngineErrorCode::TableNotFound, member.table);
-    for (const QString& field : QStringList{member.codeField, member.searchField} + member.moreFields)
+    for (const QString& field :
+         QStringList{member.codeField, member.searchField} + member.moreFields)
         if (table->fieldIndex(field) < 0) throw EngineError(EngineErrorCode::FieldNotFound, field);
     return database;
 }
@@ -98,7 +99,8 @@ void LookupDialog::layOutGrid()
     const QStringList headers = member_.headers();
     headerWidths_.assign(size_t(headers.size()), 0);
     for (int column = 1; column < headers.size(); ++column) {
-        // The unheaded columns never hold anything: hidden, the grid never scrolls sideways to them.
+        // The unheaded columns never hold anything: hidden, the grid never scrolls sideways to
+        // them.
         MSFlexGrid1->setColumnHidden(column, headers[column].isEmpty());
         if (headers[column].isEmpty()) continue;
         headerWidths_[size_t(column)] = metrics.horizontalAdvance(headers[column]) + 8;
@@ -120,12 +122,15 @@ void LookupDialog::fitColumns()
         if (headerWidths_[size_t(column)] != 0 && column != kSearched) fitted.push_back(column);
     const std::vector<int> widest = grid_->widestTexts(fitted, *widthBound_);
     const int margins =
-        2 * (MSFlexGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, MSFlexGrid1) + 1) + 2;
+        2 * (MSFlexGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, MSFlexGrid1) +
+             1) +
+        2;
     const int least = twips::toPixelsX(1000);
     const int room = std::max(MSFlexGrid1->viewport()->width(), least);
     int used = 0;
     for (size_t i = 0; i < fitted.size(); ++i) {
-        const int width = std::min(std::max(headerWidths_[size_t(fitted[i])], widest[i] + margins), room);
+        const int width =
+            std::min(std::max(headerWidths_[size_t(fitted[i])], widest[i] + margins), room);
         MSFlexGrid1->setColumnWidth(fitted[i], width);
         used += width;
     }
@@ -136,7 +141,8 @@ int LookupDialog::initialWidth() const
 {
     // Wide enough to show every headed column, within the screen.
     int width = MSFlexGrid1->verticalHeader()->width() +
-                MSFlexGrid1->verticalScrollBar()->sizeHint().width() + 4 * MSFlexGrid1->frameWidth();
+                MSFlexGrid1->verticalScrollBar()->sizeHint().width() +
+                4 * MSFlexGrid1->frameWidth();
     const QStringList headers = member_.headers();
     for (int column = 1; column < headers.size(); ++column)
         if (!headers[column].isEmpty()) width += MSFlexGrid1->columnWidth(column);
@@ -169,10 +175,15 @@ bool LookupDialog::searchBoxKey(QKeyEvent* key)
 {
     setCurrentCell(0, 1);
     switch (key->key()) {
-    case Qt::Key_Escape: reject(); return true;
+    case Qt::Key_Escape:
+        reject();
+        return true;
     case Qt::Key_Return:
-    case Qt::Key_Enter: search(); return true;
-    default: break;
+    case Qt::Key_Enter:
+        search();
+        return true;
+    default:
+        break;
     }
     // Typed letters go in upper case; pasted text keeps its own.
     const QString typed = key->text();
@@ -187,14 +198,19 @@ bool LookupDialog::searchBoxKey(QKeyEvent* key)
 bool LookupDialog::gridKey(QKeyEvent* key)
 {
     switch (key->key()) {
-    case Qt::Key_Escape: reject(); return true;
+    case Qt::Key_Escape:
+        reject();
+        return true;
     case Qt::Key_Return:
-    case Qt::Key_Enter: choose(std::max(MSFlexGrid1->currentIndex().row(), 0)); return true;
+    case Qt::Key_Enter:
+        choose(std::max(MSFlexGrid1->currentIndex().row(), 0));
+        return true;
     case Qt::Key_Backspace:
         Text1->setFocus();
         Text1->selectAll();
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -207,7 +223,8 @@ void LookupDialog::search()
 {
     if (!file_) return;  // a key still queued after the dialog closed
     QList<QVariantList> rows;
-    const QStringList columns = QStringList{member_.codeField, member_.searchField} + member_.moreFields;
+    const QStringList columns =
+        QStringList{member_.codeField, member_.searchField} + member_.moreFields;
     try {
         if (member_.layout == Layout::Article) {
             // The articles are searched case and accents aside, through their index, which is

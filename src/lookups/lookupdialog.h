@@ -50,7 +50,7 @@ private:
     const Member& member_;
     QPointer<QLineEdit> target_;
     std::shared_ptr<Database> file_;
-    std::vector<int> headerWidths_;  // by column; 0 for the unheaded ones
+    std::vector<int> headerWidths_;             // by column; 0 for the unheaded ones
     std::optional<TextWidthBound> widthBound_;  // for the grid's font
 
     QLineEdit* Text1;

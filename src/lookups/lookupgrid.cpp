@@ -23,8 +23,8 @@ QString formatCode(const QVariant& value, CodeFormat format)
         return numbertext::code(value.toLongLong(), width);
     const QString text = value.toString();
     const QString digits = text.trimmed();
-    const bool numeric =
-        !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
+    const bool numeric = !digits.isEmpty() && std::all_of(digits.begin(), digits.end(),
+                                                          [](QChar c) { return c.isDigit(); });
     return numeric ? digits.rightJustified(width, u'0') : text;
 }
 
@@ -33,8 +33,10 @@ QString plainText(const QVariant& value)
     switch (value.typeId()) {
     case QMetaType::Double:
     case QMetaType::LongLong:
-    case QMetaType::Int: return numbertext::shortest(value.toDouble());
-    default: return value.toString();
+    case QMetaType::Int:
+        return numbertext::shortest(value.toDouble());
+    default:
+        return value.toString();
     }
 }
 
@@ -75,20 +77,24 @@ TextMakeup LookupGrid::cellMakeup(int row, int column) const
     // The value read in place: converting it through QVariant costs more than counting it.
     switch (value.typeId()) {
     case QMetaType::LongLong:
-        if (code) return codeMakeup(*static_cast<const qlonglong*>(value.constData()), codeWidth(member_.codeFormat));
+        if (code)
+            return codeMakeup(*static_cast<const qlonglong*>(value.constData()),
+                              codeWidth(member_.codeFormat));
         if (const std::optional<TextMakeup> makeup =
                 shortestMakeup(double(*static_cast<const qlonglong*>(value.constData()))))
             return *makeup;
         break;
     case QMetaType::Double:
         if (code) break;
-        if (const std::optional<TextMakeup> makeup = shortestMakeup(*static_cast<const double*>(value.constData())))
+        if (const std::optional<TextMakeup> makeup =
+                shortestMakeup(*static_cast<const double*>(value.constData())))
             return *makeup;
         break;
     case QMetaType::QString:
         if (!code) return makeupOf(*static_cast<const QString*>(value.constData()));
         break;
-    default: break;
+    default:
+        break;
     }
     return makeupOf(cellText(row, column));
 }
@@ -115,7 +121,8 @@ std::vector<int> LookupGrid::widestTexts(const std::vector<int>& columns,
     for (const int column : columns) {
         Widest fit{column, column == 1 && member_.codeFormat != CodeFormat::AsStored};
         fit.advance = widestSeeded(column, seeded, widths, metrics);
-        fit.digits = {widths.digitsWithin(fit.advance, false), widths.digitsWithin(fit.advance, true)};
+        fit.digits = {widths.digitsWithin(fit.advance, false),
+                      widths.digitsWithin(fit.advance, true)};
         fits.push_back(fit);
     }
     const int width = codeWidth(member_.codeFormat);
@@ -178,7 +185,8 @@ QVariant LookupGrid::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid()) return {};
     switch (role) {
-    case Qt::DisplayRole: return cellText(index.row(), index.column());
+    case Qt::DisplayRole:
+        return cellText(index.row(), index.column());
     case Qt::ForegroundRole:
         return marked(index.row(), index.column()) ? QColor(0, 0, 255) : QColor(Qt::black);
     case Qt::TextAlignmentRole: {
@@ -187,7 +195,8 @@ QVariant LookupGrid::data(const QModelIndex& index, int role) const
                           !numbertext::parse(cellText(index.row(), index.column()));
         return int((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 

@@ -34,12 +34,14 @@ public:
     // What cellText(row, column) is made of; for numbers, counted without writing the text.
     TextMakeup cellMakeup(int row, int column) const;
     // The widest advance among the texts of each of `columns`, in the font of `widths`.
-    std::vector<int> widestTexts(const std::vector<int>& columns, const TextWidthBound& widths) const;
+    std::vector<int> widestTexts(const std::vector<int>& columns,
+                                 const TextWidthBound& widths) const;
 
 private:
     bool marked(int row, int column) const;
     // The widest advance among the column's first `seeded` texts.
-    int widestSeeded(int column, int seeded, const TextWidthBound& widths, const QFontMetrics& metrics) const;
+    int widestSeeded(int column, int seeded, const TextWidthBound& widths,
+                     const QFontMetrics& metrics) const;
 
     static constexpr int kSeedRows = 32;  // about the first screenful
 

@@ -7,10 +7,7 @@ namespace lookups {
 namespace {
 
 // One blank, the word, then blanks up to `width` characters.
-QString padded(const QString& word, int width)
-{
-    return (u' ' + word).leftJustified(width, u' ');
-}
+QString padded(const QString& word, int width) { return (u' ' + word).leftJustified(width, u' '); }
 
 Member catalogue(const QString& name, const QString& caption, const QString& fileName)
 {
@@ -93,14 +90,25 @@ QStringList Member::headers() const
 {
     switch (layout) {
     case Layout::Catalogue:
-        return {QString(), padded(u"CODIGO"_s, 23), padded(u"DESRIPCION"_s, 114), QString(),
-                QString(), QString()};
+        return {
+            QString(), padded(u"CODIGO"_s, 23), padded(u"DESRIPCION"_s, 114), QString(), QString(),
+            QString()};
     case Layout::Party:
-        return {QString(), padded(u"CODIGO"_s, 23), padded(u"DESRIPCION"_s, 88),
-                padded(u"DNI"_s, 24), QString(), QString()};
+        return {QString(),
+                padded(u"CODIGO"_s, 23),
+                padded(u"DESRIPCION"_s, 88),
+                padded(u"DNI"_s, 24),
+                QString(),
+                QString()};
     case Layout::Article:
-        return {QString(), padded(u"CODIGO"_s, 20), padded(u"DESRIPCION"_s, 101), u"LISTA 1"_s,
-                u"LISTA 2"_s, u"LISTA 3"_s, QString(), QString()};
+        return {QString(),
+                padded(u"CODIGO"_s, 20),
+                padded(u"DESRIPCION"_s, 101),
+                u"LISTA 1"_s,
+                u"LISTA 2"_s,
+                u"LISTA 3"_s,
+                QString(),
+                QString()};
     }
     return {};
 }

@@ -22,10 +22,10 @@ struct Member {
     QString fileName;  // a file of the database folder, opened with its own password
     QString table;
     Layout layout;
-    QString codeField;     // column 1
+    QString codeField;  // column 1
     CodeFormat codeFormat;
-    QString searchField;   // column 2, the searched field
-    QStringList moreFields{};  // columns 3, 4, 5 (fewer leave the rest empty)
+    QString searchField;        // column 2, the searched field
+    QStringList moreFields{};   // columns 3, 4, 5 (fewer leave the rest empty)
     int leftAlignedColumn = 0;  // the one column set left-aligned, 0 for none
     bool modalFromButton = true;
     bool modalFromEscape = true;

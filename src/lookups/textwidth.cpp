@@ -50,16 +50,11 @@ TextMakeup makeupOf(QStringView text)
     if (text.size() > 4096) return TextMakeup{.unusual = true};
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if (u >= u'0' && u <= u'9')
-            ++makeup.digits;
-        else if (u == u',')
-            ++makeup.commas;
-        else if (u == u'-')
-            ++makeup.minus;
-        else if ((u >= 0x20 && u < 0x7f) || (u >= 0xa0 && u <= 0xff))
-            ++makeup.others;
-        else
-            makeup.unusual = true;
+        if (u >= u'0' && u <= u'9') ++makeup.digits;
+        else if (u == u',') ++makeup.commas;
+        else if (u == u'-') ++makeup.minus;
+        else if ((u >= 0x20 && u < 0x7f) || (u >= 0xa0 && u <= 0xff)) ++makeup.others;
+        else makeup.unusual = true;
     }
     return makeup;
 }
@@ -90,7 +85,8 @@ std::optional<TextMakeup> shortestMakeup(double value)
                       dropZeros<100, 2>(digits) + dropZeros<10, 1>(digits);
     const int shown = decimals - std::min(zeros, decimals);
     length -= decimals - shown;
-    return TextMakeup{.digits = qint16(length), .commas = qint16(shown > 0), .minus = qint16(value < 0)};
+    return TextMakeup{
+        .digits = qint16(length), .commas = qint16(shown > 0), .minus = qint16(value < 0)};
 }
 
 bool shortestWithin(double value, int digits)
@@ -106,7 +102,8 @@ bool shortestWithin(double value, int digits)
     // zeros, and N below 10^(wholeDigits + decimals) has no more digits than those.
     const double scaled = magnitude * kPowersOfTen[size_t(decimals)];
     const auto rounded = qint64(scaled + 0.5);
-    return std::abs(scaled - double(rounded)) <= kQuarterUnits[size_t(15 - wholeDigits - decimals)] &&
+    return std::abs(scaled - double(rounded)) <=
+               kQuarterUnits[size_t(15 - wholeDigits - decimals)] &&
            rounded < qint64(kPowersOfTen[size_t(wholeDigits + decimals)]);
 }
 
@@ -125,7 +122,9 @@ TextWidthBound::TextWidthBound(const QFont& font) : font_(font)
 {
     const QFontMetricsF metrics(font);
     const QFontMetrics rounded(font);
-    const auto advance = [&](QStringView text) { return in64ths(metrics.horizontalAdvance(text.toString())); };
+    const auto advance = [&](QStringView text) {
+        return in64ths(metrics.horizontalAdvance(text.toString()));
+    };
     other_ = in64ths(metrics.maxWidth());
     for (char16_t u = 0x20; u <= 0xff; ++u)
         if (u < 0x7f || u >= 0xa0) other_ = std::max(other_, advance(QStringView(&u, 1)));
@@ -157,9 +156,10 @@ int TextWidthBound::bound(const TextMakeup& makeup) const
 {
     if (makeup.unusual) return INT_MAX;
     // Letters may kern, but never by the gap between a letter and the font's widest advance.
-    const qint64 width = numbersAddUp_ ? makeup.digits * digit_ + makeup.commas * comma_ +
-                                             makeup.minus * minus_ + makeup.others * other_
-                                       : (makeup.digits + makeup.commas + makeup.minus + makeup.others) * other_;
+    const qint64 width =
+        numbersAddUp_ ? makeup.digits * digit_ + makeup.commas * comma_ + makeup.minus * minus_ +
+                            makeup.others * other_
+                      : (makeup.digits + makeup.commas + makeup.minus + makeup.others) * other_;
     return roundedAdvance(width);
 }
 

@@ -12,10 +12,10 @@ namespace lookups {
 
 // Small enough to travel in registers: counting is done for thousands of cells at a time.
 struct TextMakeup {
-    qint16 digits = 0;   // '0' to '9'
-    qint16 commas = 0;   // ','
-    qint16 minus = 0;    // '-'
-    qint16 others = 0;   // any other printable Latin-1 character
+    qint16 digits = 0;     // '0' to '9'
+    qint16 commas = 0;     // ','
+    qint16 minus = 0;      // '-'
+    qint16 others = 0;     // any other printable Latin-1 character
     bool unusual = false;  // a character outside those, or a text too long to count
 
     bool operator==(const TextMakeup&) const = default;

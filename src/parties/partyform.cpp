@@ -56,17 +56,61 @@ struct FieldRow {
 const std::vector<FieldRow>& fieldRows()
 {
     static const std::vector<FieldRow> rows = {
-        {u"Text1"_s, false, false, {u"Codigo:"_s, u"COD_CLIENT"_s, kPlain}, {u"Codigo:"_s, u"COD_PROV"_s, kPlain}},
-        {u"Text2"_s, false, false, {u"Nom. y Ape.:"_s, u"RAZON_SOC"_s, kPlain}, {u"Nom. y Ape.:"_s, u"RAZON_SOC"_s, kComma}},
-        {u"Text3"_s, false, false, {u"DNI/CUIT:"_s, u"CUIT"_s, kComma}, {u"DNI/CUIT:"_s, u"CUIT"_s, kComma}},
-        {u"Combo1"_s, false, false, {u"IVA:"_s, u"TIPO_IVA"_s, kList}, {u"Tipo IVA:"_s, u"tipo_iva"_s, kList}},
-        {u"Text4"_s, false, false, {u"Domicilio:"_s, u"DOMICILIO"_s, kPlain}, {u"Domicilio:"_s, u"DOMICILIO"_s, kComma}},
-        {u"Text5"_s, false, false, {u"Ciudad:"_s, u"CIUDAD"_s, kPlain}, {u"Ciudad:"_s, u"CIUDAD"_s, kComma}},
-        {u"Text6"_s, false, false, {u"C.P."_s, u"COD_POSTAL"_s, kComma}, {u"C.P."_s, u"COD_POSTAL"_s, kComma}},
-        {u"Text7"_s, false, false, {u"Provincia:"_s, u"PROVINCIA"_s, kComma}, {u"Provincia:"_s, u"PROVINCIA"_s, kComma}},
-        {u"Text8"_s, true, false, {u"Telefono:"_s, u"TEL_1"_s, kComma}, {u"Telefono:"_s, u"TEL_1"_s, kComma}},
-        {u"Text9"_s, true, true, {u"E-Mail:"_s, u"MAIL"_s, Highlight | SelectOnClick}, {u"E-Mail:"_s, u"MAIL"_s, kComma}},
-        {u"Text10"_s, true, false, {u"Fax:"_s, u"TEL_2"_s, kComma}, {u"Fax:"_s, u"TEL_2"_s, kComma}},
+        {u"Text1"_s,
+         false,
+         false,
+         {u"Codigo:"_s, u"COD_CLIENT"_s, kPlain},
+         {u"Codigo:"_s, u"COD_PROV"_s, kPlain}},
+        {u"Text2"_s,
+         false,
+         false,
+         {u"Nom. y Ape.:"_s, u"RAZON_SOC"_s, kPlain},
+         {u"Nom. y Ape.:"_s, u"RAZON_SOC"_s, kComma}},
+        {u"Text3"_s,
+         false,
+         false,
+         {u"DNI/CUIT:"_s, u"CUIT"_s, kComma},
+         {u"DNI/CUIT:"_s, u"CUIT"_s, kComma}},
+        {u"Combo1"_s,
+         false,
+         false,
+         {u"IVA:"_s, u"TIPO_IVA"_s, kList},
+         {u"Tipo IVA:"_s, u"tipo_iva"_s, kList}},
+        {u"Text4"_s,
+         false,
+         false,
+         {u"Domicilio:"_s, u"DOMICILIO"_s, kPlain},
+         {u"Domicilio:"_s, u"DOMICILIO"_s, kComma}},
+        {u"Text5"_s,
+         false,
+         false,
+         {u"Ciudad:"_s, u"CIUDAD"_s, kPlain},
+         {u"Ciudad:"_s, u"CIUDAD"_s, kComma}},
+        {u"Text6"_s,
+         false,
+         false,
+         {u"C.P."_s, u"COD_POSTAL"_s, kComma},
+         {u"C.P."_s, u"COD_POSTAL"_s, kComma}},
+        {u"Text7"_s,
+         false,
+         false,
+         {u"Provincia:"_s, u"PROVINCIA"_s, kComma},
+         {u"Provincia:"_s, u"PROVINCIA"_s, kComma}},
+        {u"Text8"_s,
+         true,
+         false,
+         {u"Telefono:"_s, u"TEL_1"_s, kComma},
+         {u"Telefono:"_s, u"TEL_1"_s, kComma}},
+        {u"Text9"_s,
+         true,
+         true,
+         {u"E-Mail:"_s, u"MAIL"_s, Highlight | SelectOnClick},
+         {u"E-Mail:"_s, u"MAIL"_s, kComma}},
+        {u"Text10"_s,
+         true,
+         false,
+         {u"Fax:"_s, u"TEL_2"_s, kComma},
+         {u"Fax:"_s, u"TEL_2"_s, kComma}},
         {u"Text11"_s, true, false, {}, {u"Contacto:"_s, u"CONTACTO"_s, kComma}},
     };
     return rows;
@@ -97,16 +141,42 @@ struct Member {
 const Member& memberOf(Party which)
 {
     static const std::array<Member, 2> members = {{
-        {windownames::Clientes, u"Clientes.mdb"_s, u"COD_CLIENT"_s, u"ConsuCliente"_s, u"EXENTO"_s,
-         {u"Cliente no encontrado en la Base de Datos"_s, u"Cliente Guardado, Precione Aceptar para Continuar"_s,
-          u"Debe poner el Codigo del Cliente a Borrar"_s, u"¿Confirme la Eliminación del Cliente? --> "_s,
-          u"Eliminar Cliente --> "_s},
-         false, 32767, NuevoFocus::SecondField, AfterSave::ReopenAfterSaved, true, true, true, true, true},
-        {windownames::Proveedores, u"Proveedores.mdb"_s, u"COD_PROV"_s, u"ConsuProveedor"_s, u"EXCENTO"_s,
+        {windownames::Clientes,
+         u"Clientes.mdb"_s,
+         u"COD_CLIENT"_s,
+         u"ConsuCliente"_s,
+         u"EXENTO"_s,
+         {u"Cliente no encontrado en la Base de Datos"_s,
+          u"Cliente Guardado, Precione Aceptar para Continuar"_s,
+          u"Debe poner el Codigo del Cliente a Borrar"_s,
+          u"¿Confirme la Eliminación del Cliente? --> "_s, u"Eliminar Cliente --> "_s},
+         false,
+         32767,
+         NuevoFocus::SecondField,
+         AfterSave::ReopenAfterSaved,
+         true,
+         true,
+         true,
+         true,
+         true},
+        {windownames::Proveedores,
+         u"Proveedores.mdb"_s,
+         u"COD_PROV"_s,
+         u"ConsuProveedor"_s,
+         u"EXCENTO"_s,
          {u"Proveedor no encontrado en la Base de Datos"_s,
-          u"Proveedor Guardado, Precione Aceptar para Continuar"_s, u"Debe poner el Codigo del Proveedor a Borrar"_s,
+          u"Proveedor Guardado, Precione Aceptar para Continuar"_s,
+          u"Debe poner el Codigo del Proveedor a Borrar"_s,
           u"¿Confirme la Eliminación del Proveedor? --> "_s, u"Eliminar Proveedor --> "_s},
-         true, 9999, NuevoFocus::NuevoButton, AfterSave::KeepShowing, false, false, false, false, false},
+         true,
+         9999,
+         NuevoFocus::NuevoButton,
+         AfterSave::KeepShowing,
+         false,
+         false,
+         false,
+         false,
+         false},
     }};
     return members[size_t(which)];
 }
@@ -118,7 +188,8 @@ std::vector<PartyField> fieldsOf(Party which)
     for (const FieldRow& row : fieldRows()) {
         const FieldRow::Use& use = which == Party::Clientes ? row.customers : row.suppliers;
         if (!use.tableField.isEmpty())
-            fields.push_back({row.name, use.label, use.tableField, use.flags, row.lowerFrame, row.ownRow});
+            fields.push_back(
+                {row.name, use.label, use.tableField, use.flags, row.lowerFrame, row.ownRow});
     }
     return fields;
 }
@@ -211,7 +282,8 @@ PartyWindow buildPartyWindow(QWidget* form, const std::vector<PartyField>& field
     auto* commands = new QGroupBox(form);
     commands->setObjectName(u"Frame3"_s);
     auto* row = new QHBoxLayout(commands);
-    for (const CommandButton& button : commandButtons()) row->addWidget(makeCommandButton(button, commands));
+    for (const CommandButton& button : commandButtons())
+        row->addWidget(makeCommandButton(button, commands));
     column->addWidget(commands);
 
     // Tab order follows the ring.
@@ -229,7 +301,8 @@ int boxWidth(const QWidget* box, int characters)
 {
     // What a clerk types: upper-case letters and digits, on average.
     const QFontMetricsF metrics(box->font());
-    const double perCharacter = metrics.horizontalAdvance(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"_s) / 36;
+    const double perCharacter =
+        metrics.horizontalAdvance(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"_s) / 36;
     // The frame on both sides, the text margins and the cursor.
     const int frame = 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box) + 8;
     return int(std::ceil(perCharacter * characters)) + frame;
@@ -243,7 +316,8 @@ void fitFieldWidths(QWidget* form, const std::vector<PartyField>& fields)
         QWidget* box = form->findChild<QWidget*>(field.name);
         if (auto* list = qobject_cast<QComboBox*>(box)) {
             // Room for the list's arrow besides the text.
-            const int arrow = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list) + 8;
+            const int arrow =
+                list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list) + 8;
             list->setFixedWidth(boxWidth(list, list->lineEdit()->maxLength()) + arrow);
         } else if (auto* edit = qobject_cast<QLineEdit*>(box)) {
             edit->setFixedWidth(boxWidth(edit, edit->maxLength()));
@@ -253,7 +327,8 @@ void fitFieldWidths(QWidget* form, const std::vector<PartyField>& fields)
 
 }  // namespace
 
-PartyForm::PartyForm(Party which, QWidget* parent) : RecordForm(formDefOf(which), parent), member_(which)
+PartyForm::PartyForm(Party which, QWidget* parent)
+    : RecordForm(formDefOf(which), parent), member_(which)
 {
     const Member& m = memberOf(which);
     const std::vector<PartyField> fields = fieldsOf(which);
@@ -316,7 +391,8 @@ void PartyForm::buildAccountPanel(QWidget* frame, QGridLayout* grid)
         label->setFont(bold);
         colours::fill(label, QColor(255, 224, 192), QColor(255, 0, 0));
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{enabled_, suspended_, balanceTitle_, balance_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{enabled_, suspended_, balanceTitle_, balance_})
         column->addWidget(w);
     column->addStretch();
     grid->addWidget(panel, 0, 4, grid->rowCount(), 1);

@@ -5,11 +5,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,7 +58,8 @@ QLineEdit* box(const QString& name, const QString& caption, QGridLayout* grid, i
     // Enter moves on, as in every form of the program.
     QObject::connect(edit, &QLineEdit::returnPressed, parent, [edit] {
         QWidget* next = edit->nextInFocusChain();
-        while (next != edit && !(next->focusPolicy() & Qt::TabFocus && next->isVisible() && next->isEnabled()))
+        while (next != edit &&
+               !(next->focusPolicy() & Qt::TabFocus && next->isVisible() && next->isEnabled()))
             next = next->nextInFocusChain();
         next->setFocus(Qt::TabFocusReason);
     });
@@ -93,25 +94,31 @@ public:
     int columnCount(const QModelIndex& = {}) const override { return 11; }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        static const QStringList captions = {u"Código"_s,      u"Descripción"_s,   u"Costo"_s,
-                                             u"Costo nuevo"_s, u"Lista 1"_s,       u"Lista 1 nueva"_s,
-                                             u"Lista 2"_s,     u"Lista 2 nueva"_s, u"Lista 3"_s,
-                                             u"Lista 3 nueva"_s, u"Cambio %"_s};
+        static const QStringList captions = {
+            u"Código"_s,  u"Descripción"_s,   u"Costo"_s,   u"Costo nuevo"_s,
+            u"Lista 1"_s, u"Lista 1 nueva"_s, u"Lista 2"_s, u"Lista 2 nueva"_s,
+            u"Lista 3"_s, u"Lista 3 nueva"_s, u"Cambio %"_s};
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
         return captions.value(section);
     }
     QVariant data(const QModelIndex& index, int role) const override
     {
         if (role == Qt::TextAlignmentRole)
-            return index.column() == 1 ? int(Qt::AlignLeft | Qt::AlignVCenter) : int(Qt::AlignRight | Qt::AlignVCenter);
+            return index.column() == 1 ? int(Qt::AlignLeft | Qt::AlignVCenter)
+                                       : int(Qt::AlignRight | Qt::AlignVCenter);
         if (role != Qt::DisplayRole) return {};
         const PriceLine& line = (*lines_)[size_t(index.row())];
         switch (index.column()) {
-        case 0: return numbertext::code(line.codigo, 6);
-        case 1: return line.descripcion;
-        case 2: return money(line.before.cos);
-        case 3: return money(line.after.cos);
-        case 10: return numbertext::fixed(line.changePercent(), 1);
+        case 0:
+            return numbertext::code(line.codigo, 6);
+        case 1:
+            return line.descripcion;
+        case 2:
+            return money(line.before.cos);
+        case 3:
+            return money(line.after.cos);
+        case 10:
+            return numbertext::fixed(line.changePercent(), 1);
         default: {
             const size_t list = size_t(index.column() - 4) / 2;
             return money(index.column() % 2 == 0 ? line.before.lis[list] : line.after.lis[list]);
@@ -135,7 +142,10 @@ public:
         rows_ = std::move(rows);
         endResetModel();
     }
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows_.size()); }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(rows_.size());
+    }
     int columnCount(const QModelIndex& = {}) const override { return 3; }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
@@ -172,7 +182,8 @@ ActualizacionPrecios::ActualizacionPrecios(QWidget* parent) : QWidget(parent)
     cboRedondeo_ = new QComboBox(this);
     cboRedondeo_->setObjectName(u"cboRedondeo"_s);
     for (const RoundingStep& step : roundingSteps())
-        cboRedondeo_->addItem(step.cents == 1 ? step.caption : u"a $ "_s + step.caption, step.cents);
+        cboRedondeo_->addItem(step.cents == 1 ? step.caption : u"a $ "_s + step.caption,
+                              step.cents);
     roundingCaption->setBuddy(cboRedondeo_);
     cboRedondeo_->setAccessibleName(u"Redondeo de las listas"_s);
     chkHaciaArriba_ = new QCheckBox(u"Siempre hacia a&rriba"_s, this);
@@ -246,8 +257,8 @@ QWidget* ActualizacionPrecios::buildConditions()
     auto* outer = new QHBoxLayout(page);
     auto* which = new QGroupBox(u"Artículos (sin condiciones: todos)"_s, page);
     auto* grid = new QGridLayout(which);
-    const auto party = [&](const QString& name, const QString& caption, int row, const QString& dialog,
-                           QLabel*& nameLabel) {
+    const auto party = [&](const QString& name, const QString& caption, int row,
+                           const QString& dialog, QLabel*& nameLabel) {
         QLineEdit* code = box(name, caption, grid, row, 0, page);
         code->setMaxLength(10);
         forms::lookUpOnEscape(code, dialog);
@@ -257,17 +268,21 @@ QWidget* ActualizacionPrecios::buildConditions()
         grid->addWidget(nameLabel, row, 2, 1, 3);
         return code;
     };
-    txtProveedor_ = party(u"txtProveedor"_s, u"&Proveedor:"_s, 0, u"ConsuProveedor1"_s, lblProveedor_);
+    txtProveedor_ =
+        party(u"txtProveedor"_s, u"&Proveedor:"_s, 0, u"ConsuProveedor1"_s, lblProveedor_);
     txtMarca_ = party(u"txtMarca"_s, u"&Marca:"_s, 1, u"ConsuMarcas1"_s, lblMarca_);
     txtRubro_ = party(u"txtRubro"_s, u"R&ubro:"_s, 2, u"ConsuRubros1"_s, lblRubro_);
     connect(txtProveedor_, &QLineEdit::textChanged, this, [this] {
-        showPartyName(txtProveedor_, lblProveedor_, u"Proveedores.mdb"_s, u"proveedores"_s, u"COD_PROV"_s, u"RAZON_SOC"_s);
+        showPartyName(txtProveedor_, lblProveedor_, u"Proveedores.mdb"_s, u"proveedores"_s,
+                      u"COD_PROV"_s, u"RAZON_SOC"_s);
     });
     connect(txtMarca_, &QLineEdit::textChanged, this, [this] {
-        showPartyName(txtMarca_, lblMarca_, u"Marcas.mdb"_s, u"rubros"_s, u"COD_RUB"_s, u"DESCRI"_s);
+        showPartyName(txtMarca_, lblMarca_, u"Marcas.mdb"_s, u"rubros"_s, u"COD_RUB"_s,
+                      u"DESCRI"_s);
     });
     connect(txtRubro_, &QLineEdit::textChanged, this, [this] {
-        showPartyName(txtRubro_, lblRubro_, u"Rubros.mdb"_s, u"rubros"_s, u"COD_RUB"_s, u"DESCRI"_s);
+        showPartyName(txtRubro_, lblRubro_, u"Rubros.mdb"_s, u"rubros"_s, u"COD_RUB"_s,
+                      u"DESCRI"_s);
     });
     txtDescripcion_ = box(u"txtDescripcion"_s, u"Descripción &contiene:"_s, grid, 3, 0, page);
     grid->addWidget(txtDescripcion_, 3, 1, 1, 4);
@@ -281,7 +296,8 @@ QWidget* ActualizacionPrecios::buildConditions()
     optLista_ = new QRadioButton(u"Precio de una lis&ta en un porcentaje"_s, what);
     optRecargo_ = new QRadioButton(u"Recar&go de una lista"_s, what);
     int row = 0;
-    for (auto [option, name] : {std::pair{optCosto_, u"optCosto"_s}, {optLista_, u"optLista"_s},
+    for (auto [option, name] : {std::pair{optCosto_, u"optCosto"_s},
+                                {optLista_, u"optLista"_s},
                                 {optRecargo_, u"optRecargo"_s}}) {
         option->setObjectName(name);
         option->setAccessibleName(option->text().remove(u'&'));
@@ -318,8 +334,8 @@ QWidget* ActualizacionPrecios::buildSupplierList()
     lblProveedorLista_->setObjectName(u"lblProveedorLista"_s);
     grid->addWidget(lblProveedorLista_, 1, 2, 1, 2);
     connect(txtProveedorLista_, &QLineEdit::textChanged, this, [this] {
-        showPartyName(txtProveedorLista_, lblProveedorLista_, u"Proveedores.mdb"_s, u"proveedores"_s,
-                      u"COD_PROV"_s, u"RAZON_SOC"_s);
+        showPartyName(txtProveedorLista_, lblProveedorLista_, u"Proveedores.mdb"_s,
+                      u"proveedores"_s, u"COD_PROV"_s, u"RAZON_SOC"_s);
     });
     auto* keyCaption = new QLabel(u"La &clave es:"_s, page);
     cboClave_ = new QComboBox(page);
@@ -350,7 +366,8 @@ void ActualizacionPrecios::showPartyName(QLineEdit* code, QLabel* name, const QS
     }
     try {
         const QList<QVariantList> rows = catalogue::open(fileName)->Select(
-            u"SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ?1"_s.arg(nameField, table, codeField), {stored});
+            u"SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ?1"_s.arg(nameField, table, codeField),
+            {stored});
         name->setText(rows.isEmpty() ? u"(no existe)"_s : rows[0].value(0).toString());
     } catch (const EngineError& error) {
         name->setText(u"(Error %1)"_s.arg(error.number()));
@@ -360,7 +377,8 @@ void ActualizacionPrecios::showPartyName(QLineEdit* code, QLabel* name, const QS
 QString ActualizacionPrecios::readRounding(PriceChange& change)
 {
     change.stepCents = cboRedondeo_->currentData().toLongLong();
-    change.direction = chkHaciaArriba_->isChecked() ? RoundingDirection::Up : RoundingDirection::Nearest;
+    change.direction =
+        chkHaciaArriba_->isChecked() ? RoundingDirection::Up : RoundingDirection::Nearest;
     if (chkHaciaArriba_->isChecked() && change.stepCents <= 1)
         return u"Para redondear siempre hacia arriba elija un redondeo."_s;
     return QString();
@@ -372,7 +390,8 @@ QString ActualizacionPrecios::readConditions(PriceSelection& selection, PriceCha
     selection.brand = storedPartyCode(txtMarca_->text());
     selection.category = storedPartyCode(txtRubro_->text());
     selection.description = txtDescripcion_->text().trimmed();
-    for (auto [edit, into] : {std::pair{txtDesde_, &selection.fromCode}, {txtHasta_, &selection.toCode}}) {
+    for (auto [edit, into] :
+         {std::pair{txtDesde_, &selection.fromCode}, {txtHasta_, &selection.toCode}}) {
         if (edit->text().trimmed().isEmpty()) continue;
         bool ok = false;
         const qint64 code = edit->text().trimmed().toLongLong(&ok);
@@ -385,8 +404,9 @@ QString ActualizacionPrecios::readConditions(PriceSelection& selection, PriceCha
     const std::optional<double> value = numbertext::parse(txtValor_->text());
     if (!value) {
         txtValor_->setFocus();
-        return txtValor_->text().trimmed().isEmpty() ? u"Escriba el porcentaje o el recargo."_s
-                                                     : u"\"%1\" no es un número."_s.arg(txtValor_->text());
+        return txtValor_->text().trimmed().isEmpty()
+                   ? u"Escriba el porcentaje o el recargo."_s
+                   : u"\"%1\" no es un número."_s.arg(txtValor_->text());
     }
     change.kind = optCosto_->isChecked()   ? PriceChangeKind::CostPercent
                   : optLista_->isChecked() ? PriceChangeKind::ListPercent
@@ -416,19 +436,22 @@ QString ActualizacionPrecios::readSupplierList(std::vector<NewCost>& costs, QStr
 {
     const QString path = txtArchivo_->text().trimmed();
     if (path.isEmpty()) return u"Elija el archivo de la lista."_s;
-    const int keyColumn = columnIndex(txtColClave_->text()), costColumn = columnIndex(txtColCosto_->text());
-    if (keyColumn < 0) return u"\"%1\" no es una columna (A, B... o 1, 2...)."_s.arg(txtColClave_->text());
-    if (costColumn < 0) return u"\"%1\" no es una columna (A, B... o 1, 2...)."_s.arg(txtColCosto_->text());
+    const int keyColumn = columnIndex(txtColClave_->text()),
+              costColumn = columnIndex(txtColCosto_->text());
+    if (keyColumn < 0)
+        return u"\"%1\" no es una columna (A, B... o 1, 2...)."_s.arg(txtColClave_->text());
+    if (costColumn < 0)
+        return u"\"%1\" no es una columna (A, B... o 1, 2...)."_s.arg(txtColCosto_->text());
     bool ok = false;
     const int firstRow = txtPrimeraFila_->text().trimmed().toInt(&ok);
     if (!ok || firstRow < 1) return u"La primera fila de datos es un número desde 1."_s;
     const QString supplier = storedPartyCode(txtProveedorLista_->text());
 
     const pricelist::Sheet sheet = pricelist::read(path);
-    const pricelist::Matching matching =
-        pricelist::match(*catalogue::open(u"Articulos.mdb"_s), sheet, firstRow - 1, keyColumn,
-                         cboClave_->currentIndex() == 0 ? pricelist::Key::Barcode : pricelist::Key::Code,
-                         costColumn, supplier);
+    const pricelist::Matching matching = pricelist::match(
+        *catalogue::open(u"Articulos.mdb"_s), sheet, firstRow - 1, keyColumn,
+        cboClave_->currentIndex() == 0 ? pricelist::Key::Barcode : pricelist::Key::Code, costColumn,
+        supplier);
     for (const pricelist::Match& m : matching.matched) costs.push_back({m.codigo, m.newCost});
     std::vector<LeftOutModel::Row> rejected;
     for (const pricelist::Rejected& r : matching.rejected)
@@ -462,7 +485,8 @@ void ActualizacionPrecios::VistaPrevia()
                 MsgBox(problem, vbExclamation, kTitle, this);
                 return;
             }
-            review = reviewNewCosts(*catalogue::open(u"Articulos.mdb"_s), costs, rounding, conditions);
+            review =
+                reviewNewCosts(*catalogue::open(u"Articulos.mdb"_s), costs, rounding, conditions);
         }
         showReview(std::move(review));
     } catch (const EngineError& error) {
@@ -486,10 +510,11 @@ void ActualizacionPrecios::showReview(PriceReview review)
     for (const LeftOutArticle& a : review_.leftOut)
         leftOut.push_back({numbertext::code(a.codigo, 6), a.descripcion, a.reason});
     leftOutModel_->setRows(std::move(leftOut));
-    lblResumen_->setText(u"%1 artículos cambian; %2 quedan sin cambio. Suma de la lista 1: antes $ %3, después $ %4."_s
-                             .arg(review_.lines.size())
-                             .arg(leftOutModel_->rowCount())
-                             .arg(money(review_.list1Before), money(review_.list1After)));
+    lblResumen_->setText(
+        u"%1 artículos cambian; %2 quedan sin cambio. Suma de la lista 1: antes $ %3, después $ %4."_s
+            .arg(review_.lines.size())
+            .arg(leftOutModel_->rowCount())
+            .arg(money(review_.list1Before), money(review_.list1After)));
     cmdAplicar_->setEnabled(!review_.lines.empty());
     if (!review_.lines.empty()) grdVista_->setFocus();
 }
@@ -502,24 +527,27 @@ QString ActualizacionPrecios::pendingArticle() const
     const std::optional<qint64> code = form->shownArticle();
     if (!code) return QString();
     for (const PriceLine& line : review_.lines)
-        if (line.codigo == *code) return u"%1 (%2)"_s.arg(numbertext::code(*code, 6), line.descripcion);
+        if (line.codigo == *code)
+            return u"%1 (%2)"_s.arg(numbertext::code(*code, 6), line.descripcion);
     return QString();
 }
 
 void ActualizacionPrecios::Aplicar()
 {
     if (review_.lines.empty()) {
-        MsgBox(u"No hay precios para actualizar: pida la vista previa."_s, vbExclamation, kTitle, this);
+        MsgBox(u"No hay precios para actualizar: pida la vista previa."_s, vbExclamation, kTitle,
+               this);
         return;
     }
     if (const QString pending = pendingArticle(); !pending.isEmpty()) {
-        MsgBox(u"El artículo %1 tiene cambios sin grabar en la ventana de Artículos.\n"
-               u"Grábelos o cancélelos antes de actualizar los precios."_s.arg(pending),
-               vbExclamation, kTitle, this);
+        MsgBox(
+            u"El artículo %1 tiene cambios sin grabar en la ventana de Artículos.\n"
+            u"Grábelos o cancélelos antes de actualizar los precios."_s.arg(pending),
+            vbExclamation, kTitle, this);
         return;
     }
-    if (MsgBox(u"¿Actualiza los precios de %1 artículos?"_s.arg(review_.lines.size()), vbYesNo | vbQuestion,
-               kTitle, this) != MsgBoxResult::Yes)
+    if (MsgBox(u"¿Actualiza los precios de %1 artículos?"_s.arg(review_.lines.size()),
+               vbYesNo | vbQuestion, kTitle, this) != MsgBoxResult::Yes)
         return;
     AppliedChange applied;
     try {
@@ -540,7 +568,8 @@ void ActualizacionPrecios::Aplicar()
                        .arg(applied.articles)
                        .arg(applied.number);
     if (chkEtiquetas_->isChecked())
-        done += u"\nEtiquetas: %1 nuevas en la cola, %2 con el precio nuevo."_s.arg(applied.labelsQueued)
+        done += u"\nEtiquetas: %1 nuevas en la cola, %2 con el precio nuevo."_s
+                    .arg(applied.labelsQueued)
                     .arg(applied.labelsUpdated);
     MsgBox(done, vbInformation, kTitle, this);
     if (MsgBox(u"Las cajas tienen los precios anteriores hasta que se les copie Articulos.\n"
@@ -551,8 +580,9 @@ void ActualizacionPrecios::Aplicar()
 
 void ActualizacionPrecios::ElegirArchivo()
 {
-    const QString path = ChooseFileToOpen(u"Lista de precios del proveedor"_s,
-                                          u"Planillas (*.csv *.xlsx *.ods);;Todos los archivos (*)"_s, this);
+    const QString path =
+        ChooseFileToOpen(u"Lista de precios del proveedor"_s,
+                         u"Planillas (*.csv *.xlsx *.ods);;Todos los archivos (*)"_s, this);
     if (!path.isEmpty()) txtArchivo_->setText(path);
 }
 

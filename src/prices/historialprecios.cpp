@@ -109,12 +109,12 @@ void HistorialPrecios::Deshacer()
         ShowErrorBox(error, this);
         return;
     }
-    QString done = u"Se volvieron los precios de %1 artículos (actualización número %2).\n"
-                   u"Etiquetas: %3 nuevas en la cola, %4 con el precio nuevo."_s
-                       .arg(undone.applied.articles)
-                       .arg(undone.applied.number)
-                       .arg(undone.applied.labelsQueued)
-                       .arg(undone.applied.labelsUpdated);
+    QString done =
+        u"Se volvieron los precios de %1 artículos (actualización número %2).\n"
+        u"Etiquetas: %3 nuevas en la cola, %4 con el precio nuevo."_s.arg(undone.applied.articles)
+            .arg(undone.applied.number)
+            .arg(undone.applied.labelsQueued)
+            .arg(undone.applied.labelsUpdated);
     if (!undone.leftAlone.empty()) {
         done += u"\n\nQuedaron como están %1 artículos:"_s.arg(undone.leftAlone.size());
         int listed = 0;

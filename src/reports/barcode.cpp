@@ -47,8 +47,8 @@ bool drawBarcode(QPainter& painter, const QRectF& area, const QString& text, dou
     symbol->symbology = kind == Symbology::Code128 ? BARCODE_CODE128 : BARCODE_EANX_CHK;
     symbol->show_hrt = 0;
     const QByteArray data = text.toUtf8();
-    if (ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(data.constData()), int(data.size())) >=
-        ZINT_ERROR)
+    if (ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(data.constData()),
+                        int(data.size())) >= ZINT_ERROR)
         return false;
     // Quiet zones in modules: EAN 11 left and 7 right, Code 128 ten on each side.
     const int left = kind == Symbology::Code128 ? 10 : 11;

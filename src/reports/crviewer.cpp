@@ -21,8 +21,8 @@
 
 #include "data/errors.h"
 #include "data/filestate.h"
-#include "data/paths.h"
 #include "data/numbertext.h"
+#include "data/paths.h"
 #include "forms/formparts.h"
 #include "report.h"
 #include "shell/dialogs.h"
@@ -39,7 +39,9 @@ public:
     void setImage(QImage image)
     {
         image_ = std::move(image);
-        const QSize logical = image_.isNull() ? QSize(0, 0) : (QSizeF(image_.size()) / image_.devicePixelRatio()).toSize();
+        const QSize logical = image_.isNull()
+                                  ? QSize(0, 0)
+                                  : (QSizeF(image_.size()) / image_.devicePixelRatio()).toSize();
         setFixedSize(logical);
         update();
     }
@@ -68,15 +70,23 @@ class MillimetreBox : public QDoubleSpinBox {
 public:
     using QDoubleSpinBox::QDoubleSpinBox;
 
-    QString textFromValue(double value) const override { return numbertext::fixed(value, decimals()); }
-    double valueFromText(const QString& text) const override { return numbertext::parse(number(text)).value_or(0); }
+    QString textFromValue(double value) const override
+    {
+        return numbertext::fixed(value, decimals());
+    }
+    double valueFromText(const QString& text) const override
+    {
+        return numbertext::parse(number(text)).value_or(0);
+    }
     QValidator::State validate(QString& text, int&) const override
     {
         const QStringView typed = number(text);
-        // A sign, digits and one comma with at most `decimals` digits after it may still become a value.
+        // A sign, digits and one comma with at most `decimals` digits after it may still become a
+        // value.
         static const QRegularExpression shape(u"^[-+]?[0-9]*(,[0-9]*)?$"_s);
         const QRegularExpressionMatch match = shape.match(typed);
-        if (!match.hasMatch() || match.capturedLength(1) > decimals() + 1) return QValidator::Invalid;
+        if (!match.hasMatch() || match.capturedLength(1) > decimals() + 1)
+            return QValidator::Invalid;
         const std::optional<double> value = numbertext::parse(typed);
         if (!value || *value < minimum() || *value > maximum()) return QValidator::Intermediate;
         return QValidator::Acceptable;
@@ -85,7 +95,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
-        if (!forms::typeIntoField(lineEdit(), event, forms::DecimalComma)) QDoubleSpinBox::keyPressEvent(event);
+        if (!forms::typeIntoField(lineEdit(), event, forms::DecimalComma))
+            QDoubleSpinBox::keyPressEvent(event);
     }
 
 private:
@@ -141,7 +152,8 @@ void CRViewer::buildToolbar()
     toolbar_->setObjectName(u"Herramientas"_s);
     auto* row = new QHBoxLayout(toolbar_);
     row->setContentsMargins(4, 2, 4, 2);
-    auto button = [&](const QString& name, const QString& text, QStyle::StandardPixmap icon, auto action) {
+    auto button = [&](const QString& name, const QString& text, QStyle::StandardPixmap icon,
+                      auto action) {
         auto* b = new QToolButton(toolbar_);
         b->setObjectName(name);
         b->setText(text);
@@ -153,18 +165,23 @@ void CRViewer::buildToolbar()
         row->addWidget(b);
         return b;
     };
-    button(u"cmdPrimera"_s, u"Primera"_s, QStyle::SP_MediaSkipBackward, [this] { ShowFirstPage(); })
-        ->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    button(u"cmdAnterior"_s, u"Anterior"_s, QStyle::SP_MediaSeekBackward, [this] { ShowPreviousPage(); })
-        ->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button(u"cmdPrimera"_s, u"Primera"_s, QStyle::SP_MediaSkipBackward, [this] {
+        ShowFirstPage();
+    })->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button(u"cmdAnterior"_s, u"Anterior"_s, QStyle::SP_MediaSeekBackward, [this] {
+        ShowPreviousPage();
+    })->setToolButtonStyle(Qt::ToolButtonIconOnly);
     pageLabel_ = new QLabel(toolbar_);
     pageLabel_->setObjectName(u"lblPagina"_s);
-    pageLabel_->setMinimumWidth(pageLabel_->fontMetrics().horizontalAdvance(u"Página 00000 de 00000"_s));
+    pageLabel_->setMinimumWidth(
+        pageLabel_->fontMetrics().horizontalAdvance(u"Página 00000 de 00000"_s));
     row->addWidget(pageLabel_);
-    button(u"cmdSiguiente"_s, u"Siguiente"_s, QStyle::SP_MediaSeekForward, [this] { ShowNextPage(); })
-        ->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    button(u"cmdUltima"_s, u"Última"_s, QStyle::SP_MediaSkipForward, [this] { ShowLastPage(); })
-        ->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button(u"cmdSiguiente"_s, u"Siguiente"_s, QStyle::SP_MediaSeekForward, [this] {
+        ShowNextPage();
+    })->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button(u"cmdUltima"_s, u"Última"_s, QStyle::SP_MediaSkipForward, [this] {
+        ShowLastPage();
+    })->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
     zoomBox_ = new QComboBox(toolbar_);
     zoomBox_->setObjectName(u"cboZoom"_s);
@@ -174,12 +191,9 @@ void CRViewer::buildToolbar()
     zoomBox_->addItem(u"Página completa"_s, -2);
     connect(zoomBox_, &QComboBox::activated, this, [this](int index) {
         const int value = zoomBox_->itemData(index).toInt();
-        if (value == -1)
-            setZoomMode(ZoomMode::FitWidth);
-        else if (value == -2)
-            setZoomMode(ZoomMode::FitPage);
-        else
-            Zoom(value);
+        if (value == -1) setZoomMode(ZoomMode::FitWidth);
+        else if (value == -2) setZoomMode(ZoomMode::FitPage);
+        else Zoom(value);
     });
     row->addWidget(zoomBox_);
 
@@ -208,7 +222,8 @@ void CRViewer::buildToolbar()
     offsetX_->setPrefix(u"Horizontal "_s);
     offsetY_->setToolTip(u"Vertical"_s);
     offsetY_->setPrefix(u"Vertical "_s);
-    for (QWidget* w : std::initializer_list<QWidget*>{startLabel, startBox_, offsetLabel, offsetX_, offsetY_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{startLabel, startBox_, offsetLabel, offsetX_, offsetY_})
         labelRow->addWidget(w);
     labelRow->addStretch(1);
     labelRow_->setVisible(false);
@@ -230,10 +245,12 @@ void CRViewer::buildToolbar()
 
     row->addStretch(1);
     button(u"cmdActualizar"_s, u"Actualizar"_s, QStyle::SP_BrowserReload, [this] { Refresh(); });
-    button(u"cmdImprimir"_s, u"Imprimir"_s, QStyle::SP_FileDialogDetailedView, [this] { PrintReport(); });
-    button(u"cmdExportar"_s, u"Exportar PDF"_s, QStyle::SP_DialogSaveButton, [this] { ExportReport(); });
-    QToolButton* excel = button(u"cmdExportarExcel"_s, u"Exportar Excel"_s, QStyle::SP_DialogSaveButton,
-                                [this] { ExportSpreadsheet(); });
+    button(u"cmdImprimir"_s, u"Imprimir"_s, QStyle::SP_FileDialogDetailedView,
+           [this] { PrintReport(); });
+    button(u"cmdExportar"_s, u"Exportar PDF"_s, QStyle::SP_DialogSaveButton,
+           [this] { ExportReport(); });
+    QToolButton* excel = button(u"cmdExportarExcel"_s, u"Exportar Excel"_s,
+                                QStyle::SP_DialogSaveButton, [this] { ExportSpreadsheet(); });
     // Reached with Tab and pressed with the space bar (a click leaves the focus on the page); a
     // screen reader reads its caption.
     excel->setFocusPolicy(Qt::TabFocus);

@@ -57,7 +57,8 @@ bool ForLista::event(QEvent* event)
 {
     // Brought forward again (a label sheet printed, the queue changed and printed again), the
     // viewer shows the data as it is now, never the pages it read before.
-    if (event->type() == WindowRegistry::broughtForward() && loaded_ && report_ && report_->isOpen())
+    if (event->type() == WindowRegistry::broughtForward() && loaded_ && report_ &&
+        report_->isOpen())
         CRViewer1->Refresh();
     return QWidget::event(event);
 }
@@ -91,7 +92,8 @@ void ForLista::load()
 void registerReportWindows(WindowRegistry& registry)
 {
     for (const ReportDef& def : reportDefs())
-        registry.add({def.viewer, WindowPlace::InFrame, std::nullopt, [&def] { return new ForLista(def); }});
+        registry.add(
+            {def.viewer, WindowPlace::InFrame, std::nullopt, [&def] { return new ForLista(def); }});
 }
 
 }  // namespace reports

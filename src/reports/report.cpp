@@ -61,8 +61,9 @@ public:
         for (const char16_t first : known)
             for (const char16_t second : known) {
                 const char16_t pair[] = {first, second};
-                widening_ = std::max(widening_, metrics.horizontalAdvance(QStringView(pair, 2).toString()) -
-                                                    advances_[first] - advances_[second]);
+                widening_ =
+                    std::max(widening_, metrics.horizontalAdvance(QStringView(pair, 2).toString()) -
+                                            advances_[first] - advances_[second]);
             }
     }
 
@@ -192,13 +193,15 @@ std::vector<SizedFont> descriptionFonts(double largest, double smallest)
 
 // The description in at most two lines, at the largest size at which whole words fit; when
 // none does, the smallest size, cut at the end.
-Fitted fitDescription(const QString& text, double width, double height, std::vector<SizedFont>& fonts)
+Fitted fitDescription(const QString& text, double width, double height,
+                      std::vector<SizedFont>& fonts)
 {
     for (SizedFont& sized : fonts) {
         const int fitLines = std::min(2, int(height / sized.metrics.height()));
         if (fitLines < 1) continue;
         const QStringList lines = wrapWords(text, sized, width);
-        if (!lines.isEmpty() && lines.size() <= fitLines) return {sized.font, lines, sized.metrics.height()};
+        if (!lines.isEmpty() && lines.size() <= fitLines)
+            return {sized.font, lines, sized.metrics.height()};
     }
     const QFont& font = fonts.back().font;
     const QFontMetricsF& metrics = fonts.back().metrics;
@@ -247,7 +250,8 @@ void Report::refresh()
     const ListDef* list = def_.list();
     std::vector<bool> numeric;
     if (list)
-        for (const ColumnDef& column : list->columns) numeric.push_back(column.format != Format::Text);
+        for (const ColumnDef& column : list->columns)
+            numeric.push_back(column.format != Format::Text);
     ReportSource::Totals totals = source->readTotals(summed_, numeric);
     count_ = totals.count;
     sums_ = std::move(totals.sums);
@@ -297,9 +301,11 @@ void Report::layOutList(ReportSource& source, const std::vector<QVariant>& sizes
     std::vector<QStringList> plainTexts = source.longTexts(longest, kWidestRecords), boldTexts(n);
     for (size_t i = 0; i < n; ++i) {
         boldTexts[i] << columns[i].header;
-        if (!isText(i) && !sizes[i].isNull()) plainTexts[i] << cellText(sizes[i], columns[i].format);
+        if (!isText(i) && !sizes[i].isNull())
+            plainTexts[i] << cellText(sizes[i], columns[i].format);
     }
-    for (size_t i = 0; i < summed_.size(); ++i) boldTexts[size_t(summed_[i])] << numbertext::fixed(sums_[i]);
+    for (size_t i = 0; i < summed_.size(); ++i)
+        boldTexts[size_t(summed_[i])] << numbertext::fixed(sums_[i]);
 
     // At a font size: the width each column needs to show everything whole, and the least a
     // text column may have (its header).
@@ -308,13 +314,18 @@ void Report::layOutList(ReportSource& source, const std::vector<QVariant>& sizes
         const QFontMetricsF plain(makeFont(points)), bold(makeFont(points, true));
         for (size_t i = 0; i < n; ++i) {
             double wide = 0;
-            for (const QString& text : plainTexts[i]) wide = std::max(wide, plain.horizontalAdvance(text));
-            for (const QString& text : boldTexts[i]) wide = std::max(wide, bold.horizontalAdvance(text));
+            for (const QString& text : plainTexts[i])
+                wide = std::max(wide, plain.horizontalAdvance(text));
+            for (const QString& text : boldTexts[i])
+                wide = std::max(wide, bold.horizontalAdvance(text));
             whole[i] = wide + 2 * kCellPadding;
-            least[i] = isText(i) ? bold.horizontalAdvance(columns[i].header) + 2 * kCellPadding : whole[i];
+            least[i] =
+                isText(i) ? bold.horizontalAdvance(columns[i].header) + 2 * kCellPadding : whole[i];
         }
     };
-    auto sum = [](const std::vector<double>& widths) { return std::accumulate(widths.begin(), widths.end(), 0.0); };
+    auto sum = [](const std::vector<double>& widths) {
+        return std::accumulate(widths.begin(), widths.end(), 0.0);
+    };
     double points = kListPoints;
     measure(points);
     while (sum(whole) > kContentWidth && points > kSmallestWholePoints) measure(points -= 0.5);
@@ -329,7 +340,8 @@ void Report::layOutList(ReportSource& source, const std::vector<QVariant>& sizes
         // The room left goes to the texts (to every column when there are none), as they need it.
         const bool toTexts = textWidth > 0;
         for (size_t i = 0; i < n; ++i)
-            if (isText(i) || !toTexts) widths_[i] += spare * whole[i] / (toTexts ? textWidth : numberWidth);
+            if (isText(i) || !toTexts)
+                widths_[i] += spare * whole[i] / (toTexts ? textWidth : numberWidth);
         return;
     }
     // Numbers keep their width. The texts share the rest: each one up to the same width, so the
@@ -371,10 +383,8 @@ void Report::paint(QPainter& painter, int page, const std::vector<Row>& rows, do
     painter.save();
     painter.scale(unitsPerMm / kUnitsPerMm, unitsPerMm / kUnitsPerMm);
     painter.setPen(Qt::black);
-    if (def_.labels())
-        paintLabels(painter, page, rows);
-    else
-        paintList(painter, page, rows);
+    if (def_.labels()) paintLabels(painter, page, rows);
+    else paintList(painter, page, rows);
     painter.restore();
 }
 
@@ -383,7 +393,8 @@ void Report::paintList(QPainter& painter, int page, const std::vector<Row>& rows
     const ListDef& list = *def_.list();
     const QFont plain = makeFont(listPoints_), bold = makeFont(listPoints_, true);
     painter.setFont(makeFont(14, true));
-    painter.drawText(QRectF(kLeft, kTitleTop, kContentWidth, 90), Qt::AlignLeft | Qt::AlignVCenter, list.title);
+    painter.drawText(QRectF(kLeft, kTitleTop, kContentWidth, 90), Qt::AlignLeft | Qt::AlignVCenter,
+                     list.title);
     painter.setFont(makeFont(7));
     painter.drawText(QRectF(kLeft, kTitleTop, kContentWidth, 90), Qt::AlignRight | Qt::AlignVCenter,
                      u"Impreso el "_s + printed_.toString(u"dd/MM/yyyy HH:mm"_s));
@@ -401,20 +412,25 @@ void Report::paintList(QPainter& painter, int page, const std::vector<Row>& rows
     // wide as the widest); a text too wide for its column is cut with "...".
     auto cell = [&](size_t index, double top, const QString& text, bool inBold) {
         const ColumnDef& column = list.columns[index];
-        const QRectF box(lefts[index] + kCellPadding, top, widths_[index] - 2 * kCellPadding, kRowHeight);
-        const int align = (column.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        const QRectF box(lefts[index] + kCellPadding, top, widths_[index] - 2 * kCellPadding,
+                         kRowHeight);
+        const int align =
+            (column.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
         if (column.format != Format::Text) {
             painter.drawText(box, align | Qt::TextDontClip, text);
             return;
         }
         const bool fits = (inBold ? boldBound : plainBound).fits(text, box.width());
         const QFontMetricsF& metrics = inBold ? boldMetrics : plainMetrics;
-        painter.drawText(box, align, fits ? text : metrics.elidedText(text, Qt::ElideRight, box.width()));
+        painter.drawText(box, align,
+                         fits ? text : metrics.elidedText(text, Qt::ElideRight, box.width()));
     };
     painter.setFont(bold);
-    for (size_t i = 0; i < list.columns.size(); ++i) cell(i, kHeaderTop, list.columns[i].header, true);
+    for (size_t i = 0; i < list.columns.size(); ++i)
+        cell(i, kHeaderTop, list.columns[i].header, true);
     painter.setPen(QPen(Qt::black, 3));
-    painter.drawLine(QPointF(kLeft, kHeaderTop + kRowHeight + 8), QPointF(kLeft + kContentWidth, kHeaderTop + kRowHeight + 8));
+    painter.drawLine(QPointF(kLeft, kHeaderTop + kRowHeight + 8),
+                     QPointF(kLeft + kContentWidth, kHeaderTop + kRowHeight + 8));
     painter.setPen(Qt::black);
 
     double top = kFirstRowTop;
@@ -431,14 +447,18 @@ void Report::paintList(QPainter& painter, int page, const std::vector<Row>& rows
         painter.drawLine(QPointF(kLeft, top + 4), QPointF(kLeft + kContentWidth, top + 4));
         painter.setPen(Qt::black);
         painter.setFont(bold);
-        const double countRight = summed_.empty() ? kLeft + kContentWidth : lefts[size_t(summed_.front())];
-        painter.drawText(QRectF(kLeft + kCellPadding, top + 8, countRight - kLeft - 2 * kCellPadding, kRowHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, u"Total: %1 registros"_s.arg(count_));
+        const double countRight =
+            summed_.empty() ? kLeft + kContentWidth : lefts[size_t(summed_.front())];
+        painter.drawText(QRectF(kLeft + kCellPadding, top + 8,
+                                countRight - kLeft - 2 * kCellPadding, kRowHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip,
+                         u"Total: %1 registros"_s.arg(count_));
         for (size_t i = 0; i < summed_.size(); ++i)
             cell(size_t(summed_[i]), top + 8, numbertext::fixed(sums_[i]), true);
     }
     painter.setFont(makeFont(7));
-    painter.drawText(QRectF(kLeft, kFooterTop, kContentWidth, 50), Qt::AlignHCenter | Qt::AlignVCenter,
+    painter.drawText(QRectF(kLeft, kFooterTop, kContentWidth, 50),
+                     Qt::AlignHCenter | Qt::AlignVCenter,
                      u"Página %1 de %2"_s.arg(page + 1).arg(pages));
 }
 
@@ -450,32 +470,37 @@ void Report::paintLabels(QPainter& painter, int page, const std::vector<Row>& ro
     const QFont priceFont = makeFont(sheet.pricePt, true);
     const QFont codeFont = makeFont(sheet.codePt > 0 ? sheet.codePt : 6);
     const QFontMetricsF codeMetrics(codeFont), priceMetrics(priceFont);
-    std::vector<SizedFont> fonts = descriptionFonts(sheet.descriptionPt, sheet.smallestDescriptionPt);
+    std::vector<SizedFont> fonts =
+        descriptionFonts(sheet.descriptionPt, sheet.smallestDescriptionPt);
     painter.translate(offset_.x() * kUnitsPerMm, offset_.y() * kUnitsPerMm);
     for (size_t i = 0; i < rows.size(); ++i) {
         const int slot = firstSlot + int(i);
         const int col = slot % sheet.columns, line = slot / sheet.columns;
         const QRectF label((sheet.leftMm + col * sheet.pitchXMm) * kUnitsPerMm,
-                           (sheet.topMm + line * sheet.pitchYMm) * kUnitsPerMm, sheet.widthMm * kUnitsPerMm,
-                           sheet.heightMm * kUnitsPerMm);
+                           (sheet.topMm + line * sheet.pitchYMm) * kUnitsPerMm,
+                           sheet.widthMm * kUnitsPerMm, sheet.heightMm * kUnitsPerMm);
         const QRectF inner = label.adjusted(pad, pad, -pad, -pad);
         const Row& row = rows[i];
         const QString description = cellText(row[LabelDescripcion], Format::Text).simplified();
         const QString barcode = cellText(row[LabelCodBarra], Format::Text).trimmed();
         const QVariant price = row[LabelNeto1];
         QString priceText;
-        if (price.isValid() && !price.isNull()) priceText = u"$ "_s + cellText(price, Format::Fixed2);
+        if (price.isValid() && !price.isNull())
+            priceText = u"$ "_s + cellText(price, Format::Fixed2);
 
-        // From the bottom: the barcode with its code, then the price; the description takes the rest.
+        // From the bottom: the barcode with its code, then the price; the description takes the
+        // rest.
         double bottom = inner.bottom();
         if (sheet.barcodeHeightMm > 0 && symbologyFor(barcode) != Symbology::None) {
             const double codeHeight = codeMetrics.height();
-            const QRectF bars(inner.left(), bottom - codeHeight - sheet.barcodeHeightMm * kUnitsPerMm, inner.width(),
-                              sheet.barcodeHeightMm * kUnitsPerMm);
+            const QRectF bars(inner.left(),
+                              bottom - codeHeight - sheet.barcodeHeightMm * kUnitsPerMm,
+                              inner.width(), sheet.barcodeHeightMm * kUnitsPerMm);
             if (drawBarcode(painter, bars, barcode, 3.3)) {
                 painter.setFont(codeFont);
-                painter.drawText(QRectF(inner.left(), bottom - codeHeight, inner.width(), codeHeight),
-                                 Qt::AlignHCenter | Qt::AlignVCenter, barcode);
+                painter.drawText(
+                    QRectF(inner.left(), bottom - codeHeight, inner.width(), codeHeight),
+                    Qt::AlignHCenter | Qt::AlignVCenter, barcode);
                 bottom = bars.top() - 10;
             }
         }
@@ -491,11 +516,13 @@ void Report::paintLabels(QPainter& painter, int page, const std::vector<Row>& ro
             } else {
                 painter.setFont(priceFont);
             }
-            painter.drawText(QRectF(inner.left(), bottom - height, inner.width(), height), Qt::AlignCenter, priceText);
+            painter.drawText(QRectF(inner.left(), bottom - height, inner.width(), height),
+                             Qt::AlignCenter, priceText);
             bottom -= height;
         }
         if (!description.isEmpty()) {
-            const Fitted fitted = fitDescription(description, inner.width(), bottom - inner.top(), fonts);
+            const Fitted fitted =
+                fitDescription(description, inner.width(), bottom - inner.top(), fonts);
             painter.setFont(fitted.font);
             double top = inner.top();
             for (const QString& text : fitted.lines) {
@@ -507,7 +534,8 @@ void Report::paintLabels(QPainter& painter, int page, const std::vector<Row>& ro
     }
 }
 
-void Report::renderAll(QPagedPaintDevice& device, QPainter& painter, int from, int to, double unitsPerMm)
+void Report::renderAll(QPagedPaintDevice& device, QPainter& painter, int from, int to,
+                       double unitsPerMm)
 {
     const int per = rowsPerPage();
     int page = 0;
@@ -538,7 +566,8 @@ void Report::print(QPrinter& printer, int from, int to)
     if (!source_) return;
     printer.setFullPage(true);
     QPainter painter;
-    if (!painter.begin(&printer)) throw EngineError(EngineErrorCode::IoError, printer.printerName());
+    if (!painter.begin(&printer))
+        throw EngineError(EngineErrorCode::IoError, printer.printerName());
     try {
         renderAll(printer, painter, std::max(0, from), std::min(to, pageCount() - 1),
                   printer.resolution() / 25.4);

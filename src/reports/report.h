@@ -75,7 +75,8 @@ private:
     // column inside the page.
     void layOutList(ReportSource& source, const std::vector<QVariant>& sizes);
     // Draws every page in order, reading the records in one pass.
-    void renderAll(QPagedPaintDevice& device, QPainter& painter, int from, int to, double unitsPerMm);
+    void renderAll(QPagedPaintDevice& device, QPainter& painter, int from, int to,
+                   double unitsPerMm);
 
     ReportDef def_;
     QString password_;
@@ -84,7 +85,7 @@ private:
     std::vector<double> sums_;
     std::vector<int> summed_;
     QDateTime printed_;
-    double listPoints_ = 7;      // the list's font size
+    double listPoints_ = 7;       // the list's font size
     std::vector<double> widths_;  // the list's column widths, in tenths of a millimetre
     int start_ = 1;
     QPointF offset_;

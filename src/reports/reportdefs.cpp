@@ -10,7 +10,10 @@ namespace reports {
 
 namespace {
 
-ColumnDef text(QStringView header, QStringView field) { return {header.toString(), field.toString()}; }
+ColumnDef text(QStringView header, QStringView field)
+{
+    return {header.toString(), field.toString()};
+}
 ColumnDef whole(QStringView header, QStringView field)
 {
     return {header.toString(), field.toString(), Align::Right, Format::Whole};
@@ -34,8 +37,9 @@ ReportDef report(const char16_t* name, WindowName viewer, const char16_t* captio
     if (!file)
         qFatal("A report reads %s, which is not a store file",
                qPrintable(QString::fromUtf16(fileName)));
-    return {QString::fromUtf16(name), viewer, QString::fromUtf16(caption), file->fileName,
-            file->table.name, file->password, std::move(layout)};
+    return {QString::fromUtf16(name), viewer,           QString::fromUtf16(caption),
+            file->fileName,           file->table.name, file->password,
+            std::move(layout)};
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ public:
 
     struct Totals {
         qint64 count = 0;
-        std::vector<double> sums;    // of the summed fields, in their order
+        std::vector<double> sums;     // of the summed fields, in their order
         std::vector<QVariant> sizes;  // of the sized fields' widest values, Null for an empty field
     };
     // Read in one pass: the records in the table, the sums of the `summed` fields (by position
@@ -52,13 +52,14 @@ private:
         qint64 rowid;
     };
     void prepareSql();
-    std::vector<Row> fetch(const QString& sql, const QVariantList& params, std::vector<Place>* places);
+    std::vector<Row> fetch(const QString& sql, const QVariantList& params,
+                           std::vector<Place>* places);
 
     ReadOnlyFile file_;
-    QString table_;         // as the file spells it
-    QStringList columns_;   // quoted, as the file spells them
-    QString sortColumn_;    // quoted; empty for the table's own order
-    QString select_;        // "SELECT rowid, key, cols FROM t"
+    QString table_;        // as the file spells it
+    QStringList columns_;  // quoted, as the file spells them
+    QString sortColumn_;   // quoted; empty for the table's own order
+    QString select_;       // "SELECT rowid, key, cols FROM t"
     QString order_;
     // Where known rows start, so that the next page continues from the last one instead of
     // counting its way there again.

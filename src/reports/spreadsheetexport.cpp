@@ -115,7 +115,8 @@ public:
                 const bool price = column.format == Format::Fixed2;
                 put(worksheet_write_number(sheet_, row_, lxw_col_t(i), *number,
                                            price ? price_ : nullptr));
-                widen(i, (price ? numbertext::fixed(*number) : numbertext::shortest(*number)).size());
+                widen(i,
+                      (price ? numbertext::fixed(*number) : numbertext::shortest(*number)).size());
             } else if (record[i].typeId() == QMetaType::QString) {
                 // A text stored in a number field that reads as no number: the PDF shows it as
                 // it is.

@@ -64,29 +64,26 @@ void abandonOperation(const std::exception& error, Recordset::Operation& operati
     // must not stack boxes without end.
     static bool showing = false;
     if (showing) {
-        qWarning().noquote() << "Error mientras se mostraba otro:" << QString::fromLocal8Bit(error.what());
+        qWarning().noquote() << "Error mientras se mostraba otro:"
+                             << QString::fromLocal8Bit(error.what());
         return;
     }
     showing = true;
     const auto done = qScopeGuard([] { showing = false; });
-    if (const auto* engine = dynamic_cast<const EngineError*>(&error))
-        ShowErrorBox(*engine);
+    if (const auto* engine = dynamic_cast<const EngineError*>(&error)) ShowErrorBox(*engine);
     else if (const auto* system = dynamic_cast<const std::system_error*>(&error))
         ShowErrorBox(system->code().value(), QString::fromLocal8Bit(system->code().message()));
     else if (dynamic_cast<const std::bad_alloc*>(&error))
         ShowErrorBox(kOutOfMemory, u"Memoria insuficiente"_s);
-    else
-        ShowErrorBox(kInternalError, u"Error interno: "_s + QString::fromLocal8Bit(error.what()));
+    else ShowErrorBox(kInternalError, u"Error interno: "_s + QString::fromLocal8Bit(error.what()));
 }
 
 namespace shell {
 
 void endProgram(int code)
 {
-    if (exitHandler())
-        exitHandler()(code);
-    else
-        QCoreApplication::exit(code);
+    if (exitHandler()) exitHandler()(code);
+    else QCoreApplication::exit(code);
 }
 
 ExitHandler setExitHandler(ExitHandler handler)

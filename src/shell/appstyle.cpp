@@ -8,7 +8,8 @@
 
 AppStyle::AppStyle(const QString& base) : QProxyStyle(base) {}
 
-QIcon AppStyle::standardIcon(StandardPixmap picture, const QStyleOption* option, const QWidget* widget) const
+QIcon AppStyle::standardIcon(StandardPixmap picture, const QStyleOption* option,
+                             const QWidget* widget) const
 {
     // An option may ask for a state or a size of its own.
     if (option) return QProxyStyle::standardIcon(picture, option, widget);
@@ -18,18 +19,18 @@ QIcon AppStyle::standardIcon(StandardPixmap picture, const QStyleOption* option,
     return at->second;
 }
 
-void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
-                             const QWidget* widget) const
+void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
+                             QPainter* painter, const QWidget* widget) const
 {
     const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
     if (element != PE_PanelLineEdit || !frame || option->rect.isEmpty())
         return QProxyStyle::drawPrimitive(element, option, painter, widget);
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    const QString key = QString::asprintf("AppStyle-panel-%dx%d-%d-%lld-%d-%d-%d-%d-%d", option->rect.width(),
-                                          option->rect.height(), int(option->state),
-                                          static_cast<long long>(option->palette.cacheKey()),
-                                          int(option->palette.currentColorGroup()), int(option->direction),
-                                          frame->lineWidth, int(frame->features), qRound(ratio * 100));
+    const QString key = QString::asprintf(
+        "AppStyle-panel-%dx%d-%d-%lld-%d-%d-%d-%d-%d", option->rect.width(), option->rect.height(),
+        int(option->state), static_cast<long long>(option->palette.cacheKey()),
+        int(option->palette.currentColorGroup()), int(option->direction), frame->lineWidth,
+        int(frame->features), qRound(ratio * 100));
     QPixmap panel;
     if (!QPixmapCache::find(key, &panel)) {
         // Drawn on a clear sheet and laid over the widget as one piece: laying anti-aliased

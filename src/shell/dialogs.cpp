@@ -17,8 +17,9 @@ public:
     QString chooseFile(QWidget* parent, DialogKind kind, const QString& title, const QString& start,
                        const QString& filter) override
     {
-        return kind == DialogKind::SaveFile ? QFileDialog::getSaveFileName(parent, title, start, filter)
-                                            : QFileDialog::getOpenFileName(parent, title, start, filter);
+        return kind == DialogKind::SaveFile
+                   ? QFileDialog::getSaveFileName(parent, title, start, filter)
+                   : QFileDialog::getOpenFileName(parent, title, start, filter);
     }
 
     bool choosePrinter(QWidget* parent, QPrinter& printer, int pages) override
@@ -48,8 +49,8 @@ QString lastFolder()
 }
 
 // Asks the service and remembers the chosen file's folder for the next time.
-QString chooseAndRemember(QWidget* parent, DialogKind kind, const QString& title, const QString& start,
-                          const QString& filter)
+QString chooseAndRemember(QWidget* parent, DialogKind kind, const QString& title,
+                          const QString& start, const QString& filter)
 {
     const QString path = current()->chooseFile(parent, kind, title, start, filter);
     if (!path.isEmpty()) settings::open()->setValue(kLastFolder, QFileInfo(path).absolutePath());
@@ -96,8 +97,8 @@ ScriptedDialogs::Answer ScriptedDialogs::next()
     return answer;
 }
 
-QString ScriptedDialogs::chooseFile(QWidget*, DialogKind kind, const QString& title, const QString& start,
-                                    const QString& filter)
+QString ScriptedDialogs::chooseFile(QWidget*, DialogKind kind, const QString& title,
+                                    const QString& start, const QString& filter)
 {
     shown_.push_back({kind, title, start, filter, 0});
     return next().path;

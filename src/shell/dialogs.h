@@ -43,19 +43,22 @@ public:
     struct Shown {
         DialogKind kind;
         QString title;
-        QString start;   // the folder, or the suggested file, the file chooser opened at
+        QString start;  // the folder, or the suggested file, the file chooser opened at
         QString filter;
-        int pages = 0;   // the print dialog's document
+        int pages = 0;  // the print dialog's document
     };
 
-    ScriptedDialogs();  // installs itself
+    ScriptedDialogs();            // installs itself
     ~ScriptedDialogs() override;  // restores the previous service
 
     // The next file chooser chooses `path`.
     void answerFile(const QString& path) { answers_.push_back({path, 0, 0}); }
     // The next print dialog prints into the PDF file `pdf`: pages `from` to `to` (1-based), or
     // every page when `from` is 0.
-    void answerPrint(const QString& pdf, int from = 0, int to = 0) { answers_.push_back({pdf, from, to}); }
+    void answerPrint(const QString& pdf, int from = 0, int to = 0)
+    {
+        answers_.push_back({pdf, from, to});
+    }
     // The next dialog is cancelled.
     void answerCancel() { answers_.push_back({}); }
     const QList<Shown>& shown() const { return shown_; }

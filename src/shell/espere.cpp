@@ -44,12 +44,12 @@ void Espere::Mostrar(QWidget* owner)
     if (!loaded()) {
         loaded() = new Espere;
         // Unloaded with the program; no event loop runs after aboutToQuit to delete it later.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { delete loaded().data(); });
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp,
+                         [] { delete loaded().data(); });
     }
     Espere* window = loaded();
     QRect over;
-    if (owner)
-        over = owner->window()->frameGeometry();
+    if (owner) over = owner->window()->frameGeometry();
     else if (const QScreen* screen = QGuiApplication::primaryScreen())
         over = screen->availableGeometry();
     window->move(over.center() - window->rect().center());

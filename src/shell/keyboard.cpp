@@ -31,11 +31,13 @@ QAbstractButton* childAccelerator(QWidget* focus, const QKeyEvent* key)
 {
     if (!focus || !altOnly(key) || (key->modifiers() & Qt::ShiftModifier)) return nullptr;
     QMdiSubWindow* child = nullptr;
-    for (QWidget* w = focus; w && !child; w = w->parentWidget()) child = qobject_cast<QMdiSubWindow*>(w);
+    for (QWidget* w = focus; w && !child; w = w->parentWidget())
+        child = qobject_cast<QMdiSubWindow*>(w);
     if (!child || !child->widget()) return nullptr;
     const QKeySequence pressed(QKeyCombination(Qt::AltModifier, Qt::Key(key->key())));
     for (QAbstractButton* button : child->widget()->findChildren<QAbstractButton*>())
-        if (button->isVisible() && button->isEnabled() && QKeySequence::mnemonic(button->text()) == pressed)
+        if (button->isVisible() && button->isEnabled() &&
+            QKeySequence::mnemonic(button->text()) == pressed)
             return button;
     return nullptr;
 }
@@ -43,8 +45,8 @@ QAbstractButton* childAccelerator(QWidget* focus, const QKeyEvent* key)
 bool isTextBox(const QObject* object)
 {
     return qobject_cast<const QLineEdit*>(object) || qobject_cast<const QComboBox*>(object) ||
-           qobject_cast<const QAbstractSpinBox*>(object) || qobject_cast<const QTextEdit*>(object) ||
-           qobject_cast<const QPlainTextEdit*>(object);
+           qobject_cast<const QAbstractSpinBox*>(object) ||
+           qobject_cast<const QTextEdit*>(object) || qobject_cast<const QPlainTextEdit*>(object);
 }
 
 // Keeps a one-line box on one line: a line break or a tab that arrives in it (pasted, dropped,
@@ -75,7 +77,8 @@ protected:
                 edit->setValidator(&oneLine_);
             return false;
         }
-        if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
+        if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+            return false;
         auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget) return false;
@@ -87,12 +90,14 @@ protected:
             return true;
         }
         if (accelerator) {
-            if (accelerator->focusPolicy() != Qt::NoFocus) accelerator->setFocus(Qt::ShortcutFocusReason);
+            if (accelerator->focusPolicy() != Qt::NoFocus)
+                accelerator->setFocus(Qt::ShortcutFocusReason);
             accelerator->animateClick();
             event->accept();
             return true;
         }
-        if (altOnly(key) && isTextBox(watched) && !key->text().isEmpty() && key->text().front().isPrint()) {
+        if (altOnly(key) && isTextBox(watched) && !key->text().isEmpty() &&
+            key->text().front().isPrint()) {
             event->accept();
             return true;
         }

@@ -143,7 +143,8 @@ void Login::VerificarUsuario()
     }
     const QVariant stored = users.Fields(u"contrasena"_s).Value();
     if (!passwords::loginMatches(stored, txtPassword->text())) {
-        MsgBox(u"Contraseña Incorrecta, consulte con el Administrador"_s, vbCritical, u"Error"_s, this);
+        MsgBox(u"Contraseña Incorrecta, consulte con el Administrador"_s, vbCritical, u"Error"_s,
+               this);
         txtPassword->setFocus();
         txtPassword->selectAll();
         return;
@@ -152,7 +153,8 @@ void Login::VerificarUsuario()
     users.Fields(u"estado"_s).setValue(u"Activo"_s);
     // A password kept as plain text, or under an older, weaker hash, is hashed anew now that
     // the typed one is known to be right.
-    if (passwords::needsNewHash(stored)) users.Fields(u"contrasena"_s).setValue(passwords::hash(txtPassword->text()));
+    if (passwords::needsNewHash(stored))
+        users.Fields(u"contrasena"_s).setValue(passwords::hash(txtPassword->text()));
     users.Update();
     // The main window is made before the dialog goes: if it cannot open its file, the error
     // box is shown and the dialog stays for another try instead of leaving no window at all.

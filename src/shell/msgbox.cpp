@@ -11,8 +11,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A path (a word with a '/' or a backslash) is shown whole on one line: the line breaker would split it
-// after a separator, at a hyphen or between two backslashes. A word joiner between its
+// A path (a word with a '/' or a backslash) is shown whole on one line: the line breaker would
+// split it after a separator, at a hyphen or between two backslashes. A word joiner between its
 // characters keeps it together, and the box grows to hold it.
 QString withWholePaths(const QString& prompt)
 {
@@ -34,24 +34,36 @@ QString withWholePaths(const QString& prompt)
 
 class RealMessageBoxes : public MessageBoxService {
 public:
-    MsgBoxResult show(QWidget* parent, const QString& prompt, int flags, const QString& title) override
+    MsgBoxResult show(QWidget* parent, const QString& prompt, int flags,
+                      const QString& title) override
     {
         QMessageBox box(parent ? parent : QApplication::activeWindow());
         box.setWindowTitle(title.isEmpty() ? QApplication::applicationName() : title);
         box.setText(withWholePaths(prompt));
         switch (flags & 0x70) {
-        case vbCritical: box.setIcon(QMessageBox::Critical); break;
-        case vbQuestion: box.setIcon(QMessageBox::Question); break;
-        case vbExclamation: box.setIcon(QMessageBox::Warning); break;
-        case vbInformation: box.setIcon(QMessageBox::Information); break;
-        default: box.setIcon(QMessageBox::NoIcon); break;
+        case vbCritical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case vbQuestion:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case vbExclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case vbInformation:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
         }
         if ((flags & 0x7) == vbYesNo) {
             QPushButton* yes = box.addButton(u"&Sí"_s, QMessageBox::YesRole);
             QPushButton* no = box.addButton(u"&No"_s, QMessageBox::NoRole);
             box.setDefaultButton(flags & vbDefaultButton2 ? no : yes);
             box.exec();
-            return box.clickedButton() == static_cast<QAbstractButton*>(yes) ? MsgBoxResult::Yes : MsgBoxResult::No;
+            return box.clickedButton() == static_cast<QAbstractButton*>(yes) ? MsgBoxResult::Yes
+                                                                             : MsgBoxResult::No;
         }
         box.addButton(u"Aceptar"_s, QMessageBox::AcceptRole);
         box.exec();
@@ -80,8 +92,7 @@ MsgBoxResult MsgBox(const Message& message, QWidget* parent)
 
 void ShowErrorBox(int number, const QString& text, QWidget* parent)
 {
-    MsgBox(errorMessage(number, text), vbCritical,
-           u"-=: Sistema Valdrameno :=-"_s, parent);
+    MsgBox(errorMessage(number, text), vbCritical, u"-=: Sistema Valdrameno :=-"_s, parent);
 }
 
 void ShowErrorBox(const EngineError& error, QWidget* parent)
@@ -101,7 +112,8 @@ ScriptedMessageBoxes::ScriptedMessageBoxes() : previous_(setMessageBoxService(th
 
 ScriptedMessageBoxes::~ScriptedMessageBoxes() { setMessageBoxService(previous_); }
 
-MsgBoxResult ScriptedMessageBoxes::show(QWidget*, const QString& prompt, int flags, const QString& title)
+MsgBoxResult ScriptedMessageBoxes::show(QWidget*, const QString& prompt, int flags,
+                                        const QString& title)
 {
     shown_.push_back({prompt, flags, title});
     if ((flags & 0x7) != vbYesNo) return MsgBoxResult::Ok;

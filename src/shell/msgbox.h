@@ -57,14 +57,15 @@ public:
         QString title;
     };
 
-    ScriptedMessageBoxes();  // installs itself
+    ScriptedMessageBoxes();            // installs itself
     ~ScriptedMessageBoxes() override;  // restores the previous service
 
     void answer(MsgBoxResult result) { answers_.push_back(result); }
     const QList<Shown>& shown() const { return shown_; }
     void clear() { shown_.clear(); }
 
-    MsgBoxResult show(QWidget* parent, const QString& prompt, int flags, const QString& title) override;
+    MsgBoxResult show(QWidget* parent, const QString& prompt, int flags,
+                      const QString& title) override;
 
 private:
     std::deque<MsgBoxResult> answers_;

@@ -12,7 +12,8 @@ void Pausa()
     // The loop sleeps until an event or the timer comes, instead of spinning.
     while (!clock.hasExpired(kWaitMs)) {
         QEventLoop loop;
-        QTimer::singleShot(int(kWaitMs - clock.elapsed()) + 1, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        QTimer::singleShot(int(kWaitMs - clock.elapsed()) + 1, Qt::PreciseTimer, &loop,
+                           &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
 }

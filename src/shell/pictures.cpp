@@ -39,7 +39,8 @@ QIcon icon(const QString& name, QSize size)
 QIcon programIcon()
 {
     QIcon icon;
-    for (int side : {16, 24, 32, 48, 64}) icon.addPixmap(render(u"pictures/valdrameno.svg"_s, QSize(side, side)));
+    for (int side : {16, 24, 32, 48, 64})
+        icon.addPixmap(render(u"pictures/valdrameno.svg"_s, QSize(side, side)));
     return icon;
 }
 

@@ -89,12 +89,14 @@ const MenuItemDef kRule{u"", nullptr, {}, kNothing};
 const std::vector<MenuDef>& menus()
 {
     static const std::vector<MenuDef> all = {
-        {u"mnuArchivo", u"&Archivo",
+        {u"mnuArchivo",
+         u"&Archivo",
          {{u"mnuCalendario", u"Calendario", {}, show(windownames::Calendario)},
           {u"mnuCalculadora", u"Calculadora", {}, kCalculator},
           kRule,
           {u"mnuImpresora", u"&Impresora", QKeySequence(Qt::CTRL | Qt::Key_I), kNothing}}},
-        {u"mnuBaseDatos", u"&Base de Datos",
+        {u"mnuBaseDatos",
+         u"&Base de Datos",
          {{u"mnuArticulos", u"Articulos", {}, show(windownames::Articulos)},
           {u"mnuClientes", u"Clientes", {}, show(windownames::Clientes)},
           {u"mnuProveedores", u"Proveedores", {}, show(windownames::Proveedores)},
@@ -104,8 +106,12 @@ const std::vector<MenuDef>& menus()
           {u"mnuMarcas", u"Marcas", {}, show(windownames::Marcas)},
           {u"mnuRubros", u"Rubros", {}, show(windownames::Rubros)},
           kRule,
-          {u"mnuActualizacionPrecios", u"Actualización de &Precios", {}, show(windownames::ActualizacionPrecios)}}},
-        {u"mnuListados", u"&Listados",
+          {u"mnuActualizacionPrecios",
+           u"Actualización de &Precios",
+           {},
+           show(windownames::ActualizacionPrecios)}}},
+        {u"mnuListados",
+         u"&Listados",
          {{u"mnuListArticulos", u"Articulos", {}, show(windownames::ForListaArticulos)},
           {u"mnuListClientes", u"Clientes", {}, show(windownames::ForListaClientes)},
           {u"mnuListProveedores", u"Proveedores", {}, show(windownames::ForListaProveedores)},
@@ -114,12 +120,14 @@ const std::vector<MenuDef>& menus()
           kRule,
           {u"mnuListMarcas", u"Marcas", {}, kNothing},
           {u"mnuListRubros", u"Rubros", {}, kNothing}}},
-        {u"mnuVentanas", u"&Ventanas",
+        {u"mnuVentanas",
+         u"&Ventanas",
          {{u"mnuCascada", u"&Cascada", {}, {Act::Cascade}},
           {u"mnuMosaico", u"&Mosaico", {}, {Act::Tile}},
           {u"mnuOrganizar", u"&Oganizar Iconos", {}, {Act::ArrangeIcons}}},
          true},
-        {u"mnuSalirMenu", u"&Salir",
+        {u"mnuSalirMenu",
+         u"&Salir",
          {{u"mnuAcerca", u"&Acerca de . . .", {}, {Act::About}},
           kRule,
           {u"mnuSalir", u"&Salir", QKeySequence(Qt::CTRL | Qt::Key_S), {Act::Exit}}}},
@@ -146,7 +154,8 @@ protected:
             picture_ = QPixmap(area * whole.devicePixelRatio());
             picture_.setDevicePixelRatio(whole.devicePixelRatio());
             QPainter fill(&picture_);
-            fill.drawPixmap((area.width() - cover.width()) / 2, (area.height() - cover.height()) / 2, whole);
+            fill.drawPixmap((area.width() - cover.width()) / 2,
+                            (area.height() - cover.height()) / 2, whole);
         }
         painter.drawPixmap(0, 0, picture_);
     }
@@ -197,18 +206,31 @@ void arrangeIcons(QMdiArea* frame)
 void perform(Principal* principal, QMdiArea* frame, const Action& action, WindowRegistry::At where)
 {
     switch (action.act) {
-    case Act::ShowWindow: WindowRegistry::instance().show(action.window, where); break;
-    case Act::Calculator: Principal::startCalculator(); break;
-    case Act::Exit: Principal::EndProgram(0); break;
+    case Act::ShowWindow:
+        WindowRegistry::instance().show(action.window, where);
+        break;
+    case Act::Calculator:
+        Principal::startCalculator();
+        break;
+    case Act::Exit:
+        Principal::EndProgram(0);
+        break;
     case Act::About: {
         Acerca about(principal);
         about.exec();
         break;
     }
-    case Act::Cascade: frame->cascadeSubWindows(); break;
-    case Act::Tile: tileHorizontally(frame); break;
-    case Act::ArrangeIcons: arrangeIcons(frame); break;
-    case Act::Nothing: break;
+    case Act::Cascade:
+        frame->cascadeSubWindows();
+        break;
+    case Act::Tile:
+        tileHorizontally(frame);
+        break;
+    case Act::ArrangeIcons:
+        arrangeIcons(frame);
+        break;
+    case Act::Nothing:
+        break;
     }
 }
 
@@ -324,7 +346,8 @@ void Principal::fillWindowMenu()
         QAction* entry = windowMenu_->addAction(u"&%1 %2"_s.arg(i + 1).arg(sub->windowTitle()));
         entry->setCheckable(true);
         entry->setChecked(sub == frame_->activeSubWindow());
-        connect(entry, &QAction::triggered, frame_, [this, sub] { frame_->setActiveSubWindow(sub); });
+        connect(entry, &QAction::triggered, frame_,
+                [this, sub] { frame_->setActiveSubWindow(sub); });
         windowListActions_.append(entry);
     }
 }
@@ -362,8 +385,8 @@ void Principal::startCalculator(const QStringList& candidates)
                    u"Calculadora"_s);
         return;
     }
-    MsgBox(u"No hay ninguna calculadora instalada. Instale una de estas: "_s + candidates.join(u", "_s) +
-               u"."_s,
+    MsgBox(u"No hay ninguna calculadora instalada. Instale una de estas: "_s +
+               candidates.join(u", "_s) + u"."_s,
            vbExclamation, u"Calculadora"_s);
 }
 

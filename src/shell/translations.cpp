@@ -17,7 +17,8 @@ QTranslator* installQt(QObject* parent)
 {
     auto* translator = new QTranslator(parent);
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    if (!translator->load(u"qtbase_es"_s, folder) || !QCoreApplication::installTranslator(translator)) {
+    if (!translator->load(u"qtbase_es"_s, folder) ||
+        !QCoreApplication::installTranslator(translator)) {
         qWarning().noquote() << "No se encontraron las traducciones de Qt (qtbase_es) en" << folder;
         delete translator;
         return nullptr;
@@ -30,7 +31,8 @@ QTranslator* installProgram(QObject* parent)
     registerTranslations();
     auto* translator = new QTranslator(parent);
     // Compiled into the program: failing to load it is a build fault.
-    if (!translator->load(u":/translations/valdrameno_es.qm"_s) || !QCoreApplication::installTranslator(translator))
+    if (!translator->load(u":/translations/valdrameno_es.qm"_s) ||
+        !QCoreApplication::installTranslator(translator))
         qFatal("Traducción del programa (valdrameno_es.qm) no disponible");
     return translator;
 }

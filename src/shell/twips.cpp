@@ -23,6 +23,9 @@ int toPixelsX(int twips) { return qRound(twips * dpi().width() / kTwipsPerInch);
 int toPixelsY(int twips) { return qRound(twips * dpi().height() / kTwipsPerInch); }
 QPoint point(int left, int top) { return {toPixelsX(left), toPixelsY(top)}; }
 QSize size(int width, int height) { return {toPixelsX(width), toPixelsY(height)}; }
-QRect rect(int left, int top, int width, int height) { return {point(left, top), size(width, height)}; }
+QRect rect(int left, int top, int width, int height)
+{
+    return {point(left, top), size(width, height)};
+}
 
 }  // namespace twips

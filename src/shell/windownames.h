@@ -39,9 +39,23 @@ inline constexpr WindowName ForListaEtiqueta2{u"ForListaEtiqueta2"};
 
 // Every name above: the program registers a window for each (a test holds it to that).
 inline constexpr WindowName all[] = {
-    Articulos, Clientes, Proveedores, Marcas, Rubros, Departamentos, Etiquetas,
-    ActualizacionPrecios, Actualizar, Backup, Calendario, ForListaArticulos, ForListaClientes,
-    ForListaProveedores, ForListaDepartamentos, ForListaEtiqueta, ForListaEtiqueta1,
+    Articulos,
+    Clientes,
+    Proveedores,
+    Marcas,
+    Rubros,
+    Departamentos,
+    Etiquetas,
+    ActualizacionPrecios,
+    Actualizar,
+    Backup,
+    Calendario,
+    ForListaArticulos,
+    ForListaClientes,
+    ForListaProveedores,
+    ForListaDepartamentos,
+    ForListaEtiqueta,
+    ForListaEtiqueta1,
     ForListaEtiqueta2,
 };
 

@@ -108,7 +108,9 @@ QWidget* WindowRegistry::showAt(const QString& key, std::optional<QPoint> pixels
         if (window->minimumSize() == window->maximumSize()) sub->setMinimumSize(sub->size());
         // One larger than the frame's visible area is made to fit it, as far as it can shrink.
         if (sub->mdiArea())
-            sub->resize(sub->size().boundedTo(sub->mdiArea()->viewport()->size()).expandedTo(sub->minimumSize()));
+            sub->resize(sub->size()
+                            .boundedTo(sub->mdiArea()->viewport()->size())
+                            .expandedTo(sub->minimumSize()));
         if (pixels) moveTo(placed, *pixels);
     }
     placed->show();

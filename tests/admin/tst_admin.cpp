@@ -31,7 +31,9 @@ class AdminTest : public QObject {
         out_.clear();
         err_.clear();
         QTextStream out(&out_), err(&err_);
-        return admin::run(args, out, err, [this](const QString&) { return typed_.isEmpty() ? QString() : typed_.takeFirst(); });
+        return admin::run(args, out, err, [this](const QString&) {
+            return typed_.isEmpty() ? QString() : typed_.takeFirst();
+        });
     }
 
     int count(const QString& fileName, const QString& where = u"1"_s)
@@ -39,7 +41,9 @@ class AdminTest : public QObject {
         const TableDef& table = catalogue::find(fileName)->table;
         return catalogue::open(fileName)
             ->Select(QStringLiteral("SELECT count(*) FROM \"%1\" WHERE %2").arg(table.name, where))
-            .value(0).value(0).toInt();
+            .value(0)
+            .value(0)
+            .toInt();
     }
 
     QByteArray digestOfFolder()
@@ -96,8 +100,15 @@ private slots:
         QCOMPARE(count(u"Articulos.mdb"_s, u"iva = 10.5"_s) > 0, true);
         QCOMPARE(count(u"Articulos.mdb"_s, u"iva = 0"_s) > 0, true);
         QCOMPARE(count(u"Articulos.mdb"_s, u"iva IS NULL"_s) > 0, true);
-        QCOMPARE(count(u"Articulos.mdb"_s, u"descripcion IS NULL OR codbarra IS NULL OR lis3 IS NULL"_s), 0);
-        QCOMPARE(catalogue::open(u"Articulos.mdb"_s)->Select(u"SELECT count(DISTINCT uni) FROM articulos"_s).value(0).value(0).toInt(), 4);
+        QCOMPARE(
+            count(u"Articulos.mdb"_s, u"descripcion IS NULL OR codbarra IS NULL OR lis3 IS NULL"_s),
+            0);
+        QCOMPARE(catalogue::open(u"Articulos.mdb"_s)
+                     ->Select(u"SELECT count(DISTINCT uni) FROM articulos"_s)
+                     .value(0)
+                     .value(0)
+                     .toInt(),
+                 4);
         QCOMPARE(count(u"Clientes.mdb"_s), 50);
         QCOMPARE(count(u"Clientes.mdb"_s, u"ESTADO = 'SUSPENDIDA'"_s), 1);
         QCOMPARE(count(u"Clientes.mdb"_s, u"instr(CUIT, 'remito') > 0"_s), 1);
@@ -119,7 +130,8 @@ private slots:
         const QString index = articlesearch::indexPath();
         QFile::remove(index);
         QCOMPARE(admin({u"indice"_s}), 0);
-        QVERIFY2(out_.contains(u"\rÍndice de búsqueda: 200 de 200 artículos\n"_s), qPrintable(out_));
+        QVERIFY2(out_.contains(u"\rÍndice de búsqueda: 200 de 200 artículos\n"_s),
+                 qPrintable(out_));
         QVERIFY(out_.endsWith(u"Índice de búsqueda rehecho.\n"_s));
         QVERIFY(QFileInfo::exists(index));
         QCOMPARE(admin({u"indice"_s}), 0);
@@ -182,14 +194,14 @@ private slots:
             auto program = FolderLock::acquire();
             QVERIFY(program);
             typed_ = {u"Clave1"_s, u"Clave1"_s, u"Clave1"_s};
-            for (const QStringList& args : {QStringList{u"usuario"_s, u"agregar"_s, u"PEPE"_s},
-                                            QStringList{u"usuario"_s, u"clave"_s, u"VUMRE"_s},
-                                            QStringList{u"usuario"_s, u"borrar"_s, u"VUMRE"_s},
-                                            QStringList{u"inicializar"_s, u"--demo"_s},
-                                            QStringList{u"restaurar"_s, folder_->path()},
-                                            QStringList{u"precios"_s, u"--costo"_s, u"5"_s},
-                                            QStringList{u"precios"_s, u"deshacer"_s, u"1"_s},
-                                            QStringList{u"indice"_s}}) {
+            for (const QStringList& args :
+                 {QStringList{u"usuario"_s, u"agregar"_s, u"PEPE"_s},
+                  QStringList{u"usuario"_s, u"clave"_s, u"VUMRE"_s},
+                  QStringList{u"usuario"_s, u"borrar"_s, u"VUMRE"_s},
+                  QStringList{u"inicializar"_s, u"--demo"_s},
+                  QStringList{u"restaurar"_s, folder_->path()},
+                  QStringList{u"precios"_s, u"--costo"_s, u"5"_s},
+                  QStringList{u"precios"_s, u"deshacer"_s, u"1"_s}, QStringList{u"indice"_s}}) {
                 QCOMPARE(admin(args), 1);
                 QVERIFY2(err_.contains(u"El programa está abierto"_s), qPrintable(args.join(u' ')));
             }
@@ -210,27 +222,37 @@ private slots:
         const QString supplier1 = u"codp = '0001'"_s;
         const auto sum = [](const QString& where) {
             return catalogue::open(u"Articulos.mdb"_s)
-                ->Select(u"SELECT round(sum(lis1), 2) FROM articulos WHERE "_s + where).value(0).value(0).toDouble();
+                ->Select(u"SELECT round(sum(lis1), 2) FROM articulos WHERE "_s + where)
+                .value(0)
+                .value(0)
+                .toDouble();
         };
         const double before = sum(supplier1), others = sum(u"codp <> '0001'"_s);
         const QByteArray untouched = digestOfFolder();
         const int labels = count(u"Etiquetas.mdb"_s);
 
-        QCOMPARE(admin({u"precios"_s, u"--proveedor"_s, u"1"_s, u"--costo"_s, u"8"_s, u"--redondeo"_s,
-                        u"10"_s, u"--prueba"_s}), 0);
-        QVERIFY2(out_.contains(u"Artículos que cambian: "_s) && out_.contains(u"Suma de la lista 1: antes"_s), qPrintable(out_));
+        QCOMPARE(admin({u"precios"_s, u"--proveedor"_s, u"1"_s, u"--costo"_s, u"8"_s,
+                        u"--redondeo"_s, u"10"_s, u"--prueba"_s}),
+                 0);
+        QVERIFY2(out_.contains(u"Artículos que cambian: "_s) &&
+                     out_.contains(u"Suma de la lista 1: antes"_s),
+                 qPrintable(out_));
         QCOMPARE(digestOfFolder(), untouched);
 
-        QCOMPARE(admin({u"precios"_s, u"--proveedor"_s, u"1"_s, u"--costo"_s, u"8,5"_s, u"--redondeo"_s,
-                        u"10"_s, u"--hacia-arriba"_s}), 0);
+        QCOMPARE(admin({u"precios"_s, u"--proveedor"_s, u"1"_s, u"--costo"_s, u"8,5"_s,
+                        u"--redondeo"_s, u"10"_s, u"--hacia-arriba"_s}),
+                 0);
         QVERIFY(out_.contains(u"(actualización número 1)"_s));
         QVERIFY(sum(supplier1) > before);
         QCOMPARE(sum(u"codp <> '0001'"_s), others);
-        QCOMPARE(count(u"Articulos.mdb"_s, supplier1 + u" AND cast(lis1 * 100 AS INTEGER) % 1000 <> 0"_s), 0);
+        QCOMPARE(count(u"Articulos.mdb"_s,
+                       supplier1 + u" AND cast(lis1 * 100 AS INTEGER) % 1000 <> 0"_s),
+                 0);
         QVERIFY(count(u"Etiquetas.mdb"_s) > labels);
 
-        QCOMPARE(admin({u"precios"_s, u"--lista"_s, u"2"_s, u"--recargo"_s, u"40"_s, u"--sin-etiquetas"_s,
-                        u"--desde"_s, u"1"_s, u"--hasta"_s, u"3"_s}), 0);
+        QCOMPARE(admin({u"precios"_s, u"--lista"_s, u"2"_s, u"--recargo"_s, u"40"_s,
+                        u"--sin-etiquetas"_s, u"--desde"_s, u"1"_s, u"--hasta"_s, u"3"_s}),
+                 0);
         QCOMPARE(admin({u"precios"_s, u"historial"_s}), 0);
         const QStringList lines = out_.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
@@ -247,22 +269,32 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no rule") << QStringList{u"--proveedor"_s, u"1"_s} << u"Indique una sola regla"_s;
-        QTest::newRow("two rules") << QStringList{u"--costo"_s, u"5"_s, u"--lista"_s, u"1"_s, u"--porcentaje"_s, u"3"_s}
-                                   << u"Indique una sola regla"_s;
+        QTest::newRow("no rule") << QStringList{u"--proveedor"_s, u"1"_s}
+                                 << u"Indique una sola regla"_s;
+        QTest::newRow("two rules")
+            << QStringList{u"--costo"_s, u"5"_s, u"--lista"_s, u"1"_s, u"--porcentaje"_s, u"3"_s}
+            << u"Indique una sola regla"_s;
         QTest::newRow("not a number") << QStringList{u"--costo"_s, u"8%"_s} << u"no es un número"_s;
-        QTest::newRow("two separators") << QStringList{u"--costo"_s, u"1.000,5"_s} << u"no es un número"_s;
-        QTest::newRow("list 4") << QStringList{u"--lista"_s, u"4"_s, u"--porcentaje"_s, u"3"_s} << u"La lista es 1, 2 o 3"_s;
-        QTest::newRow("list without number") << QStringList{u"--porcentaje"_s, u"3"_s} << u"--lista N"_s;
-        QTest::newRow("step below a cent") << QStringList{u"--costo"_s, u"5"_s, u"--redondeo"_s, u"0,001"_s}
-                                           << u"centavos"_s;
-        QTest::newRow("up without a step") << QStringList{u"--costo"_s, u"5"_s, u"--hacia-arriba"_s} << u"--redondeo"_s;
-        QTest::newRow("unknown option") << QStringList{u"--costo"_s, u"5"_s, u"--todo"_s} << u"Opción desconocida"_s;
+        QTest::newRow("two separators")
+            << QStringList{u"--costo"_s, u"1.000,5"_s} << u"no es un número"_s;
+        QTest::newRow("list 4") << QStringList{u"--lista"_s, u"4"_s, u"--porcentaje"_s, u"3"_s}
+                                << u"La lista es 1, 2 o 3"_s;
+        QTest::newRow("list without number")
+            << QStringList{u"--porcentaje"_s, u"3"_s} << u"--lista N"_s;
+        QTest::newRow("step below a cent")
+            << QStringList{u"--costo"_s, u"5"_s, u"--redondeo"_s, u"0,001"_s} << u"centavos"_s;
+        QTest::newRow("up without a step")
+            << QStringList{u"--costo"_s, u"5"_s, u"--hacia-arriba"_s} << u"--redondeo"_s;
+        QTest::newRow("unknown option")
+            << QStringList{u"--costo"_s, u"5"_s, u"--todo"_s} << u"Opción desconocida"_s;
         QTest::newRow("missing value") << QStringList{u"--costo"_s} << u"Falta el valor"_s;
-        QTest::newRow("nothing matches") << QStringList{u"--proveedor"_s, u"999"_s, u"--costo"_s, u"5"_s}
-                                         << u"Ningún artículo cambia"_s;
-        QTest::newRow("unknown change") << QStringList{u"deshacer"_s, u"7"_s} << u"No hay actualizaciones de precios"_s;
-        QTest::newRow("bad number") << QStringList{u"deshacer"_s, u"siete"_s} << u"no es un número"_s;
+        QTest::newRow("nothing matches")
+            << QStringList{u"--proveedor"_s, u"999"_s, u"--costo"_s, u"5"_s}
+            << u"Ningún artículo cambia"_s;
+        QTest::newRow("unknown change")
+            << QStringList{u"deshacer"_s, u"7"_s} << u"No hay actualizaciones de precios"_s;
+        QTest::newRow("bad number")
+            << QStringList{u"deshacer"_s, u"siete"_s} << u"no es un número"_s;
     }
     void pricesRefused()
     {
@@ -282,14 +314,16 @@ private slots:
         QTest::addColumn<QString>("message");
         for (const QString& action : {u"clave"_s, u"agregar"_s}) {
             const QByteArray a = action.toLatin1();
-            QTest::addRow("%s, end of input", a.constData()) << action << QStringList() << u"ninguna contraseña"_s;
-            QTest::addRow("%s, empty", a.constData()) << action << QStringList{u""_s, u""_s} << u"vacía"_s;
-            QTest::addRow("%s, three characters", a.constData()) << action << QStringList{u"abc"_s, u"abc"_s}
-                                                                  << u"al menos 4 caracteres"_s;
-            QTest::addRow("%s, mismatch", a.constData()) << action << QStringList{u"Clave1"_s, u"Clave2"_s}
-                                                          << u"no coinciden"_s;
-            QTest::addRow("%s, no confirmation", a.constData()) << action << QStringList{u"Clave1"_s}
-                                                                 << u"no coinciden"_s;
+            QTest::addRow("%s, end of input", a.constData())
+                << action << QStringList() << u"ninguna contraseña"_s;
+            QTest::addRow("%s, empty", a.constData())
+                << action << QStringList{u""_s, u""_s} << u"vacía"_s;
+            QTest::addRow("%s, three characters", a.constData())
+                << action << QStringList{u"abc"_s, u"abc"_s} << u"al menos 4 caracteres"_s;
+            QTest::addRow("%s, mismatch", a.constData())
+                << action << QStringList{u"Clave1"_s, u"Clave2"_s} << u"no coinciden"_s;
+            QTest::addRow("%s, no confirmation", a.constData())
+                << action << QStringList{u"Clave1"_s} << u"no coinciden"_s;
         }
     }
     void newPasswordRefused()
@@ -384,7 +418,8 @@ private slots:
         QTest::addColumn<FolderLock::Holder>("holder");
         QTest::addColumn<QString>("says");
         QTest::newRow("program") << FolderLock::Holder::Program << u"El programa está abierto"_s;
-        QTest::newRow("command") << FolderLock::Holder::Command << u"Otra orden de valdrameno-admin está trabajando"_s;
+        QTest::newRow("command") << FolderLock::Holder::Command
+                                 << u"Otra orden de valdrameno-admin está trabajando"_s;
     }
     void refusalNamesTheHolder()
     {
@@ -407,9 +442,11 @@ private slots:
         blocker.close();
         const fixture::EnvVar dataHome("XDG_DATA_HOME", QFile::encodeName(blocker.fileName()));
         QCOMPARE(admin({u"inicializar"_s}), 1);
-        QVERIFY2(err_.startsWith(u"No se puede tomar la carpeta de datos: no se puede crear el archivo de bloqueo "_s) &&
-                     err_.contains(u": la carpeta no existe y no se puede crear"_s),
-                 qPrintable(err_));
+        QVERIFY2(
+            err_.startsWith(
+                u"No se puede tomar la carpeta de datos: no se puede crear el archivo de bloqueo "_s) &&
+                err_.contains(u": la carpeta no existe y no se puede crear"_s),
+            qPrintable(err_));
     }
 
     // Names that are not text, or carry control characters, never become users: two such names
@@ -446,13 +483,15 @@ private slots:
         QCOMPARE(admin({u"inicializar"_s}), 0);
         typed_ = {password, password};
         QCOMPARE(admin({u"usuario"_s, u"agregar"_s, u"PEPE"_s}), 1);
-        QVERIFY2(err_.contains(u"La contraseña tiene caracteres que no son texto UTF-8"_s), qPrintable(err_));
+        QVERIFY2(err_.contains(u"La contraseña tiene caracteres que no son texto UTF-8"_s),
+                 qPrintable(err_));
         QCOMPARE(count(u"Opcion.mdb"_s), 1);
     }
 
     void argumentsThatAreNotUtf8Refused()
     {
-        QByteArray program("valdrameno-admin"), command("usuario"), action("agregar"), name("JOS\xC9");
+        QByteArray program("valdrameno-admin"), command("usuario"), action("agregar"),
+            name("JOS\xC9");
         char* argv[] = {program.data(), command.data(), action.data(), name.data()};
         QString errText;
         QTextStream err(&errText);
@@ -461,7 +500,8 @@ private slots:
         QVERIFY2(errText.contains(u"argumento 3 no es texto UTF-8"_s), qPrintable(errText));
         QByteArray good("JOS\xC3\x89");
         argv[3] = good.data();
-        QCOMPARE(admin::decodeArguments(4, argv, err), QStringList({u"usuario"_s, u"agregar"_s, u"JOSÉ"_s}));
+        QCOMPARE(admin::decodeArguments(4, argv, err),
+                 QStringList({u"usuario"_s, u"agregar"_s, u"JOSÉ"_s}));
     }
 
     // A password piped from a Windows file ends its lines with CR LF: the CR is not kept.

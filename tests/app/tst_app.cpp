@@ -5,30 +5,30 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QSpinBox>
+#include <QFileDialog>
+#include <QFileIconProvider>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QFileDialog>
-#include <QFileIconProvider>
-#include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "admin/admin.h"
 #include "app/appwindows.h"
 #include "app/commandline.h"
 #include "guards.h"
-#include "scenario.h"
 #include "lookups/lookups.h"
+#include "scenario.h"
 #include "shell/application.h"
 #include "shell/login.h"
 #include "shell/msgbox.h"
@@ -81,7 +81,9 @@ private slots:
     {
         QString out, err;
         QTextStream o(&out), e(&err);
-        QCOMPARE(admin::run({u"inicializar"_s, u"--demo"_s}, o, e, [](const QString&) { return QString(); }), 0);
+        QCOMPARE(admin::run({u"inicializar"_s, u"--demo"_s}, o, e,
+                            [](const QString&) { return QString(); }),
+                 0);
         WindowRegistry::instance().setFrame(&frame_);
         registerWindows(WindowRegistry::instance());
         frame_.resize(1000, 700);
@@ -98,8 +100,9 @@ private slots:
 
     void everyWrittenWindowIsRegistered()
     {
-        for (const auto& name : {u"Articulos"_s, u"Marcas"_s, u"Rubros"_s, u"Departamentos"_s, u"Proveedores"_s,
-                                 u"Clientes"_s, u"Calendario"_s, u"Actualizar"_s, u"Backup"_s})
+        for (const auto& name :
+             {u"Articulos"_s, u"Marcas"_s, u"Rubros"_s, u"Departamentos"_s, u"Proveedores"_s,
+              u"Clientes"_s, u"Calendario"_s, u"Actualizar"_s, u"Backup"_s})
             QVERIFY2(WindowRegistry::instance().contains(name), qPrintable(name));
     }
 
@@ -132,7 +135,8 @@ private slots:
         QVERIFY(registry.contains(window));
         const QPoint none(-1, -1);
         QCOMPARE(registry.positionTwips(window).value_or(none), toolbar);
-        QCOMPARE(registry.positionTwips(window, WindowRegistry::At::MenuPlace).value_or(none), menu);
+        QCOMPARE(registry.positionTwips(window, WindowRegistry::At::MenuPlace).value_or(none),
+                 menu);
     }
 
     void terminalUpdateAndBackupOpenInTheFrame_data()
@@ -152,7 +156,8 @@ private slots:
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), caption);
         QVERIFY(window->findChild<QWidget*>(control));
-        QVERIFY(frame_.subWindowList().contains(qobject_cast<QMdiSubWindow*>(window->parentWidget())));
+        QVERIFY(
+            frame_.subWindowList().contains(qobject_cast<QMdiSubWindow*>(window->parentWidget())));
         window->close();
     }
 
@@ -164,11 +169,16 @@ private slots:
         QTest::addColumn<QString>("search");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("name");
-        QTest::newRow("brand, button") << u"Marcas"_s << u"ConsuMarcas"_s << false << u"ARCOR"_s << u"0002"_s << u"ARCOR"_s;
-        QTest::newRow("category, Esc") << u"Rubros"_s << u"ConsuRubros"_s << true << u"BEBIDAS"_s << u"0003"_s << u"BEBIDAS"_s;
-        QTest::newRow("department, button") << u"Departamentos"_s << u"ConsuDepartamentos"_s << false << u"BAZAR"_s << u"0002"_s << u"BAZAR"_s;
-        QTest::newRow("supplier, Esc") << u"Proveedores"_s << u"ConsuProveedor"_s << true << u"LOPEZ"_s << u"0004"_s << u"LOPEZ DISTRIBUCIONES"_s;
-        QTest::newRow("customer, button") << u"Clientes"_s << u"ConsuCliente"_s << false << u"ANA"_s << u"0004"_s << u"ANA LOPEZ"_s;
+        QTest::newRow("brand, button")
+            << u"Marcas"_s << u"ConsuMarcas"_s << false << u"ARCOR"_s << u"0002"_s << u"ARCOR"_s;
+        QTest::newRow("category, Esc")
+            << u"Rubros"_s << u"ConsuRubros"_s << true << u"BEBIDAS"_s << u"0003"_s << u"BEBIDAS"_s;
+        QTest::newRow("department, button") << u"Departamentos"_s << u"ConsuDepartamentos"_s
+                                            << false << u"BAZAR"_s << u"0002"_s << u"BAZAR"_s;
+        QTest::newRow("supplier, Esc") << u"Proveedores"_s << u"ConsuProveedor"_s << true
+                                       << u"LOPEZ"_s << u"0004"_s << u"LOPEZ DISTRIBUCIONES"_s;
+        QTest::newRow("customer, button") << u"Clientes"_s << u"ConsuCliente"_s << false << u"ANA"_s
+                                          << u"0004"_s << u"ANA LOPEZ"_s;
     }
     void lookupFillsTheCodeAndTheFormLoadsIt()
     {
@@ -184,10 +194,8 @@ private slots:
         auto* codeBox = form->findChild<QLineEdit*>(u"Text1"_s);
         bool seen = false;
         fixture::chooseInNextLookup(this, member, search, &seen);
-        if (byEscape)
-            QTest::keyClick(codeBox, Qt::Key_Escape);
-        else
-            QTest::mouseClick(form->findChild<QPushButton*>(u"Command5"_s), Qt::LeftButton);
+        if (byEscape) QTest::keyClick(codeBox, Qt::Key_Escape);
+        else QTest::mouseClick(form->findChild<QPushButton*>(u"Command5"_s), Qt::LeftButton);
         QVERIFY(seen);
         QCOMPARE(codeBox->text(), code);
         QTest::keyClick(codeBox, Qt::Key_Return);
@@ -202,21 +210,23 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("code");     // the code field afterwards
+        QTest::addColumn<QString>("code");  // the code field afterwards
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QStringList>("menus");  // menus open afterwards
         // Before a look-up the customers follow in table order: 0001 to 0050.
-        QTest::newRow("Alt+S presses Siguiente") << u"Clientes"_s << int(Qt::Key_S) << u"0002"_s << QStringList()
-                                                 << QStringList();
+        QTest::newRow("Alt+S presses Siguiente")
+            << u"Clientes"_s << int(Qt::Key_S) << u"0002"_s << QStringList() << QStringList();
         QTest::newRow("Alt+A presses Anterior")
             << u"Clientes"_s << int(Qt::Key_A) << u"0050"_s
-            << QStringList{u"Comienzo del Archivo, Aceptar para ir al Ultimo Registro"_s} << QStringList();
-        QTest::newRow("Alt+N presses Nuevo") << u"Proveedores"_s << int(Qt::Key_N) << u"0021"_s << QStringList()
-                                             << QStringList();
-        QTest::newRow("Alt+V is the menu's") << u"Clientes"_s << int(Qt::Key_V) << u"0001"_s << QStringList()
-                                             << QStringList{u"mnuVentanas"_s};
+            << QStringList{u"Comienzo del Archivo, Aceptar para ir al Ultimo Registro"_s}
+            << QStringList();
+        QTest::newRow("Alt+N presses Nuevo")
+            << u"Proveedores"_s << int(Qt::Key_N) << u"0021"_s << QStringList() << QStringList();
+        QTest::newRow("Alt+V is the menu's") << u"Clientes"_s << int(Qt::Key_V) << u"0001"_s
+                                             << QStringList() << QStringList{u"mnuVentanas"_s};
         QTest::newRow("Alt+S in a form without Siguiente is the menu's")
-            << u"Proveedores"_s << int(Qt::Key_S) << u"0001"_s << QStringList() << QStringList{u"mnuSalirMenu"_s};
+            << u"Proveedores"_s << int(Qt::Key_S) << u"0001"_s << QStringList()
+            << QStringList{u"mnuSalirMenu"_s};
     }
     void childAcceleratorsGoBeforeTheMenus()
     {
@@ -287,7 +297,8 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), grabar);
         QTest::keyClick(grabar, Qt::Key_Return);
         QCOMPARE(msg.shown().size(), 1);
-        QCOMPARE(msg.shown().constFirst().prompt, u"Proveedor Guardado, Precione Aceptar para Continuar"_s);
+        QCOMPARE(msg.shown().constFirst().prompt,
+                 u"Proveedor Guardado, Precione Aceptar para Continuar"_s);
         // Enter on the focused Nuevo proposes the next code, as a click would.
         nuevo->setFocus();
         QTest::keyClick(nuevo, Qt::Key_Enter, Qt::KeypadModifier);
@@ -307,17 +318,21 @@ private slots:
                 if (!child) continue;
                 const QAccessible::Role role = child->role();
                 auto* widget = qobject_cast<QWidget*>(child->object());
-                const bool input = role == QAccessible::EditableText || role == QAccessible::ComboBox ||
-                                   role == QAccessible::SpinBox || role == QAccessible::CheckBox;
+                const bool input = role == QAccessible::EditableText ||
+                                   role == QAccessible::ComboBox || role == QAccessible::SpinBox ||
+                                   role == QAccessible::CheckBox;
                 if (input && widget && widget->isVisibleTo(window) && !child->state().invisible) {
                     ++*boxes;
                     const QString name = child->text(QAccessible::Name).trimmed();
                     // A frame's title names a box only when the box is all the frame holds.
                     QString frameTitle;
-                    for (QWidget* w = widget->parentWidget(); w && frameTitle.isEmpty(); w = w->parentWidget())
-                        if (auto* frame = qobject_cast<QGroupBox*>(w); frame && frame->findChildren<QLineEdit*>().size() > 1)
+                    for (QWidget* w = widget->parentWidget(); w && frameTitle.isEmpty();
+                         w = w->parentWidget())
+                        if (auto* frame = qobject_cast<QGroupBox*>(w);
+                            frame && frame->findChildren<QLineEdit*>().size() > 1)
                             frameTitle = frame->title();
-                    if (name.isEmpty() || name == frameTitle) unnamed << widget->objectName() + u" \""_s + name + u'"';
+                    if (name.isEmpty() || name == frameTitle)
+                        unnamed << widget->objectName() + u" \""_s + name + u'"';
                 }
                 if (role != QAccessible::ComboBox && role != QAccessible::SpinBox) walk(child);
             }
@@ -329,10 +344,11 @@ private slots:
     void everyBoxIsHeardByACaption_data()
     {
         QTest::addColumn<QString>("window");
-        for (const char* window : {"Articulos", "Clientes", "Proveedores", "Marcas", "Rubros", "Departamentos",
-                                   "Etiquetas", "Actualizar", "Backup", "ActualizacionPrecios", "ForListaArticulos",
-                                   "ForListaClientes", "ForListaProveedores", "ForListaDepartamentos",
-                                   "ForListaEtiqueta"})
+        for (const char* window :
+             {"Articulos", "Clientes", "Proveedores", "Marcas", "Rubros", "Departamentos",
+              "Etiquetas", "Actualizar", "Backup", "ActualizacionPrecios", "ForListaArticulos",
+              "ForListaClientes", "ForListaProveedores", "ForListaDepartamentos",
+              "ForListaEtiqueta"})
             QTest::newRow(window) << QString::fromLatin1(window);
     }
     void everyBoxIsHeardByACaption()
@@ -362,7 +378,8 @@ private slots:
             lookups::LookupDialog dialog(member, &target);
             dialog.show();
             boxes = 0;
-            for (const QString& box : unnamedBoxes(&dialog, &boxes)) unnamed << member.name + u": "_s + box;
+            for (const QString& box : unnamedBoxes(&dialog, &boxes))
+                unnamed << member.name + u": "_s + box;
             QVERIFY2(boxes > 0, qPrintable(member.name));
         }
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", "_s)));
@@ -411,7 +428,8 @@ private slots:
         for (QLineEdit* edit : boxes) {
             // As wide as its characters need: as many digits as the field holds fit in it.
             const QString full(edit->maxLength(), u'0');
-            QVERIFY2(room(edit) >= edit->fontMetrics().horizontalAdvance(full), qPrintable(edit->objectName()));
+            QVERIFY2(room(edit) >= edit->fontMetrics().horizontalAdvance(full),
+                     qPrintable(edit->objectName()));
         }
         auto* code = main.form->findChild<QLineEdit*>(u"Text1"_s);
         auto* name = main.form->findChild<QLineEdit*>(u"Text2"_s);
@@ -436,7 +454,8 @@ private slots:
     // The width a line edit has for its text.
     static int room(const QLineEdit* edit)
     {
-        const int frame = 2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+        const int frame =
+            2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
         const QMargins margins = edit->textMargins();
         return edit->width() - frame - 4 - margins.left() - margins.right();
     }
@@ -464,8 +483,12 @@ private slots:
         QVERIFY(sub);
         const QRect visible(QPoint(0, 0), sub->mdiArea()->viewport()->size());
         QVERIFY2(visible.contains(sub->geometry()) || sub->minimumSize() == sub->size(),
-                 qPrintable(u"%1,%2 %3x%4 in %5x%6"_s.arg(sub->x()).arg(sub->y()).arg(sub->width()).arg(sub->height())
-                                .arg(visible.width()).arg(visible.height())));
+                 qPrintable(u"%1,%2 %3x%4 in %5x%6"_s.arg(sub->x())
+                                .arg(sub->y())
+                                .arg(sub->width())
+                                .arg(sub->height())
+                                .arg(visible.width())
+                                .arg(visible.height())));
         QVERIFY(sub->x() >= 0 && sub->y() >= 0);
     }
 
@@ -487,7 +510,8 @@ private slots:
                 const QString where = step + u' ' + name;
                 QVERIFY2(form->size() == sizes[name], qPrintable(where));
                 const QSize inside = form->parentWidget()->contentsRect().size();
-                QVERIFY2(inside.width() >= form->width() && inside.height() >= form->height(), qPrintable(where));
+                QVERIFY2(inside.width() >= form->width() && inside.height() >= form->height(),
+                         qPrintable(where));
             }
         };
         for (const char* item : {"mnuMosaico", "mnuCascada", "mnuMosaico"}) {
@@ -497,7 +521,8 @@ private slots:
         for (const QString& name : names) WindowRegistry::instance().show(name);
         whole(u"shown again"_s);
         // Minimised, a child window still shrinks to its title bar.
-        auto* sub = qobject_cast<QMdiSubWindow*>(WindowRegistry::instance().openWindow(u"Clientes"_s)->parentWidget());
+        auto* sub = qobject_cast<QMdiSubWindow*>(
+            WindowRegistry::instance().openWindow(u"Clientes"_s)->parentWidget());
         sub->showMinimized();
         QVERIFY(sub->height() < sizes[u"Clientes"_s].height());
         QVERIFY(msg.shown().isEmpty());
@@ -542,7 +567,8 @@ private slots:
         QTest::newRow("version") << QStringList{u"--version"_s} << u"valdrameno 0."_s;
         QTest::newRow("help") << QStringList{u"--help"_s} << u"Uso: valdrameno"_s;
         QTest::newRow("short help") << QStringList{u"-h"_s} << u"Uso: valdrameno"_s;
-        QTest::newRow("after a Qt option") << QStringList{u"-style"_s, u"fusion"_s, u"--version"_s} << u"valdrameno 0."_s;
+        QTest::newRow("after a Qt option")
+            << QStringList{u"-style"_s, u"fusion"_s, u"--version"_s} << u"valdrameno 0."_s;
         QTest::newRow("nothing asked") << QStringList() << QString();
         QTest::newRow("Qt options only") << QStringList{u"-style"_s, u"fusion"_s} << QString();
     }
@@ -573,17 +599,18 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("file chooser, Type column") << u"QAbstractFileIconProvider"_s << u"Folder"_s
                                                    << u"All other platforms"_s << u"Carpeta"_s;
-        QTest::newRow("file chooser") << u"QFileDialog"_s << u"File &name:"_s << QString()
-                                      << u"&Nombre de archivo:"_s;
+        QTest::newRow("file chooser")
+            << u"QFileDialog"_s << u"File &name:"_s << QString() << u"&Nombre de archivo:"_s;
         QTest::newRow("file list") << u"QFileSystemModel"_s << u"Invalid filename"_s << QString()
                                    << u"Nombre de archivo no válido"_s;
         QTest::newRow("print dialog") << u"QPrintDialog"_s << u"Print To File ..."_s << QString()
                                       << u"Imprimir a un archivo..."_s;
-        QTest::newRow("print dialog, range") << u"QPrintSettingsOutput"_s << u"Pages"_s << QString()
-                                             << u"Páginas"_s;
-        QTest::newRow("page setup") << u"QPageSetupWidget"_s << u"Landscape"_s << QString() << u"Horizontal"_s;
-        QTest::newRow("Qt's own Spanish still answers") << u"QPageSetupWidget"_s << u"Portrait"_s << QString()
-                                                        << u"Vertical"_s;
+        QTest::newRow("print dialog, range")
+            << u"QPrintSettingsOutput"_s << u"Pages"_s << QString() << u"Páginas"_s;
+        QTest::newRow("page setup")
+            << u"QPageSetupWidget"_s << u"Landscape"_s << QString() << u"Horizontal"_s;
+        QTest::newRow("Qt's own Spanish still answers")
+            << u"QPageSetupWidget"_s << u"Portrait"_s << QString() << u"Vertical"_s;
     }
     void qtDialogsSpeakTheStoresSpanish()
     {
@@ -592,7 +619,8 @@ private slots:
         QFETCH(QString, disambiguation);
         QFETCH(QString, expected);
         const QByteArray c = context.toUtf8(), s = source.toUtf8(), d = disambiguation.toUtf8();
-        QCOMPARE(QCoreApplication::translate(c.constData(), s.constData(), d.isEmpty() ? nullptr : d.constData()),
+        QCOMPARE(QCoreApplication::translate(c.constData(), s.constData(),
+                                             d.isEmpty() ? nullptr : d.constData()),
                  expected);
     }
 
@@ -633,8 +661,10 @@ private slots:
         QTest::newRow("xcb with options") << u"xcb:nomitshm"_s << QString() << QString() << false;
         // The probe says no display named "gone" answers.
         QTest::newRow("X that does not answer") << QString() << u"gone"_s << QString() << false;
-        QTest::newRow("Wayland that does not answer, X there") << QString() << u":0"_s << u"gone"_s << true;
-        QTest::newRow("xcb, X that does not answer") << u"xcb"_s << u"gone"_s << u"wayland-0"_s << false;
+        QTest::newRow("Wayland that does not answer, X there")
+            << QString() << u":0"_s << u"gone"_s << true;
+        QTest::newRow("xcb, X that does not answer")
+            << u"xcb"_s << u"gone"_s << u"wayland-0"_s << false;
     }
     void displayNeededByThePlatform()
     {
@@ -646,10 +676,13 @@ private slots:
         if (!platform.isEmpty()) env.insert(u"QT_QPA_PLATFORM"_s, platform);
         if (!x11.isEmpty()) env.insert(u"DISPLAY"_s, x11);
         if (!wayland.isEmpty()) env.insert(u"WAYLAND_DISPLAY"_s, wayland);
-        const QString message = missingDisplay(
-            env, [](DisplayKind, const QString& display, const QProcessEnvironment&) { return display != u"gone"; });
+        const QString message =
+            missingDisplay(env, [](DisplayKind, const QString& display,
+                                   const QProcessEnvironment&) { return display != u"gone"; });
         QCOMPARE(message.isEmpty(), available);
-        if (!available) QVERIFY2(message.startsWith(u"No hay ninguna pantalla gráfica disponible"_s), qPrintable(message));
+        if (!available)
+            QVERIFY2(message.startsWith(u"No hay ninguna pantalla gráfica disponible"_s),
+                     qPrintable(message));
     }
 
     // Started with no display, the program says so in Spanish and ends with 1, where Qt alone
@@ -666,11 +699,10 @@ private slots:
     {
         QFETCH(QString, platform);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s}) env.remove(name);
-        if (platform.startsWith(u"unix:"))
-            env.insert(u"DISPLAY"_s, platform);
-        else if (!platform.isEmpty())
-            env.insert(u"QT_QPA_PLATFORM"_s, platform);
+        for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+            env.remove(name);
+        if (platform.startsWith(u"unix:")) env.insert(u"DISPLAY"_s, platform);
+        else if (!platform.isEmpty()) env.insert(u"QT_QPA_PLATFORM"_s, platform);
         QProcess program;
         program.setProcessEnvironment(env);
         program.start(QString::fromUtf8(PROGRAM_PATH), QStringList());
@@ -678,7 +710,8 @@ private slots:
         const QString errors = QString::fromUtf8(program.readAllStandardError());
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 1);
-        QVERIFY2(errors.contains(u"No hay ninguna pantalla gráfica disponible"_s), qPrintable(errors));
+        QVERIFY2(errors.contains(u"No hay ninguna pantalla gráfica disponible"_s),
+                 qPrintable(errors));
     }
 };
 

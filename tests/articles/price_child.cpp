@@ -13,8 +13,8 @@ int main(int argc, char* argv[])
     articles::PriceChange change;
     change.value = 8;
     change.stepCents = 1000;
-    const articles::PriceReview review = articles::reviewPriceChange(
-        *catalogue::open(QStringLiteral("Articulos.mdb")), {}, change);
+    const articles::PriceReview review =
+        articles::reviewPriceChange(*catalogue::open(QStringLiteral("Articulos.mdb")), {}, change);
     std::puts("ready");
     std::fflush(stdout);
     articles::applyPriceChange(review, QStringLiteral("PRUEBA"), true);

@@ -106,7 +106,10 @@ private:
     }
 
     // The save as the form runs it on a new article.
-    Outcome saveNew(ArticleModel& model) { return articles::saveArticle(model, *rs_, std::nullopt); }
+    Outcome saveNew(ArticleModel& model)
+    {
+        return articles::saveArticle(model, *rs_, std::nullopt);
+    }
 
     // The box the form shows for a refusal, as "flags|title|prompt".
     static QString box(const Outcome& outcome)
@@ -160,8 +163,8 @@ void TestArticles::computations_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("ivaAfter");
 
-    QTest::newRow("121 with IVA 21") << u"CalculoNeto"_s << u"121"_s << u"21"_s << QString()
-                                     << F::Net << u"100,00"_s << u"21"_s;
+    QTest::newRow("121 with IVA 21")
+        << u"CalculoNeto"_s << u"121"_s << u"21"_s << QString() << F::Net << u"100,00"_s << u"21"_s;
     QTest::newRow("100 with IVA 10,5") << u"CalculoNeto"_s << u"100"_s << u"10,5"_s << QString()
                                        << F::Net << u"90,50"_s << u"10,5"_s;
     QTest::newRow("empty IVA becomes 0") << u"CalculoNeto"_s << u"121"_s << QString() << QString()
@@ -172,8 +175,9 @@ void TestArticles::computations_data()
                                        << F::Lis2 << u"13,00"_s << QString();
     QTest::newRow("list 3: surcharge 0") << u"CalculoLista3"_s << u"10"_s << QString() << u"0"_s
                                          << F::Lis3 << u"10,00"_s << QString();
-    QTest::newRow("list 1: surcharge 0 keeps the cent") << u"CalculoLista1"_s << u"7,5"_s << QString()
-                                                        << u"0"_s << F::Lis1 << u"7,50"_s << QString();
+    QTest::newRow("list 1: surcharge 0 keeps the cent")
+        << u"CalculoLista1"_s << u"7,5"_s << QString() << u"0"_s << F::Lis1 << u"7,50"_s
+        << QString();
     QTest::newRow("negative surcharge") << u"CalculoLista2"_s << u"200"_s << QString() << u"-12,5"_s
                                         << F::Lis2 << u"175,00"_s << QString();
     // Values whose binary double lies just below the half must still round up.
@@ -184,13 +188,14 @@ void TestArticles::computations_data()
     QTest::newRow("trap 0,285") << u"CalculoLista2"_s << u"0,285"_s << QString() << u"0"_s
                                 << F::Lis2 << u"0,29"_s << QString();
     QTest::newRow("trap -2,675 rounds away from zero")
-        << u"CalculoLista3"_s << u"-2,675"_s << QString() << u"0"_s << F::Lis3 << u"-2,68"_s << QString();
-    QTest::newRow("trap 1,005 plus 10 %") << u"CalculoLista1"_s << u"1,005"_s << QString() << u"10"_s
-                                          << F::Lis1 << u"1,11"_s << QString();
-    QTest::newRow("trap 8,325 net at IVA 0") << u"CalculoNeto"_s << u"8,325"_s << u"0"_s << QString()
-                                             << F::Net << u"8,33"_s << u"0"_s;
-    QTest::newRow("net below one cent") << u"CalculoNeto"_s << u"0,004"_s << u"21"_s << QString()
-                                        << F::Net << u"0,00"_s << u"21"_s;
+        << u"CalculoLista3"_s << u"-2,675"_s << QString() << u"0"_s << F::Lis3 << u"-2,68"_s
+        << QString();
+    QTest::newRow("trap 1,005 plus 10 %") << u"CalculoLista1"_s << u"1,005"_s << QString()
+                                          << u"10"_s << F::Lis1 << u"1,11"_s << QString();
+    QTest::newRow("trap 8,325 net at IVA 0")
+        << u"CalculoNeto"_s << u"8,325"_s << u"0"_s << QString() << F::Net << u"8,33"_s << u"0"_s;
+    QTest::newRow("net below one cent")
+        << u"CalculoNeto"_s << u"0,004"_s << u"21"_s << QString() << F::Net << u"0,00"_s << u"21"_s;
     QTest::newRow("surrounding blanks") << u"CalculoNeto"_s << u" 121 "_s << u" 21"_s << QString()
                                         << F::Net << u"100,00"_s << u" 21"_s;
 }
@@ -278,34 +283,39 @@ void TestArticles::badInputAtComputation_data()
     QTest::addColumn<ArticleField>("focus");
 
     const QString neto = u"CalculoNeto"_s;
-    QTest::newRow("letters in IVA") << neto << u"121"_s << u"ABC"_s << QString()
-                                    << u"EL CAMPO IVA DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Iva;
-    QTest::newRow("letters in COSTO") << neto << u"12A"_s << u"21"_s << QString()
-                                      << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Cos;
-    QTest::newRow("full stop in COSTO") << neto << u"1.5"_s << u"21"_s << QString()
-                                        << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Cos;
-    QTest::newRow("two commas in IVA") << neto << u"10"_s << u"1,0,5"_s << QString()
-                                       << u"EL CAMPO IVA DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Iva;
+    QTest::newRow("letters in IVA")
+        << neto << u"121"_s << u"ABC"_s << QString()
+        << u"EL CAMPO IVA DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Iva;
+    QTest::newRow("letters in COSTO")
+        << neto << u"12A"_s << u"21"_s << QString()
+        << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Cos;
+    QTest::newRow("full stop in COSTO")
+        << neto << u"1.5"_s << u"21"_s << QString()
+        << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Cos;
+    QTest::newRow("two commas in IVA")
+        << neto << u"10"_s << u"1,0,5"_s << QString()
+        << u"EL CAMPO IVA DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Iva;
     // The IVA stays empty: nothing changes when the routine refuses.
-    QTest::newRow("empty COSTO at NETO") << neto << QString() << QString() << QString()
-                                         << u"FALTA INGRESAR EL PRECIO."_s << F::Cos;
-    QTest::newRow("IVA -100 divides by zero") << neto << u"121"_s << u"-100"_s << QString()
-                                              << u"EL CAMPO IVA DA UN RESULTADO FUERA DE RANGO"_s << F::Iva;
-    QTest::newRow("letters in surcharge 1") << u"CalculoLista1"_s << u"10"_s << QString() << u"X"_s
-                                            << u"EL CAMPO RECARGO DE LA LISTA 1 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s
-                                            << F::Rec1;
-    QTest::newRow("empty COSTO at list 1") << u"CalculoLista1"_s << QString() << QString() << u"30"_s
-                                           << u"FALTA INGRESAR EL PRECIO."_s << F::Cos;
-    QTest::newRow("letters in COSTO at list 3") << u"CalculoLista3"_s << u"DIEZ"_s << QString() << u"30"_s
-                                                << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s
-                                                << F::Cos;
+    QTest::newRow("empty COSTO at NETO")
+        << neto << QString() << QString() << QString() << u"FALTA INGRESAR EL PRECIO."_s << F::Cos;
+    QTest::newRow("IVA -100 divides by zero")
+        << neto << u"121"_s << u"-100"_s << QString()
+        << u"EL CAMPO IVA DA UN RESULTADO FUERA DE RANGO"_s << F::Iva;
+    QTest::newRow("letters in surcharge 1")
+        << u"CalculoLista1"_s << u"10"_s << QString() << u"X"_s
+        << u"EL CAMPO RECARGO DE LA LISTA 1 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Rec1;
+    QTest::newRow("empty COSTO at list 1") << u"CalculoLista1"_s << QString() << QString()
+                                           << u"30"_s << u"FALTA INGRESAR EL PRECIO."_s << F::Cos;
+    QTest::newRow("letters in COSTO at list 3")
+        << u"CalculoLista3"_s << u"DIEZ"_s << QString() << u"30"_s
+        << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s << F::Cos;
     QTest::newRow("empty surcharge 2") << u"CalculoLista2"_s << u"10"_s << QString() << QString()
                                        << u"FALTA INGRESAR EL RECARGO DE LA LISTA 2"_s << F::Rec2;
     QTest::newRow("blank surcharge 3") << u"CalculoLista3"_s << u"10"_s << QString() << u"  "_s
                                        << u"FALTA INGRESAR EL RECARGO DE LA LISTA 3"_s << F::Rec3;
-    QTest::newRow("overflowing price") << u"CalculoLista2"_s << u"1"_s + QString(308, u'0') << QString()
-                                       << u"30"_s << u"EL CAMPO RECARGO DE LA LISTA 2 DA UN RESULTADO FUERA DE RANGO"_s
-                                       << F::Rec2;
+    QTest::newRow("overflowing price")
+        << u"CalculoLista2"_s << u"1"_s + QString(308, u'0') << QString() << u"30"_s
+        << u"EL CAMPO RECARGO DE LA LISTA 2 DA UN RESULTADO FUERA DE RANGO"_s << F::Rec2;
 }
 
 void TestArticles::badInputAtComputation()
@@ -324,7 +334,8 @@ void TestArticles::badInputAtComputation()
     model.setText(F::Iva, iva);
     if (routine != u"CalculoNeto"_s) model.setText(surchargeOf(routine), surcharge);
     std::array<QString, articles::kFieldCount> before;
-    for (const articles::ArticleFieldDef& s : articles::fieldDefs()) before[size_t(s.field)] = model.text(s.field);
+    for (const articles::ArticleFieldDef& s : articles::fieldDefs())
+        before[size_t(s.field)] = model.text(s.field);
 
     const Outcome outcome = (model.*::routine(routine))();
     QCOMPARE(outcome.focus, focus);
@@ -351,7 +362,8 @@ void TestArticles::emptyFieldDefaults_data()
         {F::Rec3, u"0"_s},      {F::Lis3, u"0"_s},
     };
     for (const auto& [field, expected] : defaults)
-        QTest::newRow(qPrintable(QString::fromUtf16(articles::def(field).column))) << field << expected;
+        QTest::newRow(qPrintable(QString::fromUtf16(articles::def(field).column)))
+            << field << expected;
 }
 
 void TestArticles::emptyFieldDefaults()
@@ -379,11 +391,10 @@ void TestArticles::emptySaveStoresDefaultsInOrder()
     rs_->AddNew();
     model.ControloVacios();
 
-    const QList<ArticleField> order = {F::Descripcion, F::CodP, F::DesP, F::CodM, F::DesM,
-                                       F::CodR,        F::DesR, F::Net,  F::Iva,  F::Cos,
-                                       F::Dep1,        F::Dep2, F::Dep3, F::Min,  F::Ped,
-                                       F::Rec1,        F::Lis1, F::Rec2, F::Lis2, F::Rec3,
-                                       F::Lis3};
+    const QList<ArticleField> order = {F::Descripcion, F::CodP, F::DesP, F::CodM, F::DesM, F::CodR,
+                                       F::DesR,        F::Net,  F::Iva,  F::Cos,  F::Dep1, F::Dep2,
+                                       F::Dep3,        F::Min,  F::Ped,  F::Rec1, F::Lis1, F::Rec2,
+                                       F::Lis2,        F::Rec3, F::Lis3};
     QCOMPARE(changes.size(), order.size());
     for (qsizetype i = 0; i < order.size(); ++i)
         QCOMPARE(changes[i][0].value<ArticleField>(), order[i]);
@@ -400,9 +411,9 @@ void TestArticles::emptySaveStoresDefaultsInOrder()
         {u"fea"_s, QVariant()}, {u"fec"_s, QVariant()},
     };
     for (const auto& [column, value] : expected) QCOMPARE(stored(code, column), value);
-    for (const QString& column : {u"net"_s, u"iva"_s, u"cos"_s, u"dep1"_s, u"dep2"_s, u"dep3"_s,
-                                  u"dept"_s, u"min"_s, u"ped"_s, u"rec1"_s, u"lis1"_s, u"rec2"_s,
-                                  u"lis2"_s, u"rec3"_s, u"lis3"_s})
+    for (const QString& column :
+         {u"net"_s, u"iva"_s, u"cos"_s, u"dep1"_s, u"dep2"_s, u"dep3"_s, u"dept"_s, u"min"_s,
+          u"ped"_s, u"rec1"_s, u"lis1"_s, u"rec2"_s, u"lis2"_s, u"rec3"_s, u"lis3"_s})
         QCOMPARE(stored(code, column), QVariant(0.0));
     QCOMPARE(stored(999, u"codigo"_s), QVariant(u"<missing>"_s));
 }
@@ -444,7 +455,8 @@ void TestArticles::unitIsWrittenOnlyWhenSelected()
     model.CargoDesdeBaseDatos(*rs_);
     QCOMPARE(model.unit(), Unit::Litros);
     ArticleModel noUnit;
-    for (const articles::ArticleFieldDef& s : articles::fieldDefs()) noUnit.setText(s.field, model.text(s.field));
+    for (const articles::ArticleFieldDef& s : articles::fieldDefs())
+        noUnit.setText(s.field, model.text(s.field));
     QVERIFY(articles::saveArticle(noUnit, *rs_, code).ok());
     QCOMPARE(stored(code, u"uni"_s), QVariant(u"Lt"_s));
 
@@ -466,19 +478,24 @@ void TestArticles::badInputAtSave_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("letters in a deposit") << F::Dep2 << u"DOS"_s
-                                          << u"EL CAMPO DEPOSITO 2 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
-    QTest::newRow("thousands separator") << F::Lis3 << u"1.000"_s
-                                         << u"EL CAMPO LISTA 3 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
-    QTest::newRow("letters in the cost") << F::Cos << u"12,5O"_s
-                                         << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
+    QTest::newRow("letters in a deposit")
+        << F::Dep2 << u"DOS"_s << u"EL CAMPO DEPOSITO 2 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
+    QTest::newRow("thousands separator")
+        << F::Lis3 << u"1.000"_s << u"EL CAMPO LISTA 3 DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
+    QTest::newRow("letters in the cost")
+        << F::Cos << u"12,5O"_s << u"EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
     QTest::newRow("blank IVA") << F::Iva << u"  "_s << u"FALTA INGRESAR EL IVA"_s;
-    QTest::newRow("supplier code too long") << F::CodP << u"12345678901"_s
-                                            << u"EL CAMPO CODIGO DE PROVEEDOR ADMITE HASTA 10 CARACTERES"_s;
-    QTest::newRow("negative cost") << F::Cos << u"-50"_s << u"EL CAMPO COSTO NO PUEDE SER NEGATIVO"_s;
-    QTest::newRow("negative net") << F::Net << u"-0,01"_s << u"EL CAMPO NETO NO PUEDE SER NEGATIVO"_s;
-    QTest::newRow("negative list 1") << F::Lis1 << u"-65"_s << u"EL CAMPO LISTA 1 NO PUEDE SER NEGATIVO"_s;
-    QTest::newRow("negative list 3") << F::Lis3 << u"-1"_s << u"EL CAMPO LISTA 3 NO PUEDE SER NEGATIVO"_s;
+    QTest::newRow("supplier code too long")
+        << F::CodP << u"12345678901"_s
+        << u"EL CAMPO CODIGO DE PROVEEDOR ADMITE HASTA 10 CARACTERES"_s;
+    QTest::newRow("negative cost")
+        << F::Cos << u"-50"_s << u"EL CAMPO COSTO NO PUEDE SER NEGATIVO"_s;
+    QTest::newRow("negative net") << F::Net << u"-0,01"_s
+                                  << u"EL CAMPO NETO NO PUEDE SER NEGATIVO"_s;
+    QTest::newRow("negative list 1")
+        << F::Lis1 << u"-65"_s << u"EL CAMPO LISTA 1 NO PUEDE SER NEGATIVO"_s;
+    QTest::newRow("negative list 3")
+        << F::Lis3 << u"-1"_s << u"EL CAMPO LISTA 3 NO PUEDE SER NEGATIVO"_s;
 }
 
 // A barcode names one article: another article's barcode is refused, naming that article; the
@@ -493,10 +510,12 @@ void TestArticles::barcodeOfAnotherArticle()
     seekCode(azucar);
     model.CargoDesdeBaseDatos(*rs_);
     model.setText(F::CodBarra, u"7790001"_s);
-    for (const std::optional<qint64> editing : {std::optional<qint64>(azucar), std::optional<qint64>()}) {
+    for (const std::optional<qint64> editing :
+         {std::optional<qint64>(azucar), std::optional<qint64>()}) {
         const Outcome outcome = articles::saveArticle(model, *rs_, editing);
         QCOMPARE(outcome.focus, F::CodBarra);
-        QCOMPARE(box(outcome), u"16|ERROR|EL COD.BARRA YA LO TIENE EL ARTICULO %1 (YERBA)"_s.arg(yerba, 6, 10, QLatin1Char('0')));
+        QCOMPARE(box(outcome), u"16|ERROR|EL COD.BARRA YA LO TIENE EL ARTICULO %1 (YERBA)"_s.arg(
+                                   yerba, 6, 10, QLatin1Char('0')));
         QCOMPARE(stored(azucar, u"codbarra"_s), QVariant(u"7790002"_s));
         // Browsing still follows the index the form chose.
         QCOMPARE(rs_->Index(), u"codigo"_s);
@@ -520,7 +539,8 @@ void TestArticles::costEntry_data()
     QTest::newRow("IVA empty") << u"12,5"_s << QString() << u"12,50|0|12,50|12,50"_s << QString();
     QTest::newRow("cost empty") << QString() << u"21"_s << u"7|21||50"_s << QString();
     QTest::newRow("cost not a number")
-        << u"1A"_s << u"21"_s << u"7|21|1A|50"_s << u"16|ERROR|EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
+        << u"1A"_s << u"21"_s << u"7|21|1A|50"_s
+        << u"16|ERROR|EL CAMPO COSTO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
 }
 
 void TestArticles::costEntry()
@@ -537,7 +557,9 @@ void TestArticles::costEntry()
     const Outcome outcome = model.enterCost();
     QCOMPARE(outcome.ok() ? QString() : box(outcome), refusal);
     if (!outcome.ok()) QCOMPARE(outcome.focus, F::Cos);
-    QCOMPARE(QStringList({model.text(F::Net), model.text(F::Iva), model.text(F::Cos), model.text(F::Lis1)}).join(u'|'),
+    QCOMPARE(QStringList(
+                 {model.text(F::Net), model.text(F::Iva), model.text(F::Cos), model.text(F::Lis1)})
+                 .join(u'|'),
              after);
 }
 
@@ -550,12 +572,13 @@ void TestArticles::filledBeforeSave_data()
     QTest::addColumn<QString>("refusal");
     QTest::addColumn<int>("focus");
     QTest::newRow("all filled") << u"000001"_s << u"779"_s << u"10"_s << QString() << -1;
-    QTest::newRow("no code") << QString() << QString() << QString() << u"16|ERROR|FALTA INGRESAR EL CODIGO"_s
-                             << int(F::Codigo);
+    QTest::newRow("no code") << QString() << QString() << QString()
+                             << u"16|ERROR|FALTA INGRESAR EL CODIGO"_s << int(F::Codigo);
     QTest::newRow("no barcode") << u"000001"_s << QString() << QString()
-                                << u"16|ERROR|FALTA INGRESAR EL CODIGO DE BARRA"_s << int(F::CodBarra);
-    QTest::newRow("no cost") << u"000001"_s << u"779"_s << QString() << u"16|ERROR|FALTA INGRESAR EL PRECIO."_s
-                             << int(F::Cos);
+                                << u"16|ERROR|FALTA INGRESAR EL CODIGO DE BARRA"_s
+                                << int(F::CodBarra);
+    QTest::newRow("no cost") << u"000001"_s << u"779"_s << QString()
+                             << u"16|ERROR|FALTA INGRESAR EL PRECIO."_s << int(F::Cos);
 }
 
 void TestArticles::filledBeforeSave()
@@ -605,9 +628,14 @@ void TestArticles::badInputAtSave()
     QFETCH(QString, typed);
     QFETCH(QString, message);
     openEmptyStore();
-    const QVariantMap original = {{u"descripcion"_s, u"YERBA"_s}, {u"cos"_s, 10.0},  {u"iva"_s, 21.0},
-                                  {u"dep1"_s, 1.0},            {u"dep2"_s, 2.0},  {u"dept"_s, 3.0},
-                                  {u"lis3"_s, 15.0},           {u"codp"_s, u"0001"_s}};
+    const QVariantMap original = {{u"descripcion"_s, u"YERBA"_s},
+                                  {u"cos"_s, 10.0},
+                                  {u"iva"_s, 21.0},
+                                  {u"dep1"_s, 1.0},
+                                  {u"dep2"_s, 2.0},
+                                  {u"dept"_s, 3.0},
+                                  {u"lis3"_s, 15.0},
+                                  {u"codp"_s, u"0001"_s}};
     const int code = addArticle(original);
 
     ScriptedMessageBoxes boxes;
@@ -671,10 +699,8 @@ void TestArticles::loadUnit()
     seekCode(code);
     model.CargoDesdeBaseDatos(*rs_);
     QCOMPARE(model.unit(), unit);
-    if (caption.isEmpty())
-        QCOMPARE(model.unitCaptions(), initial);
-    else
-        QCOMPARE(model.unitCaptions(), (std::array<QString, 3>{caption, caption, caption}));
+    if (caption.isEmpty()) QCOMPARE(model.unitCaptions(), initial);
+    else QCOMPARE(model.unitCaptions(), (std::array<QString, 3>{caption, caption, caption}));
 
     // Loaded after another article, an unknown code keeps that article's selection.
     ArticleModel browsing;
@@ -690,8 +716,11 @@ void TestArticles::loadUnit()
 void TestArticles::loadNullAndEmptyValues()
 {
     openEmptyStore();
-    const int code = addArticle({{u"descripcion"_s, u"ARROZ"_s}, {u"codbarra"_s, u""_s},
-                                 {u"lis1"_s, 12.5}, {u"lis2"_s, QVariant()}, {u"lis3"_s, 0.0}});
+    const int code = addArticle({{u"descripcion"_s, u"ARROZ"_s},
+                                 {u"codbarra"_s, u""_s},
+                                 {u"lis1"_s, 12.5},
+                                 {u"lis2"_s, QVariant()},
+                                 {u"lis3"_s, 0.0}});
     const int late = addArticle({{u"desp"_s, u"DISTRIBUIDORA"_s}});
 
     ArticleModel model;
@@ -778,8 +807,12 @@ void TestArticles::ivaPass()
     };
     std::vector<int> codes;
     for (const Case& c : cases)
-        codes.push_back(addArticle({{u"iva"_s, c.iva}, {u"net"_s, 50.0}, {u"cos"_s, 60.5},
-                                    {u"lis1"_s, 70.0}, {u"lis2"_s, QVariant()}, {u"rec3"_s, 5.0}}));
+        codes.push_back(addArticle({{u"iva"_s, c.iva},
+                                    {u"net"_s, 50.0},
+                                    {u"cos"_s, 60.5},
+                                    {u"lis1"_s, 70.0},
+                                    {u"lis2"_s, QVariant()},
+                                    {u"rec3"_s, 5.0}}));
     seekCode(codes[1]);
 
     QVERIFY(!articles::fillInIva(*db_));
@@ -832,9 +865,9 @@ void TestArticles::ivaPassFailureChangesNothing()
         QVERIFY(QDir().mkpath(journal));
     } else {
         // The fifth article to change fails after four have been written.
-        db_->Execute(u"CREATE TRIGGER fails BEFORE UPDATE OF iva ON articulos "
-                     "WHEN old.codigo = %1 BEGIN SELECT RAISE(ABORT, 'disk error'); END"_s
-                         .arg(codes[6]));
+        db_->Execute(
+            u"CREATE TRIGGER fails BEFORE UPDATE OF iva ON articulos "
+            "WHEN old.codigo = %1 BEGIN SELECT RAISE(ABORT, 'disk error'); END"_s.arg(codes[6]));
     }
 
     const std::optional<EngineError> failed = articles::fillInIva(*db_);
@@ -848,9 +881,9 @@ void TestArticles::ivaPassFailureChangesNothing()
     if (failure != u"journal"_s) db_->Execute(u"DROP TRIGGER fails"_s);
     QVERIFY(!articles::fillInIva(*db_));
     for (size_t i = 0; i < rates.size(); ++i)
-        QCOMPARE(stored(codes[i], u"iva"_s).toDouble(), rates[i] == QVariant(10.5) || rates[i] == QVariant(27.0)
-                                                            ? rates[i].toDouble()
-                                                            : 21.0);
+        QCOMPARE(
+            stored(codes[i], u"iva"_s).toDouble(),
+            rates[i] == QVariant(10.5) || rates[i] == QVariant(27.0) ? rates[i].toDouble() : 21.0);
 }
 
 RUN_TEST_CLASS(runArticlesTest, TestArticles)

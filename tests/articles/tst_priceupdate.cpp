@@ -19,13 +19,14 @@ namespace {
 QVariantMap article(qint64 code, double cost, double iva, std::array<double, 3> surcharges,
                     const QString& supplier = u"0001"_s, const QString& description = QString())
 {
-    QVariantMap a{{u"descripcion"_s, description.isEmpty() ? u"ARTICULO %1"_s.arg(code) : description},
-                  {u"codbarra"_s, u"779%1"_s.arg(code, 10, 10, QLatin1Char('0'))},
-                  {u"codp"_s, supplier},
-                  {u"iva"_s, iva},
-                  {u"rec1"_s, surcharges[0]},
-                  {u"rec2"_s, surcharges[1]},
-                  {u"rec3"_s, surcharges[2]}};
+    QVariantMap a{
+        {u"descripcion"_s, description.isEmpty() ? u"ARTICULO %1"_s.arg(code) : description},
+        {u"codbarra"_s, u"779%1"_s.arg(code, 10, 10, QLatin1Char('0'))},
+        {u"codp"_s, supplier},
+        {u"iva"_s, iva},
+        {u"rec1"_s, surcharges[0]},
+        {u"rec2"_s, surcharges[1]},
+        {u"rec3"_s, surcharges[2]}};
     if (cost != 0) {
         a[u"cos"_s] = cost;
         for (int i = 0; i < 3; ++i)
@@ -37,12 +38,13 @@ QVariantMap article(qint64 code, double cost, double iva, std::array<double, 3> 
 
 QStringList prices()
 {
-    return fixture::DataFolder::rows(u"Articulos.mdb"_s, {u"codigo"_s, u"cos"_s, u"net"_s, u"rec1"_s,
-                                                          u"rec2"_s, u"rec3"_s, u"lis1"_s, u"lis2"_s,
-                                                          u"lis3"_s});
+    return fixture::DataFolder::rows(
+        u"Articulos.mdb"_s, {u"codigo"_s, u"cos"_s, u"net"_s, u"rec1"_s, u"rec2"_s, u"rec3"_s,
+                             u"lis1"_s, u"lis2"_s, u"lis3"_s});
 }
 
-PriceChange costChange(double percent, qint64 step = 1, RoundingDirection direction = RoundingDirection::Nearest)
+PriceChange costChange(double percent, qint64 step = 1,
+                       RoundingDirection direction = RoundingDirection::Nearest)
 {
     PriceChange change;
     change.value = percent;
@@ -103,7 +105,8 @@ private slots:
         QTest::newRow("1 nearest") << qint64(14049) << qint64(100) << nearest << qint64(14000);
         QTest::newRow("1 up") << qint64(14001) << qint64(100) << up << qint64(14100);
         QTest::newRow("5 half") << qint64(14250) << qint64(500) << nearest << qint64(14500);
-        QTest::newRow("5 up, already on a step") << qint64(14500) << qint64(500) << up << qint64(14500);
+        QTest::newRow("5 up, already on a step")
+            << qint64(14500) << qint64(500) << up << qint64(14500);
         QTest::newRow("10 nearest") << qint64(14040) << qint64(1000) << nearest << qint64(14000);
         QTest::newRow("10 up") << qint64(14040) << qint64(1000) << up << qint64(15000);
         QTest::newRow("50 nearest") << qint64(14040) << qint64(5000) << nearest << qint64(15000);
@@ -131,20 +134,23 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<qint64>("step");
         QTest::addColumn<RoundingDirection>("direction");
-        QTest::addColumn<QString>("expected");  // cos|net|rec1|rec2|rec3|lis1|lis2|lis3, or why left out
-        const int cost = int(PriceChangeKind::CostPercent), list = int(PriceChangeKind::ListPercent),
+        QTest::addColumn<QString>(
+            "expected");  // cos|net|rec1|rec2|rec3|lis1|lis2|lis3, or why left out
+        const int cost = int(PriceChangeKind::CostPercent),
+                  list = int(PriceChangeKind::ListPercent),
                   surcharge = int(PriceChangeKind::ListSurcharge);
         const auto up = RoundingDirection::Up, nearest = RoundingDirection::Nearest;
         QTest::newRow("cost +8") << cost << 1 << 8.0 << qint64(1) << nearest
                                  << u"108|89.26|30|50|0|140.4|162|108"_s;
         QTest::newRow("cost -5") << cost << 1 << -5.0 << qint64(1) << nearest
                                  << u"95|78.51|30|50|0|123.5|142.5|95"_s;
-        QTest::newRow("cost +8, to 10 pesos") << cost << 1 << 8.0 << qint64(1000) << nearest
-                                              << u"108|89.26|30|50|0|140|160|110"_s;
-        QTest::newRow("cost +8, up to 10 pesos") << cost << 1 << 8.0 << qint64(1000) << up
-                                                 << u"108|89.26|30|50|0|150|170|110"_s;
-        QTest::newRow("cost +8,333, cost to the cent") << cost << 1 << 8.333 << qint64(5) << nearest
-                                                       << u"108.33|89.53|30|50|0|140.85|162.5|108.35"_s;
+        QTest::newRow("cost +8, to 10 pesos")
+            << cost << 1 << 8.0 << qint64(1000) << nearest << u"108|89.26|30|50|0|140|160|110"_s;
+        QTest::newRow("cost +8, up to 10 pesos")
+            << cost << 1 << 8.0 << qint64(1000) << up << u"108|89.26|30|50|0|150|170|110"_s;
+        QTest::newRow("cost +8,333, cost to the cent")
+            << cost << 1 << 8.333 << qint64(5) << nearest
+            << u"108.33|89.53|30|50|0|140.85|162.5|108.35"_s;
         QTest::newRow("cost -100 leaves it out") << cost << 1 << -100.0 << qint64(1) << nearest
                                                  << u"el costo nuevo quedaría en cero o negativo"_s;
         QTest::newRow("cost -150 leaves it out") << cost << 1 << -150.0 << qint64(1) << nearest
@@ -153,12 +159,14 @@ private slots:
                                     << u"100|82.6446280991736|30|50|0|130|165|100"_s;
         QTest::newRow("list 3 -100") << list << 3 << -100.0 << qint64(1) << nearest
                                      << u"el precio de la lista 3 quedaría en cero o negativo"_s;
-        QTest::newRow("list 1 to 100 pesos rounds to zero") << list << 1 << -70.0 << qint64(10000) << nearest
-                                                             << u"el precio de la lista 1 quedaría en cero o negativo"_s;
+        QTest::newRow("list 1 to 100 pesos rounds to zero")
+            << list << 1 << -70.0 << qint64(10000) << nearest
+            << u"el precio de la lista 1 quedaría en cero o negativo"_s;
         QTest::newRow("surcharge of list 3") << surcharge << 3 << 45.5 << qint64(1) << nearest
                                              << u"100|82.6446280991736|30|50|45.5|130|150|145.5"_s;
-        QTest::newRow("surcharge of list 1, up to 5") << surcharge << 1 << 33.0 << qint64(500) << up
-                                                      << u"100|82.6446280991736|33|50|0|135|150|100"_s;
+        QTest::newRow("surcharge of list 1, up to 5")
+            << surcharge << 1 << 33.0 << qint64(500) << up
+            << u"100|82.6446280991736|33|50|0|135|150|100"_s;
     }
     void changes()
     {
@@ -251,17 +259,20 @@ private slots:
 
         s.description = u"azucar"_s;
         for (int refused : {0, -1, kMaxLabelsPerArticle + 1}) {
-            QVERIFY_THROWS_EXCEPTION(PriceChangeRefused, queueLabelsFor(articulos, etiquetas, s, refused));
+            QVERIFY_THROWS_EXCEPTION(PriceChangeRefused,
+                                     queueLabelsFor(articulos, etiquetas, s, refused));
             QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, {u"codigo"_s}), QStringList());
         }
         QCOMPARE(queueLabelsFor(articulos, etiquetas, s, 2), 4);
-        QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, {u"codigo"_s, u"codbarra"_s, u"descripcion"_s,
-                                                               u"neto1"_s}),
-                 (QStringList{u"1|7790000000001|AZÚCAR 1 KG|130"_s, u"1|7790000000001|AZÚCAR 1 KG|130"_s,
-                              u"3|7790000000003|azucar sin costo|<null>"_s,
-                              u"3|7790000000003|azucar sin costo|<null>"_s}));
+        QCOMPARE(
+            fixture::DataFolder::rows(u"Etiquetas.mdb"_s,
+                                      {u"codigo"_s, u"codbarra"_s, u"descripcion"_s, u"neto1"_s}),
+            (QStringList{u"1|7790000000001|AZÚCAR 1 KG|130"_s, u"1|7790000000001|AZÚCAR 1 KG|130"_s,
+                         u"3|7790000000003|azucar sin costo|<null>"_s,
+                         u"3|7790000000003|azucar sin costo|<null>"_s}));
         s.fromCode = 2;
-        QCOMPARE(queueLabelsFor(articulos, etiquetas, s, kMaxLabelsPerArticle), kMaxLabelsPerArticle);
+        QCOMPARE(queueLabelsFor(articulos, etiquetas, s, kMaxLabelsPerArticle),
+                 kMaxLabelsPerArticle);
     }
 
     // Without a description to match, the labels are stored by SQL alone: the same rows in the
@@ -281,14 +292,15 @@ private slots:
         QFETCH(QString, supplier);
         QFETCH(int, fromCode);
         QFETCH(int, quantity);
-        QVariantMap longTexts = article(4, 100, 21, {30, 0, 0}, u"0003"_s, u"AZÚCAR "_s + QString(248, u'Ñ'));
+        QVariantMap longTexts =
+            article(4, 100, 21, {30, 0, 0}, u"0003"_s, u"AZÚCAR "_s + QString(248, u'Ñ'));
         longTexts[u"codbarra"_s] = QString(50, u'7');
         QVariantMap noBarcode = article(6, 100, 21, {30, 0, 0}, u"0003"_s);
         noBarcode[u"codbarra"_s] = QVariant();
         folder_->create(u"Articulos.mdb"_s,
                         {article(5, 100, 21, {30, 0, 0}, u"0003"_s, u"AÑO NUEVO"_s),
-                         article(1, 100, 21, {30, 0, 0}, u"0004"_s), article(3, 0, 21, {30, 0, 0}, u"0003"_s),
-                         longTexts, noBarcode});
+                         article(1, 100, 21, {30, 0, 0}, u"0004"_s),
+                         article(3, 0, 21, {30, 0, 0}, u"0003"_s), longTexts, noBarcode});
         folder_->create(u"Etiquetas.mdb"_s);
         const std::shared_ptr<Database> articulos = catalogue::open(u"Articulos.mdb"_s);
         const std::shared_ptr<Database> etiquetas = catalogue::open(u"Etiquetas.mdb"_s);
@@ -301,7 +313,8 @@ private slots:
         const QStringList bySql = fixture::DataFolder::rows(u"Etiquetas.mdb"_s, fields);
         QCOMPARE(qint64(queued), countForLabels(*articulos, s) * quantity);
         etiquetas->Execute(u"DELETE FROM articulos"_s);
-        QCOMPARE(queueArticleLabels(*etiquetas, articlesForLabels(*articulos, s), quantity), queued);
+        QCOMPARE(queueArticleLabels(*etiquetas, articlesForLabels(*articulos, s), quantity),
+                 queued);
         QCOMPARE(bySql, fixture::DataFolder::rows(u"Etiquetas.mdb"_s, fields));
         QCOMPARE(bySql.size(), queued);
     }
@@ -313,7 +326,8 @@ private slots:
         QList<QVariantMap> records;
         for (int i = 1; i <= 30; ++i) records << article(i, 10 + i * 1.37, 21, {30, 45, 12.5});
         folder_->create(u"Articulos.mdb"_s, records);
-        folder_->create(u"Etiquetas.mdb"_s, {{{u"codigo"_s, 7}, {u"descripcion"_s, u"VIEJA"_s}, {u"neto1"_s, 1.0}}});
+        folder_->create(u"Etiquetas.mdb"_s,
+                        {{{u"codigo"_s, 7}, {u"descripcion"_s, u"VIEJA"_s}, {u"neto1"_s, 1.0}}});
         const QStringList before = prices();
 
         const PriceReview r = review(costChange(8, 1000));
@@ -337,15 +351,17 @@ private slots:
         QCOMPARE(history[0].articles, 30);
 
         // Article 5 changes after the update.
-        catalogue::open(u"Articulos.mdb"_s)->Execute(u"UPDATE articulos SET lis1 = 999 WHERE codigo = 5"_s);
+        catalogue::open(u"Articulos.mdb"_s)
+            ->Execute(u"UPDATE articulos SET lis1 = 999 WHERE codigo = 5"_s);
         const UndoneChange undone = undoPriceChange(1, u"VUMRE"_s, false);
         QCOMPARE(undone.applied.articles, 29);
         QCOMPARE(undone.leftAlone.size(), size_t(1));
         QCOMPARE(undone.leftAlone[0].codigo, qint64(5));
         const QStringList restored = prices();
         for (int i = 0; i < 30; ++i)
-            QCOMPARE(restored[i], i == 4 ? after[i].section(u'|', 0, 5) + u"|999|"_s + after[i].section(u'|', 7)
-                                         : before[i]);
+            QCOMPARE(restored[i],
+                     i == 4 ? after[i].section(u'|', 0, 5) + u"|999|"_s + after[i].section(u'|', 7)
+                            : before[i]);
 
         history = priceHistory();
         QCOMPARE(history.size(), size_t(2));
@@ -362,10 +378,12 @@ private slots:
     // An article changed between the review and the apply makes the whole apply refuse.
     void applyRefusesWhatChangedSinceTheReview()
     {
-        folder_->create(u"Articulos.mdb"_s, {article(1, 100, 21, {30, 0, 0}), article(2, 50, 21, {30, 0, 0})});
+        folder_->create(u"Articulos.mdb"_s,
+                        {article(1, 100, 21, {30, 0, 0}), article(2, 50, 21, {30, 0, 0})});
         folder_->create(u"Etiquetas.mdb"_s);
         const PriceReview r = review(costChange(8));
-        catalogue::open(u"Articulos.mdb"_s)->Execute(u"UPDATE articulos SET cos = 60 WHERE codigo = 2"_s);
+        catalogue::open(u"Articulos.mdb"_s)
+            ->Execute(u"UPDATE articulos SET cos = 60 WHERE codigo = 2"_s);
         const QStringList before = prices();
         try {
             applyPriceChange(r, u"VUMRE"_s, true);
@@ -402,12 +420,14 @@ private slots:
             const QStringList now = prices();
             const size_t entries = priceHistory().size();
             if (entries == done) {
-                QVERIFY2(now == start, qPrintable(u"trial %1: prices changed without history"_s.arg(trial)));
+                QVERIFY2(now == start,
+                         qPrintable(u"trial %1: prices changed without history"_s.arg(trial)));
                 QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, {u"codigo"_s}).size(), 0);
                 sawBefore = true;
             } else {
                 QCOMPARE(entries, done + 1);
-                QVERIFY2(now != start, qPrintable(u"trial %1: history without prices"_s.arg(trial)));
+                QVERIFY2(now != start,
+                         qPrintable(u"trial %1: history without prices"_s.arg(trial)));
                 QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, {u"codigo"_s}).size(), 4000);
                 sawAfter = true;
                 // Back to the start for the next trial.
@@ -416,7 +436,8 @@ private slots:
                 catalogue::open(u"Etiquetas.mdb"_s)->Execute(u"DELETE FROM articulos"_s);
             }
         }
-        qInfo("kills before the commit: %s, after: %s", sawBefore ? "yes" : "no", sawAfter ? "yes" : "no");
+        qInfo("kills before the commit: %s, after: %s", sawBefore ? "yes" : "no",
+              sawAfter ? "yes" : "no");
     }
 };
 

@@ -7,10 +7,10 @@
 #include <QPointer>
 
 #include "catalogues/catalogueform.h"
+#include "data/storelocale.h"
 #include "forms/lookuphook.h"
 #include "guards.h"
 #include "scenario.h"
-#include "data/storelocale.h"
 #include "shell/twips.h"
 #include "shell/windowregistry.h"
 #include "tempstore.h"
@@ -30,7 +30,8 @@ QString fileOf(Catalogue c) { return kFiles[int(c)]; }
 QList<QVariantMap> someRecords()
 {
     QList<QVariantMap> records;
-    for (const auto& [code, name] : {std::pair{u"0099"_s, u"ALFA"_s}, {u"0007"_s, u"ACME"_s}, {u"0041"_s, u"ULTIMO"_s}})
+    for (const auto& [code, name] :
+         {std::pair{u"0099"_s, u"ALFA"_s}, {u"0007"_s, u"ACME"_s}, {u"0041"_s, u"ULTIMO"_s}})
         records << QVariantMap{{u"COD_RUB"_s, code}, {u"DESCRI"_s, name}};
     return records;
 }
@@ -81,57 +82,83 @@ void TestCatalogues::scenarios_data()
     fixture::addScenarioColumns();
     const QStringList blank = {u"Text1="_s, u"Text2="_s};
 
-    QTest::newRow("brand 7 finds 0007") << Catalogue::Marcas << QStringList{u"Text1:7"_s, u"Text1 Enter"_s}
-        << QStringList() << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
-    QTest::newRow("category 7 finds 0007") << Catalogue::Rubros << QStringList{u"Text1:7"_s, u"Text1 Enter"_s}
-        << QStringList() << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
-    QTest::newRow("department 7 finds 0007") << Catalogue::Departamentos
-        << QStringList{u"Text1:7"_s, u"Text1 Enter"_s} << QStringList()
+    QTest::newRow("brand 7 finds 0007")
+        << Catalogue::Marcas << QStringList{u"Text1:7"_s, u"Text1 Enter"_s} << QStringList()
         << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
-    QTest::newRow("category +7 finds 0007") << Catalogue::Rubros << QStringList{u"Text1:+7"_s, u"Text1 Enter"_s}
-        << QStringList() << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
-    QTest::newRow("category 7,0 finds 0007") << Catalogue::Rubros << QStringList{u"Text1:7,0"_s, u"Text1 Enter"_s}
-        << QStringList() << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
-    QTest::newRow("category -7 not found") << Catalogue::Rubros << QStringList{u"Text1:-7"_s, u"Text1 Enter"_s}
-        << QStringList{u"64|Error|Rubro no encontrado en la Base de Datos"_s} << blank << u"Text1"_s << kStart;
-    QTest::newRow("brand ab not found") << Catalogue::Marcas << QStringList{u"Text1:ab"_s, u"Text1 Enter"_s}
-        << QStringList{u"64|Error|Marca no encontrado en la Base de Datos"_s} << blank << u"Text1"_s << kStart;
-    QTest::newRow("category not found") << Catalogue::Rubros << QStringList{u"Text1:5"_s, u"Text1 Enter"_s}
-        << QStringList{u"64|Error|Rubro no encontrado en la Base de Datos"_s} << blank << u"Text1"_s << kStart;
-    QTest::newRow("department not found") << Catalogue::Departamentos
-        << QStringList{u"Text1:5"_s, u"Text1 Enter"_s}
-        << QStringList{u"64|Error|Departamento no encontrado en la Base de Datos"_s} << blank << u"Text1"_s << kStart;
-    QTest::newRow("enter in empty code") << Catalogue::Marcas << QStringList{u"Text1 Enter"_s} << QStringList()
-        << blank << u"Text1"_s << kStart;
-    QTest::newRow("description s.a.") << Catalogue::Rubros << QStringList{u"Text2:s.a."_s} << QStringList()
-        << QStringList{u"Text1="_s, u"Text2=S,A,"_s} << u"Text1"_s << kStart;
-    QTest::newRow("code takes no comma") << Catalogue::Rubros << QStringList{u"Text1:1.5"_s} << QStringList()
-        << QStringList{u"Text1=1.5"_s, u"Text2="_s} << u"Text1"_s << kStart;
-    QTest::newRow("description width") << Catalogue::Marcas << QStringList{u"Text2:"_s + QString(31, u'b')}
-        << QStringList() << QStringList{u"Text1="_s, u"Text2="_s + QString(30, u'B')} << u"Text1"_s << kStart;
-    QTest::newRow("up in code") << Catalogue::Marcas << QStringList{u"Text1 Up"_s} << QStringList() << blank
-        << u"Text2"_s << kStart;
-    QTest::newRow("down in code") << Catalogue::Marcas << QStringList{u"Text1 Down"_s} << QStringList() << blank
-        << u"Text2"_s << kStart;
-    QTest::newRow("down in description") << Catalogue::Marcas << QStringList{u"Text1 Down"_s, u"Text2 Down"_s}
-        << QStringList() << blank << u"Text1"_s << kStart;
-    QTest::newRow("up in description") << Catalogue::Marcas << QStringList{u"Text1 Down"_s, u"Text2 Up"_s}
-        << QStringList() << blank << u"Text1"_s << kStart;
-    QTest::newRow("enter in description") << Catalogue::Marcas << QStringList{u"Text1 Down"_s, u"Text2 Enter"_s}
-        << QStringList() << blank << u"Text2"_s << kStart;
-    QTest::newRow("nuevo after 0041") << Catalogue::Rubros << QStringList{u"Text2:x"_s, u"cmdNuevo"_s}
-        << QStringList() << QStringList{u"Text1=0042"_s, u"Text2="_s} << u"cmdNuevo"_s << kStart;
-    QTest::newRow("nuevo by its accelerator") << Catalogue::Rubros << QStringList{u"Text2 Alt+N"_s}
-        << QStringList() << QStringList{u"Text1=0042"_s, u"Text2="_s} << u"cmdNuevo"_s << kStart;
-    QTest::newRow("delete empty code brand") << Catalogue::Marcas << QStringList{u"cmdEliminar"_s}
-        << QStringList{u"16|Error|Debe poner el Codigo de la Marca a Borrar"_s} << blank << u"cmdEliminar"_s << kStart;
-    QTest::newRow("delete empty code category") << Catalogue::Rubros << QStringList{u"cmdEliminar"_s}
-        << QStringList{u"16|Error|Debe poner el Codigo del Rubro a Borrar"_s} << blank << u"cmdEliminar"_s << kStart;
-    QTest::newRow("delete empty code department") << Catalogue::Departamentos << QStringList{u"cmdEliminar"_s}
-        << QStringList{u"16|Error|Debe poner el Codigo de la Marca a Borrar"_s} << blank << u"cmdEliminar"_s << kStart;
-    QTest::newRow("delete unknown") << Catalogue::Departamentos << QStringList{u"Text1:0005"_s, u"cmdEliminar"_s}
-        << QStringList{u"64|Error|Departamento no encontrado en la Base de Datos"_s} << blank << u"cmdEliminar"_s
+    QTest::newRow("category 7 finds 0007")
+        << Catalogue::Rubros << QStringList{u"Text1:7"_s, u"Text1 Enter"_s} << QStringList()
+        << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
+    QTest::newRow("department 7 finds 0007")
+        << Catalogue::Departamentos << QStringList{u"Text1:7"_s, u"Text1 Enter"_s} << QStringList()
+        << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
+    QTest::newRow("category +7 finds 0007")
+        << Catalogue::Rubros << QStringList{u"Text1:+7"_s, u"Text1 Enter"_s} << QStringList()
+        << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
+    QTest::newRow("category 7,0 finds 0007")
+        << Catalogue::Rubros << QStringList{u"Text1:7,0"_s, u"Text1 Enter"_s} << QStringList()
+        << QStringList{u"Text1=0007"_s, u"Text2=ACME"_s} << u"Text2"_s << kStart;
+    QTest::newRow("category -7 not found")
+        << Catalogue::Rubros << QStringList{u"Text1:-7"_s, u"Text1 Enter"_s}
+        << QStringList{u"64|Error|Rubro no encontrado en la Base de Datos"_s} << blank << u"Text1"_s
         << kStart;
+    QTest::newRow("brand ab not found")
+        << Catalogue::Marcas << QStringList{u"Text1:ab"_s, u"Text1 Enter"_s}
+        << QStringList{u"64|Error|Marca no encontrado en la Base de Datos"_s} << blank << u"Text1"_s
+        << kStart;
+    QTest::newRow("category not found")
+        << Catalogue::Rubros << QStringList{u"Text1:5"_s, u"Text1 Enter"_s}
+        << QStringList{u"64|Error|Rubro no encontrado en la Base de Datos"_s} << blank << u"Text1"_s
+        << kStart;
+    QTest::newRow("department not found")
+        << Catalogue::Departamentos << QStringList{u"Text1:5"_s, u"Text1 Enter"_s}
+        << QStringList{u"64|Error|Departamento no encontrado en la Base de Datos"_s} << blank
+        << u"Text1"_s << kStart;
+    QTest::newRow("enter in empty code") << Catalogue::Marcas << QStringList{u"Text1 Enter"_s}
+                                         << QStringList() << blank << u"Text1"_s << kStart;
+    QTest::newRow("description s.a.")
+        << Catalogue::Rubros << QStringList{u"Text2:s.a."_s} << QStringList()
+        << QStringList{u"Text1="_s, u"Text2=S,A,"_s} << u"Text1"_s << kStart;
+    QTest::newRow("code takes no comma")
+        << Catalogue::Rubros << QStringList{u"Text1:1.5"_s} << QStringList()
+        << QStringList{u"Text1=1.5"_s, u"Text2="_s} << u"Text1"_s << kStart;
+    QTest::newRow("description width")
+        << Catalogue::Marcas << QStringList{u"Text2:"_s + QString(31, u'b')} << QStringList()
+        << QStringList{u"Text1="_s, u"Text2="_s + QString(30, u'B')} << u"Text1"_s << kStart;
+    QTest::newRow("up in code") << Catalogue::Marcas << QStringList{u"Text1 Up"_s} << QStringList()
+                                << blank << u"Text2"_s << kStart;
+    QTest::newRow("down in code") << Catalogue::Marcas << QStringList{u"Text1 Down"_s}
+                                  << QStringList() << blank << u"Text2"_s << kStart;
+    QTest::newRow("down in description")
+        << Catalogue::Marcas << QStringList{u"Text1 Down"_s, u"Text2 Down"_s} << QStringList()
+        << blank << u"Text1"_s << kStart;
+    QTest::newRow("up in description")
+        << Catalogue::Marcas << QStringList{u"Text1 Down"_s, u"Text2 Up"_s} << QStringList()
+        << blank << u"Text1"_s << kStart;
+    QTest::newRow("enter in description")
+        << Catalogue::Marcas << QStringList{u"Text1 Down"_s, u"Text2 Enter"_s} << QStringList()
+        << blank << u"Text2"_s << kStart;
+    QTest::newRow("nuevo after 0041")
+        << Catalogue::Rubros << QStringList{u"Text2:x"_s, u"cmdNuevo"_s} << QStringList()
+        << QStringList{u"Text1=0042"_s, u"Text2="_s} << u"cmdNuevo"_s << kStart;
+    QTest::newRow("nuevo by its accelerator")
+        << Catalogue::Rubros << QStringList{u"Text2 Alt+N"_s} << QStringList()
+        << QStringList{u"Text1=0042"_s, u"Text2="_s} << u"cmdNuevo"_s << kStart;
+    QTest::newRow("delete empty code brand")
+        << Catalogue::Marcas << QStringList{u"cmdEliminar"_s}
+        << QStringList{u"16|Error|Debe poner el Codigo de la Marca a Borrar"_s} << blank
+        << u"cmdEliminar"_s << kStart;
+    QTest::newRow("delete empty code category")
+        << Catalogue::Rubros << QStringList{u"cmdEliminar"_s}
+        << QStringList{u"16|Error|Debe poner el Codigo del Rubro a Borrar"_s} << blank
+        << u"cmdEliminar"_s << kStart;
+    QTest::newRow("delete empty code department")
+        << Catalogue::Departamentos << QStringList{u"cmdEliminar"_s}
+        << QStringList{u"16|Error|Debe poner el Codigo de la Marca a Borrar"_s} << blank
+        << u"cmdEliminar"_s << kStart;
+    QTest::newRow("delete unknown")
+        << Catalogue::Departamentos << QStringList{u"Text1:0005"_s, u"cmdEliminar"_s}
+        << QStringList{u"64|Error|Departamento no encontrado en la Base de Datos"_s} << blank
+        << u"cmdEliminar"_s << kStart;
     QTest::newRow("delete brand answered no") << Catalogue::Marcas
         << QStringList{u"no"_s, u"Text1:0007"_s, u"cmdEliminar"_s}
         << QStringList{u"20|Eliminar Proveedor --> 0007|¿Confirme la Eliminación de la Marca? --> ACME"_s} << blank
@@ -155,7 +182,8 @@ void TestCatalogues::scenarios()
     std::unique_ptr<QWidget> form(newCatalogueForm(member));
     QVERIFY(form);
     fixture::showActive(form.get());
-    fixture::checkScenario(form.get(), msg, {u"Text1"_s, u"Text2"_s}, fileOf(member), {u"COD_RUB"_s, u"DESCRI"_s});
+    fixture::checkScenario(form.get(), msg, {u"Text1"_s, u"Text2"_s}, fileOf(member),
+                           {u"COD_RUB"_s, u"DESCRI"_s});
 }
 
 void TestCatalogues::saveReopens_data()
@@ -169,38 +197,48 @@ void TestCatalogues::saveReopens_data()
 
     const QStringList plain = {u"COD_RUB"_s, u"DESCRI"_s};
     const QStringList letter = {u"COD_RUB"_s, u"DESCRI"_s, u"COD_LET"_s};
-    const QList<QVariantMap> dept12 = {{{u"COD_RUB"_s, u"0012"_s}, {u"DESCRI"_s, u"VIEJO"_s}, {u"COD_LET"_s, u"D12"_s}}};
-    QTest::newRow("brand new") << Catalogue::Marcas << someRecords()
+    const QList<QVariantMap> dept12 = {
+        {{u"COD_RUB"_s, u"0012"_s}, {u"DESCRI"_s, u"VIEJO"_s}, {u"COD_LET"_s, u"D12"_s}}};
+    QTest::newRow("brand new")
+        << Catalogue::Marcas << someRecords()
         << QStringList{u"Text1:0050"_s, u"Text2:nueva"_s, u"cmdGrabar"_s}
         << QStringList{u"48|Guardar|Marca Guardada, Precione Aceptar para Continuar"_s} << plain
         << (QStringList(kStart) << u"0050|NUEVA"_s);
-    QTest::newRow("category overwrite") << Catalogue::Rubros << someRecords()
+    QTest::newRow("category overwrite")
+        << Catalogue::Rubros << someRecords()
         << QStringList{u"Text1:7"_s, u"Text1 Enter"_s, u"Text2:otro"_s, u"cmdGrabar"_s}
         << QStringList{u"48|Guardar|Rubro Guardado, Precione Aceptar para Continuar"_s} << plain
         << QStringList{u"0099|ALFA"_s, u"0007|OTRO"_s, u"0041|ULTIMO"_s};
-    QTest::newRow("nuevo then save") << Catalogue::Rubros << someRecords()
+    QTest::newRow("nuevo then save")
+        << Catalogue::Rubros << someRecords()
         << QStringList{u"cmdNuevo"_s, u"Text2:nuevo"_s, u"cmdGrabar"_s}
         << QStringList{u"48|Guardar|Rubro Guardado, Precione Aceptar para Continuar"_s} << plain
         << (QStringList(kStart) << u"0042|NUEVO"_s);
-    QTest::newRow("empty code saves nothing") << Catalogue::Marcas << someRecords()
-        << QStringList{u"Text2:nada"_s, u"cmdGrabar"_s} << QStringList() << plain << kStart;
-    QTest::newRow("department letter code") << Catalogue::Departamentos << QList<QVariantMap>()
+    QTest::newRow("empty code saves nothing")
+        << Catalogue::Marcas << someRecords() << QStringList{u"Text2:nada"_s, u"cmdGrabar"_s}
+        << QStringList() << plain << kStart;
+    QTest::newRow("department letter code")
+        << Catalogue::Departamentos << QList<QVariantMap>()
         << QStringList{u"Text1:0012"_s, u"Text2:fiambres"_s, u"cmdGrabar"_s}
-        << QStringList{u"48|Guardar|Departamento Guardado, Precione Aceptar para Continuar"_s} << letter
-        << QStringList{u"0012|FIAMBRES|D12"_s};
-    QTest::newRow("department description only") << Catalogue::Departamentos << dept12
+        << QStringList{u"48|Guardar|Departamento Guardado, Precione Aceptar para Continuar"_s}
+        << letter << QStringList{u"0012|FIAMBRES|D12"_s};
+    QTest::newRow("department description only")
+        << Catalogue::Departamentos << dept12
         << QStringList{u"Text1:12"_s, u"Text1 Enter"_s, u"Text2:nuevo"_s, u"cmdGrabar"_s}
-        << QStringList{u"48|Guardar|Departamento Guardado, Precione Aceptar para Continuar"_s} << letter
-        << QStringList{u"0012|NUEVO|D12"_s};
-    QTest::newRow("department code formatted at the save") << Catalogue::Departamentos << QList<QVariantMap>()
+        << QStringList{u"48|Guardar|Departamento Guardado, Precione Aceptar para Continuar"_s}
+        << letter << QStringList{u"0012|NUEVO|D12"_s};
+    QTest::newRow("department code formatted at the save")
+        << Catalogue::Departamentos << QList<QVariantMap>()
         << QStringList{u"Text1:7"_s, u"cmdGrabar"_s}
-        << QStringList{u"48|Guardar|Departamento Guardado, Precione Aceptar para Continuar"_s} << letter
-        << QStringList{u"0007||D7"_s};
-    QTest::newRow("department signed code") << Catalogue::Departamentos << dept12
+        << QStringList{u"48|Guardar|Departamento Guardado, Precione Aceptar para Continuar"_s}
+        << letter << QStringList{u"0007||D7"_s};
+    QTest::newRow("department signed code")
+        << Catalogue::Departamentos << dept12
         << QStringList{u"Text1:+12"_s, u"Text2:otro"_s, u"cmdGrabar"_s}
-        << QStringList{u"48|Guardar|Departamento Guardado, Precione Aceptar para Continuar"_s} << letter
-        << QStringList{u"0012|OTRO|D12"_s};
-    QTest::newRow("brand nuevo skips codes in use") << Catalogue::Marcas
+        << QStringList{u"48|Guardar|Departamento Guardado, Precione Aceptar para Continuar"_s}
+        << letter << QStringList{u"0012|OTRO|D12"_s};
+    QTest::newRow("brand nuevo skips codes in use")
+        << Catalogue::Marcas
         << QList<QVariantMap>{{{u"COD_RUB"_s, u"0042"_s}, {u"DESCRI"_s, u"OCUPADO"_s}},
                               {{u"COD_RUB"_s, u"0041"_s}, {u"DESCRI"_s, u"ULTIMO"_s}}}
         << QStringList{u"cmdNuevo"_s, u"Text2:nueva"_s, u"cmdGrabar"_s}
@@ -234,7 +272,8 @@ void TestCatalogues::saveReopens()
     QWidget* fresh = nullptr;
     QTRY_VERIFY((fresh = visibleForm(kNames[int(member)])) != nullptr);
     QCOMPARE(fresh->pos(), place);
-    QCOMPARE(fixture::texts(fresh, {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1="_s, u"Text2="_s}));
+    QCOMPARE(fixture::texts(fresh, {u"Text1"_s, u"Text2"_s}),
+             (QStringList{u"Text1="_s, u"Text2="_s}));
     QCOMPARE(fresh->findChild<QLineEdit*>(u"Text17"_s)->text(),
              storelocale::shortDate(QDate::currentDate()));
     QTRY_COMPARE(fixture::focusName(), u"Text1"_s);
@@ -310,7 +349,8 @@ void TestCatalogues::departmentCodeMustBeNumber()
     QVERIFY(fixture::DataFolder::rows(u"Departamentos.mdb"_s, {u"COD_RUB"_s}).isEmpty());
     // The form stays as it was, so the code can be mended.
     QVERIFY(form->isVisible());
-    QCOMPARE(fixture::texts(form.get(), {u"Text1"_s, u"Text2"_s}), (QStringList{u"Text1="_s + shown, u"Text2=CARNES"_s}));
+    QCOMPARE(fixture::texts(form.get(), {u"Text1"_s, u"Text2"_s}),
+             (QStringList{u"Text1="_s + shown, u"Text2=CARNES"_s}));
 }
 
 void TestCatalogues::departmentFileWithoutLetterCode()
@@ -331,7 +371,8 @@ void TestCatalogues::departmentFileWithoutLetterCode()
     // Nothing pending is left behind: a look-up still works.
     msg.clear();
     fixture::run(form.get(), msg, {u"Text1 Enter"_s});
-    QCOMPARE(fixture::shown(msg), QStringList{u"64|Error|Departamento no encontrado en la Base de Datos"_s});
+    QCOMPARE(fixture::shown(msg),
+             QStringList{u"64|Error|Departamento no encontrado en la Base de Datos"_s});
 }
 
 void TestCatalogues::layout_data()
@@ -361,14 +402,16 @@ void TestCatalogues::layout()
     QCOMPARE(code->geometry(), twips::rect(1800, 240, 1095, 315));
     QCOMPARE(form->findChild<QLineEdit*>(u"Text17"_s)->isEnabled(), false);
     QCOMPARE(form->findChild<QPushButton*>(u"cmdGrabar"_s)->text(), u"&Grabar"_s);
-    QCOMPARE(form->findChild<QPushButton*>(u"cmdGrabar"_s)->geometry(), twips::rect(2520, 240, 1455, 615));
+    QCOMPARE(form->findChild<QPushButton*>(u"cmdGrabar"_s)->geometry(),
+             twips::rect(2520, 240, 1455, 615));
     QCOMPARE(code->palette().color(QPalette::Text), QColor(0, 0, 255));
     QCOMPARE(code->palette().color(QPalette::Base) == QColor(192, 255, 255), highlight);
 
     QStringList opened;
-    fixture::LookupOpenerGuard opener([&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
-        opened << name + u' ' + target->objectName();
-    });
+    fixture::LookupOpenerGuard opener(
+        [&](const QString& name, QLineEdit* target, QWidget*, forms::LookupTrigger) {
+            opened << name + u' ' + target->objectName();
+        });
     ScriptedMessageBoxes msg;
     fixture::run(form.get(), msg, {u"Text1 Escape"_s, u"Command5"_s});
     QCOMPARE(opened, (QStringList{dialog + u" Text1"_s, dialog + u" Text1"_s}));

@@ -5,5 +5,6 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    return runTestClasses(argc, argv, {runPathsTest, runNumberTextTest, runEngineTest, runFilesTest, runReplaceTest});
+    return runTestClasses(
+        argc, argv, {runPathsTest, runNumberTextTest, runEngineTest, runFilesTest, runReplaceTest});
 }

@@ -57,7 +57,8 @@ private slots:
     void init()
     {
         store_.emplace();
-        for (const auto& name : {u"Marcas.mdb"_s, u"Articulos.mdb"_s, u"Opcion.mdb"_s}) store_->create(name);
+        for (const auto& name : {u"Marcas.mdb"_s, u"Articulos.mdb"_s, u"Opcion.mdb"_s})
+            store_->create(name);
     }
     void cleanup() { store_.reset(); }
 
@@ -65,7 +66,8 @@ private slots:
     {
         auto db = catalogue::open(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
-        for (const auto& code : {u"0003"_s, u"0001"_s, u"0002"_s}) addBrand(*rs, code, u"M"_s + code);
+        for (const auto& code : {u"0003"_s, u"0001"_s, u"0002"_s})
+            addBrand(*rs, code, u"M"_s + code);
         QCOMPARE(walk(*rs, u"COD_RUB"_s), (QStringList{u"0003"_s, u"0001"_s, u"0002"_s}));
         rs->setIndex(u"COD_RUB"_s);
         QCOMPARE(walk(*rs, u"COD_RUB"_s), (QStringList{u"0001"_s, u"0002"_s, u"0003"_s}));
@@ -134,7 +136,8 @@ private slots:
     {
         auto db = catalogue::open(u"Articulos.mdb"_s);
         auto rs = db->OpenRecordset(u"articulos"_s);
-        for (int i = 1; i <= 150; ++i) addArticle(*rs, QStringLiteral("ART %1").arg(i), u"77"_s + QString::number(i % 3));
+        for (int i = 1; i <= 150; ++i)
+            addArticle(*rs, QStringLiteral("ART %1").arg(i), u"77"_s + QString::number(i % 3));
         rs->setIndex(u"codigo"_s);
         rs->Seek(u"000123"_s);
         QVERIFY(!rs->NoMatch());
@@ -172,19 +175,26 @@ private slots:
         QTest::addColumn<QVariant>("assigned");
         QTest::addColumn<int>("error");
         QTest::addColumn<QVariant>("stored");
-        QTest::newRow("decimal comma") << u"cos"_s << QVariant(u"1234,5"_s) << 0 << QVariant(1234.5);
+        QTest::newRow("decimal comma")
+            << u"cos"_s << QVariant(u"1234,5"_s) << 0 << QVariant(1234.5);
         QTest::newRow("negative") << u"dep1"_s << QVariant(u"-2"_s) << 0 << QVariant(-2.0);
         QTest::newRow("empty text is Null") << u"cos"_s << QVariant(u""_s) << 0 << QVariant();
         QTest::newRow("blank text is Null") << u"iva"_s << QVariant(u"  "_s) << 0 << QVariant();
         QTest::newRow("letters") << u"cos"_s << QVariant(u"12a"_s) << 3421 << QVariant(7.0);
         QTest::newRow("full stop") << u"cos"_s << QVariant(u"12.5"_s) << 3421 << QVariant(7.0);
-        QTest::newRow("text fits") << u"codp"_s << QVariant(u"0123456789"_s) << 0 << QVariant(u"0123456789"_s);
-        QTest::newRow("accented text") << u"desp"_s << QVariant(u"ÑANDÚ"_s) << 0 << QVariant(u"ÑANDÚ"_s);
-        QTest::newRow("text too long") << u"codp"_s << QVariant(u"01234567890"_s) << 3163 << QVariant(u"P"_s);
-        QTest::newRow("empty text stays text") << u"codp"_s << QVariant(u""_s) << 0 << QVariant(u""_s);
-        QTest::newRow("number into text") << u"codp"_s << QVariant(12.5) << 0 << QVariant(u"12,5"_s);
+        QTest::newRow("text fits")
+            << u"codp"_s << QVariant(u"0123456789"_s) << 0 << QVariant(u"0123456789"_s);
+        QTest::newRow("accented text")
+            << u"desp"_s << QVariant(u"ÑANDÚ"_s) << 0 << QVariant(u"ÑANDÚ"_s);
+        QTest::newRow("text too long")
+            << u"codp"_s << QVariant(u"01234567890"_s) << 3163 << QVariant(u"P"_s);
+        QTest::newRow("empty text stays text")
+            << u"codp"_s << QVariant(u""_s) << 0 << QVariant(u""_s);
+        QTest::newRow("number into text")
+            << u"codp"_s << QVariant(12.5) << 0 << QVariant(u"12,5"_s);
         QTest::newRow("Null") << u"desp"_s << QVariant() << 0 << QVariant();
-        QTest::newRow("counter is never written") << u"codigo"_s << QVariant(5) << 3164 << QVariant(1);
+        QTest::newRow("counter is never written")
+            << u"codigo"_s << QVariant(5) << 3164 << QVariant(1);
         QTest::newRow("date text") << u"fea"_s << QVariant(u"31/12/2026"_s) << 0
                                    << QVariant(QDateTime(QDate(2026, 12, 31), QTime(0, 0)));
         QTest::newRow("bad date") << u"fea"_s << QVariant(u"31/02/2026"_s) << 3421 << QVariant();
@@ -208,7 +218,9 @@ private slots:
         rs->MoveFirst();
         QCOMPARE(rs->Fields(field).Value(), stored);
         // A number read without a QVariant is the same number, while editing too.
-        const auto asNumber = [](const QVariant& v) { return v.isNull() ? std::nullopt : std::optional(v.toDouble()); };
+        const auto asNumber = [](const QVariant& v) {
+            return v.isNull() ? std::nullopt : std::optional(v.toDouble());
+        };
         if (rs->Fields(field).Type() == FieldType::Double) {
             QCOMPARE(rs->Fields(field).number(), asNumber(stored));
             rs->Edit();
@@ -277,9 +289,11 @@ private slots:
     void interleavedRecordsetsSeeEachOther()
     {
         auto db1 = catalogue::open(u"Marcas.mdb");
-        auto db2 = catalogue::openAt(*catalogue::find(u"marcas.mdb"), u"c:\\norvik\\bases\\marcas.mdb"_s);
+        auto db2 =
+            catalogue::openAt(*catalogue::find(u"marcas.mdb"), u"c:\\norvik\\bases\\marcas.mdb"_s);
         auto writer = db2->OpenRecordset(u"rubros"_s);
-        for (int i = 1; i <= 40; ++i) addBrand(*writer, QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')), u"M"_s);
+        for (int i = 1; i <= 40; ++i)
+            addBrand(*writer, QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')), u"M"_s);
         auto reader = db1->OpenRecordset(u"rubros"_s);
         auto keyed = db1->OpenRecordset(u"rubros"_s);
         keyed->setIndex(u"COD_RUB"_s);
@@ -323,7 +337,8 @@ private slots:
         QFETCH(QString, expected);
         auto db = catalogue::open(u"Marcas.mdb"_s);
         auto rs = db->OpenRecordset(u"rubros"_s);
-        for (const auto& code : {u"0010"_s, u"0020"_s, u"0030"_s, u"0040"_s, u"0050"_s}) addBrand(*rs, code, u"M"_s);
+        for (const auto& code : {u"0010"_s, u"0020"_s, u"0030"_s, u"0040"_s, u"0050"_s})
+            addBrand(*rs, code, u"M"_s);
         rs->setIndex(u"COD_RUB"_s);
         rs->Seek(u"0010"_s);
         rs->MoveNext();  // reads a batch ahead that the change makes stale
@@ -348,7 +363,8 @@ private slots:
         QVERIFY(child.waitForFinished(30000));
         QCOMPARE(child.exitCode(), 0);
         QStringList rest;
-        for (rs->MoveNext(); !rs->Eof(); rs->MoveNext()) rest << rs->Fields(u"COD_RUB"_s).Value().toString();
+        for (rs->MoveNext(); !rs->Eof(); rs->MoveNext())
+            rest << rs->Fields(u"COD_RUB"_s).Value().toString();
         QCOMPARE(rest, (QStringList{u"0003"_s, u"0005"_s, u"0006"_s}));
     }
 
@@ -443,7 +459,8 @@ private slots:
         QVERIFY(data.Recordset().Eof());
         addBrand(data.Recordset(), u"0001"_s, u"X"_s);
         file.reset();
-        QCOMPARE(walk(data.Recordset(), u"DESCRI"_s), QStringList{u"X"_s});  // the control keeps it open
+        QCOMPARE(walk(data.Recordset(), u"DESCRI"_s),
+                 QStringList{u"X"_s});  // the control keeps it open
         data.close();
         QCOMPARE(errorNumber([&] { data.Recordset(); }), 3024);
         data.setSource(catalogue::open(u"Marcas.mdb"), u"nada"_s);
@@ -456,7 +473,8 @@ private slots:
         QTest::addColumn<int>("error");
         QTest::newRow("empty") << QByteArray() << 3343;
         QTest::newRow("text") << QByteArray("no es una base de datos\n").repeated(100) << 3343;
-        QTest::newRow("truncated") << QByteArray("SQLite format 3\0", 16) + QByteArray(84, '\x01') << 3343;
+        QTest::newRow("truncated")
+            << QByteArray("SQLite format 3\0", 16) + QByteArray(84, '\x01') << 3343;
     }
     void filesThatAreNotOurs()
     {
@@ -478,7 +496,8 @@ private slots:
         const catalogue::FileDef& def = *catalogue::find(u"Marcas.mdb"_s);
         QCOMPARE(errorNumber([&] { catalogue::openAt(def, paths::inBases(u"Nada.mdb"_s)); }), 3024);
         QVERIFY(QDir().mkpath(store_->nativePath(u"Carpeta.mdb"_s)));
-        QCOMPARE(errorNumber([&] { catalogue::openAt(def, paths::inBases(u"Carpeta.mdb"_s)); }), 3051);
+        QCOMPARE(errorNumber([&] { catalogue::openAt(def, paths::inBases(u"Carpeta.mdb"_s)); }),
+                 3051);
         // Another program's SQLite file: a database, but not one of ours.
         const QString foreign = store_->nativePath(u"Ajeno.mdb"_s);
         {
@@ -486,7 +505,8 @@ private slots:
             auto db = catalogue::openAt(def, paths::inBases(u"Ajeno.mdb"_s));
             db->Execute(u"DROP TABLE valdrameno_meta"_s);
         }
-        QCOMPARE(errorNumber([&] { catalogue::openAt(def, paths::inBases(u"Ajeno.mdb"_s)); }), 3343);
+        QCOMPARE(errorNumber([&] { catalogue::openAt(def, paths::inBases(u"Ajeno.mdb"_s)); }),
+                 3343);
         // A file written by a newer release is refused, not read with the wrong layout.
         {
             auto db = catalogue::open(u"Marcas.mdb"_s);
@@ -520,7 +540,8 @@ private slots:
         addBrand(*rs, u"0001"_s, u"A"_s);
         addBrand(*rs, u"0002"_s, u"B"_s);
         QCOMPARE(errorNumber([&] {
-                     db->Execute(u"UPDATE rubros SET DESCRI = 'Z'; UPDATE rubros SET COD_RUB = '0001'"_s);
+                     db->Execute(
+                         u"UPDATE rubros SET DESCRI = 'Z'; UPDATE rubros SET COD_RUB = '0001'"_s);
                  }),
                  3022);
         QCOMPARE(walk(*rs, u"DESCRI"_s), (QStringList{u"A"_s, u"B"_s}));

@@ -47,7 +47,8 @@ private slots:
         const QString lockPath = config.path() + u"/valdrameno/valdrameno.conf.lock"_s;
         QFile leftover(lockPath);
         QVERIFY(leftover.open(QIODevice::WriteOnly));
-        QVERIFY(leftover.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        QVERIFY(leftover.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                     QFileDevice::FileModificationTime));
         leftover.close();
         {
             const auto fresh = settings::open();
@@ -107,8 +108,13 @@ private slots:
     {
         store_->create(u"Marcas.mdb"_s);
         const QString path = store_->nativePath(u"Marcas.mdb"_s);
-        const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
-        QVERIFY_THROWS_EXCEPTION(EngineError, catalogue::createFile(*catalogue::find(u"Marcas.mdb"_s), path));
+        const QByteArray before = [&] {
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        QVERIFY_THROWS_EXCEPTION(EngineError,
+                                 catalogue::createFile(*catalogue::find(u"Marcas.mdb"_s), path));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), before);
@@ -122,9 +128,11 @@ private slots:
             rs->AddNew();
             rs->Fields(u"COD_RUB"_s).setValue(u"demasiado largo"_s);
         };
-        QVERIFY_THROWS_EXCEPTION(EngineError, catalogue::createFile(*catalogue::find(u"Marcas.mdb"_s), path, fill));
+        QVERIFY_THROWS_EXCEPTION(
+            EngineError, catalogue::createFile(*catalogue::find(u"Marcas.mdb"_s), path, fill));
         QVERIFY(!QFileInfo::exists(path));
-        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList());
     }
 
     void passwordHashes_data()
@@ -143,7 +151,8 @@ private slots:
         QTest::newRow("plain text in another case") << QVariant(u"VUMRE"_s) << u"vumre"_s << false;
         QTest::newRow("plain text longer") << QVariant(u"VUMRE"_s) << u"VUMRE1"_s << false;
         QTest::newRow("the hash typed is no password") << QVariant(vumre) << vumre << false;
-        QTest::newRow("accents") << QVariant(passwords::hash(u"Ñandú"_s, 1000)) << u"Ñandú"_s << true;
+        QTest::newRow("accents") << QVariant(passwords::hash(u"Ñandú"_s, 1000)) << u"Ñandú"_s
+                                 << true;
     }
     void passwordHashes()
     {

@@ -89,7 +89,8 @@ private slots:
         QTest::newRow("six decimals") << 0.000001 << u"0,000001"_s;
         QTest::newRow("seven decimals") << 0.0000001 << u"0,0000001"_s;
         QTest::newRow("negative, below one") << -0.001 << u"-0,001"_s;
-        QTest::newRow("fifteen digits, three decimals") << 123456789012.345 << u"123456789012,345"_s;
+        QTest::newRow("fifteen digits, three decimals")
+            << 123456789012.345 << u"123456789012,345"_s;
         QTest::newRow("sixteen digits, rounded") << 1234567890123.456 << u"1234567890123,46"_s;
     }
     void shortest()
@@ -127,7 +128,9 @@ private slots:
         // The library's rounding, written without exponent, with a comma and no trailing zeros.
         const auto reference = [](double value) {
             char buffer[40];
-            const char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14).ptr;
+            const char* end = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                            std::chars_format::scientific, 14)
+                                  .ptr;
             const std::string text(static_cast<const char*>(buffer), end);
             const bool negative = text[0] == '-';
             const size_t e = text.find('e');
@@ -138,7 +141,8 @@ private slots:
             while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
             std::string body;
             if (point <= 0) body = "0," + std::string(size_t(-point), '0') + digits;
-            else if (point >= int(digits.size())) body = digits + std::string(size_t(point) - digits.size(), '0');
+            else if (point >= int(digits.size()))
+                body = digits + std::string(size_t(point) - digits.size(), '0');
             else body = digits.substr(0, size_t(point)) + ',' + digits.substr(size_t(point));
             return QString::fromStdString(negative ? '-' + body : body);
         };
@@ -151,8 +155,8 @@ private slots:
             values.push_back(std::nextafter(value, 0.0));
         }
         for (int cents = 1; cents < 100000; cents += 7) values.push_back(cents / 100.0 / 1.21);
-        for (const double special : {123456789012345.5, 100000000000000.5, 2.5e-13, 0.1 + 0.2, 999999999999999.9, 1e300,
-                                     -4.9e-324, 1.7976931348623157e308})
+        for (const double special : {123456789012345.5, 100000000000000.5, 2.5e-13, 0.1 + 0.2,
+                                     999999999999999.9, 1e300, -4.9e-324, 1.7976931348623157e308})
             values.push_back(special);
         for (const double value : values) QCOMPARE(numbertext::shortest(value), reference(value));
     }

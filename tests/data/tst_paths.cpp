@@ -27,17 +27,22 @@ private slots:
     {
         QTest::addColumn<QString>("windows");
         QTest::addColumn<QString>("relative");
-        QTest::newRow("as spelled") << u"C:\\Norvik\\Bases\\Articulos.mdb"_s << u"C/Norvik/Bases/Articulos.mdb"_s;
+        QTest::newRow("as spelled")
+            << u"C:\\Norvik\\Bases\\Articulos.mdb"_s << u"C/Norvik/Bases/Articulos.mdb"_s;
         QTest::newRow("other case finds the same file")
             << u"c:\\norvik\\Bases\\articulos.mdb"_s << u"C/Norvik/Bases/Articulos.mdb"_s;
-        QTest::newRow("upper case") << u"C:\\NORVIK\\BASES\\ARTICULOS.MDB"_s << u"C/Norvik/Bases/Articulos.mdb"_s;
+        QTest::newRow("upper case")
+            << u"C:\\NORVIK\\BASES\\ARTICULOS.MDB"_s << u"C/Norvik/Bases/Articulos.mdb"_s;
         QTest::newRow("missing file keeps its spelling")
             << u"C:\\Norvik\\Bases\\Nuevo.mdb"_s << u"C/Norvik/Bases/Nuevo.mdb"_s;
         QTest::newRow("folder only") << u"C:\\Norvik\\Bases\\"_s << u"C/Norvik/Bases"_s;
-        QTest::newRow("share") << u"\\\\CAJA1\\norvik\\Bases\\Clientes.mdb"_s << u"red/CAJA1/norvik/Bases/Clientes.mdb"_s;
-        QTest::newRow("share in other case") << u"\\\\caja1\\NORVIK\\bases\\x.mdb"_s << u"red/CAJA1/norvik/Bases/x.mdb"_s;
+        QTest::newRow("share") << u"\\\\CAJA1\\norvik\\Bases\\Clientes.mdb"_s
+                               << u"red/CAJA1/norvik/Bases/Clientes.mdb"_s;
+        QTest::newRow("share in other case")
+            << u"\\\\caja1\\NORVIK\\bases\\x.mdb"_s << u"red/CAJA1/norvik/Bases/x.mdb"_s;
         QTest::newRow("another drive") << u"d:\\copias"_s << u"D/copias"_s;
-        QTest::newRow("forward slashes") << u"C:/norvik/bases/ARTICULOS.mdb"_s << u"C/Norvik/Bases/Articulos.mdb"_s;
+        QTest::newRow("forward slashes")
+            << u"C:/norvik/bases/ARTICULOS.mdb"_s << u"C/Norvik/Bases/Articulos.mdb"_s;
     }
     void mapping()
     {

@@ -95,9 +95,12 @@ private slots:
         QTest::addColumn<filereplace::FaultPoint>("point");
         QTest::addColumn<int>("errnum");
         QTest::addColumn<EngineErrorCode>("code");
-        QTest::newRow("disk full at flush") << filereplace::FaultPoint::Sync << ENOSPC << EngineErrorCode::DiskFull;
-        QTest::newRow("read-only at rename") << filereplace::FaultPoint::Rename << EROFS << EngineErrorCode::ReadOnlyFile;
-        QTest::newRow("network at flush") << filereplace::FaultPoint::Sync << EIO << EngineErrorCode::IoError;
+        QTest::newRow("disk full at flush")
+            << filereplace::FaultPoint::Sync << ENOSPC << EngineErrorCode::DiskFull;
+        QTest::newRow("read-only at rename")
+            << filereplace::FaultPoint::Rename << EROFS << EngineErrorCode::ReadOnlyFile;
+        QTest::newRow("network at flush")
+            << filereplace::FaultPoint::Sync << EIO << EngineErrorCode::IoError;
     }
     void failureKeepsTheSystemReason()
     {
@@ -115,7 +118,8 @@ private slots:
         } catch (const EngineError& e) {
             QCOMPARE(e.code(), code);
             QCOMPARE(e.systemError(), errnum);
-            QVERIFY2(e.text().endsWith(u" ("_s + qt_error_string(errnum) + u')'), qPrintable(e.text()));
+            QVERIFY2(e.text().endsWith(u" ("_s + qt_error_string(errnum) + u')'),
+                     qPrintable(e.text()));
         }
         QCOMPARE(contents(target), QByteArray("old"));
         QCOMPARE(hidden(folder_), QStringList());
@@ -190,7 +194,8 @@ private slots:
         fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), 50);
         const QString target = folder_ + u"/Articulos.mdb"_s;
         write(target, "old");
-        dbcopy::copyDatabase(store_->nativePath(u"Articulos.mdb"_s), target, filereplace::Mode::Replace);
+        dbcopy::copyDatabase(store_->nativePath(u"Articulos.mdb"_s), target,
+                             filereplace::Mode::Replace);
         QCOMPARE(fixture::articleCount(target), qint64(50));
         QCOMPARE(dbcopy::check(target), QStringList());
         QCOMPARE(hidden(folder_), QStringList());
@@ -208,7 +213,8 @@ private slots:
         QFETCH(QString, how);
         store_->create(u"Articulos.mdb"_s);
         fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), 300);
-        const QString source = store_->nativePath(u"Articulos.mdb"_s), target = folder_ + u"/copia.mdb"_s;
+        const QString source = store_->nativePath(u"Articulos.mdb"_s),
+                      target = folder_ + u"/copia.mdb"_s;
         if (how == u"damaged") {
             QFile f(source);
             QVERIFY(f.open(QIODevice::ReadWrite));
@@ -253,7 +259,8 @@ private slots:
         damaged.replace(damaged.size() - 4096, 4096, QByteArray(4096, '\x5a'));
         // A write moves the file's time on; within one tick of the clock it might not, so the
         // test moves it as a later write would.
-        const timespec later[2] = {before.st_atim, {before.st_mtim.tv_sec + 1, before.st_mtim.tv_nsec}};
+        const timespec later[2] = {before.st_atim,
+                                   {before.st_mtim.tv_sec + 1, before.st_mtim.tv_nsec}};
         if (how == u"in place") {
             QFile f(source);
             QVERIFY(f.open(QIODevice::ReadWrite));
@@ -266,7 +273,9 @@ private slots:
             write(other, damaged);
             const timespec same[2] = {before.st_atim, before.st_mtim};
             QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(other).constData(), same, 0), 0);
-            QCOMPARE(::rename(QFile::encodeName(other).constData(), QFile::encodeName(source).constData()), 0);
+            QCOMPARE(::rename(QFile::encodeName(other).constData(),
+                              QFile::encodeName(source).constData()),
+                     0);
         }
         const QString second = folder_ + u"/segunda.mdb"_s;
         try {
@@ -286,10 +295,14 @@ private slots:
         QTest::addColumn<filereplace::FaultPoint>("point");
         QTest::addColumn<int>("errnum");
         QTest::addColumn<EngineErrorCode>("code");
-        QTest::newRow("disk full while writing") << filereplace::FaultPoint::Write << ENOSPC << EngineErrorCode::DiskFull;
-        QTest::newRow("read-only share") << filereplace::FaultPoint::Create << EROFS << EngineErrorCode::ReadOnlyFile;
-        QTest::newRow("disk full at flush") << filereplace::FaultPoint::Sync << ENOSPC << EngineErrorCode::DiskFull;
-        QTest::newRow("share gone at rename") << filereplace::FaultPoint::Rename << EIO << EngineErrorCode::IoError;
+        QTest::newRow("disk full while writing")
+            << filereplace::FaultPoint::Write << ENOSPC << EngineErrorCode::DiskFull;
+        QTest::newRow("read-only share")
+            << filereplace::FaultPoint::Create << EROFS << EngineErrorCode::ReadOnlyFile;
+        QTest::newRow("disk full at flush")
+            << filereplace::FaultPoint::Sync << ENOSPC << EngineErrorCode::DiskFull;
+        QTest::newRow("share gone at rename")
+            << filereplace::FaultPoint::Rename << EIO << EngineErrorCode::IoError;
     }
     void failedCopyLeavesTheOldFile()
     {
@@ -302,7 +315,8 @@ private slots:
         write(target, "old");
         filereplace::injectFault(point, errnum);
         try {
-            dbcopy::copyDatabase(store_->nativePath(u"Articulos.mdb"_s), target, filereplace::Mode::Replace);
+            dbcopy::copyDatabase(store_->nativePath(u"Articulos.mdb"_s), target,
+                                 filereplace::Mode::Replace);
             QFAIL("no error");
         } catch (const EngineError& e) {
             QCOMPARE(e.code(), code);
@@ -316,7 +330,8 @@ private slots:
         store_->create(u"Marcas.mdb"_s);
         const QString target = folder_ + u"/no/montada/Marcas.mdb"_s;
         try {
-            dbcopy::copyDatabase(store_->nativePath(u"Marcas.mdb"_s), target, filereplace::Mode::Replace);
+            dbcopy::copyDatabase(store_->nativePath(u"Marcas.mdb"_s), target,
+                                 filereplace::Mode::Replace);
             QFAIL("no error");
         } catch (const EngineError& e) {
             QCOMPARE(e.code(), EngineErrorCode::PathNotValid);

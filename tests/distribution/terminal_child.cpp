@@ -9,11 +9,11 @@
 //   reservado  one price changed, held in memory: the file is untouched, its journal is there
 #include <sqlite3.h>
 
+#include <poll.h>
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <poll.h>
-#include <unistd.h>
 
 #include <QString>
 
@@ -53,20 +53,26 @@ int main(int argc, char* argv[])
     sqlite3_create_collation(db, "ES_NOCASE", SQLITE_UTF8, nullptr, storeOrder);
     if (std::strcmp(save, "reservado") == 0) {
         run(db, "BEGIN IMMEDIATE");
-        run(db, "UPDATE articulos SET lis1 = lis1 + 1000 WHERE rowid = (SELECT min(rowid) FROM articulos)");
+        run(db,
+            "UPDATE articulos SET lis1 = lis1 + 1000 WHERE rowid = (SELECT min(rowid) FROM "
+            "articulos)");
         std::puts("writing");
         std::fflush(stdout);
         while (!inputClosed(-1)) {
         }
     } else {
         if (std::strcmp(save, "wal") == 0)
-            run(db, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; UPDATE articulos SET lis1 = lis1 + 7");
+            run(db,
+                "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; UPDATE articulos SET lis1 = "
+                "lis1 + 7");
         // A small page cache spills the change into the file (or the log) early, so the journal
         // that undoes it is needed.
         run(db, "PRAGMA cache_size=10");
         run(db, "BEGIN IMMEDIATE");
         if (std::strcmp(save, "bajas") == 0) run(db, "DELETE FROM articulos WHERE rowid % 2 = 0");
-        else run(db, "UPDATE articulos SET lis1 = lis1 + 1000, descripcion = descripcion || ' VIEJO'");
+        else
+            run(db,
+                "UPDATE articulos SET lis1 = lis1 + 1000, descripcion = descripcion || ' VIEJO'");
         std::puts("writing");
         std::fflush(stdout);
         while (!inputClosed(0)) run(db, "UPDATE articulos SET lis1 = lis1 + 1");

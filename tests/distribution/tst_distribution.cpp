@@ -12,14 +12,14 @@
 #include <QFile>
 #include <QFileSystemModel>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -39,10 +39,10 @@
 #include "distribution/backupform.h"
 #include "distribution/distributionwindows.h"
 #include "distribution/terminals.h"
+#include "filemodes.h"
 #include "shell/espere.h"
 #include "shell/msgbox.h"
 #include "shell/windowregistry.h"
-#include "filemodes.h"
 #include "tempstore.h"
 
 using namespace Qt::StringLiterals;
@@ -52,13 +52,16 @@ Q_DECLARE_METATYPE(terminals::Freshness)
 
 namespace {
 
-const QStringList kSix = {u"Articulos.mdb"_s, u"Clientes.mdb"_s, u"Proveedores.mdb"_s,
-                          u"Departamentos.mdb"_s, u"Rubros.mdb"_s, u"Marcas.mdb"_s};
+const QStringList kSix = {u"Articulos.mdb"_s,     u"Clientes.mdb"_s, u"Proveedores.mdb"_s,
+                          u"Departamentos.mdb"_s, u"Rubros.mdb"_s,   u"Marcas.mdb"_s};
 
 QString bases() { return QDir::cleanPath(paths::toNative(paths::basesFolder())); }
 // The folder that holds the data folder.
 QString beside() { return QFileInfo(bases()).absolutePath(); }
-QString terminalFolder(const QString& host) { return paths::mappedRoot() + u"/red/"_s + host + u"/norvik/Bases"_s; }
+QString terminalFolder(const QString& host)
+{
+    return paths::mappedRoot() + u"/red/"_s + host + u"/norvik/Bases"_s;
+}
 
 void addArticles(int count) { fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), count); }
 
@@ -80,12 +83,14 @@ QLabel* statusLabel(const QWidget* window, int row, int terminal)
 }
 bool markedBehind(const QLabel* status)
 {
-    return status->font().bold() && status->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
+    return status->font().bold() &&
+           status->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
 }
 
 QStringList hiddenEntries(const QString& folder)
 {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QStringList names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     names.removeIf([](const QString& n) { return !n.startsWith(u'.'); });
     return names;
 }
@@ -108,7 +113,8 @@ TerminalView openAsTerminal(const QString& path)
 {
     TerminalView view;
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
+        SQLITE_OK) {
         // The back office's collation, which the index on the barcode names; this reading does
         // not compare with it (the check below uses the program's own).
         sqlite3_create_collation(db, "ES_NOCASE", SQLITE_UTF8, nullptr,
@@ -117,7 +123,8 @@ TerminalView openAsTerminal(const QString& path)
                                      return c ? c : a - b;
                                  });
         sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT total(lis1), count(*) FROM articulos", -1, &st, nullptr) == SQLITE_OK &&
+        if (sqlite3_prepare_v2(db, "SELECT total(lis1), count(*) FROM articulos", -1, &st,
+                               nullptr) == SQLITE_OK &&
             sqlite3_step(st) == SQLITE_ROW) {
             view.prices = sqlite3_column_double(st, 0);
             view.articles = sqlite3_column_int64(st, 1);
@@ -139,7 +146,8 @@ ino_t inodeOf(const QString& path)
 class BoxesNotingTheWait : public ScriptedMessageBoxes {
 public:
     QList<bool> waitShown;
-    MsgBoxResult show(QWidget* parent, const QString& prompt, int flags, const QString& title) override
+    MsgBoxResult show(QWidget* parent, const QString& prompt, int flags,
+                      const QString& title) override
     {
         waitShown << Espere::form()->isVisible();
         return ScriptedMessageBoxes::show(parent, prompt, flags, title);
@@ -214,7 +222,8 @@ private slots:
         QCOMPARE(when->text(), u"nunca"_s);
         QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
         const QString target = terminalFolder(u"CAJA1"_s) + u"/Articulos.mdb"_s;
-        QCOMPARE(fixture::articleCount(target), fixture::articleCount(bases() + u"/Articulos.mdb"_s));
+        QCOMPARE(fixture::articleCount(target),
+                 fixture::articleCount(bases() + u"/Articulos.mdb"_s));
         QCOMPARE(dbcopy::check(target), QStringList());
         QVERIFY(boxes.shown().isEmpty());
         QVERIFY(when->text() != u"nunca"_s);
@@ -233,7 +242,8 @@ private slots:
         auto look = [&] {
             waitShownThroughout &= Espere::form() && Espere::form()->isVisible();
             for (const char* name : {"Command1", "Command7", "Command14", "cmdCerrar"})
-                buttonsLocked &= !window.findChild<QPushButton*>(QString::fromLatin1(name))->isEnabled();
+                buttonsLocked &=
+                    !window.findChild<QPushButton*>(QString::fromLatin1(name))->isEnabled();
         };
         connect(&window, &Actualizar::copiando, this, [&](const QString& name, int terminal) {
             look();
@@ -245,7 +255,8 @@ private slots:
         });
         QTest::mouseClick(window.findChild<QPushButton*>(u"Command14"_s), Qt::LeftButton);
         QStringList expected;
-        for (const QString& name : kSix) expected << u"copiando %1 2"_s.arg(name) << u"copiado %1 2"_s.arg(name);
+        for (const QString& name : kSix)
+            expected << u"copiando %1 2"_s.arg(name) << u"copiado %1 2"_s.arg(name);
         QCOMPARE(events, expected);
         QVERIFY(waitShownThroughout);
         QVERIFY(buttonsLocked);
@@ -256,7 +267,8 @@ private slots:
                               u"Marcas.mdb"_s, u"Proveedores.mdb"_s, u"Rubros.mdb"_s}));
         QVERIFY(boxes.shown().isEmpty());
         // The files the terminals never get.
-        for (const QString& name : {u"Opcion.mdb"_s, u"Etiquetas.mdb"_s, u"Stock01.mdb"_s, u"Stock02.mdb"_s})
+        for (const QString& name :
+             {u"Opcion.mdb"_s, u"Etiquetas.mdb"_s, u"Stock01.mdb"_s, u"Stock02.mdb"_s})
             QVERIFY(!QFileInfo::exists(terminalFolder(u"CAJA2"_s) + u'/' + name));
     }
 
@@ -315,9 +327,12 @@ private slots:
                  QStringList({u"Articulos.mdb"_s, u"Clientes.mdb"_s}));
         QCOMPARE(boxes.shown().size(), 1);
         const QString prompt = boxes.shown().front().prompt;
-        QVERIFY2(prompt.contains(u"Actualizados: Articulos.mdb, Clientes.mdb."_s), qPrintable(prompt));
-        QVERIFY2(prompt.contains(u"No actualizados: Proveedores.mdb, Departamentos.mdb, Rubros.mdb, Marcas.mdb."_s),
+        QVERIFY2(prompt.contains(u"Actualizados: Articulos.mdb, Clientes.mdb."_s),
                  qPrintable(prompt));
+        QVERIFY2(
+            prompt.contains(
+                u"No actualizados: Proveedores.mdb, Departamentos.mdb, Rubros.mdb, Marcas.mdb."_s),
+            qPrintable(prompt));
     }
 
     // Inside the main window, the row captions and the times show whole once the times of a
@@ -341,7 +356,8 @@ private slots:
             window->layout()->activate();
             QStringList cut;
             for (const QLabel* label : window->findChildren<QLabel*>())
-                if (label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width())
+                if (label->fontMetrics().horizontalAdvance(label->text()) >
+                    label->contentsRect().width())
                     cut << label->text();
             return cut;
         };
@@ -367,7 +383,8 @@ private slots:
                 QCOMPARE(status->accessibleName(),
                          u"%1 en la Maq %2: desactualizada"_s.arg(kSix[row - 1]).arg(terminal));
             }
-        QCOMPARE(statusLabel(&window, 2, 2)->accessibleDescription(), u"Clientes.mdb nunca se copió a la Maq 2 (CAJA2)."_s);
+        QCOMPARE(statusLabel(&window, 2, 2)->accessibleDescription(),
+                 u"Clientes.mdb nunca se copió a la Maq 2 (CAJA2)."_s);
 
         QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
         QTest::mouseClick(window.findChild<QPushButton*>(u"Command8"_s), Qt::LeftButton);
@@ -376,7 +393,8 @@ private slots:
             QCOMPARE(status->text(), u"al día"_s);
             QVERIFY(!status->font().bold());
             QVERIFY(status->palette().color(QPalette::WindowText) != QColor(255, 0, 0));
-            QCOMPARE(status->accessibleName(), u"Articulos.mdb en la Maq %1: al día"_s.arg(terminal));
+            QCOMPARE(status->accessibleName(),
+                     u"Articulos.mdb en la Maq %1: al día"_s.arg(terminal));
             QCOMPARE(statusLabel(&window, 2, terminal)->text(), u"desactualizada"_s);
         }
 
@@ -388,8 +406,9 @@ private slots:
         QCOMPARE(behind->text(), u"desactualizada"_s);
         QVERIFY(markedBehind(behind));
         QCOMPARE(behind->accessibleName(), u"Articulos.mdb en la Maq 2: desactualizada"_s);
-        QCOMPARE(behind->accessibleDescription(),
-                 u"Articulos.mdb cambió después de su última copia a la Maq 2 (CAJA2): la caja tiene datos anteriores."_s);
+        QCOMPARE(
+            behind->accessibleDescription(),
+            u"Articulos.mdb cambió después de su última copia a la Maq 2 (CAJA2): la caja tiene datos anteriores."_s);
         QVERIFY(boxes.shown().isEmpty());
     }
 
@@ -403,16 +422,19 @@ private slots:
         QTest::newRow("read through the engine") << u"read"_s << terminals::Freshness::UpToDate;
         QTest::newRow("saved through the engine") << u"saved"_s << terminals::Freshness::Behind;
         // Same size and modification time: only the header's commit counter tells.
-        QTest::newRow("saved within the same clock tick") << u"same tick"_s << terminals::Freshness::Behind;
+        QTest::newRow("saved within the same clock tick")
+            << u"same tick"_s << terminals::Freshness::Behind;
         // Same counter, size and time: only the file's identity tells.
-        QTest::newRow("another file put in its place") << u"replaced"_s << terminals::Freshness::Behind;
+        QTest::newRow("another file put in its place")
+            << u"replaced"_s << terminals::Freshness::Behind;
         QTest::newRow("removed") << u"removed"_s << terminals::Freshness::SourceMissing;
     }
     void freshnessAfterAChange()
     {
         QFETCH(QString, change);
         QFETCH(terminals::Freshness, expected);
-        const QString source = bases() + u"/Articulos.mdb"_s, other = dir_->path() + u"/Articulos.mdb"_s;
+        const QString source = bases() + u"/Articulos.mdb"_s,
+                      other = dir_->path() + u"/Articulos.mdb"_s;
         const terminals::FileRow& row = terminals::files().front();
         if (change == u"replaced") {
             dbcopy::snapshotInto(source, other);
@@ -427,8 +449,10 @@ private slots:
             return file.open(QIODevice::ReadOnly) ? file.read(100) : QByteArray();
         };
         if (change == u"read") {
-            const auto articles = catalogue::open(u"Articulos.mdb"_s)->OpenRecordset(u"articulos"_s);
-            for (; !articles->Eof(); articles->MoveNext()) QVERIFY(articles->Fields(u"lis1"_s).Value().isValid());
+            const auto articles =
+                catalogue::open(u"Articulos.mdb"_s)->OpenRecordset(u"articulos"_s);
+            for (; !articles->Eof(); articles->MoveNext())
+                QVERIFY(articles->Fields(u"lis1"_s).Value().isValid());
         }
         if (change == u"saved") setFirstPrice(2.5);
         if (change == u"same tick") setFirstPrice(2.5);
@@ -436,7 +460,9 @@ private slots:
             setFirstPrice(*catalogue::openAt(*catalogue::find(u"Articulos.mdb"), other), 2.5);
             QCOMPARE(header(other), header(source));
             QCOMPARE(QFileInfo(other).size(), QFileInfo(source).size());
-            QCOMPARE(::rename(QFile::encodeName(other).constData(), QFile::encodeName(source).constData()), 0);
+            QCOMPARE(::rename(QFile::encodeName(other).constData(),
+                              QFile::encodeName(source).constData()),
+                     0);
         }
         if (change == u"same tick" || change == u"replaced") {
             const timespec times[2] = {pushed.st_atim, pushed.st_mtim};
@@ -460,8 +486,9 @@ private slots:
         const QLabel* status = statusLabel(&window, 5, 1);
         QCOMPARE(status->text(), u"falta el archivo"_s);
         QVERIFY(markedBehind(status));
-        QCOMPARE(status->accessibleDescription(),
-                 u"No se encuentra c:\\norvik\\Bases\\Rubros.mdb: no hay nada que copiar a la Maq 1 (CAJA1)."_s);
+        QCOMPARE(
+            status->accessibleDescription(),
+            u"No se encuentra c:\\norvik\\Bases\\Rubros.mdb: no hay nada que copiar a la Maq 1 (CAJA1)."_s);
         QTest::mouseClick(window.findChild<QPushButton*>(u"Command6"_s), Qt::LeftButton);
         QCOMPARE(statusLabel(&window, 6, 1)->text(), u"al día"_s);
         QVERIFY(boxes.shown().isEmpty());
@@ -485,7 +512,8 @@ private slots:
         QWidget* window = registry.show(u"Actualizar"_s);
         QVERIFY(window);
         QTest::mouseClick(window->findChild<QPushButton*>(u"Command7"_s), Qt::LeftButton);
-        for (int row = 1; row <= 6; ++row) QCOMPARE(statusLabel(window, row, 1)->text(), u"al día"_s);
+        for (int row = 1; row <= 6; ++row)
+            QCOMPARE(statusLabel(window, row, 1)->text(), u"al día"_s);
 
         setFirstPrice(3.25);
         QCOMPARE(registry.show(u"Actualizar"_s), window);
@@ -536,7 +564,8 @@ private slots:
                      terminal <= count ? u"Maq %1"_s.arg(terminal) : QString());
             QCOMPARE(statusLabel(&window, 6, terminal) != nullptr, terminal <= count);
         }
-        QTest::mouseClick(window.findChild<QPushButton*>(u"Command%1"_s.arg(7 * count)), Qt::LeftButton);
+        QTest::mouseClick(window.findChild<QPushButton*>(u"Command%1"_s.arg(7 * count)),
+                          Qt::LeftButton);
         QVERIFY(boxes.shown().isEmpty());
         QCOMPARE(QDir(terminalFolder(u"CAJA%1"_s.arg(count))).entryList(QDir::Files).size(), 6);
         for (int row = 1; row <= 6; ++row)
@@ -588,7 +617,8 @@ private slots:
         const QString old = dir_->path() + u"/old.mdb"_s;
         dbcopy::copyDatabase(bases() + u"/Articulos.mdb"_s, old, filereplace::Mode::NeverReplace);
         addArticles(500);
-        const qint64 before = fixture::articleCount(old), after = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
+        const qint64 before = fixture::articleCount(old),
+                     after = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
         constexpr int kTrials = 25;
         for (int trial = 0; trial < kTrials; ++trial) {
             dbcopy::copyDatabase(old, target, filereplace::Mode::Replace);
@@ -602,7 +632,8 @@ private slots:
             QVERIFY2(QFileInfo::exists(target), qPrintable(u"trial %1"_s.arg(trial)));
             QCOMPARE(dbcopy::check(target), QStringList());
             const qint64 now = fixture::articleCount(target);
-            QVERIFY2(now == before || now == after, qPrintable(u"trial %1: %2"_s.arg(trial).arg(now)));
+            QVERIFY2(now == before || now == after,
+                     qPrintable(u"trial %1: %2"_s.arg(trial).arg(now)));
         }
         // The next push clears what a killed one left.
         terminals::push(1, terminals::files().front());
@@ -635,7 +666,9 @@ private slots:
             addArticles(50);
             QProcess till;
             till.start(QStringLiteral(TERMINAL_CHILD), {target, save});
-            QVERIFY2(till.waitForReadyRead(20000), qPrintable(name + u": "_s + QString::fromLocal8Bit(till.readAllStandardError())));
+            QVERIFY2(
+                till.waitForReadyRead(20000),
+                qPrintable(name + u": "_s + QString::fromLocal8Bit(till.readAllStandardError())));
             // The moment of the kill is the point of the trial: anywhere in the till's save.
             QThread::usleep(QRandomGenerator::global()->bounded(50000u));
             ::kill(pid_t(till.processId()), SIGKILL);
@@ -646,7 +679,9 @@ private slots:
             const TerminalView now = openAsTerminal(target), office = openAsTerminal(source);
             QCOMPARE(now.problems, QStringList());
             QVERIFY2(qFuzzyCompare(now.prices, office.prices),
-                     qPrintable(u"%1: %2 / %3"_s.arg(name).arg(now.prices, 0, 'f', 2).arg(office.prices, 0, 'f', 2)));
+                     qPrintable(u"%1: %2 / %3"_s.arg(name)
+                                    .arg(now.prices, 0, 'f', 2)
+                                    .arg(office.prices, 0, 'f', 2)));
             QCOMPARE(now.articles, office.articles);
             QCOMPARE(hiddenEntries(folder), QStringList());
             for (const QString& suffix : {u"-journal"_s, u"-wal"_s, u"-shm"_s})
@@ -672,7 +707,8 @@ private slots:
         terminals::push(1, terminals::files().front());
         for (const QString& suffix : {u"-journal"_s, u"-wal"_s, u"-shm"_s})
             QVERIFY2(!QFileInfo::exists(target + suffix), qPrintable(suffix));
-        const TerminalView now = openAsTerminal(target), office = openAsTerminal(bases() + u"/Articulos.mdb"_s);
+        const TerminalView now = openAsTerminal(target),
+                           office = openAsTerminal(bases() + u"/Articulos.mdb"_s);
         QCOMPARE(now.problems, QStringList());
         QVERIFY(qFuzzyCompare(now.prices, office.prices));
         QCOMPARE(now.articles, office.articles);
@@ -700,7 +736,8 @@ private slots:
         const TerminalView before = openAsTerminal(target);
         const ino_t old = inodeOf(target);
         addArticles(10);
-        if (readOnly) QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+        if (readOnly)
+            QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadOther));
 
         QProcess till;
         till.start(QStringLiteral(TERMINAL_CHILD), {target, save});
@@ -743,7 +780,8 @@ private slots:
             const fixture::ByTheFilesModes modes;
             terminals::push(1, terminals::files().front());
         }
-        const TerminalView now = openAsTerminal(target), office = openAsTerminal(bases() + u"/Articulos.mdb"_s);
+        const TerminalView now = openAsTerminal(target),
+                           office = openAsTerminal(bases() + u"/Articulos.mdb"_s);
         QCOMPARE(now.problems, QStringList());
         QCOMPARE(now.articles, office.articles);
     }
@@ -780,12 +818,15 @@ private slots:
         } else {
             QVERIFY(QFile::setPermissions(source, QFileDevice::WriteOwner));
         }
-        const auto row = std::find_if(terminals::files().begin(), terminals::files().end(),
-                                      [&](const terminals::FileRow& r) { return r.target == file; });
+        const auto row =
+            std::find_if(terminals::files().begin(), terminals::files().end(),
+                         [&](const terminals::FileRow& r) { return r.target == file; });
         const QString destination = dir_->path() + u"/destino"_s;
         QVERIFY(QDir().mkpath(destination));
         auto copy = [&] {
-            if (backup) backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {});
+            if (backup)
+                backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(),
+                                     {});
             else terminals::push(1, *row);
         };
         try {
@@ -797,10 +838,14 @@ private slots:
                 QVERIFY2(e.text().contains(part), qPrintable(e.text() + u" / "_s + part));
             QVERIFY2(!e.text().contains(u"sólo lectura"_s), qPrintable(e.text()));
         }
-        QCOMPARE(QDir(destination).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(
+            QDir(destination).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
         // Once the program has opened the file (which recovers it) or it can be read, it is copied.
         if (halfSaved) catalogue::open(file);
-        else QVERIFY(QFile::setPermissions(source, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        else
+            QVERIFY(
+                QFile::setPermissions(source, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         copy();
     }
 
@@ -830,13 +875,16 @@ private slots:
         auto* run = window.findChild<QPushButton*>(u"Command1"_s);
         QTest::mouseClick(run, Qt::LeftButton);
         const QString dated = first + u'/' + today();
-        QCOMPARE(shown, QStringList({u"Making directory "_s + dated + u"/fotos"_s,
-                                     u"Making directory "_s + dated + u"/fotos/2024"_s, u"Done"_s}));
+        QCOMPARE(shown,
+                 QStringList({u"Making directory "_s + dated + u"/fotos"_s,
+                              u"Making directory "_s + dated + u"/fotos/2024"_s, u"Done"_s}));
         QCOMPARE(window.findChild<QLabel*>(u"Lbl_CopyInfo"_s)->text(), u"Done"_s);
         QCOMPARE(window.findChild<QLineEdit*>(u"txtTo"_s)->text(), dated);
         QVERIFY(boxes.shown().isEmpty());
-        for (const QString& name : kSix) QCOMPARE(dbcopy::check(dated + u'/' + name), QStringList());
-        QCOMPARE(fixture::articleCount(dated + u"/Articulos.mdb"_s), fixture::articleCount(bases() + u"/Articulos.mdb"_s));
+        for (const QString& name : kSix)
+            QCOMPARE(dbcopy::check(dated + u'/' + name), QStringList());
+        QCOMPARE(fixture::articleCount(dated + u"/Articulos.mdb"_s),
+                 fixture::articleCount(bases() + u"/Articulos.mdb"_s));
         QFile photo(dated + u"/fotos/2024/a.jpg"_s);
         QVERIFY(photo.open(QIODevice::ReadOnly));
         QCOMPARE(photo.readAll(), QByteArray("jpeg"));
@@ -853,7 +901,8 @@ private slots:
         QCOMPARE(boxes.waitShown, QList<bool>{true});
         QVERIFY(!Espere::form()->isVisible());
         QVERIFY(QFileInfo::exists(dated + u"/marca"_s));
-        QCOMPARE(QDir(first).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{today()});
+        QCOMPARE(QDir(first).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{today()});
 
         // Another destination proceeds.
         chooseDestination(window, second);
@@ -886,11 +935,14 @@ private slots:
         QStringList announced;
         const auto announce = [&](const QString& f) { announced << f; };
         const QDate day(2024, 12, 8);
-        QCOMPARE(backupcopy::Realizar(bases(), destination, day, true, QString(), announce), backupcopy::Outcome::Done);
-        QCOMPARE(backupcopy::Realizar(bases(), destination, day.addDays(1), true, QString(), announce),
+        QCOMPARE(backupcopy::Realizar(bases(), destination, day, true, QString(), announce),
                  backupcopy::Outcome::Done);
+        QCOMPARE(
+            backupcopy::Realizar(bases(), destination, day.addDays(1), true, QString(), announce),
+            backupcopy::Outcome::Done);
         QCOMPARE(announced, QStringList());
-        QCOMPARE(QDir(destination).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+        QCOMPARE(QDir(destination)
+                     .entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
                  QStringList({u"08-12-2024"_s, u"09-12-2024"_s}));
         // The ten files and their manifest.
         QCOMPARE(QDir(destination + u"/08-12-2024"_s).entryList(QDir::Files).size(), 11);
@@ -932,14 +984,18 @@ private slots:
             destination = bases() + u"/copias"_s;
             QVERIFY(QDir().mkpath(destination));
         }
-        if (how == u"missing") window.findChild<QLineEdit*>(u"txtFrom"_s)->setText(u"C:\\NoExiste"_s);
+        if (how == u"missing")
+            window.findChild<QLineEdit*>(u"txtFrom"_s)->setText(u"C:\\NoExiste"_s);
         chooseDestination(window, destination);
         QTest::mouseClick(window.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown().front().flags, 16);
-        QVERIFY2(boxes.shown().front().prompt.contains(named), qPrintable(boxes.shown().front().prompt));
+        QVERIFY2(boxes.shown().front().prompt.contains(named),
+                 qPrintable(boxes.shown().front().prompt));
         QVERIFY(window.findChild<QLabel*>(u"Lbl_CopyInfo"_s)->text() != u"Done"_s);
-        QCOMPARE(QDir(destination).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(
+            QDir(destination).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
         QVERIFY(window.findChild<QPushButton*>(u"Command1"_s)->isEnabled());
     }
 
@@ -960,7 +1016,8 @@ private slots:
         const QStringList kept = QDir(beside()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs);
         QCOMPARE(kept.size(), 1);
         QVERIFY2(out_.contains(beside() + u'/' + kept.front()), qPrintable(out_));
-        QCOMPARE(fixture::articleCount(beside() + u'/' + kept.front() + u"/Articulos.mdb"_s), saved + 25);
+        QCOMPARE(fixture::articleCount(beside() + u'/' + kept.front() + u"/Articulos.mdb"_s),
+                 saved + 25);
         QCOMPARE(hiddenEntries(bases()), QStringList());
         QCOMPARE(hiddenEntries(beside()), QStringList());
         QCOMPARE(admin({u"verificar"_s}), 0);
@@ -977,13 +1034,17 @@ private slots:
     {
         const auto historyCount = [this] {
             return catalogue::open(u"Precios.mdb"_s)
-                ->Select(u"SELECT count(*) FROM actualizaciones"_s).value(0).value(0).toInt();
+                ->Select(u"SELECT count(*) FROM actualizaciones"_s)
+                .value(0)
+                .value(0)
+                .toInt();
         };
         const auto change = [] {
             articles::PriceChange rise;
             rise.value = 5;
             articles::applyPriceChange(
-                articles::reviewPriceChange(*catalogue::open(u"Articulos.mdb"_s), {}, rise), u"PRUEBA"_s, false);
+                articles::reviewPriceChange(*catalogue::open(u"Articulos.mdb"_s), {}, rise),
+                u"PRUEBA"_s, false);
         };
         const QString older = backUpToday();
         QVERIFY(!older.isEmpty());
@@ -1039,7 +1100,8 @@ private slots:
             f.write(QByteArray(4096, '\x5a'));
         }
         if (how == u"open") {
-            // Another process with a data file open, as the program keeps them while a window is loaded.
+            // Another process with a data file open, as the program keeps them while a window is
+            // loaded.
             holder.setStandardInputFile(bases() + u"/Articulos.mdb"_s);
             holder.start(u"sleep"_s, {u"60"_s});
             QVERIFY(holder.waitForStarted());
@@ -1070,13 +1132,16 @@ private slots:
         const QString leftover = destination + u"/.07-12-2024."_s + QString(32, u'a') + u".tmp"_s;
         QVERIFY(QDir().mkpath(leftover + u"/sub"_s));
 
-        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), false, QString(), {}),
-                 backupcopy::Outcome::Done);
+        QCOMPARE(
+            backupcopy::Realizar(bases(), destination, QDate::currentDate(), false, QString(), {}),
+            backupcopy::Outcome::Done);
         const QString backup = destination + u'/' + today();
-        QStringList names = kSix + QStringList{u"Opcion.mdb"_s, u"Etiquetas.mdb"_s, u"Stock01.mdb"_s, u"Stock02.mdb"_s,
-                                               u"manifiesto.sha256"_s};
+        QStringList names =
+            kSix + QStringList{u"Opcion.mdb"_s, u"Etiquetas.mdb"_s, u"Stock01.mdb"_s,
+                               u"Stock02.mdb"_s, u"manifiesto.sha256"_s};
         names.sort(Qt::CaseInsensitive);
-        QCOMPARE(QDir(backup).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase), names);
+        QCOMPARE(QDir(backup).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase),
+                 names);
         QVERIFY(!QFileInfo(backup + u"/Marcas.mdb"_s).isSymLink());
         QCOMPARE(hiddenEntries(destination), QStringList());
         QProcess sha;
@@ -1092,12 +1157,14 @@ private slots:
         // A link that leads nowhere: no "Done" with a store file missing.
         QVERIFY(QFile::remove(elsewhere));
         try {
-            backupcopy::Realizar(bases(), destination, QDate::currentDate().addDays(1), false, QString(), {});
+            backupcopy::Realizar(bases(), destination, QDate::currentDate().addDays(1), false,
+                                 QString(), {});
             QFAIL("a backup without Marcas.mdb");
         } catch (const EngineError& e) {
             QVERIFY2(e.text().contains(u"Marcas.mdb"_s), qPrintable(e.text()));
         }
-        QVERIFY(!QFileInfo::exists(destination + u'/' + backupcopy::nombreFechado(QDate::currentDate().addDays(1))));
+        QVERIFY(!QFileInfo::exists(destination + u'/' +
+                                   backupcopy::nombreFechado(QDate::currentDate().addDays(1))));
     }
 
     // Backups killed at random moments leave no dated folder half made, and the next backup
@@ -1115,14 +1182,17 @@ private slots:
             ::kill(pid_t(child.processId()), SIGKILL);
             QVERIFY(child.waitForFinished(10000));
         }
-        QCOMPARE(backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
-                 backupcopy::Outcome::Done);
+        QCOMPARE(
+            backupcopy::Realizar(bases(), destination, QDate::currentDate(), true, QString(), {}),
+            backupcopy::Outcome::Done);
         QCOMPARE(hiddenEntries(destination), QStringList());
         // Every dated folder is a whole backup: its manifest holds for all ten files.
-        for (const QString& dated : QDir(destination).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        for (const QString& dated :
+             QDir(destination).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
             QProcess sha;
             sha.setWorkingDirectory(destination + u'/' + dated);
-            sha.start(u"sha256sum"_s, {u"--check"_s, u"--strict"_s, u"--quiet"_s, u"manifiesto.sha256"_s});
+            sha.start(u"sha256sum"_s,
+                      {u"--check"_s, u"--strict"_s, u"--quiet"_s, u"manifiesto.sha256"_s});
             QVERIFY(sha.waitForFinished(30000));
             QVERIFY2(sha.exitCode() == 0, qPrintable(dated));
             QCOMPARE(QDir(destination + u'/' + dated).entryList(QDir::Files).size(), 11);
@@ -1135,13 +1205,19 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing file") << u"missing"_s << u"A la copia le falta Stock02.mdb; no se restauró nada."_s;
-        QTest::newRow("two files swapped") << u"swapped"_s << u"El archivo Articulos.mdb de la copia no sirve"_s;
-        QTest::newRow("another program's file") << u"foreign"_s << u"El archivo Rubros.mdb de la copia no sirve"_s;
+        QTest::newRow("missing file")
+            << u"missing"_s << u"A la copia le falta Stock02.mdb; no se restauró nada."_s;
+        QTest::newRow("two files swapped")
+            << u"swapped"_s << u"El archivo Articulos.mdb de la copia no sirve"_s;
+        QTest::newRow("another program's file")
+            << u"foreign"_s << u"El archivo Rubros.mdb de la copia no sirve"_s;
         QTest::newRow("a byte changed") << u"flipped"_s << u"no coincide con el manifiesto"_s;
-        QTest::newRow("newer schema, no manifest") << u"newer"_s << u"Marcas.mdb de la copia no sirve: error 3041"_s;
-        QTest::newRow("another password, no manifest") << u"password"_s << u"Marcas.mdb de la copia no sirve: error 3031"_s;
-        QTest::newRow("missing column, no manifest") << u"column"_s << u"Rubros.mdb de la copia no sirve: la tabla tiene otros campos"_s;
+        QTest::newRow("newer schema, no manifest")
+            << u"newer"_s << u"Marcas.mdb de la copia no sirve: error 3041"_s;
+        QTest::newRow("another password, no manifest")
+            << u"password"_s << u"Marcas.mdb de la copia no sirve: error 3031"_s;
+        QTest::newRow("missing column, no manifest")
+            << u"column"_s << u"Rubros.mdb de la copia no sirve: la tabla tiene otros campos"_s;
         QTest::newRow("half-saved current file") << u"journal"_s << u"quedó a medio guardar"_s;
     }
     void restoreChecksEveryFileFirst()
@@ -1154,7 +1230,9 @@ private slots:
         const qint64 current = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
         auto sqlite = [](const QString& path, const char* sql) {
             sqlite3* db = nullptr;
-            QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr), SQLITE_OK);
+            QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
+                     SQLITE_OK);
             QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
             sqlite3_close(db);
         };
@@ -1184,7 +1262,9 @@ private slots:
             QVERIFY(QFile::remove(backup + u"/Marcas.mdb"_s));
             catalogue::createFile(other, backup + u"/Marcas.mdb"_s);
         }
-        if (how == u"newer") sqlite(backup + u"/Marcas.mdb"_s, "UPDATE valdrameno_meta SET value = '999' WHERE key = 'schema_version'");
+        if (how == u"newer")
+            sqlite(backup + u"/Marcas.mdb"_s,
+                   "UPDATE valdrameno_meta SET value = '999' WHERE key = 'schema_version'");
         if (how == u"column") {
             // Made by the program's own engine, with its password, but a field short.
             catalogue::FileDef shorter = *catalogue::find(u"Rubros.mdb");
@@ -1192,7 +1272,8 @@ private slots:
             QVERIFY(QFile::remove(backup + u"/Rubros.mdb"_s));
             catalogue::createFile(shorter, backup + u"/Rubros.mdb"_s);
         }
-        if (how == u"journal") writeFile(bases() + u"/Articulos.mdb-journal"_s, QByteArray(512, 'j'));
+        if (how == u"journal")
+            writeFile(bases() + u"/Articulos.mdb-journal"_s, QByteArray(512, 'j'));
 
         QCOMPARE(admin({u"restaurar"_s, backup}), 1);
         QVERIFY2(err_.contains(message), qPrintable(err_));
@@ -1226,7 +1307,8 @@ private slots:
             const qint64 articles = fixture::articleCount(bases() + u"/Articulos.mdb"_s);
             QVERIFY2(articles == saved || articles == changed, qPrintable(name));
             // Every file of the store from the same date: the backup's Clientes with its Articulos.
-            for (const QString& file : kSix) QCOMPARE(dbcopy::check(bases() + u'/' + file), QStringList());
+            for (const QString& file : kSix)
+                QCOMPARE(dbcopy::check(bases() + u'/' + file), QStringList());
             QVERIFY2(QFileInfo::exists(bases() + u"/leame.txt"_s), qPrintable(name));
             // Back to the changed store for the next trial.
             if (articles == saved) addArticles(40);
@@ -1234,7 +1316,8 @@ private slots:
         QCOMPARE(admin({u"restaurar"_s, backup}), 0);
         QCOMPARE(fixture::articleCount(bases() + u"/Articulos.mdb"_s), saved);
         QCOMPARE(hiddenEntries(beside()), QStringList());
-        for (const QString& kept : QDir(beside()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs))
+        for (const QString& kept :
+             QDir(beside()).entryList({u"antes-de-restaurar-*"_s}, QDir::Dirs))
             QCOMPARE(dbcopy::check(beside() + u'/' + kept + u"/Articulos.mdb"_s), QStringList());
         QCOMPARE(admin({u"verificar"_s}), 0);
     }
@@ -1244,10 +1327,13 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("host1");
-        QTest::newRow("rename") << QStringList{u"caja"_s, u"1"_s, u"CAJA-NORTE"_s} << 0 << u"CAJA-NORTE"_s;
+        QTest::newRow("rename") << QStringList{u"caja"_s, u"1"_s, u"CAJA-NORTE"_s} << 0
+                                << u"CAJA-NORTE"_s;
         QTest::newRow("terminal 3") << QStringList{u"caja"_s, u"3"_s, u"X"_s} << 2 << u"CAJA1"_s;
-        QTest::newRow("not a number") << QStringList{u"caja"_s, u"uno"_s, u"X"_s} << 2 << u"CAJA1"_s;
-        QTest::newRow("path in the name") << QStringList{u"caja"_s, u"1"_s, u"..\\otra"_s} << 1 << u"CAJA1"_s;
+        QTest::newRow("not a number")
+            << QStringList{u"caja"_s, u"uno"_s, u"X"_s} << 2 << u"CAJA1"_s;
+        QTest::newRow("path in the name")
+            << QStringList{u"caja"_s, u"1"_s, u"..\\otra"_s} << 1 << u"CAJA1"_s;
         QTest::newRow("empty name") << QStringList{u"caja"_s, u"1"_s, u""_s} << 1 << u"CAJA1"_s;
     }
     void terminalSettings()
@@ -1257,7 +1343,9 @@ private slots:
         QFETCH(QString, host1);
         QCOMPARE(admin(args), code);
         QCOMPARE(admin({u"cajas"_s}), 0);
-        QVERIFY2(out_.startsWith(u"Caja 1: "_s + host1 + u"  \\\\"_s + host1 + u"\\norvik\\Bases\\"_s), qPrintable(out_));
+        QVERIFY2(
+            out_.startsWith(u"Caja 1: "_s + host1 + u"  \\\\"_s + host1 + u"\\norvik\\Bases\\"_s),
+            qPrintable(out_));
         QVERIFY2(out_.contains(u"Caja 2: CAJA2"_s), qPrintable(out_));
         QVERIFY(out_.contains(host1 == u"CAJA1" ? u"(montada)"_s : u"(no montada)"_s));
     }
@@ -1268,7 +1356,8 @@ private slots:
         writeFile(leftover, "a medio escribir");
         QCOMPARE(admin({u"inicializar"_s}), 0);
         QVERIFY(!QFileInfo::exists(leftover));
-        QVERIFY2(out_.contains(u"Quitado archivo temporal: "_s + QFileInfo(leftover).fileName()), qPrintable(out_));
+        QVERIFY2(out_.contains(u"Quitado archivo temporal: "_s + QFileInfo(leftover).fileName()),
+                 qPrintable(out_));
     }
 };
 

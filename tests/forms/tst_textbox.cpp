@@ -13,12 +13,20 @@
 #include "tests.h"
 
 using namespace Qt::StringLiterals;
-using forms::TextBox;
 using fixture::activate;
+using forms::TextBox;
 
 namespace {
 
-enum Setting { Plain = 0, RightAligned = 1, Centred = 2, Disabled = 4, ReadOnly = 8, PriceFont = 16, Selected = 32 };
+enum Setting {
+    Plain = 0,
+    RightAligned = 1,
+    Centred = 2,
+    Disabled = 4,
+    ReadOnly = 8,
+    PriceFont = 16,
+    Selected = 32
+};
 
 // Gives `box` the look one case asks for.
 void setUp(QLineEdit* box, int settings, const QString& text)
@@ -134,7 +142,8 @@ void TextBoxTest::standsOnItsGroundAsALineEdit()
         const QImage shown = window.grab().toImage();
         const QRect plainAt(plain->mapTo(&window, QPoint(0, 0)), plain->size());
         const QRect boxAt(box->mapTo(&window, QPoint(0, 0)), box->size());
-        QVERIFY2(shown.copy(boxAt) == shown.copy(plainAt), inGroup ? "in a group" : "on the window");
+        QVERIFY2(shown.copy(boxAt) == shown.copy(plainAt),
+                 inGroup ? "in a group" : "on the window");
     }
 }
 
@@ -147,9 +156,11 @@ void TextBoxTest::editsAsALineEdit_data()
         QTest::addRow("%stype", tag) << focused << QStringList{u"ABC"_s};
         QTest::addRow("%sinsert in the middle", tag)
             << focused << QStringList{u"ABCD"_s, u"<Left>"_s, u"<Left>"_s, u"x"_s};
-        QTest::addRow("%sbackspace", tag) << focused << QStringList{u"ABCD"_s, u"<Left>"_s, u"<Backspace>"_s};
+        QTest::addRow("%sbackspace", tag)
+            << focused << QStringList{u"ABCD"_s, u"<Left>"_s, u"<Backspace>"_s};
         QTest::addRow("%sselect and replace", tag)
-            << focused << QStringList{u"ABCD"_s, u"<Left>"_s, u"<ShiftHome>"_s, u"Z"_s, u"<End>"_s, u"!"_s};
+            << focused
+            << QStringList{u"ABCD"_s, u"<Left>"_s, u"<ShiftHome>"_s, u"Z"_s, u"<End>"_s, u"!"_s};
         QTest::addRow("%sundo", tag) << focused << QStringList{u"AB"_s, u"<Undo>"_s};
     }
 }
@@ -235,7 +246,8 @@ void TextBoxTest::readByAScreenReaderStartedLater()
     QVERIFY(box->paintsItsText());
     QAccessible::setActive(true);
     const auto off = qScopeGuard([] { QAccessible::setActive(false); });
-    QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Value), u"COSTO 12,50"_s);
+    QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Value),
+             u"COSTO 12,50"_s);
 }
 
 void TextBoxTest::showsALoadedTextAsALineEdit_data()
@@ -267,7 +279,8 @@ void TextBoxTest::showsALoadedTextAsALineEdit()
     auto* other = new QLineEdit(&window);
     box->move(0, 30);
     other->move(0, 60);
-    for (QLineEdit* edit : {plain, static_cast<QLineEdit*>(box)}) setUp(edit, settings, u"ANTERIOR 99"_s);
+    for (QLineEdit* edit : {plain, static_cast<QLineEdit*>(box)})
+        setUp(edit, settings, u"ANTERIOR 99"_s);
     QVERIFY(activate(&window));
     (focused ? static_cast<QWidget*>(box) : other)->setFocus();
     int heard = 0;
@@ -287,7 +300,8 @@ void TextBoxTest::showsALoadedTextAsALineEdit()
     // itself without the box's painting).
     if (!focused) {
         const QImage shown = window.grab().toImage();
-        QVERIFY2(shown.copy(box->geometry()) == shown.copy(plain->geometry()), "the box does not look as a line edit does");
+        QVERIFY2(shown.copy(box->geometry()) == shown.copy(plain->geometry()),
+                 "the box does not look as a line edit does");
     }
     box->setFocus();
     QVERIFY(!box->paintsItsText());

@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -9,7 +10,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sys/stat.h>
 
 #include "admin/admin.h"
 #include "data/catalogue.h"
@@ -32,7 +32,8 @@ const QString kFixtures = QStringLiteral(LEGACY_FIXTURES);
 QList<QVariantList> rowsOf(const QString& fileName)
 {
     const QString table = catalogue::find(fileName)->table.name;
-    return catalogue::open(fileName)->Select(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+    return catalogue::open(fileName)->Select(
+        QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
 }
 
 QString dataFolder() { return paths::toNative(paths::basesFolder()); }
@@ -42,7 +43,8 @@ QByteArray digestOfDataFolder()
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     QStringList names;
-    QDirIterator it(dataFolder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(dataFolder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) names << it.next();
     names.sort();
     for (const QString& name : names) {
@@ -58,7 +60,8 @@ QByteArray digestOfDataFolder()
 // bytes, and the first row's memo takes `firstHeader` as its length word and `firstPointer`
 // (page << 8 | row) as where its pages start. `chain`, when given, is appended as pages of one
 // row each, linked in order, and the first row's memo points to them.
-void describeWithMemos(const QString& path, quint32 firstHeader, quint32 firstPointer = 0, const QByteArray& chain = {})
+void describeWithMemos(const QString& path, quint32 firstHeader, quint32 firstPointer = 0,
+                       const QByteArray& chain = {})
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
@@ -81,11 +84,13 @@ void describeWithMemos(const QString& path, quint32 firstHeader, quint32 firstPo
     QVERIFY(column);
     // The column's entry in the table's definition page: its type is the entry's first byte.
     const MdbFormatConstants* format = mdb->fmt;
-    const qint64 columns = qint64(entry->table_pg) * format->pg_size + format->tab_cols_start_offset +
+    const qint64 columns = qint64(entry->table_pg) * format->pg_size +
+                           format->tab_cols_start_offset +
                            qint64(def->num_real_idxs) * format->tab_ridx_entry_size;
     for (guint i = 0; i < def->num_cols; ++i) {
         const qint64 at = columns + qint64(i) * format->tab_col_entry_size;
-        const int number = quint8(bytes[at + format->col_num_offset]) | (quint8(bytes[at + format->col_num_offset + 1]) << 8);
+        const int number = quint8(bytes[at + format->col_num_offset]) |
+                           (quint8(bytes[at + format->col_num_offset + 1]) << 8);
         if (number == column->col_num) bytes[at] = char(MDB_MEMO);
     }
     // Each page of the chain: a data page holding one row, the pointer to the next row and then
@@ -140,7 +145,8 @@ class ImporterTest : public QObject {
         out_.clear();
         err_.clear();
         QTextStream out(&out_), err(&err_);
-        return admin::run(QStringList{u"importar"_s, folder} + flags, out, err, [](const QString&) { return QString(); });
+        return admin::run(QStringList{u"importar"_s, folder} + flags, out, err,
+                          [](const QString&) { return QString(); });
     }
 
     int adminCommand(const QStringList& args)
@@ -161,10 +167,7 @@ class ImporterTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        folder_.emplace();
-    }
+    void init() { folder_.emplace(); }
 
     void datesComeFromTheStoredDayCount_data()
     {
@@ -195,39 +198,60 @@ private slots:
         QTest::addColumn<double>("number");
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QString>("reason");  // empty when the value goes in
-        const int text = int(FieldType::Text), whole = int(FieldType::Integer), shortWhole = int(FieldType::Short),
-                  number = int(FieldType::Double), date = int(FieldType::Date);
-        QTest::newRow("null stays null") << number << int(Kind::Null) << QString() << 0.0 << QVariant() << QString();
-        QTest::newRow("empty text stays empty") << text << int(Kind::Text) << u""_s << 0.0 << QVariant(u""_s) << QString();
-        QTest::newRow("text of the width") << text << int(Kind::Text) << u"ÑANDÚ LÁCT"_s << 0.0 << QVariant(u"ÑANDÚ LÁCT"_s) << QString();
-        QTest::newRow("text too long") << text << int(Kind::Text) << u"ÑANDUBAYSAL"_s << 0.0 << QVariant()
-                                       << u"texto más largo que el campo (11 caracteres; el campo admite 10)"_s;
-        QTest::newRow("number into text") << text << int(Kind::Number) << QString() << 12.5 << QVariant(u"12,5"_s) << QString();
-        QTest::newRow("whole number") << whole << int(Kind::Whole) << QString() << 42.0 << QVariant(qint64(42)) << QString();
-        QTest::newRow("text that is a whole number") << whole << int(Kind::Text) << u" 17 "_s << 0.0 << QVariant(qint64(17)) << QString();
-        QTest::newRow("text that is not a number") << whole << int(Kind::Text) << u"12A"_s << 0.0 << QVariant()
-                                                   << u"valor de otro tipo: se esperaba un número entero"_s;
-        QTest::newRow("fraction into a whole field") << whole << int(Kind::Number) << QString() << 1.5 << QVariant()
-                                                     << u"valor de otro tipo: se esperaba un número entero"_s;
-        QTest::newRow("too big for a short") << shortWhole << int(Kind::Whole) << QString() << 40000.0 << QVariant()
-                                             << u"número fuera de rango (el campo admite de -32768 a 32767)"_s;
-        QTest::newRow("decimal comma text") << number << int(Kind::Text) << u"1234,56"_s << 0.0 << QVariant(1234.56) << QString();
-        QTest::newRow("decimal point text") << number << int(Kind::Text) << u"1234.56"_s << 0.0 << QVariant(1234.56) << QString();
-        QTest::newRow("word into a number") << number << int(Kind::Text) << u"doce"_s << 0.0 << QVariant()
-                                            << u"valor de otro tipo: se esperaba un número"_s;
-        QTest::newRow("date into a number") << number << int(Kind::Date) << QString() << 1.0 << QVariant()
-                                            << u"valor de otro tipo: se esperaba un número"_s;
-        QTest::newRow("stored date") << date << int(Kind::Date) << QString() << 41152.5 << QVariant(u"2012-08-31 12:00:00"_s) << QString();
+        const int text = int(FieldType::Text), whole = int(FieldType::Integer),
+                  shortWhole = int(FieldType::Short), number = int(FieldType::Double),
+                  date = int(FieldType::Date);
+        QTest::newRow("null stays null")
+            << number << int(Kind::Null) << QString() << 0.0 << QVariant() << QString();
+        QTest::newRow("empty text stays empty")
+            << text << int(Kind::Text) << u""_s << 0.0 << QVariant(u""_s) << QString();
+        QTest::newRow("text of the width") << text << int(Kind::Text) << u"ÑANDÚ LÁCT"_s << 0.0
+                                           << QVariant(u"ÑANDÚ LÁCT"_s) << QString();
+        QTest::newRow("text too long")
+            << text << int(Kind::Text) << u"ÑANDUBAYSAL"_s << 0.0 << QVariant()
+            << u"texto más largo que el campo (11 caracteres; el campo admite 10)"_s;
+        QTest::newRow("number into text")
+            << text << int(Kind::Number) << QString() << 12.5 << QVariant(u"12,5"_s) << QString();
+        QTest::newRow("whole number")
+            << whole << int(Kind::Whole) << QString() << 42.0 << QVariant(qint64(42)) << QString();
+        QTest::newRow("text that is a whole number")
+            << whole << int(Kind::Text) << u" 17 "_s << 0.0 << QVariant(qint64(17)) << QString();
+        QTest::newRow("text that is not a number")
+            << whole << int(Kind::Text) << u"12A"_s << 0.0 << QVariant()
+            << u"valor de otro tipo: se esperaba un número entero"_s;
+        QTest::newRow("fraction into a whole field")
+            << whole << int(Kind::Number) << QString() << 1.5 << QVariant()
+            << u"valor de otro tipo: se esperaba un número entero"_s;
+        QTest::newRow("too big for a short")
+            << shortWhole << int(Kind::Whole) << QString() << 40000.0 << QVariant()
+            << u"número fuera de rango (el campo admite de -32768 a 32767)"_s;
+        QTest::newRow("decimal comma text")
+            << number << int(Kind::Text) << u"1234,56"_s << 0.0 << QVariant(1234.56) << QString();
+        QTest::newRow("decimal point text")
+            << number << int(Kind::Text) << u"1234.56"_s << 0.0 << QVariant(1234.56) << QString();
+        QTest::newRow("word into a number")
+            << number << int(Kind::Text) << u"doce"_s << 0.0 << QVariant()
+            << u"valor de otro tipo: se esperaba un número"_s;
+        QTest::newRow("date into a number")
+            << number << int(Kind::Date) << QString() << 1.0 << QVariant()
+            << u"valor de otro tipo: se esperaba un número"_s;
+        QTest::newRow("stored date") << date << int(Kind::Date) << QString() << 41152.5
+                                     << QVariant(u"2012-08-31 12:00:00"_s) << QString();
         QTest::newRow("date written as text") << date << int(Kind::Text) << u"14/09/2012"_s << 0.0
                                               << QVariant(u"2012-09-14 00:00:00"_s) << QString();
-        QTest::newRow("date and time as text") << date << int(Kind::Text) << u"30/12/2007 00:00:00"_s << 0.0
-                                               << QVariant(u"2007-12-30 00:00:00"_s) << QString();
-        QTest::newRow("date into text") << text << int(Kind::Date) << QString() << 39446.0 << QVariant(u"30/12/2007"_s) << QString();
-        QTest::newRow("date out of range") << date << int(Kind::Date) << QString() << 1e7 << QVariant() << u"fecha fuera de rango"_s;
-        QTest::newRow("text that is not a date") << date << int(Kind::Text) << u"ayer"_s << 0.0 << QVariant()
-                                                 << u"valor de otro tipo: se esperaba una fecha"_s;
-        QTest::newRow("binary value") << text << int(Kind::Unsupported) << QString() << 0.0 << QVariant()
-                                      << u"valor de otro tipo: se esperaba un texto"_s;
+        QTest::newRow("date and time as text")
+            << date << int(Kind::Text) << u"30/12/2007 00:00:00"_s << 0.0
+            << QVariant(u"2007-12-30 00:00:00"_s) << QString();
+        QTest::newRow("date into text") << text << int(Kind::Date) << QString() << 39446.0
+                                        << QVariant(u"30/12/2007"_s) << QString();
+        QTest::newRow("date out of range") << date << int(Kind::Date) << QString() << 1e7
+                                           << QVariant() << u"fecha fuera de rango"_s;
+        QTest::newRow("text that is not a date")
+            << date << int(Kind::Text) << u"ayer"_s << 0.0 << QVariant()
+            << u"valor de otro tipo: se esperaba una fecha"_s;
+        QTest::newRow("binary value")
+            << text << int(Kind::Unsupported) << QString() << 0.0 << QVariant()
+            << u"valor de otro tipo: se esperaba un texto"_s;
     }
     void valuesConvertOrSayWhyNot()
     {
@@ -237,7 +261,8 @@ private slots:
         QFETCH(double, number);
         QFETCH(QVariant, stored);
         QFETCH(QString, reason);
-        const FieldDef field{u"campo"_s, FieldType(fieldType), fieldType == int(FieldType::Text) ? 10 : 0};
+        const FieldDef field{u"campo"_s, FieldType(fieldType),
+                             fieldType == int(FieldType::Text) ? 10 : 0};
         legacy::Value value;
         value.kind = legacy::Value::Kind(kind);
         value.text = text;
@@ -253,10 +278,12 @@ private slots:
     void smallStoreArrivesWhole()
     {
         QCOMPARE(import(kFixtures + u"/store-small"_s), 0);
-        QVERIFY2(out_.contains(u"Importación completa: no se perdió ningún dato."_s), qPrintable(out_));
+        QVERIFY2(out_.contains(u"Importación completa: no se perdió ningún dato."_s),
+                 qPrintable(out_));
         QFile file(kFixtures + u"/gen/expected.json"_s);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QJsonArray files = QJsonDocument::fromJson(file.readAll()).object()[u"files"_s].toArray();
+        const QJsonArray files =
+            QJsonDocument::fromJson(file.readAll()).object()[u"files"_s].toArray();
         int compared = 0;
         for (const QJsonValue& entry : files) {
             const QJsonObject f = entry.toObject();
@@ -274,15 +301,18 @@ private slots:
                     const QVariant have = rows[r][c];
                     const QJsonValue value = want[c + 1];
                     const FieldDef& field = def.table.fields[size_t(c)];
-                    const QString where = QStringLiteral("%1 row %2 %3").arg(fileName).arg(r + 1).arg(field.name);
+                    const QString where =
+                        QStringLiteral("%1 row %2 %3").arg(fileName).arg(r + 1).arg(field.name);
                     if (value.isNull()) {
                         QVERIFY2(!have.isValid(), qPrintable(where));
                     } else if (fileName == u"Opcion.mdb" && field.name == u"contrasena") {
                         QVERIFY2(have.toString() != value.toString(), qPrintable(where));
-                        QVERIFY2(passwords::loginMatches(have, value.toString()), qPrintable(where));
+                        QVERIFY2(passwords::loginMatches(have, value.toString()),
+                                 qPrintable(where));
                     } else if (value.isString()) {
                         QCOMPARE(have.typeId(), QMetaType::QString);
-                        QVERIFY2(have.toString() == value.toString(), qPrintable(where + u": "_s + have.toString()));
+                        QVERIFY2(have.toString() == value.toString(),
+                                 qPrintable(where + u": "_s + have.toString()));
                     } else if (field.type == FieldType::Double) {
                         QCOMPARE(have.typeId(), QMetaType::Double);
                         QVERIFY2(have.toDouble() == value.toDouble(), qPrintable(where));
@@ -314,26 +344,35 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::newRow("duplicate barcode")
             << u"  fila 302 (codigo 302), codbarra = \"7795555003011\": código de barras repetido (también en la fila 301"_s;
-        QTest::newRow("no description") << u"  fila 303 (codigo 303), descripcion = (nulo): artículo sin descripción; se importa igual"_s;
-        QTest::newRow("negative cost") << u"  fila 304 (codigo 304), cos = -125,5: precio negativo; se importa igual"_s;
+        QTest::newRow("no description")
+            << u"  fila 303 (codigo 303), descripcion = (nulo): artículo sin descripción; se importa igual"_s;
+        QTest::newRow("negative cost")
+            << u"  fila 304 (codigo 304), cos = -125,5: precio negativo; se importa igual"_s;
         QTest::newRow("repeated customer code")
             << u"  fila 41 (COD_CLIENT \"0005\"), COD_CLIENT = \"0005\": clave repetida (queda la fila 5); no se importa"_s;
-        QTest::newRow("customer without code") << u"  fila 42, COD_CLIENT = (nulo): clave vacía; no se importa"_s;
+        QTest::newRow("customer without code")
+            << u"  fila 42, COD_CLIENT = (nulo): clave vacía; no se importa"_s;
         QTest::newRow("brand code not a number")
             << u"  fila 11 (COD_RUB \"12A\"), COD_RUB = \"12A\": el código no es un número; no se importa"_s;
-        QTest::newRow("blank brand code") << u"  fila 12, COD_RUB = \"    \": clave vacía; no se importa"_s;
-        QTest::newRow("article counts") << u"Articulos.mdb (tabla articulos): 305 fila(s) leída(s), 305 se importarían, 3 aviso(s)"_s;
-        QTest::newRow("customer counts") << u"Clientes.mdb (tabla clientes): 42 fila(s) leída(s), 40 se importarían, 2 no"_s;
-        QTest::newRow("brand counts") << u"Marcas.mdb (tabla rubros): 12 fila(s) leída(s), 10 se importarían, 2 no"_s;
-        QTest::newRow("truncated file") << u"Proveedores.mdb: no se puede leer: el archivo está dañado: no tiene la tabla proveedores"_s;
-        QTest::newRow("not a database") << u"Rubros.mdb: no se puede leer: no es un archivo de base de datos Jet (Access)"_s;
+        QTest::newRow("blank brand code")
+            << u"  fila 12, COD_RUB = \"    \": clave vacía; no se importa"_s;
+        QTest::newRow("article counts")
+            << u"Articulos.mdb (tabla articulos): 305 fila(s) leída(s), 305 se importarían, 3 aviso(s)"_s;
+        QTest::newRow("customer counts")
+            << u"Clientes.mdb (tabla clientes): 42 fila(s) leída(s), 40 se importarían, 2 no"_s;
+        QTest::newRow("brand counts")
+            << u"Marcas.mdb (tabla rubros): 12 fila(s) leída(s), 10 se importarían, 2 no"_s;
+        QTest::newRow("truncated file")
+            << u"Proveedores.mdb: no se puede leer: el archivo está dañado: no tiene la tabla proveedores"_s;
+        QTest::newRow("not a database")
+            << u"Rubros.mdb: no se puede leer: no es un archivo de base de datos Jet (Access)"_s;
     }
     void dryRunReportsEachFaultOnceAndWritesNothing()
     {
         QFETCH(QString, line);
         QCOMPARE(import(kFixtures + u"/store-faults"_s, {u"--prueba"_s}), 1);
         QCOMPARE(out_.count(line), 1);
-        QCOMPARE(problemLines().size(), 7);  // nothing else is reported about a row
+        QCOMPARE(problemLines().size(), 7);      // nothing else is reported about a row
         QVERIFY(!out_.contains(u"fila 305"_s));  // a text of exactly the field's width is fine
         QVERIFY(!QFileInfo::exists(paths::mappedRoot()));
     }
@@ -341,7 +380,8 @@ private slots:
     void dryRunOfAGoodStoreEndsWell()
     {
         QCOMPARE(import(kFixtures + u"/store-small"_s, {u"--prueba"_s}), 0);
-        QVERIFY(out_.contains(u"Articulos.mdb (tabla articulos): 300 fila(s) leída(s), 300 se importarían\n"_s));
+        QVERIFY(out_.contains(
+            u"Articulos.mdb (tabla articulos): 300 fila(s) leída(s), 300 se importarían\n"_s));
         QVERIFY(out_.contains(u"No se perdería ningún dato."_s));
         QVERIFY(problemLines().isEmpty());
         QVERIFY(!QFileInfo::exists(paths::mappedRoot()));
@@ -385,7 +425,8 @@ private slots:
         }
 
         QCOMPARE(import(kFixtures + u"/store-small"_s, {u"--reemplazar"_s}), 0);
-        const QStringList kept = QDir(dataFolder()).entryList({u"antes-de-importar-*"_s}, QDir::Dirs);
+        const QStringList kept =
+            QDir(dataFolder()).entryList({u"antes-de-importar-*"_s}, QDir::Dirs);
         QCOMPARE(kept.size(), 1);
         for (auto it = before.cbegin(); it != before.cend(); ++it) {
             QFile f(dataFolder() + u'/' + kept[0] + u'/' + it.key());
@@ -395,7 +436,8 @@ private slots:
         QCOMPARE(rowsOf(u"Articulos.mdb"_s).size(), 300);
         QCOMPARE(adminCommand({u"verificar"_s}), 0);
         // Nothing is left beside the data folder.
-        QCOMPARE(QDir(QFileInfo(dataFolder()).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QCOMPARE(QDir(QFileInfo(dataFolder()).absolutePath())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{u"Bases"_s});
 
         // A second import keeps the first one's copies too.
@@ -415,10 +457,14 @@ private slots:
             QCOMPARE(adminCommand({u"inicializar"_s, u"--demo"_s}), 0);
             const QByteArray before = digestOfDataFolder();
             const int killAfterLines = int(random.bounded(16));
-            const QString where = QStringLiteral("seed %1, trial %2, kill after %3 line(s)").arg(seed).arg(trial).arg(killAfterLines);
+            const QString where = QStringLiteral("seed %1, trial %2, kill after %3 line(s)")
+                                      .arg(seed)
+                                      .arg(trial)
+                                      .arg(killAfterLines);
 
             QProcess tool;
-            tool.start(QStringLiteral(ADMIN_TOOL), {u"importar"_s, kFixtures + u"/store-small"_s, u"--reemplazar"_s});
+            tool.start(QStringLiteral(ADMIN_TOOL),
+                       {u"importar"_s, kFixtures + u"/store-small"_s, u"--reemplazar"_s});
             QVERIFY(tool.waitForStarted());
             int lines = 0;
             while (lines < killAfterLines && tool.state() == QProcess::Running) {
@@ -434,13 +480,16 @@ private slots:
             }
 
             if (digestOfDataFolder() == before) continue;
-            QVERIFY2(QDir(dataFolder()).entryList({u"antes-de-importar-*"_s}, QDir::Dirs).size() == 1, qPrintable(where));
+            QVERIFY2(
+                QDir(dataFolder()).entryList({u"antes-de-importar-*"_s}, QDir::Dirs).size() == 1,
+                qPrintable(where));
             QVERIFY2(rowsOf(u"Articulos.mdb"_s).size() == 300, qPrintable(where));
             QVERIFY2(adminCommand({u"verificar"_s}) == 0, qPrintable(where + u'\n' + out_));
         }
         // What a killed import left beside the data folder does not stop the next one.
         QCOMPARE(import(kFixtures + u"/store-small"_s, {u"--reemplazar"_s}), 0);
-        QCOMPARE(QDir(QFileInfo(dataFolder()).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QCOMPARE(QDir(QFileInfo(dataFolder()).absolutePath())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{u"Bases"_s});
     }
 
@@ -450,11 +499,17 @@ private slots:
     {
         QTest::addColumn<QString>("make");
         QTest::addColumn<QString>("line");
-        QTest::newRow("folder") << u"folder"_s << u"Articulos.mdb: no se puede leer: es una carpeta, no un archivo"_s;
-        QTest::newRow("link to a pipe") << u"fifo"_s << u"Articulos.mdb: no se puede leer: es una tubería (FIFO), no un archivo"_s;
+        QTest::newRow("folder")
+            << u"folder"_s << u"Articulos.mdb: no se puede leer: es una carpeta, no un archivo"_s;
+        QTest::newRow("link to a pipe")
+            << u"fifo"_s
+            << u"Articulos.mdb: no se puede leer: es una tubería (FIFO), no un archivo"_s;
         QTest::newRow("link to nothing")
-            << u"dangling"_s << u"Articulos.mdb: no se puede leer: no se encuentra (o es un enlace que no lleva a ningún archivo)"_s;
-        QTest::newRow("link to itself") << u"loop"_s << u"Articulos.mdb: no se puede leer: es un enlace que vuelve sobre sí mismo"_s;
+            << u"dangling"_s
+            << u"Articulos.mdb: no se puede leer: no se encuentra (o es un enlace que no lleva a ningún archivo)"_s;
+        QTest::newRow("link to itself")
+            << u"loop"_s
+            << u"Articulos.mdb: no se puede leer: es un enlace que vuelve sobre sí mismo"_s;
     }
     void entriesThatAreNotFilesAreNamed()
     {
@@ -468,7 +523,8 @@ private slots:
         } else if (make == u"dangling") {
             QVERIFY(QFile::link(old.filePath(u"borrado.mdb"_s), old.filePath(u"Articulos.mdb"_s)));
         } else if (make == u"loop") {
-            QVERIFY(QFile::link(old.filePath(u"Articulos.mdb"_s), old.filePath(u"Articulos.mdb"_s)));
+            QVERIFY(
+                QFile::link(old.filePath(u"Articulos.mdb"_s), old.filePath(u"Articulos.mdb"_s)));
         } else {
             const QByteArray pipe = QFile::encodeName(old.filePath(u"tuberia"_s));
             QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
@@ -477,7 +533,8 @@ private slots:
         for (const QStringList& flags : {QStringList{u"--prueba"_s}, QStringList{}}) {
             QCOMPARE(import(old.path(), flags), 1);
             QVERIFY2(out_.contains(line), qPrintable(out_));
-            QVERIFY2(out_.contains(u"Clientes.mdb (tabla clientes): 40 fila(s) leída(s)"_s), qPrintable(out_));
+            QVERIFY2(out_.contains(u"Clientes.mdb (tabla clientes): 40 fila(s) leída(s)"_s),
+                     qPrintable(out_));
         }
         QCOMPARE(rowsOf(u"Clientes.mdb"_s).size(), 40);
     }
@@ -486,10 +543,13 @@ private slots:
     void twoNamesForOneFileAreRefused()
     {
         QTemporaryDir old;
-        QVERIFY(QFile::copy(kFixtures + u"/store-small/Articulos.mdb"_s, old.filePath(u"Articulos.mdb"_s)));
-        QVERIFY(QFile::copy(kFixtures + u"/store-faults/Articulos.mdb"_s, old.filePath(u"ARTICULOS.MDB"_s)));
+        QVERIFY(QFile::copy(kFixtures + u"/store-small/Articulos.mdb"_s,
+                            old.filePath(u"Articulos.mdb"_s)));
+        QVERIFY(QFile::copy(kFixtures + u"/store-faults/Articulos.mdb"_s,
+                            old.filePath(u"ARTICULOS.MDB"_s)));
         QCOMPARE(import(old.path(), {u"--prueba"_s}), 1);
-        QVERIFY2(err_.contains(u"Articulos.mdb: ARTICULOS.MDB y Articulos.mdb"_s), qPrintable(err_));
+        QVERIFY2(err_.contains(u"Articulos.mdb: ARTICULOS.MDB y Articulos.mdb"_s),
+                 qPrintable(err_));
         QVERIFY(err_.contains(u"deje uno solo"_s));
         QVERIFY(out_.isEmpty());
         QCOMPARE(import(old.path()), 1);
@@ -502,9 +562,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("character");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("nul") << QByteArray("\x00\x00", 2) << u"el texto tiene un carácter nulo en la posición 4"_s;
-        QTest::newRow("lone surrogate") << QByteArray("\x00\xD8", 2)
-                                        << u"el texto tiene medio carácter UTF-16 suelto en la posición 4"_s;
+        QTest::newRow("nul") << QByteArray("\x00\x00", 2)
+                             << u"el texto tiene un carácter nulo en la posición 4"_s;
+        QTest::newRow("lone surrogate")
+            << QByteArray("\x00\xD8", 2)
+            << u"el texto tiene medio carácter UTF-16 suelto en la posición 4"_s;
     }
     void textsThatCannotBeStoredAreReported()
     {
@@ -516,7 +578,8 @@ private slots:
         QByteArray bytes = source.readAll();
         // An article description stored uncompressed (it holds quotation marks above U+00FF).
         const QString description = u"CAFÉ TORRADO “TRADICIÓN”"_s;
-        const qsizetype at = bytes.indexOf(QByteArray(reinterpret_cast<const char*>(description.utf16()), description.size() * 2));
+        const qsizetype at = bytes.indexOf(
+            QByteArray(reinterpret_cast<const char*>(description.utf16()), description.size() * 2));
         QVERIFY(at > 0);
         bytes.replace(at + 3 * 2, 2, character);  // the É
         QFile patched(old.filePath(u"Articulos.mdb"_s));
@@ -527,7 +590,8 @@ private slots:
         QCOMPARE(import(old.path(), {u"--prueba"_s}), 1);
         const QStringList lines = problemLines();
         QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines.front().contains(u", descripcion = "_s) && lines.front().endsWith(reason + u"; no se importa"_s),
+        QVERIFY2(lines.front().contains(u", descripcion = "_s) &&
+                     lines.front().endsWith(reason + u"; no se importa"_s),
                  qPrintable(lines.front()));
         QVERIFY(out_.contains(u"299 se importarían, 1 no"_s));
     }
@@ -544,23 +608,32 @@ private slots:
         // and reported with its real length. Compressed text: the marker FF FE, then one byte a
         // character.
         const QByteArray huge = QByteArray("\xFF\xFE") + QByteArray((16 << 20) + 8, 'A');
-        QTest::newRow("16 MiB or more") << quint32(huge.size()) << 0u << huge
-                                        << u"texto más largo que el campo (16777224 caracteres; el campo admite 255)"_s;
+        QTest::newRow("16 MiB or more")
+            << quint32(huge.size()) << 0u << huge
+            << u"texto más largo que el campo (16777224 caracteres; el campo admite 255)"_s;
         const QByteArray long100k = QByteArray("\xFF\xFE") + QByteArray(100000, 'A');
         QTest::newRow("100,000 characters on a chain of pages")
             << quint32(long100k.size()) << 0u << long100k
             << u"texto más largo que el campo (100000 caracteres; el campo admite 255)"_s;
-        QTest::newRow("chain shorter than it says") << quint32(20000) << 0u << long100k.left(10000)
-                                                    << u"el memo está dañado (dice tener 20000 bytes y se pudieron leer 10000)"_s;
-        QTest::newRow("longer than its row") << quint32(0x80000000 | 5000) << 0u << QByteArray()
-                                             << u"el memo está dañado (dice tener 5000 bytes y la fila guarda"_s;
-        QTest::newRow("page beyond the file") << quint32(0x40000000 | 20) << 0xFFFF00u << QByteArray()
-                                              << u"el memo está dañado (dice tener 20 bytes y se pudieron leer 0)"_s;
+        QTest::newRow("chain shorter than it says")
+            << quint32(20000) << 0u << long100k.left(10000)
+            << u"el memo está dañado (dice tener 20000 bytes y se pudieron leer 10000)"_s;
+        QTest::newRow("longer than its row")
+            << quint32(0x80000000 | 5000) << 0u << QByteArray()
+            << u"el memo está dañado (dice tener 5000 bytes y la fila guarda"_s;
+        QTest::newRow("page beyond the file")
+            << quint32(0x40000000 | 20) << 0xFFFF00u << QByteArray()
+            << u"el memo está dañado (dice tener 20 bytes y se pudieron leer 0)"_s;
         // Uncompressed UTF-16: the reading library's text would stop at the NUL.
         QTest::newRow("nul") << 6u << 0u << QByteArray("A\0\0\0B\0", 6)
                              << u"el texto tiene un carácter nulo en la posición 2"_s;
-        QTest::newRow("lone surrogate") << 6u << 0u << QByteArray("A\0\0\xD8" "B\0", 6)
-                                        << u"el texto tiene medio carácter UTF-16 suelto en la posición 2"_s;
+        QTest::newRow("lone surrogate")
+            << 6u << 0u
+            << QByteArray(
+                   "A\0\0\xD8"
+                   "B\0",
+                   6)
+            << u"el texto tiene medio carácter UTF-16 suelto en la posición 2"_s;
     }
     void memosTheReaderCannotReadAreReported()
     {
@@ -569,15 +642,17 @@ private slots:
         QFETCH(QByteArray, chain);
         QFETCH(QString, reason);
         QTemporaryDir old;
-        QVERIFY(QFile::copy(kFixtures + u"/store-small/Articulos.mdb"_s, old.filePath(u"Articulos.mdb"_s)));
-        QFile::setPermissions(old.filePath(u"Articulos.mdb"_s), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(QFile::copy(kFixtures + u"/store-small/Articulos.mdb"_s,
+                            old.filePath(u"Articulos.mdb"_s)));
+        QFile::setPermissions(old.filePath(u"Articulos.mdb"_s),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         describeWithMemos(old.filePath(u"Articulos.mdb"_s), header, pointer, chain);
         QCOMPARE(import(old.path(), {u"--prueba"_s}), 1);
         // (Descriptions shorter than a memo's header are reported as damaged memos too.)
         const QStringList lines = problemLines().filter(u"fila 1 ("_s);
         QVERIFY2(lines.size() == 1, qPrintable(out_));
-        QVERIFY2(lines.front().startsWith(u"  fila 1 (codigo 1), descripcion = "_s) && lines.front().contains(reason) &&
-                     lines.front().endsWith(u"; no se importa"_s),
+        QVERIFY2(lines.front().startsWith(u"  fila 1 (codigo 1), descripcion = "_s) &&
+                     lines.front().contains(reason) && lines.front().endsWith(u"; no se importa"_s),
                  qPrintable(lines.front()));
         QVERIFY(!out_.contains(u"No se perdería ningún dato"_s));
         QVERIFY(!out_.contains(u"Unhandled"_s));
@@ -593,20 +668,27 @@ private slots:
     void readerLinesStayOutOfTheReport()
     {
         QTemporaryDir old;
-        QVERIFY(QFile::copy(kFixtures + u"/store-small/Articulos.mdb"_s, old.filePath(u"Articulos.mdb"_s)));
-        QFile::setPermissions(old.filePath(u"Articulos.mdb"_s), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(QFile::copy(kFixtures + u"/store-small/Articulos.mdb"_s,
+                            old.filePath(u"Articulos.mdb"_s)));
+        QFile::setPermissions(old.filePath(u"Articulos.mdb"_s),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         describeWithMemos(old.filePath(u"Articulos.mdb"_s), 0x40000000 | 20, 0xFFFF00u);
         QProcess tool;
         tool.start(QStringLiteral(ADMIN_TOOL), {u"importar"_s, old.path(), u"--prueba"_s});
         QVERIFY(tool.waitForFinished(60000));
         QCOMPARE(tool.exitCode(), 1);
-        const QString said = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
-        QVERIFY2(said.contains(u"el lector del archivo anterior dio 1 aviso(s) de datos que no pudo interpretar"_s), qPrintable(said));
+        const QString said =
+            QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+        QVERIFY2(
+            said.contains(
+                u"el lector del archivo anterior dio 1 aviso(s) de datos que no pudo interpretar"_s),
+            qPrintable(said));
         for (const QString& english : {u"offset"_s, u"EOF"_s, u"Unhandled"_s, u"Warning"_s})
             QVERIFY2(!said.contains(english), qPrintable(said));
 
         // The command's own progress lines still reach the terminal while the reader is quieted.
-        tool.start(QStringLiteral(ADMIN_TOOL), {u"importar"_s, kFixtures + u"/big"_s, u"--prueba"_s});
+        tool.start(QStringLiteral(ADMIN_TOOL),
+                   {u"importar"_s, kFixtures + u"/big"_s, u"--prueba"_s});
         QVERIFY(tool.waitForFinished(60000));
         const QString big = QString::fromUtf8(tool.readAllStandardOutput());
         QVERIFY2(big.contains(u"  ... 5000 de 20000 filas\n  ... 10000 de 20000 filas\n"_s) &&
@@ -620,11 +702,14 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
         QTest::newRow("no folder") << QStringList{u"importar"_s} << 2 << u"Uso:"_s;
-        QTest::newRow("two folders") << QStringList{u"importar"_s, u"a"_s, u"b"_s} << 2 << u"Uso:"_s;
+        QTest::newRow("two folders")
+            << QStringList{u"importar"_s, u"a"_s, u"b"_s} << 2 << u"Uso:"_s;
         QTest::newRow("unknown flag") << QStringList{u"importar"_s, u"--todo"_s} << 2 << u"Uso:"_s;
-        QTest::newRow("missing folder") << QStringList{u"importar"_s, u"/no/existe"_s} << 1 << u"No existe la carpeta"_s;
+        QTest::newRow("missing folder")
+            << QStringList{u"importar"_s, u"/no/existe"_s} << 1 << u"No existe la carpeta"_s;
         QTest::newRow("folder without old files")
-            << QStringList{u"importar"_s, kFixtures + u"/gen"_s, u"--prueba"_s} << 1 << u"no tiene ninguno"_s;
+            << QStringList{u"importar"_s, kFixtures + u"/gen"_s, u"--prueba"_s} << 1
+            << u"no tiene ninguno"_s;
     }
     void wrongCommandLinesAndFolders()
     {

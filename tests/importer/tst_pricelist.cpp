@@ -1,17 +1,17 @@
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <locale.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <xlsxwriter.h>
 
 #include "data/catalogue.h"
 #include "data/engine.h"
-#include "importer/pricelist.h"
 #include "filemodes.h"
+#include "importer/pricelist.h"
 #include "tempstore.h"
 
 using namespace Qt::StringLiterals;
@@ -132,7 +132,8 @@ QString pythonWithLibraries()
     for (const QString& candidate : {u"/usr/bin/python3"_s, u"python3"_s}) {
         QProcess probe;
         probe.start(candidate, {u"-c"_s, u"import openpyxl, odf"_s});
-        if (probe.waitForFinished(-1) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+        if (probe.waitForFinished(-1) && probe.exitStatus() == QProcess::NormalExit &&
+            probe.exitCode() == 0)
             return candidate;
     }
     return QString();
@@ -158,7 +159,8 @@ void run(const QString& program, const QStringList& arguments)
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     QVERIFY2(process.waitForFinished(-1), qPrintable(program));
-    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, process.readAll().constData());
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+             process.readAll().constData());
 }
 
 // Rows as "[a|b]" lines, so that an empty cell and a missing one differ in a failure's output.
@@ -206,8 +208,11 @@ QString describe(const pricelist::Matching& m)
 {
     QStringList lines;
     for (const auto& match : m.matched)
-        lines << u"%1: %2 -> %3"_s.arg(match.row).arg(match.codigo).arg(QString::number(match.newCost, 'f', 2));
-    for (const auto& rejected : m.rejected) lines << u"%1: %2"_s.arg(rejected.row).arg(rejected.reason);
+        lines << u"%1: %2 -> %3"_s.arg(match.row)
+                     .arg(match.codigo)
+                     .arg(QString::number(match.newCost, 'f', 2));
+    for (const auto& rejected : m.rejected)
+        lines << u"%1: %2"_s.arg(rejected.row).arg(rejected.reason);
     return lines.join(u'\n');
 }
 
@@ -224,23 +229,31 @@ private slots:
     {
         QVERIFY(dir_.isValid());
         const QString python = pythonWithLibraries();
-        QVERIFY2(!python.isEmpty(), "python3 with openpyxl and odfpy is missing (scripts/setup installs them)");
+        QVERIFY2(!python.isEmpty(),
+                 "python3 with openpyxl and odfpy is missing (scripts/setup installs them)");
         run(python, {u"-c"_s, QString::fromUtf8(kFixtureScript), dir_.path()});
         writeWithXlsxwriter(at(u"COMPARTIDO.XLSX"_s));
         QVERIFY(QFile::copy(at(u"lista.xlsx"_s), at(u"Precios año 2026 — ÑANDÚ.xlsx"_s)));
         // Windows-1252, semicolons and decimal commas, as a spreadsheet in Spanish saves it.
-        writeFile(at(u"windows.csv"_s), "C\xf3" "digo;Descripci\xf3n;Costo\r\n"
-                                        "7790001000017;CA\xd1" "A \xc1RBOL;1234,56\r\n"
-                                        "7790001000024;\"ACEITE; 1,5 L\";\"1.234,5\"\r\n"
-                                        ";;\r\n"
-                                        "7790001000031;CAF\xc9 \x80 2;12\r\n");
-        writeFile(at(u"bom.csv"_s), "\xef\xbb\xbf" "codbarra,descripcion,costo\n"
-                                    "7790001000017,\"Yerba, 1 kg\",1234.56\n"
-                                    "7790001000024,\"Dice \"\"hola\"\"\nen dos l\xc3\xad" "neas\",1.5\n");
+        writeFile(at(u"windows.csv"_s),
+                  "C\xf3"
+                  "digo;Descripci\xf3n;Costo\r\n"
+                  "7790001000017;CA\xd1"
+                  "A \xc1RBOL;1234,56\r\n"
+                  "7790001000024;\"ACEITE; 1,5 L\";\"1.234,5\"\r\n"
+                  ";;\r\n"
+                  "7790001000031;CAF\xc9 \x80 2;12\r\n");
+        writeFile(at(u"bom.csv"_s),
+                  "\xef\xbb\xbf"
+                  "codbarra,descripcion,costo\n"
+                  "7790001000017,\"Yerba, 1 kg\",1234.56\n"
+                  "7790001000024,\"Dice \"\"hola\"\"\nen dos l\xc3\xad"
+                  "neas\",1.5\n");
         writeFile(at(u"comillas.csv"_s), "a;b\n1;\"sin cerrar\n2;3\n");
         writeFile(at(u"texto.xlsx"_s), "codbarra;costo\n1;2\n");
         writeFile(at(u"texto.ods"_s), "codbarra;costo\n1;2\n");
-        writeFile(at(u"lista.xls"_s), QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + QByteArray(504, '\0'));
+        writeFile(at(u"lista.xls"_s),
+                  QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + QByteArray(504, '\0'));
         writeFile(at(u"sin-permiso.csv"_s), "a;b\n");
         QVERIFY(::chmod(QFile::encodeName(at(u"sin-permiso.csv"_s)).constData(), 0) == 0);
         QVERIFY(QDir(dir_.path()).mkdir(u"carpeta.csv"_s));
@@ -259,7 +272,8 @@ private slots:
                                 {u""_s, u"0.3"_s, u""_s, u"VERDADERO"_s},
                                 {u"-2.5"_s, u"1234567.125"_s}};
         QTest::newRow("openpyxl .xlsx, inline strings") << u"lista.xlsx"_s << openpyxlRows;
-        QTest::newRow("a name with accents and a dash") << u"Precios año 2026 — ÑANDÚ.xlsx"_s << openpyxlRows;
+        QTest::newRow("a name with accents and a dash")
+            << u"Precios año 2026 — ÑANDÚ.xlsx"_s << openpyxlRows;
         QTest::newRow("libxlsxwriter .XLSX, shared strings")
             << u"COMPARTIDO.XLSX"_s
             << Rows{{u"Código"_s, u""_s, u"1.5"_s}, {u""_s, u"FALSO"_s}, {u"ÑANDÚ"_s, u"Código"_s}};
@@ -271,16 +285,18 @@ private slots:
                                             {u"ÑANDÚ"_s, u"VERDADERO"_s},
                                             {u"ÑANDÚ"_s, u"VERDADERO"_s},
                                             {u"línea 1\nlínea 2"_s}};
-        QTest::newRow("Windows-1252 ; .csv") << u"windows.csv"_s
-                                             << Rows{{u"Código"_s, u"Descripción"_s, u"Costo"_s},
-                                                     {u"7790001000017"_s, u"CAÑA ÁRBOL"_s, u"1234,56"_s},
-                                                     {u"7790001000024"_s, u"ACEITE; 1,5 L"_s, u"1.234,5"_s},
-                                                     {},
-                                                     {u"7790001000031"_s, u"CAFÉ € 2"_s, u"12"_s}};
-        QTest::newRow("UTF-8 BOM , .csv") << u"bom.csv"_s
-                                          << Rows{{u"codbarra"_s, u"descripcion"_s, u"costo"_s},
-                                                  {u"7790001000017"_s, u"Yerba, 1 kg"_s, u"1234.56"_s},
-                                                  {u"7790001000024"_s, u"Dice \"hola\"\nen dos líneas"_s, u"1.5"_s}};
+        QTest::newRow("Windows-1252 ; .csv")
+            << u"windows.csv"_s
+            << Rows{{u"Código"_s, u"Descripción"_s, u"Costo"_s},
+                    {u"7790001000017"_s, u"CAÑA ÁRBOL"_s, u"1234,56"_s},
+                    {u"7790001000024"_s, u"ACEITE; 1,5 L"_s, u"1.234,5"_s},
+                    {},
+                    {u"7790001000031"_s, u"CAFÉ € 2"_s, u"12"_s}};
+        QTest::newRow("UTF-8 BOM , .csv")
+            << u"bom.csv"_s
+            << Rows{{u"codbarra"_s, u"descripcion"_s, u"costo"_s},
+                    {u"7790001000017"_s, u"Yerba, 1 kg"_s, u"1234.56"_s},
+                    {u"7790001000024"_s, u"Dice \"hola\"\nen dos líneas"_s, u"1.5"_s}};
     }
 
     void read()
@@ -306,24 +322,37 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("reason");
         const int notOurs = int(EngineErrorCode::NotOurFormat);
-        QTest::newRow("missing") << u"no-existe.xlsx"_s << int(EngineErrorCode::FileNotFound) << u""_s;
-        QTest::newRow("no read permission") << u"sin-permiso.csv"_s << int(EngineErrorCode::NoReadPermission) << u""_s;
-        QTest::newRow("a folder") << u"carpeta.csv"_s << int(EngineErrorCode::CannotOpenFile) << u""_s;
-        QTest::newRow("a FIFO, with no writer") << u"tuberia.csv"_s << int(EngineErrorCode::CannotOpenFile) << u""_s;
-        QTest::newRow(".xlsx that is not a zip") << u"texto.xlsx"_s << notOurs << u"no es un archivo comprimido"_s;
-        QTest::newRow("zip without a workbook") << u"sin-libro.xlsx"_s << notOurs << u"le falta xl/workbook.xml"_s;
-        QTest::newRow("workbook without a worksheet") << u"sin-hoja.xlsx"_s << notOurs << u"ninguna hoja"_s;
+        QTest::newRow("missing") << u"no-existe.xlsx"_s << int(EngineErrorCode::FileNotFound)
+                                 << u""_s;
+        QTest::newRow("no read permission")
+            << u"sin-permiso.csv"_s << int(EngineErrorCode::NoReadPermission) << u""_s;
+        QTest::newRow("a folder") << u"carpeta.csv"_s << int(EngineErrorCode::CannotOpenFile)
+                                  << u""_s;
+        QTest::newRow("a FIFO, with no writer")
+            << u"tuberia.csv"_s << int(EngineErrorCode::CannotOpenFile) << u""_s;
+        QTest::newRow(".xlsx that is not a zip")
+            << u"texto.xlsx"_s << notOurs << u"no es un archivo comprimido"_s;
+        QTest::newRow("zip without a workbook")
+            << u"sin-libro.xlsx"_s << notOurs << u"le falta xl/workbook.xml"_s;
+        QTest::newRow("workbook without a worksheet")
+            << u"sin-hoja.xlsx"_s << notOurs << u"ninguna hoja"_s;
         QTest::newRow("damaged worksheet") << u"hoja-danada.xlsx"_s << notOurs << u"está dañado"_s;
-        QTest::newRow(".ods that is not a zip") << u"texto.ods"_s << notOurs << u"no es un archivo comprimido"_s;
-        QTest::newRow(".ods without content") << u"sin-contenido.ods"_s << notOurs << u"le falta content.xml"_s;
-        QTest::newRow("a part over 256 MB") << u"parte-enorme.ods"_s << notOurs << u"content.xml pasa de 256 MB"_s;
+        QTest::newRow(".ods that is not a zip")
+            << u"texto.ods"_s << notOurs << u"no es un archivo comprimido"_s;
+        QTest::newRow(".ods without content")
+            << u"sin-contenido.ods"_s << notOurs << u"le falta content.xml"_s;
+        QTest::newRow("a part over 256 MB")
+            << u"parte-enorme.ods"_s << notOurs << u"content.xml pasa de 256 MB"_s;
         QTest::newRow("a part over 256 MB, its entry says 1000 bytes")
-            << u"parte-enorme-oculta.ods"_s << notOurs << u"dañado (no se puede leer content.xml)"_s;
+            << u"parte-enorme-oculta.ods"_s << notOurs
+            << u"dañado (no se puede leer content.xml)"_s;
         QTest::newRow("a part shorter than its entry says")
             << u"parte-corta.ods"_s << notOurs << u"dañado (no se puede leer content.xml)"_s;
-        QTest::newRow(".ods beyond the cell limit") << u"enorme.ods"_s << notOurs << u"más de 4000000 celdas"_s;
+        QTest::newRow(".ods beyond the cell limit")
+            << u"enorme.ods"_s << notOurs << u"más de 4000000 celdas"_s;
         QTest::newRow("old .xls") << u"lista.xls"_s << notOurs << u".csv, .xlsx u .ods"_s;
-        QTest::newRow(".csv with open quotes") << u"comillas.csv"_s << notOurs << u"línea 2 no se cierran"_s;
+        QTest::newRow(".csv with open quotes")
+            << u"comillas.csv"_s << notOurs << u"línea 2 no se cierran"_s;
     }
 
     void errors()
@@ -346,7 +375,8 @@ private slots:
     // minizip as the reader does: in one process, writing and reading both work, in turns.
     void excelLibraryAndReaderInOneProcess()
     {
-        const QList<std::pair<double, QString>> rounds{{1234.5, u"1234.5"_s}, {7790001000017.0, u"7790001000017"_s}};
+        const QList<std::pair<double, QString>> rounds{{1234.5, u"1234.5"_s},
+                                                       {7790001000017.0, u"7790001000017"_s}};
         for (const auto& [value, text] : rounds) {
             const QString path = at(u"exportado-%1.xlsx"_s.arg(text));
             {
@@ -354,7 +384,8 @@ private slots:
                 lxw_workbook* workbook = workbook_new(QFile::encodeName(path).constData());
                 QVERIFY(workbook);
                 lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
-                QCOMPARE(int(worksheet_write_number(sheet, 1, 1, value, nullptr)), int(LXW_NO_ERROR));
+                QCOMPARE(int(worksheet_write_number(sheet, 1, 1, value, nullptr)),
+                         int(LXW_NO_ERROR));
                 QCOMPARE(int(workbook_close(workbook)), int(LXW_NO_ERROR));
             }
             QCOMPARE(pricelist::read(path).rows, (Rows{{}, {u""_s, text}}));
@@ -399,8 +430,12 @@ private slots:
         QTest::addColumn<QString>("cell");
         QTest::addColumn<bool>("isCost");
         QTest::addColumn<double>("cost");
-        const auto cost = [](const char* cell, double value) { QTest::newRow(cell) << QString::fromUtf8(cell) << true << value; };
-        const auto none = [](const char* cell) { QTest::newRow(cell) << QString::fromUtf8(cell) << false << 0.0; };
+        const auto cost = [](const char* cell, double value) {
+            QTest::newRow(cell) << QString::fromUtf8(cell) << true << value;
+        };
+        const auto none = [](const char* cell) {
+            QTest::newRow(cell) << QString::fromUtf8(cell) << false << 0.0;
+        };
         cost("1234,56", 1234.56);
         cost("1.234,56", 1234.56);
         cost("1234.56", 1234.56);
@@ -408,7 +443,10 @@ private slots:
         cost("$ 1.234,56", 1234.56);
         cost("$1234", 1234);
         cost(" 1234 ", 1234);
-        cost("\xc2\xa0" "12,5\xc2\xa0", 12.5);
+        cost(
+            "\xc2\xa0"
+            "12,5\xc2\xa0",
+            12.5);
         cost("1.234.567", 1234567);
         cost("1,234,567", 1234567);
         cost("1.234.567,5", 1234567.5);
@@ -427,7 +465,7 @@ private slots:
         none("-1.234,56");
         none("$ -5");
         none("(1.234,56)");
-        none("1.234");   // thousands in Argentina, thousandths in an English file
+        none("1.234");  // thousands in Argentina, thousandths in an English file
         none("12.345");
         none("1.23.4");
         none("1.234,5,6");
@@ -457,9 +495,11 @@ private slots:
     {
         fixture::DataFolder folder;
         QList<QVariantMap> articles;
-        const QStringList barcodes = {u"7790001000017"_s, u"7790001000024"_s, u"7790001000031"_s, u"7790001000048"_s,
-                                      u"7790001000048"_s, u"7790001000055"_s, u"7790001000062"_s};
-        const QStringList suppliers = {u"0003"_s, u"0003"_s, u"0005"_s, u"0003"_s, u"0003"_s, u"3"_s, u"0003"_s};
+        const QStringList barcodes = {u"7790001000017"_s, u"7790001000024"_s, u"7790001000031"_s,
+                                      u"7790001000048"_s, u"7790001000048"_s, u"7790001000055"_s,
+                                      u"7790001000062"_s};
+        const QStringList suppliers = {u"0003"_s, u"0003"_s, u"0005"_s, u"0003"_s,
+                                       u"0003"_s, u"3"_s,    u"0003"_s};
         for (int i = 0; i < barcodes.size(); ++i)
             articles << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i + 1)},
                                     {u"codbarra"_s, barcodes[i]},
@@ -486,48 +526,58 @@ private slots:
             {u"7790001000062"_s, u"x"_s, u"0"_s},
             {u"7790001000062"_s, u"x"_s, u"-5"_s},
         }};
-        const auto bySupplier = pricelist::match(*db, sheet, 1, 0, pricelist::Key::Barcode, 2, u"0003"_s);
-        QCOMPARE(describe(bySupplier), QStringList({
-                                           u"2: 1 -> 1234.56"_s,
-                                           u"10: 6 -> 55.00"_s,
-                                           u"3: código repetido en la lista con otro costo (fila 12)"_s,
-                                           u"4: no hay artículo con ese código de barras"_s,
-                                           u"5: el costo no es un número"_s,
-                                           u"6: el artículo es de otro proveedor"_s,
-                                           u"9: hay 2 artículos con ese código de barras (4, 5)"_s,
-                                           u"11: código repetido en la lista (fila 2)"_s,
-                                           u"12: código repetido en la lista (fila 3)"_s,
-                                           u"13: falta el costo"_s,
-                                           u"14: falta el código de barras"_s,
-                                           u"15: el costo 1.234 es ambiguo (¿miles o decimales?): escriba 1234 o 1,234"_s,
-                                           u"16: el costo es cero"_s,
-                                           u"17: el costo es negativo"_s,
-                                       }).join(u'\n'));
+        const auto bySupplier =
+            pricelist::match(*db, sheet, 1, 0, pricelist::Key::Barcode, 2, u"0003"_s);
+        QCOMPARE(
+            describe(bySupplier),
+            QStringList(
+                {
+                    u"2: 1 -> 1234.56"_s,
+                    u"10: 6 -> 55.00"_s,
+                    u"3: código repetido en la lista con otro costo (fila 12)"_s,
+                    u"4: no hay artículo con ese código de barras"_s,
+                    u"5: el costo no es un número"_s,
+                    u"6: el artículo es de otro proveedor"_s,
+                    u"9: hay 2 artículos con ese código de barras (4, 5)"_s,
+                    u"11: código repetido en la lista (fila 2)"_s,
+                    u"12: código repetido en la lista (fila 3)"_s,
+                    u"13: falta el costo"_s,
+                    u"14: falta el código de barras"_s,
+                    u"15: el costo 1.234 es ambiguo (¿miles o decimales?): escriba 1234 o 1,234"_s,
+                    u"16: el costo es cero"_s,
+                    u"17: el costo es negativo"_s,
+                })
+                .join(u'\n'));
 
         // Without a supplier the other supplier's article takes its cost; the header row, read
         // from row 0, finds no article.
-        const auto anySupplier = pricelist::match(*db, sheet, 0, 0, pricelist::Key::Barcode, 2, QString());
+        const auto anySupplier =
+            pricelist::match(*db, sheet, 0, 0, pricelist::Key::Barcode, 2, QString());
         QCOMPARE(anySupplier.matched.size(), size_t(3));
         QCOMPARE(anySupplier.matched[1].row, 6);
         QCOMPARE(anySupplier.matched[1].codigo, 3);
         QCOMPARE(anySupplier.rejected.front().row, 1);
 
-        const pricelist::Sheet byCode{Rows{{u"1"_s, u"5"_s}, {u"x"_s, u"5"_s}, {u"99"_s, u"5"_s}, {u"3"_s, u"7,5"_s}}};
+        const pricelist::Sheet byCode{
+            Rows{{u"1"_s, u"5"_s}, {u"x"_s, u"5"_s}, {u"99"_s, u"5"_s}, {u"3"_s, u"7,5"_s}}};
         QCOMPARE(describe(pricelist::match(*db, byCode, 0, 0, pricelist::Key::Code, 1, u"3"_s)),
                  QStringList({u"1: 1 -> 5.00"_s, u"2: el código del artículo no es un número"_s,
-                              u"3: no hay artículo con ese código"_s, u"4: el artículo es de otro proveedor"_s})
+                              u"3: no hay artículo con ese código"_s,
+                              u"4: el artículo es de otro proveedor"_s})
                      .join(u'\n'));
 
         // A workbook as read: the barcode in a number cell finds its article too.
-        const auto fromWorkbook =
-            pricelist::match(*db, pricelist::read(at(u"lista.xlsx"_s)), 1, 0, pricelist::Key::Barcode, 2, QString());
-        QCOMPARE(describe(fromWorkbook), QStringList({
-                                             u"2: 1 -> 1234.50"_s,
-                                             u"3: 2 -> 980.00"_s,
-                                             u"4: 3 -> 1234.56"_s,
-                                             u"6: falta el código de barras"_s,
-                                             u"7: no hay artículo con ese código de barras"_s,
-                                         }).join(u'\n'));
+        const auto fromWorkbook = pricelist::match(*db, pricelist::read(at(u"lista.xlsx"_s)), 1, 0,
+                                                   pricelist::Key::Barcode, 2, QString());
+        QCOMPARE(describe(fromWorkbook),
+                 QStringList({
+                                 u"2: 1 -> 1234.50"_s,
+                                 u"3: 2 -> 980.00"_s,
+                                 u"4: 3 -> 1234.56"_s,
+                                 u"6: falta el código de barras"_s,
+                                 u"7: no hay artículo con ese código de barras"_s,
+                             })
+                     .join(u'\n'));
     }
 };
 

@@ -32,9 +32,15 @@ const QString kEmptied = u"48|Informacion|Etiquetas Eliminadas, Precione Aceptar
 const QString kAskEmpty = u"292|Eliminar Etiquetas|¿Elimina todas las etiquetas pendientes?"_s;
 
 const QString kManyTitle = u"Agregar varias etiquetas"_s;
-QString manyBox(int flags, const QString& prompt) { return u"%1|%2|%3"_s.arg(flags).arg(kManyTitle, prompt); }
+QString manyBox(int flags, const QString& prompt)
+{
+    return u"%1|%2|%3"_s.arg(flags).arg(kManyTitle, prompt);
+}
 
-QStringList blankFields() { return {u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3="_s, u"Text4="_s}; }
+QStringList blankFields()
+{
+    return {u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3="_s, u"Text4="_s};
+}
 
 }  // namespace
 
@@ -79,10 +85,11 @@ void TestLabels::init()
 {
     folder_ = std::make_unique<fixture::DataFolder>();
     // Codes 1, 2, 3 in this order.
-    folder_->create(u"Articulos.mdb"_s,
-                    {{{u"descripcion"_s, u"LECHE ENTERA"_s}, {u"codbarra"_s, u"7790001000013"_s}, {u"lis1"_s, 12.5}},
-                     {{u"descripcion"_s, u"PAN FRANCES"_s}, {u"lis1"_s, 100.0}},
-                     {{u"codbarra"_s, u"40123455"_s}, {u"lis1"_s, 0.1 + 0.2}}});
+    folder_->create(u"Articulos.mdb"_s, {{{u"descripcion"_s, u"LECHE ENTERA"_s},
+                                          {u"codbarra"_s, u"7790001000013"_s},
+                                          {u"lis1"_s, 12.5}},
+                                         {{u"descripcion"_s, u"PAN FRANCES"_s}, {u"lis1"_s, 100.0}},
+                                         {{u"codbarra"_s, u"40123455"_s}, {u"lis1"_s, 0.1 + 0.2}}});
     folder_->create(u"Etiquetas.mdb"_s);
 }
 
@@ -113,18 +120,23 @@ void TestLabels::scenarios_data()
         << none << QStringList() << QStringList() << blankFields() << u"Combo1"_s << QStringList();
     QTest::newRow("code fills the label in and selects the code")
         << none << QStringList{u"Text1:1"_s, u"Text1 Enter"_s} << QStringList()
-        << QStringList{u"Combo1="_s, u"Text1=1"_s, u"Text2=7790001000013"_s, u"Text3=LECHE ENTERA"_s, u"Text4=12,5"_s}
+        << QStringList{u"Combo1="_s, u"Text1=1"_s, u"Text2=7790001000013"_s,
+                       u"Text3=LECHE ENTERA"_s, u"Text4=12,5"_s}
         << u"Text1"_s << QStringList();
     QTest::newRow("code then queue")
-        << none << QStringList{u"Combo1 Down"_s, u"Text1:1"_s, u"Text1 Enter"_s, u"cmdNuevo"_s} << QStringList{kAdded}
-        << blankFields() << u"cmdNuevo"_s << QStringList{u"1|7790001000013|LECHE ENTERA|12.5"_s};
+        << none << QStringList{u"Combo1 Down"_s, u"Text1:1"_s, u"Text1 Enter"_s, u"cmdNuevo"_s}
+        << QStringList{kAdded} << blankFields() << u"cmdNuevo"_s
+        << QStringList{u"1|7790001000013|LECHE ENTERA|12.5"_s};
     QTest::newRow("A then B without barcode keeps A's barcode")
-        << none << QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"Text1:2"_s, u"Text1 Enter"_s, u"cmdNuevo"_s}
+        << none
+        << QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"Text1:2"_s, u"Text1 Enter"_s,
+                       u"cmdNuevo"_s}
         << QStringList{kAdded} << blankFields() << u"cmdNuevo"_s
         << QStringList{u"2|7790001000013|PAN FRANCES|100"_s};
     QTest::newRow("an empty description leaves the field's text")
-        << none << QStringList{u"Text3:Algo"_s, u"Text1:3"_s, u"Text1 Enter"_s}
-        << QStringList() << QStringList{u"Combo1="_s, u"Text1=3"_s, u"Text2=40123455"_s, u"Text3=Algo"_s, u"Text4=0,3"_s}
+        << none << QStringList{u"Text3:Algo"_s, u"Text1:3"_s, u"Text1 Enter"_s} << QStringList()
+        << QStringList{u"Combo1="_s, u"Text1=3"_s, u"Text2=40123455"_s, u"Text3=Algo"_s,
+                       u"Text4=0,3"_s}
         << u"Text1"_s << QStringList();
     QTest::newRow("barcode fills the code in")
         << none << QStringList{u"Text2:40123455"_s, u"Text2 Enter"_s} << QStringList()
@@ -132,53 +144,64 @@ void TestLabels::scenarios_data()
         << u"Text1"_s << QStringList();
     QTest::newRow("unknown code empties the code only")
         << none << QStringList{u"Text3:algo"_s, u"Text1:99"_s, u"Text1 Enter"_s} << QStringList()
-        << QStringList{u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3=algo"_s, u"Text4="_s} << u"Text1"_s
-        << QStringList();
+        << QStringList{u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3=algo"_s, u"Text4="_s}
+        << u"Text1"_s << QStringList();
     QTest::newRow("unknown barcode empties the barcode only")
         << none << QStringList{u"Text1:2"_s, u"Text2:x1"_s, u"Text2 Enter"_s} << QStringList()
-        << QStringList{u"Combo1="_s, u"Text1=2"_s, u"Text2="_s, u"Text3="_s, u"Text4="_s} << u"Text2"_s
-        << QStringList();
+        << QStringList{u"Combo1="_s, u"Text1=2"_s, u"Text2="_s, u"Text3="_s, u"Text4="_s}
+        << u"Text2"_s << QStringList();
     QTest::newRow("empty code does nothing")
-        << none << QStringList{u"Text1 Enter"_s} << QStringList() << blankFields() << u"Combo1"_s << QStringList();
+        << none << QStringList{u"Text1 Enter"_s} << QStringList() << blankFields() << u"Combo1"_s
+        << QStringList();
     QTest::newRow("upper case in the two codes only")
         << none << QStringList{u"Text2:ab"_s, u"Text3:ab"_s, u"Text4:1.5"_s} << QStringList()
-        << QStringList{u"Combo1="_s, u"Text1="_s, u"Text2=AB"_s, u"Text3=ab"_s, u"Text4=1.5"_s} << u"Combo1"_s
-        << QStringList();
+        << QStringList{u"Combo1="_s, u"Text1="_s, u"Text2=AB"_s, u"Text3=ab"_s, u"Text4=1.5"_s}
+        << u"Combo1"_s << QStringList();
     // A dead key's accent with its letter arrives composed, not as a key press; pasted text
     // keeps its case.
     QTest::newRow("composed letters upper case in the two codes only, pasted text as it is")
         << none
-        << QStringList{u"Text1 compose:á"_s, u"Text2 compose:ñ"_s, u"Text2 paste:b"_s, u"Text3 compose:é"_s}
-        << QStringList() << QStringList{u"Combo1="_s, u"Text1=Á"_s, u"Text2=Ñb"_s, u"Text3=é"_s, u"Text4="_s}
+        << QStringList{u"Text1 compose:á"_s, u"Text2 compose:ñ"_s, u"Text2 paste:b"_s,
+                       u"Text3 compose:é"_s}
+        << QStringList()
+        << QStringList{u"Combo1="_s, u"Text1=Á"_s, u"Text2=Ñb"_s, u"Text3=é"_s, u"Text4="_s}
         << u"Combo1"_s << QStringList();
     QTest::newRow("Enter does not move between fields")
         << none << QStringList{u"Text3:x"_s, u"Text3 Enter"_s} << QStringList()
-        << QStringList{u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3=x"_s, u"Text4="_s} << u"Combo1"_s
-        << QStringList();
+        << QStringList{u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3=x"_s, u"Text4="_s}
+        << u"Combo1"_s << QStringList();
     QTest::newRow("twice queues two")
-        << none << QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"cmdNuevo"_s, u"Text1:1"_s, u"Text1 Enter"_s, u"cmdNuevo"_s}
+        << none << QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"cmdNuevo"_s,
+                               u"Text1:1"_s, u"Text1 Enter"_s, u"cmdNuevo"_s}
         << QStringList{kAdded, kAdded} << blankFields() << u"cmdNuevo"_s
-        << QStringList{u"1|7790001000013|LECHE ENTERA|12.5"_s, u"1|7790001000013|LECHE ENTERA|12.5"_s};
+        << QStringList{u"1|7790001000013|LECHE ENTERA|12.5"_s,
+                       u"1|7790001000013|LECHE ENTERA|12.5"_s};
     QTest::newRow("empty fields queue an empty label")
-        << none << QStringList{u"cmdNuevo"_s} << QStringList{kAdded} << blankFields() << u"cmdNuevo"_s
-        << QStringList{u"<null>|<null>|<null>|<null>"_s};
-    const QList<QVariantMap> two = {{{u"codigo"_s, 5}, {u"descripcion"_s, u"UNO"_s}}, {{u"descripcion"_s, u"DOS"_s}}};
+        << none << QStringList{u"cmdNuevo"_s} << QStringList{kAdded} << blankFields()
+        << u"cmdNuevo"_s << QStringList{u"<null>|<null>|<null>|<null>"_s};
+    const QList<QVariantMap> two = {{{u"codigo"_s, 5}, {u"descripcion"_s, u"UNO"_s}},
+                                    {{u"descripcion"_s, u"DOS"_s}}};
     QTest::newRow("emptying the queue asks first")
-        << two << QStringList{u"Text1:1"_s, u"yes"_s, u"cmdEliminar"_s} << QStringList{kAskEmpty, kEmptied}
-        << QStringList{u"Combo1="_s, u"Text1=1"_s, u"Text2="_s, u"Text3="_s, u"Text4="_s} << u"cmdEliminar"_s
-        << QStringList();
+        << two << QStringList{u"Text1:1"_s, u"yes"_s, u"cmdEliminar"_s}
+        << QStringList{kAskEmpty, kEmptied}
+        << QStringList{u"Combo1="_s, u"Text1=1"_s, u"Text2="_s, u"Text3="_s, u"Text4="_s}
+        << u"cmdEliminar"_s << QStringList();
     QTest::newRow("No keeps the queue")
         << two << QStringList{u"no"_s, u"cmdEliminar"_s} << QStringList{kAskEmpty} << blankFields()
         << u"cmdEliminar"_s << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s};
     // Code, Enter, price, Tab, Enter queues the label: the Tab from the price never lands on
     // emptying the queue.
     QTest::newRow("Tab from the price goes to Nueva Etiqueta")
-        << two << QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"focus Text4"_s, u"Text4 Tab"_s, u"focused Enter"_s}
+        << two
+        << QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"focus Text4"_s, u"Text4 Tab"_s,
+                       u"focused Enter"_s}
         << QStringList{kAdded} << blankFields() << u"cmdNuevo"_s
-        << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s, u"1|7790001000013|LECHE ENTERA|12.5"_s};
+        << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s,
+                       u"1|7790001000013|LECHE ENTERA|12.5"_s};
     QTest::newRow("empty queue still tells")
         << none << QStringList{u"yes"_s, u"yes"_s, u"cmdEliminar"_s, u"cmdEliminar"_s}
-        << QStringList{kAskEmpty, kEmptied, kAskEmpty, kEmptied} << blankFields() << u"cmdEliminar"_s << QStringList();
+        << QStringList{kAskEmpty, kEmptied, kAskEmpty, kEmptied} << blankFields()
+        << u"cmdEliminar"_s << QStringList();
 }
 
 void TestLabels::scenarios()
@@ -208,16 +231,23 @@ void TestLabels::refusals_data()
 
     const QString code = u"16|ERROR|EL CAMPO CODIGO DEBE SER UN NUMERO (EJEMPLO: 1234)"_s;
     const QString price = u"16|ERROR|EL CAMPO PRECIO DEBE SER UN NUMERO (EJEMPLO: 1234,5)"_s;
-    QTest::newRow("letters in the code") << QStringList{u"Text1:ab"_s, u"cmdNuevo"_s} << code << u"Text1"_s;
-    QTest::newRow("decimal code") << QStringList{u"Text1:1,5"_s, u"cmdNuevo"_s} << code << u"Text1"_s;
-    QTest::newRow("code beyond 32 bits") << QStringList{u"Text1:99999999999"_s, u"cmdNuevo"_s} << code << u"Text1"_s;
+    QTest::newRow("letters in the code")
+        << QStringList{u"Text1:ab"_s, u"cmdNuevo"_s} << code << u"Text1"_s;
+    QTest::newRow("decimal code") << QStringList{u"Text1:1,5"_s, u"cmdNuevo"_s} << code
+                                  << u"Text1"_s;
+    QTest::newRow("code beyond 32 bits")
+        << QStringList{u"Text1:99999999999"_s, u"cmdNuevo"_s} << code << u"Text1"_s;
     QTest::newRow("letters in the price")
-        << QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"Text4 paste:x"_s, u"cmdNuevo"_s} << price << u"Text4"_s;
-    QTest::newRow("full stop in the price") << QStringList{u"Text4:1.5"_s, u"cmdNuevo"_s} << price << u"Text4"_s;
-    QTest::newRow("negative code") << QStringList{u"Text1:-5"_s, u"cmdNuevo"_s}
-                                   << u"16|ERROR|EL CAMPO CODIGO NO PUEDE SER NEGATIVO"_s << u"Text1"_s;
-    QTest::newRow("negative price") << QStringList{u"Text4:-12,5"_s, u"cmdNuevo"_s}
-                                    << u"16|ERROR|EL CAMPO PRECIO NO PUEDE SER NEGATIVO"_s << u"Text4"_s;
+        << QStringList{u"Text1:1"_s, u"Text1 Enter"_s, u"Text4 paste:x"_s, u"cmdNuevo"_s} << price
+        << u"Text4"_s;
+    QTest::newRow("full stop in the price")
+        << QStringList{u"Text4:1.5"_s, u"cmdNuevo"_s} << price << u"Text4"_s;
+    QTest::newRow("negative code")
+        << QStringList{u"Text1:-5"_s, u"cmdNuevo"_s}
+        << u"16|ERROR|EL CAMPO CODIGO NO PUEDE SER NEGATIVO"_s << u"Text1"_s;
+    QTest::newRow("negative price")
+        << QStringList{u"Text4:-12,5"_s, u"cmdNuevo"_s}
+        << u"16|ERROR|EL CAMPO PRECIO NO PUEDE SER NEGATIVO"_s << u"Text4"_s;
 }
 
 void TestLabels::refusals()
@@ -244,11 +274,15 @@ void TestLabels::printOpensTheSizesViewer_data()
     QTest::addColumn<QString>("viewer");
     QTest::addColumn<QStringList>("boxes");
     QTest::newRow("no size chosen") << 0 << QString() << true << QString() << QStringList();
-    QTest::newRow("ETIQUETA CHICA") << 1 << QString() << true << u"ForListaEtiqueta"_s << QStringList();
-    QTest::newRow("ETIQUETA MEDIANA") << 2 << QString() << true << u"ForListaEtiqueta1"_s << QStringList();
-    QTest::newRow("ETIQUETA GRANDE") << 3 << QString() << true << u"ForListaEtiqueta2"_s << QStringList();
-    QTest::newRow("a size that is none") << 0 << u"GIGANTE"_s << true << QString()
-                                         << QStringList{u"48|Informacion|EL TAMAÑO \"GIGANTE\" NO ESTA EN LA LISTA"_s};
+    QTest::newRow("ETIQUETA CHICA")
+        << 1 << QString() << true << u"ForListaEtiqueta"_s << QStringList();
+    QTest::newRow("ETIQUETA MEDIANA")
+        << 2 << QString() << true << u"ForListaEtiqueta1"_s << QStringList();
+    QTest::newRow("ETIQUETA GRANDE")
+        << 3 << QString() << true << u"ForListaEtiqueta2"_s << QStringList();
+    QTest::newRow("a size that is none")
+        << 0 << u"GIGANTE"_s << true << QString()
+        << QStringList{u"48|Informacion|EL TAMAÑO \"GIGANTE\" NO ESTA EN LA LISTA"_s};
     QTest::newRow("empty queue") << 1 << QString() << false << QString()
                                  << QStringList{u"48|Informacion|NO HAY ETIQUETAS PARA IMPRIMIR"_s};
 }
@@ -285,11 +319,14 @@ void TestLabels::printOpensTheSizesViewer()
     QCOMPARE(fixture::shown(scripted), boxes);
     // The form stays as it was.
     QVERIFY(form->isVisible());
-    const QString size = downs ? form->findChild<QComboBox*>(u"Combo1"_s)->itemText(downs - 1) : typed;
+    const QString size =
+        downs ? form->findChild<QComboBox*>(u"Combo1"_s)->itemText(downs - 1) : typed;
     QCOMPARE(fixture::texts(form, kFields),
-             (QStringList{u"Combo1="_s + size, u"Text1=1"_s, u"Text2="_s, u"Text3=Leche"_s, u"Text4="_s}));
+             (QStringList{u"Combo1="_s + size, u"Text1=1"_s, u"Text2="_s, u"Text3=Leche"_s,
+                          u"Text4="_s}));
     for (int i = 0; i < 3; ++i)
-        if (QWidget* w = WindowRegistry::instance().openWindow(Etiquetas::viewerForSize(i))) delete w;
+        if (QWidget* w = WindowRegistry::instance().openWindow(Etiquetas::viewerForSize(i)))
+            delete w;
 }
 
 void TestLabels::searchButtonsOpenTheirLookups()
@@ -323,15 +360,18 @@ void TestLabels::fileRefusals_data()
     QTest::addColumn<QStringList>("fields");  // after
     QTest::addColumn<QStringList>("queue");   // after
 
-    const QString refuseNo = u"BEFORE INSERT ON articulos WHEN NEW.descripcion = 'NO' BEGIN SELECT RAISE(ABORT, 'no'); END"_s;
+    const QString refuseNo =
+        u"BEFORE INSERT ON articulos WHEN NEW.descripcion = 'NO' BEGIN SELECT RAISE(ABORT, 'no'); END"_s;
     QTest::newRow("a refused label stays typed; nothing is left pending")
         << refuseNo << QStringList{u"Text3:NO"_s, u"cmdNuevo"_s}
         << QStringList{u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3=NO"_s, u"Text4="_s}
         << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s};
     QTest::newRow("after a refused label the next one is queued alone")
-        << refuseNo << QStringList{u"Text3:NO"_s, u"cmdNuevo"_s, u"Text3 clear"_s, u"Text3:SI"_s, u"cmdNuevo"_s}
+        << refuseNo
+        << QStringList{u"Text3:NO"_s, u"cmdNuevo"_s, u"Text3 clear"_s, u"Text3:SI"_s, u"cmdNuevo"_s}
         << blankFields()
-        << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s, u"<null>|<null>|SI|<null>"_s};
+        << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s,
+                       u"<null>|<null>|SI|<null>"_s};
     // The second label refuses to go: the first, already gone, comes back.
     QTest::newRow("emptying refused half-way leaves the whole queue")
         << u"BEFORE DELETE ON articulos WHEN OLD.descripcion = 'DOS' BEGIN SELECT RAISE(ABORT, 'no'); END"_s
@@ -366,14 +406,16 @@ void TestLabels::fileRefusals()
     QFETCH(QStringList, queue);
 
     QFile::remove(paths::toNative(paths::inBases(u"Etiquetas.mdb"_s)));
-    folder_->create(u"Etiquetas.mdb"_s, {{{u"codigo"_s, 5}, {u"descripcion"_s, u"UNO"_s}}, {{u"descripcion"_s, u"DOS"_s}}});
+    folder_->create(u"Etiquetas.mdb"_s, {{{u"codigo"_s, 5}, {u"descripcion"_s, u"UNO"_s}},
+                                         {{u"descripcion"_s, u"DOS"_s}}});
     catalogue::open(u"Etiquetas.mdb"_s)->Writer(u"CREATE TRIGGER negarse "_s + trigger)({});
     ScriptedMessageBoxes scripted;
     Etiquetas* form = openForm();
     QVERIFY(form);
     fixture::run(form, scripted, steps);
     const QList<ScriptedMessageBoxes::Shown> boxes = scripted.shown();
-    const auto error = std::find_if(boxes.begin(), boxes.end(), [](const auto& box) { return box.flags == 16; });
+    const auto error =
+        std::find_if(boxes.begin(), boxes.end(), [](const auto& box) { return box.flags == 16; });
     QVERIFY(error != boxes.end());
     QVERIFY2(error->prompt.startsWith(u"Error "_s), qPrintable(error->prompt));
     QCOMPARE(fixture::texts(form, kFields), fields);
@@ -389,12 +431,15 @@ void TestLabels::focusHighlight()
     for (const QString& name : names) {
         form->findChild<QWidget*>(name)->setFocus();
         for (const QString& other : names)
-            QCOMPARE(form->findChild<QWidget*>(other)->palette().color(QPalette::Base), other == name ? cyan : white);
+            QCOMPARE(form->findChild<QWidget*>(other)->palette().color(QPalette::Base),
+                     other == name ? cyan : white);
     }
     // Only the size list writes in blue; the entry boxes write as every box does.
-    QCOMPARE(form->findChild<QWidget*>(u"Combo1"_s)->palette().color(QPalette::Text), QColor(0, 0, 255));
+    QCOMPARE(form->findChild<QWidget*>(u"Combo1"_s)->palette().color(QPalette::Text),
+             QColor(0, 0, 255));
     for (const QString& name : names.mid(1))
-        QCOMPARE(form->findChild<QWidget*>(name)->palette().color(QPalette::Text), QLineEdit().palette().color(QPalette::Text));
+        QCOMPARE(form->findChild<QWidget*>(name)->palette().color(QPalette::Text),
+                 QLineEdit().palette().color(QPalette::Text));
 }
 
 void TestLabels::captionsShowWhole()
@@ -406,7 +451,8 @@ void TestLabels::captionsShowWhole()
     for (QLabel* caption : captions) {
         const QFontMetrics metrics(caption->font());
         const QRect room = caption->contentsRect();
-        QVERIFY2(metrics.horizontalAdvance(caption->text()) <= room.width(), qPrintable(caption->text()));
+        QVERIFY2(metrics.horizontalAdvance(caption->text()) <= room.width(),
+                 qPrintable(caption->text()));
         QVERIFY2(metrics.height() <= room.height(), qPrintable(caption->text()));
     }
     // "Precio $" stays the large bold caption it is.
@@ -421,14 +467,24 @@ void TestLabels::createShelf()
     QFile::remove(paths::toNative(paths::inBases(u"Etiquetas.mdb"_s)));
     // Codes 1 to 4 in this order.
     folder_->create(u"Articulos.mdb"_s,
-                    {{{u"descripcion"_s, u"LECHE ENTERA"_s}, {u"codbarra"_s, u"7790001000013"_s},
-                      {u"codp"_s, u"0003"_s}, {u"codm"_s, u"0002"_s}, {u"codr"_s, u"0001"_s}, {u"lis1"_s, 12.5}},
-                     {{u"descripcion"_s, u"PAN FRANCES"_s}, {u"codp"_s, u"0001"_s}, {u"codm"_s, u"0002"_s},
+                    {{{u"descripcion"_s, u"LECHE ENTERA"_s},
+                      {u"codbarra"_s, u"7790001000013"_s},
+                      {u"codp"_s, u"0003"_s},
+                      {u"codm"_s, u"0002"_s},
+                      {u"codr"_s, u"0001"_s},
+                      {u"lis1"_s, 12.5}},
+                     {{u"descripcion"_s, u"PAN FRANCES"_s},
+                      {u"codp"_s, u"0001"_s},
+                      {u"codm"_s, u"0002"_s},
                       {u"lis1"_s, 100.0}},
-                     {{u"descripcion"_s, u"AZÚCAR REFINADA"_s}, {u"codbarra"_s, u"40123455"_s},
-                      {u"codp"_s, u"0003"_s}, {u"codr"_s, u"0001"_s}, {u"lis1"_s, 950.0}},
+                     {{u"descripcion"_s, u"AZÚCAR REFINADA"_s},
+                      {u"codbarra"_s, u"40123455"_s},
+                      {u"codp"_s, u"0003"_s},
+                      {u"codr"_s, u"0001"_s},
+                      {u"lis1"_s, 950.0}},
                      {{u"descripcion"_s, u"SAL FINA"_s}, {u"codp"_s, u"0001"_s}}});
-    folder_->create(u"Etiquetas.mdb"_s, {{{u"codigo"_s, 9}, {u"descripcion"_s, u"VIEJA"_s}, {u"neto1"_s, 1.0}}});
+    folder_->create(u"Etiquetas.mdb"_s,
+                    {{{u"codigo"_s, 9}, {u"descripcion"_s, u"VIEJA"_s}, {u"neto1"_s, 1.0}}});
 }
 
 QDialog* TestLabels::openAddMany()
@@ -438,13 +494,15 @@ QDialog* TestLabels::openAddMany()
     // An accelerator clicks its button a moment after the key.
     QTest::keyClick(form, Qt::Key_V, Qt::AltModifier);
     QDialog* dialog = nullptr;
-    if (!QTest::qWaitFor([&] { return (dialog = form->findChild<QDialog*>(u"AgregarVarias"_s)); }) ||
+    if (!QTest::qWaitFor(
+            [&] { return (dialog = form->findChild<QDialog*>(u"AgregarVarias"_s)); }) ||
         !fixture::activate(dialog))
         return nullptr;
     // A dialog counts as active while its parent is (QWindow::isActive): the offscreen platform
     // leaves the focus in the form unless told.
     QApplication::setActiveWindow(dialog);
-    if (!QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; })) return nullptr;
+    if (!QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; }))
+        return nullptr;
     return dialog;
 }
 
@@ -455,11 +513,13 @@ void TestLabels::addMany_data()
     QTest::addColumn<QString>("focus");
     QTest::addColumn<QStringList>("added");  // after the label queued before
 
-    const QString leche = u"1|7790001000013|LECHE ENTERA|12.5"_s, pan = u"2|<null>|PAN FRANCES|100"_s,
-                  azucar = u"3|40123455|AZÚCAR REFINADA|950"_s, sal = u"4|<null>|SAL FINA|<null>"_s;
+    const QString leche = u"1|7790001000013|LECHE ENTERA|12.5"_s,
+                  pan = u"2|<null>|PAN FRANCES|100"_s, azucar = u"3|40123455|AZÚCAR REFINADA|950"_s,
+                  sal = u"4|<null>|SAL FINA|<null>"_s;
     const QString quantity = manyBox(48, u"La cantidad por artículo es un número de 1 a 999."_s);
     QTest::newRow("supplier as typed, 3 each, in code order")
-        << QStringList{u"txtProveedor:3"_s, u"txtCantidad clear"_s, u"txtCantidad:3"_s, u"yes"_s, u"cmdAceptar"_s}
+        << QStringList{u"txtProveedor:3"_s, u"txtCantidad clear"_s, u"txtCantidad:3"_s, u"yes"_s,
+                       u"cmdAceptar"_s}
         << QStringList{manyBox(36, u"¿Agrega 6 etiquetas de 2 artículos a la cola?"_s),
                        manyBox(64, u"Se agregaron 6 etiquetas a la cola."_s)}
         << QString() << QStringList{leche, leche, leche, azucar, azucar, azucar};
@@ -469,7 +529,8 @@ void TestLabels::addMany_data()
                        manyBox(64, u"Se agregó 1 etiqueta a la cola."_s)}
         << QString() << QStringList{azucar};
     QTest::newRow("brand and code range together; an empty price stays empty")
-        << QStringList{u"txtMarca:0002"_s, u"txtDesde:2"_s, u"txtHasta:4"_s, u"yes"_s, u"cmdAceptar"_s}
+        << QStringList{u"txtMarca:0002"_s, u"txtDesde:2"_s, u"txtHasta:4"_s, u"yes"_s,
+                       u"cmdAceptar"_s}
         << QStringList{manyBox(36, u"¿Agrega 1 etiqueta de 1 artículo a la cola?"_s),
                        manyBox(64, u"Se agregó 1 etiqueta a la cola."_s)}
         << QString() << QStringList{pan};
@@ -479,35 +540,41 @@ void TestLabels::addMany_data()
                        manyBox(64, u"Se agregó 1 etiqueta a la cola."_s)}
         << QString() << QStringList{azucar};
     QTest::newRow("codes up to, 2 each")
-        << QStringList{u"txtHasta:2"_s, u"txtCantidad clear"_s, u"txtCantidad:2"_s, u"yes"_s, u"cmdAceptar"_s}
+        << QStringList{u"txtHasta:2"_s, u"txtCantidad clear"_s, u"txtCantidad:2"_s, u"yes"_s,
+                       u"cmdAceptar"_s}
         << QStringList{manyBox(36, u"¿Agrega 4 etiquetas de 2 artículos a la cola?"_s),
                        manyBox(64, u"Se agregaron 4 etiquetas a la cola."_s)}
         << QString() << QStringList{leche, leche, pan, pan};
     QTest::newRow("No queues nothing")
         << QStringList{u"txtProveedor:1"_s, u"no"_s, u"cmdAceptar"_s}
-        << QStringList{manyBox(36, u"¿Agrega 2 etiquetas de 2 artículos a la cola?"_s)} << u"cmdAceptar"_s
-        << QStringList();
+        << QStringList{manyBox(36, u"¿Agrega 2 etiquetas de 2 artículos a la cola?"_s)}
+        << u"cmdAceptar"_s << QStringList();
     QTest::newRow("no article matches")
         << QStringList{u"txtDescripcion:fideos"_s, u"cmdAceptar"_s}
-        << QStringList{manyBox(48, u"Ningún artículo cumple las condiciones: no se agregó ninguna etiqueta."_s)}
+        << QStringList{manyBox(
+               48, u"Ningún artículo cumple las condiciones: no se agregó ninguna etiqueta."_s)}
         << u"cmdAceptar"_s << QStringList();
     QTest::newRow("nothing chosen")
         << QStringList{u"cmdAceptar"_s}
-        << QStringList{manyBox(48, u"Elija qué artículos: proveedor, marca, rubro, descripción o códigos."_s)}
+        << QStringList{manyBox(
+               48, u"Elija qué artículos: proveedor, marca, rubro, descripción o códigos."_s)}
         << u"txtProveedor"_s << QStringList();
-    QTest::newRow("quantity 0") << QStringList{u"txtProveedor:3"_s, u"txtCantidad clear"_s, u"txtCantidad:0"_s,
-                                               u"cmdAceptar"_s}
+    QTest::newRow("quantity 0") << QStringList{u"txtProveedor:3"_s, u"txtCantidad clear"_s,
+                                               u"txtCantidad:0"_s, u"cmdAceptar"_s}
                                 << QStringList{quantity} << u"txtCantidad"_s << QStringList();
     QTest::newRow("quantity abc") << QStringList{u"txtProveedor:3"_s, u"txtCantidad clear"_s,
                                                  u"txtCantidad:abc"_s, u"cmdAceptar"_s}
                                   << QStringList{quantity} << u"txtCantidad"_s << QStringList();
-    QTest::newRow("quantity 1000") << QStringList{u"txtProveedor:3"_s, u"txtCantidad:000"_s, u"cmdAceptar"_s}
-                                   << QStringList{quantity} << u"txtCantidad"_s << QStringList();
-    QTest::newRow("quantity empty") << QStringList{u"txtProveedor:3"_s, u"txtCantidad clear"_s, u"cmdAceptar"_s}
-                                    << QStringList{quantity} << u"txtCantidad"_s << QStringList();
+    QTest::newRow("quantity 1000")
+        << QStringList{u"txtProveedor:3"_s, u"txtCantidad:000"_s, u"cmdAceptar"_s}
+        << QStringList{quantity} << u"txtCantidad"_s << QStringList();
+    QTest::newRow("quantity empty")
+        << QStringList{u"txtProveedor:3"_s, u"txtCantidad clear"_s, u"cmdAceptar"_s}
+        << QStringList{quantity} << u"txtCantidad"_s << QStringList();
     QTest::newRow("a code that is none")
         << QStringList{u"txtDesde:1,5"_s, u"cmdAceptar"_s}
-        << QStringList{manyBox(48, u"\"1,5\" no es un código de artículo."_s)} << u"txtDesde"_s << QStringList();
+        << QStringList{manyBox(48, u"\"1,5\" no es un código de artículo."_s)} << u"txtDesde"_s
+        << QStringList();
 }
 
 void TestLabels::addMany()
@@ -570,8 +637,11 @@ void TestLabels::addManyThroughTheKeyboardOnly()
     pdftotext.start(u"pdftotext"_s, {pdf, u"-"_s});
     QVERIFY(pdftotext.waitForFinished(60000) && pdftotext.exitCode() == 0);
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
-    for (const auto& [word, count] : {std::pair{u"VIEJA"_s, 1}, {u"LECHE"_s, 3}, {u"12,50"_s, 3},
-                                      {u"AZÚCAR"_s, 3}, {u"950,00"_s, 3}})
+    for (const auto& [word, count] : {std::pair{u"VIEJA"_s, 1},
+                                      {u"LECHE"_s, 3},
+                                      {u"12,50"_s, 3},
+                                      {u"AZÚCAR"_s, 3},
+                                      {u"950,00"_s, 3}})
         QVERIFY2(text.count(word) == count, qPrintable(word + u" in "_s + text));
 }
 
@@ -579,15 +649,16 @@ void TestLabels::addManyCodeBoxesOpenTheirLookups()
 {
     createShelf();
     QStringList opened;
-    fixture::LookupOpenerGuard guard([&opened](const QString& name, QLineEdit* target, QWidget* caller,
-                                               forms::LookupTrigger how) {
+    fixture::LookupOpenerGuard guard([&opened](const QString& name, QLineEdit* target,
+                                               QWidget* caller, forms::LookupTrigger how) {
         opened << u"%1 %2 %3 %4"_s.arg(name, target->objectName(), caller->objectName())
                       .arg(how == forms::LookupTrigger::EscapeKey ? u"Esc"_s : u"button"_s);
     });
     ScriptedMessageBoxes scripted;
     QPointer<QDialog> dialog = openAddMany();
     QVERIFY(dialog);
-    fixture::run(dialog, scripted, {u"txtProveedor Escape"_s, u"txtMarca Escape"_s, u"txtRubro Escape"_s});
+    fixture::run(dialog, scripted,
+                 {u"txtProveedor Escape"_s, u"txtMarca Escape"_s, u"txtRubro Escape"_s});
     QCOMPARE(opened, (QStringList{u"ConsuProveedor1 txtProveedor AgregarVarias Esc"_s,
                                   u"ConsuMarcas1 txtMarca AgregarVarias Esc"_s,
                                   u"ConsuRubros1 txtRubro AgregarVarias Esc"_s}));
@@ -603,17 +674,21 @@ void TestLabels::addManyFailureQueuesNothing()
     createShelf();
     // The file refuses the second new label: the first must not stay.
     catalogue::open(u"Etiquetas.mdb"_s)
-        ->Writer(u"CREATE TRIGGER lleno BEFORE INSERT ON articulos WHEN (SELECT count(*) FROM articulos) >= 2 "
-                 u"BEGIN SELECT RAISE(ABORT, 'cola llena'); END"_s)({});
+        ->Writer(
+            u"CREATE TRIGGER lleno BEFORE INSERT ON articulos WHEN (SELECT count(*) FROM "
+            u"articulos) >= 2 "
+            u"BEGIN SELECT RAISE(ABORT, 'cola llena'); END"_s)({});
     ScriptedMessageBoxes scripted;
     QPointer<QDialog> dialog = openAddMany();
     QVERIFY(dialog);
     fixture::run(dialog, scripted, {u"txtProveedor:3"_s, u"yes"_s, u"cmdAceptar"_s});
     QCOMPARE(scripted.shown().size(), 2);
     QCOMPARE(scripted.shown()[1].flags, 16);
-    QVERIFY2(scripted.shown()[1].prompt.startsWith(u"Error "_s), qPrintable(scripted.shown()[1].prompt));
+    QVERIFY2(scripted.shown()[1].prompt.startsWith(u"Error "_s),
+             qPrintable(scripted.shown()[1].prompt));
     QVERIFY(dialog && dialog->isVisible());
-    QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, kQueueFields), QStringList{u"9|<null>|VIEJA|1"_s});
+    QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, kQueueFields),
+             QStringList{u"9|<null>|VIEJA|1"_s});
 }
 
 void TestLabels::addManyCaptionsAndNames()
@@ -630,7 +705,8 @@ void TestLabels::addManyCaptionsAndNames()
         QVERIFY(caption->buddy());
         QCOMPARE(caption->buddy()->accessibleName(), caption->text().remove(u'&').remove(u':'));
     }
-    for (auto* b : dialog->findChildren<QPushButton*>()) QCOMPARE(b->accessibleName(), b->text().remove(u'&'));
+    for (auto* b : dialog->findChildren<QPushButton*>())
+        QCOMPARE(b->accessibleName(), b->text().remove(u'&'));
     QCOMPARE(dialog->findChild<QLineEdit*>(u"txtCantidad"_s)->text(), u"1"_s);
 }
 

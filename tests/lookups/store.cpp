@@ -40,16 +40,13 @@ void fillParties(Database& db, const QString& table, const QString& codeField)
         const char16_t* cuit;
     };
     const Party parties[] = {
-        {u"15", u"JUAN PEREZ", u"remito"},
-        {u"16", u"ANA GOMEZ", u"20-1 remito 3"},
-        {u"17", u"LUIS DIAZ", u"REMITO"},
-        {u"18", u"CARLOS RUIZ", nullptr},
-        {u"0019", u"Beatriz Sosa", u"27-333"},
-        {u"7", u"DISTRIBUIDORA NORTE", u"30-555"},
+        {u"15", u"JUAN PEREZ", u"remito"},     {u"16", u"ANA GOMEZ", u"20-1 remito 3"},
+        {u"17", u"LUIS DIAZ", u"REMITO"},      {u"18", u"CARLOS RUIZ", nullptr},
+        {u"0019", u"Beatriz Sosa", u"27-333"}, {u"7", u"DISTRIBUIDORA NORTE", u"30-555"},
     };
     for (const Party& p : parties) {
         std::vector<FieldValue> values{{codeField, QString::fromUtf16(p.code)},
-                                                   {u"RAZON_SOC"_s, QString::fromUtf16(p.name)}};
+                                       {u"RAZON_SOC"_s, QString::fromUtf16(p.name)}};
         if (p.cuit) values.push_back({u"CUIT"_s, QString::fromUtf16(p.cuit)});
         add(*rs, values);
     }
@@ -58,16 +55,23 @@ void fillParties(Database& db, const QString& table, const QString& codeField)
 void fillArticles(Database& db)
 {
     auto rs = db.OpenRecordset(u"articulos"_s);
-    add(*rs, {{u"descripcion"_s, u"LECHE ENTERA 1L"_s}, {u"codbarra"_s, u"7790001"_s},
-              {u"lis1"_s, 12.5}, {u"lis2"_s, 100.0}, {u"lis3"_s, 0.1 + 0.2}});
-    add(*rs, {{u"descripcion"_s, u"Leche descremada"_s}, {u"codbarra"_s, u"7790002"_s},
+    add(*rs, {{u"descripcion"_s, u"LECHE ENTERA 1L"_s},
+              {u"codbarra"_s, u"7790001"_s},
+              {u"lis1"_s, 12.5},
+              {u"lis2"_s, 100.0},
+              {u"lis3"_s, 0.1 + 0.2}});
+    add(*rs, {{u"descripcion"_s, u"Leche descremada"_s},
+              {u"codbarra"_s, u"7790002"_s},
               {u"lis1"_s, 1.0}});
     add(*rs, {{u"codbarra"_s, u"7790003"_s}});  // no description
-    add(*rs, {{u"descripcion"_s, u"DULCE DE LECHE"_s}, {u"lis1"_s, 1234.75}, {u"lis2"_s, 0.0},
+    add(*rs, {{u"descripcion"_s, u"DULCE DE LECHE"_s},
+              {u"lis1"_s, 1234.75},
+              {u"lis2"_s, 0.0},
               {u"lis3"_s, 99.9}});
     for (int i = 0; i < LookupStore::kManyArticles; ++i)
         add(*rs, {{u"descripcion"_s, u"ARTICULO %1"_s.arg(i, 4, 10, QChar(u'0'))},
-                  {u"codbarra"_s, QString::number(7800000 + i)}, {u"lis1"_s, 2.0 + i}});
+                  {u"codbarra"_s, QString::number(7800000 + i)},
+                  {u"lis1"_s, 2.0 + i}});
 }
 
 }  // namespace

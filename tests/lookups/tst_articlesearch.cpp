@@ -33,8 +33,9 @@ const QString kArticles = u"Articulos.mdb"_s;
 // Compares as the store's collation does for the unaccented texts these tests write.
 int compareWithoutCase(void*, int leftSize, const void* left, int rightSize, const void* right)
 {
-    const int compared = sqlite3_strnicmp(static_cast<const char*>(left), static_cast<const char*>(right),
-                                          std::min(leftSize, rightSize));
+    const int compared =
+        sqlite3_strnicmp(static_cast<const char*>(left), static_cast<const char*>(right),
+                         std::min(leftSize, rightSize));
     return compared != 0 ? compared : leftSize - rightSize;
 }
 
@@ -43,7 +44,8 @@ int compareWithoutCase(void*, int leftSize, const void* left, int rightSize, con
 void writeBehind(const QString& sql)
 {
     sqlite3* db = nullptr;
-    QCOMPARE(sqlite3_open(fixture::DataFolder::nativePath(kArticles).toUtf8().constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_open(fixture::DataFolder::nativePath(kArticles).toUtf8().constData(), &db),
+             SQLITE_OK);
     sqlite3_create_collation(db, "ES_NOCASE", SQLITE_UTF8, nullptr, compareWithoutCase);
     char* error = nullptr;
     const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
@@ -79,11 +81,12 @@ QList<qint64> searchByReading(Database& db, const QString& text, int limit = 999
 {
     const QString wanted = articlesearch::fold(text);
     QList<qint64> found;
-    db.ForEach(u"SELECT codigo, descripcion FROM articulos WHERE descripcion <> '' ORDER BY codigo"_s, {},
-               [&](const Database::RowView& row) {
-                   if (found.size() < limit && articlesearch::fold(row.text(1)).contains(wanted))
-                       found << row.whole(0);
-               });
+    db.ForEach(
+        u"SELECT codigo, descripcion FROM articulos WHERE descripcion <> '' ORDER BY codigo"_s, {},
+        [&](const Database::RowView& row) {
+            if (found.size() < limit && articlesearch::fold(row.text(1)).contains(wanted))
+                found << row.whole(0);
+        });
     return found;
 }
 
@@ -150,7 +153,8 @@ void TestArticleSearch::findsRegardlessOfAccentsAndCase_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QList<qint64>>("found");
-    // 1 AZÚCAR LEDESMA, 2 azucar blanca, 3 CAÑA DE AZÚCAR, 4 CANASTA, 5 AÑO NUEVO, 6 ANO, 7 "", 8 Null
+    // 1 AZÚCAR LEDESMA, 2 azucar blanca, 3 CAÑA DE AZÚCAR, 4 CANASTA, 5 AÑO NUEVO, 6 ANO, 7 "", 8
+    // Null
     QTest::newRow("lower, no accent") << u"azucar"_s << QList<qint64>{1, 2, 3};
     QTest::newRow("upper, no accent") << u"AZUCAR"_s << QList<qint64>{1, 2, 3};
     QTest::newRow("accent") << u"Azúcar"_s << QList<qint64>{1, 2, 3};
@@ -191,8 +195,8 @@ void TestArticleSearch::indexGivesWhatReadingGives()
     // Enough articles that a search reads the first ones and takes the rest from the index, with
     // codes that do not start at 1 and gaps where articles were deleted.
     auto db = catalogue::open(kArticles);
-    const QStringList words{u"AZÚCAR"_s, u"ARROZ"_s, u"AÑO"_s, u"ANO"_s, u"PINGÜINO"_s, u"té"_s,
-                            u"CAFÉ"_s, u"yerba"_s, u"LECHE"_s, u"ZQXW"_s};
+    const QStringList words{u"AZÚCAR"_s, u"ARROZ"_s, u"AÑO"_s,   u"ANO"_s,   u"PINGÜINO"_s,
+                            u"té"_s,     u"CAFÉ"_s,  u"yerba"_s, u"LECHE"_s, u"ZQXW"_s};
     std::mt19937 random(23);
     {
         Transaction filling(*db);
@@ -208,8 +212,8 @@ void TestArticleSearch::indexGivesWhatReadingGives()
     }
     db->Execute(u"DELETE FROM articulos WHERE codigo % 13 = 0"_s);
     QVERIFY(!articlesearch::prepare(*db));
-    for (const QString& text : {u"zqxw"_s, u"AZUCAR"_s, u"año"_s, u"ANO "_s, u"pinguino cafe"_s, u"TE Y"_s,
-                                u"ARTICULO 11"_s, u"ARTICULO 5"_s, u"NADA"_s, u"ÑO"_s})
+    for (const QString& text : {u"zqxw"_s, u"AZUCAR"_s, u"año"_s, u"ANO "_s, u"pinguino cafe"_s,
+                                u"TE Y"_s, u"ARTICULO 11"_s, u"ARTICULO 5"_s, u"NADA"_s, u"ÑO"_s})
         for (int limit : {999, 20})
             QCOMPARE(search(*db, text, limit), searchByReading(*db, text, limit));
 }
@@ -255,13 +259,15 @@ void TestArticleSearch::changeBehindTheIndexRebuildsIt_data()
     QTest::addColumn<bool>("rebuilt");
     QTest::addColumn<QList<qint64>>("azucar");
     // Articles 1 AZÚCAR and 2 ARROZ, indexed; then the file changes while the program is closed.
-    QTest::newRow("description written by another program") << u"describe"_s << true << QList<qint64>{2};
+    QTest::newRow("description written by another program")
+        << u"describe"_s << true << QList<qint64>{2};
     QTest::newRow("article added by another program") << u"add"_s << true << (QList<qint64>{1, 3});
     QTest::newRow("article deleted by another program") << u"delete"_s << true << QList<qint64>{};
     QTest::newRow("older file restored") << u"restore"_s << true << (QList<qint64>{1});
     QTest::newRow("index file missing") << u"missing"_s << true << (QList<qint64>{1, 4});
     QTest::newRow("index file damaged") << u"damaged"_s << true << (QList<qint64>{1, 4});
-    QTest::newRow("prices changed by another program") << u"prices"_s << false << (QList<qint64>{1, 4});
+    QTest::newRow("prices changed by another program")
+        << u"prices"_s << false << (QList<qint64>{1, 4});
 }
 
 void TestArticleSearch::changeBehindTheIndexRebuildsIt()
@@ -281,11 +287,15 @@ void TestArticleSearch::changeBehindTheIndexRebuildsIt()
         addArticle(*db, u"azucar negra"_s);
         QVERIFY(articlesearch::prepare(*db));
     }
-    if (change == u"describe") writeBehind(u"UPDATE articulos SET descripcion = 'AZUCAR' WHERE codigo = 2; "
-                                           u"UPDATE articulos SET descripcion = 'SAL' WHERE codigo IN (1, 4)"_s);
-    if (change == u"add") writeBehind(u"INSERT INTO articulos (codigo, descripcion) VALUES (5, 'PAPEL'); "
-                                      u"UPDATE articulos SET descripcion = 'AZÚCAR' WHERE codigo = 3; "
-                                      u"DELETE FROM articulos WHERE codigo = 4"_s);
+    if (change == u"describe")
+        writeBehind(
+            u"UPDATE articulos SET descripcion = 'AZUCAR' WHERE codigo = 2; "
+            u"UPDATE articulos SET descripcion = 'SAL' WHERE codigo IN (1, 4)"_s);
+    if (change == u"add")
+        writeBehind(
+            u"INSERT INTO articulos (codigo, descripcion) VALUES (5, 'PAPEL'); "
+            u"UPDATE articulos SET descripcion = 'AZÚCAR' WHERE codigo = 3; "
+            u"DELETE FROM articulos WHERE codigo = 4"_s);
     if (change == u"delete") writeBehind(u"DELETE FROM articulos WHERE codigo IN (1, 4)"_s);
     if (change == u"restore") {
         // Put in place as a restore does: another file under the same name.
@@ -349,10 +359,12 @@ void TestArticleSearch::indexStaysOutOfBackupsAndTerminals()
     QCOMPARE(QFileInfo(fixture::DataFolder::nativePath(kArticles)).absolutePath(), bases);
     QTemporaryDir backups;
     const QDate day(2026, 3, 2);
-    QCOMPARE(backupcopy::Realizar(bases, backups.path(), day, true, QString(), {}), backupcopy::Outcome::Done);
+    QCOMPARE(backupcopy::Realizar(bases, backups.path(), day, true, QString(), {}),
+             backupcopy::Outcome::Done);
     const QDir copy(backups.path() + u'/' + backupcopy::nombreFechado(day));
     QVERIFY(copy.exists(kArticles));
-    QCOMPARE(copy.entryList(QDir::Files | QDir::Hidden).filter(u"busqueda"_s, Qt::CaseInsensitive), QStringList());
+    QCOMPARE(copy.entryList(QDir::Files | QDir::Hidden).filter(u"busqueda"_s, Qt::CaseInsensitive),
+             QStringList());
     // The terminals receive store files only, by name.
     for (const terminals::FileRow& row : terminals::files()) QVERIFY(catalogue::find(row.target));
 }

@@ -82,7 +82,10 @@ private slots:
 private:
     // A dialog shown for the caller's box, as the caller's code would open it without blocking.
     LookupDialog* show(const QString& member);
-    QTableView* grid(LookupDialog* dialog) { return dialog->findChild<QTableView*>(u"MSFlexGrid1"_s); }
+    QTableView* grid(LookupDialog* dialog)
+    {
+        return dialog->findChild<QTableView*>(u"MSFlexGrid1"_s);
+    }
     QLineEdit* text1(LookupDialog* dialog) { return dialog->findChild<QLineEdit*>(u"Text1"_s); }
     QString cell(LookupDialog* dialog, int row, int column)
     {
@@ -99,7 +102,8 @@ private:
     {
         auto* model = grid(dialog)->model();
         int rows = 0;
-        while (rows < model->rowCount() && !rowCells(dialog, rows).join(QString()).isEmpty()) ++rows;
+        while (rows < model->rowCount() && !rowCells(dialog, rows).join(QString()).isEmpty())
+            ++rows;
         return rows;
     }
     void searchFor(LookupDialog* dialog, const QString& typed)
@@ -108,7 +112,10 @@ private:
         QTest::keyClicks(text1(dialog), typed);
         QTest::keyClick(text1(dialog), Qt::Key_Return);
     }
-    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    static void flushDeletes()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
     LookupStore store_;
     std::unique_ptr<QWidget> caller_;
@@ -149,31 +156,43 @@ void TestLookups::members_data()
     QTest::addColumn<bool>("modalFromButton");
     QTest::addColumn<bool>("modalFromEscape");
 
-    const QStringList catalogue{QString(), u" CODIGO"_s + spaces(16), u" DESRIPCION"_s + spaces(103),
-                                QString(), QString(), QString()};
-    const QStringList party{QString(), u" CODIGO"_s + spaces(16), u" DESRIPCION"_s + spaces(77),
-                            u" DNI"_s + spaces(20), QString(), QString()};
-    const QStringList article{QString(), u" CODIGO"_s + spaces(13), u" DESRIPCION"_s + spaces(90),
-                              u"LISTA 1"_s, u"LISTA 2"_s, u"LISTA 3"_s, QString(), QString()};
+    const QStringList catalogue{
+        QString(), u" CODIGO"_s + spaces(16), u" DESRIPCION"_s + spaces(103), QString(), QString(),
+        QString()};
+    const QStringList party{QString(),
+                            u" CODIGO"_s + spaces(16),
+                            u" DESRIPCION"_s + spaces(77),
+                            u" DNI"_s + spaces(20),
+                            QString(),
+                            QString()};
+    const QStringList article{QString(),
+                              u" CODIGO"_s + spaces(13),
+                              u" DESRIPCION"_s + spaces(90),
+                              u"LISTA 1"_s,
+                              u"LISTA 2"_s,
+                              u"LISTA 3"_s,
+                              QString(),
+                              QString()};
     const QString marca = u"Buscar Marca"_s, rubro = u"Buscar Rubro"_s, art = u"Buscar Articulo"_s;
     QTest::newRow("ConsuMarcas") << u"ConsuMarcas"_s << marca << 499 << catalogue << true << true;
     QTest::newRow("ConsuMarcas1") << u"ConsuMarcas1"_s << marca << 499 << catalogue << true << true;
     QTest::newRow("ConsuRubros") << u"ConsuRubros"_s << rubro << 499 << catalogue << true << true;
     QTest::newRow("ConsuRubros1") << u"ConsuRubros1"_s << rubro << 499 << catalogue << true << true;
-    QTest::newRow("ConsuDepartamentos") << u"ConsuDepartamentos"_s << u"Buscar Departamento"_s << 499
-                                        << catalogue << true << true;
-    QTest::newRow("ConsuProveedor") << u"ConsuProveedor"_s << u"Buscar Proveedor"_s << 499 << party
-                                    << true << true;
-    QTest::newRow("ConsuProveedor1") << u"ConsuProveedor1"_s << u"Buscar Proveedor"_s << 499 << party
-                                     << true << true;
-    QTest::newRow("ConsuCliente") << u"ConsuCliente"_s << u"Buscar Cliente"_s << 499 << party << true
-                                  << true;
+    QTest::newRow("ConsuDepartamentos")
+        << u"ConsuDepartamentos"_s << u"Buscar Departamento"_s << 499 << catalogue << true << true;
+    QTest::newRow("ConsuProveedor")
+        << u"ConsuProveedor"_s << u"Buscar Proveedor"_s << 499 << party << true << true;
+    QTest::newRow("ConsuProveedor1")
+        << u"ConsuProveedor1"_s << u"Buscar Proveedor"_s << 499 << party << true << true;
+    QTest::newRow("ConsuCliente") << u"ConsuCliente"_s << u"Buscar Cliente"_s << 499 << party
+                                  << true << true;
     QTest::newRow("ConsArticulo") << u"ConsArticulo"_s << art << 999 << article << false << false;
-    QTest::newRow("ConsArticuloPro") << u"ConsArticuloPro"_s << art << 999 << article << true << false;
-    QTest::newRow("ConsArticuloEtiqueta") << u"ConsArticuloEtiqueta"_s << art << 999 << article
-                                          << false << false;
-    QTest::newRow("ConsArticuloEtiquetaDB") << u"ConsArticuloEtiquetaDB"_s << art << 999 << article
-                                            << false << false;
+    QTest::newRow("ConsArticuloPro")
+        << u"ConsArticuloPro"_s << art << 999 << article << true << false;
+    QTest::newRow("ConsArticuloEtiqueta")
+        << u"ConsArticuloEtiqueta"_s << art << 999 << article << false << false;
+    QTest::newRow("ConsArticuloEtiquetaDB")
+        << u"ConsArticuloEtiquetaDB"_s << art << 999 << article << false << false;
 }
 
 void TestLookups::members()
@@ -240,73 +259,64 @@ void TestLookups::search_data()
     for (const QString& m : kCatalogueMembers) {
         const QByteArray tag = m.toUtf8();
         // Empty text: every non-empty description in table order, up to the grid's 499 rows.
-        QTest::newRow(tag + " empty") << m << QString() << 499 << cells({u"0007"_s, u"LECHE ENTERA"_s})
-                                      << cells({u"1495"_s, u"MARCA 495"_s}) << false;
+        QTest::newRow(tag + " empty")
+            << m << QString() << 499 << cells({u"0007"_s, u"LECHE ENTERA"_s})
+            << cells({u"1495"_s, u"MARCA 495"_s}) << false;
         // Typed lower case becomes LECHE, which does not find "Leche"; a code that is not a
         // number shows as stored.
-        QTest::newRow(tag + " leche") << m << u"leche"_s << 2 << cells({u"0007"_s, u"LECHE ENTERA"_s})
-                                      << cells({u"A1"_s, u"DULCE DE LECHE"_s}) << true;
+        QTest::newRow(tag + " leche")
+            << m << u"leche"_s << 2 << cells({u"0007"_s, u"LECHE ENTERA"_s})
+            << cells({u"A1"_s, u"DULCE DE LECHE"_s}) << true;
         QTest::newRow(tag + " no match") << m << u"zzz"_s << 0 << none << none << true;
-        QTest::newRow(tag + " more than rows") << m << u"MARCA"_s << 499
-                                               << cells({u"1000"_s, u"MARCA 000"_s})
-                                               << cells({u"1498"_s, u"MARCA 498"_s}) << false;
+        QTest::newRow(tag + " more than rows")
+            << m << u"MARCA"_s << 499 << cells({u"1000"_s, u"MARCA 000"_s})
+            << cells({u"1498"_s, u"MARCA 498"_s}) << false;
     }
-    QTest::newRow("ConsuProveedor formatted") << u"ConsuProveedor"_s << u"distri"_s << 1
-                                              << cells({u"0007"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s})
-                                              << cells({u"0007"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s})
-                                              << true;
-    QTest::newRow("ConsuProveedor1 raw") << u"ConsuProveedor1"_s << u"distri"_s << 1
-                                         << cells({u"7"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s})
-                                         << cells({u"7"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s})
-                                         << true;
-    QTest::newRow("ConsuProveedor empty") << u"ConsuProveedor"_s << QString() << 6
-                                          << cells({u"0015"_s, u"JUAN PEREZ"_s, u"remito"_s})
-                                          << cells({u"0007"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s})
-                                          << true;
-    QTest::newRow("ConsuProveedor case counts") << u"ConsuProveedor"_s << u"BEATRIZ"_s << 0 << none
-                                                << none << true;
-    QTest::newRow("ConsuCliente as stored") << u"ConsuCliente"_s << u"a"_s << 5
-                                            << cells({u"15"_s, u"JUAN PEREZ"_s, u"remito"_s})
-                                            << cells({u"7"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s})
-                                            << true;
-    QTest::newRow("ConsuCliente null cuit") << u"ConsuCliente"_s << u"carlos"_s << 1
-                                            << cells({u"18"_s, u"CARLOS RUIZ"_s})
-                                            << cells({u"18"_s, u"CARLOS RUIZ"_s}) << true;
-    QTest::newRow("ConsArticulo empty") << u"ConsArticulo"_s << QString() << 999
-                                        << QStringList{u"00000001"_s, u"LECHE ENTERA 1L"_s, u"12,5"_s,
-                                                       u"100"_s, u"0,3"_s}
-                                        << cells({u"00001000"_s, u"ARTICULO 0995"_s, u"997"_s})
-                                        << false;
-    QTest::newRow("ConsArticulo leche") << u"ConsArticulo"_s << u"leche"_s << 3
-                                        << QStringList{u"00000001"_s, u"LECHE ENTERA 1L"_s, u"12,5"_s,
-                                                       u"100"_s, u"0,3"_s}
-                                        << QStringList{u"00000004"_s, u"DULCE DE LECHE"_s,
-                                                       u"1234,75"_s, u"0"_s, u"99,9"_s}
-                                        << true;
-    QTest::newRow("ConsArticuloPro leche") << u"ConsArticuloPro"_s << u"leche"_s << 3
-                                           << QStringList{u"7790001"_s, u"LECHE ENTERA 1L"_s,
-                                                          u"12,5"_s, u"100"_s, u"0,3"_s}
-                                           << QStringList{QString(), u"DULCE DE LECHE"_s,
-                                                          u"1234,75"_s, u"0"_s, u"99,9"_s}
-                                           << true;
-    QTest::newRow("ConsArticuloEtiqueta leche") << u"ConsArticuloEtiqueta"_s << u"leche"_s << 3
-                                                << cells({u"00000001"_s, u"LECHE ENTERA 1L"_s,
-                                                          u"12,5"_s, u"100"_s})
-                                                << cells({u"00000004"_s, u"DULCE DE LECHE"_s,
-                                                          u"1234,75"_s, u"0"_s})
-                                                << true;
-    QTest::newRow("ConsArticuloEtiquetaDB leche") << u"ConsArticuloEtiquetaDB"_s << u"leche"_s << 3
-                                                  << cells({u"7790001"_s, u"LECHE ENTERA 1L"_s,
-                                                            u"12,5"_s, u"100"_s})
-                                                  << cells({QString(), u"DULCE DE LECHE"_s,
-                                                            u"1234,75"_s, u"0"_s})
-                                                  << true;
+    QTest::newRow("ConsuProveedor formatted")
+        << u"ConsuProveedor"_s << u"distri"_s << 1
+        << cells({u"0007"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s})
+        << cells({u"0007"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s}) << true;
+    QTest::newRow("ConsuProveedor1 raw")
+        << u"ConsuProveedor1"_s << u"distri"_s << 1
+        << cells({u"7"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s})
+        << cells({u"7"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s}) << true;
+    QTest::newRow("ConsuProveedor empty")
+        << u"ConsuProveedor"_s << QString() << 6 << cells({u"0015"_s, u"JUAN PEREZ"_s, u"remito"_s})
+        << cells({u"0007"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s}) << true;
+    QTest::newRow("ConsuProveedor case counts")
+        << u"ConsuProveedor"_s << u"BEATRIZ"_s << 0 << none << none << true;
+    QTest::newRow("ConsuCliente as stored")
+        << u"ConsuCliente"_s << u"a"_s << 5 << cells({u"15"_s, u"JUAN PEREZ"_s, u"remito"_s})
+        << cells({u"7"_s, u"DISTRIBUIDORA NORTE"_s, u"30-555"_s}) << true;
+    QTest::newRow("ConsuCliente null cuit")
+        << u"ConsuCliente"_s << u"carlos"_s << 1 << cells({u"18"_s, u"CARLOS RUIZ"_s})
+        << cells({u"18"_s, u"CARLOS RUIZ"_s}) << true;
+    QTest::newRow("ConsArticulo empty")
+        << u"ConsArticulo"_s << QString() << 999
+        << QStringList{u"00000001"_s, u"LECHE ENTERA 1L"_s, u"12,5"_s, u"100"_s, u"0,3"_s}
+        << cells({u"00001000"_s, u"ARTICULO 0995"_s, u"997"_s}) << false;
+    QTest::newRow("ConsArticulo leche")
+        << u"ConsArticulo"_s << u"leche"_s << 3
+        << QStringList{u"00000001"_s, u"LECHE ENTERA 1L"_s, u"12,5"_s, u"100"_s, u"0,3"_s}
+        << QStringList{u"00000004"_s, u"DULCE DE LECHE"_s, u"1234,75"_s, u"0"_s, u"99,9"_s} << true;
+    QTest::newRow("ConsArticuloPro leche")
+        << u"ConsArticuloPro"_s << u"leche"_s << 3
+        << QStringList{u"7790001"_s, u"LECHE ENTERA 1L"_s, u"12,5"_s, u"100"_s, u"0,3"_s}
+        << QStringList{QString(), u"DULCE DE LECHE"_s, u"1234,75"_s, u"0"_s, u"99,9"_s} << true;
+    QTest::newRow("ConsArticuloEtiqueta leche")
+        << u"ConsArticuloEtiqueta"_s << u"leche"_s << 3
+        << cells({u"00000001"_s, u"LECHE ENTERA 1L"_s, u"12,5"_s, u"100"_s})
+        << cells({u"00000004"_s, u"DULCE DE LECHE"_s, u"1234,75"_s, u"0"_s}) << true;
+    QTest::newRow("ConsArticuloEtiquetaDB leche")
+        << u"ConsArticuloEtiquetaDB"_s << u"leche"_s << 3
+        << cells({u"7790001"_s, u"LECHE ENTERA 1L"_s, u"12,5"_s, u"100"_s})
+        << cells({QString(), u"DULCE DE LECHE"_s, u"1234,75"_s, u"0"_s}) << true;
     QTest::newRow("ConsArticuloEtiquetaDB more than rows")
         << u"ConsArticuloEtiquetaDB"_s << u"articulo"_s << 999
         << cells({u"7800000"_s, u"ARTICULO 0000"_s, u"2"_s})
         << cells({u"7800998"_s, u"ARTICULO 0998"_s, u"1000"_s}) << false;
-    QTest::newRow("ConsArticulo no match") << u"ConsArticulo"_s << u"nada"_s << 0 << none << none
-                                           << true;
+    QTest::newRow("ConsArticulo no match")
+        << u"ConsArticulo"_s << u"nada"_s << 0 << none << none << true;
 }
 
 void TestLookups::search()
@@ -324,8 +334,10 @@ void TestLookups::search()
     QCOMPARE(rowCells(dialog, 0), first);
     QCOMPARE(rowCells(dialog, std::max(rows - 1, 0)), last);
     // Columns beyond the member's fields stay empty.
-    for (int c = 6; c < grid(dialog)->model()->columnCount(); ++c) QVERIFY(cell(dialog, 0, c).isEmpty());
-    QCOMPARE(dialog->focusWidget(), focusInGrid ? static_cast<QWidget*>(grid(dialog)) : text1(dialog));
+    for (int c = 6; c < grid(dialog)->model()->columnCount(); ++c)
+        QVERIFY(cell(dialog, 0, c).isEmpty());
+    QCOMPARE(dialog->focusWidget(),
+             focusInGrid ? static_cast<QWidget*>(grid(dialog)) : text1(dialog));
     QCOMPARE(grid(dialog)->currentIndex().row(), 0);
     QCOMPARE(grid(dialog)->currentIndex().column(), 1);
     QVERIFY(dialog->isVisible());
@@ -353,7 +365,8 @@ void TestLookups::secondSearchLeavesNothingBehind()
     QCOMPARE(filledRows(dialog), found);
     for (int row = found; row <= last; ++row)
         for (int c = 1; c < model->columnCount(); ++c)
-            QVERIFY2(cell(dialog, row, c).isEmpty(), qPrintable(u"row %1 column %2"_s.arg(row).arg(c)));
+            QVERIFY2(cell(dialog, row, c).isEmpty(),
+                     qPrintable(u"row %1 column %2"_s.arg(row).arg(c)));
 }
 
 // ---------------------------------------------------------------- choosing
@@ -367,17 +380,20 @@ void TestLookups::choiceWritesTheCellAsShown_data()
 
     QTest::newRow("ConsuMarcas padded") << u"ConsuMarcas"_s << u"leche"_s << 0 << u"0007"_s;
     QTest::newRow("ConsuMarcas1 not a number") << u"ConsuMarcas1"_s << u"leche"_s << 1 << u"A1"_s;
-    QTest::newRow("ConsuDepartamentos") << u"ConsuDepartamentos"_s << u"MARCA 01"_s << 2 << u"1012"_s;
+    QTest::newRow("ConsuDepartamentos")
+        << u"ConsuDepartamentos"_s << u"MARCA 01"_s << 2 << u"1012"_s;
     QTest::newRow("ConsuProveedor padded") << u"ConsuProveedor"_s << u"distri"_s << 0 << u"0007"_s;
-    QTest::newRow("ConsuProveedor1 as stored") << u"ConsuProveedor1"_s << u"distri"_s << 0 << u"7"_s;
+    QTest::newRow("ConsuProveedor1 as stored")
+        << u"ConsuProveedor1"_s << u"distri"_s << 0 << u"7"_s;
     QTest::newRow("ConsuCliente as stored") << u"ConsuCliente"_s << QString() << 4 << u"0019"_s;
     QTest::newRow("ConsArticulo") << u"ConsArticulo"_s << u"leche"_s << 2 << u"00000004"_s;
     QTest::newRow("ConsArticuloPro") << u"ConsArticuloPro"_s << u"leche"_s << 0 << u"7790001"_s;
-    QTest::newRow("ConsArticuloPro empty code") << u"ConsArticuloPro"_s << u"leche"_s << 2 << QString();
-    QTest::newRow("ConsArticuloEtiqueta") << u"ConsArticuloEtiqueta"_s << u"dulce"_s << 0
-                                          << u"00000004"_s;
-    QTest::newRow("ConsArticuloEtiquetaDB") << u"ConsArticuloEtiquetaDB"_s << u"0012"_s << 0
-                                            << u"7800012"_s;
+    QTest::newRow("ConsArticuloPro empty code")
+        << u"ConsArticuloPro"_s << u"leche"_s << 2 << QString();
+    QTest::newRow("ConsArticuloEtiqueta")
+        << u"ConsArticuloEtiqueta"_s << u"dulce"_s << 0 << u"00000004"_s;
+    QTest::newRow("ConsArticuloEtiquetaDB")
+        << u"ConsArticuloEtiquetaDB"_s << u"0012"_s << 0 << u"7800012"_s;
 }
 
 void TestLookups::choiceWritesTheCellAsShown()
@@ -459,9 +475,11 @@ void TestLookups::typedTextIsUpperCasePastedTextKeepsItsCase()
 void TestLookups::composedTextIsUpperCase()
 {
     // The accent of a dead key comes with its letter as composed text, not as a key press.
-    catalogue::open(u"Rubros.mdb"_s)->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('9', 'CAFÉ')"_s);
-    const auto restore = qScopeGuard(
-        [] { catalogue::open(u"Rubros.mdb"_s)->Execute(u"DELETE FROM rubros WHERE COD_RUB = '9'"_s); });
+    catalogue::open(u"Rubros.mdb"_s)
+        ->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('9', 'CAFÉ')"_s);
+    const auto restore = qScopeGuard([] {
+        catalogue::open(u"Rubros.mdb"_s)->Execute(u"DELETE FROM rubros WHERE COD_RUB = '9'"_s);
+    });
     LookupDialog* dialog = show(u"ConsuRubros"_s);
     QTest::keyClicks(text1(dialog), u"caf"_s);
     QInputMethodEvent composed;
@@ -490,10 +508,12 @@ void TestLookups::columnsShowWholeTexts()
     QFETCH(int, width);
     // Prices wider than their headers ("LISTA 1").
     catalogue::open(u"Articulos.mdb"_s)
-        ->Execute(u"INSERT INTO articulos (descripcion, codbarra, lis1, lis2, lis3) "
-                  "VALUES ('CAFE EN GRANO', '7790895000997', 3764.35, 123456.78, 1234567.89)"_s);
+        ->Execute(
+            u"INSERT INTO articulos (descripcion, codbarra, lis1, lis2, lis3) "
+            "VALUES ('CAFE EN GRANO', '7790895000997', 3764.35, 123456.78, 1234567.89)"_s);
     const auto restore = qScopeGuard([] {
-        catalogue::open(u"Articulos.mdb"_s)->Execute(u"DELETE FROM articulos WHERE descripcion = 'CAFE EN GRANO'"_s);
+        catalogue::open(u"Articulos.mdb"_s)
+            ->Execute(u"DELETE FROM articulos WHERE descripcion = 'CAFE EN GRANO'"_s);
     });
     LookupDialog* dialog = show(member);
     if (width) dialog->resize(width, dialog->height());
@@ -504,9 +524,11 @@ void TestLookups::columnsShowWholeTexts()
     QCOMPARE(cell(dialog, 0, 5), u"1234567,89"_s);
     QTableView* table = grid(dialog);
     const QFontMetrics metrics(table->font());
-    const int margins = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+    const int margins =
+        2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
     for (int column = 1; column <= 5; ++column)
-        QVERIFY2(table->columnWidth(column) >= metrics.horizontalAdvance(cell(dialog, 0, column)) + margins,
+        QVERIFY2(table->columnWidth(column) >=
+                     metrics.horizontalAdvance(cell(dialog, 0, column)) + margins,
                  qPrintable(cell(dialog, 0, column)));
     // A header wider than the texts keeps its width.
     const QFontMetrics headerMetrics(table->horizontalHeader()->font());
@@ -515,7 +537,8 @@ void TestLookups::columnsShowWholeTexts()
     // takes what the other columns leave.
     int total = 0;
     for (int column = 1; column <= 5; ++column) total += table->columnWidth(column);
-    QVERIFY2(total <= table->viewport()->width(), qPrintable(u"%1 > %2"_s.arg(total).arg(table->viewport()->width())));
+    QVERIFY2(total <= table->viewport()->width(),
+             qPrintable(u"%1 > %2"_s.arg(total).arg(table->viewport()->width())));
     QTRY_COMPARE(table->horizontalScrollBar()->maximum(), 0);
     QVERIFY(table->columnWidth(2) > 2 * table->columnWidth(3));
     // Narrowed or widened by hand, the row still fits.
@@ -530,16 +553,18 @@ void TestLookups::longTextBeyondTheFirstScreenWidensItsColumn_data()
     QTest::addColumn<QString>("assignment");  // given to one article far down the list
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("price") << u"ConsArticulo"_s << u"lis1 = 123456789.125"_s << 3 << u"123456789,125"_s;
-    QTest::newRow("negative price") << u"ConsArticulo"_s << u"lis2 = -9876543.5"_s << 4 << u"-9876543,5"_s;
-    QTest::newRow("fifteen digits") << u"ConsArticulo"_s << u"lis3 = 1.23456789012345"_s << 5
-                                    << u"1,23456789012345"_s;
-    QTest::newRow("price below one") << u"ConsArticuloPro"_s << u"lis3 = 0.000123456789"_s << 5
-                                     << u"0,000123456789"_s;
+    QTest::newRow("price") << u"ConsArticulo"_s << u"lis1 = 123456789.125"_s << 3
+                           << u"123456789,125"_s;
+    QTest::newRow("negative price")
+        << u"ConsArticulo"_s << u"lis2 = -9876543.5"_s << 4 << u"-9876543,5"_s;
+    QTest::newRow("fifteen digits")
+        << u"ConsArticulo"_s << u"lis3 = 1.23456789012345"_s << 5 << u"1,23456789012345"_s;
+    QTest::newRow("price below one")
+        << u"ConsArticuloPro"_s << u"lis3 = 0.000123456789"_s << 5 << u"0,000123456789"_s;
     QTest::newRow("long code") << u"ConsArticuloPro"_s << u"codbarra = '7790895000997000123'"_s << 1
                                << u"7790895000997000123"_s;
-    QTest::newRow("code with letters") << u"ConsArticuloPro"_s << u"codbarra = 'ÑANDÚ-WWW-1234'"_s << 1
-                                       << u"ÑANDÚ-WWW-1234"_s;
+    QTest::newRow("code with letters")
+        << u"ConsArticuloPro"_s << u"codbarra = 'ÑANDÚ-WWW-1234'"_s << 1 << u"ÑANDÚ-WWW-1234"_s;
 }
 
 void TestLookups::longTextBeyondTheFirstScreenWidensItsColumn()
@@ -550,11 +575,13 @@ void TestLookups::longTextBeyondTheFirstScreenWidensItsColumn()
     QFETCH(QString, shown);
     // The grid fits its columns to every listed text, not only to those of the first screen.
     const QString where = u"descripcion = 'ARTICULO 0900'"_s;
-    catalogue::open(u"Articulos.mdb"_s)->Execute(u"UPDATE articulos SET %1 WHERE %2"_s.arg(assignment, where));
+    catalogue::open(u"Articulos.mdb"_s)
+        ->Execute(u"UPDATE articulos SET %1 WHERE %2"_s.arg(assignment, where));
     const auto restore = qScopeGuard([&] {
         catalogue::open(u"Articulos.mdb"_s)
-            ->Execute(u"UPDATE articulos SET codbarra = '7800900', lis1 = 902, lis2 = NULL, lis3 = NULL WHERE %1"_s
-                          .arg(where));
+            ->Execute(
+                u"UPDATE articulos SET codbarra = '7800900', lis1 = 902, lis2 = NULL, lis3 = NULL WHERE %1"_s
+                    .arg(where));
     });
     LookupDialog* dialog = show(member);
     searchFor(dialog, u"ARTICULO"_s);
@@ -564,9 +591,12 @@ void TestLookups::longTextBeyondTheFirstScreenWidensItsColumn()
     QCOMPARE(cell(dialog, row, column), shown);
     // As wide as measuring every text makes it.
     const QFontMetrics metrics(table->font());
-    const int margins = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1) + 2;
+    const int margins =
+        2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1) + 2;
     const QFontMetrics headerMetrics(table->horizontalHeader()->font());
-    int plain = headerMetrics.horizontalAdvance(table->model()->headerData(column, Qt::Horizontal).toString()) + 8;
+    int plain = headerMetrics.horizontalAdvance(
+                    table->model()->headerData(column, Qt::Horizontal).toString()) +
+                8;
     for (int r = 0; r < filledRows(dialog); ++r)
         plain = std::max(plain, metrics.horizontalAdvance(cell(dialog, r, column)) + margins);
     QCOMPARE(table->columnWidth(column), plain);
@@ -577,10 +607,30 @@ void TestLookups::longTextBeyondTheFirstScreenWidensItsColumn()
 void TestLookups::numberMakeupMatchesItsText_data()
 {
     QTest::addColumn<double>("value");
-    for (const double value : {0.0, -0.0, 1.0, 12.5, 100.0, 1234.75, -1234.75, 0.1 + 0.2, 0.5, -0.25,
-                               16.909750000000003, 18.603749999999998, 999.9999999999999,
-                               999999999999999.9, 123456789012345.0, 1e15, 1e20, 1e-20, 2.5e-7,
-                               9.999999999999999, 1.0 / 3.0, 2.0 / 3.0, 1234567.89, 99.95})
+    for (const double value : {0.0,
+                               -0.0,
+                               1.0,
+                               12.5,
+                               100.0,
+                               1234.75,
+                               -1234.75,
+                               0.1 + 0.2,
+                               0.5,
+                               -0.25,
+                               16.909750000000003,
+                               18.603749999999998,
+                               999.9999999999999,
+                               999999999999999.9,
+                               123456789012345.0,
+                               1e15,
+                               1e20,
+                               1e-20,
+                               2.5e-7,
+                               9.999999999999999,
+                               1.0 / 3.0,
+                               2.0 / 3.0,
+                               1234567.89,
+                               99.95})
         QTest::newRow(qPrintable(QString::number(value, 'g', 17))) << value;
 }
 
@@ -603,7 +653,8 @@ void TestLookups::numberMakeupMatchesItsText()
         if (const auto makeup = lookups::shortestMakeup(v))
             QVERIFY2(*makeup == counted, qPrintable(text));
         for (int digits = 0; digits <= 17; ++digits)
-            if (lookups::shortestWithin(v, digits)) QVERIFY2(counted.digits <= digits, qPrintable(text));
+            if (lookups::shortestWithin(v, digits))
+                QVERIFY2(counted.digits <= digits, qPrintable(text));
     }
     for (const qint64 code : {0LL, 12LL, 12345678LL, 123456789LL, -5LL})
         QCOMPARE(lookups::codeMakeup(code, 8), lookups::makeupOf(numbertext::code(code, 8)));
@@ -635,7 +686,8 @@ void TestLookups::widthBoundNeverUnderstates()
             for (const bool negative : {false, true}) {
                 const int digits = widths.digitsWithin(width, negative);
                 if (digits < 0) continue;
-                const lookups::TextMakeup number{.digits = qint16(digits), .commas = 1, .minus = qint16(negative)};
+                const lookups::TextMakeup number{
+                    .digits = qint16(digits), .commas = 1, .minus = qint16(negative)};
                 QVERIFY2(widths.bound(number) <= width, qPrintable(QString::number(width)));
             }
         QCOMPARE(widths.bound(lookups::makeupOf(u"\u4e2d"_s)), INT_MAX);
@@ -723,10 +775,11 @@ void TestLookups::modalMemberBlocksItsCaller_data()
     QTest::addColumn<QString>("member");
     QTest::addColumn<int>("how");
     QTest::addColumn<QString>("chosen");
-    QTest::newRow("ConsuMarcas button") << u"ConsuMarcas"_s << int(OpenedBy::SearchButton) << u"0007"_s;
+    QTest::newRow("ConsuMarcas button")
+        << u"ConsuMarcas"_s << int(OpenedBy::SearchButton) << u"0007"_s;
     QTest::newRow("ConsuCliente Esc") << u"ConsuCliente"_s << int(OpenedBy::EscapeKey) << u"15"_s;
-    QTest::newRow("ConsArticuloPro button") << u"ConsArticuloPro"_s << int(OpenedBy::SearchButton)
-                                            << u"7790001"_s;
+    QTest::newRow("ConsArticuloPro button")
+        << u"ConsArticuloPro"_s << int(OpenedBy::SearchButton) << u"7790001"_s;
 }
 
 void TestLookups::modalMemberBlocksItsCaller()
@@ -758,8 +811,10 @@ void TestLookups::modelessMemberComesToTheFront_data()
     QTest::newRow("ConsArticulo button") << u"ConsArticulo"_s << int(OpenedBy::SearchButton);
     QTest::newRow("ConsArticulo Esc") << u"ConsArticulo"_s << int(OpenedBy::EscapeKey);
     QTest::newRow("ConsArticuloPro Esc") << u"ConsArticuloPro"_s << int(OpenedBy::EscapeKey);
-    QTest::newRow("ConsArticuloEtiqueta") << u"ConsArticuloEtiqueta"_s << int(OpenedBy::SearchButton);
-    QTest::newRow("ConsArticuloEtiquetaDB") << u"ConsArticuloEtiquetaDB"_s << int(OpenedBy::EscapeKey);
+    QTest::newRow("ConsArticuloEtiqueta")
+        << u"ConsArticuloEtiqueta"_s << int(OpenedBy::SearchButton);
+    QTest::newRow("ConsArticuloEtiquetaDB")
+        << u"ConsArticuloEtiquetaDB"_s << int(OpenedBy::EscapeKey);
 }
 
 void TestLookups::modelessMemberComesToTheFront()
@@ -781,7 +836,8 @@ void TestLookups::modelessMemberComesToTheFront()
     QCOMPARE(lookups::openDialog(member), dialog.data());
     QCOMPARE(caller_->findChildren<LookupDialog*>(member).size(), 1);
     QCOMPARE(text1(dialog)->text(), u"LECHE"_s);
-    QCOMPARE(filledRows(dialog), 3);  // "Leche descremada" too: the articles are searched case aside
+    QCOMPARE(filledRows(dialog),
+             3);  // "Leche descremada" too: the articles are searched case aside
 
     QTest::keyClick(grid(dialog), Qt::Key_Return);
     QVERIFY(!lookups::openDialog(member));
@@ -827,9 +883,10 @@ void TestLookups::openingFailureShowsTheErrorBox_data()
     QTest::addColumn<QString>("password");  // of a file put in place of the real one; empty: none
     QTest::addColumn<int>("number");
     QTest::newRow("missing file") << u"ConsuMarcas"_s << u"Marcas.mdb"_s << QString() << 3024;
-    QTest::newRow("missing article file modeless") << u"ConsArticulo"_s << u"Articulos.mdb"_s
-                                                   << QString() << 3024;
-    QTest::newRow("wrong password") << u"ConsuCliente"_s << u"Clientes.mdb"_s << u"Vek_Tb83"_s << 3031;
+    QTest::newRow("missing article file modeless")
+        << u"ConsArticulo"_s << u"Articulos.mdb"_s << QString() << 3024;
+    QTest::newRow("wrong password")
+        << u"ConsuCliente"_s << u"Clientes.mdb"_s << u"Vek_Tb83"_s << 3031;
 }
 
 void TestLookups::openingFailureShowsTheErrorBox()

@@ -47,7 +47,8 @@ Piped pipeThrough(const QString& program, const QStringList& args, const QByteAr
     process.start(program, args);
     process.write(input);
     process.closeWriteChannel();
-    if (!process.waitForFinished(60000)) return {{}, (program + u": "_s + process.errorString()).toUtf8()};
+    if (!process.waitForFinished(60000))
+        return {{}, (program + u": "_s + process.errorString()).toUtf8()};
     return {process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
@@ -73,8 +74,9 @@ class PackageTest : public QObject {
     // fallbacks for accented letters, no bold or underline, no hyphenation, every warning on.
     static Piped renderAsAsciiTerminal(const QByteArray& page)
     {
-        return pipeThrough(tool("groff"),
-                           {u"-man"_s, u"-mtty-char"_s, u"-Tascii"_s, u"-P-cbou"_s, u"-ww"_s, u"-rHY=0"_s}, page);
+        return pipeThrough(
+            tool("groff"),
+            {u"-man"_s, u"-mtty-char"_s, u"-Tascii"_s, u"-P-cbou"_s, u"-ww"_s, u"-rHY=0"_s}, page);
     }
 
 private slots:
@@ -89,10 +91,11 @@ private slots:
         const Outcome arch = run(tool("dpkg"), {u"--print-architecture"_s});
         QCOMPARE(arch.code, 0);
         const QString packed = run(QString::fromUtf8(CPACK_COMMAND),
-                                   {u"-G"_s, u"DEB"_s, u"--config"_s, QString::fromUtf8(CPACK_CONFIG),
-                                    u"-B"_s, dir_.path()})
+                                   {u"-G"_s, u"DEB"_s, u"--config"_s,
+                                    QString::fromUtf8(CPACK_CONFIG), u"-B"_s, dir_.path()})
                                    .output;
-        deb_ = dir_.filePath(QString::fromUtf8(PACKAGE_FILE).replace(u"amd64"_s, arch.output.trimmed()));
+        deb_ = dir_.filePath(
+            QString::fromUtf8(PACKAGE_FILE).replace(u"amd64"_s, arch.output.trimmed()));
         QVERIFY2(QFileInfo(deb_).isFile(), qPrintable(packed));
 
         root_ = dir_.filePath(u"raiz"_s);
@@ -136,19 +139,23 @@ private slots:
     void programsAreHardened()
     {
         QFETCH(QString, program);
-        if (!HARDENED_BUILD) QSKIP("Compilación Debug (la de --sanitize): no lleva el endurecimiento del paquete");
+        if (!HARDENED_BUILD)
+            QSKIP("Compilación Debug (la de --sanitize): no lleva el endurecimiento del paquete");
         if (tool("readelf").isEmpty()) QSKIP("Falta readelf (binutils)");
         const QString path = QDir(root_).filePath(u"usr/bin/"_s + program);
         const Outcome dynamic = run(tool("readelf"), {u"-d"_s, u"-W"_s, path});
         QCOMPARE(dynamic.code, 0);
-        static const QRegularExpression bindNow(u"\\(FLAGS\\).*\\bBIND_NOW\\b|\\(FLAGS_1\\).*\\bNOW\\b"_s);
+        static const QRegularExpression bindNow(
+            u"\\(FLAGS\\).*\\bBIND_NOW\\b|\\(FLAGS_1\\).*\\bNOW\\b"_s);
         QVERIFY2(dynamic.output.contains(bindNow), qPrintable(dynamic.output));
         const Outcome symbols = run(tool("readelf"), {u"--dyn-syms"_s, u"-W"_s, path});
         QCOMPARE(symbols.code, 0);
         // A fortified call: a checked variant (__memcpy_chk...) or open's (__open_2).
         static const QRegularExpression fortified(u"\\b__(\\w+_chk|open(at)?(64)?_2)\\b"_s);
-        QVERIFY2(symbols.output.contains(fortified), "ninguna función fortificada (__*_chk, __open_2)");
-        QVERIFY2(symbols.output.contains(u"__stack_chk_fail"_s), "sin protección de la pila (__stack_chk_fail)");
+        QVERIFY2(symbols.output.contains(fortified),
+                 "ninguna función fortificada (__*_chk, __open_2)");
+        QVERIFY2(symbols.output.contains(u"__stack_chk_fail"_s),
+                 "sin protección de la pila (__stack_chk_fail)");
     }
 
     void guideIsTheStoreSection()
@@ -156,7 +163,8 @@ private slots:
         QFile guide(QDir(root_).filePath(u"usr/share/doc/valdrameno/guia.md"_s));
         QVERIFY(guide.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(guide.readAll());
-        QVERIFY2(text.startsWith(u"# Sistema Valdrameno: Guía para el comercio\n"_s), qPrintable(text.left(80)));
+        QVERIFY2(text.startsWith(u"# Sistema Valdrameno: Guía para el comercio\n"_s),
+                 qPrintable(text.left(80)));
         QVERIFY(text.contains(u"valdrameno-admin inicializar"_s));
         QVERIFY(!text.contains(u"## Developers"_s));
     }
@@ -167,16 +175,20 @@ private slots:
         QTest::addColumn<QString>("part");
         QTest::addColumn<bool>("present");
         QTest::newRow("name") << u"Package"_s << u"valdrameno"_s << true;
-        QTest::newRow("Qt widgets, from the libraries") << u"Depends"_s << u"libqt6widgets6"_s << true;
+        QTest::newRow("Qt widgets, from the libraries")
+            << u"Depends"_s << u"libqt6widgets6"_s << true;
         QTest::newRow("SQLite, from the libraries") << u"Depends"_s << u"libsqlite3-0"_s << true;
         QTest::newRow("Qt's Spanish") << u"Depends"_s << u"qt6-translations-l10n"_s << true;
         QTest::newRow("the reports' font") << u"Depends"_s << u"fonts-dejavu-core"_s << true;
-        QTest::newRow("the platform plugins, to open windows") << u"Depends"_s << u"qt6-qpa-plugins"_s << true;
+        QTest::newRow("the platform plugins, to open windows")
+            << u"Depends"_s << u"qt6-qpa-plugins"_s << true;
         // A calculator pulls in a whole toolkit; the program says so when none is there.
         QTest::newRow("no calculator required") << u"Depends"_s << u"calc"_s << false;
         QTest::newRow("calculators, as the program tries them")
-            << u"Recommends"_s << u"galculator | gnome-calculator | kcalc | qalculate-gtk | x11-apps"_s << true;
-        QTest::newRow("mounting the terminals' shares") << u"Recommends"_s << u"cifs-utils"_s << true;
+            << u"Recommends"_s
+            << u"galculator | gnome-calculator | kcalc | qalculate-gtk | x11-apps"_s << true;
+        QTest::newRow("mounting the terminals' shares")
+            << u"Recommends"_s << u"cifs-utils"_s << true;
     }
     void controlFields()
     {
@@ -193,8 +205,10 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("start");
-        QTest::newRow("admin version") << u"valdrameno-admin"_s << u"--version"_s << u"valdrameno-admin 0."_s;
-        QTest::newRow("admin help") << u"valdrameno-admin"_s << u"--help"_s << u"Uso: valdrameno-admin ORDEN\n"_s;
+        QTest::newRow("admin version")
+            << u"valdrameno-admin"_s << u"--version"_s << u"valdrameno-admin 0."_s;
+        QTest::newRow("admin help")
+            << u"valdrameno-admin"_s << u"--help"_s << u"Uso: valdrameno-admin ORDEN\n"_s;
         QTest::newRow("program version") << u"valdrameno"_s << u"--version"_s << u"valdrameno 0."_s;
         QTest::newRow("program help") << u"valdrameno"_s << u"--help"_s << u"Uso: valdrameno"_s;
     }
@@ -215,7 +229,8 @@ private slots:
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("words");
         QTest::newRow("program") << u"valdrameno.1.gz"_s << u"programa de gestion del comercio"_s;
-        QTest::newRow("admin tool") << u"valdrameno-admin.1.gz"_s << u"la contrasena y su repeticion"_s;
+        QTest::newRow("admin tool")
+            << u"valdrameno-admin.1.gz"_s << u"la contrasena y su repeticion"_s;
     }
     void manualPagesReadUnderAnyLocale()
     {
@@ -225,20 +240,24 @@ private slots:
         QVERIFY(!source.isEmpty());
         for (qsizetype i = 0; i < source.size(); ++i)
             QVERIFY2(uchar(source[i]) < 0x80,
-                     qPrintable(u"byte %1 fuera de ASCII: "_s.arg(i) + QString::fromUtf8(source.mid(i - 20, 40))));
+                     qPrintable(u"byte %1 fuera de ASCII: "_s.arg(i) +
+                                QString::fromUtf8(source.mid(i - 20, 40))));
         if (tool("groff").isEmpty()) QSKIP("Falta groff (groff-base)");
         const Piped shown = renderAsAsciiTerminal(source);
         QVERIFY2(shown.errors.isEmpty(), shown.errors.constData());
-        QVERIFY2(collapsed(QString::fromLatin1(shown.output)).contains(words), shown.output.constData());
+        QVERIFY2(collapsed(QString::fromLatin1(shown.output)).contains(words),
+                 shown.output.constData());
     }
 
     // The admin tool's page names every command its --help names, written the same way.
     void adminPageHasEveryCommandOfItsHelp()
     {
         if (tool("groff").isEmpty()) QSKIP("Falta groff (groff-base)");
-        const Outcome help = run(QDir(root_).filePath(u"usr/bin/valdrameno-admin"_s), {u"--help"_s});
+        const Outcome help =
+            run(QDir(root_).filePath(u"usr/bin/valdrameno-admin"_s), {u"--help"_s});
         QCOMPARE(help.code, 0);
-        const QString page = collapsed(QString::fromLatin1(renderAsAsciiTerminal(manualPage(u"valdrameno-admin.1.gz"_s)).output));
+        const QString page = collapsed(QString::fromLatin1(
+            renderAsAsciiTerminal(manualPage(u"valdrameno-admin.1.gz"_s)).output));
         // A command starts its line after two blanks; its explanation follows after two or more.
         static const QRegularExpression commandLine(u"^  (\\S.*?)(?:  |$)"_s);
         QStringList commands;
@@ -269,7 +288,8 @@ private slots:
         QCOMPARE(process.exitCode(), 1);
         const QString folder = home.path() + u"/.local/share/valdrameno/C/Norvik/Bases/"_s;
         for (const char* name : {"Opcion.mdb", "Articulos.mdb", "Stock02.mdb"})
-            QVERIFY2(output.contains(u"(en esta computadora: "_s + folder + QString::fromLatin1(name) + u')'),
+            QVERIFY2(output.contains(u"(en esta computadora: "_s + folder +
+                                     QString::fromLatin1(name) + u')'),
                      qPrintable(output));
     }
 
@@ -282,23 +302,29 @@ private slots:
         QVERIFY(scratch.isValid());
         const QDir tree(scratch.filePath(u"copia"_s)), bin(scratch.filePath(u"bin"_s));
         QVERIFY(tree.mkpath(u"scripts"_s) && tree.mkpath(u"build"_s) && bin.mkpath(u"."_s));
-        QVERIFY(QFile::copy(QString::fromUtf8(PACKAGE_SCRIPT), tree.filePath(u"scripts/package"_s)));
+        QVERIFY(
+            QFile::copy(QString::fromUtf8(PACKAGE_SCRIPT), tree.filePath(u"scripts/package"_s)));
         const auto write = [](const QString& path, const QByteArray& text, bool executable) {
             QFile file(path);
             if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) return false;
             return !executable || file.setPermissions(file.permissions() | QFile::ExeOwner);
         };
         QVERIFY(write(tree.filePath(u"scripts/setup"_s), "true\n", false));
-        QVERIFY(write(tree.filePath(u"build/CMakeCache.txt"_s),
-                      "CMAKE_HOME_DIRECTORY:INTERNAL=" + scratch.filePath(u"original"_s).toUtf8() + "\n", false));
+        QVERIFY(write(
+            tree.filePath(u"build/CMakeCache.txt"_s),
+            "CMAKE_HOME_DIRECTORY:INTERNAL=" + scratch.filePath(u"original"_s).toUtf8() + "\n",
+            false));
         QVERIFY(write(tree.filePath(u"build/build.ninja"_s), "", false));
         const QByteArray log = scratch.filePath(u"log"_s).toUtf8();
-        QVERIFY(write(bin.filePath(u"cmake"_s),
-                      "#!/bin/sh\necho \"cmake $*\" >>" + log +
-                          "\nwhile [ $# -gt 1 ]; do [ \"$1\" = -B ] && mkdir -p \"$2\"; shift; done\n",
-                      true));
+        QVERIFY(
+            write(bin.filePath(u"cmake"_s),
+                  "#!/bin/sh\necho \"cmake $*\" >>" + log +
+                      "\nwhile [ $# -gt 1 ]; do [ \"$1\" = -B ] && mkdir -p \"$2\"; shift; done\n",
+                  true));
         QVERIFY(write(bin.filePath(u"cpack"_s),
-                      "#!/bin/sh\necho \"cpack in ${PWD##*/}\" >>" + log + "\ntouch valdrameno_0.1_amd64.deb\n", true));
+                      "#!/bin/sh\necho \"cpack in ${PWD##*/}\" >>" + log +
+                          "\ntouch valdrameno_0.1_amd64.deb\n",
+                      true));
         QVERIFY(write(bin.filePath(u"lintian"_s), "#!/bin/sh\n", true));
 
         QProcess script;
@@ -309,7 +335,8 @@ private slots:
         QVERIFY(script.waitForFinished(60000));
         const QString errors = QString::fromUtf8(script.readAllStandardError());
         QVERIFY2(script.exitCode() == 0, qPrintable(errors));
-        QCOMPARE(QString::fromUtf8(script.readAllStandardOutput()).trimmed(), u"build-paquete/valdrameno_0.1_amd64.deb"_s);
+        QCOMPARE(QString::fromUtf8(script.readAllStandardOutput()).trimmed(),
+                 u"build-paquete/valdrameno_0.1_amd64.deb"_s);
         QFile ran(QString::fromUtf8(log));
         QVERIFY(ran.open(QIODevice::ReadOnly));
         const QStringList runs = QString::fromUtf8(ran.readAll()).split(u'\n', Qt::SkipEmptyParts);
@@ -326,10 +353,11 @@ private slots:
         QFile file(entry);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-        for (const QString& line : {u"Name=Sistema Valdrameno"_s, u"Exec=valdrameno"_s, u"Icon=valdrameno"_s,
-                                    u"Categories=Office;Finance;"_s})
+        for (const QString& line : {u"Name=Sistema Valdrameno"_s, u"Exec=valdrameno"_s,
+                                    u"Icon=valdrameno"_s, u"Categories=Office;Finance;"_s})
             QVERIFY2(lines.contains(line), qPrintable(line));
-        if (tool("desktop-file-validate").isEmpty()) QSKIP("Falta desktop-file-validate (desktop-file-utils)");
+        if (tool("desktop-file-validate").isEmpty())
+            QSKIP("Falta desktop-file-validate (desktop-file-utils)");
         const Outcome check = run(tool("desktop-file-validate"), {entry});
         QVERIFY2(check.code == 0 && check.output.isEmpty(), qPrintable(check.output));
     }
@@ -337,9 +365,11 @@ private slots:
     void lintianFindsNoErrorNorWarning()
     {
         if (tool("lintian").isEmpty()) QSKIP("Falta lintian");
-        if (!HARDENED_BUILD) QSKIP("Compilación Debug (la de --sanitize): no lleva el endurecimiento del paquete");
+        if (!HARDENED_BUILD)
+            QSKIP("Compilación Debug (la de --sanitize): no lleva el endurecimiento del paquete");
         // Informational tags shown too: none may be about hardening.
-        const Outcome check = run(tool("lintian"), {u"--fail-on"_s, u"error,warning"_s, u"--display-info"_s, deb_});
+        const Outcome check =
+            run(tool("lintian"), {u"--fail-on"_s, u"error,warning"_s, u"--display-info"_s, deb_});
         QVERIFY2(check.code == 0, qPrintable(check.output));
         QVERIFY2(!check.output.contains(u"hardening-"_s), qPrintable(check.output));
     }

@@ -3,14 +3,15 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMdiArea>
-#include <QProcess>
 #include <QPointer>
+#include <QProcess>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 
 #include "articles/articulos.h"
 #include "distribution/distributionwindows.h"
+#include "guards.h"
 #include "labels/etiquetas.h"
 #include "prices/actualizacionprecios.h"
 #include "prices/historialprecios.h"
@@ -18,7 +19,6 @@
 #include "shell/dialogs.h"
 #include "shell/keyboard.h"
 #include "shell/windowregistry.h"
-#include "guards.h"
 #include "tempstore.h"
 
 using namespace Qt::StringLiterals;
@@ -28,12 +28,21 @@ namespace {
 
 const QString kTitle = u"Actualización de Precios"_s;
 
-QVariantMap article(const QString& description, const QString& supplier, double cost, const QString& barcode)
+QVariantMap article(const QString& description, const QString& supplier, double cost,
+                    const QString& barcode)
 {
-    return {{u"descripcion"_s, description}, {u"codp"_s, supplier},   {u"codbarra"_s, barcode},
-            {u"cos"_s, cost},                {u"iva"_s, 21.0},         {u"net"_s, cost / 1.21},
-            {u"rec1"_s, 30.0},               {u"rec2"_s, 50.0},        {u"rec3"_s, 10.0},
-            {u"lis1"_s, cost * 1.3},         {u"lis2"_s, cost * 1.5},  {u"lis3"_s, cost * 1.1}};
+    return {{u"descripcion"_s, description},
+            {u"codp"_s, supplier},
+            {u"codbarra"_s, barcode},
+            {u"cos"_s, cost},
+            {u"iva"_s, 21.0},
+            {u"net"_s, cost / 1.21},
+            {u"rec1"_s, 30.0},
+            {u"rec2"_s, 50.0},
+            {u"rec3"_s, 10.0},
+            {u"lis1"_s, cost * 1.3},
+            {u"lis2"_s, cost * 1.5},
+            {u"lis3"_s, cost * 1.1}};
 }
 
 QStringList stored(const QStringList& fields = {u"codigo"_s, u"cos"_s, u"lis1"_s})
@@ -53,7 +62,8 @@ private:
 
     ActualizacionPrecios* open()
     {
-        auto* window = qobject_cast<ActualizacionPrecios*>(WindowRegistry::instance().show(u"ActualizacionPrecios"_s));
+        auto* window = qobject_cast<ActualizacionPrecios*>(
+            WindowRegistry::instance().show(u"ActualizacionPrecios"_s));
         if (window) fixture::activate(window);
         return window;
     }
@@ -73,19 +83,23 @@ private slots:
     void init()
     {
         folder_.emplace();
-        for (const QString& file : {u"Opcion.mdb"_s, u"Etiquetas.mdb"_s, u"Marcas.mdb"_s, u"Rubros.mdb"_s})
+        for (const QString& file :
+             {u"Opcion.mdb"_s, u"Etiquetas.mdb"_s, u"Marcas.mdb"_s, u"Rubros.mdb"_s})
             folder_->create(file);
-        folder_->create(u"Proveedores.mdb"_s, {{{u"COD_PROV"_s, u"0003"_s}, {u"RAZON_SOC"_s, u"DISTRIBUIDORA SUR"_s}}});
-        folder_->create(u"Articulos.mdb"_s, {article(u"YERBA 1 KG"_s, u"0003"_s, 1000, u"7790000000011"_s),
-                                             article(u"AZÚCAR 1 KG"_s, u"0003"_s, 500, u"7790000000028"_s),
-                                             article(u"SIN COSTO"_s, u"0003"_s, 0, u"7790000000035"_s),
-                                             article(u"OTRO PROVEEDOR"_s, u"0004"_s, 100, u"7790000000042"_s)});
+        folder_->create(u"Proveedores.mdb"_s,
+                        {{{u"COD_PROV"_s, u"0003"_s}, {u"RAZON_SOC"_s, u"DISTRIBUIDORA SUR"_s}}});
+        folder_->create(u"Articulos.mdb"_s,
+                        {article(u"YERBA 1 KG"_s, u"0003"_s, 1000, u"7790000000011"_s),
+                         article(u"AZÚCAR 1 KG"_s, u"0003"_s, 500, u"7790000000028"_s),
+                         article(u"SIN COSTO"_s, u"0003"_s, 0, u"7790000000035"_s),
+                         article(u"OTRO PROVEEDOR"_s, u"0004"_s, 100, u"7790000000042"_s)});
     }
 
     void cleanup()
     {
         ScriptedMessageBoxes leave;
-        for (const QString& name : {u"ActualizacionPrecios"_s, u"Actualizar"_s, u"Articulos"_s, u"Etiquetas"_s})
+        for (const QString& name :
+             {u"ActualizacionPrecios"_s, u"Actualizar"_s, u"Articulos"_s, u"Etiquetas"_s})
             if (QWidget* window = WindowRegistry::instance().openWindow(name)) {
                 leave.answer(MsgBoxResult::Yes);
                 window->close();
@@ -107,22 +121,27 @@ private slots:
         QCOMPARE(fixture::focusName(), u"txtMarca"_s);
         auto* rounding = window->findChild<QComboBox*>(u"cboRedondeo"_s);
         fixture::run(window, boxes, {u"txtValor:8"_s, u"focus cboRedondeo"_s});
-        while (rounding->currentData().toLongLong() != 1000) QTest::keyClick(rounding, Qt::Key_Down);
+        while (rounding->currentData().toLongLong() != 1000)
+            QTest::keyClick(rounding, Qt::Key_Down);
         fixture::run(window, boxes, {u"cmdVistaPrevia"_s});
         QCOMPARE(fixture::shown(boxes), QStringList());
         QCOMPARE(window->findChild<QTableView*>(u"grdVista"_s)->model()->rowCount(), 2);
         auto* leftOut = window->findChild<QTableView*>(u"grdAfuera"_s)->model();
         QCOMPARE(leftOut->rowCount(), 1);
         QCOMPARE(leftOut->index(0, 2).data().toString(), u"sin costo"_s);
-        QVERIFY2(window->findChild<QLabel*>(u"lblResumen"_s)->text().contains(u"antes $ 1950,00, después $ 2100,00"_s),
+        QVERIFY2(window->findChild<QLabel*>(u"lblResumen"_s)
+                     ->text()
+                     .contains(u"antes $ 1950,00, después $ 2100,00"_s),
                  qPrintable(window->findChild<QLabel*>(u"lblResumen"_s)->text()));
         QCOMPARE(stored(), before);
 
         fixture::run(window, boxes, {u"yes"_s, u"yes"_s, u"cmdAplicar"_s});
-        QCOMPARE(fixture::shown(boxes).value(0), u"36|%1|¿Actualiza los precios de 2 artículos?"_s.arg(kTitle));
+        QCOMPARE(fixture::shown(boxes).value(0),
+                 u"36|%1|¿Actualiza los precios de 2 artículos?"_s.arg(kTitle));
         QVERIFY(fixture::shown(boxes).value(1).contains(u"Etiquetas: 2 nuevas en la cola"_s));
         QVERIFY(fixture::shown(boxes).value(2).contains(u"¿Actualiza ahora las cajas?"_s));
-        QCOMPARE(stored(), (QStringList{u"1|1080|1400"_s, u"2|540|700"_s, u"3|0|0"_s, u"4|100|130"_s}));
+        QCOMPARE(stored(),
+                 (QStringList{u"1|1080|1400"_s, u"2|540|700"_s, u"3|0|0"_s, u"4|100|130"_s}));
         QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, {u"codigo"_s, u"neto1"_s}),
                  (QStringList{u"1|1400"_s, u"2|700"_s}));
         QVERIFY(!window->findChild<QPushButton*>(u"cmdAplicar"_s)->isEnabled());
@@ -136,15 +155,20 @@ private slots:
     {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QString>("box");
-        QTest::newRow("no value") << QStringList{u"cmdVistaPrevia"_s} << u"48|%1|Escriba el porcentaje o el recargo."_s.arg(kTitle);
+        QTest::newRow("no value") << QStringList{u"cmdVistaPrevia"_s}
+                                  << u"48|%1|Escriba el porcentaje o el recargo."_s.arg(kTitle);
         QTest::newRow("not a number") << QStringList{u"txtValor:8%"_s, u"cmdVistaPrevia"_s}
                                       << u"48|%1|\"8%\" no es un número."_s.arg(kTitle);
-        QTest::newRow("up without a step") << QStringList{u"txtValor:8"_s, u"space chkHaciaArriba"_s, u"cmdVistaPrevia"_s}
-                                           << u"48|%1|Para redondear siempre hacia arriba elija un redondeo."_s.arg(kTitle);
-        QTest::newRow("bad code") << QStringList{u"txtDesde:uno"_s, u"txtValor:8"_s, u"cmdVistaPrevia"_s}
+        QTest::newRow("up without a step")
+            << QStringList{u"txtValor:8"_s, u"space chkHaciaArriba"_s, u"cmdVistaPrevia"_s}
+            << u"48|%1|Para redondear siempre hacia arriba elija un redondeo."_s.arg(kTitle);
+        QTest::newRow("bad code") << QStringList{u"txtDesde:uno"_s, u"txtValor:8"_s,
+                                                 u"cmdVistaPrevia"_s}
                                   << u"48|%1|\"uno\" no es un código de artículo."_s.arg(kTitle);
-        QTest::newRow("apply before a review") << QStringList{u"focus cmdAplicar"_s, u"cmdAplicar"_s} << QString();
-        QTest::newRow("nothing matches") << QStringList{u"txtProveedor:99"_s, u"txtValor:8"_s, u"cmdVistaPrevia"_s} << QString();
+        QTest::newRow("apply before a review")
+            << QStringList{u"focus cmdAplicar"_s, u"cmdAplicar"_s} << QString();
+        QTest::newRow("nothing matches")
+            << QStringList{u"txtProveedor:99"_s, u"txtValor:8"_s, u"cmdVistaPrevia"_s} << QString();
     }
     void refusals()
     {
@@ -157,8 +181,7 @@ private slots:
             // The space bar ticks a check box.
             if (step.startsWith(u"space "_s))
                 QTest::keyClick(window->findChild<QWidget*>(step.mid(6)), Qt::Key_Space);
-            else
-                fixture::run(window, boxes, {step});
+            else fixture::run(window, boxes, {step});
         }
         QCOMPARE(fixture::shown(boxes), box.isEmpty() ? QStringList() : QStringList{box});
         QVERIFY(!window->findChild<QPushButton*>(u"cmdAplicar"_s)->isEnabled());
@@ -177,7 +200,8 @@ private slots:
         ActualizacionPrecios* window = open();
         const QStringList before = stored();
         fixture::run(window, boxes, {u"txtValor:8"_s, u"cmdVistaPrevia"_s, u"cmdAplicar"_s});
-        QVERIFY2(fixture::shown(boxes).value(0).contains(u"El artículo 000002 (AZÚCAR 1 KG) tiene cambios sin grabar"_s),
+        QVERIFY2(fixture::shown(boxes).value(0).contains(
+                     u"El artículo 000002 (AZÚCAR 1 KG) tiene cambios sin grabar"_s),
                  qPrintable(fixture::shown(boxes).join(u'\n')));
         QCOMPARE(stored(), before);
         boxes.answer(MsgBoxResult::Yes);
@@ -195,7 +219,8 @@ private slots:
         fixture::run(form, boxes, {u"Text1:1"_s, u"Text1 Enter"_s});
         QCOMPARE(form->findChild<QLineEdit*>(u"Text12"_s)->text(), u"1000"_s);
         ActualizacionPrecios* window = open();
-        fixture::run(window, boxes, {u"txtValor:8"_s, u"cmdVistaPrevia"_s, u"yes"_s, u"no"_s, u"cmdAplicar"_s});
+        fixture::run(window, boxes,
+                     {u"txtValor:8"_s, u"cmdVistaPrevia"_s, u"yes"_s, u"no"_s, u"cmdAplicar"_s});
         QCOMPARE(form->findChild<QLineEdit*>(u"Text12"_s)->text(), u"1080"_s);
         QCOMPARE(form->findChild<QLineEdit*>(u"Text21"_s)->text(), u"1404"_s);
         fixture::activate(form);
@@ -213,10 +238,12 @@ private slots:
         fixture::activate(queue);
         fixture::run(queue, boxes, {u"Text1:1"_s, u"Text1 Enter"_s});
         ActualizacionPrecios* window = open();
-        fixture::run(window, boxes, {u"txtValor:8"_s, u"cmdVistaPrevia"_s, u"yes"_s, u"no"_s, u"cmdAplicar"_s});
+        fixture::run(window, boxes,
+                     {u"txtValor:8"_s, u"cmdVistaPrevia"_s, u"yes"_s, u"no"_s, u"cmdAplicar"_s});
         QVERIFY2(fixture::shown(boxes).join(u'\n').contains(u"Etiquetas: 3 nuevas en la cola"_s),
                  qPrintable(fixture::shown(boxes).join(u'\n')));
-        QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, {u"codigo"_s}), (QStringList{u"1"_s, u"2"_s, u"4"_s}));
+        QCOMPARE(fixture::DataFolder::rows(u"Etiquetas.mdb"_s, {u"codigo"_s}),
+                 (QStringList{u"1"_s, u"2"_s, u"4"_s}));
     }
 
     // A supplier's list written by a real spreadsheet program: matched rows change, the others
@@ -225,25 +252,28 @@ private slots:
     {
         const QString path = folder_->path() + u"/lista.xlsx"_s;
         QProcess python;
-        python.start(u"/usr/bin/python3"_s, {u"-c"_s, u"import openpyxl, sys\n"
-                                              u"wb = openpyxl.Workbook(); ws = wb.active\n"
-                                              u"ws.append(['Codigo de barras', 'Costo'])\n"
-                                              u"ws.append(['7790000000011', 1100.5])\n"
-                                              u"ws.append(['7790000099999', 10])\n"
-                                              u"ws.append(['7790000000028', 'consultar'])\n"
-                                              u"wb.save(sys.argv[1])\n"_s,
-                                    path});
+        python.start(u"/usr/bin/python3"_s, {u"-c"_s,
+                                             u"import openpyxl, sys\n"
+                                             u"wb = openpyxl.Workbook(); ws = wb.active\n"
+                                             u"ws.append(['Codigo de barras', 'Costo'])\n"
+                                             u"ws.append(['7790000000011', 1100.5])\n"
+                                             u"ws.append(['7790000099999', 10])\n"
+                                             u"ws.append(['7790000000028', 'consultar'])\n"
+                                             u"wb.save(sys.argv[1])\n"_s,
+                                             path});
         QVERIFY(python.waitForFinished(30000));
         QCOMPARE(python.exitCode(), 0);
 
         ScriptedMessageBoxes boxes;
-        fixture::EnvVar configHome("XDG_CONFIG_HOME", QFile::encodeName(folder_->path() + u"/config"_s));
+        fixture::EnvVar configHome("XDG_CONFIG_HOME",
+                                   QFile::encodeName(folder_->path() + u"/config"_s));
         ScriptedDialogs dialogs;
         dialogs.answerFile(path);
         ActualizacionPrecios* window = open();
         const QStringList before = stored();
         window->findChild<QTabWidget*>(u"tabOrigen"_s)->setCurrentIndex(1);
-        fixture::run(window, boxes, {u"cmdElegir"_s, u"txtProveedorLista:3"_s, u"cmdVistaPrevia"_s});
+        fixture::run(window, boxes,
+                     {u"cmdElegir"_s, u"txtProveedorLista:3"_s, u"cmdVistaPrevia"_s});
         QCOMPARE(fixture::shown(boxes), QStringList());
         QCOMPARE(dialogs.shown().size(), 1);
         QCOMPARE(dialogs.shown()[0].kind, DialogKind::OpenFile);
@@ -267,8 +297,9 @@ private slots:
         QCOMPARE(rows->rowCount(), 1);
         QVERIFY(rows->item(0, 5)->text().startsWith(u"lista lista.xlsx, proveedor 0003"_s));
         fixture::run(history, boxes, {u"yes"_s, u"cmdDeshacer"_s});
-        QCOMPARE(fixture::shown(boxes).value(0),
-                 u"292|Historial de Precios|¿Vuelve los precios de la actualización número 1 a los anteriores?"_s);
+        QCOMPARE(
+            fixture::shown(boxes).value(0),
+            u"292|Historial de Precios|¿Vuelve los precios de la actualización número 1 a los anteriores?"_s);
         QCOMPARE(stored(), before);
         QCOMPARE(rows->rowCount(), 2);
         QCOMPARE(rows->item(1, 6)->text(), u"2"_s);
@@ -279,8 +310,8 @@ private slots:
     {
         ActualizacionPrecios* window = open();
         for (QWidget* w : window->findChildren<QWidget*>()) {
-            if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractButton*>(w) &&
-                !qobject_cast<QTableView*>(w))
+            if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w) &&
+                !qobject_cast<QAbstractButton*>(w) && !qobject_cast<QTableView*>(w))
                 continue;
             if (w->objectName().isEmpty() || w->objectName().startsWith(u"qt_"_s)) continue;
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));

@@ -1,6 +1,7 @@
 // The report viewers and their reports, checked through the PDF they write and the Excel
 // workbook read back with openpyxl.
 
+#include <sys/resource.h>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QJsonArray>
@@ -14,14 +15,13 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScrollArea>
-#include <QSpinBox>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <charconv>
 #include <csignal>
-#include <sys/resource.h>
 
 #include "admin/demo.h"
 #include "data/filereplace.h"
@@ -75,8 +75,9 @@ QList<Word> pdfWords(const QString& pdf, const QString& folder)
     QFile file(html);
     if (!file.open(QIODevice::ReadOnly)) return {};
     const QString text = QString::fromUtf8(file.readAll());
-    static const QRegularExpression page(u"<page "_s), word(
-        uR"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re"_s);
+    static const QRegularExpression page(u"<page "_s),
+        word(
+            uR"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re"_s);
     QList<Word> words;
     int pageNumber = -1;
     qsizetype at = 0;
@@ -87,7 +88,8 @@ QList<Word> pdfWords(const QString& pdf, const QString& folder)
     }();
     for (auto it = word.globalMatch(text); it.hasNext();) {
         const auto m = it.next();
-        while (pageNumber + 1 < pageStarts.size() && pageStarts[pageNumber + 1] < m.capturedStart()) ++pageNumber;
+        while (pageNumber + 1 < pageStarts.size() && pageStarts[pageNumber + 1] < m.capturedStart())
+            ++pageNumber;
         at = m.capturedStart();
         auto mm = [](const QString& points) {
             double v = 0;
@@ -95,7 +97,8 @@ QList<Word> pdfWords(const QString& pdf, const QString& folder)
             std::from_chars(bytes.constData(), bytes.constData() + bytes.size(), v);
             return v * 25.4 / 72.0;
         };
-        words.push_back({pageNumber, mm(m.captured(1)), mm(m.captured(2)), m.captured(4), mm(m.captured(3))});
+        words.push_back(
+            {pageNumber, mm(m.captured(1)), mm(m.captured(2)), m.captured(4), mm(m.captured(3))});
     }
     Q_UNUSED(at);
     return words;
@@ -105,13 +108,15 @@ QList<Word> pdfWords(const QString& pdf, const QString& folder)
 // name, number format].
 QJsonArray workbookCells(const QString& xlsx)
 {
-    static const QString script = uR"(
+    static const QString script =
+        uR"(
 import json, sys, openpyxl
 sheet = openpyxl.load_workbook(sys.argv[1]).worksheets[0]
 print(json.dumps([[[c.value, type(c.value).__name__, c.number_format] for c in row] for row in sheet.iter_rows()]))
 )"_s;
     // Debian's interpreter, where python3-openpyxl is installed.
-    return QJsonDocument::fromJson(run(u"/usr/bin/python3"_s, {u"-c"_s, script, xlsx}).toUtf8()).array();
+    return QJsonDocument::fromJson(run(u"/usr/bin/python3"_s, {u"-c"_s, script, xlsx}).toUtf8())
+        .array();
 }
 
 // The files of `folder` that the safe replace leaves only when it fails half-way.
@@ -149,7 +154,11 @@ private:
 class ExportPathDialogs : public DialogService {
 public:
     explicit ExportPathDialogs(const QString& path) : path_(path) {}
-    QString chooseFile(QWidget*, DialogKind, const QString&, const QString&, const QString&) override { return path_; }
+    QString chooseFile(QWidget*, DialogKind, const QString&, const QString&,
+                       const QString&) override
+    {
+        return path_;
+    }
     bool choosePrinter(QWidget*, QPrinter&, int) override { return false; }
 
 private:
@@ -157,8 +166,9 @@ private:
 };
 
 // EAN-13, EAN-8 and Code 128 barcodes for the labels.
-const QStringList kBarcodes = {u"7790895000997"_s, u"40123455"_s, u"ABC-123"_s, u"5012345678900"_s,
-                               u"95011011"_s, u"LOTE 77"_s, u"4006381333931"_s};
+const QStringList kBarcodes = {u"7790895000997"_s, u"40123455"_s, u"ABC-123"_s,
+                               u"5012345678900"_s, u"95011011"_s, u"LOTE 77"_s,
+                               u"4006381333931"_s};
 
 QList<QVariantMap> labelRecords(int count)
 {
@@ -290,44 +300,104 @@ void TestReports::listsThroughTheirPdf_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QStringList>("texts");  // in this order on the page
 
-    QTest::newRow("articles")
-        << u"ForListaArticulos"_s << u"Articulos.mdb"_s
-        << QList<QVariantMap>{{{u"descripcion"_s, u"YERBA MATE"_s}, {u"codbarra"_s, u"7790895000997"_s},
-                               {u"cos"_s, 100.0}, {u"lis1"_s, 150.5}, {u"lis2"_s, 160.0}, {u"lis3"_s, 170.25},
-                               {u"dept"_s, 12.0}},
-                              {{u"descripcion"_s, u"AZUCAR"_s}, {u"cos"_s, 50.0}, {u"dept"_s, 3.0}}}
-        << u"Lista Articulos"_s
-        << QStringList{u"Lista de Articulos"_s, u"CODIGO"_s, u"COD.BARRA"_s, u"DESCRIPCION"_s, u"COSTO"_s,
-                       u"LISTA 1"_s, u"STOCK"_s, u"1"_s, u"7790895000997"_s, u"YERBA MATE"_s, u"100,00"_s,
-                       u"150,50"_s, u"160,00"_s, u"170,25"_s, u"12,00"_s, u"2"_s, u"AZUCAR"_s, u"50,00"_s,
-                       u"Total: 2 registros"_s, u"15,00"_s, u"Página 1 de 1"_s};
-    QTest::newRow("customers")
-        << u"ForListaClientes"_s << u"Clientes.mdb"_s
-        << QList<QVariantMap>{{{u"COD_CLIENT"_s, u"0007"_s}, {u"RAZON_SOC"_s, u"LA ESQUINA"_s},
-                               {u"DOMICILIO"_s, u"SAN MARTIN 12"_s}, {u"CIUDAD"_s, u"SALTA"_s},
-                               {u"TEL_1"_s, u"4211234"_s}, {u"CUIT"_s, u"20-12345678-9"_s}, {u"SALDO"_s, 1234.5}},
-                              {{u"COD_CLIENT"_s, u"0002"_s}, {u"RAZON_SOC"_s, u"ANA LOPEZ"_s}, {u"SALDO"_s, -34.5}}}
-        << u"Lista Proveedores"_s
-        << QStringList{u"Lista de Clientes"_s, u"RAZON SOCIAL"_s, u"SALDO"_s, u"0002"_s, u"ANA LOPEZ"_s,
-                       u"-34,50"_s, u"0007"_s, u"LA ESQUINA"_s, u"SAN MARTIN 12"_s, u"SALTA"_s, u"4211234"_s,
-                       u"20-12345678-9"_s, u"1234,50"_s, u"Total: 2 registros"_s, u"1200,00"_s, u"Página 1 de 1"_s};
-    QTest::newRow("suppliers")
-        << u"ForListaProveedores"_s << u"Proveedores.mdb"_s
-        << QList<QVariantMap>{{{u"COD_PROV"_s, u"0004"_s}, {u"RAZON_SOC"_s, u"LOPEZ DISTRIBUCIONES"_s},
-                               {u"TIPO_IVA"_s, u"MONOTRIBUTO"_s}, {u"CUIT"_s, u"30-1-2"_s}},
-                              {{u"COD_PROV"_s, u"0001"_s}, {u"RAZON_SOC"_s, u"ARCOR"_s},
-                               {u"TIPO_IVA"_s, u"RESP. INSCRIPTO"_s}}}
-        << u"Lista Proveedores"_s
-        << QStringList{u"Lista de Proveedores"_s, u"COND. IVA"_s, u"0001"_s, u"ARCOR"_s, u"RESP. INSCRIPTO"_s,
-                       u"0004"_s, u"LOPEZ DISTRIBUCIONES"_s, u"30-1-2"_s, u"MONOTRIBUTO"_s,
-                       u"Total: 2 registros"_s, u"Página 1 de 1"_s};
-    QTest::newRow("departments")
-        << u"ForListaDepartamentos"_s << u"Departamentos.mdb"_s
-        << QList<QVariantMap>{{{u"COD_RUB"_s, u"0002"_s}, {u"DESCRI"_s, u"BAZAR"_s}, {u"COD_LET"_s, u"D2"_s}},
-                              {{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}, {u"COD_LET"_s, u"D1"_s}}}
-        << u"Lista Departamentos"_s
-        << QStringList{u"Lista de Departamentos"_s, u"0001"_s, u"ALMACEN"_s, u"D1"_s, u"0002"_s, u"BAZAR"_s,
-                       u"D2"_s, u"Total: 2 registros"_s, u"Página 1 de 1"_s};
+    QTest::newRow("articles") << u"ForListaArticulos"_s << u"Articulos.mdb"_s
+                              << QList<QVariantMap>{{{u"descripcion"_s, u"YERBA MATE"_s},
+                                                     {u"codbarra"_s, u"7790895000997"_s},
+                                                     {u"cos"_s, 100.0},
+                                                     {u"lis1"_s, 150.5},
+                                                     {u"lis2"_s, 160.0},
+                                                     {u"lis3"_s, 170.25},
+                                                     {u"dept"_s, 12.0}},
+                                                    {{u"descripcion"_s, u"AZUCAR"_s},
+                                                     {u"cos"_s, 50.0},
+                                                     {u"dept"_s, 3.0}}}
+                              << u"Lista Articulos"_s
+                              << QStringList{u"Lista de Articulos"_s,
+                                             u"CODIGO"_s,
+                                             u"COD.BARRA"_s,
+                                             u"DESCRIPCION"_s,
+                                             u"COSTO"_s,
+                                             u"LISTA 1"_s,
+                                             u"STOCK"_s,
+                                             u"1"_s,
+                                             u"7790895000997"_s,
+                                             u"YERBA MATE"_s,
+                                             u"100,00"_s,
+                                             u"150,50"_s,
+                                             u"160,00"_s,
+                                             u"170,25"_s,
+                                             u"12,00"_s,
+                                             u"2"_s,
+                                             u"AZUCAR"_s,
+                                             u"50,00"_s,
+                                             u"Total: 2 registros"_s,
+                                             u"15,00"_s,
+                                             u"Página 1 de 1"_s};
+    QTest::newRow("customers") << u"ForListaClientes"_s << u"Clientes.mdb"_s
+                               << QList<QVariantMap>{{{u"COD_CLIENT"_s, u"0007"_s},
+                                                      {u"RAZON_SOC"_s, u"LA ESQUINA"_s},
+                                                      {u"DOMICILIO"_s, u"SAN MARTIN 12"_s},
+                                                      {u"CIUDAD"_s, u"SALTA"_s},
+                                                      {u"TEL_1"_s, u"4211234"_s},
+                                                      {u"CUIT"_s, u"20-12345678-9"_s},
+                                                      {u"SALDO"_s, 1234.5}},
+                                                     {{u"COD_CLIENT"_s, u"0002"_s},
+                                                      {u"RAZON_SOC"_s, u"ANA LOPEZ"_s},
+                                                      {u"SALDO"_s, -34.5}}}
+                               << u"Lista Proveedores"_s
+                               << QStringList{u"Lista de Clientes"_s,
+                                              u"RAZON SOCIAL"_s,
+                                              u"SALDO"_s,
+                                              u"0002"_s,
+                                              u"ANA LOPEZ"_s,
+                                              u"-34,50"_s,
+                                              u"0007"_s,
+                                              u"LA ESQUINA"_s,
+                                              u"SAN MARTIN 12"_s,
+                                              u"SALTA"_s,
+                                              u"4211234"_s,
+                                              u"20-12345678-9"_s,
+                                              u"1234,50"_s,
+                                              u"Total: 2 registros"_s,
+                                              u"1200,00"_s,
+                                              u"Página 1 de 1"_s};
+    QTest::newRow("suppliers") << u"ForListaProveedores"_s << u"Proveedores.mdb"_s
+                               << QList<QVariantMap>{{{u"COD_PROV"_s, u"0004"_s},
+                                                      {u"RAZON_SOC"_s, u"LOPEZ DISTRIBUCIONES"_s},
+                                                      {u"TIPO_IVA"_s, u"MONOTRIBUTO"_s},
+                                                      {u"CUIT"_s, u"30-1-2"_s}},
+                                                     {{u"COD_PROV"_s, u"0001"_s},
+                                                      {u"RAZON_SOC"_s, u"ARCOR"_s},
+                                                      {u"TIPO_IVA"_s, u"RESP. INSCRIPTO"_s}}}
+                               << u"Lista Proveedores"_s
+                               << QStringList{u"Lista de Proveedores"_s,
+                                              u"COND. IVA"_s,
+                                              u"0001"_s,
+                                              u"ARCOR"_s,
+                                              u"RESP. INSCRIPTO"_s,
+                                              u"0004"_s,
+                                              u"LOPEZ DISTRIBUCIONES"_s,
+                                              u"30-1-2"_s,
+                                              u"MONOTRIBUTO"_s,
+                                              u"Total: 2 registros"_s,
+                                              u"Página 1 de 1"_s};
+    QTest::newRow("departments") << u"ForListaDepartamentos"_s << u"Departamentos.mdb"_s
+                                 << QList<QVariantMap>{{{u"COD_RUB"_s, u"0002"_s},
+                                                        {u"DESCRI"_s, u"BAZAR"_s},
+                                                        {u"COD_LET"_s, u"D2"_s}},
+                                                       {{u"COD_RUB"_s, u"0001"_s},
+                                                        {u"DESCRI"_s, u"ALMACEN"_s},
+                                                        {u"COD_LET"_s, u"D1"_s}}}
+                                 << u"Lista Departamentos"_s
+                                 << QStringList{u"Lista de Departamentos"_s,
+                                                u"0001"_s,
+                                                u"ALMACEN"_s,
+                                                u"D1"_s,
+                                                u"0002"_s,
+                                                u"BAZAR"_s,
+                                                u"D2"_s,
+                                                u"Total: 2 registros"_s,
+                                                u"Página 1 de 1"_s};
 }
 
 void TestReports::listsThroughTheirPdf()
@@ -369,39 +439,59 @@ void TestReports::listColumnsFollowTheirData_data()
 
     QTest::newRow("seven-digit prices and stock total")
         << u"ForListaArticulos"_s << u"Articulos.mdb"_s
-        << QList<QVariantMap>{{{u"descripcion"_s, u"HELADERA NO FROST"_s}, {u"codbarra"_s, u"7790895000997"_s},
-                               {u"cos"_s, 987654.32}, {u"lis1"_s, 1234567.89}, {u"lis2"_s, 1300000.0},
-                               {u"lis3"_s, 1450000.5}, {u"dept"_s, 204676.75}},
-                              {{u"descripcion"_s, u"FREEZER"_s}, {u"lis1"_s, -1234567.89}, {u"dept"_s, 204676.76}}}
-        << QStringList{u"987654,32"_s, u"1234567,89"_s, u"1300000,00"_s, u"1450000,50"_s, u"204676,75"_s,
-                       u"-1234567,89"_s, u"204676,76"_s, u"HELADERA NO FROST"_s, u"Total: 2 registros"_s,
+        << QList<QVariantMap>{{{u"descripcion"_s, u"HELADERA NO FROST"_s},
+                               {u"codbarra"_s, u"7790895000997"_s},
+                               {u"cos"_s, 987654.32},
+                               {u"lis1"_s, 1234567.89},
+                               {u"lis2"_s, 1300000.0},
+                               {u"lis3"_s, 1450000.5},
+                               {u"dept"_s, 204676.75}},
+                              {{u"descripcion"_s, u"FREEZER"_s},
+                               {u"lis1"_s, -1234567.89},
+                               {u"dept"_s, 204676.76}}}
+        << QStringList{u"987654,32"_s,  u"1234567,89"_s,        u"1300000,00"_s,
+                       u"1450000,50"_s, u"204676,75"_s,         u"-1234567,89"_s,
+                       u"204676,76"_s,  u"HELADERA NO FROST"_s, u"Total: 2 registros"_s,
                        u"409353,51"_s}
         << true;
     QTest::newRow("supplier names take the room the others leave")
         << u"ForListaProveedores"_s << u"Proveedores.mdb"_s
-        << QList<QVariantMap>{{{u"COD_PROV"_s, u"0001"_s}, {u"RAZON_SOC"_s, u"DISTRIBUIDORA DEL NOROESTE SRL"_s},
-                               {u"DOMICILIO"_s, u"AV. BELGRANO 1234 PISO 2 OF. B"_s}, {u"CIUDAD"_s, u"SALTA"_s},
-                               {u"TEL_1"_s, u"4211234"_s}, {u"CUIT"_s, u"30-12345678-9"_s},
+        << QList<QVariantMap>{{{u"COD_PROV"_s, u"0001"_s},
+                               {u"RAZON_SOC"_s, u"DISTRIBUIDORA DEL NOROESTE SRL"_s},
+                               {u"DOMICILIO"_s, u"AV. BELGRANO 1234 PISO 2 OF. B"_s},
+                               {u"CIUDAD"_s, u"SALTA"_s},
+                               {u"TEL_1"_s, u"4211234"_s},
+                               {u"CUIT"_s, u"30-12345678-9"_s},
                                {u"TIPO_IVA"_s, u"RESP. INSCRIPTO"_s}}}
         << QStringList{u"DISTRIBUIDORA DEL NOROESTE SRL"_s, u"AV. BELGRANO 1234 PISO 2 OF. B"_s,
                        u"30-12345678-9"_s, u"RESP. INSCRIPTO"_s}
         << true;
     QTest::newRow("customer balances of seven digits")
         << u"ForListaClientes"_s << u"Clientes.mdb"_s
-        << QList<QVariantMap>{{{u"COD_CLIENT"_s, u"0001"_s}, {u"RAZON_SOC"_s, u"ALMACEN LA ESQUINA DE ENFRENTE"_s},
+        << QList<QVariantMap>{{{u"COD_CLIENT"_s, u"0001"_s},
+                               {u"RAZON_SOC"_s, u"ALMACEN LA ESQUINA DE ENFRENTE"_s},
                                {u"SALDO"_s, -9876543.21}},
-                              {{u"COD_CLIENT"_s, u"0002"_s}, {u"RAZON_SOC"_s, u"ANA"_s}, {u"SALDO"_s, 1.0}}}
-        << QStringList{u"ALMACEN LA ESQUINA DE ENFRENTE"_s, u"-9876543,21"_s, u"-9876542,21"_s} << true;
+                              {{u"COD_CLIENT"_s, u"0002"_s},
+                               {u"RAZON_SOC"_s, u"ANA"_s},
+                               {u"SALDO"_s, 1.0}}}
+        << QStringList{u"ALMACEN LA ESQUINA DE ENFRENTE"_s, u"-9876543,21"_s, u"-9876542,21"_s}
+        << true;
     // Every field at its longest: the page cannot hold them all, so the longest texts are cut
     // alike, and the short ones and the headers still show whole.
     const QString full = u"WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"_s;
     QTest::newRow("every field at its longest")
         << u"ForListaProveedores"_s << u"Proveedores.mdb"_s
-        << QList<QVariantMap>{{{u"COD_PROV"_s, u"9999"_s}, {u"RAZON_SOC"_s, full}, {u"DOMICILIO"_s, full},
-                               {u"CIUDAD"_s, u"SAN SALVADOR J."_s}, {u"TEL_1"_s, full},
-                               {u"CUIT"_s, u"30-12345678-9"_s}, {u"TIPO_IVA"_s, u"RESP. INSCRIPTO"_s}}}
-        << QStringList{u"9999"_s, u"SAN SALVADOR J."_s, u"30-12345678-9"_s, u"RESP. INSCRIPTO"_s,
-                       u"RAZON SOCIAL"_s, u"DOMICILIO"_s, u"TELEFONO"_s, u"COND. IVA"_s}
+        << QList<QVariantMap>{{{u"COD_PROV"_s, u"9999"_s},
+                               {u"RAZON_SOC"_s, full},
+                               {u"DOMICILIO"_s, full},
+                               {u"CIUDAD"_s, u"SAN SALVADOR J."_s},
+                               {u"TEL_1"_s, full},
+                               {u"CUIT"_s, u"30-12345678-9"_s},
+                               {u"TIPO_IVA"_s, u"RESP. INSCRIPTO"_s}}}
+        << QStringList{u"9999"_s,          u"SAN SALVADOR J."_s,
+                       u"30-12345678-9"_s, u"RESP. INSCRIPTO"_s,
+                       u"RAZON SOCIAL"_s,  u"DOMICILIO"_s,
+                       u"TELEFONO"_s,      u"COND. IVA"_s}
         << false;
 }
 
@@ -426,7 +516,8 @@ void TestReports::listColumnsFollowTheirData()
     for (const QString& text : whole) {
         static const QRegularExpression around(u"(^|\\s)(%1)(\\s|$)"_s);
         const QRegularExpression alone(around.pattern().arg(QRegularExpression::escape(text)));
-        QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return alone.match(line).hasMatch(); }),
+        QVERIFY2(std::any_of(lines.begin(), lines.end(),
+                             [&](const QString& line) { return alone.match(line).hasMatch(); }),
                  qPrintable(text + u" in\n"_s + pages[0]));
     }
     QCOMPARE(!pages[0].contains(u"…"_s), roomForAll);
@@ -439,7 +530,8 @@ void TestReports::threePageList()
 {
     QList<QVariantMap> records;
     for (int i = 1; i <= 150; ++i)
-        records << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}, {u"lis1"_s, i + 0.5}, {u"dept"_s, 1.0}};
+        records << QVariantMap{
+            {u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}, {u"lis1"_s, i + 0.5}, {u"dept"_s, 1.0}};
     folder_->create(u"Articulos.mdb"_s, records);
     ForLista* form = show(u"ForListaArticulos"_s);
     QVERIFY(form);
@@ -468,7 +560,8 @@ void TestReports::threePageList()
 void TestReports::navigationAndZoom()
 {
     QList<QVariantMap> records;
-    for (int i = 1; i <= 150; ++i) records << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}};
+    for (int i = 1; i <= 150; ++i)
+        records << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}};
     folder_->create(u"Articulos.mdb"_s, records);
     ForLista* form = show(u"ForListaArticulos"_s);
     QVERIFY(form);
@@ -481,17 +574,20 @@ void TestReports::navigationAndZoom()
         Qt::KeyboardModifiers modifiers;
         int page;
     };
-    const Step steps[] = {{{}, Qt::Key_PageDown, {}, 2},        {{}, Qt::Key_End, Qt::ControlModifier, 3},
-                          {{}, Qt::Key_PageDown, {}, 3},        {{}, Qt::Key_PageUp, {}, 2},
-                          {{}, Qt::Key_Home, Qt::ControlModifier, 1}, {u"cmdUltima"_s, Qt::Key_unknown, {}, 3},
-                          {u"cmdAnterior"_s, Qt::Key_unknown, {}, 2}, {u"cmdPrimera"_s, Qt::Key_unknown, {}, 1},
+    const Step steps[] = {{{}, Qt::Key_PageDown, {}, 2},
+                          {{}, Qt::Key_End, Qt::ControlModifier, 3},
+                          {{}, Qt::Key_PageDown, {}, 3},
+                          {{}, Qt::Key_PageUp, {}, 2},
+                          {{}, Qt::Key_Home, Qt::ControlModifier, 1},
+                          {u"cmdUltima"_s, Qt::Key_unknown, {}, 3},
+                          {u"cmdAnterior"_s, Qt::Key_unknown, {}, 2},
+                          {u"cmdPrimera"_s, Qt::Key_unknown, {}, 1},
                           {u"cmdSiguiente"_s, Qt::Key_unknown, {}, 2}};
     viewer->findChild<QWidget*>(u"scrollArea"_s)->setFocus();
     for (const Step& step : steps) {
         if (step.control.isEmpty())
             QTest::keyClick(viewer->findChild<QWidget*>(u"scrollArea"_s), step.key, step.modifiers);
-        else
-            QTest::mouseClick(viewer->findChild<QWidget*>(step.control), Qt::LeftButton);
+        else QTest::mouseClick(viewer->findChild<QWidget*>(step.control), Qt::LeftButton);
         QCOMPARE(viewer->currentPage(), step.page);
         QCOMPARE(label->text(), u"Página %1 de 3"_s.arg(step.page));
     }
@@ -499,13 +595,14 @@ void TestReports::navigationAndZoom()
     QCOMPARE(viewer->zoomPercent(), 88);
     const QSize at88 = viewer->pageImage().size();
     QWidget* viewport = viewer->findChild<QScrollArea*>(u"scrollArea"_s)->viewport();
-    QWheelEvent wheel(QPointF(50, 50), viewport->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120),
-                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(50, 50), viewport->mapToGlobal(QPointF(50, 50)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(viewport, &wheel);
     QCOMPARE(viewer->zoomPercent(), 98);
     QVERIFY(viewer->pageImage().width() > at88.width());
     viewer->setZoomMode(CRViewer::ZoomMode::FitWidth);
-    QVERIFY(qAbs(viewer->findChild<QWidget*>(u"Pagina"_s)->width() - (viewport->width() - 16)) <= 2);
+    QVERIFY(qAbs(viewer->findChild<QWidget*>(u"Pagina"_s)->width() - (viewport->width() - 16)) <=
+            2);
     viewer->setZoomMode(CRViewer::ZoomMode::FitPage);
     QVERIFY(viewer->findChild<QWidget*>(u"Pagina"_s)->height() <= viewport->height());
     QCOMPARE(viewer->currentPage(), 2);
@@ -527,7 +624,8 @@ void TestReports::printButtonPrintsWhatTheDialogChose()
     QFETCH(int, to);
     QFETCH(QStringList, printed);
     QList<QVariantMap> records;
-    for (int i = 1; i <= 150; ++i) records << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}};
+    for (int i = 1; i <= 150; ++i)
+        records << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}};
     folder_->create(u"Articulos.mdb"_s, records);
     ScriptedMessageBoxes boxes;
     ForLista* form = show(u"ForListaArticulos"_s);
@@ -554,7 +652,8 @@ void TestReports::fileChooserOpensInTheLastFolder()
 {
     QTemporaryDir config;
     fixture::EnvVar configHome("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    folder_->create(u"Departamentos.mdb"_s,
+                    {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
     ScriptedMessageBoxes boxes;
     ForLista* form = show(u"ForListaDepartamentos"_s);
     QVERIFY(form);
@@ -596,7 +695,8 @@ void TestReports::fileChooserOpensInTheLastFolder()
 void TestReports::printsARangeOfPages()
 {
     QList<QVariantMap> records;
-    for (int i = 1; i <= 150; ++i) records << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}};
+    for (int i = 1; i <= 150; ++i)
+        records << QVariantMap{{u"descripcion"_s, u"ARTICULO %1"_s.arg(i)}};
     folder_->create(u"Articulos.mdb"_s, records);
     ForLista* form = show(u"ForListaArticulos"_s);
     QVERIFY(form);
@@ -615,8 +715,10 @@ void TestReports::printsARangeOfPages()
 
 void TestReports::openViewerComesForwardWithTheDataAsItIsNow()
 {
-    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
-    auto* form = qobject_cast<ForLista*>(WindowRegistry::instance().show(u"ForListaDepartamentos"_s));
+    folder_->create(u"Departamentos.mdb"_s,
+                    {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    auto* form =
+        qobject_cast<ForLista*>(WindowRegistry::instance().show(u"ForListaDepartamentos"_s));
     QVERIFY(form);
     QSignalSpy drawn(form->viewer(), &CRViewer::pageShown);
     QVERIFY(QTest::qWaitFor([form] { return form->loaded(); }, 10000));
@@ -628,7 +730,8 @@ void TestReports::openViewerComesForwardWithTheDataAsItIsNow()
     QCOMPARE(drawn.count(), 1);
     {
         auto db = catalogue::open(u"Departamentos.mdb"_s);
-        QCOMPARE(db->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('0002', 'BAZAR')"_s), 1);
+        QCOMPARE(db->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('0002', 'BAZAR')"_s),
+                 1);
     }
     // Brought forward, it reads what was committed since, as Actualizar does.
     QCOMPARE(WindowRegistry::instance().show(u"ForListaDepartamentos"_s), form);
@@ -637,7 +740,8 @@ void TestReports::openViewerComesForwardWithTheDataAsItIsNow()
     QCOMPARE(drawn.count(), 2);
     {
         auto db = catalogue::open(u"Departamentos.mdb"_s);
-        QCOMPARE(db->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('0003', 'LIBRERIA')"_s), 1);
+        QCOMPARE(db->Execute(u"INSERT INTO rubros (COD_RUB, DESCRI) VALUES ('0003', 'LIBRERIA')"_s),
+                 1);
     }
     QTest::mouseClick(form->findChild<QWidget*>(u"cmdActualizar"_s), Qt::LeftButton);
     QCOMPARE(form->report()->recordCount(), 3);
@@ -655,7 +759,8 @@ void TestReports::labelSheetBroughtForwardPrintsTheQueueAsItIsNow()
         auto db = catalogue::open(u"Etiquetas.mdb"_s);
         db->Execute(u"DELETE FROM articulos"_s);
         for (int i = 0; i < 25; ++i)
-            db->Execute(u"INSERT INTO articulos (descripcion, neto1) VALUES ('YERBA NUEVA', 99.5)"_s);
+            db->Execute(
+                u"INSERT INTO articulos (descripcion, neto1) VALUES ('YERBA NUEVA', 99.5)"_s);
     }
     QCOMPARE(WindowRegistry::instance().show(u"ForListaEtiqueta1"_s), form);
     QCOMPARE(form->viewer()->pageCount(), 2);
@@ -669,7 +774,8 @@ void TestReports::labelSheetBroughtForwardPrintsTheQueueAsItIsNow()
 
 void TestReports::reopenedViewerReloadsTheSameReport()
 {
-    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    folder_->create(u"Departamentos.mdb"_s,
+                    {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
     ForLista* form = show(u"ForListaDepartamentos"_s);
     QVERIFY(form);
     reports::Report* report = form->report();
@@ -702,7 +808,8 @@ void TestReports::labelSheetsPlaceEveryLabel_data()
     QTest::addColumn<QPointF>("offset");
     QTest::newRow("small, two sheets") << u"ForListaEtiqueta"_s << 70 << 1 << QPointF();
     QTest::newRow("medium from label 5") << u"ForListaEtiqueta1"_s << 20 << 5 << QPointF();
-    QTest::newRow("large with the printer offset") << u"ForListaEtiqueta2"_s << 9 << 2 << QPointF(2.0, -1.5);
+    QTest::newRow("large with the printer offset")
+        << u"ForListaEtiqueta2"_s << 9 << 2 << QPointF(2.0, -1.5);
 }
 
 void TestReports::labelSheetsPlaceEveryLabel()
@@ -731,7 +838,8 @@ void TestReports::labelSheetsPlaceEveryLabel()
     const QList<Word> words = pdfWords(pdf, folder_->path());
     for (int i = 0; i < count; ++i) {
         const QString name = u"ART"_s + QString::number(i + 1).rightJustified(2, u'0');
-        const auto found = std::find_if(words.begin(), words.end(), [&](const Word& w) { return w.text == name; });
+        const auto found =
+            std::find_if(words.begin(), words.end(), [&](const Word& w) { return w.text == name; });
         QVERIFY2(found != words.end(), qPrintable(name));
         const int slot = i + start - 1;
         const int page = slot / sheet.perSheet(), inPage = slot % sheet.perSheet();
@@ -809,7 +917,8 @@ void TestReports::barcodesScan()
     QVERIFY(!images.isEmpty());
     QStringList decoded;
     for (const QString& image : images)
-        decoded += run(u"zbarimg"_s, {u"-q"_s, u"--raw"_s, folder.filePath(image)}).split(u'\n', Qt::SkipEmptyParts);
+        decoded += run(u"zbarimg"_s, {u"-q"_s, u"--raw"_s, folder.filePath(image)})
+                       .split(u'\n', Qt::SkipEmptyParts);
     QStringList expected = kBarcodes;
     expected.sort();
     decoded.sort();
@@ -818,7 +927,8 @@ void TestReports::barcodesScan()
 
 void TestReports::emptyLabelFieldsPrintNothing()
 {
-    folder_->create(u"Etiquetas.mdb"_s, {QVariantMap{{u"codigo"_s, 0}}, QVariantMap{{u"descripcion"_s, u"SOLO"_s}}});
+    folder_->create(u"Etiquetas.mdb"_s,
+                    {QVariantMap{{u"codigo"_s, 0}}, QVariantMap{{u"descripcion"_s, u"SOLO"_s}}});
     ForLista* form = show(u"ForListaEtiqueta2"_s);
     QVERIFY(form);
     const QStringList pages = pdfPages(exportPdf(form, u"vacias.pdf"_s));
@@ -829,13 +939,15 @@ void TestReports::emptyLabelFieldsPrintNothing()
 void TestReports::longDescriptionKeepsWholeWords()
 {
     const QString description = u"GALLETITAS DULCES RELLENAS CHOCOLATE"_s;
-    folder_->create(u"Etiquetas.mdb"_s, {QVariantMap{{u"descripcion"_s, description}, {u"neto1"_s, 1250.0}}});
+    folder_->create(u"Etiquetas.mdb"_s,
+                    {QVariantMap{{u"descripcion"_s, description}, {u"neto1"_s, 1250.0}}});
     ForLista* form = show(u"ForListaEtiqueta"_s);
     QVERIFY(form);
     const QList<Word> words = pdfWords(exportPdf(form, u"larga.pdf"_s), folder_->path());
     QStringList texts;
     for (const Word& w : words) texts << w.text;
-    QCOMPARE(texts, (QStringList{u"GALLETITAS"_s, u"DULCES"_s, u"RELLENAS"_s, u"CHOCOLATE"_s, u"$"_s, u"1250,00"_s}));
+    QCOMPARE(texts, (QStringList{u"GALLETITAS"_s, u"DULCES"_s, u"RELLENAS"_s, u"CHOCOLATE"_s,
+                                 u"$"_s, u"1250,00"_s}));
     // Two lines, inside the label.
     QVERIFY(words[3].y > words[0].y);
     QVERIFY(words[3].y < 10.7 + 21.2);
@@ -905,7 +1017,8 @@ void TestReports::unwritablePdfPath()
 {
     QFETCH(QString, path);
     QFETCH(QString, message);
-    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    folder_->create(u"Departamentos.mdb"_s,
+                    {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
     ScriptedMessageBoxes boxes;
     ForLista* form = show(u"ForListaDepartamentos"_s);
     QVERIFY(form);
@@ -921,12 +1034,14 @@ void TestReports::unwritablePdfPath()
     // The viewer keeps what it showed; no temporary file stays behind.
     QCOMPARE(form->viewer()->pageCount(), 1);
     QCOMPARE(form->viewer()->pageImage(), before);
-    QCOMPARE(QDir(folder_->path()).entryList({u".*.tmp"_s}, QDir::Hidden | QDir::Files), QStringList());
+    QCOMPARE(QDir(folder_->path()).entryList({u".*.tmp"_s}, QDir::Hidden | QDir::Files),
+             QStringList());
 }
 
 void TestReports::printerThatFails()
 {
-    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    folder_->create(u"Departamentos.mdb"_s,
+                    {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
     ScriptedMessageBoxes boxes;
     ForLista* form = show(u"ForListaDepartamentos"_s);
     QVERIFY(form);
@@ -935,7 +1050,8 @@ void TestReports::printerThatFails()
     printer.setOutputFileName(u"/no/existe/impresora.pdf"_s);
     QVERIFY(!form->viewer()->printTo(printer, 1, 1));
     QCOMPARE(boxes.shown().size(), 1);
-    QVERIFY2(boxes.shown()[0].prompt.startsWith(u"Error 3043: "_s), qPrintable(boxes.shown()[0].prompt));
+    QVERIFY2(boxes.shown()[0].prompt.startsWith(u"Error 3043: "_s),
+             qPrintable(boxes.shown()[0].prompt));
     QCOMPARE(form->viewer()->pageCount(), 1);
     QVERIFY(form->isVisible());
 }
@@ -962,12 +1078,12 @@ void TestReports::listsOpenFromTheMainWindowsMenu_data()
     QTest::addColumn<QString>("viewer");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("title");
-    QTest::newRow("Articulos") << u"mnuListArticulos"_s << u"ForListaArticulos"_s << u"Lista Articulos"_s
-                               << u"Lista de Articulos"_s;
-    QTest::newRow("Clientes") << u"mnuListClientes"_s << u"ForListaClientes"_s << u"Lista Proveedores"_s
-                              << u"Lista de Clientes"_s;
-    QTest::newRow("Proveedores") << u"mnuListProveedores"_s << u"ForListaProveedores"_s << u"Lista Proveedores"_s
-                                 << u"Lista de Proveedores"_s;
+    QTest::newRow("Articulos") << u"mnuListArticulos"_s << u"ForListaArticulos"_s
+                               << u"Lista Articulos"_s << u"Lista de Articulos"_s;
+    QTest::newRow("Clientes") << u"mnuListClientes"_s << u"ForListaClientes"_s
+                              << u"Lista Proveedores"_s << u"Lista de Clientes"_s;
+    QTest::newRow("Proveedores") << u"mnuListProveedores"_s << u"ForListaProveedores"_s
+                                 << u"Lista Proveedores"_s << u"Lista de Proveedores"_s;
     QTest::newRow("Departamentos") << u"mnuListDepartamentos"_s << u"ForListaDepartamentos"_s
                                    << u"Lista Departamentos"_s << u"Lista de Departamentos"_s;
 }
@@ -978,8 +1094,8 @@ void TestReports::listsOpenFromTheMainWindowsMenu()
     QFETCH(QString, viewer);
     QFETCH(QString, caption);
     QFETCH(QString, title);
-    for (const QString& file : {u"Opcion.mdb"_s, u"Articulos.mdb"_s, u"Clientes.mdb"_s, u"Proveedores.mdb"_s,
-                                u"Departamentos.mdb"_s})
+    for (const QString& file : {u"Opcion.mdb"_s, u"Articulos.mdb"_s, u"Clientes.mdb"_s,
+                                u"Proveedores.mdb"_s, u"Departamentos.mdb"_s})
         folder_->create(file);
     {
         Principal principal;
@@ -1044,8 +1160,9 @@ void TestReports::spreadsheetHoldsThePdfsRecords()
     QStringList lines;
     for (const QString& line : pdfPages(pdf).join(u'\n').split(u'\n')) {
         const QString trimmed = line.trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith(def.list()->title) || trimmed.startsWith(columns[0].header) ||
-            trimmed.startsWith(u"Total:"_s) || trimmed.startsWith(u"Página "_s))
+        if (trimmed.isEmpty() || trimmed.startsWith(def.list()->title) ||
+            trimmed.startsWith(columns[0].header) || trimmed.startsWith(u"Total:"_s) ||
+            trimmed.startsWith(u"Página "_s))
             continue;
         lines << line;
     }
@@ -1057,7 +1174,8 @@ void TestReports::spreadsheetHoldsThePdfsRecords()
         qsizetype at = 0;
         for (size_t i = 0; i < columns.size(); ++i) {
             const QJsonArray cell = row[qsizetype(i)].toArray();
-            const QString type = cell[1].toString(), where = u"row %1 column %2: "_s.arg(r + 1).arg(i + 1);
+            const QString type = cell[1].toString(),
+                          where = u"row %1 column %2: "_s.arg(r + 1).arg(i + 1);
             QString shown;
             if (columns[i].format == reports::Format::Text) {
                 QVERIFY2(type == u"str"_s, qPrintable(where + type));
@@ -1066,7 +1184,8 @@ void TestReports::spreadsheetHoldsThePdfsRecords()
                 QVERIFY2(type == u"int"_s || type == u"float"_s, qPrintable(where + type));
                 const bool price = columns[i].format == reports::Format::Fixed2;
                 QCOMPARE(cell[2].toString(), price ? u"0.00"_s : u"General"_s);
-                shown = price ? numbertext::fixed(cell[0].toDouble()) : numbertext::shortest(cell[0].toDouble());
+                shown = price ? numbertext::fixed(cell[0].toDouble())
+                              : numbertext::shortest(cell[0].toDouble());
             }
             // Every cell as the PDF writes it, in the same order on the record's line.
             const qsizetype found = line.indexOf(shown, at);
@@ -1125,7 +1244,8 @@ void TestReports::labelSheetSpreadsheetHoldsTheQueue()
 
 void TestReports::spreadsheetExportByKeyboard()
 {
-    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    folder_->create(u"Departamentos.mdb"_s,
+                    {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
     ScriptedMessageBoxes boxes;
     ForLista* form = show(u"ForListaDepartamentos"_s);
     QVERIFY(form);
@@ -1144,7 +1264,8 @@ void TestReports::spreadsheetExportByKeyboard()
     frame_.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&frame_));
     form->findChild<QWidget*>(u"scrollArea"_s)->setFocus();
-    for (int i = 0; i < 10 && QApplication::focusWidget() && QApplication::focusWidget() != excel; ++i)
+    for (int i = 0; i < 10 && QApplication::focusWidget() && QApplication::focusWidget() != excel;
+         ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), excel);
     exportPath_ = folder_->path() + u"/rubros"_s;
@@ -1172,7 +1293,8 @@ void TestReports::failedSpreadsheetKeepsTheOldFile()
     QFETCH(QString, message);
     QList<QVariantMap> records;
     for (int i = 1; i <= 40; ++i)
-        records << QVariantMap{{u"COD_RUB"_s, numbertext::code(i, 4)}, {u"DESCRI"_s, u"RUBRO %1"_s.arg(i)}};
+        records << QVariantMap{{u"COD_RUB"_s, numbertext::code(i, 4)},
+                               {u"DESCRI"_s, u"RUBRO %1"_s.arg(i)}};
     folder_->create(u"Departamentos.mdb"_s, records);
     ScriptedMessageBoxes boxes;
     ForLista* form = show(u"ForListaDepartamentos"_s);
@@ -1188,8 +1310,10 @@ void TestReports::failedSpreadsheetKeepsTheOldFile()
     {
         std::optional<FileSizeLimit> limit;
         if (failure == u"folder"_s) exportPath_ = folder + u"/no/existe/rubros.xlsx"_s;
-        else if (failure == u"create"_s) filereplace::injectFault(filereplace::FaultPoint::Create, ENOSPC);
-        else if (failure == u"rename"_s) filereplace::injectFault(filereplace::FaultPoint::Rename, EIO);
+        else if (failure == u"create"_s)
+            filereplace::injectFault(filereplace::FaultPoint::Create, ENOSPC);
+        else if (failure == u"rename"_s)
+            filereplace::injectFault(filereplace::FaultPoint::Rename, EIO);
         else limit.emplace(2048);
         QTest::mouseClick(form->findChild<QWidget*>(u"cmdExportarExcel"_s), Qt::LeftButton);
     }
@@ -1211,15 +1335,18 @@ void TestReports::failedPdfKeepsTheOldFile_data()
 {
     QTest::addColumn<int>("point");
     QTest::addColumn<QString>("message");
-    QTest::newRow("disk full flushing the file") << int(filereplace::FaultPoint::Sync) << u"Error 3026: "_s;
-    QTest::newRow("disk error putting it in place") << int(filereplace::FaultPoint::Rename) << u"Error 3043: "_s;
+    QTest::newRow("disk full flushing the file")
+        << int(filereplace::FaultPoint::Sync) << u"Error 3026: "_s;
+    QTest::newRow("disk error putting it in place")
+        << int(filereplace::FaultPoint::Rename) << u"Error 3043: "_s;
 }
 
 void TestReports::failedPdfKeepsTheOldFile()
 {
     QFETCH(int, point);
     QFETCH(QString, message);
-    folder_->create(u"Departamentos.mdb"_s, {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
+    folder_->create(u"Departamentos.mdb"_s,
+                    {{{u"COD_RUB"_s, u"0001"_s}, {u"DESCRI"_s, u"ALMACEN"_s}}});
     ScriptedMessageBoxes boxes;
     ForLista* form = show(u"ForListaDepartamentos"_s);
     QVERIFY(form);
@@ -1231,7 +1358,8 @@ void TestReports::failedPdfKeepsTheOldFile()
     old.write("el listado anterior");
     old.close();
 
-    filereplace::injectFault(filereplace::FaultPoint(point), point == int(filereplace::FaultPoint::Sync) ? ENOSPC : EIO);
+    filereplace::injectFault(filereplace::FaultPoint(point),
+                             point == int(filereplace::FaultPoint::Sync) ? ENOSPC : EIO);
     QTest::keyClick(form->findChild<QWidget*>(u"cmdExportar"_s), Qt::Key_Space);
     QCOMPARE(boxes.shown().size(), 1);
     QVERIFY2(boxes.shown()[0].prompt.startsWith(message), qPrintable(boxes.shown()[0].prompt));

@@ -18,12 +18,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QStyleFactory>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTextLayout>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -34,10 +34,11 @@
 #include "data/engine.h"
 #include "data/passwords.h"
 #include "data/paths.h"
+#include "data/storelocale.h"
 #include "guards.h"
 #include "scenario.h"
-#include "shell/appstyle.h"
 #include "shell/application.h"
+#include "shell/appstyle.h"
 #include "shell/datafolder.h"
 #include "shell/espere.h"
 #include "shell/login.h"
@@ -45,7 +46,6 @@
 #include "shell/pausa.h"
 #include "shell/pictures.h"
 #include "shell/principal.h"
-#include "data/storelocale.h"
 #include "shell/translations.h"
 #include "shell/twips.h"
 #include "shell/windowregistry.h"
@@ -79,7 +79,8 @@ void makeUsers(const Users& users)
             if (user.password.isValid()) {
                 const QString plain = user.password.toString();
                 // Few iterations: the check reads them from the stored text.
-                rs->Fields(u"contrasena").setValue(plain.isEmpty() ? plain : passwords::hash(plain, 1000));
+                rs->Fields(u"contrasena")
+                    .setValue(plain.isEmpty() ? plain : passwords::hash(plain, 1000));
             }
             rs->Fields(u"estado").setValue(user.estado);
             rs->Update();
@@ -132,7 +133,8 @@ void retype(QLineEdit* box, const QString& text)
     QTest::keyClicks(box, text);
 }
 
-// Where the test's own child windows go: from the toolbar, and from a menu that puts them elsewhere.
+// Where the test's own child windows go: from the toolbar, and from a menu that puts them
+// elsewhere.
 const QPoint kProbeAt(2000, 150);
 const QPoint kProbeMenuAt(1000, 300);
 
@@ -292,7 +294,8 @@ private slots:
         QVERIFY(boxes_->shown().isEmpty());
         QVERIFY(!lockDataFolder());
         QCOMPARE(boxes_->shown().size(), 1);
-        QVERIFY(boxes_->shown().first().prompt.startsWith(u"El programa ya está abierto en esta computadora."_s));
+        QVERIFY(boxes_->shown().first().prompt.startsWith(
+            u"El programa ya está abierto en esta computadora."_s));
         QCOMPARE(boxes_->shown().first().flags, int(vbCritical));
         first.reset();
         QVERIFY(lockDataFolder());
@@ -304,10 +307,14 @@ private slots:
         QTest::addColumn<bool>("opcion");
         QTest::addColumn<bool>("yes");
         QTest::addColumn<QString>("saying");
-        QTest::newRow("no folder, No") << false << false << false << u"No existe la carpeta de datos"_s;
-        QTest::newRow("no folder, Yes") << false << false << true << u"No existe la carpeta de datos"_s;
-        QTest::newRow("no Opcion.mdb, No") << true << false << false << u"Falta el archivo Opcion.mdb"_s;
-        QTest::newRow("no Opcion.mdb, Yes") << true << false << true << u"Falta el archivo Opcion.mdb"_s;
+        QTest::newRow("no folder, No")
+            << false << false << false << u"No existe la carpeta de datos"_s;
+        QTest::newRow("no folder, Yes")
+            << false << false << true << u"No existe la carpeta de datos"_s;
+        QTest::newRow("no Opcion.mdb, No")
+            << true << false << false << u"Falta el archivo Opcion.mdb"_s;
+        QTest::newRow("no Opcion.mdb, Yes")
+            << true << false << true << u"Falta el archivo Opcion.mdb"_s;
         QTest::newRow("both present") << true << true << true << QString();
     }
     void missingDataAsksToCreateTheFiles()
@@ -346,7 +353,8 @@ private slots:
         QCOMPARE(boxes_->shown().size(), 1);
         const auto box = boxes_->shown().first();
         QVERIFY2(box.prompt.startsWith(problem), qPrintable(box.prompt));
-        QVERIFY(box.prompt.contains(u"¿Desea crear ahora los archivos vacíos del comercio, con el usuario VUMRE"_s));
+        QVERIFY(box.prompt.contains(
+            u"¿Desea crear ahora los archivos vacíos del comercio, con el usuario VUMRE"_s));
         QCOMPARE(box.flags, int(vbYesNo + vbQuestion));
         QCOMPARE(box.title, u"-=: Sistema Valdrameno :=-"_s);
 
@@ -386,7 +394,8 @@ private slots:
         boxes_->answer(MsgBoxResult::Yes);
         QVERIFY(!offerToCreateDataFiles(problem));
         QCOMPARE(boxes_->shown().size(), 2);
-        QVERIFY2(boxes_->shown().at(1).prompt.startsWith(u"Error "_s), qPrintable(boxes_->shown().at(1).prompt));
+        QVERIFY2(boxes_->shown().at(1).prompt.startsWith(u"Error "_s),
+                 qPrintable(boxes_->shown().at(1).prompt));
         QCOMPARE(boxes_->shown().at(1).flags, int(vbCritical));
         QVERIFY(QFileInfo(root).isFile());
     }
@@ -435,8 +444,10 @@ private slots:
         QLineEdit edit;
         std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
         QStringList texts;
-        for (QAction* action : menu->actions()) texts << action->text().section(u'\t', 0, 0).remove(u'&');
-        QVERIFY2(texts.contains(u"Deshacer"_s) && texts.contains(u"Pegar"_s), qPrintable(texts.join(u", "_s)));
+        for (QAction* action : menu->actions())
+            texts << action->text().section(u'\t', 0, 0).remove(u'&');
+        QVERIFY2(texts.contains(u"Deshacer"_s) && texts.contains(u"Pegar"_s),
+                 qPrintable(texts.join(u", "_s)));
         QDialogButtonBox buttons(QDialogButtonBox::Cancel);
         QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text().remove(u'&'), u"Cancelar"_s);
     }
@@ -481,24 +492,26 @@ private slots:
         QTest::addColumn<Users>("users");
         QTest::addColumn<QString>("typedUser");  // null: keep the initial text
         QTest::addColumn<QString>("typedPassword");
-        QTest::addColumn<QString>("box");  // empty: none
+        QTest::addColumn<QString>("box");     // empty: none
         QTest::addColumn<QString>("active");  // the user marked Activo, empty: none
-        QTest::addColumn<int>("exitCode");  // -1: the program goes on
+        QTest::addColumn<int>("exitCode");    // -1: the program goes on
 
         const Users initial{{u"VUMRE"_s, u"VUMRE"_s, QString()}, {u"Ana"_s, u"clave"_s, QString()}};
-        QTest::newRow("initial texts log in") << initial << QString() << QString() << QString()
-                                              << u"VUMRE"_s << -1;
-        QTest::newRow("name in another case is found") << initial << u"ANA"_s << u"clave"_s
-                                                       << QString() << u"Ana"_s << -1;
+        QTest::newRow("initial texts log in")
+            << initial << QString() << QString() << QString() << u"VUMRE"_s << -1;
+        QTest::newRow("name in another case is found")
+            << initial << u"ANA"_s << u"clave"_s << QString() << u"Ana"_s << -1;
         QTest::newRow("password in another case is refused")
             << initial << u"Ana"_s << u"CLAVE"_s << kWrongPassword << QString() << -1;
         QTest::newRow("stored Null never matches, not even empty")
             << Users{{u"Ana"_s, QVariant(), QString()}} << u"Ana"_s << u""_s << kWrongPassword
             << QString() << -1;
         QTest::newRow("stored empty matches an empty box")
-            << Users{{u"Ana"_s, u""_s, QString()}} << u"Ana"_s << u""_s << QString() << u"Ana"_s << -1;
+            << Users{{u"Ana"_s, u""_s, QString()}} << u"Ana"_s << u""_s << QString() << u"Ana"_s
+            << -1;
         QTest::newRow("stored empty refuses a typed password")
-            << Users{{u"Ana"_s, u""_s, QString()}} << u"Ana"_s << u"x"_s << kWrongPassword << QString() << -1;
+            << Users{{u"Ana"_s, u""_s, QString()}} << u"Ana"_s << u"x"_s << kWrongPassword
+            << QString() << -1;
         QTest::newRow("stale mark cleared by a failed attempt")
             << Users{{u"Ana"_s, u"clave"_s, u"Activo"_s}} << u"Ana"_s << u"mal"_s << kWrongPassword
             << QString() << -1;
@@ -562,9 +575,12 @@ private slots:
         QTest::newRow("plain text") << u"Clave1"_s << u"Clave1"_s << true << true;
         QTest::newRow("plain text in another case") << u"Clave1"_s << u"clave1"_s << false << false;
         QTest::newRow("plain text with a blank") << u"Clave1"_s << u"Clave1 "_s << false << false;
-        QTest::newRow("plain text like a broken hash") << u"pbkdf2-sha256$x"_s << u"pbkdf2-sha256$x"_s << true << true;
-        QTest::newRow("older hash") << passwords::hash(u"Clave1"_s, 200000) << u"Clave1"_s << true << true;
-        QTest::newRow("older hash, wrong password") << passwords::hash(u"Clave1"_s, 1000) << u"Clave2"_s << false << false;
+        QTest::newRow("plain text like a broken hash")
+            << u"pbkdf2-sha256$x"_s << u"pbkdf2-sha256$x"_s << true << true;
+        QTest::newRow("older hash")
+            << passwords::hash(u"Clave1"_s, 200000) << u"Clave1"_s << true << true;
+        QTest::newRow("older hash, wrong password")
+            << passwords::hash(u"Clave1"_s, 1000) << u"Clave2"_s << false << false;
         QTest::newRow("current hash kept") << current << u"Clave1"_s << true << false;
     }
     void storedPasswordIsHashedAnewAtLogin()
@@ -607,7 +623,8 @@ private slots:
         retype(login.findChild<QLineEdit*>(u"txtPassword"_s), u"dos"_s);
         QTest::mouseClick(accept, Qt::LeftButton);
         QCOMPARE(prompts(), QStringList{kWrongPassword});
-        QCOMPARE(estados(), (QMap<QString, QString>{{u"Ana"_s, QString()}, {u"Beto"_s, u"Activo"_s}}));
+        QCOMPARE(estados(),
+                 (QMap<QString, QString>{{u"Ana"_s, QString()}, {u"Beto"_s, u"Activo"_s}}));
         QCOMPARE(loggedInAs_, u"beto"_s);
         QVERIFY(openPrincipal());
     }
@@ -639,7 +656,8 @@ private slots:
 
     void cancelEndsTheProgram_data()
     {
-        QTest::addColumn<int>("how");  // 0 click, 1 Space / 3 Enter on the focused button, 2 close box
+        QTest::addColumn<int>(
+            "how");  // 0 click, 1 Space / 3 Enter on the focused button, 2 close box
         QTest::newRow("click") << 0;
         QTest::newRow("space") << 1;
         QTest::newRow("enter") << 3;
@@ -687,7 +705,8 @@ private slots:
         QVERIFY(!login.Load());
         QCOMPARE(boxes_->shown().size(), 1);
         const auto box = boxes_->shown().first();
-        QVERIFY2(box.prompt.startsWith(number ? u"Error %1: "_s.arg(number) : u"Error "_s), qPrintable(box.prompt));
+        QVERIFY2(box.prompt.startsWith(number ? u"Error %1: "_s.arg(number) : u"Error "_s),
+                 qPrintable(box.prompt));
         QCOMPARE(box.flags, int(vbCritical));
         QCOMPARE(QFileInfo(opcionPath()).size(), qint64(contents.size() * 200));  // left as it was
     }
@@ -703,12 +722,16 @@ private slots:
         QVERIFY((principal->geometry().center() - screenCentre).manhattanLength() <= 2);
         auto* bar = principal->findChild<QToolBar*>(u"Toolbar1"_s);
         QCOMPARE(bar->height(), twips::toPixelsY(735));
-        const QStringList rows = {u"Command6|Articulos|Articulos"_s, u"Command1|Clientes|Clientes"_s,
+        const QStringList rows = {u"Command6|Articulos|Articulos"_s,
+                                  u"Command1|Clientes|Clientes"_s,
                                   u"Command2|Proveed.|Proveedores"_s,
                                   u"Command9|Departamentos|Departamentos"_s,
-                                  u"Command4|Etiquetas|Etiquetas"_s, u"Command3|Actualizar|Actualizar"_s,
-                                  u"lblTime"_s, u"Command10|Backup|Backup"_s,
-                                  u"Command7|Calen.|Calendario"_s, u"Command8|Calc.|Calculadora"_s,
+                                  u"Command4|Etiquetas|Etiquetas"_s,
+                                  u"Command3|Actualizar|Actualizar"_s,
+                                  u"lblTime"_s,
+                                  u"Command10|Backup|Backup"_s,
+                                  u"Command7|Calen.|Calendario"_s,
+                                  u"Command8|Calc.|Calculadora"_s,
                                   u"Salir|Salir|Salir del Programa"_s};
         QStringList order;
         for (QAction* action : bar->actions()) order << bar->widgetForAction(action)->objectName();
@@ -728,7 +751,8 @@ private slots:
         // The current time of day, to the second (the clock may have ticked since).
         const QTime shownTime = QTime::fromString(clock->text(), u"H:mm:ss"_s);
         QVERIFY2(shownTime.isValid(), qPrintable(clock->text()));
-        QVERIFY2((shownTime.secsTo(QTime::currentTime()) + 86400) % 86400 <= 2, qPrintable(clock->text()));
+        QVERIFY2((shownTime.secsTo(QTime::currentTime()) + 86400) % 86400 <= 2,
+                 qPrintable(clock->text()));
         auto* timer = principal->findChild<QTimer*>(u"Timer1"_s);
         QCOMPARE(timer->interval(), 100);
         QVERIFY(timer->isActive());
@@ -751,7 +775,8 @@ private slots:
             QStringList items;
             for (QAction* item : top->menu()->actions()) {
                 QString text = item->isSeparator() ? u"-"_s : item->text();
-                if (!item->shortcut().isEmpty()) text += u" ["_s + item->shortcut().toString() + u"]"_s;
+                if (!item->shortcut().isEmpty())
+                    text += u" ["_s + item->shortcut().toString() + u"]"_s;
                 items << text;
             }
             actual << top->text() + u": "_s + items.join(u", "_s);
@@ -790,13 +815,18 @@ private slots:
         QTest::addColumn<bool>("inFrame");
         // The child windows are the test's own rows (kProbeAt, and kProbeMenuAt for the
         // departments); the calendar is the shell's.
-        QTest::newRow("toolbar Departamentos") << u"Command9"_s << u"Departamentos"_s << kProbeAt << true;
-        QTest::newRow("menu Departamentos") << u"mnuDepartamentos"_s << u"Departamentos"_s << kProbeMenuAt << true;
+        QTest::newRow("toolbar Departamentos")
+            << u"Command9"_s << u"Departamentos"_s << kProbeAt << true;
+        QTest::newRow("menu Departamentos")
+            << u"mnuDepartamentos"_s << u"Departamentos"_s << kProbeMenuAt << true;
         QTest::newRow("toolbar Articulos") << u"Command6"_s << u"Articulos"_s << kProbeAt << true;
         QTest::newRow("toolbar Backup") << u"Command10"_s << u"Backup"_s << kProbeAt << true;
-        QTest::newRow("menu Marcas, no menu place of its own") << u"mnuMarcas"_s << u"Marcas"_s << kProbeAt << true;
-        QTest::newRow("toolbar Calendario") << u"Command7"_s << u"Calendario"_s << QPoint(4500, 3050) << false;
-        QTest::newRow("menu Calendario") << u"mnuCalendario"_s << u"Calendario"_s << QPoint(4500, 3500) << false;
+        QTest::newRow("menu Marcas, no menu place of its own")
+            << u"mnuMarcas"_s << u"Marcas"_s << kProbeAt << true;
+        QTest::newRow("toolbar Calendario")
+            << u"Command7"_s << u"Calendario"_s << QPoint(4500, 3050) << false;
+        QTest::newRow("menu Calendario")
+            << u"mnuCalendario"_s << u"Calendario"_s << QPoint(4500, 3500) << false;
     }
     void registryShowsEachWindowOnceAtItsPlace()
     {
@@ -808,15 +838,17 @@ private slots:
         Principal* principal = logIn(login);
         QVERIFY(principal);
         if (inFrame) {
-            const auto menuAt = window == u"Departamentos"_s ? std::optional(kProbeMenuAt) : std::nullopt;
-            WindowRegistry::instance().add({window, WindowPlace::InFrame, kProbeAt, [] { return new Probe; }, menuAt});
+            const auto menuAt =
+                window == u"Departamentos"_s ? std::optional(kProbeMenuAt) : std::nullopt;
+            WindowRegistry::instance().add(
+                {window, WindowPlace::InFrame, kProbeAt, [] { return new Probe; }, menuAt});
         }
-        WindowRegistry::instance().add({u"Otra"_s, WindowPlace::InFrame, QPoint(0, 0), [] { return new Probe; }});
+        WindowRegistry::instance().add(
+            {u"Otra"_s, WindowPlace::InFrame, QPoint(0, 0), [] { return new Probe; }});
         auto press = [&] {
             if (auto* button = principal->findChild<QToolButton*>(control))
                 QTest::mouseClick(button, Qt::LeftButton);
-            else
-                principal->findChild<QAction*>(control)->trigger();
+            else principal->findChild<QAction*>(control)->trigger();
         };
         auto placed = [&](QWidget* shown) { return inFrame ? shown->parentWidget() : shown; };
         const QPoint pixels = twips::point(twipsPosition.x(), twipsPosition.y());
@@ -862,9 +894,12 @@ private slots:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("fixed");
         QTest::addColumn<std::optional<QPoint>>("twipsPosition");
-        QTest::newRow("a viewer larger than the frame") << QSize(1200, 900) << false << std::optional<QPoint>();
-        QTest::newRow("a viewer placed too far right") << QSize(908, 668) << false << std::optional(QPoint(3400, 0));
-        QTest::newRow("a fixed form placed too low") << QSize(555, 345) << true << std::optional(QPoint(4500, 9000));
+        QTest::newRow("a viewer larger than the frame")
+            << QSize(1200, 900) << false << std::optional<QPoint>();
+        QTest::newRow("a viewer placed too far right")
+            << QSize(908, 668) << false << std::optional(QPoint(3400, 0));
+        QTest::newRow("a fixed form placed too low")
+            << QSize(555, 345) << true << std::optional(QPoint(4500, 9000));
     }
     void childWindowsOpenInsideTheFrame()
     {
@@ -876,18 +911,21 @@ private slots:
         frame.show();
         WindowRegistry::instance().setFrame(&frame);
         const auto forget = qScopeGuard([] { WindowRegistry::instance().setFrame(nullptr); });
-        WindowRegistry::instance().add({u"Grande"_s, WindowPlace::InFrame, twipsPosition, [size, fixed] {
-                                            auto* form = new Probe;
-                                            if (fixed) form->setFixedSize(size);
-                                            else form->resize(size);
-                                            return form;
-                                        }});
+        WindowRegistry::instance().add(
+            {u"Grande"_s, WindowPlace::InFrame, twipsPosition, [size, fixed] {
+                 auto* form = new Probe;
+                 if (fixed) form->setFixedSize(size);
+                 else form->resize(size);
+                 return form;
+             }});
         QWidget* form = WindowRegistry::instance().show(u"Grande"_s);
         QVERIFY(form);
         auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
         const QRect visible(QPoint(0, 0), frame.viewport()->size());
-        QVERIFY2(visible.contains(sub->geometry()), qPrintable(u"%1,%2 %3x%4"_s.arg(sub->x()).arg(sub->y())
-                                                                  .arg(sub->width()).arg(sub->height())));
+        QVERIFY2(
+            visible.contains(sub->geometry()),
+            qPrintable(
+                u"%1,%2 %3x%4"_s.arg(sub->x()).arg(sub->y()).arg(sub->width()).arg(sub->height())));
         // The child window wraps the form in its frame and title bar.
         const QSize whole = size.grownBy(sub->contentsMargins());
         QCOMPARE(sub->size(), whole.boundedTo(visible.size()));
@@ -903,7 +941,8 @@ private slots:
         Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
-        WindowRegistry::instance().add({u"Clientes"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return nullptr; }});
+        WindowRegistry::instance().add(
+            {u"Clientes"_s, WindowPlace::InFrame, QPoint(3100, 0), [] { return nullptr; }});
         QTest::mouseClick(principal->findChild<QToolButton*>(u"Command1"_s), Qt::LeftButton);
         QVERIFY(!WindowRegistry::instance().openWindow(u"Clientes"_s));
         QVERIFY(principal->frame()->subWindowList().isEmpty());
@@ -927,7 +966,8 @@ private slots:
         emit menu->aboutToShow();
         QStringList listed;
         for (QAction* action : menu->actions())
-            if (action->isCheckable()) listed << action->text() + (action->isChecked() ? u"*"_s : QString());
+            if (action->isCheckable())
+                listed << action->text() + (action->isChecked() ? u"*"_s : QString());
         QCOMPARE(listed, (QStringList{u"&1 Marcas"_s, u"&2 Rubros*"_s}));
         menu->actions().constFirst()->trigger();  // Cascada
         principal->findChild<QAction*>(u"mnuMosaico"_s)->trigger();
@@ -938,7 +978,8 @@ private slots:
         subs[0]->showMinimized();
         subs[0]->move(300, 10);
         principal->findChild<QAction*>(u"mnuOrganizar"_s)->trigger();
-        QCOMPARE(subs[0]->geometry().bottomLeft(), QPoint(0, principal->frame()->viewport()->height() - 1));
+        QCOMPARE(subs[0]->geometry().bottomLeft(),
+                 QPoint(0, principal->frame()->viewport()->height() - 1));
     }
 
     void exitEndsAtOnceButCloseBoxClosesChildrenFirst_data()
@@ -962,22 +1003,18 @@ private slots:
         Login login(openMain());
         Principal* principal = logIn(login);
         QVERIFY(principal);
-        WindowRegistry::instance().add(
-            {u"Marcas"_s, WindowPlace::InFrame, QPoint(0, 0), [childRefuses] { return new Probe(childRefuses); }});
+        WindowRegistry::instance().add({u"Marcas"_s, WindowPlace::InFrame, QPoint(0, 0),
+                                        [childRefuses] { return new Probe(childRefuses); }});
         QPointer<QWidget> child = WindowRegistry::instance().show(u"Marcas"_s);
-        if (how == u"close")
-            principal->close();
+        if (how == u"close") principal->close();
         else if (how == u"ctrl+s")
             QTest::keySequence(principal, QKeySequence(Qt::CTRL | Qt::Key_S));
         else if (auto* button = principal->findChild<QToolButton*>(how))
             QTest::mouseClick(button, Qt::LeftButton);
-        else
-            principal->findChild<QAction*>(how)->trigger();
+        else principal->findChild<QAction*>(how)->trigger();
         QCOMPARE(exits_, ends ? QList<int>{0} : QList<int>());
-        if (childClosed)
-            QTRY_VERIFY(!child);
-        else
-            QVERIFY(child && child->isVisible());
+        if (childClosed) QTRY_VERIFY(!child);
+        else QVERIFY(child && child->isVisible());
         QCOMPARE(principal->isVisible(), !(ends && how == u"close"));
     }
 
@@ -1025,7 +1062,8 @@ private slots:
     void clockShowsNoDebrisInAnyLocale_data()
     {
         QTest::addColumn<QString>("locale");
-        for (const char* name : {"es_ES", "es_AR", "en_US", "de_DE", "fr_FR", "C"}) QTest::newRow(name) << QString::fromLatin1(name);
+        for (const char* name : {"es_ES", "es_AR", "en_US", "de_DE", "fr_FR", "C"})
+            QTest::newRow(name) << QString::fromLatin1(name);
     }
     void clockShowsNoDebrisInAnyLocale()
     {
@@ -1037,11 +1075,12 @@ private slots:
         QVERIFY(principal);
         const QString shown = principal->findChild<QLabel*>(u"lblTime"_s)->text();
         const QString zone = QDateTime::currentDateTime().timeZoneAbbreviation();
-        QVERIFY2(!shown.contains(u'(') && !shown.contains(u')') && !shown.contains(u'[') && shown == shown.trimmed() &&
-                     (zone.isEmpty() || !shown.contains(zone)),
+        QVERIFY2(!shown.contains(u'(') && !shown.contains(u')') && !shown.contains(u'[') &&
+                     shown == shown.trimmed() && (zone.isEmpty() || !shown.contains(zone)),
                  qPrintable(shown));
         // Hours, minutes and seconds as the locale writes them.
-        QVERIFY2(QRegularExpression(u"^\\d{1,2}:\\d{2}:\\d{2}"_s).match(shown).hasMatch(), qPrintable(shown));
+        QVERIFY2(QRegularExpression(u"^\\d{1,2}:\\d{2}:\\d{2}"_s).match(shown).hasMatch(),
+                 qPrintable(shown));
     }
 
     void calculatorStartsOrExplains_data()
@@ -1086,14 +1125,17 @@ private slots:
         QTest::addColumn<QString>("prompt");
         QTest::addColumn<QStringList>("paths");
         const QString share = u"\\\\MOSTRADOR-PRINCIPAL\\norvik\\Bases\\"_s;
-        const QString file = u"/home/tienda/.local/share/valdrameno/red/MOSTRADOR-PRINCIPAL/norvik/Bases/"
-                             ".Articulos.mdb.6dbd5521d8f44482a4a5879226ae7208.tmp"_s;
+        const QString file =
+            u"/home/tienda/.local/share/valdrameno/red/MOSTRADOR-PRINCIPAL/norvik/Bases/"
+            ".Articulos.mdb.6dbd5521d8f44482a4a5879226ae7208.tmp"_s;
         QTest::newRow("a terminal's share at the end of a line")
             << u"No se pudo actualizar Departamentos.mdb en la Maq 2 (MOSTRADOR-PRINCIPAL, %1).\n"
-               "El archivo anterior de la caja quedó como estaba, y los demás archivos también."_s.arg(share)
+               "El archivo anterior de la caja quedó como estaba, y los demás archivos también."_s
+                   .arg(share)
             << QStringList{share};
         QTest::newRow("a long file path inside a sentence")
-            << u"Error 3027: No se puede actualizar. La base de datos o el objeto son de sólo lectura: '%1'. "
+            << u"Error 3027: No se puede actualizar. La base de datos o el objeto son de sólo "
+               u"lectura: '%1'. "
                "(Sistema de archivos de sólo lectura)"_s.arg(file)
             << QStringList{file};
     }
@@ -1108,14 +1150,16 @@ private slots:
             if (!box) return;
             const auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
             // Laid out as the label draws its plain text.
-            QTextLayout layout(QString(label->text()).replace(u'\n', QChar::LineSeparator), label->font());
+            QTextLayout layout(QString(label->text()).replace(u'\n', QChar::LineSeparator),
+                               label->font());
             QTextOption option;
             option.setWrapMode(QTextOption::WordWrap);
             layout.setTextOption(option);
             layout.beginLayout();
             for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
                 line.setLineWidth(label->contentsRect().width());
-                lines << layout.text().mid(line.textStart(), line.textLength()).remove(QChar(0x2060));
+                lines
+                    << layout.text().mid(line.textStart(), line.textLength()).remove(QChar(0x2060));
             }
             layout.endLayout();
             box->buttons().constFirst()->click();
@@ -1123,7 +1167,8 @@ private slots:
         MsgBox(prompt, vbCritical, u"Actualizar"_s);
         QVERIFY(lines.size() > 1);
         for (const QString& path : paths)
-            QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& line) { return line.contains(path); }),
+            QVERIFY2(std::any_of(lines.begin(), lines.end(),
+                                 [&](const QString& line) { return line.contains(path); }),
                      qPrintable(lines.join(u" | "_s)));
     }
 
@@ -1140,7 +1185,8 @@ private slots:
             QVERIFY(about);
             QCOMPARE(about->objectName(), u"Acerca"_s);
             QCOMPARE(about->windowTitle(), u"Acerca de ..."_s);
-            QVERIFY(!(about->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+            QVERIFY(!(about->windowFlags() &
+                      (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
             auto* ok = about->findChild<QPushButton*>(u"cmdOK"_s);
             QCOMPARE(ok->text(), u"Salir"_s);
             QCOMPARE(ok->geometry().bottom(), about->height() - 1);
@@ -1170,7 +1216,8 @@ private slots:
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(day).center());
         QTRY_VERIFY(!gone);
         QWidget* again = WindowRegistry::instance().show(u"Calendario"_s);
-        QCOMPARE(again->findChild<QCalendarWidget*>(u"MonthView1"_s)->selectedDate(), QDate::currentDate());
+        QCOMPARE(again->findChild<QCalendarWidget*>(u"MonthView1"_s)->selectedDate(),
+                 QDate::currentDate());
     }
 
     void waitWindowIsShownAndHidden()
@@ -1200,7 +1247,8 @@ private slots:
     void pauseHandlesEventsForATenthOfASecond()
     {
         bool queuedHandled = false, lateHandled = false;
-        QMetaObject::invokeMethod(this, [&] { queuedHandled = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [&] { queuedHandled = true; }, Qt::QueuedConnection);
         QTimer::singleShot(40, this, [&] { lateHandled = true; });  // a click during the wait
         QElapsedTimer clock;
         clock.start();
@@ -1211,7 +1259,13 @@ private slots:
         QVERIFY(lateHandled);
         // A handler that outlasts the wait is finished before it returns.
         bool slowDone = false;
-        QMetaObject::invokeMethod(this, [&] { QThread::msleep(150); slowDone = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [&] {
+                QThread::msleep(150);
+                slowDone = true;
+            },
+            Qt::QueuedConnection);
         Pausa();
         QVERIFY(slowDone);
     }
@@ -1237,18 +1291,23 @@ private slots:
         QWidget window;
         window.show();
         // Another window's change in progress, begun in an earlier operation.
-        QMetaObject::invokeMethod(&window, [&] {
-            otherWindow.Recordset().MoveFirst();
-            otherWindow.Recordset().Edit();
-            otherWindow.Recordset().Fields(u"estado").setValue(u"Pendiente"_s);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &window,
+            [&] {
+                otherWindow.Recordset().MoveFirst();
+                otherWindow.Recordset().Edit();
+                otherWindow.Recordset().Fields(u"estado").setValue(u"Pendiente"_s);
+            },
+            Qt::QueuedConnection);
         QCoreApplication::processEvents();
         // A handler run by the event loop. It is queued rather than clicked: an exception
         // unwinding through the toolkit's own mouse or key handling leaves a few bytes of
         // that handling behind, which the sanitizer build's leak check would report.
         auto handler = [&] {
             // One action, two boxes: the question, then the error.
-            if (MsgBox(u"¿Grabar el usuario?"_s, vbCritical | vbYesNo, u"Usuarios"_s) != MsgBoxResult::Yes) return;
+            if (MsgBox(u"¿Grabar el usuario?"_s, vbCritical | vbYesNo, u"Usuarios"_s) !=
+                MsgBoxResult::Yes)
+                return;
             Recordset& rs = users.Recordset();
             rs.AddNew();
             rs.Fields(u"usuario").setValue(u"NUEVO"_s);
@@ -1261,7 +1320,8 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(boxes_->shown().size(), 2);
         QCOMPARE(boxes_->shown().first().prompt, u"¿Grabar el usuario?"_s);
-        QVERIFY2(boxes_->shown().last().prompt.startsWith(box), qPrintable(boxes_->shown().last().prompt));
+        QVERIFY2(boxes_->shown().last().prompt.startsWith(box),
+                 qPrintable(boxes_->shown().last().prompt));
         QCOMPARE(boxes_->shown().last().flags, int(vbCritical));
         QCOMPARE(users.Recordset().editMode(), EditMode::None);
         QCOMPARE(otherWindow.Recordset().editMode(), EditMode::Edit);  // not this operation's
@@ -1273,7 +1333,8 @@ private slots:
         QCOMPARE(estados().keys(), QStringList{u"VUMRE"_s});
         // The next operation works as usual.
         boxes_->clear();
-        QMetaObject::invokeMethod(&window, [] { MsgBox(u"hecho"_s, vbInformation); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &window, [] { MsgBox(u"hecho"_s, vbInformation); }, Qt::QueuedConnection);
         QCoreApplication::processEvents();
         QCOMPARE(prompts(), QStringList{u"hecho"_s});
     }

@@ -27,7 +27,8 @@ private:
 };
 
 // The record forms' lookup opener.
-using LookupOpenerGuard = HookGuard<forms::LookupOpener, forms::lookupOpener, forms::setLookupOpener>;
+using LookupOpenerGuard =
+    HookGuard<forms::LookupOpener, forms::lookupOpener, forms::setLookupOpener>;
 
 // What ends the program.
 class ExitHandlerGuard {

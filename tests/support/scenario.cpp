@@ -70,8 +70,9 @@ void runStep(QWidget* form, ScriptedMessageBoxes& boxes, const QString& step)
         edit->clear();
     } else if (space > 0) {
         // "focused Enter" presses the key wherever the focus is.
-        QWidget* field = step.left(space) == u"focused"_s ? QApplication::focusWidget()
-                                                           : form->findChild<QWidget*>(step.left(space));
+        QWidget* field = step.left(space) == u"focused"_s
+                             ? QApplication::focusWidget()
+                             : form->findChild<QWidget*>(step.left(space));
         QVERIFY2(field && keys.contains(action), qPrintable(step));
         const auto [key, modifiers] = keys.value(action);
         QTest::keyClick(field, key, modifiers);
@@ -135,7 +136,8 @@ void checkScenario(QWidget* form, ScriptedMessageBoxes& scripted, const QStringL
 QStringList shown(const ScriptedMessageBoxes& boxes)
 {
     QStringList out;
-    for (const auto& box : boxes.shown()) out << u"%1|%2|%3"_s.arg(box.flags).arg(box.title, box.prompt);
+    for (const auto& box : boxes.shown())
+        out << u"%1|%2|%3"_s.arg(box.flags).arg(box.title, box.prompt);
     return out;
 }
 

@@ -11,7 +11,10 @@ namespace fixture {
 
 DataFolder::DataFolder() : dataHome_("XDG_DATA_HOME", QFile::encodeName(dir_.path())) {}
 
-QString DataFolder::nativePath(const QString& fileName) { return paths::toNative(paths::inBases(fileName)); }
+QString DataFolder::nativePath(const QString& fileName)
+{
+    return paths::toNative(paths::inBases(fileName));
+}
 
 void DataFolder::create(const QString& fileName, const QList<QVariantMap>& records)
 {
@@ -33,13 +36,15 @@ void DataFolder::create(const catalogue::FileDef& def, const QList<QVariantMap>&
         auto rs = db.OpenRecordset(def.table.name);
         for (const QVariantMap& record : records) {
             rs->AddNew();
-            for (auto it = record.begin(); it != record.end(); ++it) rs->Fields(it.key()).setValue(it.value());
+            for (auto it = record.begin(); it != record.end(); ++it)
+                rs->Fields(it.key()).setValue(it.value());
             rs->Update();
         }
     });
 }
 
-void DataFolder::createFilled(const catalogue::FileDef& def, const std::function<void(Database&)>& fill)
+void DataFolder::createFilled(const catalogue::FileDef& def,
+                              const std::function<void(Database&)>& fill)
 {
     QFile::remove(nativePath(def.fileName));
     catalogue::createFile(def, nativePath(def.fileName), fill);

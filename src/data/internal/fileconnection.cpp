@@ -36,7 +36,8 @@ std::shared_ptr<FileConnection> FileConnection::open(const QString& windowsPath)
     std::shared_ptr<FileConnection> file(new FileConnection);
     file->displayName_ = windowsPath;
     try {
-        if (sqliteutil::openStoreFile(native, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, &file->db_) != SQLITE_OK)
+        if (sqliteutil::openStoreFile(native, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                      &file->db_) != SQLITE_OK)
             throw EngineError(EngineErrorCode::CannotOpenFile, windowsPath);
         file->load();
         sqlite3_file_control(file->db_, "main", SQLITE_FCNTL_FILE_POINTER, &file->osFile_);
@@ -73,7 +74,8 @@ void FileConnection::lookForOtherWriters()
     // committing is harmless: the read that follows waits for the commit.
     unsigned char bytes[4] = {};
     if (!osFile_ || osFile_->pMethods->xRead(osFile_, bytes, 4, 24) != SQLITE_OK) return;
-    const quint32 counter = quint32(bytes[0]) << 24 | quint32(bytes[1]) << 16 | quint32(bytes[2]) << 8 | bytes[3];
+    const quint32 counter =
+        quint32(bytes[0]) << 24 | quint32(bytes[1]) << 16 | quint32(bytes[2]) << 8 | bytes[3];
     if (counter != changeCounter_) {
         changeCounter_ = counter;
         ++generation_;
@@ -90,13 +92,15 @@ void FileConnection::load()
     passwordHash_ = values.passwordHash;
     schemaVersion_ = values.schemaVersion;
 
-    Statement tables(db_, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' "
-                                         "AND name NOT LIKE 'sqlite_%' AND name <> '%1' ORDER BY rowid")
-                              .arg(meta::kTable));
+    Statement tables(db_,
+                     QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table' "
+                                    "AND name NOT LIKE 'sqlite_%' AND name <> '%1' ORDER BY rowid")
+                         .arg(meta::kTable));
     while (tables.step()) {
         TableDef table;
         table.name = tables.columnText(0);
-        const bool autoIncrement = tables.columnText(1).contains(u"AUTOINCREMENT"_s, Qt::CaseInsensitive);
+        const bool autoIncrement =
+            tables.columnText(1).contains(u"AUTOINCREMENT"_s, Qt::CaseInsensitive);
         Statement columns(db_, QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?1)"));
         columns.bindText(1, table.name);
         while (columns.step()) {
@@ -107,9 +111,10 @@ void FileConnection::load()
                 throw EngineError(EngineErrorCode::NotOurFormat, displayName_);
             table.fields.push_back(field);
         }
-        Statement indexes(db_, QStringLiteral(
-            "SELECT l.name, l.\"unique\", i.name FROM pragma_index_list(?1) l, "
-            "pragma_index_info(l.name) i WHERE l.origin = 'c' ORDER BY l.seq DESC"));
+        Statement indexes(
+            db_,
+            QStringLiteral("SELECT l.name, l.\"unique\", i.name FROM pragma_index_list(?1) l, "
+                           "pragma_index_info(l.name) i WHERE l.origin = 'c' ORDER BY l.seq DESC"));
         indexes.bindText(1, table.name);
         while (indexes.step())
             table.indexes.push_back({indexes.columnText(0), indexes.columnText(2),

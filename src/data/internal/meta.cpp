@@ -11,7 +11,8 @@ namespace meta {
 Values read(sqlite3* db)
 {
     Values values;
-    Statement exists(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?1"));
+    Statement exists(
+        db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?1"));
     exists.bindText(1, QString::fromUtf16(kTable));
     if (!exists.step() || sqlite3_column_int(exists.get(), 0) == 0) return values;
     Statement rows(db, QStringLiteral("SELECT key, value FROM %1").arg(QString::fromUtf16(kTable)));
@@ -27,7 +28,8 @@ Values read(sqlite3* db)
 void create(sqlite3* db, const QString& passwordHash)
 {
     const QString table = QString::fromUtf16(kTable);
-    sqliteutil::exec(db, QStringLiteral("CREATE TABLE %1 (key TEXT PRIMARY KEY, value TEXT)").arg(table));
+    sqliteutil::exec(
+        db, QStringLiteral("CREATE TABLE %1 (key TEXT PRIMARY KEY, value TEXT)").arg(table));
     Statement insert(db, QStringLiteral("INSERT INTO %1 (key, value) VALUES (?1, ?2)").arg(table));
     insert.bindText(1, QStringLiteral("schema_version"));
     insert.bindText(2, QString::number(kSchemaVersion));

@@ -57,7 +57,8 @@ QString writerSettingsSql(const QString& schema)
     // synchronous=FULL syncs the journal before the file is changed and the file before the
     // commit; EXTRA also flushes the folder after the journal is deleted, without which a power
     // cut can bring the journal back and roll an acknowledged commit away.
-    return QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=EXTRA;").arg(schema);
+    return QStringLiteral("PRAGMA %1.journal_mode=DELETE; PRAGMA %1.synchronous=EXTRA;")
+        .arg(schema);
 }
 
 void configureConnection(sqlite3* db)
@@ -75,7 +76,8 @@ int openStoreFile(const QString& path, int flags, sqlite3** db, int busyWaitMs, 
     registerCollation(*db);
     sqlite3_busy_timeout(*db, busyWaitMs);
     sqlite3_extended_result_codes(*db, 1);
-    if (!(flags & SQLITE_OPEN_READONLY) && journal == Journal::Store) exec(*db, writerSettingsSql());
+    if (!(flags & SQLITE_OPEN_READONLY) && journal == Journal::Store)
+        exec(*db, writerSettingsSql());
     return rc;
 }
 
@@ -85,20 +87,27 @@ int openStoreFile(const QString& path, int flags, sqlite3** db, int busyWaitMs, 
     // A read-only connection cannot roll back the journal of a save that was cut short.
     if (rc == SQLITE_READONLY_ROLLBACK) throw EngineError(EngineErrorCode::UnfinishedSave, subject);
     switch (rc & 0xFF) {
-    case SQLITE_FULL: throw EngineError(EngineErrorCode::DiskFull);
-    case SQLITE_READONLY: throw EngineError(EngineErrorCode::ReadOnlyFile, subject);
+    case SQLITE_FULL:
+        throw EngineError(EngineErrorCode::DiskFull);
+    case SQLITE_READONLY:
+        throw EngineError(EngineErrorCode::ReadOnlyFile, subject);
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: throw EngineError(EngineErrorCode::FileLocked, subject);
+    case SQLITE_LOCKED:
+        throw EngineError(EngineErrorCode::FileLocked, subject);
     case SQLITE_NOTADB:
-    case SQLITE_CORRUPT: throw EngineError(EngineErrorCode::NotOurFormat, subject);
+    case SQLITE_CORRUPT:
+        throw EngineError(EngineErrorCode::NotOurFormat, subject);
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
-    case SQLITE_AUTH: throw EngineError(EngineErrorCode::CannotOpenFile, subject);
+    case SQLITE_AUTH:
+        throw EngineError(EngineErrorCode::CannotOpenFile, subject);
     case SQLITE_IOERR:
         if (rc == SQLITE_IOERR_NOMEM) break;
         throw EngineError(EngineErrorCode::IoError, subject);
-    case SQLITE_CONSTRAINT: throw EngineError(EngineErrorCode::DuplicateKey, subject);
-    default: break;
+    case SQLITE_CONSTRAINT:
+        throw EngineError(EngineErrorCode::DuplicateKey, subject);
+    default:
+        break;
     }
     throw EngineError(EngineErrorCode::Internal, message);
 }
@@ -136,8 +145,12 @@ void Statement::bind(int index, const QVariant& value)
     case QMetaType::Short:
         sqlite3_bind_int64(stmt_, index, value.toLongLong());
         break;
-    case QMetaType::Double: sqlite3_bind_double(stmt_, index, value.toDouble()); break;
-    default: bindText(index, value.toString()); break;
+    case QMetaType::Double:
+        sqlite3_bind_double(stmt_, index, value.toDouble());
+        break;
+    default:
+        bindText(index, value.toString());
+        break;
     }
 }
 
@@ -161,16 +174,21 @@ bool Statement::step()
     if (rc == SQLITE_DONE) return false;
     const int code = sqlite3_extended_errcode(db_);
     sqlite3_reset(stmt_);
-    throwError(db_, code, QFileInfo(QString::fromUtf8(sqlite3_db_filename(db_, "main"))).fileName());
+    throwError(db_, code,
+               QFileInfo(QString::fromUtf8(sqlite3_db_filename(db_, "main"))).fileName());
 }
 
 QVariant Statement::column(int index) const
 {
     switch (sqlite3_column_type(stmt_, index)) {
-    case SQLITE_NULL: return QVariant();
-    case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(stmt_, index)));
-    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt_, index));
-    default: return QVariant(columnText(index));
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(stmt_, index)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(stmt_, index));
+    default:
+        return QVariant(columnText(index));
     }
 }
 
@@ -186,9 +204,15 @@ QVariantList Statement::row() const
         // store's connections are opened without a mutex and used by one thread each.
         sqlite3_value* value = sqlite3_column_value(stmt_, c);
         switch (sqlite3_value_type(value)) {
-        case SQLITE_NULL: values.emplace_back(); break;
-        case SQLITE_INTEGER: values.emplace_back(qint64(sqlite3_value_int64(value))); break;
-        case SQLITE_FLOAT: values.emplace_back(sqlite3_value_double(value)); break;
+        case SQLITE_NULL:
+            values.emplace_back();
+            break;
+        case SQLITE_INTEGER:
+            values.emplace_back(qint64(sqlite3_value_int64(value)));
+            break;
+        case SQLITE_FLOAT:
+            values.emplace_back(sqlite3_value_double(value));
+            break;
         default: {
             const auto text = reinterpret_cast<const char*>(sqlite3_value_text(value));
             values.emplace_back(QString::fromUtf8(text, sqlite3_value_bytes(value)));
@@ -218,7 +242,8 @@ Transaction::Transaction(sqlite3* db, const QString& begin) : db_(db) { exec(db,
 
 Transaction::~Transaction()
 {
-    if (open_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (open_ && !sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void Transaction::commit()

@@ -47,8 +47,8 @@ QString writerSettingsSql(const QString& schema = QStringLiteral("main"));
 // are finalized; borrowed ones (from a connection's cache) are only reset.
 class Statement {
 public:
-    Statement(sqlite3* db, const QString& sql);           // prepares and owns
-    Statement(sqlite3* db, sqlite3_stmt* borrowed);       // resets on destruction
+    Statement(sqlite3* db, const QString& sql);      // prepares and owns
+    Statement(sqlite3* db, sqlite3_stmt* borrowed);  // resets on destruction
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;

@@ -36,7 +36,8 @@ void press(QWidget* target, Qt::Key key, const QString& text)
 {
     if (!target) return;
     QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
-    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
+    QCoreApplication::postEvent(target,
+                                new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
 }
 
 class Photographer : public QObject {
@@ -103,7 +104,8 @@ private:
             // The queued message is answered as soon as it shows.
             then(300, [this] {
                 QTimer::singleShot(300, this, [] {
-                    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+                    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                        box->accept();
                 });
                 click(u"cmdNuevo"_s);
             });
@@ -111,7 +113,8 @@ private:
         const QString sheets[] = {u"etiqueta-chica"_s, u"etiqueta-mediana"_s, u"etiqueta-grande"_s};
         for (int size = 0; size < 3; ++size) {
             then(500, [size] {
-                if (auto* combo = qobject_cast<QComboBox*>(visibleWidget(u"Combo1"_s))) combo->setCurrentIndex(size);
+                if (auto* combo = qobject_cast<QComboBox*>(visibleWidget(u"Combo1"_s)))
+                    combo->setCurrentIndex(size);
                 click(u"cmdImprimir"_s);
             });
             then(2500, [this, name = sheets[size]] { save(name); });
@@ -155,7 +158,8 @@ private:
         const QString folder = qEnvironmentVariable("VALDRAMENO_SCREENSHOTS", u"."_s);
         QDir().mkpath(folder);
         const QRect place = main->frameGeometry();
-        const QPixmap shot = main->screen()->grabWindow(0, place.x(), place.y(), place.width(), place.height());
+        const QPixmap shot =
+            main->screen()->grabWindow(0, place.x(), place.y(), place.width(), place.height());
         const QString path = QDir(folder).filePath(file + u".png"_s);
         if (shot.save(path)) std::printf("%s\n", qPrintable(path));
     }

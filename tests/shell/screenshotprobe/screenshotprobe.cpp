@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QGenericPlugin>
-#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMap>
@@ -67,7 +66,8 @@ private:
     // Opens a form through its toolbar button, loads each of its demo store's `records`
     // codes in turn with Enter, fills every field with the longest text it showed and
     // photographs the main window a moment later.
-    void photographForm(const QString& button, const QString& formName, int records, const QString& file)
+    void photographForm(const QString& button, const QString& formName, int records,
+                        const QString& file)
     {
         QWidget* principal = visibleWidget(u"Principal"_s);
         auto* open = principal ? principal->findChild<QAbstractButton*>(button) : nullptr;
@@ -84,7 +84,8 @@ private:
             QCoreApplication::sendEvent(code, &enter);
             for (QLineEdit* edit : form->findChildren<QLineEdit*>()) {
                 const QFontMetrics metrics(edit->font());
-                if (metrics.horizontalAdvance(edit->text()) > metrics.horizontalAdvance(longest.value(edit)))
+                if (metrics.horizontalAdvance(edit->text()) >
+                    metrics.horizontalAdvance(longest.value(edit)))
                     longest[edit] = edit->text();
             }
         }
@@ -106,8 +107,10 @@ private:
             QWidget* login = visibleWidget(u"Login"_s);
             QWidget* focus = login ? login->focusWidget() : nullptr;
             if (!focus) return;
-            QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
-            QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
+            QCoreApplication::postEvent(
+                focus, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
+            QCoreApplication::postEvent(
+                focus, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
         });
     }
 
@@ -135,11 +138,17 @@ private:
     static void typeInto(QWidget* target, const QString& text)
     {
         for (QChar c : text) {
-            QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key(c.toUpper().unicode()), Qt::NoModifier, QString(c)));
-            QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, Qt::Key(c.toUpper().unicode()), Qt::NoModifier, QString(c)));
+            QCoreApplication::postEvent(
+                target, new QKeyEvent(QEvent::KeyPress, Qt::Key(c.toUpper().unicode()),
+                                      Qt::NoModifier, QString(c)));
+            QCoreApplication::postEvent(
+                target, new QKeyEvent(QEvent::KeyRelease, Qt::Key(c.toUpper().unicode()),
+                                      Qt::NoModifier, QString(c)));
         }
-        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
-        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
+        QCoreApplication::postEvent(
+            target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
+        QCoreApplication::postEvent(
+            target, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, u"\r"_s));
     }
 
     // A child window as the X screen shows it.
@@ -147,7 +156,8 @@ private:
     {
         const QString folder = qEnvironmentVariable("VALDRAMENO_SCREENSHOTS", u"."_s);
         const QRect area(widget->mapToGlobal(QPoint(0, 0)), widget->size());
-        const QPixmap shot = widget->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        const QPixmap shot =
+            widget->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
         const QString path = QDir(folder).filePath(file + u".png"_s);
         if (shot.save(path)) std::printf("%s\n", qPrintable(path));
     }
@@ -167,7 +177,8 @@ private:
         QDir().mkpath(folder);
         // What the X screen shows over the window, not what the widget would paint.
         const QRect area = widget->frameGeometry();
-        const QPixmap shot = widget->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        const QPixmap shot =
+            widget->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
         const QString path = QDir(folder).filePath(file + u".png"_s);
         if (shot.save(path)) std::printf("%s\n", qPrintable(path));
     }
