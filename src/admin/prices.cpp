@@ -100,7 +100,8 @@ QString parse(const QStringList& args, Request& request)
             if (problem.isEmpty()) {
                 const std::optional<qint64> cents = toCents(*step);
                 if (!cents || *cents <= 0 || std::abs(*step * 100 - double(*cents)) > 1e-6)
-                    return u"El redondeo debe ser un importe positivo en centavos, como 0,05 o 10."_s;
+                    return u"El redondeo debe ser un importe positivo en centavos, como 0,05 o "
+                           u"10."_s;
                 request.change.stepCents = *cents;
             }
         }
@@ -108,7 +109,8 @@ QString parse(const QStringList& args, Request& request)
     }
     const int rules = int(bool(cost)) + int(bool(percent)) + int(bool(surcharge));
     if (rules != 1)
-        return u"Indique una sola regla: --costo PORC, --lista N --porcentaje PORC o --lista N --recargo PORC."_s;
+        return u"Indique una sola regla: --costo PORC, --lista N --porcentaje PORC o --lista N "
+               u"--recargo PORC."_s;
     if (cost && list) return u"--lista no va con --costo."_s;
     if ((percent || surcharge) && !list) return u"Indique la lista con --lista N."_s;
     if (up && request.change.stepCents <= 1) return u"--hacia-arriba necesita --redondeo PASO."_s;

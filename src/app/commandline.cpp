@@ -68,5 +68,6 @@ QString missingDisplay(const QProcessEnvironment& env, const DisplayProbe& answe
     if (available) return QString();
     return u"No hay ninguna pantalla gráfica disponible: el Sistema Valdrameno necesita una para "
            u"abrir sus ventanas.\n"
-           u"Inícielo desde el escritorio; sin pantalla, valdrameno-admin prepara y revisa los datos."_s;
+           u"Inícielo desde el escritorio; sin pantalla, valdrameno-admin prepara y revisa los "
+           u"datos."_s;
 }

@@ -462,7 +462,8 @@ UndoneChange undoPriceChange(qint64 number, const QString& user, bool withLabels
     db.ForEach(
         u"SELECT codigo, cos_antes, cos_nuevo, net_antes, net_nuevo, rec1_antes, rec1_nuevo, "
         u"rec2_antes, rec2_nuevo, rec3_antes, rec3_nuevo, lis1_antes, lis1_nuevo, lis2_antes, "
-        u"lis2_nuevo, lis3_antes, lis3_nuevo FROM historial.cambios WHERE numero = ?1 ORDER BY orden"_s,
+        u"lis2_nuevo, lis3_antes, lis3_nuevo FROM historial.cambios WHERE numero = ?1 ORDER BY "
+        u"orden"_s,
         {number}, [&](const Database::RowView& row) {
             StoredPrices old, stored;
             double* oldValues[] = {&old.cos,    &old.net,    &old.rec[0], &old.rec[1],

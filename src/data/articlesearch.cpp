@@ -253,7 +253,8 @@ void markInStep(sqlite3* db, qint64 version)
 const QString kTriggers =
     uR"(
 CREATE TEMP TRIGGER busqueda_alta AFTER INSERT ON main.articulos BEGIN
-  INSERT INTO busqueda_articulos (rowid, texto) VALUES (new.rowid, busqueda_plegar(new.descripcion));
+  INSERT INTO busqueda_articulos (rowid, texto)
+    VALUES (new.rowid, busqueda_plegar(new.descripcion));
   UPDATE busqueda_estado SET suma = busqueda_mas(suma, new.rowid, new.descripcion);
 END;
 CREATE TEMP TRIGGER busqueda_baja AFTER DELETE ON main.articulos BEGIN
@@ -265,7 +266,8 @@ CREATE TEMP TRIGGER busqueda_cambio AFTER UPDATE OF codigo, descripcion ON main.
 WHEN old.rowid <> new.rowid OR old.descripcion IS NOT new.descripcion COLLATE BINARY BEGIN
   INSERT INTO busqueda_articulos (busqueda_articulos, rowid, texto)
     VALUES ('delete', old.rowid, busqueda_plegar(old.descripcion));
-  INSERT INTO busqueda_articulos (rowid, texto) VALUES (new.rowid, busqueda_plegar(new.descripcion));
+  INSERT INTO busqueda_articulos (rowid, texto)
+    VALUES (new.rowid, busqueda_plegar(new.descripcion));
   UPDATE busqueda_estado SET suma = busqueda_mas(busqueda_menos(suma, old.rowid, old.descripcion),
                                                  new.rowid, new.descripcion);
 END;)"_s;
@@ -520,7 +522,8 @@ QList<QVariantList> find(Database& articulos, const QString& text, const QString
         isAttached(db) &&
         articulos
             .Select(
-                u"SELECT version = (SELECT data_version FROM pragma_data_version) FROM temp.busqueda_vista"_s)
+                u"SELECT version = (SELECT data_version FROM pragma_data_version) FROM "
+                u"temp.busqueda_vista"_s)
             .value(0)
             .value(0)
             .toBool();

@@ -207,9 +207,10 @@ void Actualizar::Copiar(int row, int terminal)
     if (failedAt < 0) return;
 
     QString message =
-        u"No se pudo actualizar %1 en la %2 (%3, %4).\n%5\nEl archivo anterior de la caja quedó como estaba."_s
-            .arg(chosen[size_t(failedAt)].target, machine(terminal), terminals::host(terminal),
-                 terminals::shareFolder(terminal), reason);
+        u"No se pudo actualizar %1 en la %2 (%3, %4).\n%5\nEl archivo anterior de la caja "
+        u"quedó como estaba."_s.arg(chosen[size_t(failedAt)].target, machine(terminal),
+                                    terminals::host(terminal), terminals::shareFolder(terminal),
+                                    reason);
     if (chosen.size() > 1) {
         QStringList pending;
         for (size_t i = size_t(failedAt); i < chosen.size(); ++i) pending << chosen[i].target;

@@ -200,7 +200,8 @@ Result restaurar(const QString& backupFolder, const QDateTime& now)
             !current.isEmpty() && QFileInfo::exists(current + u"-journal"_s)) {
             result.refusal =
                 u"El archivo "_s + QFileInfo(current).fileName() +
-                u" quedó a medio guardar. Abra el programa una vez para que lo recupere y vuelva a intentar."_s;
+                u" quedó a medio guardar. Abra el programa una vez para que lo recupere y "
+                u"vuelva a intentar."_s;
             return result;
         }
 

@@ -511,8 +511,8 @@ void ActualizacionPrecios::showReview(PriceReview review)
         leftOut.push_back({numbertext::code(a.codigo, 6), a.descripcion, a.reason});
     leftOutModel_->setRows(std::move(leftOut));
     lblResumen_->setText(
-        u"%1 artículos cambian; %2 quedan sin cambio. Suma de la lista 1: antes $ %3, después $ %4."_s
-            .arg(review_.lines.size())
+        u"%1 artículos cambian; %2 quedan sin cambio. Suma de la lista 1: antes $ %3, después "
+        u"$ %4."_s.arg(review_.lines.size())
             .arg(leftOutModel_->rowCount())
             .arg(money(review_.list1Before), money(review_.list1After)));
     cmdAplicar_->setEnabled(!review_.lines.empty());

@@ -442,11 +442,11 @@ private slots:
         blocker.close();
         const fixture::EnvVar dataHome("XDG_DATA_HOME", QFile::encodeName(blocker.fileName()));
         QCOMPARE(admin({u"inicializar"_s}), 1);
-        QVERIFY2(
-            err_.startsWith(
-                u"No se puede tomar la carpeta de datos: no se puede crear el archivo de bloqueo "_s) &&
-                err_.contains(u": la carpeta no existe y no se puede crear"_s),
-            qPrintable(err_));
+        QVERIFY2(err_.startsWith(
+                     u"No se puede tomar la carpeta de datos: no se puede crear el archivo de "
+                     u"bloqueo "_s) &&
+                     err_.contains(u": la carpeta no existe y no se puede crear"_s),
+                 qPrintable(err_));
     }
 
     // Names that are not text, or carry control characters, never become users: two such names

@@ -850,7 +850,8 @@ private slots:
         // The last article is 41: 000042, the article shown copied.
         form = reopenOn([](Database& db) {
             db.Execute(
-                u"INSERT INTO articulos (codigo, codbarra, descripcion, cos) VALUES (41, '555', 'FIDEOS', 20)"_s);
+                u"INSERT INTO articulos (codigo, codbarra, descripcion, cos) VALUES (41, "
+                u"'555', 'FIDEOS', 20)"_s);
         });
         fixture::run(form, boxes, {u"Text1:41"_s, u"Text1 Enter"_s, u"cmdNuevo"_s});
         QCOMPARE(
@@ -863,9 +864,11 @@ private slots:
         // the save then gives.
         form = reopenOn([](Database& db) {
             db.Execute(
-                u"INSERT INTO articulos (codigo, codbarra, descripcion, cos) VALUES (41, '555', 'FIDEOS', 20)"_s);
+                u"INSERT INTO articulos (codigo, codbarra, descripcion, cos) VALUES (41, "
+                u"'555', 'FIDEOS', 20)"_s);
             db.Execute(
-                u"INSERT INTO articulos (codigo, codbarra, descripcion, cos) VALUES (42, '556', 'ARROZ', 20)"_s);
+                u"INSERT INTO articulos (codigo, codbarra, descripcion, cos) VALUES (42, "
+                u"'556', 'ARROZ', 20)"_s);
             db.Execute(u"DELETE FROM articulos WHERE codigo = 42"_s);
         });
         fixture::run(

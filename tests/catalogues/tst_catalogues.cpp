@@ -161,15 +161,18 @@ void TestCatalogues::scenarios_data()
         << u"cmdEliminar"_s << kStart;
     QTest::newRow("delete brand answered no") << Catalogue::Marcas
         << QStringList{u"no"_s, u"Text1:0007"_s, u"cmdEliminar"_s}
-        << QStringList{u"20|Eliminar Proveedor --> 0007|¿Confirme la Eliminación de la Marca? --> ACME"_s} << blank
+        << QStringList{u"20|Eliminar Proveedor --> 0007|¿Confirme la Eliminación de la Marca? "
+            u"--> ACME"_s} << blank
         << u"cmdEliminar"_s << kStart;
     QTest::newRow("delete category answered yes") << Catalogue::Rubros
         << QStringList{u"yes"_s, u"Text1:0007"_s, u"cmdEliminar"_s}
-        << QStringList{u"20|Eliminar Proveedor --> 0007|¿Confirme la Eliminación del Rubro? --> ACME"_s} << blank
+        << QStringList{u"20|Eliminar Proveedor --> 0007|¿Confirme la Eliminación del Rubro? "
+            u"--> ACME"_s} << blank
         << u"cmdEliminar"_s << QStringList{u"0099|ALFA"_s, u"0041|ULTIMO"_s};
     QTest::newRow("delete department answered yes") << Catalogue::Departamentos
         << QStringList{u"yes"_s, u"Text1:0041"_s, u"cmdEliminar"_s}
-        << QStringList{u"20|Eliminar Departamento --> 0041|¿Confirme la Eliminación del Departamento? --> ULTIMO"_s}
+        << QStringList{u"20|Eliminar Departamento --> 0041|¿Confirme la Eliminación del "
+            u"Departamento? --> ULTIMO"_s}
         << blank << u"cmdEliminar"_s << QStringList{u"0099|ALFA"_s, u"0007|ACME"_s};
 }
 

@@ -406,9 +406,9 @@ private slots:
         QCOMPARE(behind->text(), u"desactualizada"_s);
         QVERIFY(markedBehind(behind));
         QCOMPARE(behind->accessibleName(), u"Articulos.mdb en la Maq 2: desactualizada"_s);
-        QCOMPARE(
-            behind->accessibleDescription(),
-            u"Articulos.mdb cambió después de su última copia a la Maq 2 (CAJA2): la caja tiene datos anteriores."_s);
+        QCOMPARE(behind->accessibleDescription(),
+                 u"Articulos.mdb cambió después de su última copia a la Maq 2 (CAJA2): la caja "
+                 u"tiene datos anteriores."_s);
         QVERIFY(boxes.shown().isEmpty());
     }
 
@@ -488,7 +488,8 @@ private slots:
         QVERIFY(markedBehind(status));
         QCOMPARE(
             status->accessibleDescription(),
-            u"No se encuentra c:\\norvik\\Bases\\Rubros.mdb: no hay nada que copiar a la Maq 1 (CAJA1)."_s);
+            u"No se encuentra c:\\norvik\\Bases\\Rubros.mdb: no hay nada que copiar a la Maq 1 "
+            u"(CAJA1)."_s);
         QTest::mouseClick(window.findChild<QPushButton*>(u"Command6"_s), Qt::LeftButton);
         QCOMPARE(statusLabel(&window, 6, 1)->text(), u"al día"_s);
         QVERIFY(boxes.shown().isEmpty());

@@ -343,27 +343,33 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::newRow("duplicate barcode")
-            << u"  fila 302 (codigo 302), codbarra = \"7795555003011\": código de barras repetido (también en la fila 301"_s;
+            << u"  fila 302 (codigo 302), codbarra = \"7795555003011\": código de barras "
+               u"repetido (también en la fila 301"_s;
         QTest::newRow("no description")
-            << u"  fila 303 (codigo 303), descripcion = (nulo): artículo sin descripción; se importa igual"_s;
+            << u"  fila 303 (codigo 303), descripcion = (nulo): artículo sin descripción; se "
+               u"importa igual"_s;
         QTest::newRow("negative cost")
             << u"  fila 304 (codigo 304), cos = -125,5: precio negativo; se importa igual"_s;
         QTest::newRow("repeated customer code")
-            << u"  fila 41 (COD_CLIENT \"0005\"), COD_CLIENT = \"0005\": clave repetida (queda la fila 5); no se importa"_s;
+            << u"  fila 41 (COD_CLIENT \"0005\"), COD_CLIENT = \"0005\": clave repetida (queda "
+               u"la fila 5); no se importa"_s;
         QTest::newRow("customer without code")
             << u"  fila 42, COD_CLIENT = (nulo): clave vacía; no se importa"_s;
         QTest::newRow("brand code not a number")
-            << u"  fila 11 (COD_RUB \"12A\"), COD_RUB = \"12A\": el código no es un número; no se importa"_s;
+            << u"  fila 11 (COD_RUB \"12A\"), COD_RUB = \"12A\": el código no es un número; no "
+               u"se importa"_s;
         QTest::newRow("blank brand code")
             << u"  fila 12, COD_RUB = \"    \": clave vacía; no se importa"_s;
         QTest::newRow("article counts")
-            << u"Articulos.mdb (tabla articulos): 305 fila(s) leída(s), 305 se importarían, 3 aviso(s)"_s;
+            << u"Articulos.mdb (tabla articulos): 305 fila(s) leída(s), 305 se importarían, 3 "
+               u"aviso(s)"_s;
         QTest::newRow("customer counts")
             << u"Clientes.mdb (tabla clientes): 42 fila(s) leída(s), 40 se importarían, 2 no"_s;
         QTest::newRow("brand counts")
             << u"Marcas.mdb (tabla rubros): 12 fila(s) leída(s), 10 se importarían, 2 no"_s;
         QTest::newRow("truncated file")
-            << u"Proveedores.mdb: no se puede leer: el archivo está dañado: no tiene la tabla proveedores"_s;
+            << u"Proveedores.mdb: no se puede leer: el archivo está dañado: no tiene la tabla "
+               u"proveedores"_s;
         QTest::newRow("not a database")
             << u"Rubros.mdb: no se puede leer: no es un archivo de base de datos Jet (Access)"_s;
     }
@@ -506,7 +512,8 @@ private slots:
             << u"Articulos.mdb: no se puede leer: es una tubería (FIFO), no un archivo"_s;
         QTest::newRow("link to nothing")
             << u"dangling"_s
-            << u"Articulos.mdb: no se puede leer: no se encuentra (o es un enlace que no lleva a ningún archivo)"_s;
+            << u"Articulos.mdb: no se puede leer: no se encuentra (o es un enlace que no lleva "
+               u"a ningún archivo)"_s;
         QTest::newRow("link to itself")
             << u"loop"_s
             << u"Articulos.mdb: no se puede leer: es un enlace que vuelve sobre sí mismo"_s;
@@ -680,8 +687,8 @@ private slots:
         const QString said =
             QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
         QVERIFY2(
-            said.contains(
-                u"el lector del archivo anterior dio 1 aviso(s) de datos que no pudo interpretar"_s),
+            said.contains(u"el lector del archivo anterior dio 1 aviso(s) de datos que no pudo "
+                          u"interpretar"_s),
             qPrintable(said));
         for (const QString& english : {u"offset"_s, u"EOF"_s, u"Unhandled"_s, u"Warning"_s})
             QVERIFY2(!said.contains(english), qPrintable(said));

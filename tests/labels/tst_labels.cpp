@@ -361,7 +361,8 @@ void TestLabels::fileRefusals_data()
     QTest::addColumn<QStringList>("queue");   // after
 
     const QString refuseNo =
-        u"BEFORE INSERT ON articulos WHEN NEW.descripcion = 'NO' BEGIN SELECT RAISE(ABORT, 'no'); END"_s;
+        u"BEFORE INSERT ON articulos WHEN NEW.descripcion = 'NO' BEGIN SELECT RAISE(ABORT, "
+        u"'no'); END"_s;
     QTest::newRow("a refused label stays typed; nothing is left pending")
         << refuseNo << QStringList{u"Text3:NO"_s, u"cmdNuevo"_s}
         << QStringList{u"Combo1="_s, u"Text1="_s, u"Text2="_s, u"Text3=NO"_s, u"Text4="_s}
@@ -374,7 +375,8 @@ void TestLabels::fileRefusals_data()
                        u"<null>|<null>|SI|<null>"_s};
     // The second label refuses to go: the first, already gone, comes back.
     QTest::newRow("emptying refused half-way leaves the whole queue")
-        << u"BEFORE DELETE ON articulos WHEN OLD.descripcion = 'DOS' BEGIN SELECT RAISE(ABORT, 'no'); END"_s
+        << u"BEFORE DELETE ON articulos WHEN OLD.descripcion = 'DOS' BEGIN SELECT RAISE(ABORT, "
+           u"'no'); END"_s
         << QStringList{u"yes"_s, u"cmdEliminar"_s} << blankFields()
         << QStringList{u"5|<null>|UNO|<null>"_s, u"<null>|<null>|DOS|<null>"_s};
 }

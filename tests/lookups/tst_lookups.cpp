@@ -580,8 +580,8 @@ void TestLookups::longTextBeyondTheFirstScreenWidensItsColumn()
     const auto restore = qScopeGuard([&] {
         catalogue::open(u"Articulos.mdb"_s)
             ->Execute(
-                u"UPDATE articulos SET codbarra = '7800900', lis1 = 902, lis2 = NULL, lis3 = NULL WHERE %1"_s
-                    .arg(where));
+                u"UPDATE articulos SET codbarra = '7800900', lis1 = 902, lis2 = NULL, lis3 = "
+                u"NULL WHERE %1"_s.arg(where));
     });
     LookupDialog* dialog = show(member);
     searchFor(dialog, u"ARTICULO"_s);

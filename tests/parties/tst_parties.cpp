@@ -276,10 +276,12 @@ void TestParties::supplierScenarios_data()
         << QStringList{u"64|Error|Proveedor no encontrado en la Base de Datos"_s} << empty
         << u"cmdEliminar"_s << start;
     QTest::newRow("delete answered no") << QStringList{u"no"_s, u"Text1:0007"_s, u"cmdEliminar"_s}
-        << QStringList{u"20|Eliminar Proveedor --> 0007|¿Confirme la Eliminación del Proveedor? --> ACME SA"_s}
+        << QStringList{u"20|Eliminar Proveedor --> 0007|¿Confirme la Eliminación del "
+            u"Proveedor? --> ACME SA"_s}
         << empty << u"cmdEliminar"_s << start;
     QTest::newRow("delete answered yes") << QStringList{u"yes"_s, u"Text1:0099"_s, u"cmdEliminar"_s}
-        << QStringList{u"20|Eliminar Proveedor --> 0099|¿Confirme la Eliminación del Proveedor? --> ALFA"_s}
+        << QStringList{u"20|Eliminar Proveedor --> 0099|¿Confirme la Eliminación del "
+            u"Proveedor? --> ALFA"_s}
         << empty << u"cmdEliminar"_s << start.mid(1);
     QTest::newRow("escape opens nothing without a dialog")
         << QStringList{u"Text1 Escape"_s, u"Command5"_s} << QStringList() << empty << u"Text1"_s
@@ -430,10 +432,12 @@ void TestParties::customerScenarios_data()
         << QStringList{u"Text2:x"_s, u"cmdGrabar"_s} << QStringList() << with(empty, {u"Text2=X"_s})
         << u"cmdGrabar"_s << start;
     QTest::newRow("delete answered no") << QStringList{u"no"_s, u"Text1:0001"_s, u"cmdEliminar"_s}
-        << QStringList{u"20|Eliminar Cliente --> 0001|¿Confirme la Eliminación del Cliente? --> SEGUNDO"_s}
+        << QStringList{u"20|Eliminar Cliente --> 0001|¿Confirme la Eliminación del Cliente? "
+            u"--> SEGUNDO"_s}
         << empty << u"cmdEliminar"_s << start;
     QTest::newRow("delete answered yes") << QStringList{u"yes"_s, u"Text1:3"_s, u"Text1 Enter"_s, u"cmdEliminar"_s}
-        << QStringList{u"20|Eliminar Cliente --> 0003|¿Confirme la Eliminación del Cliente? --> PRIMERO"_s}
+        << QStringList{u"20|Eliminar Cliente --> 0003|¿Confirme la Eliminación del Cliente? "
+            u"--> PRIMERO"_s}
         << empty << u"cmdEliminar"_s << start.mid(1);
     QTest::newRow("delete empty code")
         << QStringList{u"cmdEliminar"_s}

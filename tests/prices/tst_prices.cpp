@@ -297,9 +297,9 @@ private slots:
         QCOMPARE(rows->rowCount(), 1);
         QVERIFY(rows->item(0, 5)->text().startsWith(u"lista lista.xlsx, proveedor 0003"_s));
         fixture::run(history, boxes, {u"yes"_s, u"cmdDeshacer"_s});
-        QCOMPARE(
-            fixture::shown(boxes).value(0),
-            u"292|Historial de Precios|¿Vuelve los precios de la actualización número 1 a los anteriores?"_s);
+        QCOMPARE(fixture::shown(boxes).value(0),
+                 u"292|Historial de Precios|¿Vuelve los precios de la actualización número 1 a los "
+                 u"anteriores?"_s);
         QCOMPARE(stored(), before);
         QCOMPARE(rows->rowCount(), 2);
         QCOMPARE(rows->item(1, 6)->text(), u"2"_s);

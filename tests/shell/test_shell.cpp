@@ -765,7 +765,8 @@ private slots:
         QVERIFY(principal);
         const QStringList expected = {
             u"&Archivo: Calendario, Calculadora, -, &Impresora [Ctrl+I]"_s,
-            u"&Base de Datos: Articulos, Clientes, Proveedores, -, Departamentos, -, Marcas, Rubros, -, Actualización de &Precios"_s,
+            u"&Base de Datos: Articulos, Clientes, Proveedores, -, Departamentos, -, Marcas, "
+            u"Rubros, -, Actualización de &Precios"_s,
             u"&Listados: Articulos, Clientes, Proveedores, -, Departamentos, -, Marcas, Rubros"_s,
             u"&Ventanas: &Cascada, &Mosaico, &Oganizar Iconos"_s,
             u"&Salir: &Acerca de . . ., -, &Salir [Ctrl+S]"_s,
@@ -1091,7 +1092,8 @@ private slots:
         QTest::newRow("only the last of the list") << u"xcalc"_s << QString();
         QTest::newRow("none installed")
             << QString()
-            << u"No hay ninguna calculadora instalada. Instale una de estas: gnome-calculator, kcalc, galculator, qalculate-gtk, xcalc."_s;
+            << u"No hay ninguna calculadora instalada. Instale una de estas: gnome-calculator, "
+               u"kcalc, galculator, qalculate-gtk, xcalc."_s;
     }
     void calculatorStartsOrExplains()
     {
