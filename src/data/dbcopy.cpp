@@ -1,7 +1,6 @@
 #include "dbcopy.h"
 
 #include <fcntl.h>
-#include <openssl/evp.h>
 #include <sqlite3.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -26,6 +25,7 @@
 #include "errors.h"
 #include "internal/filestateof.h"
 #include "internal/sqliteutil.h"
+#include "sha256.h"
 
 using namespace Qt::StringLiterals;
 
@@ -160,31 +160,6 @@ public:
 private:
     std::mutex mutex_;
     std::map<QString, std::pair<QString, QByteArray>> states_;
-};
-
-// SHA-256 through OpenSSL, which uses the processor's own instructions for it.
-class Sha256 {
-public:
-    Sha256() : context_(EVP_MD_CTX_new(), EVP_MD_CTX_free)
-    {
-        if (!context_ || EVP_DigestInit_ex(context_.get(), EVP_sha256(), nullptr) != 1)
-            throw EngineError(EngineErrorCode::Internal, u"SHA-256"_s);
-    }
-    void add(const char* data, qint64 length)
-    {
-        EVP_DigestUpdate(context_.get(), data, size_t(length));
-    }
-    // In hex, as sha256sum writes it.
-    QByteArray hex()
-    {
-        unsigned char digest[EVP_MAX_MD_SIZE];
-        unsigned int length = 0;
-        EVP_DigestFinal_ex(context_.get(), digest, &length);
-        return QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex();
-    }
-
-private:
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context_;
 };
 
 SoundStates& soundStates()

@@ -1,6 +1,5 @@
 #include "backupcopy.h"
 
-#include <openssl/evp.h>
 #include <sys/stat.h>
 
 #include <QDir>
@@ -19,6 +18,7 @@
 #include "data/dbcopy.h"
 #include "data/errors.h"
 #include "data/filereplace.h"
+#include "data/sha256.h"
 
 using namespace Qt::StringLiterals;
 
@@ -117,25 +117,17 @@ QString nombreFechado(const QDate& day) { return day.toString(u"dd-MM-yyyy"_s); 
 
 QByteArray fileDigest(const QString& path)
 {
-    // OpenSSL's SHA-256 uses the processor's own instructions for it, where Qt's hashes a few
-    // times slower: the digest of the articles file was most of a backup's time.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw fileSystemError(EIO, path);
-    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> hash(EVP_MD_CTX_new(),
-                                                                       EVP_MD_CTX_free);
-    if (!hash || EVP_DigestInit_ex(hash.get(), EVP_sha256(), nullptr) != 1)
-        throw fileSystemError(ENOMEM, path);
+    Sha256 hash;
     QByteArray chunk(qsizetype(1) << 20, Qt::Uninitialized);
     for (;;) {
         const qint64 got = file.read(chunk.data(), chunk.size());
         if (got < 0) throw fileSystemError(EIO, path);
         if (got == 0) break;
-        EVP_DigestUpdate(hash.get(), chunk.constData(), size_t(got));
+        hash.add(chunk.constData(), got);
     }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_DigestFinal_ex(hash.get(), digest, &length) != 1) throw fileSystemError(EIO, path);
-    return QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex();
+    return hash.hex();
 }
 
 void CopiarCarpeta(const QString& origin, const QString& destination, bool includeSubfolders,
