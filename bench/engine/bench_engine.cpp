@@ -128,10 +128,10 @@ void AddNewRaw(benchmark::State& state)
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(
         gRaw,
-        "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr,"
-        " uni, net, iva, cos, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1,"
-        " lis2, lis3, fea) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13,"
-        " ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23, ?24, ?25)",
+        "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr, uni, "
+        "net, iva, cos, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1, lis2, lis3, fea) "
+        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, "
+        "?19, ?20, ?21, ?22, ?23, ?24, ?25)",
         -1, &stmt, nullptr);
     for (auto _ : state) {
         for (int i = 1; i <= 9; ++i) sqlite3_bind_text(stmt, i, "NUEVO", -1, SQLITE_STATIC);

@@ -59,16 +59,13 @@ void generate(const QString& nativePath)
 {
     const QString sql =
         QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-            "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr, "
-            "uni, "
-            "cos, iva, net, lis1, lis2, lis3) "
-            "SELECT printf('ARTICULO %06d %s PRESENTACION X %d', i, "
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) INSERT "
+            "INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr, uni, cos, "
+            "iva, net, lis1, lis2, lis3) SELECT printf('ARTICULO %06d %s PRESENTACION X %d', i, "
             "CASE WHEN i % %2 = %3 THEN '%4' ELSE '' END, i % 97), CAST(7790000000000 + i AS "
-            "TEXT), "
-            "'0012', 'DISTRIBUIDORA NORTE', '0003', 'LA SERENISIMA', '0007', 'LACTEOS', 'UNIDAD', "
-            "c, 21, c * 1.21, c * 1.21 * 1.3, c * 1.21 * 1.4, c * 1.21 * 1.5 "
-            "FROM (SELECT i, 10 + (i % 1000) * 0.25 AS c FROM n)")
+            "TEXT), '0012', 'DISTRIBUIDORA NORTE', '0003', 'LA SERENISIMA', '0007', 'LACTEOS', "
+            "'UNIDAD', c, 21, c * 1.21, c * 1.21 * 1.3, c * 1.21 * 1.4, c * 1.21 * 1.5 FROM "
+            "(SELECT i, 10 + (i % 1000) * 0.25 AS c FROM n)")
             .arg(gArticles - 1)
             .arg(kEvery)
             .arg(kEvery / 2)
@@ -85,12 +82,11 @@ public:
         check(sqlite3_open_v2(QFile::encodeName(nativePath).constData(), &db_, SQLITE_OPEN_READONLY,
                               nullptr),
               db_);
-        check(sqlite3_prepare_v2(
-                  db_,
-                  "SELECT codigo, descripcion, lis1, lis2, lis3 FROM articulos "
-                  "WHERE instr(descripcion, ?1) > 0 AND descripcion <> '' COLLATE BINARY "
-                  "ORDER BY rowid LIMIT 999",
-                  -1, &stmt_, nullptr),
+        check(sqlite3_prepare_v2(db_,
+                                 "SELECT codigo, descripcion, lis1, lis2, lis3 FROM articulos "
+                                 "WHERE instr(descripcion, ?1) > 0 AND descripcion <> '' COLLATE "
+                                 "BINARY ORDER BY rowid LIMIT 999",
+                                 -1, &stmt_, nullptr),
               db_);
     }
     ~RawSearch()

@@ -73,13 +73,11 @@ void ApplyRaw(benchmark::State& state)
                      nullptr);
         state.ResumeTiming();
         sqlite3_exec(db,
-                     "BEGIN IMMEDIATE;"
-                     "UPDATE articulos SET cos = round(cos * 1.08, 2),"
-                     " net = round(round(cos * 1.08, 2) / (1 + iva / 100.0), 2),"
-                     " lis1 = round(round(cos * 1.08, 2) * (1 + rec1 / 100.0) / 10) * 10,"
-                     " lis2 = round(round(cos * 1.08, 2) * (1 + rec2 / 100.0) / 10) * 10,"
-                     " lis3 = round(round(cos * 1.08, 2) * (1 + rec3 / 100.0) / 10) * 10;"
-                     "COMMIT;",
+                     "BEGIN IMMEDIATE;UPDATE articulos SET cos = round(cos * 1.08, 2), net = "
+                     "round(round(cos * 1.08, 2) / (1 + iva / 100.0), 2), lis1 = round(round(cos * "
+                     "1.08, 2) * (1 + rec1 / 100.0) / 10) * 10, lis2 = round(round(cos * 1.08, 2) "
+                     "* (1 + rec2 / 100.0) / 10) * 10, lis3 = round(round(cos * 1.08, 2) * (1 + "
+                     "rec3 / 100.0) / 10) * 10;COMMIT;",
                      nullptr, nullptr, nullptr);
         sqlite3_close(db);
     }

@@ -59,12 +59,11 @@ void generate()
 {
     const QString articles =
         QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-            "INSERT INTO articulos (descripcion, codbarra, cos, lis1, lis2, lis3, dep1, dept) "
-            "SELECT printf('ARTICULO %06d PRESENTACION X %d', i, i % 97), CAST(7790000000000 + i "
-            "AS TEXT), "
-            "c, c * 1.3, c * 1.4, c * 1.5, i % 50, i % 50 FROM (SELECT i, 10 + (i % 1000) * 0.25 "
-            "AS c FROM n)")
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) INSERT "
+            "INTO articulos (descripcion, codbarra, cos, lis1, lis2, lis3, dep1, dept) SELECT "
+            "printf('ARTICULO %06d PRESENTACION X %d', i, i % 97), CAST(7790000000000 + i AS "
+            "TEXT), c, c * 1.3, c * 1.4, c * 1.5, i % 50, i % 50 FROM (SELECT i, 10 + (i % 1000) * "
+            "0.25 AS c FROM n)")
             .arg(gArticles - 1);
     catalogue::createFile(*catalogue::find(u"Articulos.mdb"_s),
                           paths::toNative(paths::inBases(u"Articulos.mdb"_s)),
@@ -153,12 +152,11 @@ public:
             sqlite3_stmt* t;
             // The count and total, and the widest value of each column, which the widths of
             // the columns follow.
-            sqlite3_prepare_v2(
-                db_,
-                "SELECT count(*), total(dept), max(codigo), max(length(codbarra)), "
-                "max(length(descripcion)), max(abs(cos)), max(abs(lis1)), max(abs(lis2)), "
-                "max(abs(lis3)), max(abs(dept)) FROM articulos",
-                -1, &t, nullptr);
+            sqlite3_prepare_v2(db_,
+                               "SELECT count(*), total(dept), max(codigo), max(length(codbarra)), "
+                               "max(length(descripcion)), max(abs(cos)), max(abs(lis1)), "
+                               "max(abs(lis2)), max(abs(lis3)), max(abs(dept)) FROM articulos",
+                               -1, &t, nullptr);
             sqlite3_step(t);
             count_ = sqlite3_column_int64(t, 0);
             sqlite3_finalize(t);

@@ -62,16 +62,7 @@ void generate(const QString& path)
         db.Execute(
             u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "_s +
             QString::number(gArticles) +
-            u") "
-            "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr, "
-            "net, iva, cos, uni, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1, lis2, "
-            "lis3) "
-            "SELECT 'ARTICULO ' || i, printf('779%09d', i), printf('%04d', i % 20), 'PROVEEDOR', "
-            "printf('%04d', i % 10), 'MARCA', printf('%04d', i % 10), 'RUBRO', "
-            "i % 500 + 0.5, CASE i % 4 WHEN 0 THEN 0 WHEN 1 THEN NULL WHEN 2 THEN 21 ELSE 10.5 "
-            "END, "
-            "i % 500 + 1.25, 'Un', 1, 2, 0, 3, 1, 5, 30, 40, 50, 1.3 * (i % 500), "
-            "1.4 * (i % 500), 1.5 * (i % 500) FROM n"_s);
+            u") INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr, net, iva, cos, uni, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1, lis2, lis3) SELECT 'ARTICULO ' || i, printf('779%09d', i), printf('%04d', i % 20), 'PROVEEDOR', printf('%04d', i % 10), 'MARCA', printf('%04d', i % 10), 'RUBRO', i % 500 + 0.5, CASE i % 4 WHEN 0 THEN 0 WHEN 1 THEN NULL WHEN 2 THEN 21 ELSE 10.5 END, i % 500 + 1.25, 'Un', 1, 2, 0, 3, 1, 5, 30, 40, 50, 1.3 * (i % 500), 1.4 * (i % 500), 1.5 * (i % 500) FROM n"_s);
     });
 }
 

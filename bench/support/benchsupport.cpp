@@ -47,10 +47,10 @@ void writeArticles(const QString& nativePath, int rows)
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(
         db,
-        "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr,"
-        " net, iva, cos, uni, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1,"
-        " lis2, lis3) VALUES (?1, ?2, '0001', 'PROVEEDOR', '0002', 'MARCA', '0003',"
-        " 'RUBRO', ?3, 21, ?4, 'Un', 1, 2, 3, 6, 5, 10, 30, 40, 50, ?5, ?6, ?7)",
+        "INSERT INTO articulos (descripcion, codbarra, codp, desp, codm, desm, codr, desr, net, "
+        "iva, cos, uni, dep1, dep2, dep3, dept, min, ped, rec1, rec2, rec3, lis1, lis2, lis3) "
+        "VALUES (?1, ?2, '0001', 'PROVEEDOR', '0002', 'MARCA', '0003', 'RUBRO', ?3, 21, ?4, 'Un', "
+        "1, 2, 3, 6, 5, 10, 30, 40, 50, ?5, ?6, ?7)",
         -1, &insert, nullptr);
     std::mt19937 random(7);
     for (int i = 0; i < rows; ++i) {

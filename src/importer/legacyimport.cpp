@@ -451,8 +451,7 @@ FileReport readFile(const QString& path, const catalogue::FileDef& def, const Ro
     if (const int lines = libraryMessages.lines()) {
         notes << QStringLiteral(
                      "  el lector del archivo anterior dio %1 aviso(s) de datos que no pudo "
-                     "interpretar: "
-                     "revise el archivo en el sistema anterior")
+                     "interpretar: revise el archivo en el sistema anterior")
                      .arg(lines);
         report.warnings += lines;
     }

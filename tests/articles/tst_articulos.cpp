@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -17,6 +16,7 @@
 #include "articles/articlesave.h"
 #include "articles/articulos.h"
 #include "data/filereplace.h"
+#include "data/storelocale.h"
 #include "forms/lookuphook.h"
 #include "forms/recordform.h"
 #include "guards.h"
@@ -35,31 +35,20 @@ namespace {
 // 779007 (7), 779123 (123).
 const char* const kArticles[] = {
     "123, '779123', 'YERBA MATE 1 KG', '0012', 'DISTRIBUIDORA SUR', '0003', 'ARCOR', '0005', "
-    "'ALMACEN', "
-    "100, 21, 121, 'Un', 5, 2, 0, 7, 3, 1, 30, 157.3, 40, 169.4, 50, 181.5",
+    "'ALMACEN', 100, 21, 121, 'Un', 5, 2, 0, 7, 3, 1, 30, 157.3, 40, 169.4, 50, 181.5",
     "7, '779007', 'ACEITE GIRASOL', '-', '0', '-', '0', '-', '-', 40, 25, 50, 'Lt', 1, 0, 0, 1, 0, "
-    "0, "
-    "0, 0, 0, 0, 0, 0",
+    "0, 0, 0, 0, 0, 0, 0",
     "200, '100', 'ARROZ', '-', '0', '-', '0', '-', '-', 10, 0, 10, NULL, 0, 0, 0, 0, 0, 0, 0, 0, "
-    "0, "
-    "0, 0, 0",
+    "0, 0, 0, 0",
     "41, '555', 'FIDEOS', '-', '0', '-', '0', '-', '-', 20, 0, 20, 'Kg', 0, 0, 0, 0, 0, 0, 0, 0, "
-    "0, 0, "
-    "0, 0",
+    "0, 0, 0, 0",
 };
 const char* const kColumns =
     "codigo, codbarra, descripcion, codp, desp, codm, desm, codr, desr, net, iva, cos, uni, dep1, "
-    "dep2, "
-    "dep3, dept, min, ped, rec1, lis1, rec2, lis2, rec3, lis3";
+    "dep2, dep3, dept, min, ped, rec1, lis1, rec2, lis2, rec3, lis3";
 
-// Today as the store reads it, written out: Argentina's short date under its locale, and
-// dd/MM/yyyy under one that is not Spanish (C.UTF-8).
-QString today()
-{
-    const QDate day = QDate::currentDate();
-    return QLocale::system().name() == u"es_AR" ? day.toString(u"d/M/yy"_s)
-                                                : day.toString(u"dd/MM/yyyy"_s);
-}
+// Today as the store's locale helper writes it, as the form shows it.
+QString today() { return storelocale::shortDate(QDate::currentDate()); }
 
 QString articulosPath() { return paths::toNative(paths::inBases(u"Articulos.mdb"_s)); }
 
