@@ -31,10 +31,12 @@ int main(int argc, char** argv)
     // The main window lives as long as the program; the login is destroyed as soon as it is
     // accepted, its password box cleared first.
     std::unique_ptr<Principal> principal;
-    QPointer<Login> login = new Login([&principal](const QString& nombreUsuario) {
-        principal = std::make_unique<Principal>(nombreUsuario);
-        principal->show();
-    });
+    QPointer<Login> login = new Login(
+        [&principal](const QString& nombreUsuario) {
+            principal = std::make_unique<Principal>(nombreUsuario);
+            principal->show();
+        },
+        Login::UsersFile::OpenedWhileBuilding);
     QObject::connect(login, &QDialog::accepted, login, &QObject::deleteLater);
     if (!login->Load()) {
         delete login;

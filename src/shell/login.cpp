@@ -42,8 +42,20 @@ bool isEnter(const QEvent* event)
 
 }  // namespace
 
-Login::Login(OpenMain openMain, QWidget* parent) : QDialog(parent), openMain_(std::move(openMain))
+Login::Login(OpenMain openMain, UsersFile usersFile, QWidget* parent)
+    : QDialog(parent), openMain_(std::move(openMain))
 {
+    // Drawn on a second core while the boxes are built, as the first window should show
+    // quickly: the first picture drawn pays for Qt SVG's set-up.
+    const QSize iconSize(32, 32);
+    auto buttonPictures =
+        std::async(std::launch::async, [iconSize, ratio = qApp->devicePixelRatio()] {
+            return std::pair{pictures::renderImage(u"icons/process-stop.svg"_s, iconSize, ratio),
+                             pictures::renderImage(u"icons/go-next.svg"_s, iconSize, ratio)};
+        });
+    if (usersFile == UsersFile::OpenedWhileBuilding)
+        opening_ = std::async(std::launch::async, [] { return catalogue::open(u"Opcion.mdb"); });
+
     setObjectName(u"Login"_s);
     setWindowTitle(u"Login"_s);
     setFixedSize(twips::size(3750, 2295));
@@ -69,11 +81,11 @@ Login::Login(OpenMain openMain, QWidget* parent) : QDialog(parent), openMain_(st
     asterisk->setParent(txtPassword);
     txtPassword->setStyle(asterisk);
 
-    const QSize iconSize(32, 32);
-    cmdCancel = new QPushButton(pictures::icon(u"process-stop"_s, iconSize), u"&Cancelar"_s, this);
+    const auto [stopPicture, nextPicture] = buttonPictures.get();
+    cmdCancel = new QPushButton(QPixmap::fromImage(stopPicture), u"&Cancelar"_s, this);
     cmdCancel->setObjectName(u"cmdCancel"_s);
     cmdCancel->setGeometry(twips::rect(300, 1140, 1440, 900));
-    cmdAceptar = new QPushButton(pictures::icon(u"go-next"_s, iconSize), u"&Aceptar"_s, this);
+    cmdAceptar = new QPushButton(QPixmap::fromImage(nextPicture), u"&Aceptar"_s, this);
     cmdAceptar->setObjectName(u"cmdAceptar"_s);
     cmdAceptar->setGeometry(twips::rect(2010, 1140, 1440, 900));
     // No default button: Enter moves between the boxes and presses only a focused button
@@ -104,7 +116,7 @@ bool Login::Load()
     txtPassword->setText(kInitialText);
     txtPassword->selectAll();
     try {
-        opcion_ = catalogue::open(u"Opcion.mdb");
+        opcion_ = opening_.valid() ? opening_.get() : catalogue::open(u"Opcion.mdb");
         Data1->setSource(opcion_, catalogue::find(u"Opcion.mdb")->table.name);
         Data1->Recordset();
     } catch (const EngineError& error) {

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <future>
 
 #include "data/datacontrol.h"
 
@@ -18,11 +19,18 @@ public:
     // open its file), the error box is shown and the login stays for another try.
     using OpenMain = std::function<void(const QString& nombreUsuario)>;
 
-    explicit Login(OpenMain openMain, QWidget* parent = nullptr);
+    // When Opcion.mdb is opened: by Load(), or already while the window is built, on another
+    // thread, as the program's start does (the file's password is checked through a
+    // deliberately slow hash). Load() shows an error opening it either way.
+    enum class UsersFile { OpenedByLoad, OpenedWhileBuilding };
+
+    explicit Login(OpenMain openMain, UsersFile usersFile = UsersFile::OpenedByLoad,
+                   QWidget* parent = nullptr);
     ~Login() override;
 
-    // Fills the boxes and opens Opcion.mdb. When the file cannot be opened it shows the error
-    // box and returns false: nothing else can run, so the program ends.
+    // Fills the boxes and opens Opcion.mdb (or takes it as opened meanwhile). When the file cannot
+    // be opened it shows the error box and returns false: nothing else can run, so the program
+    // ends.
     bool Load();
 
     // Clears the active mark of every user.
@@ -48,6 +56,7 @@ private:
     QPushButton* cmdCancel;
     QPushButton* cmdAceptar;
     Data* Data1;
-    std::shared_ptr<Database> opcion_;  // Opcion.mdb
+    std::shared_ptr<Database> opcion_;                // Opcion.mdb
+    std::future<std::shared_ptr<Database>> opening_;  // Opcion.mdb, until Load() takes it
     OpenMain openMain_;
 };

@@ -18,17 +18,21 @@ static void registerPictures()
 
 namespace pictures {
 
-QPixmap render(const QString& name, QSize size)
+QImage renderImage(const QString& name, QSize size, qreal ratio)
 {
-    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
-    QPixmap pixmap(size * ratio);
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
+    QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
     registerPictures();
     QSvgRenderer renderer(u":/shell/"_s + name);
-    QPainter painter(&pixmap);
+    QPainter painter(&image);
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    return pixmap;
+    return image;
+}
+
+QPixmap render(const QString& name, QSize size)
+{
+    return QPixmap::fromImage(renderImage(name, size, qApp ? qApp->devicePixelRatio() : 1.0));
 }
 
 QIcon icon(const QString& name, QSize size)

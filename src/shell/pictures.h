@@ -3,6 +3,7 @@
 // asked for, sharp on high-dpi screens.
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -11,6 +12,10 @@ namespace pictures {
 // A picture of the program by file name ("icons/printer.svg", "pictures/fondo.svg") at
 // `size` device-independent pixels.
 QPixmap render(const QString& name, QSize size);
+
+// The same drawn into an image for a screen of `ratio` device pixels per pixel. Unlike a
+// pixmap, an image may be drawn on any thread.
+QImage renderImage(const QString& name, QSize size, qreal ratio);
 
 // An icon of the built-in icon set ("printer") at `size`.
 QIcon icon(const QString& name, QSize size);

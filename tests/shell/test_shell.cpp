@@ -632,7 +632,8 @@ private slots:
     void enterMovesThroughTheLogin()
     {
         makeUsers({{u"VUMRE"_s, u"VUMRE"_s, QString()}});
-        Login login(openMain());
+        // As the program starts it: the users file opened while the window is built.
+        Login login(openMain(), Login::UsersFile::OpenedWhileBuilding);
         QVERIFY(login.Load());
         QVERIFY(fixture::activate(&login));
         auto* user = login.findChild<QLineEdit*>(u"txtUserName"_s);
@@ -688,20 +689,28 @@ private slots:
     {
         QTest::addColumn<QByteArray>("contents");  // empty: no file
         QTest::addColumn<int>("number");
-        QTest::newRow("missing") << QByteArray() << int(EngineErrorCode::FileNotFound);
-        QTest::newRow("not a database") << QByteArray("esto no es una base de datos") << 0;
+        QTest::addColumn<bool>("openedAhead");  // while the window is built, as the program does
+        for (const bool ahead : {false, true}) {
+            const char* how = ahead ? ", opened ahead" : "";
+            QTest::addRow("missing%s", how)
+                << QByteArray() << int(EngineErrorCode::FileNotFound) << ahead;
+            QTest::addRow("not a database%s", how)
+                << QByteArray("esto no es una base de datos") << 0 << ahead;
+        }
     }
     void loginCannotOpenItsFile()
     {
         QFETCH(QByteArray, contents);
         QFETCH(int, number);
+        QFETCH(bool, openedAhead);
         QFile::remove(opcionPath());
         if (!contents.isEmpty()) {
             QFile file(opcionPath());
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(contents.repeated(200));
         }
-        Login login(openMain());
+        Login login(openMain(), openedAhead ? Login::UsersFile::OpenedWhileBuilding
+                                            : Login::UsersFile::OpenedByLoad);
         QVERIFY(!login.Load());
         QCOMPARE(boxes_->shown().size(), 1);
         const auto box = boxes_->shown().first();

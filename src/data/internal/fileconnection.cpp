@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <map>
+#include <mutex>
 
 #include "data/errors.h"
 #include "data/passwords.h"
@@ -15,12 +16,16 @@ using sqliteutil::Statement;
 
 namespace {
 
-// Open files by canonical path; a connection lives while some opener holds it.
+// Open files by canonical path; a connection lives while some opener holds it. A file may be
+// opened on another thread (the login opens its users file while its window is built), so
+// the table is used under registryMutex.
 std::map<QString, std::weak_ptr<FileConnection>>& registry()
 {
     static std::map<QString, std::weak_ptr<FileConnection>> files;
     return files;
 }
+
+std::mutex registryMutex;
 
 }  // namespace
 
@@ -31,7 +36,10 @@ std::shared_ptr<FileConnection> FileConnection::open(const QString& windowsPath)
     if (!info.exists()) throw EngineError(EngineErrorCode::FileNotFound, windowsPath);
     if (info.isDir()) throw EngineError(EngineErrorCode::CannotOpenFile, windowsPath);
     const QString key = info.canonicalFilePath();
-    if (auto existing = registry()[key].lock()) return existing;
+    {
+        const std::lock_guard lock(registryMutex);
+        if (auto existing = registry()[key].lock()) return existing;
+    }
 
     std::shared_ptr<FileConnection> file(new FileConnection);
     file->displayName_ = windowsPath;
@@ -50,6 +58,9 @@ std::shared_ptr<FileConnection> FileConnection::open(const QString& windowsPath)
             throw EngineError(EngineErrorCode::NotOurFormat, windowsPath);
         throw;
     }
+    const std::lock_guard lock(registryMutex);
+    // Opened meanwhile on another thread: that connection is kept, this one closes.
+    if (auto existing = registry()[key].lock()) return existing;
     registry()[key] = file;
     return file;
 }
@@ -58,6 +69,7 @@ FileConnection::~FileConnection()
 {
     for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
     sqlite3_close_v2(db_);
+    const std::lock_guard lock(registryMutex);
     for (auto it = registry().begin(); it != registry().end();)
         it = it->second.expired() ? registry().erase(it) : std::next(it);
 }
