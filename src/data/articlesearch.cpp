@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -163,15 +165,18 @@ void sqlContains(sqlite3_context* context, int, sqlite3_value** args)
 {
     if (sqlite3_value_type(args[0]) == SQLITE_NULL) return sqlite3_result_int(context, 0);
     const std::string_view text = textOf(args[0]);
+    const std::string_view wanted = textOf(args[1]);
+    // Found as it is stored, it is found folded: UTF-8 matches whole characters, and each
+    // character of a folded text folds to itself.
+    if (text.find(wanted) != std::string_view::npos) return sqlite3_result_int(context, 1);
     // Most descriptions are typed in upper case without accents: already folded.
     const bool folds = std::any_of(text.begin(), text.end(), [](char byte) {
         return (byte >= 'a' && byte <= 'z') || static_cast<unsigned char>(byte) >= 0x80;
     });
-    if (!folds)
-        return sqlite3_result_int(context, text.find(textOf(args[1])) != std::string_view::npos);
+    if (!folds) return sqlite3_result_int(context, 0);
     thread_local std::string folded;
     foldUtf8(text, folded);
-    sqlite3_result_int(context, folded.find(textOf(args[1])) != std::string::npos);
+    sqlite3_result_int(context, folded.find(wanted) != std::string::npos);
 }
 
 // busqueda_mas(sum, rowid, text) and busqueda_menos(...): the checksum with one row's share
@@ -202,29 +207,40 @@ qint64 wholeValue(sqlite3* db, const QString& sql)
     return stmt.step() ? sqlite3_column_int64(stmt.get(), 0) : 0;
 }
 
-// Registers the functions once per connection. The temporary table that marks them also keeps
-// the article file's data_version at the moment the index was last found to match: while it
-// stays the same, every commit to the file since was this connection's own, made with the
-// triggers in place.
+// The connections whose functions are registered. A connection leaves the set as it closes:
+// SQLite then destroys the data of its functions, and busqueda_contiene's data is the connection.
+std::mutex preparedMutex;
+std::set<sqlite3*> preparedConnections;
+
+void forgetConnection(void* db)
+{
+    const std::lock_guard lock(preparedMutex);
+    preparedConnections.erase(static_cast<sqlite3*>(db));
+}
+
+// Registers the functions once per connection, with the temporary table that keeps the article
+// file's data_version at the moment the index was last found to match: while it stays the same,
+// every commit to the file since was this connection's own, made with the triggers in place.
 void prepareConnection(sqlite3* db)
 {
-    static const char* const marked =
-        "SELECT 1 FROM temp.sqlite_master WHERE name = 'busqueda_vista'";
-    sqlite3_stmt* lookup = nullptr;
-    sqlite3_prepare_v2(db, marked, -1, &lookup, nullptr);
-    const bool done = lookup && sqlite3_step(lookup) == SQLITE_ROW;
-    sqlite3_finalize(lookup);
-    if (done) return;
+    {
+        const std::lock_guard lock(preparedMutex);
+        if (preparedConnections.count(db)) return;
+    }
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function_v2(db, "busqueda_plegar", 1, flags, nullptr, sqlFold, nullptr, nullptr,
                                nullptr);
-    sqlite3_create_function_v2(db, "busqueda_contiene", 2, flags, nullptr, sqlContains, nullptr,
-                               nullptr, nullptr);
     sqlite3_create_function_v2(db, "busqueda_mas", 3, flags, nullptr, sqlAdd, nullptr, nullptr,
                                nullptr);
     sqlite3_create_function_v2(db, "busqueda_menos", 3, flags, nullptr, sqlSubtract, nullptr,
                                nullptr, nullptr);
-    sqliteutil::exec(db, u"CREATE TEMP TABLE busqueda_vista (version INTEGER)"_s);
+    sqliteutil::exec(db, u"CREATE TEMP TABLE IF NOT EXISTS busqueda_vista (version INTEGER)"_s);
+    // Last: the connection counts as prepared once this is in place.
+    if (sqlite3_create_function_v2(db, "busqueda_contiene", 2, flags, db, sqlContains, nullptr,
+                                   nullptr, forgetConnection) != SQLITE_OK)
+        sqliteutil::throwError(db, sqlite3_extended_errcode(db), u"busqueda_contiene"_s);
+    const std::lock_guard lock(preparedMutex);
+    preparedConnections.insert(db);
 }
 
 qint64 dataVersion(sqlite3* db) { return wholeValue(db, u"PRAGMA main.data_version"_s); }
@@ -511,29 +527,14 @@ QList<QVariantList> find(Database& articulos, const QString& text, const QString
     if (text.isEmpty())
         return articulos.FindContaining(u"articulos"_s, u"descripcion"_s, text, columns, limit);
     sqlite3* db = Connection::of(articulos);
-    // prepareConnection() and inStep() through the connection's kept statements: a search pays
-    // no preparing.
-    if (articulos.Select(u"SELECT count(*) FROM temp.sqlite_master WHERE name = 'busqueda_vista'"_s)
-            .value(0)
-            .value(0)
-            .toInt() == 0)
-        prepareConnection(db);
-    const bool indexed =
-        isAttached(db) &&
-        articulos
-            .Select(
-                u"SELECT version = (SELECT data_version FROM pragma_data_version) FROM "
-                u"temp.busqueda_vista"_s)
-            .value(0)
-            .value(0)
-            .toBool();
+    prepareConnection(db);
     const QString folded = fold(text);
     QStringList quoted;
     for (const QString& column : columns) quoted << u"a."_s + quotedName(column);
     const QString select = u"SELECT "_s + quoted.join(u", "_s);
     const QString found =
         u"busqueda_contiene(a.descripcion, ?1) AND a.descripcion <> '' COLLATE BINARY"_s;
-    if (characterCount(folded.toStdString()) < 3 || !indexed)
+    if (characterCount(folded.toStdString()) < 3)
         return articulos.Select(
             select + u" FROM articulos a WHERE "_s + found + u" ORDER BY a.rowid LIMIT ?2"_s,
             {folded, limit});
@@ -543,7 +544,19 @@ QList<QVariantList> find(Database& articulos, const QString& text, const QString
         select + u" FROM articulos a WHERE"_s + leading + found + u" ORDER BY a.rowid LIMIT ?2"_s,
         {folded, limit, kLeadingCodes});
     if (rows.size() >= limit) return rows;
-    if (rows.size() * 100 >= kLeadingCodes * kReadOnPercent)
+    // Whether the index matches is asked only now, through one of the connection's kept
+    // statements: a word found often enough among the first codes is read on without it.
+    const auto indexed = [&] {
+        return isAttached(db) &&
+               articulos
+                   .Select(
+                       u"SELECT version = (SELECT data_version FROM pragma_data_version) FROM "
+                       u"temp.busqueda_vista"_s)
+                   .value(0)
+                   .value(0)
+                   .toBool();
+    };
+    if (rows.size() * 100 >= kLeadingCodes * kReadOnPercent || !indexed())
         rows += articulos.Select(
             select + u" FROM articulos a WHERE"_s + rest + found + u" ORDER BY a.rowid LIMIT ?2"_s,
             {folded, limit - rows.size(), kLeadingCodes});
