@@ -98,14 +98,12 @@ Field ArticleModel::fieldNamed(Recordset& articulos, int& at, QStringView name)
     return at < 0 ? articulos.Fields(name) : articulos.Fields(at);
 }
 
-ArticleModel::ArticleModel(QObject* parent) : QObject(parent) {}
-
 void ArticleModel::setText(ArticleField field, const QString& text)
 {
     QString& current = texts_[size_t(field)];
     if (current == text) return;
     current = text;
-    emit textChanged(field);
+    changes_.fields.set(size_t(field));
 }
 
 ArticleModel::Fields ArticleModel::setTexts(const std::array<QString, kFieldCount>& texts)
@@ -130,7 +128,7 @@ void ArticleModel::startAfresh()
     unit_ = Unit::None;
     captions_ = initialUnitCaptions();
     rememberedSurcharge_ = {};
-    emit unitChanged();
+    changes_.unit = true;
 }
 
 void ArticleModel::selectUnit(Unit unit)
@@ -138,7 +136,7 @@ void ArticleModel::selectUnit(Unit unit)
     Q_ASSERT(unit != Unit::None);
     unit_ = unit;
     captions_.fill(QString::fromUtf16(def(unit).code));
-    emit unitChanged();
+    changes_.unit = true;
 }
 
 Outcome ArticleModel::refuse(BadInput kind, ArticleField field, int width)

@@ -5,11 +5,11 @@
 // remembered list surcharges start at 0 with every opening.
 
 #include <QByteArray>
-#include <QObject>
 #include <QString>
 #include <array>
 #include <bitset>
 #include <optional>
+#include <utility>
 
 #include "articlefields.h"
 #include "badinput.h"
@@ -19,11 +19,8 @@ class Recordset;
 
 namespace articles {
 
-class ArticleModel : public QObject {
-    Q_OBJECT
+class ArticleModel {
 public:
-    explicit ArticleModel(QObject* parent = nullptr);
-
     const QString& text(ArticleField field) const { return texts_[size_t(field)]; }
     void setText(ArticleField field, const QString& text);
     const std::array<QString, kFieldCount>& texts() const { return texts_; }
@@ -31,6 +28,14 @@ public:
     using Fields = std::bitset<kFieldCount>;
     // Sets each field's text; returns the fields whose text changed.
     Fields setTexts(const std::array<QString, kFieldCount>& texts);
+
+    // What changed since the last call: the fields whose text did, and whether the unit or its
+    // captions did. The form shows them after each rule it runs; the model never calls it.
+    struct Changes {
+        Fields fields;
+        bool unit = false;
+    };
+    Changes takeChanges() { return std::exchange(changes_, {}); }
     // Empties every field; the unit and its captions stay.
     void blank();
     // Back to a new model's state: no texts, no unit, the first captions, no remembered
@@ -64,10 +69,6 @@ public:
     // written once. Returns the fields whose text changed.
     Fields CargoDesdeBaseDatos(Recordset& articulos);
 
-signals:
-    void textChanged(articles::ArticleField field);
-    void unitChanged();
-
 private:
     Outcome calculoLista(int list);
     static Outcome refuse(BadInput kind, ArticleField field, int width = 0);
@@ -80,6 +81,7 @@ private:
     QString shownText(const Field& field, ArticleField f);
 
     std::array<QString, kFieldCount> texts_;
+    Changes changes_;
     Unit unit_ = Unit::None;
     std::array<QString, 3> captions_ = initialUnitCaptions();
     std::array<double, 3> rememberedSurcharge_{};

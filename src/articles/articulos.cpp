@@ -486,7 +486,6 @@ constexpr std::array kTabOrder = {
 
 Articulos::Articulos(QWidget* parent)
     : QWidget(parent),
-      model_(new articles::ArticleModel(this)),
       Data1(new Data(this, RecordsetType::Table)),
       Data2(new Data(this, RecordsetType::Table)),
       Data3(new Data(this, RecordsetType::Table)),
@@ -584,19 +583,14 @@ void Articulos::bind()
         Q_ASSERT(e);
         edits_[size_t(s.field)] = e;
         const ArticleField field = s.field;
-        connect(e, &QLineEdit::textChanged, model_,
-                [this, field](const QString& text) { model_->setText(field, text); });
+        connect(e, &QLineEdit::textChanged, this,
+                [this, field](const QString& text) { model_.setText(field, text); });
         e->installEventFilter(this);
     }
-    connect(model_, &articles::ArticleModel::textChanged, this, [this](ArticleField field) {
-        QLineEdit* e = edit(field);
-        if (e->text() != model_->text(field)) fill(e, model_->text(field));
-    });
     for (int i = 0; i < 3; ++i)
         unitCaptions_[size_t(i)] = qobject_cast<QLabel*>(named_.value(u"lblUnidad%1"_s.arg(i + 1)));
     for (const articles::UnitDef& u : articles::unitDefs())
         unitOptions_[size_t(u.unit)] = qobject_cast<QRadioButton*>(named(u.control));
-    connect(model_, &articles::ArticleModel::unitChanged, this, &Articulos::showUnit);
     showUnit();
     edit(F::Codigo)->setMaxLength(25);
     edit(F::CodBarra)->setMaxLength(25);
@@ -607,9 +601,8 @@ QLineEdit* Articulos::edit(ArticleField field) const { return edits_[size_t(fiel
 
 void Articulos::showUnit()
 {
-    for (int i = 0; i < 3; ++i)
-        unitCaptions_[size_t(i)]->setText(model_->unitCaptions()[size_t(i)]);
-    if (model_->unit() != Unit::None) return unitOptions_[size_t(model_->unit())]->setChecked(true);
+    for (int i = 0; i < 3; ++i) unitCaptions_[size_t(i)]->setText(model_.unitCaptions()[size_t(i)]);
+    if (model_.unit() != Unit::None) return unitOptions_[size_t(model_.unit())]->setChecked(true);
     // No unit: no option chosen, which options that exclude each other allow only like this.
     for (QRadioButton* option : unitOptions_) {
         if (!option || !option->isChecked()) continue;
@@ -672,7 +665,8 @@ void Articulos::reopen()
     // so again in place: building a new form and its child window would take longer than the
     // save itself. Everything a new form would start with is set here or by open().
     // (A save leaves no field empty, so each box is emptied anew and forgets its editing.)
-    model_->startAfresh();
+    model_.startAfresh();
+    showChanges();
     prompt_->clear();
     if (!open()) return forms::closeWindow(this);
     // A size the user gave the form goes, as it would with a new form.
@@ -687,7 +681,8 @@ void Articulos::reopen()
 
 void Articulos::Blanquear()
 {
-    model_->blank();
+    model_.blank();
+    showChanges();
     blankDates();
 }
 
@@ -710,30 +705,31 @@ void Articulos::Desbloquear()
 
 void Articulos::showArticle()
 {
+    Recordset& rs = Data1->Recordset();
+    model_.CargoDesdeBaseDatos(rs);
+    blankDates();
+    shown_ = rs.Fields(u"codigo").Value().toLongLong();
+    showChanges();
+}
+
+void Articulos::showChanges()
+{
+    const articles::ArticleModel::Changes changes = model_.takeChanges();
+    if (changes.unit) showUnit();
     // Each text box changes once, and only when its text does: laying out a box's text is
-    // what a load costs most. The model is quiet meanwhile; the boxes and the unit follow it
-    // afterwards.
-    articles::ArticleModel::Fields changed;
-    {
-        // Blanquear and CargoDesdeBaseDatos, with each field written once.
-        const QSignalBlocker quiet(model_);
-        Recordset& rs = Data1->Recordset();
-        changed = model_->CargoDesdeBaseDatos(rs);
-        blankDates();
-        shown_ = rs.Fields(u"codigo").Value().toLongLong();
-    }
-    showUnit();
+    // what a load costs most.
     for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
-        if (!changed.test(size_t(s.field))) continue;
-        const QString& text = model_->text(s.field);
+        if (!changes.fields.test(size_t(s.field))) continue;
+        const QString& text = model_.text(s.field);
         QLineEdit* box = edit(s.field);
+        if (box->text() == text) continue;
         {
             // The box follows the model here; the model need not hear its own text back.
             const QSignalBlocker follows(box);
             fill(box, text);
         }
         // A text longer than its box is cut to fit, and the model keeps what the box kept.
-        if (box->text().size() != text.size()) model_->setText(s.field, box->text());
+        if (box->text().size() != text.size()) model_.setText(s.field, box->text());
     }
 }
 
@@ -791,17 +787,18 @@ void Articulos::grabar()
         return;
     }
     if (!pending_) return error(u"NO HAY DATOS QUE GUARDAR"_s, Text1);
-    if (const articles::Outcome missing = articles::checkFilled(*model_); !missing.ok())
+    if (const articles::Outcome missing = articles::checkFilled(model_); !missing.ok())
         return refuse(missing);
     if (!newArticle_ && !shown_) return error(u"NO HAY ARTICULO SELECCIONADO"_s, nullptr);
     bool stored = false;
     forms::guarded(this, [&] {
         const articles::Outcome outcome =
-            articles::saveArticle(*model_, Data1->Recordset(), newArticle_ ? std::nullopt : shown_);
+            articles::saveArticle(model_, Data1->Recordset(), newArticle_ ? std::nullopt : shown_);
+        showChanges();  // the defaults the save wrote into empty fields
         if (!outcome.ok()) return refuse(outcome);
         stored = true;
     });
-    if (!stored) return;
+    if (!stored) return showChanges();
     reopen();
     justSaved_ = true;
 }
@@ -946,16 +943,18 @@ void Articulos::relatedCode(QLineEdit* code)
 
 void Articulos::priceEntry()
 {
-    if (const articles::Outcome outcome = model_->enterCost(); !outcome.ok())
-        return refuse(outcome);
+    const articles::Outcome outcome = model_.enterCost();
+    showChanges();
+    if (!outcome.ok()) return refuse(outcome);
     selectField(Option1);
 }
 
 void Articulos::surchargeEntry(int list)
 {
-    const articles::Outcome outcome = list == 1   ? model_->CalculoLista1()
-                                      : list == 2 ? model_->CalculoLista2()
-                                                  : model_->CalculoLista3();
+    const articles::Outcome outcome = list == 1   ? model_.CalculoLista1()
+                                      : list == 2 ? model_.CalculoLista2()
+                                                  : model_.CalculoLista3();
+    showChanges();
     if (!outcome.ok()) return refuse(outcome);
     selectField(edit(list == 1 ? F::Lis1 : list == 2 ? F::Lis2 : F::Lis3));
 }
@@ -986,18 +985,31 @@ bool Articulos::keyPress(QWidget* field, QKeyEvent* event)
         return true;
     }
     auto* e = qobject_cast<QLineEdit*>(field);
-    forms::FieldKeys actions;
-    actions.enter = [this, e] { enterIn(e); };
-    actions.arrow = [this, keys](int direction) {
-        if (const char16_t* target = direction < 0 ? keys->up : keys->down)
+    // The key's action is run here rather than handed to the shared code to call back: the form
+    // acts, and the article rules it calls return what changed.
+    using M = forms::FieldKeyMeaning;
+    const forms::FieldKeyMeaning meaning = forms::meaningOf(*e, *event, keys->flags);
+    switch (meaning.key) {
+    case M::Enter:
+        enterIn(e);
+        return true;
+    case M::Up:
+    case M::Down:
+        if (const char16_t* target = meaning.key == M::Up ? keys->up : keys->down)
             selectField(named(target));
-    };
-    if (keys->lookup)
-        actions.escape = [this, keys, e] {
-            forms::openLookup(QString::fromUtf16(keys->lookup), e, this,
-                              forms::LookupTrigger::EscapeKey);
-        };
-    return forms::fieldKeyPress(e, event, keys->flags, actions);
+        return true;
+    case M::Escape:
+        if (!keys->lookup) return false;
+        forms::openLookup(QString::fromUtf16(keys->lookup), e, this,
+                          forms::LookupTrigger::EscapeKey);
+        return true;
+    case M::Typing:
+        e->insert(meaning.typed);
+        return true;
+    case M::Other:
+        break;
+    }
+    return false;
 }
 
 void Articulos::enterIn(QLineEdit* e)
@@ -1052,7 +1064,8 @@ bool Articulos::eventFilter(QObject* watched, QEvent* event)
         if (auto* option = qobject_cast<QRadioButton*>(widget)) {
             for (const UnitPromptDef& p : kUnitPrompts) {
                 if (option->objectName() != QStringView(articles::def(p.unit).control)) continue;
-                model_->selectUnit(p.unit);
+                model_.selectUnit(p.unit);
+                showChanges();
                 prompt_->setText(QString::fromUtf16(p.prompt));
             }
         } else {

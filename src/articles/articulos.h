@@ -47,7 +47,7 @@ public:
     // change) has stored new values, which a later Modificar and Grabar must not overwrite
     // with the old ones still on the form.
     void showStoredAgain();
-    articles::ArticleModel& model() { return *model_; }
+    articles::ArticleModel& model() { return model_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -74,6 +74,8 @@ private:
 
     // Blanks the form and loads the current record of the keyed binding into it.
     void showArticle();
+    // Shows in the boxes and the unit what the model changed since it was last asked.
+    void showChanges();
     // Empties the two date boxes.
     void blankDates();
     void searchCode();
@@ -92,7 +94,7 @@ private:
     void error(const QString& prompt, QWidget* focus);
     void reopen();
 
-    articles::ArticleModel* model_;
+    articles::ArticleModel model_;
     bool pending_ = false;
     bool newArticle_ = false;
     std::optional<qint64> shown_;

@@ -120,21 +120,6 @@ QString typedText(const QString& text, int flags)
     return typed;
 }
 
-bool typeIntoField(QLineEdit* edit, QKeyEvent* event, int flags)
-{
-    // Typed characters only; pasted text keeps its case.
-    const QString text = event->text();
-    if (edit->isReadOnly() || text.isEmpty() ||
-        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-        return false;
-    for (QChar c : text)
-        if (!c.isPrint()) return false;
-    const QString typed = typedText(text, flags);
-    if (typed == text) return false;
-    edit->insert(typed);
-    return true;
-}
-
 void composeIntoField(QInputMethodEvent* input, int flags)
 {
     // A dead key's accent with its letter, or an input method's text, arrives as composed
@@ -144,25 +129,65 @@ void composeIntoField(QInputMethodEvent* input, int flags)
         input->setCommitString(typed, input->replacementStart(), input->replacementLength());
 }
 
-bool fieldKeyPress(QLineEdit* edit, QKeyEvent* event, int flags, const FieldKeys& keys)
+FieldKeyMeaning meaningOf(const QLineEdit& edit, const QKeyEvent& event, int flags)
 {
-    switch (event->key()) {
+    using M = FieldKeyMeaning;
+    switch (event.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (!keys.enter) break;
+        return {M::Enter, {}};
+    case Qt::Key_Up:
+        return {M::Up, {}};
+    case Qt::Key_Down:
+        return {M::Down, {}};
+    case Qt::Key_Escape:
+        return {M::Escape, {}};
+    default:
+        break;
+    }
+    // Typed characters only; pasted text keeps its case.
+    const QString text = event.text();
+    if (edit.isReadOnly() || text.isEmpty() ||
+        (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return {};
+    for (QChar c : text)
+        if (!c.isPrint()) return {};
+    const QString typed = typedText(text, flags);
+    if (typed == text) return {};
+    return {M::Typing, typed};
+}
+
+bool typeIntoField(QLineEdit* edit, QKeyEvent* event, int flags)
+{
+    const FieldKeyMeaning meaning = meaningOf(*edit, *event, flags);
+    if (meaning.key != FieldKeyMeaning::Typing) return false;
+    edit->insert(meaning.typed);
+    return true;
+}
+
+bool fieldKeyPress(QLineEdit* edit, QKeyEvent* event, int flags, const FieldKeys& keys)
+{
+    using M = FieldKeyMeaning;
+    const FieldKeyMeaning meaning = meaningOf(*edit, *event, flags);
+    switch (meaning.key) {
+    case M::Enter:
+        if (!keys.enter) return false;
         keys.enter();
         return true;
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        if (!keys.arrow) break;
-        keys.arrow(event->key() == Qt::Key_Up ? -1 : 1);
+    case M::Up:
+    case M::Down:
+        if (!keys.arrow) return false;
+        keys.arrow(meaning.key == M::Up ? -1 : 1);
         return true;
-    case Qt::Key_Escape:
-        if (!keys.escape) break;
+    case M::Escape:
+        if (!keys.escape) return false;
         keys.escape();
         return true;
-    default:
-        return typeIntoField(edit, event, flags);
+    case M::Typing:
+        edit->insert(meaning.typed);
+        return true;
+    case M::Other:
+        break;
     }
     return false;
 }

@@ -90,9 +90,18 @@ bool typeIntoField(QLineEdit* edit, QKeyEvent* event, int flags);
 // input method's text), rewritten as typedText() does before the field takes it.
 void composeIntoField(QInputMethodEvent* event, int flags);
 
-// A key pressed in the entry field `edit` whose typing follows `flags` (FieldFlag): runs the
-// key's action and returns true, or types the key as the flags say (true when it rewrote
-// it), or returns false to leave the key to the field.
+// What a key pressed in an entry field whose typing follows `flags` (FieldFlag) asks for: one
+// of the keys that have an action (Enter and the keypad's Enter, the arrows, Esc), typing that
+// the flags rewrite (`typed`, to insert in place of the key), or nothing of the form's.
+struct FieldKeyMeaning {
+    enum Key { Enter, Up, Down, Escape, Typing, Other } key = Other;
+    QString typed;  // for Typing
+};
+FieldKeyMeaning meaningOf(const QLineEdit& edit, const QKeyEvent& event, int flags);
+
+// A key pressed in the entry field `edit` whose typing follows `flags`: runs the key's action
+// and returns true, or types the key as the flags say (true when it rewrote it), or returns
+// false to leave the key to the field.
 bool fieldKeyPress(QLineEdit* edit, QKeyEvent* event, int flags, const FieldKeys& keys);
 
 // The events other than key presses that every entry field treats alike: composed text (a
