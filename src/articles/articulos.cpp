@@ -25,7 +25,6 @@
 #include "forms/formbuttons.h"
 #include "forms/formparts.h"
 #include "forms/lookuphook.h"
-#include "forms/recordform.h"
 #include "forms/textbox.h"
 #include "ivapass.h"
 #include "shell/colours.h"

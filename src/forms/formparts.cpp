@@ -6,10 +6,12 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 #include "data/catalogue.h"
 #include "data/datacontrol.h"
 #include "data/errors.h"
+#include "data/numbertext.h"
 #include "shell/msgbox.h"
 
 using namespace Qt::StringLiterals;
@@ -111,6 +113,22 @@ bool step(Recordset& rs, int direction, QWidget* parent)
 }
 
 // ------------------------------------------------------------------ entry fields
+
+std::optional<qint64> codeNumber(const QString& text)
+{
+    // Beyond nine digits no code field holds the number, and a double stays exact.
+    constexpr double kLargest = 999'999'999;
+    const std::optional<double> value = numbertext::parse(text);
+    if (!value || *value < 0 || *value > kLargest || *value != std::floor(*value))
+        return std::nullopt;
+    return qint64(*value);
+}
+
+QString formatCode(const QString& text)
+{
+    const std::optional<qint64> number = codeNumber(text);
+    return number ? numbertext::code(*number, 4) : text;
+}
 
 QString typedText(const QString& text, int flags)
 {

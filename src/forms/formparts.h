@@ -9,6 +9,7 @@
 #include <QStringView>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -76,6 +77,15 @@ struct FieldKeys {
     std::function<void(int direction)> arrow;  // Up (-1) and Down (1)
     std::function<void()> escape;              // Esc (the field's lookup dialog)
 };
+
+// A code as the code format reads it: a whole number from 0 up, written with digits, an
+// optional sign and an optional decimal comma ("+3", "0012", "3,0"); nullopt for any other
+// text ("-1", "1,5", "AB", empty).
+std::optional<qint64> codeNumber(const QString& text);
+
+// The code format "0000": a text that reads as a code number becomes that number with at
+// least four digits; any other text is left as it is.
+QString formatCode(const QString& text);
 
 // A typed or composed text as a field with `flags` takes it: full stops become commas
 // (DecimalComma), then letters upper case (UpperCase).

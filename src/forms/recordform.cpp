@@ -6,10 +6,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <cmath>
 
 #include "data/catalogue.h"
-#include "data/numbertext.h"
 #include "data/storelocale.h"
 #include "focuscolour.h"
 #include "lookuphook.h"
@@ -31,22 +29,6 @@ bool allDigits(const QString& text)
 }
 
 }  // namespace
-
-std::optional<qint64> codeNumber(const QString& text)
-{
-    // Beyond nine digits no code field holds the number, and a double stays exact.
-    constexpr double kLargest = 999'999'999;
-    const std::optional<double> value = numbertext::parse(text);
-    if (!value || *value < 0 || *value > kLargest || *value != std::floor(*value))
-        return std::nullopt;
-    return qint64(*value);
-}
-
-QString formatCode(const QString& text)
-{
-    const std::optional<qint64> number = codeNumber(text);
-    return number ? numbertext::code(*number, 4) : text;
-}
 
 RecordForm::RecordForm(const FormDef& def, QWidget* parent)
     : QWidget(parent),

@@ -60,15 +60,6 @@ struct FormDef {
     bool blankingKeepsDate = false;  // the date box survives Blanquear
 };
 
-// A code as the code format reads it: a whole number from 0 up, written with digits, an
-// optional sign and an optional decimal comma ("+3", "0012", "3,0"); nullopt for any other
-// text ("-1", "1,5", "AB", empty).
-std::optional<qint64> codeNumber(const QString& text);
-
-// The code format "0000": a text that reads as a code number becomes that number with at
-// least four digits; any other text is left as it is.
-QString formatCode(const QString& text);
-
 class RecordForm : public QWidget {
     Q_OBJECT
 public:
