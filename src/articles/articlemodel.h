@@ -23,6 +23,9 @@ class ArticleModel {
 public:
     const QString& text(ArticleField field) const { return texts_[size_t(field)]; }
     void setText(ArticleField field, const QString& text);
+    // A box's text as the user typed it (or as the box cut it to fit): the form shows it
+    // already, so it is not among the changes.
+    void takeBoxText(ArticleField field, const QString& text) { texts_[size_t(field)] = text; }
     const std::array<QString, kFieldCount>& texts() const { return texts_; }
     // A set of fields, by ArticleField.
     using Fields = std::bitset<kFieldCount>;

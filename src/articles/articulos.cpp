@@ -583,7 +583,7 @@ void Articulos::bind()
         edits_[size_t(s.field)] = e;
         const ArticleField field = s.field;
         connect(e, &QLineEdit::textChanged, this,
-                [this, field](const QString& text) { model_.setText(field, text); });
+                [this, field](const QString& text) { model_.takeBoxText(field, text); });
         e->installEventFilter(this);
     }
     for (int i = 0; i < 3; ++i)
@@ -716,19 +716,19 @@ void Articulos::showChanges()
     const articles::ArticleModel::Changes changes = model_.takeChanges();
     if (changes.unit) showUnit();
     // Each text box changes once, and only when its text does: laying out a box's text is
-    // what a load costs most.
+    // what a load costs most. (What the boxes hold the model takes without counting it as a
+    // change, so a changed field is one whose box shows something else.)
     for (const articles::ArticleFieldDef& s : articles::fieldDefs()) {
         if (!changes.fields.test(size_t(s.field))) continue;
         const QString& text = model_.text(s.field);
         QLineEdit* box = edit(s.field);
-        if (box->text() == text) continue;
         {
             // The box follows the model here; the model need not hear its own text back.
             const QSignalBlocker follows(box);
             fill(box, text);
         }
         // A text longer than its box is cut to fit, and the model keeps what the box kept.
-        if (box->text().size() != text.size()) model_.setText(s.field, box->text());
+        if (box->text().size() != text.size()) model_.takeBoxText(s.field, box->text());
     }
 }
 
