@@ -50,6 +50,7 @@ constexpr std::array kErrorTexts = {
           "El archivo '%1' fue creado por una versión más nueva del programa. Actualice el "
           "programa para abrirlo."},
     Entry{EngineErrorCode::ValueOutOfRange, "Desbordamiento del campo numérico '%1'."},
+    Entry{EngineErrorCode::LibraryNotLoaded, "Error al cargar la biblioteca: %1"},
 };
 
 }  // namespace

@@ -36,6 +36,7 @@ enum class EngineErrorCode {
     UnfinishedSave = 3049,
     IoError = 3043,
     Internal = 3000,
+    LibraryNotLoaded = 48,
 };
 
 class EngineError : public std::exception {

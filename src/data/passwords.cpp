@@ -1,13 +1,11 @@
 #include "passwords.h"
 
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/rand.h>
-
 #include <QByteArray>
 #include <QStringList>
 #include <optional>
 #include <stdexcept>
+
+#include "internal/libcrypto.h"
 
 using namespace Qt::StringLiterals;
 
@@ -19,10 +17,11 @@ QByteArray derive(const QString& password, const QByteArray& salt, int iteration
 {
     const QByteArray utf8 = password.toUtf8();
     QByteArray out(32, Qt::Uninitialized);
-    if (PKCS5_PBKDF2_HMAC(utf8.constData(), int(utf8.size()),
-                          reinterpret_cast<const unsigned char*>(salt.constData()),
-                          int(salt.size()), iterations, EVP_sha256(), int(out.size()),
-                          reinterpret_cast<unsigned char*>(out.data())) != 1)
+    const LibCrypto& crypto = libcrypto();
+    if (crypto.PKCS5_PBKDF2_HMAC(utf8.constData(), int(utf8.size()),
+                                 reinterpret_cast<const unsigned char*>(salt.constData()),
+                                 int(salt.size()), iterations, crypto.EVP_sha256(), int(out.size()),
+                                 reinterpret_cast<unsigned char*>(out.data())) != 1)
         throw std::runtime_error("PBKDF2 failed");
     return out;
 }
@@ -32,7 +31,8 @@ QByteArray derive(const QString& password, const QByteArray& salt, int iteration
 QString hash(const QString& password, int iterations)
 {
     QByteArray salt(16, Qt::Uninitialized);
-    if (RAND_bytes(reinterpret_cast<unsigned char*>(salt.data()), int(salt.size())) != 1)
+    if (libcrypto().RAND_bytes(reinterpret_cast<unsigned char*>(salt.data()), int(salt.size())) !=
+        1)
         throw std::runtime_error("no random bytes");
     return QStringLiteral("pbkdf2-sha256$%1$%2$%3")
         .arg(iterations)
@@ -73,7 +73,8 @@ bool verify(const QString& password, const QString& stored)
     const std::optional<SaltedHash> parsed = parse(stored);
     if (!parsed) return false;
     const QByteArray actual = derive(password, parsed->salt, parsed->iterations);
-    return CRYPTO_memcmp(parsed->hash.constData(), actual.constData(), size_t(actual.size())) == 0;
+    return libcrypto().CRYPTO_memcmp(parsed->hash.constData(), actual.constData(),
+                                     size_t(actual.size())) == 0;
 }
 
 bool loginMatches(const QVariant& stored, const QString& typed)
@@ -82,8 +83,9 @@ bool loginMatches(const QVariant& stored, const QString& typed)
     const QString text = stored.toString();
     if (isSaltedHash(text)) return verify(typed, text);
     // Written by hand into the table: the text itself, compared exactly.
-    return text.size() == typed.size() && CRYPTO_memcmp(text.constData(), typed.constData(),
-                                                        size_t(text.size()) * sizeof(QChar)) == 0;
+    return text.size() == typed.size() &&
+           libcrypto().CRYPTO_memcmp(text.constData(), typed.constData(),
+                                     size_t(text.size()) * sizeof(QChar)) == 0;
 }
 
 bool needsNewHash(const QVariant& stored)

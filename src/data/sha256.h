@@ -4,12 +4,13 @@
 #include <memory>
 
 struct evp_md_ctx_st;
+struct LibCrypto;
 
 // SHA-256 through OpenSSL, which uses the processor's own instructions for it where Qt's hash
 // runs a few times slower: the digests of the store's files are most of a backup's work.
 class Sha256 {
 public:
-    Sha256();  // throws EngineError when OpenSSL cannot start a digest
+    Sha256();  // throws EngineError when OpenSSL cannot be loaded or start a digest
     void add(const char* data, qint64 length);
     // In hex, as sha256sum writes it.
     QByteArray hex();
@@ -18,5 +19,6 @@ private:
     struct Free {
         void operator()(evp_md_ctx_st* context) const;
     };
+    const LibCrypto& crypto_;
     std::unique_ptr<evp_md_ctx_st, Free> context_;
 };

@@ -17,6 +17,7 @@
 #include "data/errors.h"
 #include "data/filereplace.h"
 #include "data/numbertext.h"
+#include "data/sharedlibrary.h"
 #include "reportdefs.h"
 #include "reportsource.h"
 
@@ -25,6 +26,47 @@ using namespace Qt::StringLiterals;
 namespace reports {
 
 namespace {
+
+// The functions of libxlsxwriter the export uses, loaded at the first export instead of at the
+// program's start (sharedlibrary.h).
+struct LibXlsxWriter {
+    decltype(&::workbook_new_opt) workbook_new_opt;
+    decltype(&::workbook_add_worksheet) workbook_add_worksheet;
+    decltype(&::workbook_add_format) workbook_add_format;
+    decltype(&::workbook_close) workbook_close;
+    decltype(&::lxw_workbook_free) lxw_workbook_free;
+    decltype(&::format_set_bold) format_set_bold;
+    decltype(&::format_set_font_size) format_set_font_size;
+    decltype(&::format_set_num_format) format_set_num_format;
+    decltype(&::worksheet_write_string) worksheet_write_string;
+    decltype(&::worksheet_write_number) worksheet_write_number;
+    decltype(&::worksheet_freeze_panes) worksheet_freeze_panes;
+    decltype(&::worksheet_set_column) worksheet_set_column;
+    decltype(&::lxw_strerror) lxw_strerror;
+};
+
+const LibXlsxWriter& xlsx()
+{
+    static const LibXlsxWriter functions = [] {
+        static const SharedLibrary library("libxlsxwriter.so." LXW_SOVERSION);
+        return LibXlsxWriter{
+            LIBRARY_FUNCTION(library, workbook_new_opt),
+            LIBRARY_FUNCTION(library, workbook_add_worksheet),
+            LIBRARY_FUNCTION(library, workbook_add_format),
+            LIBRARY_FUNCTION(library, workbook_close),
+            LIBRARY_FUNCTION(library, lxw_workbook_free),
+            LIBRARY_FUNCTION(library, format_set_bold),
+            LIBRARY_FUNCTION(library, format_set_font_size),
+            LIBRARY_FUNCTION(library, format_set_num_format),
+            LIBRARY_FUNCTION(library, worksheet_write_string),
+            LIBRARY_FUNCTION(library, worksheet_write_number),
+            LIBRARY_FUNCTION(library, worksheet_freeze_panes),
+            LIBRARY_FUNCTION(library, worksheet_set_column),
+            LIBRARY_FUNCTION(library, lxw_strerror),
+        };
+    }();
+    return functions;
+}
 
 // libxlsxwriter writes its numbers with the C library's printf, which puts the system
 // language's decimal comma into the file ("150,5") where the format wants a full stop. The
@@ -50,7 +92,7 @@ private:
 };
 
 struct FreeWorkbook {
-    void operator()(lxw_workbook* workbook) const { lxw_workbook_free(workbook); }
+    void operator()(lxw_workbook* workbook) const { xlsx().lxw_workbook_free(workbook); }
 };
 using Workbook = std::unique_ptr<lxw_workbook, FreeWorkbook>;
 
@@ -85,23 +127,23 @@ public:
         : columns_(std::move(columns)), widths_(columns_.size(), 0)
     {
         const QByteArray sheetName = name.left(LXW_SHEETNAME_MAX).toUtf8();
-        sheet_ = workbook_add_worksheet(workbook, sheetName.constData());
-        bold_ = workbook_add_format(workbook);
-        title_ = workbook_add_format(workbook);
-        price_ = workbook_add_format(workbook);
+        sheet_ = xlsx().workbook_add_worksheet(workbook, sheetName.constData());
+        bold_ = xlsx().workbook_add_format(workbook);
+        title_ = xlsx().workbook_add_format(workbook);
+        price_ = xlsx().workbook_add_format(workbook);
         if (!sheet_) fail(LXW_ERROR_PARAMETER_VALIDATION);
         if (!bold_ || !title_ || !price_) fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
-        format_set_bold(bold_);
-        format_set_bold(title_);
-        format_set_font_size(title_, 14);
-        format_set_num_format(price_, "0.00");
+        xlsx().format_set_bold(bold_);
+        xlsx().format_set_bold(title_);
+        xlsx().format_set_font_size(title_, 14);
+        xlsx().format_set_num_format(price_, "0.00");
     }
 
     void writeHeading(const QString& title)
     {
-        put(worksheet_write_string(sheet_, 0, 0, title.toUtf8().constData(), title_));
+        put(xlsx().worksheet_write_string(sheet_, 0, 0, title.toUtf8().constData(), title_));
         for (size_t i = 0; i < columns_.size(); ++i) writeText(1, i, columns_[i].header, bold_);
-        worksheet_freeze_panes(sheet_, 2, 0);
+        xlsx().worksheet_freeze_panes(sheet_, 2, 0);
         row_ = 2;
     }
 
@@ -113,8 +155,8 @@ public:
                 writeText(row_, i, textOf(record[i]), nullptr);
             } else if (const std::optional<double> number = numberOf(record[i])) {
                 const bool price = column.format == Format::Fixed2;
-                put(worksheet_write_number(sheet_, row_, lxw_col_t(i), *number,
-                                           price ? price_ : nullptr));
+                put(xlsx().worksheet_write_number(sheet_, row_, lxw_col_t(i), *number,
+                                                  price ? price_ : nullptr));
                 widen(i,
                       (price ? numbertext::fixed(*number) : numbertext::shortest(*number)).size());
             } else if (record[i].typeId() == QMetaType::QString) {
@@ -129,8 +171,8 @@ public:
     void setWidths()
     {
         for (size_t i = 0; i < columns_.size(); ++i)
-            put(worksheet_set_column(sheet_, lxw_col_t(i), lxw_col_t(i), double(widths_[i] + 2),
-                                     nullptr));
+            put(xlsx().worksheet_set_column(sheet_, lxw_col_t(i), lxw_col_t(i),
+                                            double(widths_[i] + 2), nullptr));
     }
 
 private:
@@ -138,7 +180,8 @@ private:
     {
         if (text.isEmpty()) return;
         const QByteArray utf8 = text.toUtf8();
-        put(worksheet_write_string(sheet_, row, lxw_col_t(column), utf8.constData(), format));
+        put(xlsx().worksheet_write_string(sheet_, row, lxw_col_t(column), utf8.constData(),
+                                          format));
         widen(column, text.size());
     }
     void widen(size_t column, qsizetype characters)
@@ -152,7 +195,7 @@ private:
     }
     [[noreturn]] static void fail(lxw_error error)
     {
-        throw EngineError(EngineErrorCode::Internal, QString::fromUtf8(lxw_strerror(error)));
+        throw EngineError(EngineErrorCode::Internal, QString::fromUtf8(xlsx().lxw_strerror(error)));
     }
 
     std::vector<ColumnDef> columns_;
@@ -191,7 +234,8 @@ void writeSpreadsheet(const ReportDef& def, ReportSource& source, const QString&
         // size is written in little memory.
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
-        Workbook workbook(workbook_new_opt(QFile::encodeName(temporary).constData(), &options));
+        Workbook workbook(
+            xlsx().workbook_new_opt(QFile::encodeName(temporary).constData(), &options));
         if (!workbook) throw EngineError(EngineErrorCode::IoError, path);
         const QString title = def.list() ? def.list()->title : def.caption;
         Sheet sheet(workbook.get(), title, def.columns());
@@ -202,7 +246,7 @@ void writeSpreadsheet(const ReportDef& def, ReportSource& source, const QString&
         });
         sheet.setWidths();
         // Closing writes the file and frees the workbook, whatever it answers.
-        if (workbook_close(workbook.release()) != LXW_NO_ERROR)
+        if (xlsx().workbook_close(workbook.release()) != LXW_NO_ERROR)
             throw EngineError(EngineErrorCode::IoError, path);
     } catch (...) {
         filereplace::discard(temporary);

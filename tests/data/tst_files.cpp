@@ -5,11 +5,13 @@
 #include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
 
 #include "data/catalogue.h"
 #include "data/folderlock.h"
 #include "data/passwords.h"
 #include "data/settings.h"
+#include "data/sharedlibrary.h"
 #include "envvar.h"
 #include "tempstore.h"
 #include "tests.h"
@@ -183,6 +185,31 @@ private slots:
     {
         QVERIFY(passwords::hash(u"x"_s, 1000) != passwords::hash(u"x"_s, 1000));
         QVERIFY(!passwords::hash(u"secreto"_s, 1000).contains(u"secreto"_s));
+    }
+
+    // A library opened at its first use answers like a linked one, and one the system lacks is
+    // an error box's error, not the program's end.
+    void librariesOpenedAtFirstUse()
+    {
+        const SharedLibrary c("libc.so.6");
+        QCOMPARE(LIBRARY_FUNCTION(c, strlen)("Ñandú"), size_t(7));
+        try {
+            c.function<void (*)()>("valdrameno_no_such_function");
+            QFAIL("a missing function was found");
+        } catch (const EngineError& error) {
+            QCOMPARE(error.number(), 48);
+            QCOMPARE(error.text(),
+                     u"Error al cargar la biblioteca: libc.so.6: valdrameno_no_such_function"_s);
+        }
+        try {
+            const SharedLibrary missing("libvaldrameno-ausente.so.1");
+            QFAIL("a missing library was loaded");
+        } catch (const EngineError& error) {
+            QCOMPARE(error.number(), 48);
+            QVERIFY2(error.text().startsWith(
+                         u"Error al cargar la biblioteca: libvaldrameno-ausente.so.1"_s),
+                     qPrintable(error.text()));
+        }
     }
 };
 
