@@ -178,6 +178,9 @@ private slots:
         QTest::newRow("Qt widgets, from the libraries")
             << u"Depends"_s << u"libqt6widgets6"_s << true;
         QTest::newRow("SQLite, from the libraries") << u"Depends"_s << u"libsqlite3-0"_s << true;
+        // Opened at their first use, so named by hand.
+        QTest::newRow("OpenSSL's libcrypto") << u"Depends"_s << u"libssl3"_s << true;
+        QTest::newRow("libxlsxwriter") << u"Depends"_s << u"libxlsxwriter4"_s << true;
         QTest::newRow("Qt's Spanish") << u"Depends"_s << u"qt6-translations-l10n"_s << true;
         QTest::newRow("the reports' font") << u"Depends"_s << u"fonts-dejavu-core"_s << true;
         QTest::newRow("the platform plugins, to open windows")
