@@ -24,6 +24,7 @@
 #include "data/engine.h"
 #include "data/errors.h"
 #include "data/numbertext.h"
+#include "data/sharedlibrary.h"
 
 using namespace Qt::StringLiterals;
 
@@ -260,26 +261,57 @@ int error(voidpf, voidpf file)
 
 }  // namespace zipio
 
+// The functions of the system's minizip the reader uses, loaded at the first .xlsx or .ods read
+// instead of at the program's start (data/sharedlibrary.h). The soname is Debian's
+// (package libminizip1), the one libxlsxwriter links, so both share one copy.
+struct LibMinizip {
+    decltype(&::unzOpen2_64) unzOpen2_64;
+    decltype(&::unzClose) unzClose;
+    decltype(&::unzLocateFile) unzLocateFile;
+    decltype(&::unzGetCurrentFileInfo64) unzGetCurrentFileInfo64;
+    decltype(&::unzOpenCurrentFile) unzOpenCurrentFile;
+    decltype(&::unzReadCurrentFile) unzReadCurrentFile;
+    decltype(&::unzCloseCurrentFile) unzCloseCurrentFile;
+};
+
+const LibMinizip& minizip()
+{
+    static const LibMinizip functions = [] {
+        static const SharedLibrary library("libminizip.so.1");
+        return LibMinizip{
+            LIBRARY_FUNCTION(library, unzOpen2_64),
+            LIBRARY_FUNCTION(library, unzClose),
+            LIBRARY_FUNCTION(library, unzLocateFile),
+            LIBRARY_FUNCTION(library, unzGetCurrentFileInfo64),
+            LIBRARY_FUNCTION(library, unzOpenCurrentFile),
+            LIBRARY_FUNCTION(library, unzReadCurrentFile),
+            LIBRARY_FUNCTION(library, unzCloseCurrentFile),
+        };
+    }();
+    return functions;
+}
+
 class Package {
 public:
     Package(QFile& file, const QString& path, const QString& kind) : path_(path), kind_(kind)
     {
         zlib_filefunc64_def io{zipio::open, zipio::read,  zipio::write, zipio::tell,
                                zipio::seek, zipio::close, zipio::error, nullptr};
-        zip_ = unzOpen2_64(&file, &io);
+        zip_ = minizip().unzOpen2_64(&file, &io);
         if (!zip_)
             throw damaged(path_,
                           QStringLiteral("no es un %1: no es un archivo comprimido o está dañado")
                               .arg(kind_));
     }
-    ~Package() { unzClose(zip_); }  // closes the part being read too
+    ~Package() { minizip().unzClose(zip_); }  // closes the part being read too
     Package(const Package&) = delete;
     Package& operator=(const Package&) = delete;
 
     // Makes `name` (without regard to ASCII case) the current part; false when there is none.
     bool has(const QString& name)
     {
-        const int found = unzLocateFile(zip_, name.toUtf8().constData(), kCaseInsensitive);
+        const int found =
+            minizip().unzLocateFile(zip_, name.toUtf8().constData(), kCaseInsensitive);
         if (found == UNZ_END_OF_LIST_OF_FILE || found == UNZ_PARAMERROR)
             return false;  // too long a name
         if (found != UNZ_OK) throw brokenPart(name);
@@ -304,21 +336,24 @@ private:
         if (!has(name))
             throw damaged(path_, QStringLiteral("no es un %1: le falta %2").arg(kind_, name));
         unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        if (minizip().unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) !=
+            UNZ_OK)
             throw brokenPart(name);
         if (info.uncompressed_size > quint64(kMaxPartBytes)) throw tooBig(name);
-        if (unzOpenCurrentFile(zip_) != UNZ_OK) throw brokenPart(name);
+        if (minizip().unzOpenCurrentFile(zip_) != UNZ_OK) throw brokenPart(name);
         // minizip stops at the size the entry declares; the limit is checked again while
         // reading all the same, and a part that ends before that size is damaged.
         QByteArray bytes;
         std::array<char, 64 * 1024> buffer;
-        for (int n; (n = unzReadCurrentFile(zip_, buffer.data(), unsigned(buffer.size()))) != 0;) {
+        for (int n; (n = minizip().unzReadCurrentFile(zip_, buffer.data(),
+                                                      unsigned(buffer.size()))) != 0;) {
             if (n < 0) throw brokenPart(name);
             if (bytes.size() + n > kMaxPartBytes) throw tooBig(name);
             bytes.append(buffer.data(), n);
         }
         // The checksum is compared when the whole part has been read.
-        if (unzCloseCurrentFile(zip_) != UNZ_OK || quint64(bytes.size()) != info.uncompressed_size)
+        if (minizip().unzCloseCurrentFile(zip_) != UNZ_OK ||
+            quint64(bytes.size()) != info.uncompressed_size)
             throw brokenPart(name);
         return bytes;
     }

@@ -181,6 +181,7 @@ private slots:
         // Opened at their first use, so named by hand.
         QTest::newRow("OpenSSL's libcrypto") << u"Depends"_s << u"libssl3"_s << true;
         QTest::newRow("libxlsxwriter") << u"Depends"_s << u"libxlsxwriter4"_s << true;
+        QTest::newRow("minizip") << u"Depends"_s << u"libminizip1"_s << true;
         QTest::newRow("Qt's Spanish") << u"Depends"_s << u"qt6-translations-l10n"_s << true;
         QTest::newRow("the reports' font") << u"Depends"_s << u"fonts-dejavu-core"_s << true;
         QTest::newRow("the platform plugins, to open windows")
