@@ -85,7 +85,8 @@ void TextBox::showText(const QString& text)
     // box only; the screen reader's events go out from the line control itself): the control
     // is quiet meanwhile, and the box is painted once.
     const bool quiet = lineControl_ && paintsItsText() && !hasSelectedText();
-    const bool changed = text != this->text();
+    // Whether to tell of the change; a box whose signals are blocked tells nothing.
+    const bool changed = !signalsBlocked() && text != this->text();
     {
         const QSignalBlocker held(quiet ? lineControl_ : nullptr);
         setText(text);
