@@ -106,15 +106,9 @@ void ArticleModel::setText(ArticleField field, const QString& text)
     changes_.fields.set(size_t(field));
 }
 
-ArticleModel::Fields ArticleModel::setTexts(const std::array<QString, kFieldCount>& texts)
+void ArticleModel::setTexts(const std::array<QString, kFieldCount>& texts)
 {
-    Fields changed;
-    for (const ArticleFieldDef& s : fieldDefs()) {
-        if (texts[size_t(s.field)] == text(s.field)) continue;
-        setText(s.field, texts[size_t(s.field)]);
-        changed.set(size_t(s.field));
-    }
-    return changed;
+    for (const ArticleFieldDef& s : fieldDefs()) setText(s.field, texts[size_t(s.field)]);
 }
 
 void ArticleModel::blank()
@@ -266,13 +260,13 @@ Outcome ArticleModel::CargoBaseDatos(Recordset& articulos)
     return {};
 }
 
-ArticleModel::Fields ArticleModel::CargoDesdeBaseDatos(Recordset& articulos)
+void ArticleModel::CargoDesdeBaseDatos(Recordset& articulos)
 {
     std::array<QString, kFieldCount> loaded;
     for (ArticleField f : kLoadedBeforeUnit) loaded[size_t(f)] = shownText(field(articulos, f), f);
     selectStoredUnit(articulos);
     for (ArticleField f : kLoadedAfterUnit) loaded[size_t(f)] = shownText(field(articulos, f), f);
-    return setTexts(loaded);
+    setTexts(loaded);
 }
 
 void ArticleModel::selectStoredUnit(Recordset& articulos)

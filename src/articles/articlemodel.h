@@ -29,8 +29,8 @@ public:
     const std::array<QString, kFieldCount>& texts() const { return texts_; }
     // A set of fields, by ArticleField.
     using Fields = std::bitset<kFieldCount>;
-    // Sets each field's text; returns the fields whose text changed.
-    Fields setTexts(const std::array<QString, kFieldCount>& texts);
+    // Sets each field's text.
+    void setTexts(const std::array<QString, kFieldCount>& texts);
 
     // What changed since the last call: the fields whose text did, and whether the unit or its
     // captions did. The form shows them after each rule it runs; the model never calls it.
@@ -69,8 +69,8 @@ public:
     Outcome CargoBaseDatos(Recordset& articulos);
     // Copies the current record into the fields and selects its unit. The form blanks the
     // fields before each load, so a Null or empty value leaves its field empty; each field is
-    // written once. Returns the fields whose text changed.
-    Fields CargoDesdeBaseDatos(Recordset& articulos);
+    // written once.
+    void CargoDesdeBaseDatos(Recordset& articulos);
 
 private:
     Outcome calculoLista(int list);

@@ -544,19 +544,9 @@ QList<QVariantList> find(Database& articulos, const QString& text, const QString
         select + u" FROM articulos a WHERE"_s + leading + found + u" ORDER BY a.rowid LIMIT ?2"_s,
         {folded, limit, kLeadingCodes});
     if (rows.size() >= limit) return rows;
-    // Whether the index matches is asked only now, through one of the connection's kept
-    // statements: a word found often enough among the first codes is read on without it.
-    const auto indexed = [&] {
-        return isAttached(db) &&
-               articulos
-                   .Select(
-                       u"SELECT version = (SELECT data_version FROM pragma_data_version) FROM "
-                       u"temp.busqueda_vista"_s)
-                   .value(0)
-                   .value(0)
-                   .toBool();
-    };
-    if (rows.size() * 100 >= kLeadingCodes * kReadOnPercent || !indexed())
+    // Whether the index matches is asked only now: a word found often enough among the first
+    // codes is read on without it.
+    if (rows.size() * 100 >= kLeadingCodes * kReadOnPercent || !inStep(db))
         rows += articulos.Select(
             select + u" FROM articulos a WHERE"_s + rest + found + u" ORDER BY a.rowid LIMIT ?2"_s,
             {folded, limit - rows.size(), kLeadingCodes});

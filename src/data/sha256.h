@@ -4,7 +4,6 @@
 #include <memory>
 
 struct evp_md_ctx_st;
-struct LibCrypto;
 
 // SHA-256 through OpenSSL, which uses the processor's own instructions for it where Qt's hash
 // runs a few times slower: the digests of the store's files are most of a backup's work.
@@ -19,6 +18,5 @@ private:
     struct Free {
         void operator()(evp_md_ctx_st* context) const;
     };
-    const LibCrypto& crypto_;
     std::unique_ptr<evp_md_ctx_st, Free> context_;
 };

@@ -50,8 +50,8 @@ Login::Login(OpenMain openMain, UsersFile usersFile, QWidget* parent)
     const QSize iconSize(32, 32);
     auto buttonPictures =
         std::async(std::launch::async, [iconSize, ratio = qApp->devicePixelRatio()] {
-            return std::pair{pictures::renderImage(u"icons/process-stop.svg"_s, iconSize, ratio),
-                             pictures::renderImage(u"icons/go-next.svg"_s, iconSize, ratio)};
+            return std::pair{pictures::iconImage(u"process-stop"_s, iconSize, ratio),
+                             pictures::iconImage(u"go-next"_s, iconSize, ratio)};
         });
     if (usersFile == UsersFile::OpenedWhileBuilding)
         opening_ = std::async(std::launch::async, [] { return catalogue::open(u"Opcion.mdb"); });

@@ -18,6 +18,10 @@ static void registerPictures()
 
 namespace pictures {
 
+namespace {
+
+qreal screenRatio() { return qApp ? qApp->devicePixelRatio() : 1.0; }
+
 QImage renderImage(const QString& name, QSize size, qreal ratio)
 {
     QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
@@ -30,14 +34,21 @@ QImage renderImage(const QString& name, QSize size, qreal ratio)
     return image;
 }
 
+}  // namespace
+
 QPixmap render(const QString& name, QSize size)
 {
-    return QPixmap::fromImage(renderImage(name, size, qApp ? qApp->devicePixelRatio() : 1.0));
+    return QPixmap::fromImage(renderImage(name, size, screenRatio()));
+}
+
+QImage iconImage(const QString& name, QSize size, qreal ratio)
+{
+    return renderImage(u"icons/"_s + name + u".svg"_s, size, ratio);
 }
 
 QIcon icon(const QString& name, QSize size)
 {
-    return QIcon(render(u"icons/"_s + name + u".svg"_s, size));
+    return QIcon(QPixmap::fromImage(iconImage(name, size, screenRatio())));
 }
 
 QIcon programIcon()

@@ -13,12 +13,12 @@ namespace pictures {
 // `size` device-independent pixels.
 QPixmap render(const QString& name, QSize size);
 
-// The same drawn into an image for a screen of `ratio` device pixels per pixel. Unlike a
-// pixmap, an image may be drawn on any thread.
-QImage renderImage(const QString& name, QSize size, qreal ratio);
-
 // An icon of the built-in icon set ("printer") at `size`.
 QIcon icon(const QString& name, QSize size);
+
+// The same icon's picture drawn into an image for a screen of `ratio` device pixels per pixel.
+// Unlike a pixmap, an image may be drawn on any thread.
+QImage iconImage(const QString& name, QSize size, qreal ratio);
 
 // The program's own icon, the one its desktop entry shows, for the windows' title bars.
 QIcon programIcon();
