@@ -246,13 +246,18 @@ void prepareConnection(sqlite3* db)
 qint64 dataVersion(sqlite3* db) { return wholeValue(db, u"PRAGMA main.data_version"_s); }
 
 // Whether the index matched the file when it was last looked at and nothing but this connection
-// has written the file since.
-bool inStep(sqlite3* db)
+// has written the file since. Asked through one of the connection's kept statements: a search
+// asks it each time.
+bool inStep(Database& articulos)
 {
-    if (!isAttached(db)) return false;
-    Statement seen(db, u"SELECT version FROM temp.busqueda_vista"_s);
-    return seen.step() && sqlite3_column_type(seen.get(), 0) != SQLITE_NULL &&
-           sqlite3_column_int64(seen.get(), 0) == dataVersion(db);
+    return isAttached(Connection::of(articulos)) &&
+           articulos
+               .Select(
+                   u"SELECT version = (SELECT data_version FROM pragma_data_version) FROM "
+                   u"temp.busqueda_vista"_s)
+               .value(0)
+               .value(0)
+               .toBool();
 }
 
 void markInStep(sqlite3* db, qint64 version)
@@ -506,7 +511,7 @@ bool prepare(Database& articulos, const Progress& progress)
     if (!sqlite3_get_autocommit(db)) return false;
     const QString path = indexPath();
     if (!isAttached(db) && QFileInfo::exists(path)) attachIndex(db, path);
-    if (inStep(db)) {
+    if (inStep(articulos)) {
         // Every commit since the last look was made here, with the triggers: the index still
         // matches. The file's state is recorded for the next start of the program.
         const QString state = filestate::committedState(mainPath(db));
@@ -546,7 +551,7 @@ QList<QVariantList> find(Database& articulos, const QString& text, const QString
     if (rows.size() >= limit) return rows;
     // Whether the index matches is asked only now: a word found often enough among the first
     // codes is read on without it.
-    if (rows.size() * 100 >= kLeadingCodes * kReadOnPercent || !inStep(db))
+    if (rows.size() * 100 >= kLeadingCodes * kReadOnPercent || !inStep(articulos))
         rows += articulos.Select(
             select + u" FROM articulos a WHERE"_s + rest + found + u" ORDER BY a.rowid LIMIT ?2"_s,
             {folded, limit - rows.size(), kLeadingCodes});
