@@ -1,7 +1,6 @@
 #include "articlesave.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <array>
 
@@ -146,20 +145,8 @@ std::optional<EngineError> writeDeletionLog(const QString& code, const QString& 
     const QString path = QDir(folder).filePath(deletionLogName(code, barcode));
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
         return EngineError(EngineErrorCode::CannotOpenFile, path);
-    // Written under a temporary name and put in place once flushed, as every file the program
-    // writes.
-    const QString temporary = filereplace::temporaryFor(path);
-    QFile file(temporary);
-    const QByteArray line = deletionLogLine(code, barcode, when);
-    const bool written = file.open(QIODevice::NewOnly | QIODevice::WriteOnly) &&
-                         file.write(line) == line.size() && file.flush();
-    file.close();
-    if (!written) {
-        filereplace::discard(temporary);
-        return EngineError(EngineErrorCode::CannotOpenFile, path);
-    }
     try {
-        filereplace::putInPlace(temporary, path, filereplace::Mode::Replace);
+        filereplace::writeWhole(path, deletionLogLine(code, barcode, when));
     } catch (const EngineError& error) {
         return error;
     }

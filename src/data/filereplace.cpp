@@ -123,6 +123,20 @@ void putInPlace(const QString& temporary, const QString& target, Mode mode)
     syncFolder(QFileInfo(target).absolutePath());
 }
 
+void writeWhole(const QString& target, const QByteArray& content)
+{
+    const QString temporary = temporaryFor(target);
+    QFile file(temporary);
+    const bool written = file.open(QIODevice::NewOnly | QIODevice::WriteOnly) &&
+                         file.write(content) == content.size() && file.flush();
+    file.close();
+    if (!written) {
+        discard(temporary);
+        throw EngineError(EngineErrorCode::CannotOpenFile, target);
+    }
+    putInPlace(temporary, target, Mode::Replace);
+}
+
 void renameFolder(const QString& from, const QString& to)
 {
     if (const int injected = takeFault(FaultPoint::Rename)) throw fileSystemError(injected, to);

@@ -28,6 +28,11 @@ void discard(const QString& temporary);
 // clean-up; the target is as it was. Throws EngineError.
 void putInPlace(const QString& temporary, const QString& target, Mode mode);
 
+// Writes `content` as the whole of `target`, the way above: under a temporary name, flushed,
+// then in place of any earlier file. Throws EngineError (CannotOpenFile when the temporary
+// cannot be written); the target is then as it was.
+void writeWhole(const QString& target, const QByteArray& content);
+
 // Flushes a file's data, or a folder's entries, to disk. Throws EngineError.
 void syncFile(const QString& path);
 void syncFolder(const QString& folder);

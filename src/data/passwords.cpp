@@ -1,11 +1,18 @@
 #include "passwords.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QMutex>
 #include <QStringList>
+#include <atomic>
 #include <optional>
 #include <stdexcept>
 
+#include "errors.h"
+#include "filereplace.h"
 #include "internal/libcrypto.h"
+#include "paths.h"
 
 using namespace Qt::StringLiterals;
 
@@ -13,8 +20,11 @@ namespace passwords {
 
 namespace {
 
+std::atomic<int> derived{0};
+
 QByteArray derive(const QString& password, const QByteArray& salt, int iterations)
 {
+    ++derived;
     const QByteArray utf8 = password.toUtf8();
     QByteArray out(32, Qt::Uninitialized);
     const LibCrypto& crypto = libcrypto();
@@ -76,6 +86,53 @@ bool verify(const QString& password, const QString& stored)
     return libcrypto().CRYPTO_memcmp(parsed->hash.constData(), actual.constData(),
                                      size_t(actual.size())) == 0;
 }
+
+namespace {
+
+// The matches of the file passwords found on this machine, the latest first, one digest a
+// line, beside the data folder's lock.
+QString verdictsPath() { return paths::mappedRoot() + u"/valdrameno.claves"_s; }
+// More than the store's files and their copies at the terminals, which share their hashes.
+constexpr qsizetype kKeptVerdicts = 64;
+QMutex verdictsLock;
+
+QByteArray verdictOf(const QString& password, const QString& stored)
+{
+    QCryptographicHash digest(QCryptographicHash::Sha256);
+    digest.addData(stored.toUtf8());
+    digest.addData(QByteArrayView("\n"));
+    digest.addData(password.toUtf8());
+    return digest.result().toHex();
+}
+
+QList<QByteArray> readVerdicts()
+{
+    QFile file(verdictsPath());
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.read(kKeptVerdicts * 65).split('\n');
+}
+
+}  // namespace
+
+bool verifyFilePassword(const QString& password, const QString& stored)
+{
+    const QByteArray verdict = verdictOf(password, stored);
+    const QMutexLocker locked(&verdictsLock);
+    QList<QByteArray> known = readVerdicts();
+    if (known.contains(verdict)) return true;
+    if (!verify(password, stored)) return false;
+    known.removeAll(QByteArray());
+    known.prepend(verdict);
+    try {
+        filereplace::writeWhole(verdictsPath(), known.mid(0, kKeptVerdicts).join('\n'));
+    } catch (const EngineError&) {
+        // Not kept (a full disk, a folder that cannot be written): the next opening of the
+        // file derives its hash again, and that is all.
+    }
+    return true;
+}
+
+int derivations() { return derived; }
 
 bool loginMatches(const QVariant& stored, const QString& typed)
 {

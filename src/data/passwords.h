@@ -22,6 +22,17 @@ bool isSaltedHash(const QString& stored);
 // True when `password` gives `stored` (a text made by hash()).
 bool verify(const QString& password, const QString& stored);
 
+// verify() for a file's own password, one fixed in the program: a match found once on this
+// machine is remembered beside the data folder (as a digest of `stored` and `password`) and
+// taken from there afterwards, so opening the file again derives nothing and does not load
+// OpenSSL. A fast digest would give a typed password away; these are no secret, being in the
+// program itself. A file made again has another salt, hence another `stored`, and is checked
+// afresh.
+bool verifyFilePassword(const QString& password, const QString& stored);
+
+// For tests: the hashes this process has derived so far.
+int derivations();
+
 // The login's check of a typed password against the stored `contrasena`: a Null stored
 // value never matches; a salted hash is checked through the hash; any other text was
 // written into the table by hand and is compared exactly as text (case and every

@@ -5,9 +5,11 @@
 #include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <cstring>
 
 #include "data/catalogue.h"
+#include "data/filereplace.h"
 #include "data/folderlock.h"
 #include "data/passwords.h"
 #include "data/settings.h"
@@ -185,6 +187,51 @@ private slots:
     {
         QVERIFY(passwords::hash(u"x"_s, 1000) != passwords::hash(u"x"_s, 1000));
         QVERIFY(!passwords::hash(u"secreto"_s, 1000).contains(u"secreto"_s));
+    }
+
+    // A file's own password, once matched, is not derived again on later openings (nor on the
+    // next run, the match being kept beside the data folder); a file made again with another
+    // password is still refused, and a lost or damaged record of matches only costs a
+    // derivation.
+    void filePasswordMatchesRemembered()
+    {
+        store_->create(u"Marcas.mdb"_s);
+        const auto openMarcas = [] { catalogue::open(u"Marcas.mdb"_s); };
+        openMarcas();
+        int derived = passwords::derivations();
+        openMarcas();
+        QCOMPARE(passwords::derivations(), derived);
+
+        const QString record = paths::mappedRoot() + u"/valdrameno.claves"_s;
+        for (const QByteArray& damage : {QByteArray(), QByteArray("\xff\0basura\n\n")}) {
+            QFile file(record);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(damage);
+            file.close();
+            openMarcas();
+            QCOMPARE(passwords::derivations(), ++derived);
+            openMarcas();
+            QCOMPARE(passwords::derivations(), derived);
+        }
+
+        // A disk that takes nothing: the file opens all the same, and is checked again next.
+        QVERIFY(QFile::remove(record));
+        filereplace::injectFault(filereplace::FaultPoint::Rename, ENOSPC);
+        openMarcas();
+        filereplace::clearFaults();
+        QVERIFY(!QFileInfo::exists(record));
+        openMarcas();
+        QCOMPARE(passwords::derivations(), derived + 2);
+
+        catalogue::FileDef other = *catalogue::find(u"Marcas.mdb"_s);
+        other.password = u"otra"_s;
+        store_->create(other, {});
+        try {
+            openMarcas();
+            QFAIL("a file with another password was opened");
+        } catch (const EngineError& error) {
+            QCOMPARE(error.number(), 3031);
+        }
     }
 
     // A library opened at its first use answers like a linked one, and one the system lacks is

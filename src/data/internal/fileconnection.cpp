@@ -158,7 +158,7 @@ bool FileConnection::checkPassword(const QString& password)
 {
     if (passwordHash_.isEmpty() || (!verifiedPassword_.isNull() && password == verifiedPassword_))
         return true;
-    if (!passwords::verify(password, passwordHash_)) return false;
+    if (!passwords::verifyFilePassword(password, passwordHash_)) return false;
     verifiedPassword_ = password;
     return true;
 }

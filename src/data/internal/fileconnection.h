@@ -40,8 +40,9 @@ public:
 
     const TableDef* table(QStringView name) const;
 
-    // Checks a password against the file's; a file made without a password accepts any. The
-    // password last verified is remembered, so reopening the file does not hash it again.
+    // Checks one of the program's file passwords against the file's; a file made without a
+    // password accepts any. The password last verified is remembered, so reopening the file
+    // does not hash it again (nor, across runs, passwords::verifyFilePassword).
     bool checkPassword(const QString& password);
     int schemaVersion() const { return schemaVersion_; }
 
