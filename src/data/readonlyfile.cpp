@@ -29,7 +29,8 @@ ReadOnlyFile::ReadOnlyFile(const QString& path, const QString& password)
             values.valid = false;
         }
         if (!values.valid) throw EngineError(EngineErrorCode::NotOurFormat, path);
-        if (!values.passwordHash.isEmpty() && !passwords::verify(password, values.passwordHash))
+        if (!values.passwordHash.isEmpty() &&
+            !passwords::verifyFilePassword(password, values.passwordHash))
             throw EngineError(EngineErrorCode::InvalidPassword);
     } catch (...) {
         sqlite3_close_v2(db_);

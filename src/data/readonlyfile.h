@@ -11,7 +11,8 @@ struct sqlite3;
 
 class ReadOnlyFile {
 public:
-    // Opens the file at `path` (a Windows path of the system) with `password`. Throws
+    // Opens the file at `path` (a Windows path of the system) with `password`, one of the
+    // program's own file passwords (see passwords::verifyFilePassword). Throws
     // EngineError: FileNotFound, CannotOpenFile, NotOurFormat, InvalidPassword.
     ReadOnlyFile(const QString& path, const QString& password);
     ~ReadOnlyFile();
