@@ -85,17 +85,26 @@ Field ArticleModel::field(Recordset& articulos, ArticleField f)
     return fieldNamed(articulos, columns_[size_t(f)], column(f));
 }
 
-Field ArticleModel::fieldNamed(Recordset& articulos, int& at, QStringView name)
+Field ArticleModel::fieldNamed(Recordset& articulos, Column& column, QStringView name)
 {
     // The position found last is checked by name, so another table's layout is never trusted.
+    // A name that is still the very text found then (shared, and kept alive by `column`, so
+    // no other text can take its place) needs no comparing.
     const std::vector<FieldDef>& fields = articulos.table().fields;
     const auto kept = [&] {
-        const QString& found = fields[size_t(at)].name;
-        // The exact spelling first: comparing without case is the slower compare.
-        return found == name || found.compare(name, Qt::CaseInsensitive) == 0;
+        const QString& found = fields[size_t(column.at)].name;
+        return found.constData() == column.name.constData() ||
+               found.compare(name, Qt::CaseInsensitive) == 0;
     };
-    if (at < 0 || at >= int(fields.size()) || !kept()) at = articulos.table().fieldIndex(name);
-    return at < 0 ? articulos.Fields(name) : articulos.Fields(at);
+    if (column.at >= 0 && column.at < int(fields.size()) && kept()) {
+        const QString& found = fields[size_t(column.at)].name;
+        if (found.constData() != column.name.constData()) column.name = found;
+        return articulos.Fields(column.at);
+    }
+    column.at = articulos.table().fieldIndex(name);
+    if (column.at < 0) return articulos.Fields(name);
+    column.name = fields[size_t(column.at)].name;
+    return articulos.Fields(column.at);
 }
 
 void ArticleModel::setText(ArticleField field, const QString& text)
@@ -128,6 +137,8 @@ void ArticleModel::startAfresh()
 void ArticleModel::selectUnit(Unit unit)
 {
     Q_ASSERT(unit != Unit::None);
+    // The captions follow the unit alone: the same unit again changes nothing.
+    if (unit == unit_) return;
     unit_ = unit;
     captions_.fill(QString::fromUtf16(def(unit).code));
     changes_.unit = true;
@@ -271,11 +282,17 @@ void ArticleModel::CargoDesdeBaseDatos(Recordset& articulos)
 
 void ArticleModel::selectStoredUnit(Recordset& articulos)
 {
-    const QVariant code = fieldNamed(articulos, unitColumn_, u"uni").Value();
-    if (code.typeId() != QMetaType::QString) return;
-    const QString stored = code.toString();
-    for (const UnitDef& u : unitDefs())
-        if (stored == QStringView(u.code)) selectUnit(u.unit);
+    const Field code = fieldNamed(articulos, unitColumn_, u"uni");
+    // The codes are ASCII, so the stored bytes compare as Latin-1 text; a text being edited
+    // is read through its value.
+    const std::optional<QByteArrayView> stored = code.storedText();
+    const QVariant value = stored ? QVariant() : code.Value();
+    if (!stored && value.typeId() != QMetaType::QString) return;
+    for (const UnitDef& u : unitDefs()) {
+        const bool same = stored ? QLatin1StringView(*stored) == QStringView(u.code)
+                                 : value.toString() == QStringView(u.code);
+        if (same) selectUnit(u.unit);
+    }
 }
 
 }  // namespace articles

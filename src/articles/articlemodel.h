@@ -76,9 +76,14 @@ private:
     Outcome calculoLista(int list);
     static Outcome refuse(BadInput kind, ArticleField field, int width = 0);
     std::optional<double> number(ArticleField field) const;
+    // Where a column was found last, and its name as the table held it then.
+    struct Column {
+        int at = -1;
+        QString name;
+    };
     Field field(Recordset& articulos, ArticleField f);
-    // The field `name` of `articulos`, at the position `at` found for it last.
-    static Field fieldNamed(Recordset& articulos, int& at, QStringView name);
+    // The field `name` of `articulos`, at the position found for it last.
+    static Field fieldNamed(Recordset& articulos, Column& column, QStringView name);
     // Selects the record's unit when its code is one of the units'; otherwise the unit stays.
     void selectStoredUnit(Recordset& articulos);
     QString shownText(const Field& field, ArticleField f);
@@ -88,11 +93,7 @@ private:
     Unit unit_ = Unit::None;
     std::array<QString, 3> captions_ = initialUnitCaptions();
     std::array<double, 3> rememberedSurcharge_{};
-    std::array<int, kFieldCount> columns_ = [] {
-        std::array<int, kFieldCount> unknown;
-        unknown.fill(-1);
-        return unknown;
-    }();
+    std::array<Column, kFieldCount> columns_;
     struct ShownNumber {
         double number = 0;
         QString text;
@@ -103,7 +104,7 @@ private:
         QString text;
     };
     std::array<ShownText, kFieldCount> shownTexts_;
-    int unitColumn_ = -1;
+    Column unitColumn_;
 };
 
 }  // namespace articles
