@@ -41,8 +41,6 @@ constexpr std::array kLoadedAfterUnit = {F::Dep1, F::Dep2, F::Dep3, F::Min,  F::
 
 bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
 
-QStringView column(ArticleField field) { return QStringView(def(field).column); }
-
 }  // namespace
 
 // A stored value as the form shows it; an empty text for Null and empty values.
@@ -82,10 +80,10 @@ QString ArticleModel::shownText(const Field& field, ArticleField f)
 
 Field ArticleModel::field(Recordset& articulos, ArticleField f)
 {
-    return fieldNamed(articulos, columns_[size_t(f)], column(f));
+    return fieldNamed(articulos, columns_[size_t(f)], def(f).column);
 }
 
-Field ArticleModel::fieldNamed(Recordset& articulos, Column& column, QStringView name)
+Field ArticleModel::fieldNamed(Recordset& articulos, Column& column, const char16_t* name)
 {
     // The position found last is checked by name, so another table's layout is never trusted.
     // A name that is still the very text found then (shared, and kept alive by `column`, so
@@ -94,15 +92,15 @@ Field ArticleModel::fieldNamed(Recordset& articulos, Column& column, QStringView
     const auto kept = [&] {
         const QString& found = fields[size_t(column.at)].name;
         return found.constData() == column.name.constData() ||
-               found.compare(name, Qt::CaseInsensitive) == 0;
+               found.compare(QStringView(name), Qt::CaseInsensitive) == 0;
     };
     if (column.at >= 0 && column.at < int(fields.size()) && kept()) {
         const QString& found = fields[size_t(column.at)].name;
         if (found.constData() != column.name.constData()) column.name = found;
         return articulos.Fields(column.at);
     }
-    column.at = articulos.table().fieldIndex(name);
-    if (column.at < 0) return articulos.Fields(name);
+    column.at = articulos.table().fieldIndex(QStringView(name));
+    if (column.at < 0) return articulos.Fields(QStringView(name));
     column.name = fields[size_t(column.at)].name;
     return articulos.Fields(column.at);
 }

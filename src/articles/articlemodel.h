@@ -83,7 +83,7 @@ private:
     };
     Field field(Recordset& articulos, ArticleField f);
     // The field `name` of `articulos`, at the position found for it last.
-    static Field fieldNamed(Recordset& articulos, Column& column, QStringView name);
+    static Field fieldNamed(Recordset& articulos, Column& column, const char16_t* name);
     // Selects the record's unit when its code is one of the units'; otherwise the unit stays.
     void selectStoredUnit(Recordset& articulos);
     QString shownText(const Field& field, ArticleField f);
