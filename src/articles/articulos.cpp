@@ -728,7 +728,7 @@ void Articulos::showChanges()
             fill(box, text);
         }
         // A text longer than its box is cut to fit, and the model keeps what the box kept.
-        if (box->text().size() != text.size()) model_.takeBoxText(s.field, box->text());
+        if (text.size() > box->maxLength()) model_.takeBoxText(s.field, box->text());
     }
 }
 
