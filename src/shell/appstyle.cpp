@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QPixmapCache>
 #include <QStyleOptionFrame>
+#include <array>
+
+using namespace Qt::StringLiterals;
 
 AppStyle::AppStyle(const QString& base) : QProxyStyle(base) {}
 
@@ -19,6 +22,40 @@ QIcon AppStyle::standardIcon(StandardPixmap picture, const QStyleOption* option,
     return at->second;
 }
 
+namespace {
+
+// What a text box's panel looks like is told by its size, state and options, and by the
+// palette's colours (not by which palette object holds them: each form makes its own, with the
+// same colours): the key of the panel kept for them, as the raw bytes of those numbers.
+QString panelKey(const QStyleOptionFrame& frame, qreal ratio)
+{
+    const QPalette& palette = frame.palette;
+    std::array<quint64, 9 + 2 * int(QPalette::NColorGroups) * int(QPalette::NColorRoles)> numbers{};
+    size_t n = 0;
+    for (const qint64 value :
+         {qint64(frame.rect.width()), qint64(frame.rect.height()), qint64(frame.state),
+          qint64(palette.currentColorGroup()), qint64(frame.direction), qint64(frame.lineWidth),
+          qint64(frame.features), qint64(qRound(ratio * 100))})
+        numbers[n++] = quint64(value);
+    bool solid = true;
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const QBrush& brush =
+                palette.brush(QPalette::ColorGroup(group), QPalette::ColorRole(role));
+            solid = solid && (brush.style() == Qt::SolidPattern || brush.style() == Qt::NoBrush);
+            numbers[n++] = quint64(brush.style());
+            numbers[n++] = brush.color().rgba64();
+        }
+    }
+    // A gradient or a picture is more than its colour and style: such a palette is told by
+    // itself.
+    numbers[n] = solid ? 0 : quint64(palette.cacheKey());
+    return u"AppStyle-panel"_s + QString(reinterpret_cast<const QChar*>(numbers.data()),
+                                         qsizetype(sizeof numbers / sizeof(QChar)));
+}
+
+}  // namespace
+
 void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
                              QPainter* painter, const QWidget* widget) const
 {
@@ -26,11 +63,7 @@ void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* optio
     if (element != PE_PanelLineEdit || !frame || option->rect.isEmpty())
         return QProxyStyle::drawPrimitive(element, option, painter, widget);
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    const QString key = QString::asprintf(
-        "AppStyle-panel-%dx%d-%d-%lld-%d-%d-%d-%d-%d", option->rect.width(), option->rect.height(),
-        int(option->state), static_cast<long long>(option->palette.cacheKey()),
-        int(option->palette.currentColorGroup()), int(option->direction), frame->lineWidth,
-        int(frame->features), qRound(ratio * 100));
+    const QString key = panelKey(*frame, ratio);
     QPixmap panel;
     if (!QPixmapCache::find(key, &panel)) {
         // Drawn on a clear sheet and laid over the widget as one piece: laying anti-aliased

@@ -11,7 +11,7 @@
 //   menu, the forms' buttons, the message boxes) is read from its files the first time and kept
 //   while the style lasts; reading and decoding those files is most of what building a
 //   window's frame and buttons costs.
-// - The panel of a text box is drawn once for each size, state and palette, and copied after
+// - The panel of a text box is drawn once for each size, state and set of colours, and copied after
 //   that: its rounded, smoothed edge is most of what painting a form of text boxes costs.
 class AppStyle : public QProxyStyle {
 public:

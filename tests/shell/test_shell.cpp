@@ -223,16 +223,24 @@ private slots:
     {
         AppStyle kept(u"Fusion"_s);
         const std::unique_ptr<QStyle> plain(QStyleFactory::create(u"Fusion"_s));
+        enum Ground { Plain, Grey, Black, Gradient };
         struct Case {
             const char* name;
             QSize size;
-            bool enabled, readOnly, focused, grey;
+            bool enabled, readOnly, focused;
+            Ground ground;
         };
-        const Case cases[] = {{"plain", {120, 21}, true, false, false, false},
-                              {"disabled", {80, 21}, false, false, false, false},
-                              {"read-only", {120, 21}, true, true, false, false},
-                              {"focused", {120, 21}, true, false, true, false},
-                              {"grey price box", {97, 25}, true, false, false, true}};
+        // Each box gets a palette of its own, as each form makes: those of the same colours
+        // share what is kept, and a gradient is told apart from its colour (black, as the
+        // box before it).
+        const Case cases[] = {{"plain", {120, 21}, true, false, false, Plain},
+                              {"disabled", {80, 21}, false, false, false, Plain},
+                              {"read-only", {120, 21}, true, true, false, Plain},
+                              {"focused", {120, 21}, true, false, true, Plain},
+                              {"grey price box", {97, 25}, true, false, false, Grey},
+                              {"another grey price box", {97, 25}, true, false, false, Grey},
+                              {"black", {97, 25}, true, false, false, Black},
+                              {"gradient", {97, 25}, true, false, false, Gradient}};
         QWidget window;
         auto* other = new QLineEdit(&window);
         for (const Case& c : cases) {
@@ -242,11 +250,16 @@ private slots:
                 box->resize(c.size);
                 box->setEnabled(c.enabled);
                 box->setReadOnly(c.readOnly);
-                if (c.grey) {
-                    QPalette colours = box->palette();
-                    colours.setColor(QPalette::Base, QColor(192, 192, 192));
-                    box->setPalette(colours);
+                QPalette colours = box->palette();
+                if (c.ground == Grey) colours.setColor(QPalette::Base, QColor(192, 192, 192));
+                if (c.ground == Black) colours.setColor(QPalette::Base, Qt::black);
+                if (c.ground == Gradient) {
+                    QLinearGradient fade(0, 0, 0, c.size.height());
+                    fade.setColorAt(0, Qt::white);
+                    fade.setColorAt(1, QColor(192, 192, 192));
+                    colours.setBrush(QPalette::Base, QBrush(fade));
                 }
+                box->setPalette(colours);
             }
             withKept->setStyle(&kept);
             withPlain->setStyle(plain.get());
