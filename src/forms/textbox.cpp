@@ -79,21 +79,25 @@ TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
 
 void TextBox::showText(const QString& text)
 {
-    if (hasFocus()) return setText(text);
-    // A box without the focus nor a selection, painting its own text, hears nothing from its
-    // line control but that it must be painted again (the input method follows the focused
-    // box only; the screen reader's events go out from the line control itself): the control
-    // is quiet meanwhile, and the box is painted once.
-    const bool quiet = lineControl_ && paintsItsText() && !hasSelectedText();
+    // The line control tells the line edit of each step of a change (the text, each move of
+    // the cursor, what the input method must know), and the line edit acts on each. A box
+    // without a selection, with the focus or painting its own text, hears nothing meanwhile and
+    // acts once at the end: it is painted again and, with the focus, tells the input method.
+    // The screen reader's events go out from the line control itself, as always.
+    const bool focused = hasFocus();
+    const bool quiet = lineControl_ && (focused || paintsItsText()) && !hasSelectedText();
     // Whether to tell of the change; a box whose signals are blocked tells nothing.
     const bool changed = !signalsBlocked() && text != this->text();
     {
         const QSignalBlocker held(quiet ? lineControl_ : nullptr);
         setText(text);
-        setCursorPosition(0);
+        // A record loaded for reading shows its start; the box being typed into keeps its
+        // cursor at the end, where setText leaves it.
+        if (!focused) setCursorPosition(0);
     }
     if (!quiet) return;
     update();
+    if (focused) updateMicroFocus();
     if (changed) emit textChanged(this->text());
 }
 

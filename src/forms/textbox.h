@@ -33,7 +33,8 @@ public:
 
     // Puts `text` in the box as a record loaded for reading: from its start (its cursor at 0),
     // unless the box has the focus, where the cursor ends after it as setText leaves it. Emits
-    // textChanged when the text changes, as setText does, but not cursorPositionChanged.
+    // textChanged when the text changes, as setText does, but not cursorPositionChanged; the
+    // input method hears of the focused box once.
     void showText(const QString& text);
 
 protected:

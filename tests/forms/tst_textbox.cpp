@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QScopeGuard>
@@ -289,7 +290,19 @@ void TextBoxTest::showsALoadedTextAsALineEdit()
         ++heard;
     });
     plain->setText(text);
+    // The input method hears of the box with the focus, where its cursor now stands.
+    int inputMethodTold = 0;
+    const QMetaObject::Connection told =
+        connect(QGuiApplication::inputMethod(), &QInputMethod::cursorRectangleChanged, box,
+                [&] { ++inputMethodTold; });
     box->showText(text);
+    disconnect(told);
+    QCOMPARE(inputMethodTold > 0, focused);
+    if (focused)
+        QCOMPARE(QGuiApplication::inputMethod()->cursorRectangle(),
+                 box->inputMethodQuery(Qt::ImCursorRectangle)
+                     .toRectF()
+                     .translated(box->mapTo(box->window(), QPointF())));
     if (!focused) plain->setCursorPosition(0);
     QCOMPARE(heard, 1);
     QCOMPARE(box->text(), text);
