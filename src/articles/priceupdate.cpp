@@ -230,7 +230,8 @@ private:
     std::shared_ptr<Database> history_, labels_;
 };
 
-QVariantList pricesAsValues(const StoredPrices& p)
+// The eight prices in the order the statements below name them.
+std::array<double, 8> pricesInOrder(const StoredPrices& p)
 {
     return {p.cos, p.net, p.rec[0], p.rec[1], p.rec[2], p.lis[0], p.lis[1], p.lis[2]};
 }
@@ -256,27 +257,39 @@ void storeLines(Database& db, qint64 number, const std::vector<PriceLine>& lines
 {
     // Each article must still hold the prices the review read: otherwise someone changed it
     // since, and storing would overwrite that change unseen.
-    auto update = db.Writer(
+    auto update = db.NumberWriter(
         u"UPDATE articulos SET cos = ?1, net = ?2, rec1 = ?3, rec2 = ?4, rec3 = ?5, lis1 = ?6, "
         u"lis2 = ?7, lis3 = ?8 WHERE codigo = ?9 AND ifnull(cos, 0) = ?10 AND ifnull(net, 0) = ?11 "
         u"AND ifnull(rec1, 0) = ?12 AND ifnull(rec2, 0) = ?13 AND ifnull(rec3, 0) = ?14 "
         u"AND ifnull(lis1, 0) = ?15 AND ifnull(lis2, 0) = ?16 AND ifnull(lis3, 0) = ?17"_s);
-    auto record = db.Writer(
+    // Each price before and after, in pairs.
+    auto record = db.NumberWriter(
         u"INSERT INTO historial.cambios VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, "
         u"?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19)"_s);
-    int order = 0;
+    std::array<Database::Number, 17> changed;
+    std::array<Database::Number, 19> recorded;
+    qint64 order = 0;
     for (const PriceLine& line : lines) {
-        QVariantList values = pricesAsValues(line.after);
-        values << line.codigo << pricesAsValues(line.before);
-        if (update(values) != 1)
+        const std::array<double, 8> before = pricesInOrder(line.before);
+        const std::array<double, 8> after = pricesInOrder(line.after);
+        for (size_t i = 0; i < after.size(); ++i) {
+            changed[i] = after[i];
+            changed[9 + i] = before[i];
+        }
+        changed[8] = line.codigo;
+        if (update(changed) != 1)
             throw PriceChangeRefused(
                 u"El artículo %1 (%2) cambió o se eliminó después de la vista previa.\n"
                 u"Pida la vista previa otra vez: no se guardó ningún precio."_s.arg(
                     numbertext::code(line.codigo, 6), line.descripcion));
-        const StoredPrices &a = line.before, &b = line.after;
-        record({number, ++order, line.codigo, a.cos, b.cos, a.net, b.net, a.rec[0], b.rec[0],
-                a.rec[1], b.rec[1], a.rec[2], b.rec[2], a.lis[0], b.lis[0], a.lis[1], b.lis[1],
-                a.lis[2], b.lis[2]});
+        recorded[0] = number;
+        recorded[1] = ++order;
+        recorded[2] = line.codigo;
+        for (size_t i = 0; i < after.size(); ++i) {
+            recorded[3 + 2 * i] = before[i];
+            recorded[4 + 2 * i] = after[i];
+        }
+        record(recorded);
     }
 }
 

@@ -237,6 +237,22 @@ std::function<int(const QVariantList&)> Database::Writer(const QString& sql)
     };
 }
 
+std::function<int(std::span<const Database::Number>)> Database::NumberWriter(const QString& sql)
+{
+    sqlite3_stmt* prepared = file_->cached(sql);
+    return [file = file_, prepared](std::span<const Number> values) {
+        Statement stmt(file->db(), prepared);
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (const auto* whole = std::get_if<qint64>(&values[i]))
+                stmt.bindInt64(int(i) + 1, *whole);
+            else stmt.bindDouble(int(i) + 1, std::get<double>(values[i]));
+        }
+        stmt.step();
+        file->bumpGeneration();
+        return sqlite3_changes(file->db());
+    };
+}
+
 void Database::Attach(const Database& other, const QString& alias)
 {
     sqlite3* db = file_->db();

@@ -16,6 +16,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
+#include <variant>
 #include <vector>
 
 #include "errors.h"
@@ -84,6 +86,10 @@ public:
     // its values, runs it and returns the number of records it changed. Throws what the file
     // refuses; inside BeginTrans the writes stay pending until CommitTrans.
     std::function<int(const QVariantList&)> Writer(const QString& sql);
+    // The same for a statement whose values are all numbers, bound as they are: for writing
+    // many records, where making a QVariant of each value costs a fifth of the write.
+    using Number = std::variant<qint64, double>;
+    std::function<int(std::span<const Number>)> NumberWriter(const QString& sql);
 
     // Makes the tables of another open file readable and writable from this one's SQL as
     // `alias.table`, so that one transaction spans both files: with rollback journals SQLite

@@ -167,6 +167,8 @@ void Statement::bindText(int index, const QString& text)
 
 void Statement::bindInt64(int index, qint64 value) { sqlite3_bind_int64(stmt_, index, value); }
 
+void Statement::bindDouble(int index, double value) { sqlite3_bind_double(stmt_, index, value); }
+
 bool Statement::step()
 {
     const int rc = sqlite3_step(stmt_);

@@ -58,6 +58,7 @@ public:
     void bindAll(const QVariantList& values);
     void bindText(int index, const QString& text);
     void bindInt64(int index, qint64 value);
+    void bindDouble(int index, double value);
     // Steps once; true while a row is available. Errors throw.
     bool step();
     sqlite3_stmt* get() const { return stmt_; }
