@@ -533,6 +533,26 @@ private slots:
         QVERIFY(!rows[0][2].isValid());
     }
 
+    // A writer of numbers binds each value as it is given (a whole number still finds its key)
+    // and tells how many records it changed.
+    void numberWriterBindsValuesAsGiven()
+    {
+        auto db = catalogue::open(u"Articulos.mdb"_s);
+        const auto insert = db->Inserter(u"articulos"_s);
+        std::vector<QVariant> row(catalogue::find(u"Articulos.mdb"_s)->table.fields.size());
+        row[0] = qlonglong(7);
+        insert(row);
+        const auto update = db->NumberWriter(u"UPDATE articulos SET cos = ?1 WHERE codigo = ?2"_s);
+        const std::array<Database::Number, 2> found{12.5, qint64(7)};
+        QCOMPARE(update(found), 1);
+        const std::array<Database::Number, 2> missing{1.0, qint64(8)};
+        QCOMPARE(update(missing), 0);
+        const auto rows = db->Select(u"SELECT cos, typeof(cos) FROM articulos"_s);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0][0].toDouble(), 12.5);
+        QCOMPARE(rows[0][1].toString(), u"real"_s);
+    }
+
     void executeIsOneUnit()
     {
         auto db = catalogue::open(u"Marcas.mdb"_s);
