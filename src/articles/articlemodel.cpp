@@ -89,15 +89,13 @@ Field ArticleModel::fieldNamed(Recordset& articulos, Column& column, const char1
     // A name that is still the very text found then (shared, and kept alive by `column`, so
     // no other text can take its place) needs no comparing.
     const std::vector<FieldDef>& fields = articulos.table().fields;
-    const auto kept = [&] {
+    if (column.at >= 0 && column.at < int(fields.size())) {
         const QString& found = fields[size_t(column.at)].name;
-        return found.constData() == column.name.constData() ||
-               found.compare(QStringView(name), Qt::CaseInsensitive) == 0;
-    };
-    if (column.at >= 0 && column.at < int(fields.size()) && kept()) {
-        const QString& found = fields[size_t(column.at)].name;
-        if (found.constData() != column.name.constData()) column.name = found;
-        return articulos.Fields(column.at);
+        if (found.constData() == column.name.constData()) return articulos.Fields(column.at);
+        if (found.compare(QStringView(name), Qt::CaseInsensitive) == 0) {
+            column.name = found;
+            return articulos.Fields(column.at);
+        }
     }
     column.at = articulos.table().fieldIndex(QStringView(name));
     if (column.at < 0) return articulos.Fields(QStringView(name));

@@ -225,15 +225,26 @@ void Database::ForEach(const QString& sql, const QVariantList& params,
     while (stmt.step()) each(row);
 }
 
+namespace {
+
+// Runs a kept writing statement once, its values bound by `bind`; the records it changed.
+template <typename Bind>
+int runWrite(FileConnection& file, sqlite3_stmt* prepared, const Bind& bind)
+{
+    Statement stmt(file.db(), prepared);
+    bind(stmt);
+    stmt.step();
+    file.bumpGeneration();
+    return sqlite3_changes(file.db());
+}
+
+}  // namespace
+
 std::function<int(const QVariantList&)> Database::Writer(const QString& sql)
 {
     sqlite3_stmt* prepared = file_->cached(sql);
     return [file = file_, prepared](const QVariantList& values) {
-        Statement stmt(file->db(), prepared);
-        stmt.bindAll(values);
-        stmt.step();
-        file->bumpGeneration();
-        return sqlite3_changes(file->db());
+        return runWrite(*file, prepared, [&](Statement& stmt) { stmt.bindAll(values); });
     };
 }
 
@@ -241,15 +252,13 @@ std::function<int(std::span<const Database::Number>)> Database::NumberWriter(con
 {
     sqlite3_stmt* prepared = file_->cached(sql);
     return [file = file_, prepared](std::span<const Number> values) {
-        Statement stmt(file->db(), prepared);
-        for (size_t i = 0; i < values.size(); ++i) {
-            if (const auto* whole = std::get_if<qint64>(&values[i]))
-                stmt.bindInt64(int(i) + 1, *whole);
-            else stmt.bindDouble(int(i) + 1, std::get<double>(values[i]));
-        }
-        stmt.step();
-        file->bumpGeneration();
-        return sqlite3_changes(file->db());
+        return runWrite(*file, prepared, [&](Statement& stmt) {
+            for (size_t i = 0; i < values.size(); ++i) {
+                if (const auto* whole = std::get_if<qint64>(&values[i]))
+                    stmt.bindInt64(int(i) + 1, *whole);
+                else stmt.bindDouble(int(i) + 1, std::get<double>(values[i]));
+            }
+        });
     };
 }
 
