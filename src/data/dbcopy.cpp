@@ -136,13 +136,13 @@ sqlite3_file* fileOf(sqlite3* db)
 
 constexpr qint64 kChunk = qint64(4) << 20;
 
-// The committed state of each source file last found sound, with the SHA-256 of its bytes, by
-// the file's canonical path, for the life of the process: terminal pushes and backups of a file
-// nobody has saved into since share one check and one digest. Only sound states are kept, one
-// per file.
+// The committed state of each source file last found sound, with the SHA-256 of its bytes once a
+// copy has taken it (empty before), by the file's canonical path, for the life of the process:
+// terminal pushes and backups of a file nobody has saved into since share one check and one
+// digest. Only sound states are kept, one per file.
 class SoundStates {
 public:
-    // The digest of `path` in `state` when that state was found sound.
+    // The digest of `path` in `state` (empty when not taken yet) when that state was found sound.
     std::optional<QByteArray> digestOf(const QString& path, const QString& state)
     {
         const std::lock_guard lock(mutex_);
@@ -314,6 +314,7 @@ struct SnapshotCopy::State {
     std::atomic<bool> checked{false};
     std::thread checker;
     bool sameCopy = false;
+    bool digestWanted = false;
     // The source's committed state under the snapshot's lock; empty when it cannot be told.
     QString sourceState, canonical;
     // The SHA-256 of the copy, in hex.
@@ -328,11 +329,12 @@ struct SnapshotCopy::State {
     }
 };
 
-SnapshotCopy::SnapshotCopy(const QString& source, const QString& target)
+SnapshotCopy::SnapshotCopy(const QString& source, const QString& target, Digest digest)
     : d_(std::make_unique<State>())
 {
     d_->source = source;
     d_->target = target;
+    d_->digestWanted = digest == Digest::Take;
     if (!QFileInfo(source).isFile()) throw EngineError(EngineErrorCode::FileNotFound, source);
     if (QFileInfo::exists(target)) throw EngineError(EngineErrorCode::FileExists, target);
     try {
@@ -354,12 +356,21 @@ SnapshotCopy::SnapshotCopy(const QString& source, const QString& target)
         // handle and its size and header are read back, so it holds that sound state, and its
         // record counts are the snapshot's without counting them.
         d_->canonical = QFileInfo(source).canonicalFilePath();
-        if (const auto digest = soundStates().digestOf(d_->canonical, d_->sourceState)) {
+        const auto known = soundStates().digestOf(d_->canonical, d_->sourceState);
+        // The digest is taken on the way only when wanted and not known for this state already.
+        std::optional<Sha256> taking;
+        if (d_->digestWanted && (!known || known->isEmpty())) taking.emplace();
+        auto copyBytes = [&] {
+            const bool same = copyThrough(db, source, target, taking ? &*taking : nullptr);
+            if (taking) d_->digest = taking->hex();
+            return same;
+        };
+        if (known) {
             d_->checked = true;
-            d_->digest = *digest;
+            d_->digest = *known;
             if (const int injected = filereplace::takeFault(filereplace::FaultPoint::Read))
                 throw readError(injected, source);
-            d_->sameCopy = copyThrough(db, source, target, nullptr);
+            d_->sameCopy = copyBytes();
             return;
         }
         // The check, the longest step, reads while the copy is made: a second reader on its own
@@ -378,13 +389,11 @@ SnapshotCopy::SnapshotCopy(const QString& source, const QString& target)
             throw readError(injected, source);
         // The copy reads back with the snapshot's size and header, and read as a database it
         // holds the snapshot's records.
-        Sha256 digest;
-        if (copyThrough(db, source, target, &digest)) {
+        if (copyBytes()) {
             const Connection copy(target, SQLITE_OPEN_READONLY, target);
             mapWhenLocal(copy.db, target);
             d_->sameCopy = countRecords(copy.db) == counts;
         }
-        d_->digest = digest.hex();
     } catch (...) {
         d_->stop();
         filereplace::discard(target);
@@ -414,7 +423,7 @@ QByteArray SnapshotCopy::finish()
                               state->source + u": "_s + state->problems.join(u"; "_s));
         if (!state->sameCopy) throw EngineError(EngineErrorCode::IoError, state->target);
         soundStates().keep(state->canonical, state->sourceState, state->digest);
-        return state->digest;
+        return state->digestWanted ? state->digest : QByteArray();
     } catch (...) {
         filereplace::discard(state->target);
         throw;

@@ -28,7 +28,10 @@ void snapshotInto(const QString& source, const QString& target);
 // removed. A copy not finished is removed when destroyed.
 class SnapshotCopy {
 public:
-    SnapshotCopy(const QString& source, const QString& target);
+    // Whether the copy's SHA-256 is wanted (a backup's manifest); a terminal's copy needs none.
+    enum class Digest { Skip, Take };
+
+    SnapshotCopy(const QString& source, const QString& target, Digest digest = Digest::Skip);
     ~SnapshotCopy();
     SnapshotCopy(const SnapshotCopy&) = delete;
     SnapshotCopy& operator=(const SnapshotCopy&) = delete;
@@ -37,7 +40,7 @@ public:
 
     // True once the check has ended, so that finish() will not wait.
     bool checked() const;
-    // Returns the SHA-256 of the copy, in hex.
+    // Returns the SHA-256 of the copy in hex when taken with Digest::Take, else an empty array.
     QByteArray finish();
 
 private:

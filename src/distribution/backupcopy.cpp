@@ -72,6 +72,7 @@ void removeLeftovers(const QString& destination)
 
 // The SHA-256 of each database copied into a folder, by file name, as the copy made it.
 using Digests = QHash<QString, QByteArray>;
+using Digest = dbcopy::SnapshotCopy::Digest;
 
 // Writes the manifest of the store's files at the top of the backup folder `folder`; a file's
 // digest is taken from `copied` when its copy made it, else read from the file. `folder` is the
@@ -163,7 +164,8 @@ void copyFolder(const QString& origin, const QString& destination, bool includeS
         const QString target = destination + u'/' + file.fileName();
         if (dbcopy::isDatabaseFile(file.filePath())) {
             checking.emplace_back(std::piecewise_construct,
-                                  std::forward_as_tuple(file.filePath(), target),
+                                  std::forward_as_tuple(file.filePath(), target,
+                                                        digests ? Digest::Take : Digest::Skip),
                                   std::forward_as_tuple(file.fileName()));
             finishChecked();
             if (checking.size() > kChecking) {

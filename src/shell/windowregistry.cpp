@@ -23,12 +23,6 @@ std::optional<QPoint> inPixels(std::optional<QPoint> twipsPosition)
 
 }  // namespace
 
-QEvent::Type WindowRegistry::broughtForward()
-{
-    static const auto type = QEvent::Type(QEvent::registerEventType());
-    return type;
-}
-
 WindowRegistry& WindowRegistry::instance()
 {
     static WindowRegistry registry;

@@ -54,8 +54,13 @@ public:
     // first, so that one showing data can show it as it is now.
     QWidget* show(const QString& key, At where = At::ItsPlace);
 
-    // The event a window already open receives when a show brings it forward.
-    static QEvent::Type broughtForward();
+    // The event a window already open receives when a show brings it forward. Inline: the
+    // windows that take it ask for it at each of their events.
+    static QEvent::Type broughtForward()
+    {
+        static const auto type = QEvent::Type(QEvent::registerEventType());
+        return type;
+    }
 
     // The position, in twips, a show of `key` moves it to; none when it has none (or `key`
     // is not registered).

@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -288,6 +289,24 @@ private slots:
         }
         QCOMPARE(QFileInfo::exists(second), how == u"unchanged");
         QCOMPARE(hidden(folder_), QStringList());
+    }
+
+    // A terminal's copy takes no digest; a backup's copy of the same sound state, which skips the
+    // check, still takes the digest of its bytes, and later ones reuse it.
+    void digestIsTakenOnlyWhenWanted()
+    {
+        using Digest = dbcopy::SnapshotCopy::Digest;
+        store_->create(u"Articulos.mdb"_s);
+        fixture::addArticles(*catalogue::open(u"Articulos.mdb"_s), 300);
+        const QString source = store_->nativePath(u"Articulos.mdb"_s);
+        const QByteArray expected =
+            QCryptographicHash::hash(contents(source), QCryptographicHash::Sha256).toHex();
+        QCOMPARE(dbcopy::SnapshotCopy(source, folder_ + u"/caja.mdb"_s).finish(), QByteArray());
+        for (const QString& name : {u"copia1.mdb"_s, u"copia2.mdb"_s}) {
+            dbcopy::SnapshotCopy copy(source, folder_ + u'/' + name, Digest::Take);
+            QVERIFY(copy.checked());
+            QCOMPARE(copy.finish(), expected);
+        }
     }
 
     void failedCopyLeavesTheOldFile_data()
