@@ -6,11 +6,18 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
 #include <mutex>
 #include <set>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "engine.h"
 #include "filereplace.h"
@@ -39,7 +46,7 @@ constexpr int kFormat = 1;
 // it is that common, reading on is still the faster way.
 constexpr qint64 kLeadingCodes = 1000;
 constexpr qint64 kReadOnPercent = 15;
-// Rows put into a new index between two reports of progress.
+// Rows handed to a new index's filler at a time, between two reports of progress.
 constexpr qint64 kBuildBatch = 50000;
 
 // ---------------------------------------------------------------- the fold
@@ -150,14 +157,6 @@ void sqlFold(sqlite3_context* context, int, sqlite3_value** args)
     std::string folded;
     foldUtf8(textOf(args[0]), folded);
     sqlite3_result_text(context, folded.data(), int(folded.size()), SQLITE_TRANSIENT);
-}
-
-// busqueda_plegar_sumando(rowid, text): busqueda_plegar(text), adding the row's share to the
-// checksum the function was registered with, so a build reads the table once.
-void sqlFoldAndAdd(sqlite3_context* context, int, sqlite3_value** args)
-{
-    *static_cast<quint64*>(sqlite3_user_data(context)) += shareOf(args[0], args[1]);
-    sqlFold(context, 1, args + 1);
 }
 
 // busqueda_contiene(text, folded): whether the folded text holds `folded`, already folded.
@@ -369,31 +368,159 @@ bool matches(sqlite3* db)
     return true;
 }
 
-// Creates the index's tables in a new file at `path`. The article file's connection, which
-// fills it, opens no new files.
-void createEmptyIndex(const QString& path)
-{
-    // Not opened as a store file (sqliteutil::openStoreFile): the index is no store file. It
-    // keeps no journal and asks for no durability, since a crash only leaves it to be rebuilt,
-    // and it holds a virtual table, which the store's files refuse.
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    try {
-        if (rc != SQLITE_OK) throw EngineError(EngineErrorCode::CannotOpenFile, path);
-        // detail=none keeps rowids only: half the size and time of positions. The search then
-        // asks for every trigram of the text and checks the rows found for the text itself.
-        sqliteutil::exec(db,
-                         uR"(
+// A new index file at `path`, filled on a thread of its own while the caller reads and folds the
+// articles: the full-text table's own work (cutting trigrams, merging its lists), most of a
+// build, runs beside the reading. At most a few batches wait between the two, so memory stays
+// flat whatever the size of the table.
+class IndexFiller {
+public:
+    // One batch of rows: each row's code and its folded text (none for a Null description),
+    // the texts one after another in `texts`.
+    struct Batch {
+        struct Row {
+            qint64 rowid;
+            qsizetype at, length;  // length -1: Null
+        };
+        std::vector<Row> rows;
+        std::string texts;
+    };
+
+    // Creates the file with the index's tables and starts the thread. Throws EngineError.
+    explicit IndexFiller(const QString& path) : path_(path)
+    {
+        // Not opened as a store file (sqliteutil::openStoreFile): the index is no store file. It
+        // keeps no journal and asks for no durability, since a crash only leaves it to be
+        // rebuilt, and it holds a virtual table, which the store's files refuse.
+        const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        try {
+            if (rc != SQLITE_OK) throw EngineError(EngineErrorCode::CannotOpenFile, path);
+            sqlite3_extended_result_codes(db_, 1);
+            // detail=none keeps rowids only: half the size and time of positions. The search
+            // then asks for every trigram of the text and checks the rows found for the text
+            // itself. During the build FTS5 gathers up to 16 MB of rows before it writes them
+            // (1 MB by default), so it writes fewer and larger segments and merges far less.
+            sqliteutil::exec(db_,
+                             uR"(
+PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;
 CREATE VIRTUAL TABLE busqueda_articulos USING fts5(texto,
   tokenize = 'trigram case_sensitive 1', detail = none, columnsize = 0, content = '');
-CREATE TABLE busqueda_estado (formato INTEGER, suma INTEGER, articulos TEXT);)"_s);
-    } catch (...) {
-        sqlite3_close_v2(db);
-        throw;
+CREATE TABLE busqueda_estado (formato INTEGER, suma INTEGER, articulos TEXT);
+BEGIN;
+INSERT INTO busqueda_articulos (busqueda_articulos, rank) VALUES ('hashsize', 16777216);)"_s);
+            thread_ = std::thread([this] { fill(); });
+        } catch (...) {
+            sqlite3_close_v2(db_);
+            throw;
+        }
     }
-    if (sqlite3_close(db) != SQLITE_OK) throw EngineError(EngineErrorCode::IoError, path);
-}
+
+    ~IndexFiller()
+    {
+        stop();
+        sqlite3_close_v2(db_);
+    }
+    IndexFiller(const IndexFiller&) = delete;
+    IndexFiller& operator=(const IndexFiller&) = delete;
+
+    // Hands a batch to the thread, waiting while enough are queued. Throws the thread's error
+    // once it has failed.
+    void add(Batch&& batch)
+    {
+        std::unique_lock lock(mutex_);
+        taken_.wait(lock, [&] { return queued_.size() < kQueued || failure_; });
+        if (failure_) std::rethrow_exception(failure_);
+        queued_.push_back(std::move(batch));
+        added_.notify_one();
+    }
+
+    // Rows written so far.
+    qint64 written() const { return written_; }
+
+    // Waits for every row handed over, records the table's checksum and committed state, and
+    // closes the file. Throws EngineError.
+    void finish(quint64 checksum, const QString& state)
+    {
+        stop();
+        if (failure_) std::rethrow_exception(failure_);
+        // One segment, as merges would leave it in time, so that the saves' small segments merge
+        // among themselves and not into a copy of the whole index; and FTS5's own 1 MB of
+        // pending rows again for the saves.
+        sqliteutil::exec(db_,
+                         uR"(
+INSERT INTO busqueda_articulos (busqueda_articulos) VALUES ('optimize');
+INSERT INTO busqueda_articulos (busqueda_articulos, rank) VALUES ('hashsize', 1048576);)"_s);
+        {
+            Statement record(db_, u"INSERT INTO busqueda_estado VALUES (?1, ?2, ?3)"_s);
+            record.bindInt64(1, kFormat);
+            record.bindInt64(2, qint64(checksum));
+            record.bindText(3, state);
+            record.step();
+        }
+        sqliteutil::exec(db_, u"COMMIT"_s);
+        const int rc = sqlite3_close(std::exchange(db_, nullptr));
+        if (rc != SQLITE_OK) throw EngineError(EngineErrorCode::IoError, path_);
+    }
+
+private:
+    static constexpr size_t kQueued = 3;
+
+    void fill()
+    {
+        try {
+            Statement insert(db_,
+                             u"INSERT INTO busqueda_articulos (rowid, texto) VALUES (?1, ?2)"_s);
+            sqlite3_stmt* statement = insert.get();
+            for (;;) {
+                Batch batch;
+                {
+                    std::unique_lock lock(mutex_);
+                    added_.wait(lock, [&] { return !queued_.empty() || closed_; });
+                    if (queued_.empty()) return;
+                    batch = std::move(queued_.front());
+                    queued_.pop_front();
+                    taken_.notify_one();
+                }
+                for (const Batch::Row& row : batch.rows) {
+                    sqlite3_bind_int64(statement, 1, row.rowid);
+                    if (row.length < 0) sqlite3_bind_null(statement, 2);
+                    else
+                        sqlite3_bind_text(statement, 2, batch.texts.data() + row.at,
+                                          int(row.length), SQLITE_STATIC);
+                    const int rc = sqlite3_step(statement);
+                    sqlite3_reset(statement);
+                    if (rc != SQLITE_DONE) sqliteutil::throwError(db_, rc, path_);
+                }
+                written_ += qint64(batch.rows.size());
+            }
+        } catch (...) {
+            const std::lock_guard lock(mutex_);
+            failure_ = std::current_exception();
+            taken_.notify_all();
+        }
+    }
+
+    // Lets the thread end once the queue is empty, and waits for it.
+    void stop()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            closed_ = true;
+            added_.notify_one();
+        }
+        if (thread_.joinable()) thread_.join();
+    }
+
+    QString path_;
+    sqlite3* db_ = nullptr;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable added_, taken_;
+    std::deque<Batch> queued_;
+    bool closed_ = false;
+    std::exception_ptr failure_;
+    std::atomic<qint64> written_{0};
+};
 
 // Writes a new index of the table under a temporary name, then puts it in place of the old one
 // and attaches it.
@@ -403,54 +530,43 @@ void rebuild(sqlite3* db, const QString& path, const Progress& progress)
     const QString temporary = filereplace::temporaryFor(path);
     qint64 version = 0;
     try {
-        createEmptyIndex(temporary);
-        Statement attach(db, u"ATTACH DATABASE ?1 AS busqueda_nueva"_s);
-        attach.bindText(1, temporary);
-        attach.step();
-        sqliteutil::exec(
-            db, u"PRAGMA busqueda_nueva.journal_mode=OFF; PRAGMA busqueda_nueva.synchronous=OFF"_s);
-        quint64 checksum = 0;
-        sqlite3_create_function_v2(db, "busqueda_plegar_sumando", 2, SQLITE_UTF8, &checksum,
-                                   sqlFoldAndAdd, nullptr, nullptr, nullptr);
-        // Taken away again before `checksum` goes, after the statement that uses it.
-        struct Unregister {
-            sqlite3* db;
-            ~Unregister()
-            {
-                sqlite3_create_function_v2(db, "busqueda_plegar_sumando", 2, SQLITE_UTF8, nullptr,
-                                           nullptr, nullptr, nullptr, nullptr);
-            }
-        } unregister{db};
-        sqliteutil::Transaction building(db);
+        IndexFiller filler(temporary);
+        // The read keeps every writer out until the checksum and the state are recorded.
+        sqliteutil::Transaction reading(db);
         version = dataVersion(db);
         const qint64 total = wholeValue(db, u"SELECT count(*) FROM main.articulos"_s);
         if (progress) progress(0, total);
-        const qint64 first = wholeValue(db, u"SELECT min(rowid) FROM main.articulos"_s);
-        const qint64 last = wholeValue(db, u"SELECT max(rowid) FROM main.articulos"_s);
-        Statement insert(
-            db,
-            u"INSERT INTO busqueda_nueva.busqueda_articulos (rowid, texto) "
-            u"SELECT rowid, busqueda_plegar_sumando(rowid, descripcion) FROM main.articulos "
-            u"WHERE rowid >= ?1 AND rowid < ?2"_s);
-        qint64 done = 0;
-        for (qint64 from = first; total > 0 && from <= last; from += kBuildBatch) {
-            insert.bindInt64(1, from);
-            insert.bindInt64(2, from + kBuildBatch);
-            insert.step();
-            sqlite3_reset(insert.get());
-            done += sqlite3_changes(db);
-            if (progress) progress(done, total);
+        Statement rows(db, u"SELECT rowid, descripcion FROM main.articulos"_s);
+        sqlite3_stmt* row = rows.get();
+        quint64 checksum = 0;
+        IndexFiller::Batch batch;
+        std::string folded;
+        auto handOver = [&] {
+            filler.add(std::move(batch));
+            batch = {};
+            if (progress) progress(filler.written(), total);
+        };
+        while (rows.step()) {
+            const qint64 rowid = sqlite3_column_int64(row, 0);
+            const bool null = sqlite3_column_type(row, 1) == SQLITE_NULL;
+            const unsigned char* text = null ? nullptr : sqlite3_column_text(row, 1);
+            const int bytes = null ? 0 : sqlite3_column_bytes(row, 1);
+            checksum += shareOf(rowid, text, bytes, null);
+            if (null) {
+                batch.rows.push_back({rowid, 0, -1});
+            } else {
+                foldUtf8({reinterpret_cast<const char*>(text), size_t(bytes)}, folded);
+                batch.rows.push_back(
+                    {rowid, qsizetype(batch.texts.size()), qsizetype(folded.size())});
+                batch.texts += folded;
+            }
+            if (qint64(batch.rows.size()) == kBuildBatch) handOver();
         }
-        Statement state(db, u"INSERT INTO busqueda_nueva.busqueda_estado VALUES (?1, ?2, ?3)"_s);
-        state.bindInt64(1, kFormat);
-        state.bindInt64(2, qint64(checksum));
-        // Read while this transaction keeps every writer out.
-        state.bindText(3, filestate::committedState(mainPath(db)));
-        state.step();
-        building.commit();
-        sqliteutil::exec(db, u"DETACH DATABASE busqueda_nueva"_s);
+        if (!batch.rows.empty()) handOver();
+        filler.finish(checksum, filestate::committedState(mainPath(db)));
+        if (progress && total > 0) progress(total, total);
+        reading.commit();
     } catch (...) {
-        sqlite3_exec(db, "DETACH DATABASE busqueda_nueva", nullptr, nullptr, nullptr);
         filereplace::discard(temporary);
         throw;
     }

@@ -2,7 +2,9 @@
 // follows every write made through the engine, that it is made again when the article file
 // changed behind it, and that it stays out of backups and terminals.
 
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QDir>
@@ -110,6 +112,7 @@ private slots:
     void lookupDialogFindsWithoutAccentsUnderTheWaitWindow();
     void indexStaysOutOfBackupsAndTerminals();
     void storeFileWithAVirtualTableIsStillRefused();
+    void indexThatCannotBeWrittenLeavesNothing();
 
 private:
     std::unique_ptr<fixture::DataFolder> folder_;
@@ -378,6 +381,42 @@ void TestArticleSearch::storeFileWithAVirtualTableIsStillRefused()
     } catch (const EngineError& error) {
         QCOMPARE(error.number(), 3343);
     }
+}
+
+// A disk that takes no more while the index is made: the build stops with an error, leaves no
+// file behind, the search still reads the table, and the next look makes the index.
+void TestArticleSearch::indexThatCannotBeWrittenLeavesNothing()
+{
+    auto db = catalogue::open(kArticles);
+    {
+        Transaction filling(*db);
+        auto insert = db->Writer(u"INSERT INTO articulos (codigo, descripcion) VALUES (?1, ?2)"_s);
+        for (int i = 1; i <= 12000; ++i) insert({i, u"AZÚCAR %1 ARROZ %2"_s.arg(i).arg(i * 7)});
+        filling.CommitTrans();
+    }
+    const QDir bases = QFileInfo(articlesearch::indexPath()).absoluteDir();
+    const QStringList before = bases.entryList(QDir::Files | QDir::Hidden);
+    {
+        // Files may grow to 64 KB; a write beyond fails (EFBIG) instead of ending the process.
+        const auto ignored = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const rlimit small{64 * 1024, limit.rlim_max};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool failed = false;
+        try {
+            articlesearch::prepare(*db);
+        } catch (const EngineError&) {
+            failed = true;
+        }
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, ignored);
+        QVERIFY(failed);
+    }
+    QCOMPARE(bases.entryList(QDir::Files | QDir::Hidden), before);
+    QCOMPARE(search(*db, u"azucar 1199 "_s), searchByReading(*db, u"azucar 1199 "_s));
+    QVERIFY(!articlesearch::prepare(*db));
+    QCOMPARE(search(*db, u"azucar 1199 "_s), (QList<qint64>{1199}));
 }
 
 QTEST_MAIN(TestArticleSearch)
