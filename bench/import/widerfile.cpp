@@ -80,7 +80,7 @@ QString writeWiderArticles(const QString& source, qint64 rows, const QString& ta
         mdb_read_table_by_name(mdb.get(), const_cast<gchar*>("articulos"), MDB_TABLE);
     if (!table) return u"sin tabla articulos"_s;
     const std::unique_ptr<MdbTableDef, decltype(&mdb_free_tabledef)> owned(table,
-                                                                          mdb_free_tabledef);
+                                                                           mdb_free_tabledef);
     mdb_read_columns(table);
     int codeColumn = -1, barcodeColumn = -1;
     for (unsigned i = 0; i < table->num_cols; ++i) {
@@ -98,8 +98,8 @@ QString writeWiderArticles(const QString& source, qint64 rows, const QString& ta
     quint32 lastCode = 0;
     std::vector<MdbField> fields(MDB_MAX_COLS);
     for (qint64 number = 1; number < file.size() / pageSize; ++number) {
-        const auto* page = reinterpret_cast<const unsigned char*>(file.constData()) +
-                           number * pageSize;
+        const auto* page =
+            reinterpret_cast<const unsigned char*>(file.constData()) + number * pageSize;
         if (page[0] != 0x01 || read32(page + 4) != definition) continue;
         if (mdb_read_pg(mdb.get(), gulong(number)) != pageSize) return u"página ilegible"_s;
         DataPage data{number, {}};
@@ -114,7 +114,8 @@ QString writeWiderArticles(const QString& source, qint64 rows, const QString& ta
             const int cracked = mdb_crack_row(table, start & int(kPlace), size, fields.data());
             RowPlaces row{entry, -1};
             for (int f = 0; f < cracked; ++f) {
-                if (fields[f].colnum == codeColumn && !fields[f].is_null) row.code = fields[f].start;
+                if (fields[f].colnum == codeColumn && !fields[f].is_null)
+                    row.code = fields[f].start;
                 if (fields[f].colnum == barcodeColumn && !fields[f].is_null && fields[f].siz >= 4) {
                     row.barcode = fields[f].start;
                     row.compressed = std::equal(std::begin(kCompressed), std::end(kCompressed),
@@ -165,16 +166,15 @@ QString writeWiderArticles(const QString& source, qint64 rows, const QString& ta
     QByteArray map(mapPages * pageSize, '\0');
     for (qint64 i = 0; i < mapPages; ++i) map[i * pageSize] = char(kMapPage);
     for (const qint64 number : dataPages) {
-        const qint64 at = (number / bitsPerMapPage) * pageSize + kMapHeader +
-                          (number % bitsPerMapPage) / 8;
+        const qint64 at =
+            (number / bitsPerMapPage) * pageSize + kMapHeader + (number % bitsPerMapPage) / 8;
         map[at] = char(uchar(map[at]) | (1 << (number % 8)));
     }
     auto* tdef = reinterpret_cast<unsigned char*>(file.data()) + definition * pageSize;
     const quint32 mapRow = read32(tdef + format.tab_usage_map_offset);
     auto* mapPage = reinterpret_cast<unsigned char*>(file.data()) + (mapRow >> 8) * pageSize;
     const int entry = int(mapRow & 0xFF);
-    const quint32 start =
-        read16(mapPage + format.row_count_offset + 2 + 2 * entry) & kPlace;
+    const quint32 start = read16(mapPage + format.row_count_offset + 2 + 2 * entry) & kPlace;
     const quint32 end = entry == 0 ? quint32(pageSize)
                                    : read16(mapPage + format.row_count_offset + 2 * entry) & kPlace;
     if (end < start + 1 + 4 * quint32(mapPages)) return u"el mapa de páginas no cabe"_s;

@@ -19,7 +19,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kTodos = 6;
+// The row of the "Todos" buttons, after one row for each file the terminals receive.
+int todosRow() { return int(terminals::files().size()); }
 
 QString machine(int terminal) { return u"Maq %1"_s.arg(terminal); }
 
@@ -69,21 +70,22 @@ Actualizar::Actualizar(QWidget* parent) : QWidget(parent), terminals_(terminals:
     large.setPointSize(14);
     large.setBold(true);
     const auto& files = terminals::files();
-    for (int row = 0; row <= kTodos; ++row) {
+    const int todos = todosRow();
+    for (int row = 0; row <= todos; ++row) {
         auto* label =
-            new QLabel(row < kTodos ? files[size_t(row)].label : u"Todos --------------->"_s, this);
+            new QLabel(row < todos ? files[size_t(row)].label : u"Todos --------------->"_s, this);
         label->setObjectName(u"Label%1"_s.arg(row + 1));
         label->setFont(large);
         grid->addWidget(label, row, 0);
         for (int terminal = 1; terminal <= terminals_; ++terminal) {
             // Command1..Command7 for terminal 1, Command8..Command14 for terminal 2, and so on.
             auto* button = new QPushButton(machine(terminal), this);
-            button->setObjectName(u"Command%1"_s.arg(row + 1 + (terminal - 1) * 7));
+            button->setObjectName(u"Command%1"_s.arg(row + 1 + (terminal - 1) * (todos + 1)));
             connect(button, &QPushButton::clicked, this,
                     [this, row, terminal] { Copiar(row, terminal); });
             grid->addWidget(button, row, terminal * 3 - 2);
             buttons_.push_back(button);
-            if (row < kTodos) {
+            if (row < todos) {
                 auto* when = new QLabel(this);
                 when->setObjectName(u"lblFecha%1_%2"_s.arg(row + 1).arg(terminal));
                 // Room for a time from the start, so that the captions keep theirs when "nunca"
@@ -110,7 +112,7 @@ Actualizar::Actualizar(QWidget* parent) : QWidget(parent), terminals_(terminals:
     cmdCerrar_ = new QPushButton(u"&Cerrar"_s, this);
     cmdCerrar_->setObjectName(u"cmdCerrar"_s);
     connect(cmdCerrar_, &QPushButton::clicked, this, &QWidget::close);
-    grid->addWidget(cmdCerrar_, kTodos + 1, 0, 1, 1 + 3 * terminals_);
+    grid->addWidget(cmdCerrar_, todos + 1, 0, 1, 1 + 3 * terminals_);
     showStatus();
     adjustSize();
 }
@@ -118,7 +120,7 @@ Actualizar::Actualizar(QWidget* parent) : QWidget(parent), terminals_(terminals:
 void Actualizar::showStatus()
 {
     const auto& files = terminals::files();
-    for (int row = 0; row < kTodos; ++row)
+    for (int row = 0; row < int(files.size()); ++row)
         for (int terminal = 1; terminal <= terminals_; ++terminal) {
             const terminals::FileRow& file = files[size_t(row)];
             const size_t cell = size_t(row * terminals_ + terminal - 1);
@@ -178,7 +180,7 @@ void Actualizar::Copiar(int row, int terminal)
     if (busy_) return;
     const auto& files = terminals::files();
     std::vector<terminals::FileRow> chosen;
-    if (row == kTodos) chosen = files;
+    if (row == todosRow()) chosen = files;
     else chosen.push_back(files[size_t(row)]);
 
     setBusy(true);
