@@ -28,6 +28,7 @@
 #include "forms/textbox.h"
 #include "ivapass.h"
 #include "shell/colours.h"
+#include "shell/lookupnames.h"
 #include "shell/msgbox.h"
 #include "shell/twips.h"
 #include "shell/windownames.h"
@@ -108,9 +109,9 @@ struct FieldKeysDef {
     const char16_t* control;
     int flags;
     OnEnter enter;
-    const char16_t* next;    // the field Enter selects (Select, Related: the name field,
-                             // ZeroThenSelect, Surcharge)
-    const char16_t* lookup;  // the dialog Esc opens
+    const char16_t* next;  // the field Enter selects (Select, Related: the name field,
+                           // ZeroThenSelect, Surcharge)
+    LookupName lookup;     // the dialog Esc opens; none when empty
     const char16_t* up;
     const char16_t* down;  // nullptr: the key does nothing
 };
@@ -119,30 +120,31 @@ const std::array<FieldKeysDef, 23>& fieldKeys()
 {
     using E = OnEnter;
     static const std::array<FieldKeysDef, 23> keys = {{
-        {u"Text1", kUpper, E::SearchCode, u"Text2", u"ConsArticulo", u"Text16", u"Text2"},
-        {u"Text2", kUpper, E::SearchBarcode, u"Text3", u"ConsArticuloPro", u"Text1", u"Text3"},
-        {u"Text3", kUpper, E::Select, u"Text4", nullptr, u"Text2", u"Text4"},
-        {u"Text4", kNumber, E::Related, u"Text5", u"ConsuProveedor1", u"Text3", u"Text9"},
-        {u"Text5", kUpper, E::Select, u"Text6", nullptr, u"Text9", u"Text6"},
-        {u"Text6", kNumber, E::Related, u"Text7", u"ConsuMarcas1", u"Text5", u"Text7"},
-        {u"Text7", kUpper, E::Select, u"Text8", nullptr, u"Text6", u"Text8"},
-        {u"Text8", kNumber, E::Related, u"Text9", u"ConsuRubros1", u"Text7", u"Text10"},
+        {u"Text1", kUpper, E::SearchCode, u"Text2", lookupnames::ConsArticulo, u"Text16", u"Text2"},
+        {u"Text2", kUpper, E::SearchBarcode, u"Text3", lookupnames::ConsArticuloPro, u"Text1",
+         u"Text3"},
+        {u"Text3", kUpper, E::Select, u"Text4", {}, u"Text2", u"Text4"},
+        {u"Text4", kNumber, E::Related, u"Text5", lookupnames::ConsuProveedor1, u"Text3", u"Text9"},
+        {u"Text5", kUpper, E::Select, u"Text6", {}, u"Text9", u"Text6"},
+        {u"Text6", kNumber, E::Related, u"Text7", lookupnames::ConsuMarcas1, u"Text5", u"Text7"},
+        {u"Text7", kUpper, E::Select, u"Text8", {}, u"Text6", u"Text8"},
+        {u"Text8", kNumber, E::Related, u"Text9", lookupnames::ConsuRubros1, u"Text7", u"Text10"},
         // The category description sits between the supplier code and name for the arrows.
-        {u"Text9", kUpper, E::Select, u"Text10", nullptr, u"Text4", u"Text5"},
-        {u"Text10", kNumber, E::ZeroThenSelect, u"Text11", nullptr, u"Text8", u"Text11"},
-        {u"Text11", kNumber, E::ZeroThenSelect, u"Text12", nullptr, u"Text10", u"Text12"},
-        {u"Text12", kNumber, E::Price, nullptr, nullptr, u"Text11", u"Option1"},
-        {u"Text13", kNumber, E::Tab, nullptr, nullptr, u"Option4", u"Text14"},
-        {u"Text14", kNumber, E::Tab, nullptr, nullptr, u"Text13", u"Text15"},
-        {u"Text15", kNumber, E::Tab, nullptr, nullptr, u"Text14", u"Text16"},
-        {u"Text16", kNumber, E::Tab, nullptr, nullptr, u"Text15", u"Text17"},
-        {u"Text17", 0, E::Tab, nullptr, nullptr, u"Text16", u"Text20"},
-        {u"Text20", kNumber, E::Surcharge, u"Text21", nullptr, u"Text17", u"Text21"},
-        {u"Text21", kNumber, E::Tab, nullptr, nullptr, u"Text20", u"Text22"},
-        {u"Text22", kNumber, E::Surcharge, u"Text23", nullptr, u"Text21", u"Text23"},
-        {u"Text23", kNumber, E::Tab, nullptr, nullptr, u"Text22", u"Text24"},
-        {u"Text24", kNumber, E::Surcharge, u"Text25", nullptr, u"Text23", u"Text25"},
-        {u"Text25", 0, E::Nothing, nullptr, nullptr, u"Text24", nullptr},
+        {u"Text9", kUpper, E::Select, u"Text10", {}, u"Text4", u"Text5"},
+        {u"Text10", kNumber, E::ZeroThenSelect, u"Text11", {}, u"Text8", u"Text11"},
+        {u"Text11", kNumber, E::ZeroThenSelect, u"Text12", {}, u"Text10", u"Text12"},
+        {u"Text12", kNumber, E::Price, nullptr, {}, u"Text11", u"Option1"},
+        {u"Text13", kNumber, E::Tab, nullptr, {}, u"Option4", u"Text14"},
+        {u"Text14", kNumber, E::Tab, nullptr, {}, u"Text13", u"Text15"},
+        {u"Text15", kNumber, E::Tab, nullptr, {}, u"Text14", u"Text16"},
+        {u"Text16", kNumber, E::Tab, nullptr, {}, u"Text15", u"Text17"},
+        {u"Text17", 0, E::Tab, nullptr, {}, u"Text16", u"Text20"},
+        {u"Text20", kNumber, E::Surcharge, u"Text21", {}, u"Text17", u"Text21"},
+        {u"Text21", kNumber, E::Tab, nullptr, {}, u"Text20", u"Text22"},
+        {u"Text22", kNumber, E::Surcharge, u"Text23", {}, u"Text21", u"Text23"},
+        {u"Text23", kNumber, E::Tab, nullptr, {}, u"Text22", u"Text24"},
+        {u"Text24", kNumber, E::Surcharge, u"Text25", {}, u"Text23", u"Text25"},
+        {u"Text25", 0, E::Nothing, nullptr, {}, u"Text24", nullptr},
     }};
     return keys;
 }
@@ -265,12 +267,12 @@ struct Piece {
     Kind kind;
     const char16_t* name;  // object name, or a caption's text
     int left, top, width, height;
-    const char16_t* text =
-        nullptr;  // a frame's title, a button's caption or tooltip, a lookup dialog
+    const char16_t* text = nullptr;    // a frame's title, a button's caption or tooltip
     const char16_t* target = nullptr;  // the box a search button fills
     QStyle::StandardPixmap picture = QStyle::SP_CustomBase;
     Unit unit = Unit::None;
     WindowName window{};
+    LookupName lookup{};  // the dialog a search button opens
 };
 
 constexpr Piece group(const char16_t* name, const char16_t* title, int left, int top, int width,
@@ -287,10 +289,12 @@ constexpr Piece box(const char16_t* name, int left, int top, int width, int heig
 {
     return {kind, name, left, top, width, height};
 }
-constexpr Piece search(const char16_t* name, int left, int top, const char16_t* dialog,
+constexpr Piece search(const char16_t* name, int left, int top, LookupName dialog,
                        const char16_t* target)
 {
-    return {Kind::Search, name, left, top, 375, 375, dialog, target};
+    Piece piece{Kind::Search, name, left, top, 375, 375, nullptr, target};
+    piece.lookup = dialog;
+    return piece;
 }
 constexpr Piece browse(const char16_t* name, const char16_t* text, QStyle::StandardPixmap picture,
                        int top)
@@ -323,23 +327,23 @@ const std::vector<Piece>& pieces()
 
         group(u"Frame1", u"Datos:", 120, 240, 9165, 2175),
         caption(u"Cod Interno:", 120, 300),
-        search(u"cmdBuscar1", 1140, 240, u"ConsArticulo", u"Text1"),
+        search(u"cmdBuscar1", 1140, 240, lookupnames::ConsArticulo, u"Text1"),
         box(u"Text1", 1560, 270, 1335),
         caption(u"Cod.Barra:", 3060, 300),
-        search(u"cmdBuscar4", 3960, 240, u"ConsArticuloPro", u"Text2"),
+        search(u"cmdBuscar4", 3960, 240, lookupnames::ConsArticuloPro, u"Text2"),
         box(u"Text2", 4380, 270, 3255),
         caption(u"Descripcion:", 120, 780),
         box(u"Text3", 1560, 750, 6075),
         caption(u"Proveedor:", 120, 1260),
-        search(u"cmdBuscar2", 1140, 1200, u"ConsuProveedor1", u"Text4"),
+        search(u"cmdBuscar2", 1140, 1200, lookupnames::ConsuProveedor1, u"Text4"),
         box(u"Text4", 1560, 1230, 735),
         box(u"Text5", 2340, 1230, 2295),
         caption(u"Marca:", 4740, 1260),
-        search(u"cmdBuscar3", 5400, 1200, u"ConsuMarcas1", u"Text6"),
+        search(u"cmdBuscar3", 5400, 1200, lookupnames::ConsuMarcas1, u"Text6"),
         box(u"Text6", 5820, 1230, 615),
         box(u"Text7", 6480, 1230, 1155),
         caption(u"Rubro:", 120, 1740),
-        search(u"cmdBuscar5", 1140, 1680, u"ConsuRubros1", u"Text8"),
+        search(u"cmdBuscar5", 1140, 1680, lookupnames::ConsuRubros1, u"Text8"),
         box(u"Text8", 1560, 1710, 735),
         box(u"Text9", 2340, 1710, 2295),
         browse(u"cmdSiguiente", u"&Siguiente", QStyle::SP_ArrowForward, 240),
@@ -426,8 +430,8 @@ QWidget* makePiece(const Piece& p, QWidget* parent, QWidget* form)
         // Opens its lookup dialog for the box beside it.
         QPushButton* b = forms::makePictureButton(name, parent);
         QObject::connect(b, &QPushButton::clicked, form,
-                         [form, text, target = QString::fromUtf16(p.target)] {
-                             forms::openLookup(text, form->findChild<QLineEdit*>(target), form,
+                         [form, dialog = p.lookup, target = QString::fromUtf16(p.target)] {
+                             forms::openLookup(dialog, form->findChild<QLineEdit*>(target), form,
                                                forms::LookupTrigger::LookupButton);
                          });
         made = b;
@@ -998,9 +1002,8 @@ bool Articulos::keyPress(QWidget* field, QKeyEvent* event)
             selectField(named(target));
         return true;
     case M::Escape:
-        if (!keys->lookup) return false;
-        forms::openLookup(QString::fromUtf16(keys->lookup), e, this,
-                          forms::LookupTrigger::EscapeKey);
+        if (keys->lookup.text.isEmpty()) return false;
+        forms::openLookup(keys->lookup, e, this, forms::LookupTrigger::EscapeKey);
         return true;
     case M::Typing:
         e->insert(meaning.typed);

@@ -8,6 +8,7 @@
 
 #include "forms/formbuttons.h"
 #include "shell/colours.h"
+#include "shell/lookupnames.h"
 #include "shell/twips.h"
 #include "shell/windownames.h"
 #include "shell/windowregistry.h"
@@ -33,7 +34,7 @@ const Member& member(Catalogue which)
     static const std::array<Member, 3> members = {{
         {windownames::Marcas,
          u"Marcas.mdb"_s,
-         u"ConsuMarcas"_s,
+         lookupnames::ConsuMarcas,
          {u"Marca no encontrado en la Base de Datos"_s,
           u"Marca Guardada, Precione Aceptar para Continuar"_s,
           u"Debe poner el Codigo de la Marca a Borrar"_s,
@@ -42,7 +43,7 @@ const Member& member(Catalogue which)
          false},
         {windownames::Rubros,
          u"Rubros.mdb"_s,
-         u"ConsuRubros"_s,
+         lookupnames::ConsuRubros,
          {u"Rubro no encontrado en la Base de Datos"_s,
           u"Rubro Guardado, Precione Aceptar para Continuar"_s,
           u"Debe poner el Codigo del Rubro a Borrar"_s,
@@ -51,7 +52,7 @@ const Member& member(Catalogue which)
          false},
         {windownames::Departamentos,
          u"Departamentos.mdb"_s,
-         u"ConsuDepartamentos"_s,
+         lookupnames::ConsuDepartamentos,
          {u"Departamento no encontrado en la Base de Datos"_s,
           u"Departamento Guardado, Precione Aceptar para Continuar"_s,
           u"Debe poner el Codigo de la Marca a Borrar"_s,

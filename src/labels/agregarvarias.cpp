@@ -7,6 +7,7 @@
 
 #include "data/engine.h"
 #include "forms/lookuphook.h"
+#include "shell/lookupnames.h"
 #include "shell/msgbox.h"
 #include "shell/twips.h"
 
@@ -69,9 +70,9 @@ void AgregarVarias::build()
     txtProveedor_ = row(u"txtProveedor"_s, u"&Proveedor:"_s, 120, 1215);
     txtMarca_ = row(u"txtMarca"_s, u"&Marca:"_s, 540, 1215);
     txtRubro_ = row(u"txtRubro"_s, u"R&ubro:"_s, 960, 1215);
-    for (auto [code, dialog] : {std::pair{txtProveedor_, u"ConsuProveedor1"_s},
-                                {txtMarca_, u"ConsuMarcas1"_s},
-                                {txtRubro_, u"ConsuRubros1"_s}}) {
+    for (auto [code, dialog] : {std::pair{txtProveedor_, lookupnames::ConsuProveedor1},
+                                {txtMarca_, lookupnames::ConsuMarcas1},
+                                {txtRubro_, lookupnames::ConsuRubros1}}) {
         code->setMaxLength(10);
         forms::lookUpOnEscape(code, dialog);
     }

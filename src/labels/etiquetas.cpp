@@ -20,6 +20,7 @@
 #include "forms/formparts.h"
 #include "lookups/lookups.h"
 #include "shell/colours.h"
+#include "shell/lookupnames.h"
 #include "shell/msgbox.h"
 #include "shell/twips.h"
 #include "shell/windownames.h"
@@ -34,8 +35,8 @@ const QColor kBlue(0, 0, 255);
 constexpr QStringView kArticles = u"Articulos.mdb";
 constexpr QStringView kLabels = u"Etiquetas.mdb";
 // The lookups of the code and the barcode.
-const QString kCodeLookup = u"ConsArticuloEtiqueta"_s;
-const QString kBarcodeLookup = u"ConsArticuloEtiquetaDB"_s;
+constexpr LookupName kCodeLookup = lookupnames::ConsArticuloEtiqueta;
+constexpr LookupName kBarcodeLookup = lookupnames::ConsArticuloEtiquetaDB;
 
 // The sizes in the list's order, with the viewer each one opens.
 struct Size {

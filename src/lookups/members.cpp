@@ -1,4 +1,5 @@
 #include "members.h"
+#include "shell/lookupnames.h"
 
 using namespace Qt::StringLiterals;
 
@@ -56,27 +57,28 @@ Member article(const QString& name, bool byBarcode, bool threePrices, bool modal
 
 std::vector<Member> makeMembers()
 {
-    Member customer = party(u"ConsuCliente"_s, u"Buscar Cliente"_s, u"Clientes.mdb"_s,
+    Member customer = party(lookupnames::ConsuCliente, u"Buscar Cliente"_s, u"Clientes.mdb"_s,
                             u"clientes"_s, u"cod_client"_s, CodeFormat::AsStored);
     customer.marksRemito = true;
     // The barcode lookup of the article form aligns its code column instead of the description.
-    Member byBarcode = article(u"ConsArticuloPro"_s, true, true, true);
+    Member byBarcode = article(lookupnames::ConsArticuloPro, true, true, true);
     byBarcode.leftAlignedColumn = 1;
     return {
-        catalogue(u"ConsuMarcas"_s, u"Buscar Marca"_s, u"Marcas.mdb"_s),
-        catalogue(u"ConsuMarcas1"_s, u"Buscar Marca"_s, u"Marcas.mdb"_s),
-        catalogue(u"ConsuRubros"_s, u"Buscar Rubro"_s, u"Rubros.mdb"_s),
-        catalogue(u"ConsuRubros1"_s, u"Buscar Rubro"_s, u"Rubros.mdb"_s),
-        catalogue(u"ConsuDepartamentos"_s, u"Buscar Departamento"_s, u"Departamentos.mdb"_s),
-        party(u"ConsuProveedor"_s, u"Buscar Proveedor"_s, u"Proveedores.mdb"_s, u"proveedores"_s,
-              u"COD_PROV"_s, CodeFormat::FourDigits),
-        party(u"ConsuProveedor1"_s, u"Buscar Proveedor"_s, u"Proveedores.mdb"_s, u"proveedores"_s,
-              u"cod_prov"_s, CodeFormat::AsStored),
+        catalogue(lookupnames::ConsuMarcas, u"Buscar Marca"_s, u"Marcas.mdb"_s),
+        catalogue(lookupnames::ConsuMarcas1, u"Buscar Marca"_s, u"Marcas.mdb"_s),
+        catalogue(lookupnames::ConsuRubros, u"Buscar Rubro"_s, u"Rubros.mdb"_s),
+        catalogue(lookupnames::ConsuRubros1, u"Buscar Rubro"_s, u"Rubros.mdb"_s),
+        catalogue(lookupnames::ConsuDepartamentos, u"Buscar Departamento"_s,
+                  u"Departamentos.mdb"_s),
+        party(lookupnames::ConsuProveedor, u"Buscar Proveedor"_s, u"Proveedores.mdb"_s,
+              u"proveedores"_s, u"COD_PROV"_s, CodeFormat::FourDigits),
+        party(lookupnames::ConsuProveedor1, u"Buscar Proveedor"_s, u"Proveedores.mdb"_s,
+              u"proveedores"_s, u"cod_prov"_s, CodeFormat::AsStored),
         customer,
-        article(u"ConsArticulo"_s, false, true, false),
+        article(lookupnames::ConsArticulo, false, true, false),
         byBarcode,
-        article(u"ConsArticuloEtiqueta"_s, false, false, false),
-        article(u"ConsArticuloEtiquetaDB"_s, true, false, false),
+        article(lookupnames::ConsArticuloEtiqueta, false, false, false),
+        article(lookupnames::ConsArticuloEtiquetaDB, true, false, false),
     };
 }
 

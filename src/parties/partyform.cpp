@@ -16,6 +16,7 @@
 
 #include "forms/formbuttons.h"
 #include "shell/colours.h"
+#include "shell/lookupnames.h"
 #include "shell/windownames.h"
 #include "shell/windowregistry.h"
 
@@ -144,7 +145,7 @@ const Member& memberOf(Party which)
         {windownames::Clientes,
          u"Clientes.mdb"_s,
          u"COD_CLIENT"_s,
-         u"ConsuCliente"_s,
+         lookupnames::ConsuCliente,
          u"EXENTO"_s,
          {u"Cliente no encontrado en la Base de Datos"_s,
           u"Cliente Guardado, Precione Aceptar para Continuar"_s,
@@ -162,7 +163,7 @@ const Member& memberOf(Party which)
         {windownames::Proveedores,
          u"Proveedores.mdb"_s,
          u"COD_PROV"_s,
-         u"ConsuProveedor"_s,
+         lookupnames::ConsuProveedor,
          u"EXCENTO"_s,
          {u"Proveedor no encontrado en la Base de Datos"_s,
           u"Proveedor Guardado, Precione Aceptar para Continuar"_s,

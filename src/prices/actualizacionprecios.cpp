@@ -29,6 +29,7 @@
 #include "importer/pricelist.h"
 #include "shell/dialogs.h"
 #include "shell/espere.h"
+#include "shell/lookupnames.h"
 #include "shell/msgbox.h"
 #include "shell/windownames.h"
 #include "shell/windowregistry.h"
@@ -257,8 +258,8 @@ QWidget* ActualizacionPrecios::buildConditions()
     auto* outer = new QHBoxLayout(page);
     auto* which = new QGroupBox(u"Artículos (sin condiciones: todos)"_s, page);
     auto* grid = new QGridLayout(which);
-    const auto party = [&](const QString& name, const QString& caption, int row,
-                           const QString& dialog, QLabel*& nameLabel) {
+    const auto party = [&](const QString& name, const QString& caption, int row, LookupName dialog,
+                           QLabel*& nameLabel) {
         QLineEdit* code = box(name, caption, grid, row, 0, page);
         code->setMaxLength(10);
         forms::lookUpOnEscape(code, dialog);
@@ -269,9 +270,9 @@ QWidget* ActualizacionPrecios::buildConditions()
         return code;
     };
     txtProveedor_ =
-        party(u"txtProveedor"_s, u"&Proveedor:"_s, 0, u"ConsuProveedor1"_s, lblProveedor_);
-    txtMarca_ = party(u"txtMarca"_s, u"&Marca:"_s, 1, u"ConsuMarcas1"_s, lblMarca_);
-    txtRubro_ = party(u"txtRubro"_s, u"R&ubro:"_s, 2, u"ConsuRubros1"_s, lblRubro_);
+        party(u"txtProveedor"_s, u"&Proveedor:"_s, 0, lookupnames::ConsuProveedor1, lblProveedor_);
+    txtMarca_ = party(u"txtMarca"_s, u"&Marca:"_s, 1, lookupnames::ConsuMarcas1, lblMarca_);
+    txtRubro_ = party(u"txtRubro"_s, u"R&ubro:"_s, 2, lookupnames::ConsuRubros1, lblRubro_);
     connect(txtProveedor_, &QLineEdit::textChanged, this, [this] {
         showPartyName(txtProveedor_, lblProveedor_, u"Proveedores.mdb"_s, u"proveedores"_s,
                       u"COD_PROV"_s, u"RAZON_SOC"_s);
@@ -329,7 +330,7 @@ QWidget* ActualizacionPrecios::buildSupplierList()
     connect(cmdElegir, &QPushButton::clicked, this, &ActualizacionPrecios::ElegirArchivo);
     grid->addWidget(cmdElegir, 0, 2);
     txtProveedorLista_ = box(u"txtProveedorLista"_s, u"&Proveedor:"_s, grid, 1, 0, page);
-    forms::lookUpOnEscape(txtProveedorLista_, u"ConsuProveedor1"_s);
+    forms::lookUpOnEscape(txtProveedorLista_, lookupnames::ConsuProveedor1);
     lblProveedorLista_ = new QLabel(page);
     lblProveedorLista_->setObjectName(u"lblProveedorLista"_s);
     grid->addWidget(lblProveedorLista_, 1, 2, 1, 2);

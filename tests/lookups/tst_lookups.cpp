@@ -20,6 +20,7 @@
 #include "data/numbertext.h"
 #include "lookups/lookups.h"
 #include "lookups/textwidth.h"
+#include "shell/lookupnames.h"
 #include "shell/msgbox.h"
 #include "store.h"
 
@@ -47,6 +48,7 @@ private slots:
 
     void members_data();
     void members();
+    void everyNameHasItsDialog();
     void search_data();
     void search();
     void secondSearchLeavesNothingBehind_data();
@@ -193,6 +195,18 @@ void TestLookups::members_data()
         << u"ConsArticuloEtiqueta"_s << art << 999 << article << false << false;
     QTest::newRow("ConsArticuloEtiquetaDB")
         << u"ConsArticuloEtiquetaDB"_s << art << 999 << article << false << false;
+}
+
+// The names the windows open the dialogs by: one dialog for each, none without a name.
+void TestLookups::everyNameHasItsDialog()
+{
+    QSet<QString> names;
+    for (const LookupName& name : lookupnames::all) {
+        const lookups::Member* member = lookups::findMember(name.text);
+        QVERIFY2(member, qPrintable(name.text.toString()));
+        names.insert(member->name);
+    }
+    QCOMPARE(names.size(), qsizetype(lookups::members().size()));
 }
 
 void TestLookups::members()
