@@ -32,9 +32,9 @@ inline constexpr LookupName ConsArticuloEtiquetaDB{u"ConsArticuloEtiquetaDB"};
 // Every name above: the lookup table has a dialog for each and no other (a test holds it to
 // that).
 inline constexpr LookupName all[] = {
-    ConsuMarcas,    ConsuMarcas1,  ConsuRubros,     ConsuRubros1,
-    ConsuDepartamentos, ConsuProveedor, ConsuProveedor1, ConsuCliente,
-    ConsArticulo,   ConsArticuloPro, ConsArticuloEtiqueta, ConsArticuloEtiquetaDB,
+    ConsuMarcas,        ConsuMarcas1,    ConsuRubros,          ConsuRubros1,
+    ConsuDepartamentos, ConsuProveedor,  ConsuProveedor1,      ConsuCliente,
+    ConsArticulo,       ConsArticuloPro, ConsArticuloEtiqueta, ConsArticuloEtiquetaDB,
 };
 
 }  // namespace lookupnames
