@@ -5,14 +5,10 @@
 // instead of leaving a search button or Esc doing nothing. Header only, on Qt Core alone, for
 // the forms, which open the dialogs without depending on them.
 
-#include <QString>
-#include <QStringView>
+#include "constantname.h"
 
-// A lookup dialog's name; it turns into the QString the lookup table takes.
-struct LookupName {
-    QStringView text;
-    operator QString() const { return text.toString(); }
-};
+// A lookup dialog's name.
+using LookupName = ConstantName<struct LookupNameKind>;
 
 namespace lookupnames {
 

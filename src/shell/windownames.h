@@ -6,14 +6,10 @@
 // Header only, on Qt Core alone: the report engine, which has no widgets, names its viewers
 // with them too.
 
-#include <QString>
-#include <QStringView>
+#include "constantname.h"
 
-// A window's name; it turns into the QString the window table and object names take.
-struct WindowName {
-    QStringView text;
-    operator QString() const { return text.toString(); }
-};
+// A window's name.
+using WindowName = ConstantName<struct WindowNameKind>;
 
 namespace windownames {
 
